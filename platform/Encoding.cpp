@@ -1,0 +1,141 @@
+#include "platform/Encoding.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+
+namespace {
+
+// One iconv conversion descriptor per direction, opened on first use.
+class Converter {
+public:
+    Converter(const char *to, const char *from) : handle_(iconv_open(to, from))
+    {
+        if (handle_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+    }
+    ~Converter() { iconv_close(handle_); }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    // Converts the text; a sequence iconv cannot take is replaced by "?" and skipped
+    // by `skip` bytes of input (1 for a bad byte, the character's length for an
+    // unmappable UTF-8 character).
+    std::string Convert(std::string_view in, bool inputIsUtf8)
+    {
+        std::string out;
+        out.reserve(in.size() * 3 / 2 + 4);
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+        char *src = const_cast<char *>(in.data());
+        size_t srcLeft = in.size();
+        char buffer[4096];
+        while (srcLeft > 0) {
+            char *dst = buffer;
+            size_t dstLeft = sizeof buffer;
+            size_t rc = iconv(handle_, &src, &srcLeft, &dst, &dstLeft);
+            out.append(buffer, static_cast<size_t>(dst - buffer));
+            if (rc != static_cast<size_t>(-1))
+                continue;
+            if (errno == E2BIG)
+                continue;
+            // EILSEQ or EINVAL: an unmappable or broken sequence.
+            out.push_back('?');
+            size_t skip = 1;
+            if (inputIsUtf8 && errno == EILSEQ)
+                skip = Utf8SequenceLength(static_cast<unsigned char>(*src));
+            if (skip > srcLeft)
+                skip = srcLeft;
+            src += skip;
+            srcLeft -= skip;
+            iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+        }
+        return out;
+    }
+
+private:
+    static size_t Utf8SequenceLength(unsigned char lead)
+    {
+        if (lead >= 0xF0 && lead <= 0xF4)
+            return 4;
+        if (lead >= 0xE0 && lead <= 0xEF)
+            return 3;
+        if (lead >= 0xC2 && lead <= 0xDF)
+            return 2;
+        return 1;
+    }
+    iconv_t handle_;
+};
+
+bool IsAscii(std::string_view text)
+{
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string Utf8ToCp932(std::string_view utf8)
+{
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    thread_local Converter converter("CP932", "UTF-8");
+    return converter.Convert(utf8, true);
+}
+
+std::string Cp932ToUtf8(std::string_view cp932)
+{
+    if (IsAscii(cp932))
+        return std::string(cp932);
+    thread_local Converter converter("UTF-8", "CP932");
+    return converter.Convert(cp932, false);
+}
+
+std::size_t Cp932Length(std::string_view utf8)
+{
+    if (IsAscii(utf8))
+        return utf8.size();
+    return Utf8ToCp932(utf8).size();
+}
+
+bool IsCp932LeadByte(unsigned char byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t n;
+        unsigned int cp;
+        if (c < 0x80) { ++i; continue; }
+        else if (c >= 0xC2 && c <= 0xDF) { n = 1; cp = c & 0x1F; }
+        else if (c >= 0xE0 && c <= 0xEF) { n = 2; cp = c & 0x0F; }
+        else if (c >= 0xF0 && c <= 0xF4) { n = 3; cp = c & 0x07; }
+        else return false;
+        if (i + n >= text.size())
+            return false;
+        for (size_t k = 1; k <= n; ++k) {
+            unsigned char t = static_cast<unsigned char>(text[i + k]);
+            if ((t & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        if ((n == 2 && cp < 0x800) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+std::size_t Utf8Length(std::string_view utf8)
+{
+    std::size_t count = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80)
+            ++count;
+    return count;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Text is UTF-8 inside the program; code page 932 (Shift_JIS with the Windows
+// extensions) only at file boundaries and wherever a length is counted in bytes.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// UTF-8 to code page 932. A character that code page 932 lacks becomes "?".
+std::string Utf8ToCp932(std::string_view utf8);
+// Code page 932 to UTF-8. A byte sequence that is not code page 932 becomes "?"
+// (one per offending byte), so that a damaged file still reads.
+std::string Cp932ToUtf8(std::string_view cp932);
+// Number of bytes the text takes in code page 932.
+std::size_t Cp932Length(std::string_view utf8);
+// True when the byte is the first byte of a two-byte code page 932 character.
+bool IsCp932LeadByte(unsigned char byte);
+// True when the text is well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
+// Number of characters (code points) of a UTF-8 text.
+std::size_t Utf8Length(std::string_view utf8);

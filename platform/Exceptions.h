@@ -1,0 +1,32 @@
+#pragma once
+// The exception classes of the class library. Every failure the program reports
+// is one of these, carrying the message that a message box shows.
+#include <stdexcept>
+#include <string>
+
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string &message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+#define TARVOLD_EXCEPTION(Name, Base) \
+    class Name : public Base { \
+    public: \
+        using Base::Base; \
+    }
+
+TARVOLD_EXCEPTION(EConvertError, Exception);
+TARVOLD_EXCEPTION(EListError, Exception);
+TARVOLD_EXCEPTION(EInOutError, Exception);
+TARVOLD_EXCEPTION(EStreamError, Exception);
+TARVOLD_EXCEPTION(EReadError, EStreamError);
+TARVOLD_EXCEPTION(EWriteError, EStreamError);
+TARVOLD_EXCEPTION(EFOpenError, EStreamError);
+TARVOLD_EXCEPTION(EFCreateError, EStreamError);
+TARVOLD_EXCEPTION(EIniFileException, Exception);
+TARVOLD_EXCEPTION(ERegistryException, Exception);
+TARVOLD_EXCEPTION(EInvalidOperation, Exception);
+TARVOLD_EXCEPTION(EOutOfResources, Exception);
+
+#undef TARVOLD_EXCEPTION

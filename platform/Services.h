@@ -1,0 +1,85 @@
+#pragma once
+// The services the program takes from its surroundings: message boxes, the
+// standard dialogs, the clock, the operating system's name and version, system
+// colours, the environment and opening links. They are reached through one
+// replaceable object, so that a test can answer a dialog or fix the date.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Message box buttons and icons (the Windows values) and the answers.
+enum TMsgBoxFlags : unsigned {
+    MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5,
+    MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
+    MB_DEFBUTTON2 = 0x100,
+};
+enum TModalAnswer : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+
+// What a file open or save dialog is asked and answers.
+struct TFileDialogRequest {
+    bool save = false;
+    std::string title;
+    std::string filter;      // "説明|*.xml|説明|*.*" as the class library writes it
+    int filterIndex = 1;     // 1-based
+    std::string initialDir;
+    std::string fileName;
+    std::string defaultExt;  // without the dot
+    bool overwritePrompt = false;
+};
+struct TFileDialogAnswer {
+    std::string fileName;
+    int filterIndex = 1;
+};
+
+class TServices {
+public:
+    virtual ~TServices() = default;
+
+    // A modal message box; returns the button chosen (IDOK, IDYES, ...).
+    virtual int MessageBox(const std::string &text, const std::string &caption, unsigned flags);
+    // The open and save dialogs; no value when cancelled.
+    virtual std::optional<TFileDialogAnswer> FileDialog(const TFileDialogRequest &request);
+    // The colour dialog, starting at a colour (0x00BBGGRR); no value when cancelled.
+    virtual std::optional<std::uint32_t> ColorDialog(std::uint32_t initial);
+    // The names of the fonts the system has.
+    virtual std::vector<std::string> FontNames();
+    // Opens a link (mail or web address, file) with the desktop's handler.
+    virtual bool ShellOpen(const std::string &target);
+    // Opens a page of the help.
+    virtual bool ShowHelp(const std::string &helpFile, const std::string &page);
+
+    // Now and today as days since 1899/12/30 (local time).
+    virtual double Now();
+    // The operating-system name the program tests against ("Vista", "Seven", ...);
+    // empty on Linux.
+    virtual std::string OSName();
+    // An environment variable; empty when unset.
+    virtual std::string GetEnv(const std::string &name);
+    // The per-user application-data folder, without a trailing "/".
+    virtual std::string AppDataDir();
+    // A system colour by its index (COLOR_WINDOW = 5 ...), as 0x00BBGGRR.
+    virtual std::uint32_t SystemColor(int index);
+    // A system metric by its index (SM_CXSCREEN = 0 ...).
+    virtual int SystemMetric(int index);
+};
+
+// The services in force.
+TServices &Services();
+// Replaces the services; returns the previous object.
+std::unique_ptr<TServices> SetServices(std::unique_ptr<TServices> services);
+
+// Puts services in force for a scope and restores the previous ones after it.
+class TScopedServices {
+public:
+    explicit TScopedServices(std::unique_ptr<TServices> services);
+    ~TScopedServices();
+    TScopedServices(const TScopedServices &) = delete;
+    TScopedServices &operator=(const TScopedServices &) = delete;
+
+private:
+    std::unique_ptr<TServices> previous_;
+};

@@ -1,0 +1,69 @@
+#pragma once
+// Numbers, text and files: the class library's general routines.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Rounds to the nearest integer, halves to even.
+long long RoundHalfEven(long double value);
+int RoundInt(long double value);
+
+// Decimal and hexadecimal ("$1F", "0x1F") integers; raises EConvertError.
+int StrToInt(std::string_view text);
+long long StrToInt64(std::string_view text);
+bool TryStrToInt(std::string_view text, int &value);
+int StrToIntDef(std::string_view text, int def);
+std::string IntToStr(long long value);
+std::string IntToHex(unsigned long long value, int digits);
+
+// Reals with "." as the decimal separator whatever the locale; raises EConvertError.
+long double StrToFloat(std::string_view text);
+bool TryStrToFloat(std::string_view text, long double &value);
+// The general format: at most 15 significant digits, no trailing zeros,
+// scientific ("1E20", "1.5E-6") when the exponent is 15 or more or below -5.
+std::string FloatToStr(long double value);
+// A format mask: "0" and "#" digit places, "." decimal point, "," thousands
+// separator, "E+"/"E-" exponent, quoted literals, and up to three sections
+// (positive;negative;zero). Halves round away from zero on the value's
+// 18-digit decimal form.
+std::string FormatFloat(std::string_view format, long double value);
+
+std::string Trim(std::string_view text);
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+std::string UpperCase(std::string_view text);  // ASCII letters only
+std::string LowerCase(std::string_view text);  // ASCII letters only
+bool SameText(std::string_view a, std::string_view b); // ASCII case-insensitive
+std::string StringReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+// Files and folders. Paths use "/".
+bool FileExists(const std::string &path);
+bool DirectoryExists(const std::string &path);
+bool ForceDirectories(const std::string &path);
+bool CreateDir(const std::string &path);
+bool RemoveDir(const std::string &path);
+bool DeleteFile(const std::string &path);
+bool RenameFile(const std::string &from, const std::string &to);
+std::string GetCurrentDir();
+bool SetCurrentDir(const std::string &path);
+std::string ExtractFilePath(std::string_view path);   // with the trailing "/"
+std::string ExtractFileDir(std::string_view path);    // without it
+std::string ExtractFileName(std::string_view path);
+std::string ExtractFileExt(std::string_view path);    // with the dot
+std::string ChangeFileExt(std::string_view path, std::string_view ext);
+std::string IncludeTrailingPathDelimiter(std::string_view path);
+std::string ExcludeTrailingPathDelimiter(std::string_view path);
+std::string ExpandFileName(std::string_view path);
+// The folder of the running program, with a trailing "/".
+std::string ApplicationDir();
+// The folder for temporary files, with a trailing "/".
+std::string GetTempPath();
+// Creates an empty, uniquely named file "<dir><prefix>XXXXXX.tmp" and returns its path.
+std::string GetTempFileName(const std::string &dir, const std::string &prefix);
+
+// Reads a whole file; raises EFOpenError when it cannot be opened.
+std::string ReadFileBytes(const std::string &path);
+// Writes a whole file atomically: a temporary file beside the target is written,
+// flushed and renamed over it, so a failure leaves the old file as it was.
+// Raises EFCreateError with the reason on failure.
+void WriteFileAtomically(const std::string &path, std::string_view bytes);

@@ -1,0 +1,30 @@
+#include "platform/Encoding.h"
+
+#include <gtest/gtest.h>
+
+TEST(Encoding, Cp932CharactersThatShiftJisLacks)
+{
+    // ① ～ － and half-width katakana exist in code page 932 with these bytes.
+    EXPECT_EQ(Utf8ToCp932("①"), "\x87\x40");
+    EXPECT_EQ(Utf8ToCp932("～"), "\x81\x60");
+    EXPECT_EQ(Utf8ToCp932("－"), "\x81\x7C");
+    EXPECT_EQ(Utf8ToCp932("ﾃｽﾄ"), "\xC3\xBD\xC4");
+    EXPECT_EQ(Cp932ToUtf8("\x87\x40\x81\x60\x81\x7C\xC3\xBD\xC4"), "①～－ﾃｽﾄ");
+    // The backslash stays a backslash, not a yen sign.
+    EXPECT_EQ(Cp932ToUtf8("C:\\"), "C:\\");
+    EXPECT_EQ(Utf8ToCp932("\\"), "\\");
+}
+
+TEST(Encoding, ByteLengthsAndDamagedInput)
+{
+    EXPECT_EQ(Cp932Length("abc"), 3u);
+    EXPECT_EQ(Cp932Length("あいう"), 6u);
+    EXPECT_EQ(Cp932Length("ﾃｽﾄ"), 3u);
+    // A lone lead byte and an unmappable character do not stop the conversion.
+    EXPECT_EQ(Cp932ToUtf8("a\x82"), "a?");
+    EXPECT_EQ(Utf8ToCp932("a😀b"), "a?b");
+    EXPECT_EQ(Utf8ToCp932("a\xFF" "b"), "a?b");
+    EXPECT_TRUE(IsValidUtf8("あ"));
+    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));
+    EXPECT_EQ(Utf8Length("aあ①"), 3u);
+}
