@@ -1,0 +1,21 @@
+#pragma once
+// A window's placement as the settings file keeps it: flags, show command, the
+// maximised position and the normal position as a rectangle of coordinates.
+struct TWindowPlacement {
+    int flags = 0;
+    int showCmd = 1;       // SW_SHOWNORMAL
+    int maxX = -1;
+    int maxY = -1;
+    int normalLeft = 0;
+    int normalTop = 0;
+    int normalRight = 0;   // coordinates, not sizes
+    int normalBottom = 0;
+};
+
+// Something whose placement can be read and applied: a form.
+class TWindowPlacementHolder {
+public:
+    virtual ~TWindowPlacementHolder() = default;
+    virtual TWindowPlacement GetWindowPlacement() const = 0;
+    virtual void SetWindowPlacement(const TWindowPlacement &placement) = 0;
+};

@@ -1,0 +1,120 @@
+#pragma once
+// Helpers shared by the test programs: a temporary folder, file bytes, and
+// services that answer dialogs from a script and fix the clock.
+#include "platform/Services.h"
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarvold-test-XXXXXX").string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        path_ = mkdtemp(buffer.data());
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    // The folder with a trailing "/".
+    std::string Path() const { return path_ + "/"; }
+    std::string File(const std::string &name) const { return Path() + name; }
+
+private:
+    std::string path_;
+};
+
+inline void WriteBytes(const std::string &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::string ReadBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Services for tests: message boxes are recorded and answered from a queue
+// (IDOK when it is empty), the clock and the OS name are fixed, and environment
+// variables can be set without touching the process's environment.
+class FakeServices : public TServices {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;
+        unsigned flags;
+    };
+    std::vector<Message> messages;
+    std::deque<int> answers;
+    std::deque<std::optional<TFileDialogAnswer>> fileAnswers;
+    std::vector<TFileDialogRequest> fileRequests;
+    std::vector<std::string> opened;
+    double now = 45300.5; // 2024/01/08 12:00
+    std::string osName;
+    std::map<std::string, std::string> env;
+    std::string appData;
+
+    int MessageBox(const std::string &text, const std::string &caption, unsigned flags) override
+    {
+        messages.push_back({text, caption, flags});
+        if (answers.empty())
+            return IDOK;
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<TFileDialogAnswer> FileDialog(const TFileDialogRequest &request) override
+    {
+        fileRequests.push_back(request);
+        if (fileAnswers.empty())
+            return std::nullopt;
+        auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+    bool ShellOpen(const std::string &target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
+    double Now() override { return now; }
+    std::string OSName() override { return osName; }
+    std::string GetEnv(const std::string &name) override
+    {
+        auto it = env.find(name);
+        return it == env.end() ? std::string() : it->second;
+    }
+    std::string AppDataDir() override { return appData.empty() ? TServices::AppDataDir() : appData; }
+};
+
+// Installs FakeServices for the scope of a test and gives access to it.
+class ScopedFakeServices {
+public:
+    ScopedFakeServices() : fake_(new FakeServices), scope_(std::unique_ptr<TServices>(fake_)) {}
+    FakeServices *operator->() { return fake_; }
+    FakeServices &operator*() { return *fake_; }
+
+private:
+    FakeServices *fake_;
+    TScopedServices scope_;
+};
+
+} // namespace testing_support

@@ -1,0 +1,129 @@
+#include "controls/ExFileNameKeeper.h"
+#include "controls/IniGT.h"
+#include "platform/Menus.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+TEST(IniGT, StringsAreWrappedInHalfWidthCornerBrackets)
+{
+    TempDir dir;
+    TIniGT ini;
+    ini.SetFileName(dir.File("Tarvold.ini"));
+    ini.WriteString("Chart", "ChartAlignment", "中央");
+    EXPECT_EQ(ReadBytes(dir.File("Tarvold.ini")), "[Chart]\r\nChartAlignment=\xA2\x92\x86\x89\x9B\xA3\r\n");
+    EXPECT_EQ(ini.ReadString("Chart", "ChartAlignment", "x"), "中央");
+    EXPECT_EQ(ini.ReadString("Chart", "Missing", "左寄せ"), "左寄せ");
+    EXPECT_EQ(ini.ReadString("Chart", "Missing", ""), "");
+
+    WriteBytes(dir.File("Tarvold.ini"),
+               "[S]\r\nquotes=\"\"\r\nbrackets=\xA2\xA3\r\nabcb=\xA2" "abc\xA3\r\nabcq=\"abc\"\r\nopen=\xA2" "abc\r\n"
+               "two=ab\r\nkana=\xB1\xB2\r\n");
+    EXPECT_EQ(ini.ReadString("S", "quotes", "x"), "");
+    EXPECT_EQ(ini.ReadString("S", "brackets", "x"), "");
+    EXPECT_EQ(ini.ReadString("S", "abcb", "x"), "abc");
+    EXPECT_EQ(ini.ReadString("S", "abcq", "x"), "abc");
+    EXPECT_EQ(ini.ReadString("S", "open", "x"), "｢abc");
+    EXPECT_EQ(ini.ReadString("S", "two", "x"), "ab");
+    // Two characters are counted as characters: "ｱｲ" is two bytes in the file and
+    // six in UTF-8, and is neither empty nor cut.
+    EXPECT_EQ(ini.ReadString("S", "kana", "x"), "ｱｲ");
+}
+
+TEST(IniGT, TypedValuesAndWindowPlacement)
+{
+    struct Form : TWindowPlacementHolder {
+        TWindowPlacement p{0, 1, -1, -1, 10, 20, 810, 620};
+        TWindowPlacement GetWindowPlacement() const override { return p; }
+        void SetWindowPlacement(const TWindowPlacement &placement) override { p = placement; }
+    } form;
+    TempDir dir;
+    TIniGT ini;
+    ini.SetFileName(dir.File("Tarvold.ini"));
+    ini.WriteBool("Chart", "DateFit", true);
+    ini.WriteInteger("Chart", "ChartFontColor", static_cast<int>(0xFF000008u));
+    ini.WriteWindowPlacement("Window", "Form", form);
+    EXPECT_EQ(ReadBytes(dir.File("Tarvold.ini")),
+              "[Chart]\r\nDateFit=1\r\nChartFontColor=-16777208\r\n[Window]\r\nForm.Flags=0\r\nForm.Show=1\r\n"
+              "Form.MaxX=-1\r\nForm.MaxY=-1\r\nForm.X=10\r\nForm.Y=20\r\nForm.XSize=810\r\nForm.YSize=620\r\n");
+    EXPECT_EQ(ini.ReadInteger("Chart", "ChartFontColor", 0), static_cast<int>(0xFF000008u));
+    EXPECT_TRUE(ini.ReadBool("Chart", "DateFit", false));
+
+    WriteBytes(dir.File("Tarvold.ini"), "[Window]\r\nForm.X=100\r\nForm.XSize=500\r\nForm.Show=3\r\n");
+    ini.ReadWindowPlacement("Window", "Form", form);
+    EXPECT_EQ(form.p.normalLeft, 100);
+    EXPECT_EQ(form.p.normalRight, 500);
+    EXPECT_EQ(form.p.normalTop, 20); // missing keys keep the current value
+    EXPECT_EQ(form.p.showCmd, 3);
+}
+
+TEST(IniGT, BareFileNamesGoToTheDefaultFolder)
+{
+    TIniGT ini;
+    ini.SetDefaultDir(TIniGTDefaultDir::ddNone);
+    ini.SetFileName("plain.ini");
+    EXPECT_EQ(ini.Path(), "plain.ini");
+    ini.SetDefaultDir(TIniGTDefaultDir::ddApplication);
+    EXPECT_EQ(ini.Path().substr(ini.Path().size() - 10), "/plain.ini");
+    ini.SetFileName("/etc/x/a.ini");
+    EXPECT_EQ(ini.Path(), "/etc/x/a.ini");
+}
+
+namespace {
+std::vector<std::string> Captions(TMenuItem &menu)
+{
+    std::vector<std::string> captions;
+    for (int i = 0; i < menu.Count(); ++i)
+        captions.push_back(menu.Items(i)->Caption());
+    return captions;
+}
+} // namespace
+
+TEST(ExFileNameKeep, MostRecentFirstSixAtMostOneSeparator)
+{
+    TComponent form;
+    auto *reopen = new TMenuItem(&form);
+    TExFileNameKeep keep(&form);
+    keep.AddFileName("ignored without a parent menu");
+    keep.SetParentMenu(reopen);
+    EXPECT_EQ(reopen->Count(), 0);
+    for (const char *name : {"a", "b", "c"})
+        keep.AddFileName(name);
+    EXPECT_EQ(Captions(*reopen), (std::vector<std::string>{"-", "c", "b", "a"}));
+    keep.AddFileName("a"); // already listed: moves to the front, no new item
+    EXPECT_EQ(Captions(*reopen), (std::vector<std::string>{"-", "a", "c", "b"}));
+    for (const char *name : {"d", "e", "f", "g"})
+        keep.AddFileName(name);
+    EXPECT_EQ(Captions(*reopen), (std::vector<std::string>{"-", "g", "f", "e", "d", "a", "c"}));
+    keep.AddFileName("");
+    EXPECT_EQ(reopen->Count(), 7);
+
+    std::string chosen;
+    keep.OnSelect = [&](const std::string &name) { chosen = name; };
+    reopen->Items(3)->Click();
+    EXPECT_EQ(chosen, "e");
+}
+
+TEST(ExFileNameKeep, LoadsAndSavesTheSection)
+{
+    TempDir dir;
+    std::string path = dir.File("Tarvold.ini");
+    WriteBytes(path, "[Other]\r\nX=1\r\n[KeepFileNames]\r\nFileName1=/d/a.xml\r\nFileName2=/d/b.xml\r\n");
+    {
+        TComponent form;
+        auto *reopen = new TMenuItem(&form);
+        TExFileNameKeep keep;
+        keep.SetParentMenu(reopen);
+        keep.LoadFromIni(path);
+        EXPECT_EQ(keep.Entry(0), "/d/a.xml");
+        EXPECT_EQ(keep.Entry(1), "/d/b.xml");
+        keep.AddFileName("/d/c.xml");
+        // The menu is freed before the keeper here; the keeper must not touch it.
+    }
+    EXPECT_EQ(ReadBytes(path), "[Other]\r\nX=1\r\n[KeepFileNames]\r\nFileName1=/d/c.xml\r\nFileName2=/d/a.xml\r\n"
+                               "FileName3=/d/b.xml\r\nFileName4=\r\nFileName5=\r\nFileName6=\r\n");
+}
