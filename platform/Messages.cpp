@@ -1,0 +1,88 @@
+#include "platform/Messages.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+
+namespace {
+
+const QEvent::Type kPostedMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class TPostedMessage : public QEvent {
+public:
+    TPostedMessage(TMessageTargetRef target, const TMessage &message)
+        : QEvent(kPostedMessageEvent), target_(std::move(target)), message_(message) {}
+    void Deliver()
+    {
+        if (TMessageTarget *target = target_.Get())
+            target->WndProc(message_);
+    }
+
+private:
+    TMessageTargetRef target_;
+    TMessage message_;
+};
+
+// Lives on the thread of the event loop and hands posted messages to their targets.
+class TMessagePump : public QObject {
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() != kPostedMessageEvent)
+            return QObject::event(event);
+        static_cast<TPostedMessage *>(event)->Deliver();
+        return true;
+    }
+};
+
+TMessagePump *Pump()
+{
+    static TMessagePump *pump = nullptr;
+    if (!pump && QCoreApplication::instance()) {
+        pump = new TMessagePump;
+        pump->setParent(QCoreApplication::instance());
+    }
+    return pump;
+}
+
+} // namespace
+
+TMessageTargetRef::TMessageTargetRef(TMessageTarget *target)
+{
+    if (target)
+        target_ = target->self_;
+}
+
+TMessageTarget *TMessageTargetRef::Get() const
+{
+    std::shared_ptr<TMessageTarget *> target = target_.lock();
+    return target ? *target : nullptr;
+}
+
+TMessageTarget::TMessageTarget() : self_(std::make_shared<TMessageTarget *>(this)) {}
+
+TMessageTarget::~TMessageTarget() { *self_ = nullptr; }
+
+std::intptr_t SendMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (!target)
+        return 0;
+    TMessage message{msg, wParam, lParam, 0};
+    target->WndProc(message);
+    return message.Result;
+}
+
+bool PostMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    TMessagePump *pump = Pump();
+    if (!target || !pump)
+        return false;
+    QCoreApplication::postEvent(pump, new TPostedMessage(TMessageTargetRef(target), TMessage{msg, wParam, lParam, 0}));
+    return true;
+}
+
+void ProcessMessages()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}

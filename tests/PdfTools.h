@@ -1,0 +1,41 @@
+#pragma once
+// Reading PDF files in tests through poppler's command-line tools.
+#include <cstdio>
+#include <string>
+
+// The output of a command.
+inline std::string CommandOutput(const std::string &command)
+{
+    std::string output;
+    if (FILE *pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            output.append(buffer, n);
+        pclose(pipe);
+    }
+    return output;
+}
+
+// A field of `pdfinfo` ("Pages", "Page size", "Title"), trimmed; empty when missing.
+inline std::string PdfInfoField(const std::string &pdf, const std::string &field)
+{
+    std::string info = CommandOutput("pdfinfo '" + pdf + "' 2>/dev/null");
+    std::string key = field + ":";
+    size_t at = info.find("\n" + key);
+    if (info.compare(0, key.size(), key) == 0)
+        at = 0;
+    else if (at == std::string::npos)
+        return "";
+    else
+        at += 1;
+    size_t begin = info.find_first_not_of(' ', at + key.size());
+    size_t end = info.find('\n', begin);
+    return info.substr(begin, end - begin);
+}
+
+inline int PdfPageCount(const std::string &pdf)
+{
+    std::string pages = PdfInfoField(pdf, "Pages");
+    return pages.empty() ? -1 : std::stoi(pages);
+}
