@@ -1,8 +1,12 @@
 #include "platform/Application.h"
 
+#include "platform/Forms.h"
+#include "platform/QtControls.h"
+#include "platform/Services.h"
+
 #include <QApplication>
-#include <QMainWindow>
-#include <memory>
+#include <QEventLoop>
+#include <QWidget>
 
 namespace {
 std::unique_ptr<QApplication> gQtApp;
@@ -14,17 +18,64 @@ TApplication &Application()
     return application;
 }
 
+TApplication::TApplication() = default;
+
+TApplication::~TApplication()
+{
+    DestroyComponents();
+}
+
 void TApplication::Initialize(int &argc, char **argv)
 {
+    argc_ = argc;
+    argv_ = argv;
     if (!QApplication::instance())
         gQtApp = std::make_unique<QApplication>(argc, argv);
 }
 
+void TApplication::SetTitle(const std::string &title)
+{
+    title_ = title;
+    if (QApplication::instance())
+        QApplication::setApplicationDisplayName(QString());
+}
+
+std::string TApplication::ParamStr(int index) const
+{
+    if (index < 0 || index >= argc_ || !argv_)
+        return "";
+    return argv_[index];
+}
+
 int TApplication::Run()
 {
-    QMainWindow window;
-    window.setWindowTitle(QString::fromStdString(title_));
-    window.resize(800, 600);
-    window.show();
-    return QApplication::exec();
+    if (!mainForm_)
+        return 0;
+    terminated_ = false;
+    mainForm_->ShowForm();
+    while (!terminated_ && mainForm_ && mainForm_->Visible())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return 0;
+}
+
+void TApplication::Terminate()
+{
+    terminated_ = true;
+}
+
+void TApplication::ProcessMessages()
+{
+    ::ProcessMessages();
+}
+
+void TApplication::HandleException(const std::exception &e)
+{
+    Services().MessageBox(e.what(), title_, MB_OK | MB_ICONERROR);
+}
+
+void TApplication::Notification(TComponent *component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == mainForm_)
+        mainForm_ = nullptr;
 }

@@ -1,19 +1,74 @@
 #pragma once
-// The application object: owns the toolkit's application, carries the title and
-// runs the message loop.
-#include <string>
+// The application object: owns the toolkit's application and the forms made
+// with CreateForm, carries the title and the hint pause, and runs the message
+// loop until the main form closes.
+#include "platform/Component.h"
 
-class TApplication {
+#include <exception>
+#include <memory>
+#include <string>
+#include <utility>
+
+class TCustomForm;
+
+class TApplication : public TComponent {
 public:
-    // Creates the toolkit's application from the command line.
+    TApplication();
+    ~TApplication() override;
+
+    // Creates the toolkit's application from the command line (once).
     void Initialize(int &argc, char **argv);
     const std::string &Title() const { return title_; }
-    void SetTitle(const std::string &title) { title_ = title; }
-    // Runs the message loop until the main window closes; returns the exit code.
+    void SetTitle(const std::string &title);
+    // Milliseconds a hint stays shown.
+    int HintHidePause() const { return hintHidePause_; }
+    void SetHintHidePause(int ms) { hintHidePause_ = ms; }
+
+    // Makes a form owned by the application; the first one becomes the main form.
+    template <class T, class... Args>
+    T *CreateForm(Args &&...args)
+    {
+        T *form = new T(this, std::forward<Args>(args)...);
+        if (!mainForm_)
+            mainForm_ = form;
+        return form;
+    }
+    TCustomForm *MainForm() const { return mainForm_; }
+    void SetMainForm(TCustomForm *form) { mainForm_ = form; }
+
+    // Shows the main form and runs the message loop until it closes; returns the exit code.
     int Run();
+    // Ends the message loop.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    void ProcessMessages();
+    // Shows the message of an exception that reached the message loop.
+    void HandleException(const std::exception &e);
+    // Runs a handler, reporting any exception instead of letting it into the toolkit.
+    template <class F>
+    void Guard(F &&handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception &e) {
+            HandleException(e);
+        }
+    }
+
+    // The program's command line (argument 0 is the program).
+    int ParamCount() const { return argc_ > 0 ? argc_ - 1 : 0; }
+    std::string ParamStr(int index) const;
+
+protected:
+    void Notification(TComponent *component, TOperation operation) override;
 
 private:
     std::string title_;
+    int hintHidePause_ = 2500;
+    TCustomForm *mainForm_ = nullptr;
+    bool terminated_ = false;
+    int argc_ = 0;
+    char **argv_ = nullptr;
 };
 
 TApplication &Application();

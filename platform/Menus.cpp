@@ -117,3 +117,9 @@ void TMenuItem::Changed()
             break;
         }
 }
+
+TMenu::TMenu(TComponent *owner) : TComponent(owner), items_(std::make_unique<TMenuItem>(nullptr))
+{
+}
+
+TMenu::~TMenu() = default;

@@ -4,6 +4,7 @@
 // a popup; the tree itself needs no window, so it can be built and tested alone.
 #include "platform/Component.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,3 +70,31 @@ private:
 constexpr int scShift = 0x2000;
 constexpr int scCtrl = 0x4000;
 constexpr int scAlt = 0x8000;
+
+// A menu: the root item whose children a window shows.
+class TMenu : public TComponent {
+public:
+    explicit TMenu(TComponent *owner = nullptr);
+    ~TMenu() override;
+    TMenuItem *Items() const { return items_.get(); }
+
+private:
+    std::unique_ptr<TMenuItem> items_;
+};
+
+// The menu bar of a form (TCustomForm::SetMenu shows it).
+class TMainMenu : public TMenu {
+public:
+    explicit TMainMenu(TComponent *owner = nullptr) : TMenu(owner) {}
+};
+
+// A menu shown at a point, for example on a right click over a control that
+// names it as its PopupMenu.
+class TPopupMenu : public TMenu {
+public:
+    explicit TPopupMenu(TComponent *owner = nullptr) : TMenu(owner) {}
+    // Shows the menu at a screen point and waits until it closes; the chosen
+    // item's click runs after the menu is gone.
+    virtual void Popup(int x, int y);
+    TNotifyEvent OnPopup;
+};

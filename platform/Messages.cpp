@@ -4,7 +4,22 @@
 #include <QEvent>
 #include <QObject>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace {
+
+struct THookEntry {
+    int id;
+    TMessageHook hook;
+};
+
+std::vector<THookEntry> &Hooks()
+{
+    static std::vector<THookEntry> hooks;
+    return hooks;
+}
 
 const QEvent::Type kPostedMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
@@ -15,7 +30,7 @@ public:
     void Deliver()
     {
         if (TMessageTarget *target = target_.Get())
-            target->WndProc(message_);
+            DispatchMessage(target, message_);
     }
 
 private:
@@ -68,7 +83,7 @@ std::intptr_t SendMessage(TMessageTarget *target, unsigned msg, std::uintptr_t w
     if (!target)
         return 0;
     TMessage message{msg, wParam, lParam, 0};
-    target->WndProc(message);
+    DispatchMessage(target, message);
     return message.Result;
 }
 
@@ -85,4 +100,41 @@ void ProcessMessages()
 {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void WaitMessage()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void DispatchMessage(TMessageTarget *target, TMessage &message)
+{
+    if (!target)
+        return;
+    if (!Hooks().empty()) {
+        // A copy, so that a hook may remove itself (or add another) while it runs.
+        std::vector<THookEntry> hooks = Hooks();
+        TMessageTargetRef ref(target);
+        for (const THookEntry &entry : hooks) {
+            if (entry.hook(target, message))
+                return;
+            if (!ref)
+                return;
+        }
+    }
+    target->WndProc(message);
+}
+
+int AddMessageHook(TMessageHook hook)
+{
+    static int nextId = 1;
+    Hooks().push_back({nextId, std::move(hook)});
+    return nextId++;
+}
+
+void RemoveMessageHook(int id)
+{
+    auto &hooks = Hooks();
+    hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [id](const THookEntry &e) { return e.id == id; }), hooks.end());
 }

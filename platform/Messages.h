@@ -3,10 +3,17 @@
 // target's WndProc runs at once) or posted (queued on the event loop and
 // delivered later). A target freed before a posted message arrives simply
 // does not get it, so posting never touches a freed object.
+//
+// Every input a window gets (mouse, keys, focus) travels as a TMessage through
+// DispatchMessage to the target's WndProc, so hooks see every message in one
+// place.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
-constexpr unsigned WM_USER = 0x0400;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
 
 struct TMessage {
     unsigned Msg = 0;
@@ -16,6 +23,51 @@ struct TMessage {
 };
 
 class TMessageTarget;
+
+// Message numbers, with their Windows values.
+enum : unsigned {
+    WM_NULL = 0x0000,
+    WM_SIZE = 0x0005,
+    WM_SETFOCUS = 0x0007,
+    WM_KILLFOCUS = 0x0008,
+    WM_SETREDRAW = 0x000B,
+    WM_PAINT = 0x000F,
+    WM_CLOSE = 0x0010,
+    WM_KEYDOWN = 0x0100,
+    WM_KEYUP = 0x0101,
+    WM_CHAR = 0x0102,
+    WM_TIMER = 0x0113,
+    WM_HSCROLL = 0x0114,
+    WM_VSCROLL = 0x0115,
+    WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_LBUTTONDBLCLK = 0x0203,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
+    WM_RBUTTONDBLCLK = 0x0206,
+    WM_MBUTTONDOWN = 0x0207,
+    WM_MBUTTONUP = 0x0208,
+    WM_MBUTTONDBLCLK = 0x0209,
+    WM_MOUSEWHEEL = 0x020A,
+    WM_USER = 0x0400,
+    // The class library's own notifications.
+    CM_MOUSEENTER = 0xB013,
+    CM_MOUSELEAVE = 0xB014,
+};
+
+// Key and button state flags of the mouse messages' WParam.
+enum : unsigned { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10 };
+
+// Mouse positions travel packed as in Windows: x in the low word, y in the high
+// word, both signed 16-bit.
+inline LPARAM MakeLParam(int x, int y)
+{
+    return static_cast<LPARAM>(static_cast<std::uint16_t>(static_cast<std::int16_t>(x)))
+        | static_cast<LPARAM>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(static_cast<std::int16_t>(y))) << 16);
+}
+inline int LParamX(LPARAM l) { return static_cast<std::int16_t>(l & 0xFFFF); }
+inline int LParamY(LPARAM l) { return static_cast<std::int16_t>((l >> 16) & 0xFFFF); }
 
 // A reference that becomes empty when its target is freed.
 class TMessageTargetRef {
@@ -45,8 +97,19 @@ private:
 };
 
 // Calls the target's WndProc now; returns the message's result (0 without a target).
-std::intptr_t SendMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
+std::intptr_t SendMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
 // Queues the message for the target; false when there is no target or no event loop.
-bool PostMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
+bool PostMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
 // Delivers the messages and events waiting in the queue.
 void ProcessMessages();
+// Waits until at least one message or input arrives, delivering it.
+void WaitMessage();
+
+// A hook sees every sent, posted and input message before its target does;
+// returning true consumes it.
+using TMessageHook = std::function<bool(TMessageTarget *target, TMessage &message)>;
+// Adds a hook; returns an id for RemoveMessageHook.
+int AddMessageHook(TMessageHook hook);
+void RemoveMessageHook(int id);
+// Sends the message through the hooks to the target's WndProc.
+void DispatchMessage(TMessageTarget *target, TMessage &message);

@@ -1,0 +1,1096 @@
+#include "platform/Controls.h"
+
+#include "platform/Forms.h"
+#include "platform/Menus.h"
+#include "platform/QtCanvas.h"
+#include "platform/QtControls.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+std::uint64_t gNextSerial = 1;
+std::uint64_t gNextZOrder = 1;
+
+std::unordered_map<std::uint64_t, TControl *> &LiveControls()
+{
+    static std::unordered_map<std::uint64_t, TControl *> live;
+    return live;
+}
+
+std::unordered_map<const QWidget *, TWinControl *> &WidgetControls()
+{
+    static std::unordered_map<const QWidget *, TWinControl *> map;
+    return map;
+}
+
+// The control that gets every mouse message while a button is held.
+TControl *gCapture = nullptr;
+
+// Drag and drop in progress.
+struct TDragState {
+    TControl *source = nullptr;
+    bool started = false;      // past the threshold
+    int threshold = 5;
+    TPoint startScreen;
+    TControl *target = nullptr;
+    bool accepted = false;
+};
+TDragState gDrag;
+
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
+{
+    TShiftState shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= ssShift;
+    if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
+    if (modifiers & Qt::AltModifier) shift |= ssAlt;
+    if (buttons & Qt::LeftButton) shift |= ssLeft;
+    if (buttons & Qt::RightButton) shift |= ssRight;
+    if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+    return shift;
+}
+
+WPARAM MouseKeys(TShiftState shift)
+{
+    WPARAM keys = 0;
+    if (shift & ssLeft) keys |= MK_LBUTTON;
+    if (shift & ssRight) keys |= MK_RBUTTON;
+    if (shift & ssMiddle) keys |= MK_MBUTTON;
+    if (shift & ssShift) keys |= MK_SHIFT;
+    if (shift & ssCtrl) keys |= MK_CONTROL;
+    return keys;
+}
+
+TShiftState ShiftOfKeys(WPARAM keys)
+{
+    TShiftState shift = 0;
+    if (keys & MK_LBUTTON) shift |= ssLeft;
+    if (keys & MK_RBUTTON) shift |= ssRight;
+    if (keys & MK_MBUTTON) shift |= ssMiddle;
+    if (keys & MK_SHIFT) shift |= ssShift;
+    if (keys & MK_CONTROL) shift |= ssCtrl;
+    if (QApplication::keyboardModifiers() & Qt::AltModifier) shift |= ssAlt;
+    return shift;
+}
+
+int VirtualKey(const QKeyEvent *event)
+{
+    int key = event->key();
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
+    }
+}
+
+// Offset of a control's corner inside the client widget of its nearest windowed ancestor.
+TPoint OffsetInWindow(const TControl *control)
+{
+    return TPoint{control->Left(), control->Top()};
+}
+
+TControl *ControlUnderScreenPoint(TPoint screen)
+{
+    QWidget *widget = QApplication::widgetAt(QPoint(screen.X, screen.Y));
+    for (; widget; widget = widget->parentWidget()) {
+        TWinControl *control = TWidgetLink::ControlOf(widget);
+        if (!control)
+            continue;
+        TPoint local = control->ScreenToClient(screen);
+        if (TControl *child = control->ControlAtPos(local))
+            return child;
+        return control;
+    }
+    return nullptr;
+}
+
+TCustomForm *FormOf(TControl *control)
+{
+    for (TControl *c = control; c; c = c->Parent())
+        if (auto *form = dynamic_cast<TCustomForm *>(c))
+            return form;
+    return nullptr;
+}
+
+} // namespace
+
+QString QStr(const std::string &text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+std::string StdStr(const QString &text) { return text.toStdString(); }
+
+// ---------------------------------------------------------------- TControl
+
+TControl::TControl(TComponent *owner) : TComponent(owner), serial_(gNextSerial++), zOrder_(gNextZOrder++),
+    font_(std::make_unique<TFont>())
+{
+    LiveControls()[serial_] = this;
+    font_->OnChange = [this] { FontChanged(); };
+}
+
+TControl::~TControl()
+{
+    if (gCapture == this)
+        gCapture = nullptr;
+    if (gDrag.source == this)
+        gDrag = TDragState{};
+    if (gDrag.target == this)
+        gDrag.target = nullptr;
+    LiveControls().erase(serial_);
+    if (parent_)
+        parent_->RemoveControl(this);
+}
+
+TControl *TControl::FindBySerial(std::uint64_t serial)
+{
+    auto it = LiveControls().find(serial);
+    return it == LiveControls().end() ? nullptr : it->second;
+}
+
+void TControl::SetParent(TWinControl *parent)
+{
+    if (parent == parent_)
+        return;
+    if (parent_)
+        parent_->RemoveControl(this);
+    if (parent)
+        parent->InsertControl(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+    if (constraints_.MinWidth > 0) width = std::max(width, constraints_.MinWidth);
+    if (constraints_.MaxWidth > 0) width = std::min(width, constraints_.MaxWidth);
+    if (constraints_.MinHeight > 0) height = std::max(height, constraints_.MinHeight);
+    if (constraints_.MaxHeight > 0) height = std::min(height, constraints_.MaxHeight);
+    if (left == left_ && top == top_ && width == width_ && height == height_)
+        return;
+    TRect old = BoundsRect();
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    if (parent_ && !dynamic_cast<TWinControl *>(this)) {
+        parent_->InvalidateRect(old);
+        parent_->InvalidateRect(BoundsRect());
+    }
+    BoundsChanged();
+    if (align_ != alNone)
+        RequestAlign();
+}
+
+void TControl::SetConstraints(const TSizeConstraints &c)
+{
+    constraints_ = c;
+    SetBounds(left_, top_, width_, height_);
+}
+
+void TControl::BoundsChanged()
+{
+}
+
+void TControl::SetAlign(TAlign align)
+{
+    if (align_ == align)
+        return;
+    align_ = align;
+    RequestAlign();
+}
+
+void TControl::RequestAlign()
+{
+    if (parent_)
+        parent_->Realign();
+}
+
+void TControl::SetVisible(bool visible)
+{
+    if (visible_ == visible)
+        return;
+    visible_ = visible;
+    VisibleChanged();
+    if (align_ != alNone)
+        RequestAlign();
+}
+
+void TControl::VisibleChanged()
+{
+    if (parent_)
+        parent_->InvalidateRect(BoundsRect());
+}
+
+bool TControl::Showing() const
+{
+    for (const TControl *c = this; c; c = c->parent_)
+        if (!c->visible_)
+            return false;
+    return true;
+}
+
+void TControl::SetEnabled(bool enabled)
+{
+    if (enabled_ == enabled)
+        return;
+    enabled_ = enabled;
+    Invalidate();
+}
+
+void TControl::SetText(const std::string &text)
+{
+    if (caption_ == text)
+        return;
+    caption_ = text;
+    Invalidate();
+}
+
+void TControl::SetColor(TColor color)
+{
+    if (color_ == color)
+        return;
+    color_ = color;
+    Invalidate();
+}
+
+void TControl::FontChanged()
+{
+    Invalidate();
+}
+
+void TControl::SetCursor(TCursor cursor)
+{
+    cursor_ = cursor;
+}
+
+void TControl::SetPopupMenu(TPopupMenu *menu)
+{
+    if (popupMenu_)
+        RemoveFreeNotification(popupMenu_);
+    popupMenu_ = menu;
+    if (menu)
+        FreeNotification(menu);
+}
+
+void TControl::Notification(TComponent *component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == popupMenu_)
+        popupMenu_ = nullptr;
+}
+
+void TControl::Invalidate()
+{
+    if (parent_ && visible_)
+        parent_->InvalidateRect(BoundsRect());
+}
+
+void TControl::Repaint()
+{
+    Invalidate();
+    for (TWinControl *p = dynamic_cast<TWinControl *>(this) ? static_cast<TWinControl *>(this) : parent_; p; p = p->Parent())
+        if (p->Link() && p->Link()->Widget()) {
+            p->Link()->Widget()->repaint();
+            break;
+        }
+}
+
+void TControl::BringToFront()
+{
+    zOrder_ = gNextZOrder++;
+    Invalidate();
+}
+
+void TControl::SendToBack()
+{
+    zOrder_ = 0;
+    Invalidate();
+}
+
+TPoint TControl::ClientToScreen(TPoint p) const
+{
+    const TControl *c = this;
+    // Walk up to the nearest window, adding offsets of windowless controls.
+    while (c && !dynamic_cast<const TWinControl *>(c)) {
+        p.X += c->left_;
+        p.Y += c->top_;
+        c = c->parent_;
+    }
+    auto *win = static_cast<const TWinControl *>(c);
+    if (win && win->Link() && win->Link()->Client()) {
+        QPoint g = win->Link()->Client()->mapToGlobal(QPoint(p.X, p.Y));
+        return TPoint{g.x(), g.y()};
+    }
+    for (; win; win = win->Parent()) {
+        p.X += win->Left();
+        p.Y += win->Top();
+    }
+    return p;
+}
+
+TPoint TControl::ScreenToClient(TPoint p) const
+{
+    TPoint origin = ClientToScreen(TPoint{0, 0});
+    return TPoint{p.X - origin.X, p.Y - origin.Y};
+}
+
+void TControl::BeginDrag(bool immediate, int threshold)
+{
+    gDrag = TDragState{};
+    gDrag.source = this;
+    gDrag.threshold = immediate ? 0 : threshold;
+    gDrag.started = immediate;
+    QPoint pos = QCursor::pos();
+    gDrag.startScreen = TPoint{pos.x(), pos.y()};
+}
+
+bool TControl::Dragging() const
+{
+    return gDrag.source == this && gDrag.started;
+}
+
+void TControl::EndDrag(bool drop)
+{
+    if (gDrag.source != this)
+        return;
+    TDragState drag = gDrag;
+    gDrag = TDragState{};
+    if (drop && drag.started && drag.target && drag.accepted && drag.target->OnDragDrop) {
+        QPoint pos = QCursor::pos();
+        TPoint local = drag.target->ScreenToClient(TPoint{pos.x(), pos.y()});
+        drag.target->OnDragDrop(drag.target, this, local.X, local.Y);
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+bool TControl::AcceptsDrop(TObject *source, int x, int y, TDragState state)
+{
+    bool accept = false;
+    if (OnDragOver) {
+        accept = true;
+        OnDragOver(this, source, x, y, state, accept);
+    }
+    return accept;
+}
+
+void TControl::WndProc(TMessage &message)
+{
+    switch (message.Msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+        HandleMouseMessage(message);
+        break;
+    default:
+        break;
+    }
+}
+
+void TControl::HandleMouseMessage(TMessage &message)
+{
+    int x = LParamX(message.LParam);
+    int y = LParamY(message.LParam);
+    TShiftState shift = ShiftOfKeys(message.WParam);
+    switch (message.Msg) {
+    case WM_MOUSEMOVE:
+        MouseMove(shift, x, y);
+        break;
+    case WM_LBUTTONDOWN: MouseDown(mbLeft, shift, x, y); break;
+    case WM_RBUTTONDOWN: MouseDown(mbRight, shift, x, y); break;
+    case WM_MBUTTONDOWN: MouseDown(mbMiddle, shift, x, y); break;
+    case WM_LBUTTONDBLCLK: DblClick(); MouseDown(mbLeft, shift | ssDouble, x, y); break;
+    case WM_RBUTTONDBLCLK: MouseDown(mbRight, shift | ssDouble, x, y); break;
+    case WM_MBUTTONDBLCLK: MouseDown(mbMiddle, shift | ssDouble, x, y); break;
+    case WM_LBUTTONUP: {
+        bool inside = x >= 0 && y >= 0 && x < width_ && y < height_;
+        MouseUp(mbLeft, shift, x, y);
+        if (inside && FindBySerial(serial_) == this)
+            Click();
+        break;
+    }
+    case WM_RBUTTONUP: MouseUp(mbRight, shift, x, y); break;
+    case WM_MBUTTONUP: MouseUp(mbMiddle, shift, x, y); break;
+    default: break;
+    }
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TControl::DblClick()
+{
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+void TControl::PaintControl(TCanvas &)
+{
+}
+
+// ---------------------------------------------------------------- TGraphicControl
+
+void TGraphicControl::PaintControl(TCanvas &canvas)
+{
+    canvas_ = &canvas;
+    Paint();
+    canvas_ = nullptr;
+}
+
+// ---------------------------------------------------------------- TWinControl
+
+TWinControl::TWinControl(TComponent *owner) : TControl(owner)
+{
+}
+
+TWinControl::~TWinControl()
+{
+    // Children outlive their parent here: they are detached, not freed (their
+    // owners free them).
+    while (!controls_.empty())
+        controls_.back()->SetParent(nullptr);
+    DestroyHandle();
+}
+
+void TWinControl::InsertControl(TControl *control)
+{
+    control->parent_ = this;
+    control->indexInParent_ = static_cast<int>(controls_.size());
+    controls_.push_back(control);
+    if (auto *win = dynamic_cast<TWinControl *>(control)) {
+        if (HandleAllocated() && win->Visible())
+            win->HandleNeeded();
+    } else {
+        control->Invalidate();
+    }
+    if (control->Align() != alNone)
+        Realign();
+}
+
+void TWinControl::RemoveControl(TControl *control)
+{
+    int index = control->indexInParent_;
+    if (index < 0 || index >= ControlCount() || controls_[static_cast<size_t>(index)] != control)
+        return;
+    if (!dynamic_cast<TWinControl *>(control))
+        InvalidateRect(control->BoundsRect());
+    // Swap with the last so that removal stays constant-time with many children;
+    // the order of the list is not the z-order, so nothing visible changes.
+    controls_[static_cast<size_t>(index)] = controls_.back();
+    controls_[static_cast<size_t>(index)]->indexInParent_ = index;
+    controls_.pop_back();
+    control->indexInParent_ = -1;
+    control->parent_ = nullptr;
+    if (auto *win = dynamic_cast<TWinControl *>(control))
+        win->DestroyHandle();
+    if (control->Align() != alNone)
+        Realign();
+}
+
+TControl *TWinControl::ControlAtPos(TPoint p) const
+{
+    TControl *best = nullptr;
+    for (TControl *c : controls_) {
+        if (!c->Visible() || dynamic_cast<TWinControl *>(c))
+            continue;
+        if (p.X >= c->Left() && p.Y >= c->Top() && p.X < c->Left() + c->Width() && p.Y < c->Top() + c->Height())
+            if (!best || c->ZOrder() > best->ZOrder())
+                best = c;
+    }
+    return best;
+}
+
+bool TWinControl::HandleAllocated() const
+{
+    return link_ && link_->Widget();
+}
+
+void TWinControl::HandleNeeded()
+{
+    if (HandleAllocated())
+        return;
+    if (Parent())
+        Parent()->HandleNeeded();
+    CreateHandle();
+    InitializeHandle();
+    CreateChildHandles();
+}
+
+void TWinControl::CreateChildHandles()
+{
+    for (TControl *c : controls_)
+        if (auto *win = dynamic_cast<TWinControl *>(c))
+            if (win->Visible() && !win->HandleAllocated()) {
+                win->CreateHandle();
+                win->InitializeHandle();
+                win->CreateChildHandles();
+            }
+}
+
+void TWinControl::CreateHandle()
+{
+    QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
+    auto *widget = new TQtWindow(this, parentWidget);
+    link_ = std::make_unique<TWidgetLink>(this, widget);
+}
+
+void TWinControl::DestroyHandle()
+{
+    for (TControl *c : controls_)
+        if (auto *win = dynamic_cast<TWinControl *>(c))
+            win->DestroyHandle();
+    link_.reset();
+}
+
+void TWinControl::InitializeHandle()
+{
+    QWidget *w = link_->Widget();
+    w->setGeometry(Left(), Top(), Width(), Height());
+    w->setEnabled(Enabled());
+    w->setFont(ToQFont(Font()));
+    w->setVisible(Visible());
+}
+
+bool TWinControl::CanFocus() const
+{
+    return Showing() && Enabled();
+}
+
+bool TWinControl::Focused() const
+{
+    return HandleAllocated() && link_->Widget()->hasFocus();
+}
+
+void TWinControl::SetFocus()
+{
+    HandleNeeded();
+    link_->Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+void TWinControl::EnableAlign()
+{
+    if (alignLock_ > 0 && --alignLock_ == 0 && alignPending_)
+        Realign();
+}
+
+void TWinControl::Realign()
+{
+    if (alignLock_ > 0) {
+        alignPending_ = true;
+        return;
+    }
+    alignPending_ = false;
+    AlignChildren();
+}
+
+void TWinControl::AlignChildren()
+{
+    TRect rest = AlignRect();
+    auto byKind = [this](TAlign align) {
+        std::vector<TControl *> list;
+        for (TControl *c : controls_)
+            if (c->Align() == align && c->Visible())
+                list.push_back(c);
+        return list;
+    };
+    // Ties keep the order in which the children were made.
+    auto sortBy = [](std::vector<TControl *> &list, auto key) {
+        std::stable_sort(list.begin(), list.end(), [&](TControl *a, TControl *b) {
+            return key(a) != key(b) ? key(a) < key(b) : a->Serial() < b->Serial();
+        });
+    };
+    ++alignLock_; // children resizing themselves must not re-enter
+    std::vector<TControl *> tops = byKind(alTop);
+    sortBy(tops, [](TControl *c) { return c->Top(); });
+    for (TControl *c : tops) {
+        c->SetBounds(rest.Left, rest.Top, rest.Width(), c->Height());
+        rest.Top += c->Height();
+    }
+    std::vector<TControl *> bottoms = byKind(alBottom);
+    sortBy(bottoms, [](TControl *c) { return -(c->Top() + c->Height()); });
+    for (TControl *c : bottoms) {
+        rest.Bottom -= c->Height();
+        c->SetBounds(rest.Left, rest.Bottom, rest.Width(), c->Height());
+    }
+    std::vector<TControl *> lefts = byKind(alLeft);
+    sortBy(lefts, [](TControl *c) { return c->Left(); });
+    for (TControl *c : lefts) {
+        c->SetBounds(rest.Left, rest.Top, c->Width(), std::max(0, rest.Height()));
+        rest.Left += c->Width();
+    }
+    std::vector<TControl *> rights = byKind(alRight);
+    sortBy(rights, [](TControl *c) { return -(c->Left() + c->Width()); });
+    for (TControl *c : rights) {
+        rest.Right -= c->Width();
+        c->SetBounds(rest.Right, rest.Top, c->Width(), std::max(0, rest.Height()));
+    }
+    for (TControl *c : byKind(alClient))
+        c->SetBounds(rest.Left, rest.Top, std::max(0, rest.Width()), std::max(0, rest.Height()));
+    --alignLock_;
+    alignPending_ = false;
+}
+
+void TWinControl::SetRedraw(bool redraw)
+{
+    if (HandleAllocated())
+        link_->Widget()->setUpdatesEnabled(redraw);
+}
+
+void TWinControl::BoundsChanged()
+{
+    if (HandleAllocated()) {
+        QWidget *w = link_->Widget();
+        if (w->isWindow())
+            w->resize(Width(), Height());
+        else
+            w->setGeometry(Left(), Top(), Width(), Height());
+    }
+    Realign();
+    if (OnResize)
+        OnResize(this);
+}
+
+void TWinControl::VisibleChanged()
+{
+    if (Visible() && Parent() && Parent()->HandleAllocated())
+        HandleNeeded();
+    if (HandleAllocated())
+        link_->Widget()->setVisible(Visible());
+}
+
+void TWinControl::SetVisible(bool visible)
+{
+    TControl::SetVisible(visible);
+}
+
+void TWinControl::SetEnabled(bool enabled)
+{
+    TControl::SetEnabled(enabled);
+    if (HandleAllocated())
+        link_->Widget()->setEnabled(enabled);
+}
+
+void TWinControl::SetText(const std::string &text)
+{
+    TControl::SetText(text);
+}
+
+void TWinControl::SetColor(TColor color)
+{
+    TControl::SetColor(color);
+}
+
+void TWinControl::FontChanged()
+{
+    if (HandleAllocated())
+        link_->Widget()->setFont(ToQFont(Font()));
+    Invalidate();
+}
+
+void TWinControl::Invalidate()
+{
+    if (HandleAllocated())
+        link_->Widget()->update();
+}
+
+void TWinControl::InvalidateRect(const TRect &rect)
+{
+    if (HandleAllocated() && link_->Client())
+        link_->Client()->update(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
+}
+
+void TWinControl::BringToFront()
+{
+    TControl::BringToFront();
+    if (HandleAllocated())
+        link_->Widget()->raise();
+}
+
+void TWinControl::SendToBack()
+{
+    TControl::SendToBack();
+    if (HandleAllocated())
+        link_->Widget()->lower();
+}
+
+void TWinControl::PaintWindow(TCanvas &canvas)
+{
+    TColor color = Color();
+    if (color != clNone) {
+        canvas.Brush().SetStyle(bsSolid);
+        canvas.Brush().SetColor(color);
+        canvas.FillRect(ClientRect());
+    }
+}
+
+void TWinControl::PaintControls(TCanvas &canvas, const TRect &clip)
+{
+    std::vector<TControl *> visible;
+    for (TControl *c : controls_) {
+        if (!c->Visible() || dynamic_cast<TWinControl *>(c))
+            continue;
+        TRect common;
+        if (IntersectRect(common, c->BoundsRect(), clip))
+            visible.push_back(c);
+    }
+    std::sort(visible.begin(), visible.end(), [](TControl *a, TControl *b) { return a->ZOrder() < b->ZOrder(); });
+    for (TControl *c : visible) {
+        canvas.SaveDC();
+        TPoint org = canvas.WindowOrg();
+        canvas.IntersectClipRect(c->BoundsRect());
+        canvas.SetWindowOrg(org.X - c->Left(), org.Y - c->Top());
+        c->PaintControl(canvas);
+        canvas.RestoreDC(-1);
+    }
+}
+
+void TWinControl::PaintTo(TCanvas &canvas, int x, int y)
+{
+    canvas.SaveDC();
+    TPoint org = canvas.WindowOrg();
+    canvas.SetWindowOrg(org.X - x, org.Y - y);
+    canvas.IntersectClipRect(TRect{0, 0, Width(), Height()});
+    PaintWindow(canvas);
+    PaintControls(canvas, TRect{0, 0, Width(), Height()});
+    // Windowed children that paint themselves are drawn too, back to front.
+    std::vector<TWinControl *> wins;
+    for (TControl *c : controls_)
+        if (auto *win = dynamic_cast<TWinControl *>(c); win && win->Visible())
+            wins.push_back(win);
+    std::sort(wins.begin(), wins.end(), [](TControl *a, TControl *b) { return a->ZOrder() < b->ZOrder(); });
+    for (TWinControl *win : wins)
+        win->PaintTo(canvas, win->Left(), win->Top());
+    canvas.RestoreDC(-1);
+}
+
+void TWinControl::KeyDown(int &key, TShiftState shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(int &key, TShiftState shift)
+{
+    if (OnKeyUp)
+        OnKeyUp(this, key, shift);
+}
+
+void TWinControl::DoEnter()
+{
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (OnExit)
+        OnExit(this);
+}
+
+void TWinControl::WndProc(TMessage &message)
+{
+    switch (message.Msg) {
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        int key = static_cast<int>(message.WParam);
+        TShiftState shift = static_cast<TShiftState>(message.LParam);
+        // A form that previews keys sees them before the focused control.
+        TCustomForm *form = FormOf(this);
+        if (form && form != this && form->KeyPreview()) {
+            SendMessage(form, message.Msg, message.WParam, message.LParam);
+            if (TControl::FindBySerial(form->Serial()) != form)
+                return;
+            key = static_cast<TWinControl *>(form)->lastKey_;
+        }
+        if (key != 0) {
+            if (message.Msg == WM_KEYDOWN)
+                KeyDown(key, shift);
+            else
+                KeyUp(key, shift);
+        }
+        lastKey_ = key;
+        message.Result = key;
+        break;
+    }
+    case WM_SETFOCUS: DoEnter(); break;
+    case WM_KILLFOCUS: DoExit(); break;
+    default:
+        TControl::WndProc(message);
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- TCustomControl
+
+void TCustomControl::PaintWindow(TCanvas &canvas)
+{
+    canvas_ = &canvas;
+    Paint();
+    canvas_ = nullptr;
+}
+
+TWinControl *FocusedControl()
+{
+    QWidget *focus = QApplication::focusWidget();
+    for (; focus; focus = focus->parentWidget())
+        if (TWinControl *c = TWidgetLink::ControlOf(focus))
+            return c;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- the toolkit side
+
+TWidgetLink::TWidgetLink(TWinControl *control, QWidget *widget, QWidget *client)
+    : control_(control), widget_(widget), client_(client ? client : widget)
+{
+    WidgetControls()[widget] = control;
+    if (client_ != widget)
+        WidgetControls()[client_] = control;
+    widget->installEventFilter(this);
+    if (client_ != widget)
+        client_->installEventFilter(this);
+    client_->setMouseTracking(true);
+    widget->setMouseTracking(true);
+}
+
+TWidgetLink::~TWidgetLink()
+{
+    WidgetControls().erase(client_);
+    if (widget_) {
+        WidgetControls().erase(widget_.data());
+        widget_->removeEventFilter(this);
+        delete widget_.data();
+    }
+}
+
+void TWidgetLink::WatchWidget(QWidget *widget)
+{
+    widget->installEventFilter(this);
+    widget->setMouseTracking(true);
+}
+
+TWinControl *TWidgetLink::ControlOf(const QWidget *widget)
+{
+    auto it = WidgetControls().find(widget);
+    return it == WidgetControls().end() ? nullptr : it->second;
+}
+
+void TWidgetLink::Paint(TWinControl *control, QPainter &painter, const TRect &clip)
+{
+    TQtCanvas canvas(painter);
+    canvas.SetClipRect(clip);
+    control->PaintWindow(canvas);
+    control->PaintControls(canvas, clip);
+}
+
+bool TWidgetLink::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *source = qobject_cast<QWidget *>(watched);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        return MouseEvent(source, event) && !native_;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (source == widget_ || native_)
+            return KeyEvent(event);
+        return false;
+    case QEvent::FocusIn:
+        if (source == widget_)
+            SendMessage(control_, WM_SETFOCUS);
+        return false;
+    case QEvent::FocusOut:
+        if (source == widget_)
+            SendMessage(control_, WM_KILLFOCUS);
+        return false;
+    case QEvent::ToolTip: {
+        auto *help = static_cast<QHelpEvent *>(event);
+        TControl *target = control_->ControlAtPos(TPoint{help->pos().x(), help->pos().y()});
+        if (!target)
+            target = control_;
+        if (target->ShowHint() && !target->Hint().empty())
+            QToolTip::showText(help->globalPos(), QStr(target->Hint()), source, QRect(), Application().HintHidePause());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    case QEvent::Resize:
+        if (source == widget_ && widget_->isWindow()) {
+            auto *form = dynamic_cast<TCustomForm *>(control_);
+            if (form)
+                form->WindowResized(widget_->width(), widget_->height());
+        }
+        return false;
+    case QEvent::Move:
+        if (source == widget_ && widget_->isWindow())
+            if (auto *form = dynamic_cast<TCustomForm *>(control_))
+                form->WindowMoved(widget_->x(), widget_->y());
+        return false;
+    case QEvent::Close:
+        if (source == widget_ && widget_->isWindow())
+            if (auto *form = dynamic_cast<TCustomForm *>(control_)) {
+                event->ignore();
+                form->Close();
+                return true;
+            }
+        return false;
+    case QEvent::Wheel:
+        if (auto *form = FormOf(control_)) {
+            auto *wheel = static_cast<QWheelEvent *>(event);
+            TShiftState shift = ShiftOf(wheel->modifiers(), wheel->buttons());
+            QPoint g = wheel->globalPosition().toPoint();
+            form->MouseWheel(shift, wheel->angleDelta().y(), TPoint{g.x(), g.y()});
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
+{
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    QPoint global = mouse->globalPosition().toPoint();
+    TPoint screen{global.x(), global.y()};
+    TShiftState shift = ShiftOf(mouse->modifiers(), mouse->buttons());
+
+    // A drag in progress: the control under the mouse is asked, the release drops.
+    if (gDrag.source && (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonRelease)) {
+        TControl *dragSource = gDrag.source;
+        if (!gDrag.started) {
+            if (std::abs(screen.X - gDrag.startScreen.X) + std::abs(screen.Y - gDrag.startScreen.Y) >= gDrag.threshold)
+                gDrag.started = true;
+        }
+        if (gDrag.started) {
+            TControl *target = ControlUnderScreenPoint(screen);
+            if (target != gDrag.target && gDrag.target) {
+                TPoint p = gDrag.target->ScreenToClient(screen);
+                gDrag.target->AcceptsDrop(dragSource, p.X, p.Y, dsDragLeave);
+            }
+            bool accepted = false;
+            if (target) {
+                TPoint p = target->ScreenToClient(screen);
+                accepted = target->AcceptsDrop(dragSource, p.X, p.Y, target == gDrag.target ? dsDragMove : dsDragEnter);
+            }
+            if (gDrag.source == dragSource) {
+                gDrag.target = target;
+                gDrag.accepted = accepted;
+                QApplication::restoreOverrideCursor();
+                QApplication::setOverrideCursor(QtCursor(accepted ? crDrag : crNoDrop));
+            }
+        }
+        if (event->type() == QEvent::MouseButtonRelease && gDrag.source == dragSource) {
+            gCapture = nullptr;
+            dragSource->EndDrag(true);
+        }
+        return true;
+    }
+
+    // The target: the captured control, else the topmost windowless child under
+    // the point, else the window itself.
+    TControl *target = gCapture;
+    if (!target) {
+        QPoint local = source == client_ ? mouse->position().toPoint() : client_->mapFromGlobal(global);
+        target = control_->ControlAtPos(TPoint{local.x(), local.y()});
+        if (!target)
+            target = control_;
+    }
+    TPoint p = target->ScreenToClient(screen);
+    unsigned msg = WM_MOUSEMOVE;
+    Qt::MouseButton button = mouse->button();
+    int base = button == Qt::RightButton ? WM_RBUTTONDOWN : button == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: msg = static_cast<unsigned>(base); gCapture = target; break;
+    case QEvent::MouseButtonDblClick: msg = static_cast<unsigned>(base + 2); gCapture = target; break;
+    case QEvent::MouseButtonRelease: msg = static_cast<unsigned>(base + 1); break;
+    default: break;
+    }
+    if (msg == WM_MOUSEMOVE && !gCapture) {
+        TCursor cursor = target->Cursor() != crDefault ? target->Cursor() : control_->Cursor();
+        source->setCursor(QtCursor(cursor));
+    }
+    std::uint64_t serial = target->Serial();
+    SendMessage(target, msg, MouseKeys(shift), MakeLParam(p.X, p.Y));
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (mouse->buttons() == Qt::NoButton)
+            gCapture = nullptr;
+        // A right click opens the popup menu of the control or of its nearest parent that has one.
+        if (button == Qt::RightButton)
+            for (TControl *c = TControl::FindBySerial(serial); c; c = c->Parent())
+                if (c->PopupMenu()) {
+                    c->PopupMenu()->Popup(screen.X, screen.Y);
+                    break;
+                }
+    }
+    return true;
+}
+
+bool TWidgetLink::KeyEvent(QEvent *event)
+{
+    auto *key = static_cast<QKeyEvent *>(event);
+    int vk = VirtualKey(key);
+    if (vk == 0)
+        return false;
+    TShiftState shift = ShiftOf(key->modifiers(), Qt::NoButton);
+    LRESULT result = SendMessage(control_, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+                                 static_cast<WPARAM>(vk), static_cast<LPARAM>(shift));
+    return result == 0;
+}
+
+TQtWindow::TQtWindow(TWinControl *control, QWidget *parent) : QWidget(parent), control_(control)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TQtWindow::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    QRect r = event->rect();
+    TWidgetLink::Paint(control_, painter, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+}

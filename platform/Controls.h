@@ -1,0 +1,325 @@
+#pragma once
+// Controls: the visual object model.
+//
+// A TControl is a plain object holding its state (bounds, alignment, caption,
+// colour, font, hint, cursor, popup menu); it needs no window to exist, so a
+// model built of controls can be made and tested without a screen.
+//  - TGraphicControl has no window: its parent paints it, in z-order, into the
+//    parent's window and hit-tests it for the mouse. Thousands are cheap.
+//  - TWinControl owns a toolkit window, made lazily when it is first needed
+//    (HandleNeeded); until then it is only state.
+//  - TCustomControl is a TWinControl that paints itself (Paint on Canvas()).
+// Input reaches controls as WM_* messages through the one dispatcher of
+// Messages.h and ends in MouseDown/MouseMove/MouseUp/KeyDown and the On* events.
+#include "platform/Component.h"
+#include "platform/Graphics.h"
+#include "platform/Messages.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TWinControl;
+class TPopupMenu;
+class TCanvas;
+class TFont;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+using TShiftState = unsigned;
+constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10,
+                      ssMiddle = 0x20, ssDouble = 0x40;
+
+// Screen cursors: the class library's stock numbers below zero, the program's
+// own drawings (TScreen::SetCursorImage) at positive numbers.
+using TCursor = int;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
+                  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
+                  crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crHandPoint = -21;
+
+// Virtual key codes (the Windows values) that key events carry.
+enum : int {
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
+    VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24,
+    VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+    VK_F1 = 0x70,
+};
+
+using TMouseEvent = std::function<void(TObject *sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject *sender, TShiftState shift, int x, int y)>;
+using TKeyEvent = std::function<void(TObject *sender, int &key, TShiftState shift)>;
+using TDragOverEvent = std::function<void(TObject *sender, TObject *source, int x, int y, TDragState state, bool &accept)>;
+using TDragDropEvent = std::function<void(TObject *sender, TObject *source, int x, int y)>;
+using TMouseWheelUpDownEvent = std::function<void(TObject *sender, TShiftState shift, TPoint mousePos, bool &handled)>;
+
+struct TSizeConstraints {
+    int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0; // 0 = no limit
+};
+
+class TControl : public TComponent, public TMessageTarget {
+public:
+    explicit TControl(TComponent *owner);
+    ~TControl() override;
+
+    TWinControl *Parent() const { return parent_; }
+    virtual void SetParent(TWinControl *parent);
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    // Sets all four at once; the size is kept within Constraints.
+    virtual void SetBounds(int left, int top, int width, int height);
+    TRect BoundsRect() const { return TRect{left_, top_, left_ + width_, top_ + height_}; }
+    virtual int ClientWidth() const { return width_; }
+    virtual int ClientHeight() const { return height_; }
+    TRect ClientRect() const { return TRect{0, 0, ClientWidth(), ClientHeight()}; }
+    TSizeConstraints &Constraints() { return constraints_; }
+    void SetConstraints(const TSizeConstraints &c);
+
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign align);
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible, and every parent up to a form visible too.
+    bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool enabled);
+
+    // The caption of labels, panels and forms; the text of edits and memos.
+    virtual std::string Text() const { return caption_; }
+    virtual void SetText(const std::string &text);
+    std::string Caption() const { return Text(); }
+    void SetCaption(const std::string &caption) { SetText(caption); }
+
+    TColor Color() const { return color_; }
+    virtual void SetColor(TColor color);
+    TFont &Font() { return *font_; }
+    const TFont &Font() const { return *font_; }
+    // Tells the control that its font changed (called by the font's change hook).
+    virtual void FontChanged();
+    const std::string &Hint() const { return hint_; }
+    void SetHint(const std::string &hint) { hint_ = hint; }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool show) { showHint_ = show; }
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+    TPopupMenu *PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu *menu);
+
+    // Repaints the control's area soon (Invalidate) or at once (Repaint).
+    virtual void Invalidate();
+    void Repaint();
+    // Puts the control in front of (or behind) its siblings of the same kind.
+    virtual void BringToFront();
+    virtual void SendToBack();
+    // The order among siblings: higher is in front.
+    std::uint64_t ZOrder() const { return zOrder_; }
+
+    // Coordinates of a point of this control relative to its parent chain's top window.
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+
+    // Drag and drop: starts dragging this control (at once, or after the mouse moves a few pixels).
+    void BeginDrag(bool immediate, int threshold = 5);
+    bool Dragging() const;
+    void EndDrag(bool drop);
+
+    // The message handler. Mouse messages become MouseDown/MouseMove/MouseUp.
+    void WndProc(TMessage &message) override;
+
+    // Every control has a serial number that stays unique for the process; a
+    // posted message finds its target by it (and finds nothing after a free).
+    std::uint64_t Serial() const { return serial_; }
+    static TControl *FindBySerial(std::uint64_t serial);
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TNotifyEvent OnResize;
+
+    // Used by the dispatcher and by parents; not for the program's code.
+    int indexInParent_ = -1;
+    // Paints a windowless control onto the canvas the parent gives (origin at the control's corner).
+    virtual void PaintControl(TCanvas &canvas);
+
+protected:
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void Click();
+    virtual void DblClick();
+    // Told after the bounds changed.
+    virtual void BoundsChanged();
+    virtual void VisibleChanged();
+    void Notification(TComponent *component, TOperation operation) override;
+    // Asks the parent to lay out its aligned children again.
+    void RequestAlign();
+    bool AcceptsDrop(TObject *source, int x, int y, TDragState state);
+
+    TWinControl *parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    std::string caption_;
+
+private:
+    friend class TWinControl;
+    void HandleMouseMessage(TMessage &message);
+
+    std::uint64_t serial_;
+    std::uint64_t zOrder_ = 0;
+    TAlign align_ = alNone;
+    bool visible_ = true;
+    bool enabled_ = true;
+    TColor color_ = clBtnFace;
+    std::unique_ptr<TFont> font_;
+    std::string hint_;
+    bool showHint_ = false;
+    TCursor cursor_ = crDefault;
+    TPopupMenu *popupMenu_ = nullptr;
+    TSizeConstraints constraints_;
+};
+
+// A control without a window of its own; its parent paints it.
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TComponent *owner) : TControl(owner) {}
+    // The canvas to paint on; valid only inside Paint.
+    TCanvas &Canvas() { return *canvas_; }
+    void PaintControl(TCanvas &canvas) override;
+
+protected:
+    virtual void Paint() {}
+
+private:
+    TCanvas *canvas_ = nullptr;
+};
+
+// The toolkit window of a windowed control; defined inside the platform.
+class TWidgetLink;
+
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent *owner);
+    ~TWinControl() override;
+
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    // The children in the order they were added (not the z-order).
+    TControl *Controls(int index) const { return controls_.at(static_cast<size_t>(index)); }
+    void InsertControl(TControl *control);
+    void RemoveControl(TControl *control);
+    // The topmost visible windowless child under the point (client coordinates), or nullptr.
+    TControl *ControlAtPos(TPoint p) const;
+
+    // Makes the toolkit window now (parents first).
+    void HandleNeeded();
+    bool HandleAllocated() const;
+
+    // Focus.
+    virtual bool CanFocus() const;
+    bool Focused() const;
+    virtual void SetFocus();
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool v) { tabStop_ = v; }
+
+    // Lays out the aligned children in the client area: top-aligned ones in the
+    // order of their Top, then bottom, left (by Left), right and client.
+    void Realign();
+    void DisableAlign() { ++alignLock_; }
+    void EnableAlign();
+    // The rectangle children are aligned in (scrolling controls make it taller than the client area).
+    virtual TRect AlignRect() const { return ClientRect(); }
+
+    // Stops (false) or resumes (true) the window's repainting.
+    void SetRedraw(bool redraw);
+    bool DoubleBuffered() const { return doubleBuffered_; }
+    void SetDoubleBuffered(bool v) { doubleBuffered_ = v; }
+
+    // Paints the control and its windowless children onto a canvas, as on
+    // screen, without needing a window (the report and tests use it).
+    void PaintTo(TCanvas &canvas, int x = 0, int y = 0);
+
+    void SetVisible(bool visible) override;
+    void SetEnabled(bool enabled) override;
+    void SetText(const std::string &text) override;
+    void SetColor(TColor color) override;
+    void FontChanged() override;
+    void Invalidate() override;
+    // Repaints only a part of the client area.
+    void InvalidateRect(const TRect &rect);
+    void BringToFront() override;
+    void SendToBack() override;
+    void WndProc(TMessage &message) override;
+
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+
+    // Platform side: the window and the widget children go into.
+    TWidgetLink *Link() const { return link_.get(); }
+
+protected:
+    // Creates the toolkit window inside the parent's client window (which may be
+    // null for a top-level window). The default is a plain painted window.
+    virtual void CreateHandle();
+    virtual void DestroyHandle();
+    // Copies the control's state into the freshly made window.
+    virtual void InitializeHandle();
+    // Paints the window's own face before the windowless children.
+    virtual void PaintWindow(TCanvas &canvas);
+    virtual void KeyDown(int &key, TShiftState shift);
+    virtual void KeyUp(int &key, TShiftState shift);
+    virtual void DoEnter();
+    virtual void DoExit();
+    void BoundsChanged() override;
+    void VisibleChanged() override;
+    void PaintControls(TCanvas &canvas, const TRect &clip);
+
+    std::unique_ptr<TWidgetLink> link_;
+
+private:
+    friend class TControl;
+    friend class TWidgetLink;
+    void AlignChildren();
+    void CreateChildHandles();
+
+    std::vector<TControl *> controls_;
+    int lastKey_ = 0;
+    int alignLock_ = 0;
+    bool alignPending_ = false;
+    bool tabStop_ = false;
+    bool doubleBuffered_ = false;
+};
+
+// A windowed control that paints itself on Canvas() in Paint.
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent *owner) : TWinControl(owner) {}
+    TCanvas &Canvas() { return *canvas_; }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(TCanvas &canvas) override;
+
+private:
+    TCanvas *canvas_ = nullptr;
+};
+
+// The control whose window has the keyboard focus, or nullptr.
+TWinControl *FocusedControl();

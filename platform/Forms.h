@@ -1,0 +1,181 @@
+#pragma once
+// Forms (top-level windows), the scroll box, the screen and its cursors.
+#include "platform/Controls.h"
+
+#include <string>
+#include <vector>
+
+class TMainMenu;
+
+// Modal results.
+enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+using TModalResult = int;
+
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+// The window placement record: flags, show command, maximised position and the
+// normal position (right and bottom are coordinates).
+struct TWindowPlacement {
+    unsigned flags = 0;
+    unsigned showCmd = 1; // SW_SHOWNORMAL
+    TPoint ptMinPosition{-1, -1};
+    TPoint ptMaxPosition{-1, -1};
+    TRect rcNormalPosition;
+};
+enum : unsigned { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3 };
+
+using TCloseEvent = std::function<void(TObject *sender, TCloseAction &action)>;
+using TCloseQueryEvent = std::function<void(TObject *sender, bool &canClose)>;
+
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent *owner);
+    ~TCustomForm() override;
+
+    TMainMenu *Menu() const { return menu_; }
+    void SetMenu(TMainMenu *menu);
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position) { position_ = position; }
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool preview) { keyPreview_ = preview; }
+    TWindowState WindowState() const { return windowState_; }
+    void SetWindowState(TWindowState state);
+    // Client size; the form's own size adds the menu bar.
+    int ClientWidth() const override { return Width(); }
+    int ClientHeight() const override { return Height() - MenuHeight(); }
+    void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height + MenuHeight()); }
+    int MenuHeight() const;
+
+    // Shows the window modelessly.
+    void ShowForm();
+    // Shows the window and runs a nested message loop until ModalResult is set
+    // (or the window closes); returns the result.
+    TModalResult ShowModal();
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result) { modalResult_ = result; }
+    bool Modal() const { return modal_; }
+    // Asks OnCloseQuery, then OnClose; hides the window (or ends the modal run).
+    void Close();
+    bool CloseQuery();
+
+    TWindowPlacement GetPlacement() const;
+    void SetPlacement(const TWindowPlacement &placement);
+
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TNotifyEvent OnShow;
+
+    // Platform side.
+    void WindowResized(int width, int height);
+    void WindowMoved(int x, int y);
+    void MouseWheel(TShiftState shift, int delta, TPoint screen);
+
+protected:
+    void CreateHandle() override;
+    void DestroyHandle() override;
+    void InitializeHandle() override;
+    void VisibleChanged() override;
+    void SetText(const std::string &text) override;
+    void Notification(TComponent *component, TOperation operation) override;
+
+private:
+    void RebuildMenuBar();
+    void ScheduleMenuRebuild();
+    bool menuRebuildPending_ = false;
+    TMainMenu *menu_ = nullptr;
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TPosition position_ = poDesigned;
+    TWindowState windowState_ = wsNormal;
+    bool keyPreview_ = false;
+    TModalResult modalResult_ = mrNone;
+    bool modal_ = false;
+    bool syncing_ = false;
+    TRect normalBounds_;
+    void *menuBar_ = nullptr; // the toolkit menu bar, owned by the window
+};
+
+class TForm : public TCustomForm {
+public:
+    explicit TForm(TComponent *owner) : TCustomForm(owner) {}
+};
+
+// A scroll bar of a scrolling control: the range is the height (or width) of
+// the scrolled area.
+class TScrollBox;
+class TControlScrollBar {
+public:
+    explicit TControlScrollBar(TScrollBox *box, bool vertical) : box_(box), vertical_(vertical) {}
+    int Range() const { return range_; }
+    void SetRange(int range);
+    int Position() const { return position_; }
+    void SetPosition(int position);
+    // Platform side: the window scrolled.
+    void PositionScrolled(int position) { position_ = position; }
+    int Increment() const { return increment_; }
+    void SetIncrement(int increment) { increment_ = increment; }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    // The largest position: range less the visible extent, not below 0.
+    int MaxPosition() const;
+
+private:
+    TScrollBox *box_;
+    bool vertical_;
+    int range_ = 0;
+    int position_ = 0;
+    int increment_ = 8;
+    bool visible_ = true;
+};
+
+// A control whose children scroll; children are placed in the scrolled area.
+class TScrollBox : public TWinControl {
+public:
+    explicit TScrollBox(TComponent *owner);
+    TControlScrollBar &VertScrollBar() { return vert_; }
+    TControlScrollBar &HorzScrollBar() { return horz_; }
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    TRect AlignRect() const override;
+
+    // Platform side: applies range and position to the window.
+    void UpdateScrollArea();
+    TNotifyEvent OnScroll;
+
+protected:
+    void CreateHandle() override;
+    void InitializeHandle() override;
+    void BoundsChanged() override;
+
+private:
+    friend class TControlScrollBar;
+    bool VertBarShown() const;
+    TControlScrollBar vert_{this, true};
+    TControlScrollBar horz_{this, false};
+};
+
+class TScreen {
+public:
+    // The cursor shown over every window of the program; crDefault lets each control choose.
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+    // Defines cursor `index` from a drawing: rows of '.' (transparent), 'X'
+    // (black) and 'o' (white), with the hot spot at (hotX, hotY).
+    void SetCursorImage(int index, const std::vector<std::string> &rows, int hotX, int hotY);
+    bool HasCursorImage(int index) const;
+    int Width() const;
+    int Height() const;
+    std::vector<std::string> Fonts() const;
+    TCustomForm *ActiveForm() const;
+
+private:
+    TCursor cursor_ = crDefault;
+};
+
+TScreen &Screen();

@@ -1,0 +1,150 @@
+#include "platform/Memo.h"
+
+#include "platform/Application.h"
+#include "platform/QtCanvas.h"
+#include "platform/QtControls.h"
+
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+
+TCustomEdit::TCustomEdit(TComponent *owner) : TWinControl(owner)
+{
+    SetColor(clWindow);
+    SetTabStop(true);
+}
+
+void TCustomEdit::SetText(const std::string &text)
+{
+    if (text == caption_)
+        return;
+    caption_ = text;
+    Change();
+}
+
+void TCustomEdit::SetReadOnly(bool r)
+{
+    readOnly_ = r;
+}
+
+void TCustomEdit::TextEdited(const std::string &text)
+{
+    if (settingText_ || text == caption_)
+        return;
+    caption_ = text;
+    Application().Guard([this] { Change(); });
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+// ---------------------------------------------------------------- TMemo
+
+TMemo::TMemo(TComponent *owner) : TCustomEdit(owner)
+{
+    SetBounds(0, 0, 185, 89);
+}
+
+void TMemo::SetText(const std::string &text)
+{
+    if (text == caption_)
+        return;
+    if (HandleAllocated()) {
+        settingText_ = true;
+        static_cast<QPlainTextEdit *>(Link()->Widget())->setPlainText(QStr(text));
+        settingText_ = false;
+    }
+    TCustomEdit::SetText(text);
+}
+
+void TMemo::CreateHandle()
+{
+    QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
+    auto *edit = new QPlainTextEdit(parentWidget);
+    edit->setFrameShape(QFrame::NoFrame);
+    link_ = std::make_unique<TWidgetLink>(this, edit);
+    link_->SetNative(true);
+    link_->WatchWidget(edit->viewport());
+    QObject::connect(edit, &QPlainTextEdit::textChanged, edit,
+                     [this, edit] { TextEdited(edit->toPlainText().toStdString()); });
+}
+
+void TMemo::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    auto *edit = static_cast<QPlainTextEdit *>(Link()->Widget());
+    settingText_ = true;
+    edit->setPlainText(QStr(caption_));
+    settingText_ = false;
+    edit->setReadOnly(ReadOnly());
+    edit->setLineWrapMode(wordWrap_ ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ApplyLook();
+}
+
+void TMemo::ApplyLook()
+{
+    if (!HandleAllocated())
+        return;
+    QWidget *w = Link()->Widget();
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Base, ToQColor(Color()));
+    palette.setColor(QPalette::Text, ToQColor(Font().Color()));
+    w->setPalette(palette);
+    w->setFont(ToQFont(Font()));
+}
+
+void TMemo::SetColor(TColor color)
+{
+    TCustomEdit::SetColor(color);
+    ApplyLook();
+}
+
+void TMemo::FontChanged()
+{
+    TCustomEdit::FontChanged();
+    ApplyLook();
+}
+
+// ---------------------------------------------------------------- TEdit
+
+TEdit::TEdit(TComponent *owner) : TCustomEdit(owner)
+{
+    SetBounds(0, 0, 121, 21);
+}
+
+void TEdit::SetText(const std::string &text)
+{
+    if (text == caption_)
+        return;
+    if (HandleAllocated()) {
+        settingText_ = true;
+        static_cast<QLineEdit *>(Link()->Widget())->setText(QStr(text));
+        settingText_ = false;
+    }
+    TCustomEdit::SetText(text);
+}
+
+void TEdit::CreateHandle()
+{
+    QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
+    auto *edit = new QLineEdit(parentWidget);
+    link_ = std::make_unique<TWidgetLink>(this, edit);
+    link_->SetNative(true);
+    QObject::connect(edit, &QLineEdit::textEdited, edit,
+                     [this](const QString &text) { TextEdited(text.toStdString()); });
+}
+
+void TEdit::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    auto *edit = static_cast<QLineEdit *>(Link()->Widget());
+    settingText_ = true;
+    edit->setText(QStr(caption_));
+    settingText_ = false;
+    edit->setReadOnly(ReadOnly());
+}

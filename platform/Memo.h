@@ -1,0 +1,57 @@
+#pragma once
+// Text boxes: TMemo (several lines) and TEdit (one line). The text lives in the
+// control, so it can be set and read without a window.
+#include "platform/Controls.h"
+
+class TCustomEdit : public TWinControl {
+public:
+    explicit TCustomEdit(TComponent *owner);
+    void SetText(const std::string &text) override;
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool r);
+    // Input-method mode: open when the control gets the focus.
+    bool ImeOpen() const { return imeOpen_; }
+    void SetImeOpen(bool open) { imeOpen_ = open; }
+    bool CanFocus() const override { return TWinControl::CanFocus(); }
+
+    TNotifyEvent OnChange;
+
+    // Platform side: the window's text changed by typing.
+    void TextEdited(const std::string &text);
+
+protected:
+    virtual void Change();
+    bool settingText_ = false;
+
+private:
+    bool readOnly_ = false;
+    bool imeOpen_ = false;
+};
+
+class TMemo : public TCustomEdit {
+public:
+    explicit TMemo(TComponent *owner);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool w) { wordWrap_ = w; }
+    void SetText(const std::string &text) override;
+    void SetColor(TColor color) override;
+    void FontChanged() override;
+
+protected:
+    void CreateHandle() override;
+    void InitializeHandle() override;
+
+private:
+    void ApplyLook();
+    bool wordWrap_ = true;
+};
+
+class TEdit : public TCustomEdit {
+public:
+    explicit TEdit(TComponent *owner);
+    void SetText(const std::string &text) override;
+
+protected:
+    void CreateHandle() override;
+    void InitializeHandle() override;
+};

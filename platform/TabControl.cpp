@@ -1,0 +1,77 @@
+#include "platform/TabControl.h"
+
+#include "platform/Application.h"
+#include "platform/QtControls.h"
+
+#include <QTabBar>
+
+TTabControl::TTabControl(TComponent *owner) : TWinControl(owner)
+{
+    SetBounds(0, 0, 289, 24);
+    SetTabStop(true);
+}
+
+void TTabControl::SetTabs(const std::vector<std::string> &tabs)
+{
+    tabs_ = tabs;
+    if (tabIndex_ >= static_cast<int>(tabs_.size()))
+        tabIndex_ = -1;
+    if (tabIndex_ < 0 && !tabs_.empty())
+        tabIndex_ = 0;
+    Sync();
+}
+
+void TTabControl::SetTabIndex(int index)
+{
+    if (index < -1 || index >= static_cast<int>(tabs_.size()))
+        return;
+    tabIndex_ = index;
+    Sync();
+}
+
+std::string TTabControl::SelectedText() const
+{
+    return tabIndex_ >= 0 ? tabs_[static_cast<size_t>(tabIndex_)] : std::string();
+}
+
+void TTabControl::ChosenInWindow(int index)
+{
+    if (syncing_ || index == tabIndex_)
+        return;
+    tabIndex_ = index;
+    if (OnChange)
+        Application().Guard([this] { OnChange(this); });
+}
+
+void TTabControl::CreateHandle()
+{
+    QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
+    auto *bar = new QTabBar(parentWidget);
+    bar->setExpanding(false);
+    bar->setDrawBase(false);
+    link_ = std::make_unique<TWidgetLink>(this, bar);
+    link_->SetNative(true);
+    QObject::connect(bar, &QTabBar::currentChanged, bar, [this](int index) { ChosenInWindow(index); });
+}
+
+void TTabControl::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    Sync();
+}
+
+void TTabControl::Sync()
+{
+    if (!HandleAllocated())
+        return;
+    syncing_ = true;
+    auto *bar = static_cast<QTabBar *>(Link()->Widget());
+    while (bar->count() > 0)
+        bar->removeTab(0);
+    for (const std::string &tab : tabs_)
+        bar->addTab(QStr(tab));
+    if (tabWidth_ > 0)
+        bar->setStyleSheet(QString("QTabBar::tab { width: %1px; }").arg(tabWidth_));
+    bar->setCurrentIndex(tabIndex_);
+    syncing_ = false;
+}

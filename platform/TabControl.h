@@ -1,0 +1,36 @@
+#pragma once
+// A row of tabs with one chosen.
+#include "platform/Controls.h"
+
+#include <string>
+#include <vector>
+
+class TTabControl : public TWinControl {
+public:
+    explicit TTabControl(TComponent *owner);
+    const std::vector<std::string> &Tabs() const { return tabs_; }
+    void SetTabs(const std::vector<std::string> &tabs);
+    int TabIndex() const { return tabIndex_; }
+    // Chooses a tab without firing OnChange (as a program's own change does not).
+    void SetTabIndex(int index);
+    int TabWidth() const { return tabWidth_; }
+    void SetTabWidth(int width) { tabWidth_ = width; }
+    // The text of the chosen tab, or "" when none.
+    std::string SelectedText() const;
+
+    TNotifyEvent OnChange;
+
+    // Platform side: the person chose a tab.
+    void ChosenInWindow(int index);
+
+protected:
+    void CreateHandle() override;
+    void InitializeHandle() override;
+
+private:
+    void Sync();
+    std::vector<std::string> tabs_;
+    int tabIndex_ = -1;
+    int tabWidth_ = 0;
+    bool syncing_ = false;
+};
