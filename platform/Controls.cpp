@@ -1,5 +1,6 @@
 #include "platform/Controls.h"
 
+#include "platform/Application.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/QtCanvas.h"
@@ -36,7 +37,7 @@ std::unordered_map<const QWidget *, TWinControl *> &WidgetControls()
 TControl *gCapture = nullptr;
 
 // Drag and drop in progress.
-struct TDragState {
+struct TDragProgress {
     TControl *source = nullptr;
     bool started = false;      // past the threshold
     int threshold = 5;
@@ -44,7 +45,7 @@ struct TDragState {
     TControl *target = nullptr;
     bool accepted = false;
 };
-TDragState gDrag;
+TDragProgress gDrag;
 
 TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {
@@ -110,12 +111,6 @@ int VirtualKey(const QKeyEvent *event)
     }
 }
 
-// Offset of a control's corner inside the client widget of its nearest windowed ancestor.
-TPoint OffsetInWindow(const TControl *control)
-{
-    return TPoint{control->Left(), control->Top()};
-}
-
 TControl *ControlUnderScreenPoint(TPoint screen)
 {
     QWidget *widget = QApplication::widgetAt(QPoint(screen.X, screen.Y));
@@ -158,7 +153,7 @@ TControl::~TControl()
     if (gCapture == this)
         gCapture = nullptr;
     if (gDrag.source == this)
-        gDrag = TDragState{};
+        gDrag = TDragProgress{};
     if (gDrag.target == this)
         gDrag.target = nullptr;
     LiveControls().erase(serial_);
@@ -225,7 +220,7 @@ void TControl::SetAlign(TAlign align)
 void TControl::RequestAlign()
 {
     if (parent_)
-        parent_->Realign();
+        parent_->Realign(this);
 }
 
 void TControl::SetVisible(bool visible)
@@ -359,7 +354,7 @@ TPoint TControl::ScreenToClient(TPoint p) const
 
 void TControl::BeginDrag(bool immediate, int threshold)
 {
-    gDrag = TDragState{};
+    gDrag = TDragProgress{};
     gDrag.source = this;
     gDrag.threshold = immediate ? 0 : threshold;
     gDrag.started = immediate;
@@ -376,8 +371,8 @@ void TControl::EndDrag(bool drop)
 {
     if (gDrag.source != this)
         return;
-    TDragState drag = gDrag;
-    gDrag = TDragState{};
+    TDragProgress drag = gDrag;
+    gDrag = TDragProgress{};
     if (drop && drag.started && drag.target && drag.accepted && drag.target->OnDragDrop) {
         QPoint pos = QCursor::pos();
         TPoint local = drag.target->ScreenToClient(TPoint{pos.x(), pos.y()});
@@ -525,6 +520,8 @@ void TWinControl::RemoveControl(TControl *control)
     controls_.pop_back();
     control->indexInParent_ = -1;
     control->parent_ = nullptr;
+    if (alignCause_ == control)
+        alignCause_ = nullptr;
     if (auto *win = dynamic_cast<TWinControl *>(control))
         win->DestroyHandle();
     if (control->Align() != alNone)
@@ -614,20 +611,23 @@ void TWinControl::SetFocus()
 void TWinControl::EnableAlign()
 {
     if (alignLock_ > 0 && --alignLock_ == 0 && alignPending_)
-        Realign();
+        Realign(alignCause_);
 }
 
-void TWinControl::Realign()
+void TWinControl::Realign(TControl *cause)
 {
     if (alignLock_ > 0) {
         alignPending_ = true;
+        if (cause)
+            alignCause_ = cause;
         return;
     }
     alignPending_ = false;
-    AlignChildren();
+    alignCause_ = nullptr;
+    AlignChildren(cause);
 }
 
-void TWinControl::AlignChildren()
+void TWinControl::AlignChildren(TControl *cause)
 {
     TRect rest = AlignRect();
     auto byKind = [this](TAlign align) {
@@ -637,10 +637,14 @@ void TWinControl::AlignChildren()
                 list.push_back(c);
         return list;
     };
-    // Ties keep the order in which the children were made.
-    auto sortBy = [](std::vector<TControl *> &list, auto key) {
-        std::stable_sort(list.begin(), list.end(), [&](TControl *a, TControl *b) {
-            return key(a) != key(b) ? key(a) < key(b) : a->Serial() < b->Serial();
+    // Ties: the cause first, then the order in which the children were made.
+    auto sortBy = [cause](std::vector<TControl *> &list, auto key) {
+        std::sort(list.begin(), list.end(), [&](TControl *a, TControl *b) {
+            if (key(a) != key(b))
+                return key(a) < key(b);
+            if ((a == cause) != (b == cause))
+                return a == cause;
+            return a->Serial() < b->Serial();
         });
     };
     ++alignLock_; // children resizing themselves must not re-enter
@@ -672,6 +676,7 @@ void TWinControl::AlignChildren()
         c->SetBounds(rest.Left, rest.Top, std::max(0, rest.Width()), std::max(0, rest.Height()));
     --alignLock_;
     alignPending_ = false;
+    alignCause_ = nullptr;
 }
 
 void TWinControl::SetRedraw(bool redraw)
@@ -927,7 +932,16 @@ void TWidgetLink::Paint(TWinControl *control, QPainter &painter, const TRect &cl
     control->PaintControls(canvas, clip);
 }
 
+// Exceptions from handlers must not run through the toolkit: they are shown
+// to the person as the class library's default handler does.
 bool TWidgetLink::eventFilter(QObject *watched, QEvent *event)
+{
+    bool result = false;
+    Application().Guard([&] { result = FilterEvent(watched, event); });
+    return result;
+}
+
+bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
 {
     auto *source = qobject_cast<QWidget *>(watched);
     switch (event->type()) {

@@ -171,7 +171,12 @@ protected:
     void Notification(TComponent *component, TOperation operation) override;
     // Asks the parent to lay out its aligned children again.
     void RequestAlign();
+
+public:
+    // Asks OnDragOver whether a drop of `source` is accepted here.
     bool AcceptsDrop(TObject *source, int x, int y, TDragState state);
+
+protected:
 
     TWinControl *parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -238,8 +243,11 @@ public:
     void SetTabStop(bool v) { tabStop_ = v; }
 
     // Lays out the aligned children in the client area: top-aligned ones in the
-    // order of their Top, then bottom, left (by Left), right and client.
-    void Realign();
+    // order of their Top, then bottom, left (by Left), right and client. Among
+    // children at the same place, `cause` (the child whose change asked for the
+    // layout) comes first, so setting a child's Top to a sibling's Top puts it
+    // before that sibling.
+    void Realign(TControl *cause = nullptr);
     void DisableAlign() { ++alignLock_; }
     void EnableAlign();
     // The rectangle children are aligned in (scrolling controls make it taller than the client area).
@@ -296,13 +304,14 @@ protected:
 private:
     friend class TControl;
     friend class TWidgetLink;
-    void AlignChildren();
+    void AlignChildren(TControl *cause);
     void CreateChildHandles();
 
     std::vector<TControl *> controls_;
     int lastKey_ = 0;
     int alignLock_ = 0;
     bool alignPending_ = false;
+    TControl *alignCause_ = nullptr;
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/Menus.h"
+#include "platform/QtCanvas.h"
 #include "platform/QtControls.h"
 #include "platform/Services.h"
 
@@ -348,17 +349,21 @@ void TCustomForm::Close()
         Application().Terminate();
 }
 
-TWindowPlacement TCustomForm::GetPlacement() const
+TWindowPlacement TCustomForm::GetWindowPlacement() const
 {
     TWindowPlacement p;
     p.showCmd = windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : windowState_ == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
-    p.rcNormalPosition = windowState_ == wsNormal || normalBounds_.IsEmpty() ? BoundsRect() : normalBounds_;
+    TRect r = windowState_ == wsNormal || normalBounds_.IsEmpty() ? BoundsRect() : normalBounds_;
+    p.normalLeft = r.Left;
+    p.normalTop = r.Top;
+    p.normalRight = r.Right;
+    p.normalBottom = r.Bottom;
     return p;
 }
 
-void TCustomForm::SetPlacement(const TWindowPlacement &placement)
+void TCustomForm::SetWindowPlacement(const TWindowPlacement &placement)
 {
-    const TRect &r = placement.rcNormalPosition;
+    TRect r{placement.normalLeft, placement.normalTop, placement.normalRight, placement.normalBottom};
     if (!r.IsEmpty())
         SetBounds(r.Left, r.Top, r.Width(), r.Height());
     normalBounds_ = BoundsRect();

@@ -1,6 +1,7 @@
 #pragma once
 // Forms (top-level windows), the scroll box, the screen and its cursors.
 #include "platform/Controls.h"
+#include "platform/WindowPlacement.h"
 
 #include <string>
 #include <vector>
@@ -16,21 +17,12 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
-// The window placement record: flags, show command, maximised position and the
-// normal position (right and bottom are coordinates).
-struct TWindowPlacement {
-    unsigned flags = 0;
-    unsigned showCmd = 1; // SW_SHOWNORMAL
-    TPoint ptMinPosition{-1, -1};
-    TPoint ptMaxPosition{-1, -1};
-    TRect rcNormalPosition;
-};
-enum : unsigned { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3 };
+enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3 };
 
 using TCloseEvent = std::function<void(TObject *sender, TCloseAction &action)>;
 using TCloseQueryEvent = std::function<void(TObject *sender, bool &canClose)>;
 
-class TCustomForm : public TWinControl {
+class TCustomForm : public TWinControl, public TWindowPlacementHolder {
 public:
     explicit TCustomForm(TComponent *owner);
     ~TCustomForm() override;
@@ -63,8 +55,9 @@ public:
     void Close();
     bool CloseQuery();
 
-    TWindowPlacement GetPlacement() const;
-    void SetPlacement(const TWindowPlacement &placement);
+    // The normal position and the show state, as the settings file keeps them.
+    TWindowPlacement GetWindowPlacement() const override;
+    void SetWindowPlacement(const TWindowPlacement &placement) override;
 
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;

@@ -34,6 +34,7 @@ public:
     static void Paint(TWinControl *control, QPainter &painter, const TRect &clip);
 
 private:
+    bool FilterEvent(QObject *watched, QEvent *event);
     bool MouseEvent(QWidget *source, QEvent *event);
     bool KeyEvent(QEvent *event);
 

@@ -1,0 +1,316 @@
+#include "platform/Application.h"
+#include "platform/Exceptions.h"
+#include "platform/ComboBox.h"
+#include "platform/Forms.h"
+#include "platform/Image.h"
+#include "platform/Label.h"
+#include "platform/Memo.h"
+#include "platform/Menus.h"
+#include "platform/Messages.h"
+#include "platform/Panel.h"
+#include "platform/QtControls.h"
+#include "platform/ScrollBar.h"
+#include "platform/Shape.h"
+#include "platform/Splitter.h"
+#include "platform/StatusBar.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A windowless control that paints itself in one colour and records what the mouse did.
+class TSwatch : public TGraphicControl {
+public:
+    TSwatch(TComponent *owner, TColor color) : TGraphicControl(owner) { SetColor(color); }
+    std::vector<std::string> log;
+
+protected:
+    void Paint() override
+    {
+        Canvas().Brush().SetColor(Color());
+        Canvas().FillRect(ClientRect());
+    }
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override
+    {
+        log.push_back("down " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y)
+                      + ((shift & ssShift) ? " shift" : ""));
+    }
+    void MouseUp(TMouseButton, TShiftState, int x, int y) override
+    {
+        log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+    }
+};
+
+LPARAM At(int x, int y) { return MakeLParam(x, y); }
+
+} // namespace
+
+TEST(Controls, TopAlignedChildrenStackInTheOrderOfTheirTop)
+{
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 100, 500);
+    TPanel a(nullptr), b(nullptr), c(nullptr);
+    a.SetBounds(0, 200, 10, 30);
+    b.SetBounds(0, 0, 10, 40);
+    c.SetBounds(0, 100, 10, 50);
+    panel.DisableAlign();
+    for (TPanel *p : {&a, &b, &c}) {
+        p->SetParent(&panel);
+        p->SetAlign(alTop);
+    }
+    panel.EnableAlign();
+    EXPECT_EQ(b.Top(), 0);
+    EXPECT_EQ(c.Top(), 40);
+    EXPECT_EQ(a.Top(), 90);
+    EXPECT_EQ(a.Width(), 100);
+    // A control given the Top of another comes before it.
+    a.SetTop(40);
+    EXPECT_EQ(b.Top(), 0);
+    EXPECT_EQ(a.Top(), 40);
+    EXPECT_EQ(c.Top(), 70);
+    // Hidden controls take no room; a left and a client control share the rest.
+    c.Hide();
+    TPanel left(nullptr), client(nullptr);
+    left.SetWidth(30);
+    left.SetAlign(alLeft);
+    client.SetAlign(alClient);
+    left.SetParent(&panel);
+    client.SetParent(&panel);
+    EXPECT_EQ(left.BoundsRect(), Rect(0, 70, 30, 500));
+    EXPECT_EQ(client.BoundsRect(), Rect(30, 70, 100, 500));
+    // Size constraints hold against layout and direct sets.
+    a.SetConstraints(TSizeConstraints{0, 20, 0, 600});
+    a.SetHeight(5);
+    EXPECT_EQ(a.Height(), 20);
+    a.SetHeight(1000);
+    EXPECT_EQ(a.Height(), 600);
+}
+
+TEST(Controls, WindowlessChildrenPaintInZOrderAndTheTopmostGetsTheMouse)
+{
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 40, 40);
+    panel.SetColor(clWhite);
+    panel.SetBevelOuter(bvNone);
+    TSwatch red(nullptr, clRed), blue(nullptr, clBlue);
+    red.SetBounds(0, 0, 20, 20);
+    blue.SetBounds(10, 10, 20, 20);
+    red.SetParent(&panel);
+    blue.SetParent(&panel);
+
+    TBitmap bitmap(40, 40);
+    panel.PaintTo(bitmap.Canvas());
+    EXPECT_EQ(bitmap.Pixel(15, 15), clBlue);  // made later, in front
+    EXPECT_EQ(bitmap.Pixel(5, 5), clRed);
+    EXPECT_EQ(bitmap.Pixel(35, 5), clWhite);
+    EXPECT_EQ(panel.ControlAtPos(Point(15, 15)), &blue);
+
+    red.BringToFront();
+    TBitmap again(40, 40);
+    panel.PaintTo(again.Canvas());
+    EXPECT_EQ(again.Pixel(15, 15), clRed);
+    EXPECT_EQ(panel.ControlAtPos(Point(15, 15)), &red);
+    red.Hide();
+    EXPECT_EQ(panel.ControlAtPos(Point(15, 15)), &blue);
+    EXPECT_EQ(panel.ControlAtPos(Point(2, 2)), nullptr);
+}
+
+TEST(Controls, ShapeWithClearBrushAndNoPenDrawsNothing)
+{
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 20, 20);
+    panel.SetColor(clWhite);
+    panel.SetBevelOuter(bvNone);
+    TShape band(nullptr);
+    band.SetBounds(0, 0, 20, 20);
+    band.Brush().SetStyle(bsClear);
+    band.Pen().SetStyle(psClear);
+    band.SetParent(&panel);
+    TShape box(nullptr);
+    box.SetBounds(5, 5, 10, 10);
+    box.Brush().SetColor(clLime);
+    box.SetParent(&panel);
+    TBitmap bitmap(20, 20);
+    panel.PaintTo(bitmap.Canvas());
+    EXPECT_EQ(bitmap.Pixel(1, 1), clWhite);
+    EXPECT_EQ(bitmap.Pixel(5, 5), clBlack); // the pen frame
+    EXPECT_EQ(bitmap.Pixel(10, 10), clLime);
+}
+
+TEST(Controls, SplitterResizesTheControlAboveThroughCanResize)
+{
+    TPanel column(nullptr);
+    column.SetBounds(0, 0, 100, 400);
+    TMemo caption(nullptr);
+    caption.SetBounds(0, 0, 100, 50);
+    caption.SetConstraints(TSizeConstraints{0, 20, 0, 600});
+    caption.SetAlign(alTop);
+    caption.SetParent(&column);
+    TSplitter splitter(nullptr);
+    splitter.SetBounds(0, 55, 100, 1);
+    splitter.SetAlign(alTop);
+    splitter.SetMinSize(20);
+    splitter.SetParent(&column);
+    EXPECT_EQ(splitter.Top(), 50);
+    EXPECT_EQ(splitter.ResizeControl(), &caption);
+
+    std::vector<int> asked;
+    int moved = 0;
+    splitter.OnCanResize = [&](TObject *, int &size, bool &) { asked.push_back(size); };
+    splitter.OnMoved = [&](TObject *) { ++moved; };
+    SendMessage(&splitter, WM_LBUTTONDOWN, MK_LBUTTON, At(3, 0));
+    SendMessage(&splitter, WM_MOUSEMOVE, MK_LBUTTON, At(3, 30));
+    SendMessage(&splitter, WM_MOUSEMOVE, MK_LBUTTON, At(3, -45)); // below the minimum
+    EXPECT_EQ(asked, (std::vector<int>{80, 20}));
+    EXPECT_EQ(caption.Height(), 50); // applied only on release
+    SendMessage(&splitter, WM_MOUSEMOVE, MK_LBUTTON, At(3, 10));
+    SendMessage(&splitter, WM_LBUTTONUP, 0, At(3, 10));
+    EXPECT_EQ(caption.Height(), 60);
+    EXPECT_EQ(splitter.Top(), 60);
+    EXPECT_EQ(moved, 1);
+
+    // A refused size keeps the last accepted one.
+    splitter.OnCanResize = [&](TObject *, int &size, bool &accept) { accept = size < 100; };
+    SendMessage(&splitter, WM_LBUTTONDOWN, MK_LBUTTON, At(3, 0));
+    SendMessage(&splitter, WM_MOUSEMOVE, MK_LBUTTON, At(3, 20));
+    SendMessage(&splitter, WM_MOUSEMOVE, MK_LBUTTON, At(3, 200));
+    SendMessage(&splitter, WM_LBUTTONUP, 0, At(3, 200));
+    EXPECT_EQ(caption.Height(), 80);
+}
+
+TEST(Messages, PostedMessagesArriveLaterAndNeverAtAFreedControl)
+{
+    struct TRecorder : TControl {
+        using TControl::TControl;
+        std::vector<unsigned> got;
+        void WndProc(TMessage &m) override { got.push_back(m.Msg); m.Result = 7; }
+    };
+    TRecorder a(nullptr);
+    auto b = std::make_unique<TRecorder>(nullptr);
+    EXPECT_EQ(SendMessage(&a, WM_USER + 1), 7);
+    PostMessage(&a, WM_USER + 2);
+    PostMessage(b.get(), WM_USER + 3);
+    b.reset();
+    EXPECT_EQ(a.got, (std::vector<unsigned>{WM_USER + 1}));
+    ProcessMessages();
+    EXPECT_EQ(a.got, (std::vector<unsigned>{WM_USER + 1, WM_USER + 2}));
+
+    // A hook sees every message first and may consume it.
+    std::vector<unsigned> seen;
+    int id = AddMessageHook([&](TControl *, TMessage &m) {
+        seen.push_back(m.Msg);
+        return m.Msg == WM_USER + 5;
+    });
+    SendMessage(&a, WM_USER + 4);
+    SendMessage(&a, WM_USER + 5);
+    RemoveMessageHook(id);
+    SendMessage(&a, WM_USER + 6);
+    EXPECT_EQ(seen, (std::vector<unsigned>{WM_USER + 4, WM_USER + 5}));
+    EXPECT_EQ(a.got.back(), WM_USER + 6u);
+    EXPECT_EQ(a.got.size(), 4u);
+}
+
+TEST(Forms, KeyPreviewLetsTheFormSeeAndEatKeysFirst)
+{
+    TForm form(nullptr);
+    form.SetKeyPreview(true);
+    TMemo memo(nullptr);
+    memo.SetParent(&form);
+    std::vector<std::string> log;
+    form.OnKeyDown = [&](TObject *, int &key, TShiftState) {
+        log.push_back("form " + std::to_string(key));
+        if (key == VK_ESCAPE)
+            key = 0;
+    };
+    memo.OnKeyDown = [&](TObject *, int &key, TShiftState) { log.push_back("memo " + std::to_string(key)); };
+    SendMessage(&memo, WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessage(&memo, WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"form 27", "form 46", "memo 46"}));
+}
+
+TEST(Forms, MouseInputOnTheWindowReachesTheWindowlessControlUnderIt)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 150);
+    TPanel panel(&form);
+    panel.SetAlign(alClient);
+    panel.SetParent(&form);
+    TSwatch swatch(nullptr, clRed);
+    swatch.SetBounds(30, 40, 50, 20);
+    swatch.SetParent(&panel);
+    form.ShowForm();
+    ASSERT_TRUE(panel.HandleAllocated());
+    QWidget *client = panel.Link()->Client();
+    QTest::mousePress(client, Qt::LeftButton, Qt::ShiftModifier, QPoint(35, 45));
+    QTest::mouseRelease(client, Qt::LeftButton, Qt::ShiftModifier, QPoint(90, 45));
+    QTest::mouseClick(client, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(swatch.log, (std::vector<std::string>{"down 0 5,5 shift", "up 60,5"}));
+    form.Hide();
+}
+
+TEST(Forms, ScrollBoxAlignsChildrenInItsWholeRange)
+{
+    TScrollBox box(nullptr);
+    box.SetBounds(0, 0, 204, 104);
+    TPanel column(nullptr);
+    column.SetWidth(50);
+    column.SetAlign(alLeft);
+    column.SetParent(&box);
+    EXPECT_EQ(column.Height(), 100);
+    box.VertScrollBar().SetRange(1000);
+    EXPECT_EQ(column.Height(), 1000);
+    EXPECT_EQ(box.ClientWidth(), 200 - 16);
+    box.VertScrollBar().SetPosition(5000);
+    EXPECT_EQ(box.VertScrollBar().Position(), 900);
+}
+
+TEST(Controls, StandardControlsKeepTheirStateWithoutAWindow)
+{
+    TComboBox combo(nullptr);
+    combo.SetStyle(csDropDownList);
+    combo.SetItems({"左寄せ", "中央", "右寄せ"});
+    combo.SetText("中央");
+    EXPECT_EQ(combo.ItemIndex(), 1);
+    combo.SetText("なし");
+    EXPECT_EQ(combo.ItemIndex(), -1);
+    EXPECT_EQ(combo.Text(), "");
+
+    TScrollBar bar(nullptr);
+    bar.SetParams(2000, 0, 4000);
+    EXPECT_EQ(bar.Position(), 2000);
+    EXPECT_THROW(bar.SetMax(-1), EInvalidOperation);
+    EXPECT_EQ(bar.Max(), 4000);
+
+    TMemo memo(nullptr);
+    int changes = 0;
+    memo.OnChange = [&](TObject *) { ++changes; };
+    memo.SetText("abc");
+    memo.SetText("abc");
+    EXPECT_EQ(changes, 1);
+
+    TStatusBar status(nullptr);
+    status.AddPanel(200);
+    status.SetPanelText(0, "本日");
+    EXPECT_EQ(status.PanelText(0), "本日");
+}
+
+TEST(Menus, PopupMenuOfAParentServesItsWindowlessChildren)
+{
+    TPanel panel(nullptr);
+    TPopupMenu menu(nullptr);
+    panel.SetPopupMenu(&menu);
+    TSwatch swatch(nullptr, clRed);
+    swatch.SetParent(&panel);
+    EXPECT_EQ(swatch.PopupMenu(), nullptr);
+    {
+        TPopupMenu other(nullptr);
+        swatch.SetPopupMenu(&other);
+        EXPECT_EQ(swatch.PopupMenu(), &other);
+    }
+    // The free notification cleared the reference.
+    EXPECT_EQ(swatch.PopupMenu(), nullptr);
+}
