@@ -201,7 +201,7 @@ TEST(Messages, PostedMessagesArriveLaterAndNeverAtAFreedControl)
 
     // A hook sees every message first and may consume it.
     std::vector<unsigned> seen;
-    int id = AddMessageHook([&](TControl *, TMessage &m) {
+    int id = AddMessageHook([&](TMessageTarget *, TMessage &m) {
         seen.push_back(m.Msg);
         return m.Msg == WM_USER + 5;
     });
