@@ -1,5 +1,6 @@
 #include "platform/Printers.h"
 
+#include "platform/QtCanvas.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 
@@ -139,6 +140,7 @@ std::unique_ptr<TPrinterSystem> SetPrinterSystem(std::unique_ptr<TPrinterSystem>
 struct TPrinter::TJob {
     QPrinter printer{QPrinter::HighResolution};
     QPainter painter;
+    std::unique_ptr<TQtCanvas> canvas;
     std::string outputFile;  // a PDF job's file, removed when the job is aborted
     int pageNumber = 1;
 };
@@ -358,6 +360,7 @@ void TPrinter::BeginDoc()
     if (landscape)
         std::swap(offsetX, offsetY);
     job->painter.translate(offsetX, offsetY);
+    job->canvas = std::make_unique<TQtCanvas>(job->painter);
     aborted_ = false;
     job_ = std::move(job);
 }
@@ -374,6 +377,7 @@ void TPrinter::EndDoc()
 {
     if (!job_)
         throw EPrinter("Printer is not currently printing");
+    job_->canvas.reset();
     job_->painter.end();
     job_.reset();
 }
@@ -383,11 +387,19 @@ void TPrinter::Abort()
     if (!job_)
         return;
     std::unique_ptr<TJob> job = std::move(job_);
+    job->canvas.reset();
     job->printer.abort();
     job->painter.end();
     if (!job->outputFile.empty())
         DeleteFile(job->outputFile);
     aborted_ = true;
+}
+
+TCanvas &TPrinter::Canvas()
+{
+    if (!job_)
+        throw EPrinter("Printer is not currently printing");
+    return *job_->canvas;
 }
 
 int TPrinter::PageNumber() const { return job_ ? job_->pageNumber : 0; }

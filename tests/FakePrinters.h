@@ -1,6 +1,6 @@
 #pragma once
 // A printing system for tests: an office queue at 600 dpi with A4, Letter and
-// a 100 x 150 mm card, known offsets and duplex, and a plain A4-only queue.
+// a 100 x 150 mm card, known offsets and duplex, and a plain A4-only queue at 508 dpi.
 // Jobs of both are written as PDF to files the test chooses.
 #include "platform/Printers.h"
 
@@ -27,10 +27,13 @@ public:
         office.Collate = true;
         office.OutputFile = OfficeOutput;
 
+        // 508 dpi: two pixels per 0.1 mm, so that rounding can be seen exactly.
         TPrinterQueue plain;
         plain.Name = "Plain";
         plain.Driver = "plain";
-        plain.DpiX = plain.DpiY = 300;
+        plain.DpiX = plain.DpiY = 508;
+        plain.OffsetLeft = 10;
+        plain.OffsetTop = 20;
         plain.Papers = {{"A4", 2100, 2970}};
         plain.OutputFile = PlainOutput;
         return {office, plain};
@@ -38,7 +41,8 @@ public:
     int DefaultQueue(const std::vector<TPrinterQueue> &) override { return 0; }
 };
 
-// Puts the fake system in force for a scope.
+// Puts the fake system in force for a scope; the application's printer
+// object lists its queues meanwhile.
 class TScopedFakePrinters {
 public:
     explicit TScopedFakePrinters(const std::string &officeOutput = "", const std::string &plainOutput = "")
@@ -47,8 +51,13 @@ public:
         fake->OfficeOutput = officeOutput;
         fake->PlainOutput = plainOutput;
         previous_ = SetPrinterSystem(std::move(fake));
+        Printer().Refresh();
     }
-    ~TScopedFakePrinters() { SetPrinterSystem(std::move(previous_)); }
+    ~TScopedFakePrinters()
+    {
+        SetPrinterSystem(std::move(previous_));
+        Printer().Refresh();
+    }
     TScopedFakePrinters(const TScopedFakePrinters &) = delete;
     TScopedFakePrinters &operator=(const TScopedFakePrinters &) = delete;
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reading PDF files in tests through poppler's command-line tools.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 // The output of a command.
@@ -38,4 +39,15 @@ inline int PdfPageCount(const std::string &pdf)
 {
     std::string pages = PdfInfoField(pdf, "Pages");
     return pages.empty() ? -1 : std::stoi(pages);
+}
+
+// Renders one page of a PDF at `dpi` into a PNG file and returns its path ("" on failure).
+inline std::string RenderPdfPage(const std::string &pdf, int page, int dpi)
+{
+    std::string base = pdf + "-page" + std::to_string(page);
+    std::string command = "pdftoppm -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l "
+        + std::to_string(page) + " -singlefile -png '" + pdf + "' '" + base + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        return "";
+    return base + ".png";
 }

@@ -1,11 +1,15 @@
 #include "platform/Printers.h"
 
+#include "platform/Graphics.h"
+
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 #include "tests/FakePrinters.h"
 #include "tests/PdfTools.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 namespace {
 
@@ -183,5 +187,43 @@ TEST(Printers, PdfPrinterAsksForTheFileWhenNoneIsGiven)
     printer.BeginDoc();
     printer.EndDoc();
     EXPECT_EQ(PdfPageCount(pdf), 1);
+    DeleteFile(pdf);
+}
+
+TEST(Printers, CanvasOriginIsThePrintableCorner)
+{
+    std::string pdf = TempPdf("canvas");
+    TScopedFakePrinters fake(pdf);
+    TPrinter printer;
+    EXPECT_THROW(printer.Canvas(), EPrinter);
+    printer.BeginDoc();
+    TCanvas &canvas = printer.Canvas();
+    EXPECT_EQ(canvas.PixelsPerInch(), 600);
+    canvas.Brush().SetColor(clBlack);
+    canvas.FillRect(Rect(0, 0, 600, 600));
+    canvas.Font().SetName("ＭＳ ゴシック");
+    canvas.Font().SetSize(28);
+    canvas.Font().SetColor(clBlack);
+    canvas.Brush().SetStyle(bsClear);
+    canvas.TextOut(600, 1200, "予定表");
+    printer.EndDoc();
+
+    std::string png = RenderPdfPage(pdf, 1, 60);
+    QImage page(QString::fromStdString(png));
+    DeleteFile(png);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(page.width(), 496);  // 210 mm at 60 dpi
+    auto dark = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+    // The offsets are 99 and 118 pixels at 600 dpi: about 10 and 12 at 60 dpi.
+    EXPECT_FALSE(dark(8, 30));
+    EXPECT_FALSE(dark(30, 10));
+    EXPECT_TRUE(dark(12, 14));
+    EXPECT_TRUE(dark(68, 70));
+    EXPECT_FALSE(dark(72, 74));
+    int inkInText = 0;
+    for (int y = 130; y < 170; ++y)
+        for (int x = 65; x < 200; ++x)
+            inkInText += dark(x, y);
+    EXPECT_GT(inkInText, 50);
     DeleteFile(pdf);
 }
