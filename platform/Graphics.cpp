@@ -757,6 +757,15 @@ void TBitmap::SetSize(int width, int height)
     data_->image = std::move(image);
 }
 
+void TBitmap::LoadFromFile(const std::string &path)
+{
+    QImage image;
+    if (!image.load(ToQString(path)))
+        throw EInvalidGraphic("Cannot read the picture " + path);
+    data_->Flush();
+    data_->image = image.convertToFormat(QImage::Format_RGB32);
+}
+
 TCanvas &TBitmap::Canvas()
 {
     if (!data_->canvas)

@@ -3,12 +3,20 @@
 // the program uses, and bitmaps. A canvas keeps the device-context state
 // (objects, pen position, text alignment, clipping, origins); the back ends
 // (a painter on a widget, bitmap or printer; the metafile recorder) draw with it.
+#include "platform/Exceptions.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+// A picture whose bytes cannot be read.
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // ---------------------------------------------------------------- geometry
 
@@ -413,6 +421,9 @@ public:
     // Recorded for the program; pixels are always kept as 32-bit colour.
     void SetPixelFormat(TPixelFormat format) { pixelFormat_ = format; }
     bool Empty() const { return Width() == 0 || Height() == 0; }
+
+    // Reads a picture file (PNG, BMP, ...); raises EInvalidGraphic when it cannot.
+    void LoadFromFile(const std::string &path);
 
     TCanvas &Canvas();
     TColor Pixel(int x, int y) const;

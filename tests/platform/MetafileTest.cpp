@@ -1,0 +1,355 @@
+#include "platform/Metafile.h"
+#include "platform/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace {
+
+std::uint32_t U32(const std::string &b, size_t at)
+{
+    std::uint32_t v;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+}
+
+void PutU32(std::string &b, size_t at, std::uint32_t v)
+{
+    std::memcpy(b.data() + at, &v, 4);
+}
+
+// Offsets of the records of a given type.
+std::vector<size_t> RecordsOf(const std::string &emf, std::uint32_t type)
+{
+    std::vector<size_t> found;
+    for (size_t at = 0; at + 8 <= emf.size(); at += U32(emf, at + 4)) {
+        if (U32(emf, at) == type)
+            found.push_back(at);
+        if (U32(emf, at + 4) == 0)
+            break;
+    }
+    return found;
+}
+
+// A report-like page: a framed red box, an ellipse, a line and clipped Japanese text.
+void DrawPage(TCanvas &c)
+{
+    c.Pen().SetColor(clBlack);
+    c.Brush().SetColor(clRed);
+    c.Rectangle(10, 10, 90, 60);
+    c.Brush().SetColor(clBlue);
+    c.Ellipse(110, 10, 190, 60);
+    c.Pen().SetWidth(3);
+    c.MoveTo(10, 80);
+    c.LineTo(190, 80);
+    c.Brush().SetStyle(bsClear);
+    c.Font().SetName("ＭＳ ゴシック");
+    c.Font().SetSize(14);
+    c.Font().SetColor(clBlack);
+    c.TextRect({10, 90, 190, 130}, 12, 92, "日本語ABC");
+}
+
+std::string Record(int width, int height, const std::function<void(TCanvas &)> &draw)
+{
+    TMetafile mf;
+    mf.SetWidth(width);
+    mf.SetHeight(height);
+    {
+        TMetafileCanvas canvas(mf);
+        draw(canvas);
+    }
+    return mf.Data();
+}
+
+int CountDifferent(const TBitmap &a, const TBitmap &b)
+{
+    int different = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            different += a.Pixel(x, y) != b.Pixel(x, y);
+    return different;
+}
+
+bool HasInk(const TBitmap &b, const TRect &r)
+{
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            if (b.Pixel(x, y) != clWhite)
+                return true;
+    return false;
+}
+
+} // namespace
+
+TEST(Metafile, RecordsGenuineEmfRecords)
+{
+    std::string emf = Record(200, 140, DrawPage);
+    ASSERT_GE(emf.size(), 108u);
+    EXPECT_EQ(U32(emf, 0), 1u);                  // EMR_HEADER
+    EXPECT_EQ(emf.substr(40, 4), " EMF");
+    EXPECT_EQ(U32(emf, 44), 0x10000u);           // version
+    EXPECT_EQ(U32(emf, 48), emf.size());         // nBytes
+    // The frame is the size in 0.01 mm at 96 pixels per inch.
+    EXPECT_EQ(U32(emf, 24), 0u);
+    EXPECT_EQ(U32(emf, 32), static_cast<std::uint32_t>(MulDiv(200, 2540, 96)));
+    EXPECT_EQ(U32(emf, 36), static_cast<std::uint32_t>(MulDiv(140, 2540, 96)));
+    // The bounds cover what was drawn.
+    EXPECT_EQ(static_cast<int>(U32(emf, 8)), 10);
+    EXPECT_EQ(static_cast<int>(U32(emf, 12)), 10);
+    // The end record closes the picture.
+    EXPECT_EQ(U32(emf, emf.size() - 20), 14u);
+    EXPECT_EQ(U32(emf, emf.size() - 16), 20u);
+
+    EXPECT_EQ(RecordsOf(emf, 43).size(), 1u);    // EMR_RECTANGLE
+    EXPECT_EQ(RecordsOf(emf, 42).size(), 1u);    // EMR_ELLIPSE
+    EXPECT_EQ(RecordsOf(emf, 54).size(), 1u);    // EMR_LINETO
+    EXPECT_FALSE(RecordsOf(emf, 38).empty());    // EMR_CREATEPEN
+    EXPECT_FALSE(RecordsOf(emf, 39).empty());    // EMR_CREATEBRUSHINDIRECT
+    EXPECT_FALSE(RecordsOf(emf, 40).empty());    // EMR_DELETEOBJECT
+    ASSERT_EQ(RecordsOf(emf, 82).size(), 1u);    // EMR_EXTCREATEFONTINDIRECTW
+    size_t font = RecordsOf(emf, 82)[0];
+    EXPECT_EQ(static_cast<std::int32_t>(U32(emf, font + 12)), -19);  // 14 points at 96 per inch
+    std::u16string face(reinterpret_cast<const char16_t *>(emf.data() + font + 12 + 28), 7);
+    EXPECT_EQ(face, u"ＭＳ ゴシック");
+
+    // The text is wide characters with advances that add up to the measured width.
+    ASSERT_EQ(RecordsOf(emf, 84).size(), 1u);    // EMR_EXTTEXTOUTW
+    size_t text = RecordsOf(emf, 84)[0];
+    std::uint32_t count = U32(emf, text + 44);
+    ASSERT_EQ(count, 6u);
+    std::u16string chars(reinterpret_cast<const char16_t *>(emf.data() + text + U32(emf, text + 48)), count);
+    EXPECT_EQ(chars, u"日本語ABC");
+    EXPECT_EQ(U32(emf, text + 52) & 4u, 4u);     // ETO_CLIPPED
+    size_t dx = U32(emf, text + 72);
+    int sum = 0;
+    for (std::uint32_t i = 0; i < count; ++i)
+        sum += static_cast<int>(U32(emf, text + dx + 4 * i));
+    TMetafile mf;
+    TMetafileCanvas probe(mf);
+    probe.Font().SetName("ＭＳ ゴシック");
+    probe.Font().SetSize(14);
+    EXPECT_EQ(sum, probe.TextWidth("日本語ABC"));
+    EXPECT_GT(U32(emf, text + dx), 0u);
+}
+
+TEST(Metafile, SizeFrameAndBytesRoundTrip)
+{
+    TMetafile mf;
+    mf.SetWidth(794);
+    mf.SetHeight(1123);
+    EXPECT_EQ(mf.Width(), 794);
+    EXPECT_EQ(mf.Height(), 1123);
+    {
+        TMetafileCanvas canvas(mf);
+        DrawPage(canvas);
+    }
+    TMemoryStream stream;
+    stream.WriteString("xx");  // the picture need not start the stream
+    mf.SaveToStream(stream);
+    stream.WriteString("tail");
+    stream.SetPosition(2);
+    TMetafile loaded;
+    loaded.LoadFromStream(stream);
+    EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(2 + mf.Data().size()));
+    EXPECT_EQ(loaded.Width(), 794);
+    EXPECT_EQ(loaded.Height(), 1123);
+    EXPECT_EQ(loaded.MMWidth(), mf.MMWidth());
+    EXPECT_EQ(loaded.Data(), mf.Data());
+
+    // A metafile with nothing recorded still saves a sound, empty picture.
+    TMetafile blank;
+    blank.SetWidth(10);
+    blank.SetHeight(20);
+    TMemoryStream s2;
+    blank.SaveToStream(s2);
+    s2.SetPosition(0);
+    TMetafile back;
+    back.LoadFromStream(s2);
+    EXPECT_EQ(back.Width(), 10);
+    EXPECT_EQ(back.Height(), 20);
+}
+
+TEST(Metafile, PlaybackMatchesDirectDrawing)
+{
+    TBitmap direct(200, 140);
+    DrawPage(direct.Canvas());
+
+    TMetafile mf;
+    mf.LoadFromBytes(Record(200, 140, DrawPage));
+    TBitmap played(200, 140);
+    mf.Play(played.Canvas(), {0, 0, 200, 140});
+    EXPECT_EQ(CountDifferent(direct, played), 0);
+
+    // Scaled into twice the size, the shapes move with the scale.
+    TBitmap big(400, 280);
+    mf.Play(big.Canvas(), {0, 0, 400, 280});
+    EXPECT_EQ(big.Pixel(100, 60), clRed);
+    EXPECT_EQ(big.Pixel(300, 70), clBlue);
+    EXPECT_EQ(big.Pixel(100, 160), clBlack);   // the 3-pixel line at y 80, scaled
+    EXPECT_TRUE(HasInk(big, {20, 184, 380, 260}));
+    // The canvas comes back with its own state.
+    EXPECT_EQ(big.Canvas().Brush().Color(), clWhite);
+    EXPECT_FALSE(big.Canvas().HasClip());
+}
+
+TEST(Metafile, FillsClipsAndTextBackgrounds)
+{
+    auto draw = [](TCanvas &c) {
+        c.Brush().SetColor(clLime);
+        c.FillRect({0, 0, 10, 10});
+        c.SaveDC();
+        c.IntersectClipRect({20, 0, 30, 10});
+        c.Brush().SetColor(clRed);
+        c.FillRect({15, 0, 40, 10});
+        c.RestoreDC(-1);
+        c.Brush().SetColor(clYellow);
+        c.Font().SetSize(9);
+        c.TextOut(0, 20, "W");
+        c.SetWindowOrg(-50, 0);
+        c.Brush().SetColor(clBlue);
+        c.FillRect({0, 0, 5, 5});
+    };
+    TBitmap direct(60, 40);
+    draw(direct.Canvas());
+    TMetafile mf;
+    mf.SetWidth(60);
+    mf.SetHeight(40);
+    {
+        TMetafileCanvas canvas(mf);
+        draw(canvas);
+    }
+    TBitmap played(60, 40);
+    mf.Play(played.Canvas(), {0, 0, 60, 40});
+    EXPECT_EQ(played.Pixel(9, 9), clLime);
+    EXPECT_EQ(played.Pixel(10, 9), clWhite);
+    EXPECT_EQ(played.Pixel(16, 5), clWhite);
+    EXPECT_EQ(played.Pixel(25, 5), clRed);
+    EXPECT_EQ(played.Pixel(35, 5), clWhite);
+    EXPECT_EQ(played.Pixel(0, 20), clYellow);  // opaque text cell
+    EXPECT_EQ(played.Pixel(52, 2), clBlue);
+    EXPECT_EQ(CountDifferent(direct, played), 0);
+}
+
+TEST(Metafile, DamagedBytesAreRefused)
+{
+    std::string good = Record(100, 100, DrawPage);
+    TMetafile mf;
+    // Cut short, wrong signature, a record length running past the end.
+    EXPECT_THROW(mf.LoadFromBytes(good.substr(0, good.size() - 4)), EInvalidGraphic);
+    std::string badSignature = good;
+    badSignature[41] = 'X';
+    EXPECT_THROW(mf.LoadFromBytes(badSignature), EInvalidGraphic);
+    std::string badLength = good;
+    PutU32(badLength, U32(good, 4) + 4, 0x7FFFFFF0);
+    EXPECT_THROW(mf.LoadFromBytes(badLength), EInvalidGraphic);
+    EXPECT_TRUE(mf.Empty());
+
+    // A header claiming a huge picture is refused before anything is read.
+    std::string huge = good;
+    PutU32(huge, 48, 0xFFFFFFF0);
+    TMemoryStream stream(huge);
+    EXPECT_THROW(mf.LoadFromStream(stream), EInvalidGraphic);
+
+    // Selecting an object that was never created stops the playback with a clear error.
+    std::string badHandle = good;
+    size_t select = RecordsOf(good, 37).back();
+    PutU32(badHandle, select + 8, 77);
+    mf.LoadFromBytes(badHandle);
+    TBitmap b(100, 100);
+    b.Canvas().Brush().SetColor(clAqua);
+    try {
+        mf.Play(b.Canvas(), {0, 0, 100, 100});
+        FAIL() << "played a damaged picture";
+    } catch (const EInvalidGraphic &e) {
+        EXPECT_NE(std::string(e.what()).find("damaged"), std::string::npos);
+    }
+    EXPECT_EQ(b.Canvas().Brush().Color(), clAqua);
+
+    // A polygon whose point count exceeds its record.
+    std::string poly = Record(50, 50, [](TCanvas &c) { c.Polygon({{0, 0}, {10, 0}, {10, 10}}); });
+    size_t at = RecordsOf(poly, 86).at(0);  // EMR_POLYGON16
+    PutU32(poly, at + 24, 1000);
+    mf.LoadFromBytes(poly);
+    EXPECT_THROW(mf.Play(b.Canvas(), {0, 0, 50, 50}), EInvalidGraphic);
+}
+
+TEST(Metafile, BitmapsAndPatternsRecord)
+{
+    auto tile = std::make_shared<TBitmap>(2, 2);
+    tile->SetPixel(0, 0, clBlack);
+    tile->SetPixel(1, 1, clBlack);
+    TBitmap picture(4, 3);
+    picture.Canvas().Brush().SetColor(clRed);
+    picture.Canvas().FillRect({0, 0, 4, 3});
+    picture.SetPixel(3, 2, clBlue);
+    auto draw = [&](TCanvas &c) {
+        c.Draw(1, 1, picture);
+        c.Brush().SetBitmap(tile);
+        c.FillRect({10, 10, 14, 14});
+    };
+    TBitmap direct(20, 20);
+    draw(direct.Canvas());
+    TMetafile mf;
+    mf.SetWidth(20);
+    mf.SetHeight(20);
+    {
+        TMetafileCanvas canvas(mf);
+        draw(canvas);
+    }
+    TBitmap played(20, 20);
+    mf.Play(played.Canvas(), {0, 0, 20, 20});
+    EXPECT_EQ(played.Pixel(1, 1), clRed);
+    EXPECT_EQ(played.Pixel(4, 3), clBlue);
+    EXPECT_EQ(played.Pixel(10, 10), clBlack);
+    EXPECT_EQ(played.Pixel(11, 10), clWhite);
+    EXPECT_EQ(CountDifferent(direct, played), 0);
+}
+
+// An independent reader renders our recorded page the way we play it back.
+TEST(Metafile, IndependentReaderAgrees)
+{
+    if (std::system("command -v emf2svg-conv >/dev/null 2>&1 && command -v rsvg-convert >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "emf2svg-conv or rsvg-convert is not installed";
+    std::string dir = GetTempPath();
+    std::string emfPath = dir + "tarvold-page-test.emf";
+    std::string svgPath = dir + "tarvold-page-test.svg";
+    std::string pngPath = dir + "tarvold-page-test.png";
+    // A white page background makes the drawn bounds the whole page, which is
+    // what the reader takes as its picture area.
+    std::string emf = Record(200, 140, [](TCanvas &c) {
+        c.Brush().SetColor(clWhite);
+        c.FillRect({0, 0, 200, 140});
+        DrawPage(c);
+    });
+    WriteFileAtomically(emfPath, emf);
+    ASSERT_EQ(std::system(("emf2svg-conv -i '" + emfPath + "' -o '" + svgPath + "'").c_str()), 0);
+    std::string svg = ReadFileBytes(svgPath);
+    EXPECT_NE(svg.find("日本語ABC"), std::string::npos);
+    ASSERT_EQ(std::system(("rsvg-convert -w 200 -h 140 -b white -o '" + pngPath + "' '" + svgPath + "'").c_str()), 0);
+    TBitmap theirs;
+    theirs.LoadFromFile(pngPath);
+    ASSERT_EQ(theirs.Width(), 200);
+
+    TMetafile mf;
+    mf.LoadFromBytes(emf);
+    TBitmap ours(200, 140);
+    mf.Play(ours.Canvas(), {0, 0, 200, 140});
+    // Shapes in place: the same colours inside each shape.
+    for (TPoint p : {Point(50, 35), Point(150, 35), Point(5, 5), Point(100, 70)}) {
+        EXPECT_EQ(theirs.Pixel(p.X, p.Y), ours.Pixel(p.X, p.Y)) << p.X << "," << p.Y;
+    }
+    // The line (the reader draws every pen one pixel wide).
+    EXPECT_NE(theirs.Pixel(100, 80), clWhite);
+    EXPECT_NE(ours.Pixel(100, 80), clWhite);
+    // Text present in both, in the text's band.
+    EXPECT_TRUE(HasInk(theirs, {10, 90, 190, 130}));
+    EXPECT_TRUE(HasInk(ours, {10, 90, 190, 130}));
+    DeleteFile(emfPath);
+    DeleteFile(svgPath);
+    DeleteFile(pngPath);
+}
