@@ -104,42 +104,27 @@ std::string RpCutToBytes(std::string_view text, std::size_t maxBytes)
 
 TRpValue TRpValue::Integer(int value)
 {
-    TRpValue result;
-    result.Kind = rpvInteger;
-    result.IntValue = value;
-    return result;
+    return TRpValue{rpvInteger, value, 0, false, {}};
 }
 
 TRpValue TRpValue::Float(double value)
 {
-    TRpValue result;
-    result.Kind = rpvFloat;
-    result.FloatValue = value;
-    return result;
+    return TRpValue{rpvFloat, 0, value, false, {}};
 }
 
 TRpValue TRpValue::String(std::string_view text)
 {
-    TRpValue result;
-    result.Kind = rpvString;
-    result.Text = RpCutToBytes(text, RpMaxValueBytes);
-    return result;
+    return TRpValue{rpvString, 0, 0, false, RpCutToBytes(text, RpMaxValueBytes)};
 }
 
 TRpValue TRpValue::Boolean(bool value)
 {
-    TRpValue result;
-    result.Kind = rpvBoolean;
-    result.BoolValue = value;
-    return result;
+    return TRpValue{rpvBoolean, 0, 0, value, {}};
 }
 
 TRpValue TRpValue::Error(std::string_view message)
 {
-    TRpValue result;
-    result.Kind = rpvError;
-    result.Text = RpCutToBytes(message, RpMaxValueBytes);
-    return result;
+    return TRpValue{rpvError, 0, 0, false, RpCutToBytes(message, RpMaxValueBytes)};
 }
 
 std::string RpValueToText(const TRpValue &value)
@@ -688,6 +673,19 @@ std::optional<std::size_t> NextArgumentPos(std::string_view text)
     return std::nullopt;
 }
 
+// Counts the nested parser levels for a scope.
+class TParseDepth {
+public:
+    explicit TParseDepth(int &depth) : depth_(depth) { ++depth_; }
+    ~TParseDepth() { --depth_; }
+    TParseDepth(const TParseDepth &) = delete;
+    TParseDepth &operator=(const TParseDepth &) = delete;
+    bool TooDeep() const { return depth_ > MaxParseDepth; }
+
+private:
+    int &depth_;
+};
+
 } // namespace
 
 void TRpEvaluator::AddError(std::string message)
@@ -712,12 +710,8 @@ void TRpEvaluator::ParseTerm(std::string_view text)
 
 void TRpEvaluator::ParseBinary(std::string_view text, int levelNumber)
 {
-    struct Depth {
-        int &depth;
-        explicit Depth(int &d) : depth(d) { ++depth; }
-        ~Depth() { --depth; }
-    } depth(parseDepth_);
-    if (parseDepth_ > MaxParseDepth) {
+    TParseDepth depth(parseDepth_);
+    if (depth.TooDeep()) {
         AddError("Expression too complex");
         return;
     }
@@ -749,12 +743,8 @@ void TRpEvaluator::ParseBinary(std::string_view text, int levelNumber)
 
 void TRpEvaluator::ParseFactor(std::string_view text)
 {
-    struct Depth {
-        int &depth;
-        explicit Depth(int &d) : depth(d) { ++depth; }
-        ~Depth() { --depth; }
-    } depth(parseDepth_);
-    if (parseDepth_ > MaxParseDepth) {
+    TParseDepth depth(parseDepth_);
+    if (depth.TooDeep()) {
         AddError("Expression too complex");
         return;
     }
@@ -769,26 +759,25 @@ void TRpEvaluator::ParseFactor(std::string_view text)
         return;
     }
     char first = factor.front();
-    char last = factor.back();
     std::string_view inside = factor.size() >= 2 ? factor.substr(1, factor.size() - 2) : std::string_view();
+    auto closedBy = [&](char close) {
+        bool closed = factor.size() >= 2 && factor.back() == close;
+        if (!closed)
+            AddError(Format1("Missing %s", std::string(1, close)));
+        return closed;
+    };
     switch (first) {
     case '\'':
-        if (factor.size() >= 2 && last == '\'')
+        if (closedBy('\''))
             AddStringConstant(inside);
-        else
-            AddError(Format1("Missing %s", "'"));
         return;
     case '(':
-        if (factor.size() >= 2 && last == ')')
+        if (closedBy(')'))
             ParseExpression(inside);
-        else
-            AddError(Format1("Missing %s", ")"));
         return;
     case '[':
-        if (factor.size() >= 2 && last == ']')
+        if (closedBy(']'))
             ParseVariable(inside);
-        else
-            AddError(Format1("Missing %s", "]"));
         return;
     case '+':
         ParseFactor(factor.substr(1));

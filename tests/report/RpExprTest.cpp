@@ -114,6 +114,18 @@ TEST(RpExprOperators, Comparisons)
     EXPECT_TRUE(IsBool(Eval("2=2.0"), true));
     EXPECT_TRUE(IsBool(Eval("2<>2"), false));
     EXPECT_TRUE(IsBool(Eval("1.5<2"), true));
+    EXPECT_TRUE(IsBool(Eval("1.5<2.5"), true));
+    EXPECT_TRUE(IsBool(Eval("2.5<=2.5"), true));
+    EXPECT_TRUE(IsBool(Eval("1.5>2.5"), false));
+    EXPECT_TRUE(IsBool(Eval("2.5>=2.5"), true));
+    EXPECT_TRUE(IsBool(Eval("2.5=2.5"), true));
+    EXPECT_TRUE(IsBool(Eval("2.5<>2.5"), false));
+    EXPECT_TRUE(IsBool(Eval("'abc'<='abd'"), true));
+    EXPECT_TRUE(IsBool(Eval("'abc'>='abd'"), false));
+    // A number meets a string or a boolean as text.
+    EXPECT_TRUE(IsBool(Eval("1.5='1.5'"), true));
+    EXPECT_TRUE(IsBool(Eval("TRUE='True'"), true));
+    EXPECT_TRUE(IsBool(Eval("TRUE<1"), false));
     // Byte texts: a prefix is smaller, bytes compare unsigned.
     EXPECT_TRUE(IsBool(Eval("'ab'<'abc'"), true));
     EXPECT_TRUE(IsBool(Eval("'b'>'abc'"), true));
