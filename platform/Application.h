@@ -42,6 +42,8 @@ public:
     void Terminate();
     bool Terminated() const { return terminated_; }
     void ProcessMessages();
+    // Frees the forms (while the toolkit still runs).
+    void DestroyForms() { DestroyComponents(); }
     // Shows the message of an exception that reached the message loop.
     void HandleException(const std::exception &e);
     // Runs a handler, reporting any exception instead of letting it into the toolkit.

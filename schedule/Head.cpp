@@ -151,3 +151,196 @@ void SaveHolidays()
             lines.Add(FormatDateTime("yyyy/mm/dd", date));
     lines.SaveToFile(DateIniDir + kHolidayFile);
 }
+
+// ---------------------------------------------------------------- the document model
+
+#include "platform/Image.h"
+
+TModelHost *ModelHost = nullptr;
+
+std::vector<std::unique_ptr<TItem>> ItemList;
+TItem *SelectedItem = nullptr;
+TChart *SelectedChart = nullptr;
+long double PixelsPerDay = 0;
+int DaysShown = 7;
+bool Modified = false;
+int FileVersion = 0;
+const float AppVersion = 1.18f;
+std::string GroupSetName;
+TColor GroupSetColor = static_cast<TColor>(-1);
+std::uint8_t ChartDragState = 3;
+int PrinterIndex = -1;
+bool PrintAll = true, PrintToFile = false;
+int PrintFromPage = 1, PrintToPage = 1, PrintCopies = 1;
+std::string BaseDir, SettingsDir;
+bool UseAppDir = false;
+std::array<TGroup, 12> Groups;
+
+bool DateFit = true, AutoMove = true;
+TColor ChartColor2 = 0x80FFFF, SelectColor = 0x00FFFF, JissekiColor = 255, JissekiEndColor = 0xFF0000;
+int JissekiHyouji = 0;
+std::string ChartFontName = "ＭＳ ゴシック";
+int ChartSize = 9;
+std::string ChartAlignment = "中央";
+TColor ChartFontColor = clWindowText, ItemColor = clWindow;
+int ItemDefHeight = 50;
+std::string ItemFontName = "ＭＳ ゴシック";
+int ItemSize = 9;
+TColor ItemFontColor = clWindowText;
+bool InitialLoad = true, todayStart = false;
+std::string XSL;
+TColor DateColor1 = 0xFFFFFF, DateColor2 = 0xE3E3E3, HorydayColor = 0x02C6CEFF;
+bool HorydayColorOnly = true, DoubleBufferedOn = false, XmlTarvoldLink = false;
+std::string EncodingStrSet = "Shift_JIS";
+int CustomTimeScale = 7;
+
+int PaperSize = 9;
+std::uint8_t Orientation = 1;
+long double TopMargin = 10, BottomMargin = 10, LeftMargin = 10, RightMargin = 10;
+bool FrameTop = true, FrameBottom = true, FrameLeft = true, FrameRight = true;
+TColor FrameColor = clWindowText;
+int FrameWidth = 1;
+std::string PrintMidashi = "スケジュール表";
+bool PrintTitle = true, PrintDate = true, PrintHanko1 = true, PrintHanko2 = true, PrintHanko3 = true,
+     PrintHanko4 = true;
+std::string PrintKaishamei;
+
+void ResetPageSettings()
+{
+    PaperSize = 9;
+    Orientation = 1;
+    TopMargin = BottomMargin = LeftMargin = RightMargin = 10;
+    FrameTop = FrameBottom = FrameLeft = FrameRight = true;
+    FrameColor = clWindowText;
+    FrameWidth = 1;
+    PrintMidashi = "スケジュール表";
+    PrintTitle = PrintDate = true;
+    PrintHanko1 = PrintHanko2 = PrintHanko3 = PrintHanko4 = true;
+    PrintKaishamei.clear();
+}
+
+void ResetGroups()
+{
+    static const TColor colors[12] = {0x80FFFF, 0x80FF80, 0xFFFF80, 0xFF8000, 0x8080FF, 0xC080FF,
+                                      0xC08000, 0x4080FF, 0xFF8080, 0x008080, 0x004000, 0x808000};
+    for (size_t i = 0; i < Groups.size(); ++i)
+        Groups[i] = TGroup{"", colors[i]};
+}
+
+void ResizeImage(TImage &image, int height, int width, TPixelFormat format)
+{
+    image.NewBitmap(width, height, format);
+    image.SetBounds(image.Left(), image.Top(), width, height);
+}
+
+long double DefaultChartDuration(int daysShown)
+{
+    if (daysShown >= 7 && daysShown <= 31)
+        return 1;
+    switch (daysShown) {
+    case 62: return 2;
+    case 95: return 3;
+    case 183: return 10;
+    case 365: return 15;
+    case 730: return 30;
+    default: return 0;
+    }
+}
+
+long double WorkingDays(const TChart &chart)
+{
+    return WorkingDays(chart.FStartDate, chart.FEndDate, chart.FDuration, HolidayList);
+}
+
+namespace {
+
+TAlignment AlignmentOfText(const std::string &text, TAlignment fallback)
+{
+    if (text == "左寄せ") return taLeftJustify;
+    if (text == "中央") return taCenter;
+    if (text == "右寄せ") return taRightJustify;
+    return fallback;
+}
+
+} // namespace
+
+TChart::TChart() : FBar(std::make_unique<TBevelLabel>(nullptr))
+{
+    TBevelLabel &bar = *FBar;
+    bar.SetRaisedWidth(1);
+    bar.SetBevelColor(0);
+    bar.SetAutoSize(false);
+    bar.Hide();
+    bar.SetWordWrap(true);
+    bar.SetColor(ChartColor2);
+    bar.SetAlignment(AlignmentOfText(ChartAlignment, bar.Alignment()));
+    bar.Font().SetName(ChartFontName);
+    bar.Font().SetSize(ChartSize);
+    bar.Font().SetColor(ChartFontColor);
+    bar.Font().SetStyle(fsBold);
+    if (ModelHost) {
+        bar.SetShowHint(ModelHost->ShowChartInfo);
+        bar.OnMouseDown = ModelHost->ChartMouseDown;
+        bar.OnMouseMove = ModelHost->ChartMouseMove;
+        bar.OnMouseUp = ModelHost->ChartMouseUp;
+        bar.SetParent(ModelHost->ChartPanel);
+    }
+    FDuration = DefaultChartDuration(DaysShown);
+}
+
+TChart::~TChart() = default;
+
+TBevelLabel &TChart::ProgressBarNeeded()
+{
+    if (!FProgressBar) {
+        FProgressBar = std::make_unique<TBevelLabel>(nullptr);
+        FProgressBar->SetRaisedWidth(1);
+        FProgressBar->SetBevelColor(0);
+        FProgressBar->SetHeight(5);
+        FProgressBar->SetShowHint(FBar->ShowHint());
+        FProgressBar->SetParent(FBar->Parent());
+    }
+    return *FProgressBar;
+}
+
+TItem::TItem() : FMemo(std::make_unique<TMemo>(nullptr)), FSplitter(std::make_unique<TSplitter>(nullptr))
+{
+    TMemo &memo = *FMemo;
+    memo.SetConstraints(TSizeConstraints{0, 20, 0, 600});
+    if (!ItemList.empty()) {
+        const TMemo &last = *ItemList.back()->FMemo;
+        memo.SetTop(last.Top() + last.Height() + 1);
+    }
+    memo.SetHeight(ItemDefHeight);
+    memo.SetColor(ItemColor);
+    memo.Font().SetName(ItemFontName);
+    memo.Font().SetSize(ItemSize);
+    memo.Font().SetColor(ItemFontColor);
+    memo.SetTag(static_cast<long>(ItemList.size()));
+    memo.SetImeOpen(true);
+    TSplitter &splitter = *FSplitter;
+    splitter.SetMinSize(20);
+    splitter.SetCursor(crVSplit);
+    splitter.SetTag(static_cast<long>(ItemList.size()));
+    if (ModelHost) {
+        memo.SetWidth(ModelHost->ItemPanel ? ModelHost->ItemPanel->Width() - 2 : memo.Width());
+        memo.OnEnter = ModelHost->ItemEnter;
+        memo.OnChange = ModelHost->ItemChange;
+        memo.OnMouseDown = ModelHost->ItemMouseDown;
+        memo.OnMouseMove = ModelHost->ItemMouseMove;
+        memo.OnDragOver = ModelHost->ItemDragOver;
+        memo.OnDragDrop = ModelHost->ItemDragDrop;
+        memo.SetPopupMenu(ModelHost->ItemPopup);
+        splitter.OnMoved = ModelHost->SplitterMoved;
+        splitter.OnCanResize = ModelHost->SplitterCanResize;
+    }
+    memo.SetAlign(alTop);
+    if (ModelHost && ModelHost->ItemPanel)
+        memo.SetParent(ModelHost->ItemPanel);
+    splitter.SetBounds(0, memo.Top() + 5, splitter.Width(), 1);
+    splitter.SetAlign(alTop);
+    if (ModelHost && ModelHost->ItemPanel)
+        splitter.SetParent(ModelHost->ItemPanel);
+}
+
+TItem::~TItem() = default;

@@ -49,3 +49,163 @@ std::string GetEnvVar(const std::string &name);
 bool LoadHolidays();
 // Writes every non-zero entry in list order; raises when the file cannot be written.
 void SaveHolidays();
+
+// ---------------------------------------------------------------- the document model
+
+#include "controls/BevelLabel.h"
+#include "platform/Memo.h"
+#include "platform/Shape.h"
+#include "platform/Splitter.h"
+
+#include <memory>
+
+class TPopupMenu;
+
+// What rows and bars need from the window that shows them: the panels they
+// live on, the row popup menu and the handlers to bind. Without a host (as in
+// tests of the model alone) rows and bars are made without a window.
+struct TModelHost {
+    TWinControl *ItemPanel = nullptr;   // the caption column
+    TWinControl *ChartPanel = nullptr;  // the chart area
+    TPopupMenu *ItemPopup = nullptr;
+    bool ShowChartInfo = true;          // bars show their hints
+    TNotifyEvent ItemEnter, ItemChange;
+    TMouseEvent ItemMouseDown;
+    TMouseMoveEvent ItemMouseMove;
+    TDragOverEvent ItemDragOver;
+    TDragDropEvent ItemDragDrop;
+    TNotifyEvent SplitterMoved;
+    TCanResizeEvent SplitterCanResize;
+    TMouseEvent ChartMouseDown;
+    TMouseMoveEvent ChartMouseMove;
+    TMouseEvent ChartMouseUp;
+    TMouseEvent BandMouseDown;
+    TMouseMoveEvent BandMouseMove;
+    TDragOverEvent BandDragOver;
+    TDragDropEvent BandDragDrop;
+};
+extern TModelHost *ModelHost;
+
+// One dated mark in a row.
+struct TEvent {
+    TDateTime EventDate = 0;
+    std::string Marker;
+    std::string EventName;
+    std::string FontName;
+    int FontSize = 0;
+    TColor FontColor = 0;
+    int Line = 0;
+    std::uint8_t Position = 0;  // 0 top, 1 centre, 2 bottom
+    std::uint8_t EndFlg = 0;    // 1 = done: neither drawn nor printed
+};
+
+// One bar: its label on the chart, its dates and its counts.
+class TChart : public TObject {
+public:
+    TChart();
+    ~TChart() override;
+
+    std::unique_ptr<TBevelLabel> FBar;
+    std::unique_ptr<TBevelLabel> FProgressBar;  // only while FJisseki >= 1
+    TDateTime FStartDate = 0;
+    long double FDuration = 0;
+    TDateTime FEndDate = 0;    // exclusive
+    int FLine = 0;
+    bool FSelected = false;
+    int FYotei = 0;
+    int FJisseki = 0;
+    TDateTime FChakushubi = 0;
+    TDateTime FJissekibi = 0;
+    long double FRitsu = 0;
+    std::string FBikou;
+    std::string FGroup;
+
+    // Makes the progress strip (5 pixels high, under the bar) when there is none.
+    TBevelLabel &ProgressBarNeeded();
+};
+
+constexpr int MaxLineCount = 10;
+
+// One row: its caption in the caption column, the splitter under it, its bars,
+// its events and one transparent band per line on the chart.
+class TItem : public TObject {
+public:
+    TItem();
+    ~TItem() override;
+
+    std::unique_ptr<TMemo> FMemo;
+    std::unique_ptr<TSplitter> FSplitter;
+    std::vector<std::unique_ptr<TChart>> FCharts;
+    int FLineCount = 0;
+    std::vector<TEvent> FEvents;
+    std::array<std::unique_ptr<TShape>, MaxLineCount> FLines;
+
+    int Top() const { return FMemo->Top(); }
+    int Height() const { return FMemo->Height(); }
+};
+
+struct TGroup {
+    std::string Name;
+    TColor Color = 0;
+};
+
+// The default duration of a new bar for the days shown.
+long double DefaultChartDuration(int daysShown);
+// The working days of a bar over the shared holiday list.
+long double WorkingDays(const TChart &chart);
+
+// The document's rows in row order.
+extern std::vector<std::unique_ptr<TItem>> ItemList;
+extern TItem *SelectedItem;
+extern TChart *SelectedChart;
+extern long double PixelsPerDay;
+extern int DaysShown;
+extern bool Modified;
+extern int FileVersion;
+extern const float AppVersion;
+extern std::string GroupSetName;
+extern TColor GroupSetColor;
+extern std::uint8_t ChartDragState;  // 0 move, 1 resize start, 2 resize end, 3 idle
+extern int PrinterIndex;
+extern bool PrintAll, PrintToFile;
+extern int PrintFromPage, PrintToPage, PrintCopies;
+extern std::string BaseDir, SettingsDir;
+extern bool UseAppDir;
+extern std::array<TGroup, 12> Groups;
+
+// The settings (read at start-up, written at close).
+extern bool DateFit, AutoMove;
+extern TColor ChartColor2, SelectColor, JissekiColor, JissekiEndColor;
+extern int JissekiHyouji;
+extern std::string ChartFontName;
+extern int ChartSize;
+extern std::string ChartAlignment;
+extern TColor ChartFontColor, ItemColor;
+extern int ItemDefHeight;
+extern std::string ItemFontName;
+extern int ItemSize;
+extern TColor ItemFontColor;
+extern bool InitialLoad, todayStart;
+extern std::string XSL;
+extern TColor DateColor1, DateColor2, HorydayColor;
+extern bool HorydayColorOnly, DoubleBufferedOn, XmlTarvoldLink;
+extern std::string EncodingStrSet;
+extern int CustomTimeScale;
+
+// The page settings of the document.
+extern int PaperSize;
+extern std::uint8_t Orientation;
+extern long double TopMargin, BottomMargin, LeftMargin, RightMargin;
+extern bool FrameTop, FrameBottom, FrameLeft, FrameRight;
+extern TColor FrameColor;
+extern int FrameWidth;
+extern std::string PrintMidashi;
+extern bool PrintTitle, PrintDate, PrintHanko1, PrintHanko2, PrintHanko3, PrintHanko4;
+extern std::string PrintKaishamei;
+
+// Puts the page settings and the group table to the defaults of a new document.
+void ResetPageSettings();
+void ResetGroups();
+// Gives an image a fresh bitmap of that size and format, and the image that size.
+class TImage;
+void ResizeImage(TImage &image, int height, int width, TPixelFormat format);

@@ -1,10 +1,15 @@
 #include "platform/Application.h"
+#include "schedule/Main.h"
 
-// The program's entry: initialises the application, titles it and runs the
-// message loop until the main window closes.
+// The program's entry: initialises the application, titles it, creates the
+// main window and runs the message loop until it closes.
 int main(int argc, char **argv)
 {
     Application().Initialize(argc, argv);
     Application().SetTitle("たるぼる");
-    return Application().Run();
+    std::string file = Application().ParamStr(1);
+    Application().CreateForm<TfrmMain>(file);
+    int code = Application().Run();
+    Application().DestroyForms();
+    return code;
 }

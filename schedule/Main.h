@@ -1,0 +1,126 @@
+#pragma once
+// The main window: the caption column, the date header with its three strips,
+// the chart area, the status bar and the menus; the document operations and
+// the one full redraw of the chart; start-up and close.
+#include "controls/ExFileNameKeeper.h"
+#include "controls/IniGT.h"
+#include "platform/ComboBox.h"
+#include "platform/Forms.h"
+#include "platform/Image.h"
+#include "platform/Label.h"
+#include "platform/Memo.h"
+#include "platform/Menus.h"
+#include "platform/Panel.h"
+#include "platform/ScrollBar.h"
+#include "platform/StatusBar.h"
+#include "platform/TabControl.h"
+#include "schedule/Head.h"
+
+#include <memory>
+#include <string>
+
+class TfrmMain : public TForm {
+public:
+    // Builds the window and runs the start-up (settings folder, settings,
+    // splash, holidays, first document). `commandLineFile` is the document named
+    // on the command line, or "".
+    TfrmMain(TComponent *owner, const std::string &commandLineFile, bool showSplash = true);
+    ~TfrmMain() override;
+
+    // ---- controls
+    TMainMenu *mnuMain;
+    TMenuItem *mitFile, *mitReOpen, *mitExit, *mitEdit, *mitCut1, *mitCopy1, *mitItemAdd, *mitItemInsert,
+        *mitItemDelete, *mitView, *mitToolbar, *mitDspFile, *mitDspEdit, *mitDspMove, *mitDspFont, *mitStatus,
+        *mitShowChartInfo, *mitSetting, *mitHelp;
+    TPopupMenu *pmn1, *pmn2;
+    TMenuItem *mitChartAdd2, *mitChartDelete2, *mitColorChange2, *mitFontColorChange2, *mitCut2, *mitCopy2,
+        *mitPaste, *mitChartInfo2;
+    TPanel *pnlHead, *pnlTimeScale, *pnlFont, *pnlBottom, *pnlScb, *pnlItem, *pnlBase, *pnlChartSelect,
+        *pnlFontColor, *pnlBgColor;
+    TEdit *edtHdTitle, *txtDummy;
+    TLabel *lblLine, *lblItemSuu, *lblDateHanni;
+    TComboBox *cmbChartCnt, *cmbFontName, *cmbFontSize, *cmbAlignment;
+    TTabControl *tbcCalSelect;
+    TImage *imgYear, *imgMonth, *imgDay;
+    TPaintBox *imgBase;
+    TScrollBox *scb1;
+    TSplitter *spl1;
+    TScrollBar *scb2;
+    TMemo *memChartComment;
+    TStatusBar *stb1;
+    TIniGT *ini;
+    TExFileNameKeep *fnk1;
+
+    // ---- document fields
+    TDateTime FDocStartDate = 0;
+    std::string FFileName;
+    bool FHasFile = false;
+    bool FPutChartMode = false;
+    std::unique_ptr<TChart> FClipChart;
+    bool FPreviewOpen = false;
+    int FScrollOrigin = 2000;
+
+    // ---- the redraw
+    void RedrawChart();
+    void BeginChartUpdate();
+    void EndChartUpdate();
+
+    // ---- document operations
+    void NewDocument();
+    void FreeDocument();
+    void AddItem();
+    void InsertItem();
+    void RelayoutItems(int newIndex);
+    void DeleteItem();
+    bool DeleteChart();
+    void AddChart(TShape &band, int x, bool paste);
+    TChart *FindChart(const TControl *bar) const;
+    void AutoMoveCharts(int row, int line);
+    void SetLineCount(TItem &row, int count);
+    TDateTime PixelToDate(int x) const;
+    void SelectItem(TItem *row);
+    void ChartHintText(TChart &chart);
+    void UpdateScrollRange();
+    std::string NextFreeFileName() const;
+    int IndexOfItem(const TItem *row) const;
+
+    // ---- start-up and close
+    void FormClose(TObject *sender, TCloseAction &action);
+    void FormCloseQuery(TObject *sender, bool &canClose);
+    // Whether start-up could not read something (reported, defaults used).
+    bool StartupHadErrors() const { return startupErrors_; }
+    // The save command (上書き保存); false when nothing was saved.
+    bool mitSaveClick();
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void LoadCursors();
+    void ChooseSettingsFolder();
+    void ReadSettings();
+    void OpenFirstDocument(const std::string &commandLineFile);
+    void WriteSettings();
+    void LayoutHeader();
+    void UpdateItemCounter();
+    void DisableFontControls();
+    void RenumberItems();
+    void PlaceChart(TChart &chart, int width);
+    void DrawStrips(int width);
+    void PaintChartBackground(TObject *sender);
+    void DrawRowSeparators(TCanvas &canvas, const TItem &row, int width);
+    void DrawEvents(TCanvas &canvas, const TItem &row, int width);
+    void FormResize(TObject *sender);
+    void tbcCalSelectChange(TObject *sender);
+    void ReportStartupError(const std::string &message);
+
+    TModelHost host_;
+    bool startupErrors_ = false;
+    bool settingsRead_ = false;
+    bool redrawing_ = false;
+};
+
+// The document reader's seam: reads the file into the model and the window.
+// Filled in by the document reader; until then it raises.
+void ReadXmlFile(TfrmMain &form, const std::string &fileName);
+// The document writer's seam: writes the model to the file; false when not saved.
+bool WriteXmlFile(TfrmMain &form, const std::string &fileName);

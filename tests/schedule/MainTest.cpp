@@ -1,0 +1,133 @@
+#include "platform/Application.h"
+#include "platform/DateTime.h"
+#include "platform/Services.h"
+#include "platform/SysUtils.h"
+#include "schedule/Main.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+class TTestServices : public TServices {
+public:
+    explicit TTestServices(std::string appData) : appData_(std::move(appData)) {}
+    std::string AppDataDir() override { return appData_; }
+    double Now() override { return EncodeDate(2024, 1, 10) + 0.5; }
+    std::string OSName() override { return os; }
+    int MessageBox(const std::string &text, const std::string &, unsigned) override
+    {
+        messages.push_back(text);
+        return answer;
+    }
+    std::string os;
+    int answer = IDNO;
+    std::vector<std::string> messages;
+
+private:
+    std::string appData_;
+};
+
+struct TStartup {
+    std::string root;
+    TTestServices *services;
+    std::unique_ptr<TScopedServices> scope;
+    explicit TStartup(const std::string &os = "")
+    {
+        root = GetTempPath() + "tarvold-main-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "/";
+        ForceDirectories(root + "run");
+        ForceDirectories(root + "appdata");
+        SetCurrentDir(root + "run");
+        auto s = std::make_unique<TTestServices>(root + "appdata");
+        s->os = os;
+        services = s.get();
+        scope = std::make_unique<TScopedServices>(std::move(s));
+    }
+    static inline int counter = 0;
+};
+
+} // namespace
+
+TEST(MainWindow, AFreshStartShowsTodaysWeekAndWritesEverySettingAtClose)
+{
+    TStartup startup;
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(form.lblItemSuu->Caption(), "項目：0/0");
+        EXPECT_EQ(form.stb1->PanelText(0), "本日2024年1月10日(水)");
+        EXPECT_EQ(DaysShown, 7);
+        EXPECT_EQ(form.FFileName, startup.root + "appdata/Tarvold/Schedule1.xml");
+        EXPECT_EQ(form.lblDateHanni->Caption(), "2024/01/10～2024/01/16");
+        TCloseAction action = caHide;
+        form.FormClose(&form, action);
+    }
+    std::string ini = ReadFileBytes(startup.root + "appdata/Tarvold/Tarvold.ini");
+    for (const char *key : {"Version=\xA2" "1.18\xA3", "HorydayColor=46583551", "ItemDefHeight=50", "CustomTimeScale=7",
+                            "ChartFontName=\xA2", "EncodingStrSet=\xA2Shift_JIS\xA3", "PrinterIndex=-1"})
+        EXPECT_NE(ini.find(key), std::string::npos) << key;
+    EXPECT_LT(ini.find("[Other]"), ini.find("[Window]"));
+    EXPECT_LT(ini.find("DateFit"), ini.find("ItemColor"));
+}
+
+TEST(MainWindow, OlderSettingsFolderIsMigratedOrDropped)
+{
+    {
+        TStartup startup("Vista");
+        ForceDirectories(startup.root + "appdata/Tervold");
+        WriteFileAtomically(startup.root + "appdata/Tervold/Tervold.ini", "[Other]\r\nCustomTimeScale=40\r\n");
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(SettingsDir, startup.root + "appdata/Tarvold/");
+        EXPECT_FALSE(DirectoryExists(startup.root + "appdata/Tervold"));
+        EXPECT_EQ(CustomTimeScale, 40);
+    }
+    {
+        TStartup startup("Seven");
+        ForceDirectories(startup.root + "appdata/Tervold");
+        ForceDirectories(startup.root + "appdata/Tarvold");
+        WriteFileAtomically(startup.root + "run/Date.ini", "");
+        WriteFileAtomically(startup.root + "appdata/Tervold/Tervold.ini", "[Other]\r\nCustomTimeScale=40\r\n");
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(SettingsDir, startup.root + "appdata/Tarvold/");
+        EXPECT_FALSE(FileExists(startup.root + "appdata/Tervold/Tervold.ini"));
+        EXPECT_EQ(CustomTimeScale, 7);
+    }
+}
+
+TEST(MainWindow, RedrawPlacesBarsClampedAndHidesThoseOutOfView)
+{
+    TStartup startup;
+    TfrmMain form(nullptr, "", false);
+    form.SetBounds(0, 0, 900, 600);
+    form.AddItem();
+    TItem &row = *ItemList[0];
+    auto add = [&](double start, double end) {
+        auto chart = std::make_unique<TChart>();
+        chart->FStartDate = start;
+        chart->FEndDate = end;
+        chart->FDuration = end - start;
+        chart->FBar->SetTag(0);
+        row.FCharts.push_back(std::move(chart));
+        return row.FCharts.back().get();
+    };
+    TChart *before = add(StartDate - 100, StartDate - 50);
+    TChart *across = add(StartDate - 100, StartDate + 2);
+    TChart *badLine = add(StartDate, StartDate + 1);
+    badLine->FLine = 3;
+    row.FEvents.push_back(TEvent{StartDate + 7, "▲", "x", "ＭＳ ゴシック", 9, 0, 0, 0, 0});
+    form.RedrawChart();
+    EXPECT_FALSE(before->FBar->Visible());
+    EXPECT_TRUE(across->FBar->Visible());
+    EXPECT_EQ(across->FBar->Left(), -10);
+    EXPECT_EQ(across->FBar->WidthEx(), DateToPixel(PixelsPerDay, StartDate + 2) + 10);
+    EXPECT_FALSE(badLine->FBar->Visible());
+
+    // Pixels: the day columns alternate and the bar shows over its band.
+    TBitmap bitmap(form.pnlBase->Width(), 200);
+    form.pnlBase->PaintTo(bitmap.Canvas());
+    int x = across->FBar->Left() + across->FBar->Width() / 2;
+    int y = across->FBar->Top() + across->FBar->Height() / 2;
+    EXPECT_NE(bitmap.Pixel(x, y), DateColor1);
+    EXPECT_EQ(bitmap.Pixel(x, 150), DateColor2); // 2024/01/10 is even
+}
