@@ -429,3 +429,76 @@ TEST(BandReportFaults, ExceptionsLeaveTheReportIdleAndAbortTheDocument)
     EXPECT_EQ(report.report->Units(), TRpUnit::MM);
     EXPECT_FALSE(report.headerLabel->IsPrinting());
 }
+
+// ---------------------------------------------------------------- objects outside a run
+
+TEST(BandReportObjects, PrintablesAlignInTheirBandAndTakeTheReportsUnits)
+{
+    TComponent form;
+    TRpLabel loose(&form);
+    EXPECT_EQ(loose.Width(), 10);
+    EXPECT_EQ(loose.Height(), 10);
+    EXPECT_EQ(loose.Color(), clWhite);
+    EXPECT_EQ(loose.Alignment(), TRpAlignment::Left);
+    EXPECT_TRUE(loose.PrintFinished());
+
+    // A band without a report gives its printables the Native unit.
+    TRpBand orphan(&form);
+    auto *onOrphan = Place<TRpShape>(form, &orphan);
+    EXPECT_EQ(onOrphan->Size().Units(), TRpUnit::Native);
+
+    auto *report = new TBandReport(&form);
+    report->SetUnits(TRpUnit::Inches);
+    auto *band = AddBand(form, report, rbDetail, 1);
+    band->SetWidth(100);
+    auto *shape = Place<TRpShape>(form, band);
+    EXPECT_EQ(shape->Size().Units(), TRpUnit::Inches);
+    shape->SetWidth(30);
+    shape->SetAlignment(TRpAlignment::Right);
+    shape->SetAlignToBand(true);
+    EXPECT_EQ(shape->Left(), 70);
+    shape->SetAlignment(TRpAlignment::Center);
+    EXPECT_EQ(shape->Left(), 35);
+    shape->SetWidth(31);
+    EXPECT_EQ(shape->Left(), 34);
+
+    // Pixel bounds and sizes follow each other.
+    shape->SetAlignToBand(false);
+    shape->Size().SetTop(0.5);
+    EXPECT_EQ(shape->Top(), 48);
+    report->SetUnits(TRpUnit::MM);
+    EXPECT_NEAR(static_cast<double>(shape->Size().Top()), 12.7, 1e-9);
+}
+
+TEST(BandReportObjects, ReportPropertiesIgnoreValuesOutOfRange)
+{
+    TComponent form;
+    TBandReport report(&form);
+    report.SetZoom(0);
+    report.SetZoom(301);
+    EXPECT_EQ(report.Zoom(), 100);
+    report.SetZoom(150);
+    EXPECT_EQ(report.Zoom(), 150);
+    report.SetPreviewWidth(0);
+    EXPECT_EQ(report.PreviewWidth(), 500);
+    EXPECT_TRUE(report.PrintIfEmpty());
+    EXPECT_TRUE(report.Options.Contains(TBandReportOption::FirstPageHeader));
+    EXPECT_TRUE(report.Options.Contains(TBandReportOption::LastPageFooter));
+    EXPECT_FALSE(report.Options.Contains(TBandReportOption::Compression));
+    report.Functions().Prepare();
+    EXPECT_EQ(report.Functions().ValueOf("PAGENUMBER").IntValue, 0);
+    EXPECT_EQ(report.Functions().ValueOf("REPORTTITLE").Text, "");
+    report.Functions().Unprepare();
+}
+
+TEST(BandReportRun, DisabledPrintablesAndBandsAreSkipped)
+{
+    TPagedReport report;
+    report.headerLabel->SetEnabled(false);
+    report.footer->SetEnabled(false);
+    report.Run(6);
+    EXPECT_FALSE(report.HasText(1, "HEAD"));
+    EXPECT_FALSE(report.HasText(1, "1"));
+    // Without the footer's reserve six details fit on the page.
+    EXPECT_EQ(report.device.Pages, 1);
+}
