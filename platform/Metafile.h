@@ -60,6 +60,8 @@ public:
     void Finish();
 
     TSize DeviceSize() const override;
+    using TCanvas::Ellipse;
+    using TCanvas::Rectangle;
 
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;

@@ -38,6 +38,8 @@ public:
     void Release();
     int PixelsPerInch() const override { return ppi_; }
     TSize DeviceSize() const override;
+    using TCanvas::Ellipse;
+    using TCanvas::Rectangle;
 
     void LineTo(int x, int y) override;
     void Rectangle(const TRect &rect) override;
