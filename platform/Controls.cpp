@@ -35,6 +35,8 @@ std::unordered_map<const QWidget *, TWinControl *> &WidgetControls()
 
 // The control that gets every mouse message while a button is held.
 TControl *gCapture = nullptr;
+// Above zero while a form previews a key for its focused control.
+int gKeyPreviewDepth = 0;
 
 // Drag and drop in progress.
 struct TDragProgress {
@@ -846,7 +848,9 @@ void TWinControl::WndProc(TMessage &message)
         // A form that previews keys sees them before the focused control.
         TCustomForm *form = FormOf(this);
         if (form && form != this && form->KeyPreview()) {
+            ++gKeyPreviewDepth;
             SendMessage(form, message.Msg, message.WParam, message.LParam);
+            --gKeyPreviewDepth;
             if (TControl::FindBySerial(form->Serial()) != form)
                 return;
             key = static_cast<TWinControl *>(form)->lastKey_;
@@ -857,6 +861,9 @@ void TWinControl::WndProc(TMessage &message)
             else
                 KeyUp(key, shift);
         }
+        if (message.Msg == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE) && gKeyPreviewDepth == 0 && form
+            && TControl::FindBySerial(Serial()) == this && form->DialogKey(key))
+            key = 0;
         lastKey_ = key;
         message.Result = key;
         break;

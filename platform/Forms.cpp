@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -313,6 +314,51 @@ TModalResult TCustomForm::ShowModal()
         Link()->Widget()->setWindowModality(Qt::NonModal);
     modal_ = false;
     return modalResult_;
+}
+
+namespace {
+
+void CollectWindows(TWinControl *parent, std::vector<TWinControl *> &list)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i)
+        if (auto *win = dynamic_cast<TWinControl *>(parent->Controls(i))) {
+            list.push_back(win);
+            CollectWindows(win, list);
+        }
+}
+
+} // namespace
+
+bool TCustomForm::DialogKey(int key)
+{
+    std::vector<TWinControl *> windows;
+    CollectWindows(this, windows);
+    for (TWinControl *win : windows)
+        if (SendMessage(win, CM_DIALOGKEY, static_cast<WPARAM>(key)) != 0)
+            return true;
+    return false;
+}
+
+void TCustomForm::SelectNext(TWinControl *current, bool forward)
+{
+    std::vector<TWinControl *> windows;
+    CollectWindows(this, windows);
+    auto focusable = [](TWinControl *w) { return w->TabStop() && w->CanFocus(); };
+    std::vector<TWinControl *> stops;
+    for (TWinControl *w : windows)
+        if (focusable(w) || w == current)
+            stops.push_back(w);
+    if (stops.empty())
+        return;
+    auto it = std::find(stops.begin(), stops.end(), current);
+    size_t at = it == stops.end() ? stops.size() - 1 : static_cast<size_t>(it - stops.begin());
+    for (size_t step = 1; step <= stops.size(); ++step) {
+        size_t i = forward ? (at + step) % stops.size() : (at + stops.size() - step) % stops.size();
+        if (stops[i] != current && focusable(stops[i])) {
+            stops[i]->SetFocus();
+            return;
+        }
+    }
 }
 
 bool TCustomForm::CloseQuery()

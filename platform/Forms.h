@@ -54,6 +54,12 @@ public:
     // Asks OnCloseQuery, then OnClose; hides the window (or ends the modal run).
     void Close();
     bool CloseQuery();
+    // Offers Enter or Esc to the form's buttons (the default or the cancel
+    // button); true when one took it.
+    bool DialogKey(int key);
+    // Moves the focus to the next (or previous) focusable tab stop after
+    // `current`, in the order the controls were placed on the form.
+    void SelectNext(TWinControl *current, bool forward = true);
 
     // The normal position and the show state, as the settings file keeps them.
     TWindowPlacement GetWindowPlacement() const override;

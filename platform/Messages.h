@@ -52,6 +52,9 @@ enum : unsigned {
     WM_MOUSEWHEEL = 0x020A,
     WM_USER = 0x0400,
     // The class library's own notifications.
+    // Enter or Esc that the focused control left alone, offered to the form's
+    // buttons (WParam = the key); a taker sets Result to 1.
+    CM_DIALOGKEY = 0xB005,
     CM_MOUSEENTER = 0xB013,
     CM_MOUSELEAVE = 0xB014,
 };

@@ -1,0 +1,74 @@
+#include "platform/Button.h"
+
+#include "platform/Application.h"
+#include "platform/QtControls.h"
+
+#include <QPushButton>
+
+TCustomForm *GetParentForm(TControl *control)
+{
+    for (TControl *c = control; c; c = c->Parent())
+        if (auto *form = dynamic_cast<TCustomForm *>(c))
+            return form;
+    return nullptr;
+}
+
+TButton::TButton(TComponent *owner) : TWinControl(owner)
+{
+    SetBounds(0, 0, 75, 25);
+    SetTabStop(true);
+}
+
+void TButton::Click()
+{
+    if (TCustomForm *form = GetParentForm(this))
+        form->SetModalResult(modalResult_);
+    TWinControl::Click();
+}
+
+void TButton::WndProc(TMessage &message)
+{
+    if (message.Msg == CM_DIALOGKEY) {
+        int key = static_cast<int>(message.WParam);
+        bool mine = (key == VK_RETURN && default_) || (key == VK_ESCAPE && cancel_);
+        if (mine && Visible() && Enabled()) {
+            Click();
+            message.Result = 1;
+        }
+        return;
+    }
+    TWinControl::WndProc(message);
+}
+
+void TButton::SetText(const std::string &text)
+{
+    TWinControl::SetText(text);
+    if (HandleAllocated())
+        static_cast<QPushButton *>(Link()->Widget())->setText(QStr(text));
+}
+
+void TButton::KeyDown(int &key, TShiftState shift)
+{
+    TWinControl::KeyDown(key, shift);
+    if (key == VK_SPACE) {
+        key = 0;
+        Click();
+    }
+}
+
+void TButton::CreateHandle()
+{
+    QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
+    auto *button = new QPushButton(parentWidget);
+    button->setAutoDefault(false);
+    link_ = std::make_unique<TWidgetLink>(this, button);
+    link_->SetNative(true);
+}
+
+void TButton::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    auto *button = static_cast<QPushButton *>(Link()->Widget());
+    button->setText(QStr(Caption()));
+    button->setDefault(default_);
+}

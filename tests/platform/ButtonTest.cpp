@@ -1,0 +1,87 @@
+#include "platform/Button.h"
+#include "platform/Memo.h"
+#include "platform/Messages.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Dialog {
+    std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
+    TEdit *edit = new TEdit(form.get());
+    TButton *ok = new TButton(form.get());
+    TButton *cancel = new TButton(form.get());
+    int okClicks = 0;
+
+    Dialog()
+    {
+        for (TWinControl *c : {static_cast<TWinControl *>(edit), static_cast<TWinControl *>(ok),
+                               static_cast<TWinControl *>(cancel)})
+            c->SetParent(form.get());
+        ok->SetModalResult(mrOk);
+        ok->SetDefault(true);
+        ok->OnClick = [this](TObject *) { ++okClicks; };
+        cancel->SetModalResult(mrCancel);
+        cancel->SetCancel(true);
+    }
+    void Key(TWinControl *target, int key) { SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key)); }
+};
+
+TEST(Button, ClickGivesTheFormItsResultBeforeOnClick)
+{
+    Dialog d;
+    TModalResult seen = mrNone;
+    d.ok->OnClick = [&](TObject *) { seen = d.form->ModalResult(); d.form->SetModalResult(mrNone); };
+    d.ok->Click();
+    EXPECT_EQ(seen, mrOk);
+    // A handler that refuses the input keeps the dialog open.
+    EXPECT_EQ(d.form->ModalResult(), mrNone);
+}
+
+TEST(Button, EnterAndEscReachTheDefaultAndCancelButtons)
+{
+    Dialog d;
+    d.Key(d.edit, VK_RETURN);
+    EXPECT_EQ(d.okClicks, 1);
+    EXPECT_EQ(d.form->ModalResult(), mrOk);
+    d.Key(d.edit, VK_ESCAPE);
+    EXPECT_EQ(d.form->ModalResult(), mrCancel);
+    d.form->SetModalResult(mrNone);
+    d.Key(d.edit, 'A');
+    EXPECT_EQ(d.form->ModalResult(), mrNone);
+}
+
+TEST(Button, AKeyTheFocusedControlTookOrADisabledButtonClicksNothing)
+{
+    Dialog d;
+    d.edit->OnKeyDown = [](TObject *, int &key, TShiftState) { if (key == VK_RETURN) key = 0; };
+    d.Key(d.edit, VK_RETURN);
+    EXPECT_EQ(d.okClicks, 0);
+    d.cancel->SetEnabled(false);
+    d.Key(d.edit, VK_ESCAPE);
+    EXPECT_EQ(d.form->ModalResult(), mrNone);
+}
+
+TEST(Button, SpaceOnTheButtonPressesIt)
+{
+    Dialog d;
+    d.Key(d.ok, VK_SPACE);
+    EXPECT_EQ(d.okClicks, 1);
+}
+
+TEST(Button, AClickDuringTheModalRunEndsItWithTheButtonsResult)
+{
+    Dialog d;
+    d.form->SetBounds(0, 0, 200, 100);
+    d.cancel->SetBounds(10, 10, 75, 25);
+    d.form->OnShow = [&](TObject *) {
+        PostMessage(d.cancel, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(5, 5));
+        PostMessage(d.cancel, WM_LBUTTONUP, 0, MakeLParam(5, 5));
+    };
+    EXPECT_EQ(d.form->ShowModal(), mrCancel);
+    EXPECT_FALSE(d.form->Visible());
+}
+
+} // namespace
