@@ -1,0 +1,20 @@
+#pragma once
+// Platform-internal: a painted window that also turns typed characters into
+// WM_CHAR messages (after the key went through WM_KEYDOWN), for controls that
+// do their own text input. Only platform/*.cpp include this header.
+#include "platform/QtControls.h"
+
+class TQtInputWindow : public TQtWindow {
+public:
+    TQtInputWindow(TWinControl *control, QWidget *parent);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    void SendChars(const QString &text);
+    TWinControl *control_;
+};
