@@ -1,0 +1,256 @@
+#include "controls/MOStringGrid.h"
+
+#include "platform/Label.h"
+#include "platform/Messages.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing_support::ScopedFakeServices;
+
+void Type(TMessageTarget *target, const std::string &text)
+{
+    for (char32_t c : Utf8ToUtf32(text))
+        SendMessage(target, WM_CHAR, static_cast<WPARAM>(c));
+}
+
+void Key(TMessageTarget *target, int key, TShiftState shift = 0)
+{
+    SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(shift));
+}
+
+// The control that takes typing: the editor while it is shown, else the grid.
+TMessageTarget *Input(TMOStringGrid &grid)
+{
+    if (grid.Editor() && grid.Editor()->Visible())
+        return grid.Editor();
+    return &grid;
+}
+
+void Click(TControl &control, TPoint p, TMouseButton button = mbLeft)
+{
+    unsigned down = button == mbLeft ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
+    SendMessage(&control, down, button == mbLeft ? MK_LBUTTON : MK_RBUTTON, MakeLParam(p.X, p.Y));
+    SendMessage(&control, down + 1, 0, MakeLParam(p.X, p.Y));
+}
+
+TPoint Middle(const TRect &r) { return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
+
+// A grid like the event dialog's: row numbers, a date, a drop list, an
+// integer with a format, a check box and a read-only column.
+struct GridFixture : ::testing::Test {
+    ScopedFakeServices services;
+    TMOStringGrid grid{nullptr};
+    std::vector<std::pair<int, int>> validated;
+
+    void SetUp() override
+    {
+        grid.SetBounds(0, 0, 600, 200);
+        grid.SetColCount(6);
+        grid.SetRowCount(3);
+        grid.SetFixAutoNum(true);
+        grid.SetOptions(grid.Options() | goTabs | goAlwaysShowEditor);
+        grid.GridColumns()[1].SetButtonStyle(cbsCalendar);
+        grid.GridColumns()[2].SetButtonStyle(cbsDropList);
+        grid.GridColumns()[2].SetListStrings({"△", "▲", "▽"});
+        grid.GridColumns()[3].SetDataType(dtInteger);
+        grid.GridColumns()[3].SetIntegerFormat("#,##0");
+        grid.GridColumns()[4].SetButtonStyle(cbsCheckBox);
+        grid.GridColumns()[5].SetCanEdit(false);
+        grid.OnCellValidate = [this](TObject *, int col, int row) { validated.emplace_back(col, row); };
+    }
+};
+
+} // namespace
+
+TEST_F(GridFixture, TypedDateIsCommittedOnTabAndValidatedOnce)
+{
+    Type(Input(grid), "2024a0108");
+    EXPECT_EQ(grid.Editor()->EditText(), "2024/01/08");
+    Key(Input(grid), VK_TAB);
+    EXPECT_EQ(grid.Cells(1, 1), "2024/01/08");
+    EXPECT_EQ(grid.Col(), 2);
+    ASSERT_EQ(validated.size(), 1u);
+    EXPECT_EQ(validated[0], std::make_pair(1, 1));
+}
+
+TEST_F(GridFixture, CalendarCellWithOnlySeparatorsIsStoredEmpty)
+{
+    grid.SetCells(1, 1, "2024/01/08");
+    Key(Input(grid), VK_F1 + 1);
+    grid.FocusCell(1, 1);
+    Type(Input(grid), "x");
+    Key(Input(grid), VK_END);
+    for (int i = 0; i < 10; ++i)
+        Key(Input(grid), VK_BACK);
+    EXPECT_EQ(grid.Editor()->Text(), "    /  /  ");
+    Key(Input(grid), VK_TAB);
+    EXPECT_EQ(grid.Cells(1, 1), "");
+    EXPECT_EQ(validated.size(), 1u);
+}
+
+TEST_F(GridFixture, IntegerColumnFormatsAndKeepsAnEqualText)
+{
+    grid.FocusCell(3, 1);
+    Type(Input(grid), "1200");
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Cells(3, 1), "1,200");
+    EXPECT_EQ(validated.size(), 1u);
+    // Typing the same formatted number again changes nothing and validates nothing.
+    grid.FocusCell(3, 1);
+    Type(Input(grid), "1,200");
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Cells(3, 1), "1,200");
+    EXPECT_EQ(validated.size(), 1u);
+    // Empty becomes 0; a text that is no number reverts.
+    grid.FocusCell(3, 1);
+    Key(Input(grid), VK_DELETE);
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Cells(3, 1), "0");
+    grid.FocusCell(3, 1);
+    Type(Input(grid), "12x");
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Cells(3, 1), "0");
+}
+
+TEST_F(GridFixture, TabSkipsReadOnlyColumnsAndEscRestores)
+{
+    grid.FocusCell(4, 1);
+    Key(Input(grid), VK_TAB);
+    EXPECT_EQ(grid.Col(), 1);
+    EXPECT_EQ(grid.Row(), 2);
+    Key(Input(grid), VK_TAB, ssShift);
+    EXPECT_EQ(grid.Col(), 4);
+    EXPECT_EQ(grid.Row(), 1);
+    grid.SetCells(3, 2, "7");
+    grid.FocusCell(3, 2);
+    Type(Input(grid), "99");
+    EXPECT_EQ(grid.Cells(3, 2), "99");
+    Key(Input(grid), VK_ESCAPE);
+    EXPECT_EQ(grid.Cells(3, 2), "7");
+    EXPECT_EQ(grid.Editor()->Text(), "7");
+}
+
+TEST_F(GridFixture, CheckBoxCellsToggleByClickAndByKey)
+{
+    std::vector<bool> states;
+    grid.OnCheckCellClick = [&](TObject *, int col, int row, bool ticked) {
+        EXPECT_EQ(col, 4);
+        EXPECT_EQ(row, 2);
+        states.push_back(ticked);
+    };
+    Click(grid, Middle(grid.CellRect(4, 2)));
+    EXPECT_EQ(grid.Cells(4, 2), "1");
+    EXPECT_EQ(grid.Col(), 4);
+    EXPECT_EQ(grid.Row(), 2);
+    Type(Input(grid), " ");
+    EXPECT_EQ(grid.Cells(4, 2), "0");
+    EXPECT_EQ(states, (std::vector<bool>{true, false}));
+}
+
+TEST_F(GridFixture, RowInsertAndDeleteKeepTextsAndRespectTheLimit)
+{
+    grid.SetCells(3, 1, "1");
+    grid.SetCells(3, 2, "2");
+    grid.FocusCell(3, 1);
+    ASSERT_TRUE(grid.InsertRow());
+    EXPECT_EQ(grid.RowCount(), 4);
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_EQ(grid.Col(), 1);
+    EXPECT_EQ(grid.Cells(3, 1), "1");
+    EXPECT_EQ(grid.Cells(3, 2), "");
+    EXPECT_EQ(grid.Cells(3, 3), "2");
+
+    grid.SetMaxRow(3);
+    EXPECT_FALSE(grid.InsertRow());
+    ASSERT_EQ(services->messages.size(), 1u);
+    EXPECT_EQ(services->messages[0].text, "行が上限に達しました。");
+    EXPECT_EQ(grid.RowCount(), 4);
+
+    grid.DeleteCurrentRow();
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(grid.Cells(3, 2), "2");
+    grid.FocusCell(1, 2);
+    grid.DeleteCurrentRow();
+    grid.DeleteCurrentRow();
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.Cells(3, 1), "");
+}
+
+TEST_F(GridFixture, DropListPicksByKeysAndFiresTheListEvent)
+{
+    std::string picked;
+    grid.OnListBoxClick = [&](TObject *, int, int, std::string &text) { picked = text; };
+    grid.FocusCell(2, 1);
+    Type(Input(grid), "x"); // read-only text: refused
+    EXPECT_EQ(grid.Editor()->Text(), "");
+    Key(Input(grid), VK_DOWN, ssAlt);
+    ASSERT_TRUE(grid.Editor()->DroppedDown());
+    Key(Input(grid), VK_DOWN);
+    Key(Input(grid), VK_DOWN);
+    Key(Input(grid), VK_RETURN);
+    EXPECT_FALSE(grid.Editor()->DroppedDown());
+    EXPECT_EQ(picked, "▲");
+    EXPECT_EQ(grid.Cells(2, 1), "▲");
+    EXPECT_EQ(validated.size(), 1u);
+}
+
+TEST_F(GridFixture, CalendarPopupPicksADateByKeysAndByClicks)
+{
+    services->now = EncodeDate(2024, 1, 8) + 0.5;
+    grid.ShowEditor();
+    Key(Input(grid), VK_F1 + 3);
+    TMOPopupPanel *popup = grid.Editor()->CalendarPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Calendar().Date(), EncodeDate(2024, 1, 8));
+    EXPECT_EQ(popup->StatusStrip().Caption(), "今日: 令和6/1/8");
+    Key(Input(grid), VK_RIGHT);
+    Key(Input(grid), VK_DOWN);
+    Key(Input(grid), VK_NEXT);
+    EXPECT_EQ(popup->TitleCaption().Caption(), "2024年02月");
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Editor()->CalendarPopup(), nullptr);
+    EXPECT_EQ(grid.Cells(1, 1), "2024/02/16");
+
+    // The arrow opens it again at the cell's date; a click on a day picks it.
+    TRect button = grid.Editor()->ButtonRect();
+    Click(*grid.Editor(), Middle(button));
+    popup = grid.Editor()->CalendarPopup();
+    ASSERT_NE(popup, nullptr);
+    TMOInplaceCalender &calendar = popup->Calendar();
+    EXPECT_EQ(calendar.Date(), EncodeDate(2024, 2, 16));
+    // The weekday row and empty cells leave it open.
+    Click(calendar, Middle(calendar.CellRect(0, 0)));
+    Click(calendar, Middle(calendar.CellRect(0, 1)));
+    ASSERT_NE(grid.Editor()->CalendarPopup(), nullptr);
+    TGridCoord day = calendar.CellOfDay(20);
+    Click(calendar, Middle(calendar.CellRect(day.X, day.Y)));
+    EXPECT_EQ(grid.Editor()->CalendarPopup(), nullptr);
+    EXPECT_EQ(grid.Cells(1, 1), "2024/02/20");
+    EXPECT_EQ(validated.size(), 2u);
+}
+
+TEST_F(GridFixture, PaintsRowMarksDisabledCellsAndCheckBoxes)
+{
+    grid.SetColor(clWhite);
+    grid.GridColumns()[3].SetColor(clWhite);
+    grid.FocusCell(3, 2);
+    TBitmap bitmap(600, 200);
+    grid.PaintTo(bitmap.Canvas());
+    TRect number = grid.CellRect(0, 2);
+    EXPECT_EQ(bitmap.Pixel(number.Left + 2, number.Top + 2), grid.SelectRowColor());
+    TRect other = grid.CellRect(0, 1);
+    EXPECT_EQ(bitmap.Pixel(other.Left + 2, other.Top + 2), ColorToRGB(clBtnFace));
+    TRect disabled = grid.CellRect(5, 1);
+    EXPECT_EQ(bitmap.Pixel(disabled.Left + 2, disabled.Top + 4), MODisabledColor);
+    // The current row's data cells get a gray line along their top.
+    TRect current = grid.CellRect(5, 2);
+    EXPECT_EQ(bitmap.Pixel(current.Left + 3, current.Top), clGray);
+    EXPECT_EQ(bitmap.Pixel(current.Left + 3, current.Top + 4), MODisabledColor);
+}
