@@ -1,0 +1,217 @@
+#include "schedule/Event.h"
+
+#include "platform/Button.h"
+#include "platform/Memo.h"
+#include "platform/Messages.h"
+#include "platform/SysUtils.h"
+#include "schedule/Head.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+
+namespace {
+
+// Services whose colour dialog answers from a queue and records its starting colour.
+class ColorServices : public testing_support::FakeServices {
+public:
+    std::deque<std::optional<std::uint32_t>> colorAnswers;
+    std::vector<std::uint32_t> colorRequests;
+    std::optional<std::uint32_t> ColorDialog(std::uint32_t initial) override
+    {
+        colorRequests.push_back(initial);
+        if (colorAnswers.empty())
+            return std::nullopt;
+        auto answer = colorAnswers.front();
+        colorAnswers.pop_front();
+        return answer;
+    }
+};
+
+void Type(TMessageTarget *target, const std::string &text)
+{
+    for (char32_t c : Utf8ToUtf32(text))
+        SendMessage(target, WM_CHAR, static_cast<WPARAM>(c));
+}
+
+void Key(TMessageTarget *target, int key, TShiftState shift = 0)
+{
+    SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(shift));
+}
+
+TEvent MakeEvent(TDateTime date, const std::string &name, TColor color)
+{
+    TEvent e;
+    e.EventDate = date;
+    e.Marker = "●";
+    e.EventName = name;
+    e.FontName = "ＭＳ ゴシック";
+    e.FontSize = 10;
+    e.FontColor = color;
+    e.Line = 2;
+    e.Position = 1;
+    e.EndFlg = 1;
+    return e;
+}
+
+struct EventDialogTest : ::testing::Test {
+    ColorServices *services = new ColorServices;
+    TScopedServices scope{std::unique_ptr<TServices>(services)};
+    TItem item;
+
+    void SetUp() override
+    {
+        Modified = false;
+        item.FMemo->SetText("設計");
+    }
+    static TMessageTarget *Input(TdlgEvent &dialog)
+    {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        if (grid.Editor() && grid.Editor()->Visible())
+            return grid.Editor();
+        return &grid;
+    }
+};
+
+} // namespace
+
+TEST_F(EventDialogTest, DatesTypedOutOfOrderAreSavedSortedWithTheDefaults)
+{
+    TdlgEvent dialog(nullptr, item);
+    EXPECT_EQ(dialog.memItem->Text(), "設計");
+    EXPECT_EQ(dialog.grdEvent->RowCount(), 2);
+    Type(Input(dialog), "20240310");
+    Key(Input(dialog), VK_RETURN);
+    // The date's commit fills the row's defaults at once.
+    EXPECT_EQ(dialog.grdEvent->Cells(2, 1), "△");
+    EXPECT_EQ(dialog.grdEvent->Cells(7, 1), "1");
+    EXPECT_EQ(dialog.grdEvent->Cells(8, 1), "上");
+    EXPECT_EQ(dialog.grdEvent->Cells(9, 1), "0");
+    dialog.btnAdd->Click();
+    EXPECT_EQ(dialog.grdEvent->Row(), 2);
+    Type(Input(dialog), "20240105");
+    dialog.btnOk->Click();
+
+    EXPECT_EQ(dialog.ModalResult(), mrOk);
+    EXPECT_TRUE(Modified);
+    ASSERT_EQ(item.FEvents.size(), 2u);
+    EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 1, 5));
+    EXPECT_EQ(item.FEvents[1].EventDate, EncodeDate(2024, 3, 10));
+    for (const TEvent &e : item.FEvents) {
+        EXPECT_EQ(e.Marker, "△");
+        EXPECT_EQ(e.Line, 0);
+        EXPECT_EQ(e.Position, 0);
+        EXPECT_EQ(e.EndFlg, 0);
+        EXPECT_EQ(e.FontColor, 0u);
+        EXPECT_EQ(e.FontName, dialog.grdEvent->Font().Name());
+        EXPECT_EQ(e.FontSize, dialog.grdEvent->Font().Size());
+    }
+    EXPECT_TRUE(services->messages.empty());
+}
+
+TEST_F(EventDialogTest, AnInvalidDateReportsAnErrorAndKeepsTheRowsEvents)
+{
+    item.FEvents = {MakeEvent(EncodeDate(2024, 2, 1), "既存", clRed)};
+    TdlgEvent dialog(nullptr, item);
+    EXPECT_EQ(dialog.grdEvent->Cells(1, 1), "2024/02/01");
+    EXPECT_EQ(dialog.grdEvent->Cells(7, 1), "3");
+    EXPECT_EQ(dialog.grdEvent->Cells(8, 1), "中");
+    EXPECT_EQ(dialog.grdEvent->Cells(9, 1), "1");
+    dialog.btnAdd->Click();
+    Type(Input(dialog), "20241301"); // the mask admits month 13
+    dialog.btnOk->Click();
+    ASSERT_EQ(services->messages.size(), 1u);
+    EXPECT_NE(dialog.ModalResult(), mrOk);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventName, "既存");
+    EXPECT_FALSE(Modified);
+    dialog.CancelBtn->Click();
+    EXPECT_EQ(dialog.ModalResult(), mrCancel);
+    EXPECT_EQ(item.FEvents.size(), 1u);
+}
+
+TEST_F(EventDialogTest, PickingAMarkerFirstStillFillsTheOtherDefaults)
+{
+    TdlgEvent dialog(nullptr, item);
+    TMOStringGrid &grid = *dialog.grdEvent;
+    grid.FocusCell(2, 1);
+    grid.ShowEditor();
+    Key(Input(dialog), VK_DOWN, ssAlt);
+    Key(Input(dialog), VK_DOWN);
+    Key(Input(dialog), VK_DOWN);
+    Key(Input(dialog), VK_RETURN);
+    EXPECT_EQ(grid.Cells(2, 1), "▲");
+    grid.FocusCell(1, 1);
+    Type(Input(dialog), "20240105");
+    Key(Input(dialog), VK_TAB);
+    EXPECT_EQ(grid.Cells(2, 1), "▲");
+    EXPECT_EQ(grid.Cells(5, 1), IntToStr(grid.Font().Size()));
+    EXPECT_EQ(grid.Cells(7, 1), "1");
+    dialog.btnOk->Click();
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].Marker, "▲");
+}
+
+TEST_F(EventDialogTest, InsertedAndDeletedRowsKeepEachRowsColour)
+{
+    item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clRed), MakeEvent(EncodeDate(2024, 1, 2), "b", clLime),
+                    MakeEvent(EncodeDate(2024, 1, 3), "c", clBlue)};
+    TdlgEvent dialog(nullptr, item);
+    TMOStringGrid &grid = *dialog.grdEvent;
+    grid.FocusCell(1, 1);
+    dialog.btnAdd->Click();
+    EXPECT_EQ(dialog.RowColors(), (std::vector<TColor>{0, clRed, 0, clLime, clBlue}));
+    EXPECT_EQ(grid.Cells(3, 3), "b");
+
+    // The colour column paints each row's colour.
+    TBitmap bitmap(grid.Width(), grid.Height());
+    grid.PaintTo(bitmap.Canvas());
+    auto colourAt = [&](int row) {
+        TRect r = grid.CellRect(6, row);
+        return bitmap.Pixel((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    };
+    EXPECT_EQ(colourAt(1), clRed);
+    EXPECT_EQ(colourAt(2), clBlack);
+    EXPECT_EQ(colourAt(4), clBlue);
+
+    grid.FocusCell(1, 3);
+    dialog.btnDel->Click();
+    EXPECT_EQ(dialog.RowColors(), (std::vector<TColor>{0, clRed, 0, clBlue}));
+    EXPECT_EQ(grid.Cells(3, 3), "c");
+    grid.FocusCell(1, 2);
+    dialog.btnDel->Click();
+    dialog.btnOk->Click();
+    ASSERT_EQ(item.FEvents.size(), 2u);
+    EXPECT_EQ(item.FEvents[0].FontColor, clRed);
+    EXPECT_EQ(item.FEvents[1].FontColor, clBlue);
+    EXPECT_EQ(item.FEvents[1].EventName, "c");
+}
+
+TEST_F(EventDialogTest, TheColourCellOpensTheColourDialogAtTheRowsColour)
+{
+    item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clRed)};
+    services->colorAnswers = {clAqua};
+    TdlgEvent dialog(nullptr, item);
+    TMOStringGrid &grid = *dialog.grdEvent;
+    TRect cell = grid.CellRect(6, 1);
+    SendMessage(&grid, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cell.Left + 5, cell.Top + 5));
+    SendMessage(&grid, WM_LBUTTONUP, 0, MakeLParam(cell.Left + 5, cell.Top + 5));
+    ASSERT_EQ(services->colorRequests.size(), 1u);
+    EXPECT_EQ(services->colorRequests[0], clRed);
+    EXPECT_EQ(dialog.RowColors()[1], clAqua);
+}
+
+TEST_F(EventDialogTest, DeletingTheOnlyRowEmptiesItAndOkLeavesNoEvents)
+{
+    item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clRed)};
+    TdlgEvent dialog(nullptr, item);
+    dialog.btnDel->Click();
+    EXPECT_EQ(dialog.grdEvent->RowCount(), 2);
+    EXPECT_EQ(dialog.grdEvent->Cells(1, 1), "");
+    EXPECT_EQ(dialog.RowColors(), (std::vector<TColor>{0, 0}));
+    dialog.btnOk->Click();
+    EXPECT_EQ(dialog.ModalResult(), mrOk);
+    EXPECT_TRUE(item.FEvents.empty());
+}
