@@ -321,6 +321,7 @@ TEST(RpExprFunctions, IfStrAndTypeOf)
     EXPECT_TRUE(IsError(Eval("IF(TRUE, 2)"), "Wrong arguments for IF"));
     EXPECT_TRUE(IsError(Eval("IF"), "Wrong arguments for IF"));
     EXPECT_TRUE(IsString(Eval("IF(TRUE, 'a,b', 'c')"), "a,b"));
+    EXPECT_TRUE(IsInt(Eval("IF(DIV(7, 2) = 3, DIV(9, 3), 0) + 1"), 4));
 
     EXPECT_TRUE(IsString(Eval("STR(12)"), "12"));
     EXPECT_TRUE(IsString(Eval("STR(1.5)"), "1.5"));
