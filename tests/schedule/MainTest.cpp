@@ -9,46 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
-
-class TTestServices : public TServices {
-public:
-    explicit TTestServices(std::string appData) : appData_(std::move(appData)) {}
-    std::string AppDataDir() override { return appData_; }
-    double Now() override { return EncodeDate(2024, 1, 10) + 0.5; }
-    std::string OSName() override { return os; }
-    int MessageBox(const std::string &text, const std::string &, unsigned) override
-    {
-        messages.push_back(text);
-        return answer;
-    }
-    std::string os;
-    int answer = IDNO;
-    std::vector<std::string> messages;
-
-private:
-    std::string appData_;
-};
-
-struct TStartup {
-    std::string root;
-    TTestServices *services;
-    std::unique_ptr<TScopedServices> scope;
-    explicit TStartup(const std::string &os = "")
-    {
-        root = GetTempPath() + "tarvold-main-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "/";
-        ForceDirectories(root + "run");
-        ForceDirectories(root + "appdata");
-        SetCurrentDir(root + "run");
-        auto s = std::make_unique<TTestServices>(root + "appdata");
-        s->os = os;
-        services = s.get();
-        scope = std::make_unique<TScopedServices>(std::move(s));
-    }
-    static inline int counter = 0;
-};
-
-} // namespace
+#include "MainFixture.h"
 
 TEST(MainWindow, AFreshStartShowsTodaysWeekAndWritesEverySettingAtClose)
 {

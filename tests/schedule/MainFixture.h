@@ -1,0 +1,55 @@
+#pragma once
+// A main window started in a fresh temporary folder with scripted services.
+#include "platform/DateTime.h"
+#include "platform/Services.h"
+#include "platform/SysUtils.h"
+#include "schedule/Main.h"
+
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testing_main {
+
+class TTestServices : public TServices {
+public:
+    explicit TTestServices(std::string appData) : appData_(std::move(appData)) {}
+    std::string AppDataDir() override { return appData_; }
+    double Now() override { return now; }
+    double now = EncodeDate(2024, 1, 10) + 0.5;
+    std::string OSName() override { return os; }
+    int MessageBox(const std::string &text, const std::string &, unsigned) override
+    {
+        messages.push_back(text);
+        return answer;
+    }
+    std::string os;
+    int answer = IDNO;
+    std::vector<std::string> messages;
+
+private:
+    std::string appData_;
+};
+
+struct TStartup {
+    std::string root;
+    TTestServices *services;
+    std::unique_ptr<TScopedServices> scope;
+    explicit TStartup(const std::string &os = "")
+    {
+        root = GetTempPath() + "tarvold-main-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "/";
+        ForceDirectories(root + "run");
+        ForceDirectories(root + "appdata");
+        SetCurrentDir(root + "run");
+        auto s = std::make_unique<TTestServices>(root + "appdata");
+        s->os = os;
+        services = s.get();
+        scope = std::make_unique<TScopedServices>(std::move(s));
+    }
+    static inline int counter = 0;
+};
+
+} // namespace testing_main
+using namespace testing_main;
