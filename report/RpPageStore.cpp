@@ -6,10 +6,7 @@
 #include "report/RpCompress.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -422,23 +419,11 @@ void TRpPageList::OpenFile(const std::string &fileName)
 void TRpPageList::CopyToFile(const std::string &fileName)
 {
     TLockGuard guard(lock_);
-    TRpStream &stream = RequireStream();
-    std::string dir = ExtractFilePath(ExpandFileName(fileName));
-    std::string temp = GetTempFileName(dir.empty() ? GetTempPath() : dir, "RPF");
-    try {
-        {
-            TFileStream target(temp, fmCreate);
-            stream.CopyTo(target);
-            target.Flush();
-        }
-        std::error_code error;
-        std::filesystem::rename(temp, fileName, error);
-        if (error)
-            throw EFCreateError("Cannot create the file " + fileName + ": " + error.message());
-    } catch (...) {
-        DeleteFile(temp);
-        throw;
-    }
+    // Written beside the target and renamed over it: the stream may be reading
+    // the very file being replaced.
+    TMemoryStream copy;
+    RequireStream().CopyTo(copy);
+    WriteFileAtomically(fileName, copy.Bytes());
 }
 
 // ---------------------------------------------------------------- TRpExportFilterLibrary

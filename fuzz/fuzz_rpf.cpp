@@ -1,0 +1,67 @@
+// Loads arbitrary bytes as a saved report file (".RPF") and plays every page
+// onto a small bitmap, the last page first so that the walk goes both ways.
+// A damaged file may only raise the program's own exceptions.
+#include "platform/Application.h"
+#include "platform/Exceptions.h"
+#include "platform/Graphics.h"
+#include "platform/Stream.h"
+#include "platform/SysUtils.h"
+#include "report/RpPageStore.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void StartToolkit()
+{
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "fuzz_rpf";
+    static char *argv[] = {name, nullptr};
+    Application().Initialize(argc, argv);
+}
+
+void PlayPage(TRpPageList &list, int n, TBitmap &target)
+{
+    try {
+        std::unique_ptr<TMetafile> page = list.GetPage(n);
+        if (page)
+            page->Play(target.Canvas(), {0, 0, target.Width(), target.Height()});
+    } catch (const Exception &) {
+        // A damaged page is reported, never followed.
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    StartToolkit();
+    static const std::string file = GetTempPath() + "fuzz_rpf-" + std::to_string(::getpid()) + ".RPF";
+    {
+        TFileStream out(file, fmCreate);
+        out.WriteBuffer(data, static_cast<std::int64_t>(size));
+    }
+
+    TRpPageList list;
+    try {
+        list.OpenFile(file);
+    } catch (const Exception &) {
+        return 0;
+    }
+    TBitmap target(64, 48);
+    int pages = std::min(list.PageCount, 64);
+    if (pages > 0)
+        PlayPage(list, pages, target);
+    for (int n = 1; n <= pages; ++n)
+        PlayPage(list, n, target);
+    return 0;
+}
