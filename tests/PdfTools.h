@@ -1,8 +1,21 @@
 #pragma once
 // Reading PDF files in tests through poppler's command-line tools.
+#include "platform/SysUtils.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include <unistd.h>
+
+// A path in the temporary folder that no other test process uses at the
+// same time (ctest runs tests in parallel); any old file there is removed.
+inline std::string UniqueTempPath(const std::string &name)
+{
+    std::string path = GetTempPath() + "tarvold-" + std::to_string(getpid()) + "-" + name;
+    DeleteFile(path);
+    return path;
+}
 
 // The output of a command.
 inline std::string CommandOutput(const std::string &command)

@@ -15,9 +15,7 @@ namespace {
 
 std::string TempPdf(const std::string &name)
 {
-    std::string path = GetTempPath() + "tarvold-printers-" + name + ".pdf";
-    DeleteFile(path);
-    return path;
+    return UniqueTempPath("printers-" + name + ".pdf");
 }
 
 class TScriptedSaveDialog : public TServices {
