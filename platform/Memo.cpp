@@ -25,6 +25,22 @@ void TCustomEdit::SetText(const std::string &text)
 void TCustomEdit::SetReadOnly(bool r)
 {
     readOnly_ = r;
+    if (!HandleAllocated())
+        return;
+    if (auto *line = qobject_cast<QLineEdit *>(Link()->Widget()))
+        line->setReadOnly(r);
+    else if (auto *text = qobject_cast<QPlainTextEdit *>(Link()->Widget()))
+        text->setReadOnly(r);
+}
+
+void TCustomEdit::SelectAll()
+{
+    if (!HandleAllocated())
+        return;
+    if (auto *line = qobject_cast<QLineEdit *>(Link()->Widget()))
+        line->selectAll();
+    else if (auto *text = qobject_cast<QPlainTextEdit *>(Link()->Widget()))
+        text->selectAll();
 }
 
 void TCustomEdit::TextEdited(const std::string &text)

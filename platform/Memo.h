@@ -9,6 +9,8 @@ public:
     void SetText(const std::string &text) override;
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool r);
+    // Selects the whole text (in the window, when there is one).
+    void SelectAll();
     // Input-method mode: open when the control gets the focus.
     bool ImeOpen() const { return imeOpen_; }
     void SetImeOpen(bool open) { imeOpen_ = open; }
