@@ -129,8 +129,14 @@ std::u32string TEditMask::Layout(const std::u32string &text) const
                 ++i;
             continue;
         }
-        // Characters that fit no position here are passed over.
+        // The next literal of the mask met early in the text leaves the
+        // positions before it blank; characters that fit nowhere are passed over.
+        int next = p + 1;
+        while (next < Length() && !IsLiteral(next))
+            ++next;
         while (i < text.size()) {
+            if (next < Length() && text[i] == Literal(next))
+                break;
             char32_t c = text[i++];
             if (c == U' ' || c == blank_)
                 break;

@@ -1,0 +1,111 @@
+#include "platform/Forms.h"
+#include "platform/Mask.h"
+#include "platform/QtControls.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Type(TMessageTarget *target, const std::string &text)
+{
+    for (char32_t c : Utf8ToUtf32(text))
+        SendMessage(target, WM_CHAR, static_cast<WPARAM>(c));
+}
+
+void Key(TMessageTarget *target, int key, TShiftState shift = 0)
+{
+    SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(shift));
+}
+
+} // namespace
+
+TEST(EditMask, FieldsLiteralsAndCharacterClasses)
+{
+    TEditMask date("!9999/99/00;1;_");
+    EXPECT_EQ(date.Length(), 10);
+    EXPECT_TRUE(date.IsLiteral(4));
+    EXPECT_FALSE(date.IsRequired(0));
+    EXPECT_TRUE(date.IsRequired(9));
+    EXPECT_EQ(date.BlankChar(), U'_');
+    EXPECT_EQ(Utf32ToUtf8(date.EmptyText()), "    /  /  ");
+    EXPECT_EQ(FormatMaskText("!9999/99/00;1;_", "2024/01/08"), "2024/01/08");
+    EXPECT_EQ(FormatMaskText("!9999年99月00日;1;_", "2024年01月08日"), "2024年01月08日");
+    EXPECT_EQ(Utf32ToUtf8(TEditMask("!9999年99月00日;1;_").EmptyText()), "    年  月  日");
+
+    // Literals left out of the text; upper case; letters only; escaped literal.
+    EXPECT_EQ(FormatMaskText("000-0000;0;_", "123-4567"), "1234567");
+    EXPECT_EQ(FormatMaskText(">LL\\0;1;_", "ab0"), "AB0");
+    TEditMask letters("Ll;1;*");
+    EXPECT_EQ(letters.Accept(0, U'7'), 0u);
+    EXPECT_EQ(letters.Accept(0, U'x'), U'x');
+    EXPECT_EQ(letters.BlankChar(), U'*');
+    TEditMask sign("#");
+    EXPECT_EQ(sign.Accept(0, U'-'), U'-');
+    EXPECT_EQ(sign.Accept(0, U'a'), 0u);
+    EXPECT_FALSE(letters.Complete(U" x"));
+    EXPECT_TRUE(letters.Complete(U"y "));
+}
+
+TEST(MaskEdit, TypingKeepsFittingCharactersAndSkipsLiterals)
+{
+    TMaskEdit edit(nullptr);
+    edit.SetEditMask("!9999/99/00;1;_");
+    EXPECT_EQ(edit.Text(), "    /  /  ");
+    EXPECT_EQ(edit.EditText(), "____/__/__");
+    int changes = 0;
+    edit.OnChange = [&](TObject *) { ++changes; };
+    Type(&edit, "20x24-0１108z");
+    EXPECT_EQ(edit.EditText(), "2024/01/08");
+    EXPECT_EQ(changes, 8);
+    EXPECT_TRUE(edit.IsComplete());
+    // Backspace clears the position before the caret, passing over literals.
+    Key(&edit, VK_LEFT);
+    Key(&edit, VK_LEFT);
+    Key(&edit, VK_BACK);
+    EXPECT_EQ(edit.EditText(), "2024/0_/08");
+    Type(&edit, "3");
+    EXPECT_EQ(edit.Text(), "2024/03/08");
+    // A selection is cleared by Delete; a required position left empty is incomplete.
+    edit.SelectAll();
+    Key(&edit, VK_DELETE);
+    EXPECT_EQ(edit.Text(), "    /  /  ");
+    EXPECT_FALSE(edit.IsComplete());
+    edit.SetText("2024/1/5");
+    EXPECT_EQ(edit.EditText(), "2024/1_/5_");
+    EXPECT_FALSE(edit.IsComplete());
+}
+
+TEST(MaskEdit, PlainTextHonoursMaxLengthAndReadOnly)
+{
+    TMaskEdit edit(nullptr);
+    edit.SetMaxLength(4);
+    Type(&edit, "あいうえお");
+    EXPECT_EQ(edit.Text(), "あいうえ");
+    Key(&edit, VK_HOME);
+    Key(&edit, VK_RIGHT, ssShift);
+    EXPECT_EQ(edit.SelText(), "あ");
+    Key(&edit, VK_DELETE);
+    EXPECT_EQ(edit.Text(), "いうえ");
+    edit.SetReadOnly(true);
+    Type(&edit, "x");
+    Key(&edit, VK_BACK);
+    EXPECT_EQ(edit.Text(), "いうえ");
+}
+
+TEST(MaskEdit, KeysTypedIntoTheWindowArriveAsCharacters)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 60);
+    TMaskEdit edit(nullptr);
+    edit.SetEditMask("!9999/99/00;1;_");
+    edit.SetBounds(4, 4, 120, 21);
+    edit.SetParent(&form);
+    form.ShowForm();
+    edit.SetFocus();
+    edit.SetSelStart(0);
+    QTest::keyClicks(edit.Link()->Widget(), "2024a0108");
+    EXPECT_EQ(edit.Text(), "2024/01/08");
+    QTest::keyClick(edit.Link()->Widget(), Qt::Key_Backspace);
+    EXPECT_EQ(edit.Text(), "2024/01/0 ");
+}
