@@ -23,13 +23,9 @@ void ReplaceAll(std::string &text, const std::string &from, const std::string &t
         text.replace(at, from.size(), to);
 }
 
-// The date of a calendar cell: both forms are read with slashes.
-bool CellDate(std::string text, TDateTime &date)
+bool CellDate(const std::string &text, TDateTime &date)
 {
-    ReplaceAll(text, "年", "/");
-    ReplaceAll(text, "月", "/");
-    ReplaceAll(text, "日", "");
-    return TryStrToDate(Trim(text), date);
+    return TryStrToDate(CalendarCellToSlashes(text), date);
 }
 
 std::string CalendarText(TDateTime date, TMODateFormat format)
@@ -64,6 +60,14 @@ unsigned TextFlags(TAlignment alignment, TAlignmentV alignmentV)
 }
 
 } // namespace
+
+std::string CalendarCellToSlashes(std::string text)
+{
+    ReplaceAll(text, "年", "/");
+    ReplaceAll(text, "月", "/");
+    ReplaceAll(text, "日", "");
+    return Trim(text);
+}
 
 void DrawMOCheckBox(TCanvas &canvas, const TRect &rect, bool ticked)
 {

@@ -320,5 +320,8 @@ private:
     bool syncingColumns_ = false;
 };
 
+// A calendar cell's text in the slashed form: "年" and "月" become "/", "日" goes.
+std::string CalendarCellToSlashes(std::string text);
+
 // Draws the 14-pixel check box of check-box cells, centred in the rectangle.
 void DrawMOCheckBox(TCanvas &canvas, const TRect &rect, bool ticked);

@@ -28,21 +28,6 @@ std::vector<std::string> NumberTexts(const std::vector<int> &numbers)
     return texts;
 }
 
-void ReplaceAll(std::string &text, const std::string &from, const std::string &to)
-{
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
-// A date cell in either form ("2024/01/08" or "2024年01月08日").
-TDateTime DateOfCell(std::string text)
-{
-    ReplaceAll(text, "年", "/");
-    ReplaceAll(text, "月", "/");
-    ReplaceAll(text, "日", "");
-    return StrToDate(Trim(text));
-}
-
 std::uint8_t PositionOf(const std::string &text)
 {
     auto found = std::find(Positions.begin(), Positions.end(), text);
@@ -235,7 +220,7 @@ std::vector<TEvent> TdlgEvent::ConvertRows()
         if (Trim(grdEvent->Cells(colDate, row)).empty())
             continue;
         TEvent event;
-        event.EventDate = DateOfCell(grdEvent->Cells(colDate, row));
+        event.EventDate = StrToDate(CalendarCellToSlashes(grdEvent->Cells(colDate, row)));
         event.Marker = grdEvent->Cells(colMarker, row);
         event.EventName = grdEvent->Cells(colName, row);
         event.FontName = grdEvent->Cells(colFontName, row);

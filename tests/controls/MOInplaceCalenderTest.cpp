@@ -4,19 +4,16 @@
 #include "platform/Timer.h"
 #include "tests/TestSupport.h"
 
+#include "tests/KeyInput.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using testing_support::ScopedFakeServices;
 
-void Click(TControl &control, TPoint p, TShiftState keys = MK_LBUTTON)
-{
-    SendMessage(&control, WM_LBUTTONDOWN, keys, MakeLParam(p.X, p.Y));
-    SendMessage(&control, WM_LBUTTONUP, keys & ~WPARAM{MK_LBUTTON}, MakeLParam(p.X, p.Y));
-}
-
-TPoint Middle(const TRect &r) { return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
+using testing_support::Click;
+using testing_support::Middle;
 
 } // namespace
 
@@ -161,7 +158,7 @@ TEST(MOPopupPanel, StepButtonsTheStatusStripAndPickingADay)
     Click(calendar, Middle(calendar.CellRect(0, 0)));
     EXPECT_EQ(picked, 0);
     TGridCoord day = calendar.CellOfDay(12);
-    Click(calendar, Middle(calendar.CellRect(day.X, day.Y)), MK_LBUTTON | MK_SHIFT);
+    Click(calendar, Middle(calendar.CellRect(day.X, day.Y)), mbLeft, MK_SHIFT);
     EXPECT_EQ(picked, 0);
     Click(calendar, Middle(calendar.CellRect(day.X, day.Y)));
     EXPECT_EQ(picked, 1);

@@ -4,6 +4,8 @@
 #include "platform/Messages.h"
 #include "tests/TestSupport.h"
 
+#include "tests/KeyInput.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,18 +13,12 @@
 
 namespace {
 
+using testing_support::Click;
+using testing_support::Key;
+using testing_support::Middle;
+using testing_support::Type;
+
 using testing_support::ScopedFakeServices;
-
-void Type(TMessageTarget *target, const std::string &text)
-{
-    for (char32_t c : Utf8ToUtf32(text))
-        SendMessage(target, WM_CHAR, static_cast<WPARAM>(c));
-}
-
-void Key(TMessageTarget *target, int key, TShiftState shift = 0)
-{
-    SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(shift));
-}
 
 // The control that takes typing: the editor while it is shown, else the grid.
 TMessageTarget *Input(TMOStringGrid &grid)
@@ -31,15 +27,6 @@ TMessageTarget *Input(TMOStringGrid &grid)
         return grid.Editor();
     return &grid;
 }
-
-void Click(TControl &control, TPoint p, TMouseButton button = mbLeft)
-{
-    unsigned down = button == mbLeft ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
-    SendMessage(&control, down, button == mbLeft ? MK_LBUTTON : MK_RBUTTON, MakeLParam(p.X, p.Y));
-    SendMessage(&control, down + 1, 0, MakeLParam(p.X, p.Y));
-}
-
-TPoint Middle(const TRect &r) { return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 
 // A grid like the event dialog's: row numbers, a date, a drop list, an
 // integer with a format, a check box and a read-only column.

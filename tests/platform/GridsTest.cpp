@@ -2,20 +2,14 @@
 #include "platform/PopupWindow.h"
 #include "platform/SpeedButton.h"
 
+#include "tests/KeyInput.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-void Key(TMessageTarget *target, int key, TShiftState shift = 0)
-{
-    SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(shift));
-}
-
-void Type(TMessageTarget *target, const std::string &text)
-{
-    for (char32_t c : Utf8ToUtf32(text))
-        SendMessage(target, WM_CHAR, static_cast<WPARAM>(c));
-}
+using testing_support::Key;
+using testing_support::Type;
 
 struct Grid : ::testing::Test {
     TStringGrid grid{nullptr};

@@ -3,20 +3,14 @@
 #include "platform/QtControls.h"
 
 #include <QTest>
+#include "tests/KeyInput.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-void Type(TMessageTarget *target, const std::string &text)
-{
-    for (char32_t c : Utf8ToUtf32(text))
-        SendMessage(target, WM_CHAR, static_cast<WPARAM>(c));
-}
-
-void Key(TMessageTarget *target, int key, TShiftState shift = 0)
-{
-    SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(shift));
-}
+using testing_support::Key;
+using testing_support::Type;
 
 } // namespace
 

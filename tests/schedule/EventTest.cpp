@@ -7,12 +7,17 @@
 #include "schedule/Head.h"
 #include "tests/TestSupport.h"
 
+#include "tests/KeyInput.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <optional>
 
 namespace {
+
+using testing_support::Key;
+using testing_support::Type;
 
 // Services whose colour dialog answers from a queue and records its starting colour.
 class ColorServices : public testing_support::FakeServices {
@@ -29,17 +34,6 @@ public:
         return answer;
     }
 };
-
-void Type(TMessageTarget *target, const std::string &text)
-{
-    for (char32_t c : Utf8ToUtf32(text))
-        SendMessage(target, WM_CHAR, static_cast<WPARAM>(c));
-}
-
-void Key(TMessageTarget *target, int key, TShiftState shift = 0)
-{
-    SendMessage(target, WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(shift));
-}
 
 TEvent MakeEvent(TDateTime date, const std::string &name, TColor color)
 {
