@@ -7,6 +7,7 @@
 
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
+#include "report/RpPrntr.h"
 
 const char *const SRpCircularLink = "Circular linking not allowed";
 
@@ -267,10 +268,13 @@ TCustomBandReport::TCustomBandReport(TComponent *owner)
     page_.SetCharacterFont(&Font());
     page_.OnChange = [this](bool pageSize) { PageChanged(pageSize); };
     PageChanged(true);
+    ReportFileLoaded = false;
+    CreateReportLink();
 }
 
 TCustomBandReport::~TCustomBandReport()
 {
+    ReleasePrinters();
     DestroyComponents();
     ForEachPrintable([](TRpPrintable &printable) { printable.BindToReport(nullptr); });
     for (TRpCustomBand *band : bands_)

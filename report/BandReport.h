@@ -16,6 +16,7 @@
 #include "platform/Component.h"
 #include "platform/Exceptions.h"
 #include "platform/Graphics.h"
+#include "platform/Messages.h"
 #include "report/RpDataSet.h"
 #include "report/RpExpr.h"
 #include "report/RpPrnSettings.h"
@@ -28,6 +29,8 @@ class TRpCustomController;
 class TRpController;
 class TRpControllerBand;
 class TRpGroup;
+class TRpPrinter;
+class TRpReportLink;
 
 // A report run refused or misused.
 class ERpReportError : public Exception {
@@ -526,10 +529,45 @@ private:
 using TRpReportBeforePrintEvent = std::function<void(TCustomBandReport *sender, bool &printReport)>;
 using TRpNotifyEvent = std::function<void(TCustomBandReport *sender)>;
 
-class TCustomBandReport : public TRpBasePanel {
+// The report. Prepare, Preview and Print run it through a fresh report
+// printer; BuildReport runs it on any output device.
+class TCustomBandReport : public TRpBasePanel, public TMessageTarget {
 public:
     explicit TCustomBandReport(TComponent *owner);
     ~TCustomBandReport() override;
+
+    // Builds every page into a fresh printer's page store; the caller then
+    // prints or saves them and frees the printer (TakePrinter).
+    void Prepare();
+    // Shows a preview and builds the pages into it; returns when the preview
+    // has gone.
+    void Preview();
+    // Builds the pages straight onto the printer.
+    void Print();
+    // Replaces the report's printer by a fresh one (false while running).
+    bool NewPrinter();
+    // Copies the page and printer settings into the report's printer.
+    void ApplyPrinterSettings();
+    // The printer of the last Prepare or Preview, while the report holds it.
+    TRpPrinter *ReportPrinter() const { return printer_; }
+    // Hands the printer to the caller, who frees it.
+    std::unique_ptr<TRpPrinter> TakePrinter();
+    // The printer's export hook; this system registers no export filter.
+    void ExportToFilter(const std::string &filter);
+    void WndProc(TMessage &message) override;
+
+    bool ShowProgress() const { return showProgress_; }
+    void SetShowProgress(bool value) { showProgress_ = value; }
+    // The page in 0.1 mm whatever the unit.
+    int ReportPageWidth() const;
+    int ReportPageLength() const;
+
+    TNotifyEvent OnAfterPrint;
+    TNotifyEvent OnAfterPreview;
+    // Handed to the printer, which calls it instead of showing its own preview.
+    std::function<void(TRpPrinter *sender)> OnPreview;
+    TRpPrinterEvent OnGetPrinterSettings;
+    TRpPrinterEvent OnApplyPrinterSettings;
 
     // Properties.
     TRpPage &Page() { return page_; }
@@ -541,7 +579,6 @@ public:
     std::string ReportTitle;
     std::string BackImageControl;
     TBandReportOptions Options{TBandReportOption::FirstPageHeader, TBandReportOption::LastPageFooter};
-    bool ShowProgress = true;
     bool SnapToGrid = true;
     bool PrintIfEmpty() const { return controller_->PrintIfEmpty; }
     void SetPrintIfEmpty(bool value) { controller_->PrintIfEmpty = value; }
@@ -629,6 +666,18 @@ private:
     void PrintPageFrame();
     void PageChanged(bool pageSize);
     void DoLayoutBands();
+    void LinkPrinter(TRpPrinter &printer);
+    void StartPrinterRun();
+    void ForgetPrinter(TRpPrinter &printer);
+    void CreateReportLink();
+    void ReleasePrinters();
+    friend class TBandReportLink;
+
+    std::unique_ptr<TRpReportLink> link_;
+    TRpPrinter *printer_ = nullptr;
+    std::unique_ptr<TRpPrinter> ownedPrinter_;
+    std::vector<TRpPrinter *> linkedPrinters_;
+    bool showProgress_ = true;
 
     TRpPage page_;
     TBandReportBands bandsObject_;
