@@ -734,6 +734,24 @@ void TCustomBandReport::RequestNewColumn()
 
 // ---------------------------------------------------------------- measuring
 
+TSize TCustomBandReport::ScreenTextExtent(const TFont &font, const std::string &text)
+{
+    // Layouts repeat the same words over and over; the screen's answer never
+    // changes for a font and a text.
+    std::string key = font.Name();
+    key += '\x1f' + std::to_string(font.Height()) + '\x1f' + std::to_string(font.Style()) + '\x1f'
+        + std::to_string(font.PixelsPerInch()) + '\x1f' + text;
+    if (auto found = measured_.find(key); found != measured_.end())
+        return found->second;
+    TCanvas &canvas = measureBitmap_->Canvas();
+    canvas.Font().Assign(font);
+    const TSize size = canvas.TextExtent(text);
+    if (measured_.size() > 20000)
+        measured_.clear();
+    measured_.emplace(std::move(key), size);
+    return size;
+}
+
 int TCustomBandReport::MeasureTextWidth(const TFont &font, const std::string &text)
 {
     if (device_ != nullptr && device_->PrinterPixelsPerInchX() > 0) {
@@ -741,16 +759,12 @@ int TCustomBandReport::MeasureTextWidth(const TFont &font, const std::string &te
         canvas.Font().Assign(font);
         return RoundInt(static_cast<long double>(canvas.TextWidth(text)) * 96 / device_->PrinterPixelsPerInchX());
     }
-    TCanvas &canvas = measureBitmap_->Canvas();
-    canvas.Font().Assign(font);
-    return canvas.TextWidth(text) + 1;
+    return ScreenTextExtent(font, text).cx + 1;
 }
 
 int TCustomBandReport::MeasureTextHeight(const TFont &font, const std::string &text)
 {
-    TCanvas &canvas = measureBitmap_->Canvas();
-    canvas.Font().Assign(font);
-    return canvas.TextHeight(text);
+    return ScreenTextExtent(font, text).cy;
 }
 
 // ---------------------------------------------------------------- TBandReport

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Component.h"
@@ -666,6 +667,7 @@ private:
     void PrintPageFrame();
     void PageChanged(bool pageSize);
     void DoLayoutBands();
+    TSize ScreenTextExtent(const TFont &font, const std::string &text);
     void LinkPrinter(TRpPrinter &printer);
     void StartPrinterRun();
     void ForgetPrinter(TRpPrinter &printer);
@@ -693,6 +695,7 @@ private:
     int previewWidth_ = 500;
     int previewHeight_ = 500;
     std::unique_ptr<TBitmap> measureBitmap_;
+    std::unordered_map<std::string, TSize> measured_;
 
     // Run state (0.1 mm).
     TRpOutputDevice *device_ = nullptr;
