@@ -502,3 +502,106 @@ TEST(BandReportRun, DisabledPrintablesAndBandsAreSkipped)
     // Without the footer's reserve six details fit on the page.
     EXPECT_EQ(report.device.Pages, 1);
 }
+
+TEST(BandReportRun, SubDetailsRunTheirLoopInsideEachMasterRecord)
+{
+    TPagedReport report;
+    auto *sub = Place<TRpSubDetail>(report.form, report.report);
+    sub->Size().SetHeight(5);
+    auto *subText = Place<TRpLabel>(report.form, sub);
+    subText->SetCaption("S");
+    int subRows = 0;
+    sub->OnNeedData() = [&](TObject *sender, bool &more) {
+        EXPECT_EQ(sender, sub);
+        more = subRows < 2;
+        if (more)
+            ++subRows;
+    };
+    report.detail->AfterPrint = [&](TRpCustomBand *, bool) { subRows = 0; };
+    report.Run(2);
+    auto texts = report.device.TextsOnPage(1);
+    std::erase_if(texts, [](const std::string &t) { return t == "HEAD" || t == "1"; });
+    EXPECT_EQ(texts, (std::vector<std::string>{"R1", "S", "S", "R2", "S", "S"}));
+
+    // Printed before the detail, the sub-detail runs first.
+    sub->SetPrintBefore(true);
+    subRows = 0;
+    report.Run(1);
+    texts = report.device.TextsOnPage(2);
+    std::erase_if(texts, [](const std::string &t) { return t == "HEAD" || t == "1"; });
+    EXPECT_EQ(texts, (std::vector<std::string>{"S", "S", "R1"}));
+}
+
+TEST(BandReportRun, GroupHeadersRepeatOnNewPagesWhenAsked)
+{
+    TTableDataSet data("DATA", {"G"}, {{"A"}, {"A"}, {"A"}, {"A"}, {"A"}, {"A"}, {"A"}, {"B"}});
+    TPagedReport report;
+    report.report->DataSets().push_back(&data);
+    report.report->OnNeedData = [&](TObject *, bool &more) {
+        more = report.delivered < static_cast<int>(data.RowCount());
+        if (more)
+            data.Current = static_cast<size_t>(report.delivered++);
+    };
+    auto *group = Place<TRpGroup>(report.form, report.report);
+    group->Expression = "[G]";
+    group->ReprintOnNewPage = true;
+    group->Size().SetHeight(5);
+    Place<TRpExpr>(report.form, group)->SetExpression("'G'+[G]");
+    report.report->BuildReport(report.device);
+    // Page 1: header, GA and four details fill 1,850 of 2,370; page 2 repeats GA.
+    ASSERT_EQ(report.device.Pages, 2);
+    EXPECT_TRUE(report.HasText(1, "GA"));
+    EXPECT_TRUE(report.HasText(2, "GA"));
+    EXPECT_TRUE(report.HasText(2, "GB"));
+    EXPECT_EQ(report.CountOnPage(2, "GA"), 1);
+}
+
+TEST(BandReportRun, PageEventsFrameAndPrintablesOnThePage)
+{
+    TPagedReport report;
+    report.report->Frame().SetAllSides(true);
+    report.report->Frame().SetColor(clRed);
+    auto *stamp = Place<TRpLabel>(report.form, report.report);
+    stamp->SetCaption("STAMP");
+    std::vector<std::string> events;
+    report.report->OnStartPage = [&](TCustomBandReport *sender) {
+        events.push_back("start" + std::to_string(sender->PageCount()));
+    };
+    report.report->OnEndPage = [&](TCustomBandReport *sender) {
+        events.push_back("end" + std::to_string(sender->PageCount()));
+    };
+    report.Run(6);
+    EXPECT_EQ(events, (std::vector<std::string>{"start1", "end1", "start2", "end2"}));
+    EXPECT_TRUE(report.HasText(1, "STAMP"));
+    EXPECT_TRUE(report.HasText(2, "STAMP"));
+    int redSides = 0;
+    for (const auto &fill : report.device.Fills())
+        redSides += fill.Color == clRed;
+    EXPECT_EQ(redSides, 8);
+}
+
+TEST(BandReportRun, BandsKeptOnOnePageAndAlignedToTheBottom)
+{
+    TPagedReport report;
+    auto *memo = Place<TRpMemo>(report.form, report.detail);
+    memo->SetLines({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16",
+                    "17", "18", "19", "20", "21", "22", "23", "24", "25"});
+    memo->SetAutoStretch(true);
+    report.detail->KeepOnOnePage = true;
+    std::vector<int> pages;
+    report.detail->AfterPrint = [&](TRpCustomBand *, bool) { pages.push_back(report.report->PageCount()); };
+    report.Run(3);
+    // Each memo needs more than half of the page: it moves whole to the next page.
+    EXPECT_EQ(pages, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(report.CountOnPage(2, "25"), 1);
+    EXPECT_EQ(report.CountOnPage(2, "1"), 1 + 10);
+
+    TPagedReport bottom;
+    auto *summary = AddBand(bottom.form, bottom.report, rbSummary, 20);
+    summary->AlignToBottom = true;
+    int summaryY = 0;
+    summary->BeforePrint = [&](TRpCustomBand *, bool &) { summaryY = bottom.report->PrintY(); };
+    bottom.Run(1);
+    // Just above the page footer: 2970 - 100 - 300 - 200.
+    EXPECT_EQ(summaryY, 2370);
+}
