@@ -79,23 +79,18 @@ void TRpCustomLabel::SetName(const std::string &name)
         SetCaption(name);
 }
 
-int TRpCustomLabel::MeasureWidth(const std::string &text)
+TSize TRpCustomLabel::MeasureText(const std::string &text)
 {
     if (TCustomBandReport *report = ParentReport())
-        return MulDiv(report->MeasureTextWidth(EffectiveFont(), text), PrintZoom(), 100);
+        return {MulDiv(report->MeasureTextWidth(EffectiveFont(), text), PrintZoom(), 100),
+                MulDiv(report->MeasureTextHeight(EffectiveFont(), text), PrintZoom(), 100)};
     TCanvas &canvas = OwnMeasureCanvas();
     canvas.Font().Assign(EffectiveFont());
-    return canvas.TextWidth(text);
+    return canvas.TextExtent(text);
 }
 
-int TRpCustomLabel::MeasureHeight(const std::string &text)
-{
-    if (TCustomBandReport *report = ParentReport())
-        return MulDiv(report->MeasureTextHeight(EffectiveFont(), text), PrintZoom(), 100);
-    TCanvas &canvas = OwnMeasureCanvas();
-    canvas.Font().Assign(EffectiveFont());
-    return canvas.TextHeight(text);
-}
+int TRpCustomLabel::MeasureWidth(const std::string &text) { return MeasureText(text).cx; }
+int TRpCustomLabel::MeasureHeight(const std::string &text) { return MeasureText(text).cy; }
 
 void TRpCustomLabel::SplitPiece(const std::string &piece)
 {

@@ -45,6 +45,8 @@ protected:
     std::vector<std::string> lines_;
     // Prints the formatted lines at the band position.
     void PrintText(int x, int y);
+    // Text measured in screen pixels at the control's zoom.
+    TSize MeasureText(const std::string &text);
     int MeasureWidth(const std::string &text);
     int MeasureHeight(const std::string &text);
     const std::string &TextToPrint() const { return printText_; }

@@ -141,50 +141,28 @@ void TRpPage::Changed(bool pageSize)
         OnChange(pageSize);
 }
 
-void TRpPage::SetBottomMargin(long double value)
+void TRpPage::SetAndTell(int index, long double value, bool pageSize)
 {
-    SetValue(pvBottomMargin, value);
-    Changed(true);
+    SetValue(index, value);
+    Changed(pageSize);
 }
+
+void TRpPage::SetBottomMargin(long double value) { SetAndTell(pvBottomMargin, value, true); }
+void TRpPage::SetTopMargin(long double value) { SetAndTell(pvTopMargin, value, false); }
+void TRpPage::SetLeftMargin(long double value) { SetAndTell(pvLeftMargin, value, false); }
+void TRpPage::SetRightMargin(long double value) { SetAndTell(pvRightMargin, value, false); }
+void TRpPage::SetColumnSpace(long double value) { SetAndTell(pvColumnSpace, value, false); }
 
 void TRpPage::SetLength(long double value)
 {
-    if (paperSize_ != TRpPaperSize::Custom)
-        return;
-    SetValue(pvLength, value);
-    Changed(true);
+    if (paperSize_ == TRpPaperSize::Custom)
+        SetAndTell(pvLength, value, true);
 }
 
 void TRpPage::SetWidth(long double value)
 {
-    if (paperSize_ != TRpPaperSize::Custom)
-        return;
-    SetValue(pvWidth, value);
-    Changed(true);
-}
-
-void TRpPage::SetTopMargin(long double value)
-{
-    SetValue(pvTopMargin, value);
-    Changed(false);
-}
-
-void TRpPage::SetLeftMargin(long double value)
-{
-    SetValue(pvLeftMargin, value);
-    Changed(false);
-}
-
-void TRpPage::SetRightMargin(long double value)
-{
-    SetValue(pvRightMargin, value);
-    Changed(false);
-}
-
-void TRpPage::SetColumnSpace(long double value)
-{
-    SetValue(pvColumnSpace, value);
-    Changed(false);
+    if (paperSize_ == TRpPaperSize::Custom)
+        SetAndTell(pvWidth, value, true);
 }
 
 void TRpPage::SetColumns(int columns)

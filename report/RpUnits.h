@@ -142,6 +142,7 @@ public:
 
 private:
     void Changed(bool pageSize);
+    void SetAndTell(int index, long double value, bool pageSize);
 
     int columns_ = 1;
     TPrinterOrientation orientation_ = poPortrait;
