@@ -161,36 +161,15 @@ void TPrinterSettings::ResetDeviceMode()
         printer_->ResetDeviceMode();
 }
 
-bool TPrinterSettings::SetCopies(int copies)
-{
-    if (!Honours(DM_COPIES))
-        return false;
-    copies_ = copies;
-    return true;
-}
+bool TPrinterSettings::SetCopies(int copies) { return TakeIfHonoured(DM_COPIES, copies_, copies); }
 
-bool TPrinterSettings::SetDuplex(bool duplex)
-{
-    if (!Honours(DM_DUPLEX))
-        return false;
-    duplex_ = duplex;
-    return true;
-}
+bool TPrinterSettings::SetDuplex(bool duplex) { return TakeIfHonoured(DM_DUPLEX, duplex_, duplex); }
 
-bool TPrinterSettings::SetOutputBin(TRpBin bin)
-{
-    if (!Honours(DM_DEFAULTSOURCE))
-        return false;
-    outputBin_ = bin;
-    return true;
-}
+bool TPrinterSettings::SetOutputBin(TRpBin bin) { return TakeIfHonoured(DM_DEFAULTSOURCE, outputBin_, bin); }
 
 bool TPrinterSettings::SetOrientation(TPrinterOrientation orientation)
 {
-    if (!Honours(DM_ORIENTATION))
-        return false;
-    orientation_ = orientation;
-    return true;
+    return TakeIfHonoured(DM_ORIENTATION, orientation_, orientation);
 }
 
 bool TPrinterSettings::SetPaperSize(TRpPaperSize size)

@@ -96,6 +96,15 @@ public:
 
 private:
     bool Honours(std::uint32_t field) const;
+    // Stores the value when the printer honours the field; says whether it did.
+    template <typename T>
+    bool TakeIfHonoured(std::uint32_t field, T &setting, T value)
+    {
+        if (!Honours(field))
+            return false;
+        setting = value;
+        return true;
+    }
     void ReadDeviceMode(const TDeviceMode &mode);
     void WriteDeviceMode(TDeviceMode &mode) const;
 
