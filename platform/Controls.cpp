@@ -409,6 +409,8 @@ void TControl::WndProc(TMessage &message)
 
 void TControl::HandleMouseMessage(TMessage &message)
 {
+    if (!enabled_)
+        return;
     int x = LParamX(message.LParam);
     int y = LParamY(message.LParam);
     TShiftState shift = ShiftOfKeys(message.WParam);
@@ -801,8 +803,9 @@ void TWinControl::PaintTo(TCanvas &canvas, int x, int y)
     TPoint org = canvas.WindowOrg();
     canvas.SetWindowOrg(org.X - x, org.Y - y);
     canvas.IntersectClipRect(TRect{0, 0, Width(), Height()});
+    TRect clip = canvas.ClipRect();
     PaintWindow(canvas);
-    PaintControls(canvas, TRect{0, 0, Width(), Height()});
+    PaintControls(canvas, clip);
     // Windowed children that paint themselves are drawn too, back to front.
     std::vector<TWinControl *> wins;
     for (TControl *c : controls_)

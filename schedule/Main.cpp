@@ -270,6 +270,32 @@ void TfrmMain::CreateControls()
     pnlBgColor->SetCaption("BG");
     pnlBgColor->SetParent(pnlFont);
 
+    // Until the toolbars come, the move buttons sit on the font panel.
+    struct TMoveButton { TSpeedButton **button; const char *caption; const char *hint; };
+    const TMoveButton moves[] = {
+        {&btnYearL, "◀年", "左に１年移動"}, {&btnMonthL, "◀月", "左に１月移動"}, {&btnWeekL, "◀週", "左に１週間移動"},
+        {&btnDayL, "◀日", "左に１日移動"}, {&btnInitDate, "●", "最初の日付に戻る"}, {&btnDayR, "日▶", "右に１日移動"},
+        {&btnWeekR, "週▶", "右に１週間移動"}, {&btnMonthR, "月▶", "右に１月移動"}, {&btnYearR, "年▶", "右に１年移動"}};
+    int moveLeft = 400;
+    for (const TMoveButton &move : moves) {
+        auto *button = new TSpeedButton(this);
+        button->SetBounds(moveLeft, 2, 34, 22);
+        // The picture is the caption drawn on the transparent colour (taken from the bottom-left pixel).
+        TBitmap &glyph = button->Glyph();
+        glyph.SetSize(30, 16);
+        glyph.Canvas().Brush().SetColor(clFuchsia);
+        glyph.Canvas().FillRect(TRect{0, 0, 30, 16});
+        glyph.Canvas().Brush().SetStyle(bsClear);
+        glyph.Canvas().Font().SetColor(clBlack);
+        TRect face{0, 0, 30, 16};
+        glyph.Canvas().DrawText(move.caption, face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        button->SetHint(move.hint);
+        button->SetShowHint(true);
+        button->SetParent(pnlFont);
+        *move.button = button;
+        moveLeft += 35;
+    }
+
     auto *pnlDate = new TPanel(this);
     pnlDate->SetName("pnlDate");
     pnlDate->SetBevelOuter(bvNone);

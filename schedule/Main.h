@@ -12,6 +12,7 @@
 #include "platform/Menus.h"
 #include "platform/Panel.h"
 #include "platform/ScrollBar.h"
+#include "platform/SpeedButton.h"
 #include "platform/StatusBar.h"
 #include "platform/TabControl.h"
 #include "schedule/Head.h"
@@ -46,6 +47,9 @@ public:
     TScrollBox *scb1;
     TSplitter *spl1;
     TScrollBar *scb2;
+    // The date move buttons, left to right (their commands are bound by the date navigation).
+    TSpeedButton *btnYearL, *btnMonthL, *btnWeekL, *btnDayL, *btnInitDate, *btnDayR, *btnWeekR, *btnMonthR,
+        *btnYearR;
     TMemo *memChartComment;
     TStatusBar *stb1;
     TIniGT *ini;
