@@ -664,6 +664,13 @@ void TCustomGrid::KeyPress(char32_t &)
 
 void TCustomGrid::WndProc(TMessage &message)
 {
+    if (message.Msg == WM_MOUSEWHEEL) {
+        // Each turn of the wheel moves the current row by one.
+        int turn = static_cast<std::int16_t>((message.WParam >> 16) & 0xFFFF);
+        if (turn != 0)
+            MoveColRow(col_, row_ + (turn < 0 ? 1 : -1), true);
+        return;
+    }
     if (message.Msg == WM_CHAR) {
         auto c = static_cast<char32_t>(message.WParam);
         KeyPress(c);

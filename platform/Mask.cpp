@@ -6,6 +6,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -202,6 +203,16 @@ void TQtInputWindow::keyPressEvent(QKeyEvent *event)
 void TQtInputWindow::inputMethodEvent(QInputMethodEvent *event)
 {
     SendChars(event->commitString());
+    event->accept();
+}
+
+void TQtInputWindow::wheelEvent(QWheelEvent *event)
+{
+    auto turn = static_cast<std::uint16_t>(static_cast<std::int16_t>(event->angleDelta().y()));
+    QPoint global = event->globalPosition().toPoint();
+    Application().Guard([&] {
+        SendMessage(control_, WM_MOUSEWHEEL, static_cast<WPARAM>(turn) << 16, MakeLParam(global.x(), global.y()));
+    });
     event->accept();
 }
 

@@ -67,6 +67,11 @@ TEST_F(Grid, KeysMoveTheCurrentCellAndScrollIt)
     Key(&grid, VK_UP);
     EXPECT_EQ(grid.Col(), 1);
     EXPECT_EQ(grid.Row(), 3);
+    // The wheel moves the current row.
+    SendMessage(&grid, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<std::uint16_t>(120)) << 16);
+    EXPECT_EQ(grid.Row(), 2);
+    SendMessage(&grid, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<std::uint16_t>(-120)) << 16);
+    EXPECT_EQ(grid.Row(), 3);
     EXPECT_EQ(asked.back(), std::make_pair(1, 3));
 }
 
