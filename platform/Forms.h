@@ -105,6 +105,11 @@ public:
     explicit TForm(TComponent *owner) : TCustomForm(owner) {}
 };
 
+// How a command runs its dialog: modally, unless a test drives the dialog's
+// controls itself and answers with the result.
+using TModalRunner = std::function<TModalResult(TCustomForm &)>;
+inline TModalResult RunModal(TCustomForm &form) { return form.ShowModal(); }
+
 // A scroll bar of a scrolling control: the range is the height (or width) of
 // the scrolled area.
 class TScrollBox;

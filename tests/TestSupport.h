@@ -67,6 +67,9 @@ public:
     std::deque<std::optional<TFileDialogAnswer>> fileAnswers;
     std::vector<TFileDialogRequest> fileRequests;
     std::vector<std::string> opened;
+    // Answers of the colour dialog (cancelled when empty) and the colours it was opened with.
+    std::deque<std::optional<std::uint32_t>> colorAnswers;
+    std::vector<std::uint32_t> colorRequests;
     double now = 45300.5; // 2024/01/08 12:00
     std::string osName;
     std::map<std::string, std::string> env;
@@ -88,6 +91,15 @@ public:
             return std::nullopt;
         auto answer = fileAnswers.front();
         fileAnswers.pop_front();
+        return answer;
+    }
+    std::optional<std::uint32_t> ColorDialog(std::uint32_t initial) override
+    {
+        colorRequests.push_back(initial);
+        if (colorAnswers.empty())
+            return std::nullopt;
+        auto answer = colorAnswers.front();
+        colorAnswers.pop_front();
         return answer;
     }
     bool ShellOpen(const std::string &target) override

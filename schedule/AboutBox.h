@@ -1,0 +1,23 @@
+#pragma once
+// The version dialog: the program's name and version, with mail and web links.
+#include "platform/Button.h"
+#include "platform/Label.h"
+#include "platform/Panel.h"
+
+class TdlgAboutBox : public TForm {
+public:
+    TdlgAboutBox();
+
+    TPanel *pnlIcon;
+    TLabel *lblName[4];
+    TLabel *lblFor, *lblVersion, *lblMailCaption, *lblMail, *lblUrlCaption, *lblUrl;
+    TButton *OKButton;
+
+    void lblMailClick(TObject *sender);
+    void lblUrlClick(TObject *sender);
+    // Hover colours: the link under the mouse turns blue, the other stays teal.
+    void HighlightLink(TLabel *hovered);
+};
+
+// ヘルプ > バージョン情報.
+void ShowAboutBox(const TModalRunner &run = RunModal);

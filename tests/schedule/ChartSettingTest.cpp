@@ -1,0 +1,128 @@
+#include "schedule/ChartSetting.h"
+
+#include "tests/schedule/DialogFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct ChartSettingTest : ::testing::Test {
+    TDialogFixture f;
+    // Fills the dialog as the person would and presses OK; returns the dialog's result.
+    TModalResult Fill(TChart &chart, const std::string &planned, const std::string &actual,
+                      TDateTime workStart = 0, TDateTime actualDate = 0)
+    {
+        TModalResult result = mrNone;
+        ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+            auto &d = static_cast<TdlgChartSetting &>(form);
+            d.edtYotei->TextEdited(planned);
+            SendMessage(d.edtJisseki, WM_SETFOCUS);
+            d.edtJisseki->TextEdited(actual);
+            SendMessage(d.edtJisseki, WM_KILLFOCUS);
+            if (workStart != 0)
+                d.dtpChakushubi->SetDate(workStart);
+            if (actualDate != 0)
+                d.dtpJissekibi->SetDate(actualDate);
+            d.btnOk->Click();
+            result = d.ModalResult();
+            return result;
+        });
+        (void)chart;
+        return result;
+    }
+};
+
+TEST_F(ChartSettingTest, TwoOfThreeGiveTwoDecimalsAndAStripByRateInTheProgressColour)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    EXPECT_EQ(Fill(chart, "3", "2", StartDate + 1, StartDate + 2), mrOk);
+    EXPECT_DOUBLE_EQ(static_cast<double>(chart.FRitsu), 66.67);
+    ASSERT_TRUE(chart.FProgressBar);
+    EXPECT_EQ(chart.FProgressBar->Color(), JissekiColor);
+    EXPECT_EQ(chart.FProgressBar->WidthEx(), static_cast<int>(std::trunc(chart.FBar->WidthEx() * 66.67 / 100)));
+    EXPECT_EQ(chart.FChakushubi, StartDate + 1);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(ChartSettingTest, RateIsCappedAtAHundredAndNothingPlannedCountsAsDone)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    Fill(chart, "0", "5", StartDate + 1, StartDate + 2);
+    EXPECT_EQ(chart.FRitsu, 100);
+    ASSERT_TRUE(chart.FProgressBar);
+    EXPECT_EQ(chart.FProgressBar->Color(), JissekiEndColor);
+    Fill(chart, "2", "5", StartDate + 1, StartDate + 2);
+    EXPECT_EQ(chart.FRitsu, 100);
+    EXPECT_EQ(AchievementRate(3, 1), 33.33L);
+}
+
+TEST_F(ChartSettingTest, AnActualCountOfZeroRemovesTheStripAndClearsTheDates)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    Fill(chart, "3", "2", StartDate + 1, StartDate + 2);
+    Fill(chart, "3", "0");
+    EXPECT_FALSE(chart.FProgressBar);
+    EXPECT_EQ(chart.FChakushubi, 0);
+    EXPECT_EQ(chart.FRitsu, 0);
+}
+
+TEST_F(ChartSettingTest, WorkStartAfterTheActualDateOrANegativeCountIsRefusedAndStoresNothing)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    EXPECT_EQ(Fill(chart, "3", "2", StartDate + 5, StartDate + 2), mrNone);
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_EQ(f.services->messages[0].text, "着手日が実績日の後にあります.");
+    EXPECT_EQ(chart.FJisseki, 0);
+    EXPECT_EQ(Fill(chart, "3", "-2"), mrNone);
+    EXPECT_EQ(Fill(chart, "-3", "2", StartDate + 1, StartDate + 2), mrNone);
+    ASSERT_EQ(f.services->messages.size(), 3u);
+    EXPECT_EQ(f.services->messages[2].text, "値が小さすぎます。");
+    EXPECT_EQ(chart.FYotei, 0);
+    EXPECT_FALSE(chart.FProgressBar);
+}
+
+TEST_F(ChartSettingTest, PickersFollowTheActualCountAndCleanedCountsAreStored)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        EXPECT_FALSE(d.dtpChakushubi->Enabled());
+        EXPECT_EQ(d.dtpJissekibi->Date(), StartDate + 3);  // the shown end
+        SendMessage(d.edtJisseki, WM_SETFOCUS);
+        d.edtJisseki->TextEdited("1");
+        SendMessage(d.edtJisseki, WM_KILLFOCUS);
+        EXPECT_TRUE(d.dtpChakushubi->Enabled());
+        d.edtYotei->TextEdited("12-3");
+        d.btnOk->Click();
+        return d.ModalResult();
+    });
+    EXPECT_EQ(chart.FYotei, 123);
+}
+
+TEST_F(ChartSettingTest, GroupAndColourFollowEachOtherAndAnUnlistedGroupIsCleared)
+{
+    Groups[0] = {"設計", 0x80FFFF};
+    Groups[1] = {"", 0x80FF80};
+    Groups[2] = {"製造", 0xFFFF80};
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    chart.FGroup = "古い";
+    f.services->colorAnswers.push_back(0xFFFF80u);
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        EXPECT_EQ(d.cmbGroup->Items().size(), 2u);
+        EXPECT_EQ(d.cmbGroup->ItemIndex(), -1);
+        d.cmbGroup->ChosenInWindow(0, "設計");
+        EXPECT_EQ(d.pnlChartColor->Color(), 0x80FFFFu);
+        SendMessage(d.pnlChartColor, WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(2, 2));
+        EXPECT_EQ(d.cmbGroup->Text(), "製造");
+        d.btnOk->Click();
+        return d.ModalResult();
+    });
+    EXPECT_EQ(chart.FGroup, "製造");
+    EXPECT_EQ(chart.FBar->Color(), 0xFFFF80u);
+    EXPECT_EQ(f.main->pnlBgColor->Color(), 0xFFFF80u);
+}
+
+} // namespace
