@@ -1,0 +1,124 @@
+#include "schedule/InitSetting.h"
+
+#include "platform/DesktopAssociation.h"
+#include "platform/Registry.h"
+#include "tests/schedule/DialogFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct InitSettingTest : ::testing::Test {
+    TDialogFixture f;
+    InitSettingTest()
+    {
+        f.services->env["XDG_DATA_HOME"] = f.home.Path() + "data";
+        f.services->env["XDG_CONFIG_HOME"] = f.home.Path() + "config";
+        XmlTarvoldLink = false;
+    }
+    void SetLink(bool on)
+    {
+        ShowInitSettingDialog(*f.main, [on](TCustomForm &form) {
+            auto &d = static_cast<TdlgInitSetting &>(form);
+            d.ckbLink->SetChecked(on);
+            d.btnOk->Click();
+            return d.ModalResult();
+        });
+    }
+    std::string Default(THKey root, const std::string &key)
+    {
+        TRegistry reg;
+        reg.SetRootKey(root);
+        return reg.OpenKeyReadOnly(key) ? reg.ReadString("") : "(none)";
+    }
+};
+
+TEST_F(InitSettingTest, TheAssociationIsWrittenAndRemovedAgainInATemporaryHome)
+{
+    BaseDir = "/opt/tarvold/";
+    SetLink(true);
+    EXPECT_TRUE(XmlTarvoldLink);
+    EXPECT_EQ(Default(THKey::HKEY_CLASSES_ROOT, ".xml"), "Tarvold.xml");
+    EXPECT_EQ(Default(THKey::HKEY_CLASSES_ROOT, "Tarvold.xml\\Shell\\Open\\Command"),
+              "\"/opt/tarvold/Tarvold.exe\" \"%1\"");
+    TDesktopAssociation desktop("tarvold.desktop");
+    EXPECT_EQ(desktop.EntryFileName(), f.home.Path() + "data/applications/tarvold.desktop");
+    EXPECT_TRUE(FileExists(desktop.EntryFileName()));
+    EXPECT_TRUE(desktop.IsDefaultFor("application/xml"));
+    EXPECT_TRUE(f.services->messages.empty());
+
+    SetLink(false);
+    EXPECT_FALSE(XmlTarvoldLink);
+    EXPECT_EQ(Default(THKey::HKEY_CLASSES_ROOT, ".xml"), "xmlfile");
+    EXPECT_EQ(Default(THKey::HKEY_CLASSES_ROOT, "Tarvold.xml"), "(none)");
+    EXPECT_FALSE(FileExists(desktop.EntryFileName()));
+    EXPECT_FALSE(desktop.IsDefaultFor("application/xml"));
+}
+
+TEST_F(InitSettingTest, OtherDefaultsInMimeappsListAreKept)
+{
+    ForceDirectories(f.home.Path() + "config");
+    WriteFileAtomically(f.home.Path() + "config/mimeapps.list",
+                        "[Default Applications]\ntext/html=browser.desktop\napplication/xml=editor.desktop\n");
+    SetLink(true);
+    SetLink(false);
+    std::string list = ReadFileBytes(f.home.Path() + "config/mimeapps.list");
+    EXPECT_NE(list.find("text/html=browser.desktop"), std::string::npos);
+    EXPECT_EQ(list.find("tarvold"), std::string::npos);
+}
+
+TEST_F(InitSettingTest, AnAssociationThatCannotBeWrittenIsReportedAndTheOldValueKept)
+{
+    // A file where the desktop folder should be makes the entry unwritable.
+    WriteFileAtomically(f.home.Path() + "data", "not a folder");
+    SetLink(true);
+    EXPECT_FALSE(XmlTarvoldLink);
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_EQ(f.services->messages[0].text, "関連付けを行うには管理者権限で実行してください。");
+    // The rest of OK still ran.
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(InitSettingTest, OkWithoutTouchingTheLinkWritesNothingAndAlwaysMarksTheDocument)
+{
+    ShowInitSettingDialog(*f.main, [](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        d.rgpStrSet->SetItemIndex(1);
+        d.speCustomTimeScale->SetValue(40);
+        d.btnOk->Click();
+        return d.ModalResult();
+    });
+    EXPECT_FALSE(FileExists(TRegistry::StoreFileName()));
+    EXPECT_EQ(EncodingStrSet, "UTF-8");
+    EXPECT_EQ(CustomTimeScale, 40);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(InitSettingTest, RowHeightOutsideTheRangeIsWarnedAndTheTextRestored)
+{
+    ItemDefHeight = 50;
+    TdlgInitSetting d(*f.main);
+    for (const char *typed : {"10", "301"}) {
+        SendMessage(d.edtItemHeight, WM_SETFOCUS);
+        d.edtItemHeight->TextEdited(typed);
+        SendMessage(d.edtItemHeight, WM_KILLFOCUS);
+        EXPECT_EQ(d.edtItemHeight->Text(), "50");
+        EXPECT_EQ(d.edtItemHeight->AsInteger(), 50);
+    }
+    ASSERT_EQ(f.services->messages.size(), 2u);
+    EXPECT_EQ(f.services->messages[0].text, "値が小さすぎます。");
+    EXPECT_EQ(f.services->messages[1].text, "値が大きすぎます。");
+}
+
+TEST_F(InitSettingTest, AStylesheetOfAnotherTypeIsRefused)
+{
+    TdlgInitSetting d(*f.main);
+    f.services->fileAnswers.push_back(TFileDialogAnswer{"/tmp/a.txt", 1});
+    f.services->fileAnswers.push_back(TFileDialogAnswer{"/tmp/b.XSL", 1});
+    d.btnOpen->Click();
+    EXPECT_EQ(f.services->messages.at(0).text, "ファイルの種類が違います");
+    d.btnOpen->Click();
+    EXPECT_EQ(d.edtXsl->Text(), "/tmp/b.XSL");
+}
+
+} // namespace
