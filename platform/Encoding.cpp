@@ -21,7 +21,7 @@ public:
     // Converts the text; a sequence iconv cannot take is replaced by "?" and skipped
     // by `skip` bytes of input (1 for a bad byte, the character's length for an
     // unmappable UTF-8 character).
-    std::string Convert(std::string_view in, bool inputIsUtf8)
+    std::string Convert(std::string_view in, bool inputIsUtf8, std::size_t *replaced = nullptr)
     {
         std::string out;
         out.reserve(in.size() * 3 / 2 + 4);
@@ -40,6 +40,8 @@ public:
                 continue;
             // EILSEQ or EINVAL: an unmappable or broken sequence.
             out.push_back('?');
+            if (replaced)
+                ++*replaced;
             size_t skip = 1;
             if (inputIsUtf8 && errno == EILSEQ)
                 skip = Utf8SequenceLength(static_cast<unsigned char>(*src));
@@ -82,6 +84,23 @@ std::string Utf8ToCp932(std::string_view utf8)
         return std::string(utf8);
     thread_local Converter converter("CP932", "UTF-8");
     return converter.Convert(utf8, true);
+}
+
+std::string Utf8ToCp932(std::string_view utf8, std::size_t &replaced)
+{
+    replaced = 0;
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    thread_local Converter converter("CP932", "UTF-8");
+    return converter.Convert(utf8, true, &replaced);
+}
+
+std::string RepairUtf8(std::string_view text)
+{
+    if (IsAscii(text) || IsValidUtf8(text))
+        return std::string(text);
+    thread_local Converter converter("UTF-8", "UTF-8");
+    return converter.Convert(text, false);
 }
 
 std::string Cp932ToUtf8(std::string_view cp932)

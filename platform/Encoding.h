@@ -7,6 +7,11 @@
 
 // UTF-8 to code page 932. A character that code page 932 lacks becomes "?".
 std::string Utf8ToCp932(std::string_view utf8);
+// The same, counting in `replaced` the characters that became "?" because code
+// page 932 lacks them (a "?" of the text itself is not counted).
+std::string Utf8ToCp932(std::string_view utf8, std::size_t &replaced);
+// The text with every byte that is not part of well-formed UTF-8 replaced by "?".
+std::string RepairUtf8(std::string_view text);
 // Code page 932 to UTF-8. A byte sequence that is not code page 932 becomes "?"
 // (one per offending byte), so that a damaged file still reads.
 std::string Cp932ToUtf8(std::string_view cp932);

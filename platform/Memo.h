@@ -35,6 +35,9 @@ public:
     explicit TMemo(TComponent *owner);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool w) { wordWrap_ = w; }
+    // The text's alignment, kept with the text.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a) { alignment_ = a; }
     void SetText(const std::string &text) override;
     void SetColor(TColor color) override;
     void FontChanged() override;
@@ -46,6 +49,7 @@ protected:
 private:
     void ApplyLook();
     bool wordWrap_ = true;
+    TAlignment alignment_ = taLeftJustify;
 };
 
 class TEdit : public TCustomEdit {

@@ -50,16 +50,6 @@ bool CanAppend(const std::string &path)
 
 } // namespace
 
-void ReadXmlFile(TfrmMain &, const std::string &)
-{
-    throw Exception("ドキュメントの読み込みはまだ使えません");
-}
-
-bool WriteXmlFile(TfrmMain &, const std::string &)
-{
-    throw Exception("ドキュメントの保存はまだ使えません");
-}
-
 // ---------------------------------------------------------------- building the window
 
 TfrmMain::TfrmMain(TComponent *owner, const std::string &commandLineFile, bool showSplash) : TForm(owner)
@@ -144,15 +134,15 @@ void TfrmMain::CreateMenus()
     };
     TMenuItem *root = mnuMain->Items();
     mitFile = item(root, "ファイル(&F)");
-    item(mitFile, "新規作成(&N)");
-    item(mitFile, "開く(&O)...");
-    item(mitFile, "上書き保存(&S)")->OnClick = [this](TObject *) { mitSaveClick(); };
-    item(mitFile, "名前を付けて保存(&A)...");
+    item(mitFile, "新規作成(&N)", scCtrl | 'N')->OnClick = [this](TObject *) { mitNewClick(); };
+    item(mitFile, "開く(&O)...", scCtrl | 'O')->OnClick = [this](TObject *) { mitOpenClick(); };
+    item(mitFile, "上書き保存(&S)", scCtrl | 'S')->OnClick = [this](TObject *) { mitSaveClick(); };
+    item(mitFile, "名前をつけて保存(&A)...")->OnClick = [this](TObject *) { mitSaveAsClick(); };
     item(mitFile, "-");
-    mitReOpen = item(mitFile, "最近使ったファイル(&R)");
+    mitReOpen = item(mitFile, "開き直す(&R)");
     item(mitFile, "-");
     mitExit = item(mitFile, "終了(&X)");
-    mitExit->OnClick = [this](TObject *) { Close(); };
+    mitExit->OnClick = [this](TObject *) { mitExitClick(); };
     mitEdit = item(root, "編集(&E)");
     mitCut1 = item(mitEdit, "切り取り(&X)");
     mitCopy1 = item(mitEdit, "コピー(&C)");
@@ -237,6 +227,7 @@ void TfrmMain::CreateControls()
     ini = new TIniGT(this);
     fnk1 = new TExFileNameKeep(this);
     fnk1->SetParentMenu(mitReOpen);
+    fnk1->OnSelect = [this](const std::string &fileName) { fnk1Select(fileName); };
 
     stb1 = new TStatusBar(this);
     stb1->AddPanel(200);
@@ -639,11 +630,7 @@ void TfrmMain::FormCloseQuery(TObject *, bool &canClose)
 bool TfrmMain::mitSaveClick()
 {
     try {
-        if (!WriteXmlFile(*this, FFileName))
-            return false;
-        Modified = false;
-        FHasFile = true;
-        return true;
+        return FHasFile ? WriteXmlFile(*this, FFileName) : mitSaveAsClick();
     } catch (const std::exception &e) {
         Services().MessageBox(e.what(), "たるぼる", MB_OK | MB_ICONERROR);
         return false;

@@ -96,7 +96,19 @@ public:
     // The save command (上書き保存); false when nothing was saved.
     bool mitSaveClick();
 
+    // ---- file commands (MainDocument.cpp)
+    void mitNewClick();
+    void mitOpenClick();
+    void fnk1Select(const std::string &fileName);
+    // Save as (名前をつけて保存); false when cancelled or not saved.
+    bool mitSaveAsClick();
+    void mitExitClick();
+    // Before new, open and a recent file: asks to save a modified document.
+    // False when the person chose to save and the document was not saved.
+    bool SavePrompt();
+
 private:
+    friend void ReadXmlFile(TfrmMain &form, const std::string &fileName);
     void CreateControls();
     void CreateMenus();
     void LoadCursors();
@@ -123,8 +135,9 @@ private:
     bool redrawing_ = false;
 };
 
-// The document reader's seam: reads the file into the model and the window.
-// Filled in by the document reader; until then it raises.
+// The document reader (MainDocument.cpp): reads the file into the freshly reset
+// model and the window; raises with the file line and value on a failure.
 void ReadXmlFile(TfrmMain &form, const std::string &fileName);
-// The document writer's seam: writes the model to the file; false when not saved.
+// The document writer (MainDocument.cpp): writes the model to the file; false
+// (after telling the person) when it was not saved.
 bool WriteXmlFile(TfrmMain &form, const std::string &fileName);

@@ -28,3 +28,14 @@ TEST(Encoding, ByteLengthsAndDamagedInput)
     EXPECT_FALSE(IsValidUtf8("\xE3\x81"));
     EXPECT_EQ(Utf8Length("aあ①"), 3u);
 }
+
+TEST(Encoding, CountsCharactersCodePage932Lacks)
+{
+    size_t replaced = 99;
+    EXPECT_EQ(Utf8ToCp932("a?b", replaced), "a?b");
+    EXPECT_EQ(replaced, 0u);
+    EXPECT_EQ(Utf8ToCp932("①😀あ𠮷", replaced), "\x87\x40?\x82\xA0?");
+    EXPECT_EQ(replaced, 2u);
+    EXPECT_EQ(RepairUtf8("aあ"), "aあ");
+    EXPECT_EQ(RepairUtf8("a\xFF" "b\xE3\x81"), "a?b??");
+}

@@ -1,0 +1,1108 @@
+// The main window's documents: the file reader and writer, and the File menu
+// commands (new, open, recent file, save, save as, exit).
+#include "schedule/MainDocument.h"
+
+#include "platform/Application.h"
+#include "platform/Encoding.h"
+#include "platform/Exceptions.h"
+#include "platform/Services.h"
+#include "platform/SysUtils.h"
+#include "schedule/Main.h"
+#include "schedule/Wait.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+
+namespace {
+
+const char *const kCannotWrite = "このファイル、またはフォルダに書き込みできません。";
+const char *const kSavePrompt = "データが変更されています。保存しますか？";
+const char *const kErrorCaption = "たるぼる";
+
+bool IsBlank(std::string_view line)
+{
+    return line.find_first_not_of(' ') == std::string_view::npos;
+}
+
+// Appends the lines of a piece of text; a line break is CR LF, LF or CR.
+void SplitLines(std::string_view piece, bool keepBlank, std::vector<std::string_view> &out)
+{
+    size_t start = 0;
+    for (size_t i = 0;; ++i) {
+        bool end = i == piece.size();
+        if (!end && piece[i] != '\r' && piece[i] != '\n')
+            continue;
+        std::string_view line = piece.substr(start, i - start);
+        if (keepBlank || !IsBlank(line))
+            out.push_back(line);
+        if (end)
+            break;
+        if (piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+}
+
+bool IsOpeningTag(std::string_view piece)
+{
+    return piece.size() >= 3 && piece.front() == '<' && piece.back() == '>' && piece[1] != '/'
+        && piece.find_first_of("\r\n") == std::string_view::npos;
+}
+
+bool Closes(std::string_view closing, std::string_view opening)
+{
+    return closing.size() == opening.size() + 1 && closing.substr(0, 2) == "</" && closing.substr(2) == opening.substr(1);
+}
+
+// The document text cut into lines: a line break before every "<" and after
+// every ">", and blank lines dropped, except inside an element's value, whose
+// lines are all kept.
+class TDocumentLines {
+public:
+    explicit TDocumentLines(std::string text) : text_(std::move(text))
+    {
+        std::vector<std::string_view> pieces;
+        std::string_view all(text_);
+        size_t start = 0;
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (all[i] == '<' && i > start) {
+                pieces.push_back(all.substr(start, i - start));
+                start = i;
+            } else if (all[i] == '>') {
+                pieces.push_back(all.substr(start, i + 1 - start));
+                start = i + 1;
+            }
+        }
+        if (start < all.size())
+            pieces.push_back(all.substr(start));
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            bool value = pieces[k].front() != '<' && k > 0 && k + 1 < pieces.size() && IsOpeningTag(pieces[k - 1])
+                && Closes(pieces[k + 1], pieces[k - 1]);
+            SplitLines(pieces[k], value, lines_);
+        }
+    }
+
+    size_t Count() const { return lines_.size(); }
+    std::string_view operator[](size_t index) const { return lines_[index]; }
+    // The line of the file (from 1) where a line of the list starts.
+    int FileLine(size_t index) const
+    {
+        size_t offset = static_cast<size_t>(lines_[index].data() - text_.data());
+        int line = 1;
+        for (size_t i = 0; i < offset; ++i)
+            if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
+                ++line;
+        return line;
+    }
+
+private:
+    std::string text_;
+    std::vector<std::string_view> lines_;
+};
+
+// The text as UTF-8: the first line that mentions "encoding" decides; only
+// "UTF-8" there makes it UTF-8, everything else is code page 932.
+std::string DecodeDocument(std::string_view bytes)
+{
+    std::vector<std::string_view> lines;
+    SplitLines(bytes, true, lines);
+    for (std::string_view line : lines) {
+        if (line.find("encoding") == std::string_view::npos)
+            continue;
+        if (line.find("Shift_JIS") == std::string_view::npos && line.find("UTF-8") != std::string_view::npos)
+            return RepairUtf8(bytes);
+        break;
+    }
+    return Cp932ToUtf8(bytes);
+}
+
+// The value lines of one element: [first, last).
+struct TValueRange {
+    size_t first = 0;
+    size_t last = 0;
+};
+
+class TDocumentParser {
+public:
+    TDocumentParser(const TDocumentLines &lines, TDocumentValues &doc) : lines_(lines), doc_(doc) {}
+
+    void Run()
+    {
+        CountItems();
+        const auto header = HeaderHandlers();
+        bool inItemList = false;
+        const size_t n = lines_.Count();
+        while (i_ < n) {
+            std::string_view line = lines_[i_];
+            if (line == "</schedule>")
+                break;
+            auto handler = header.find(line);
+            if (handler != header.end()) {
+                handler->second(Values(line));
+            } else if (line == "<itemlist>") {
+                inItemList = true;
+                ++i_;
+            } else if (line == "</itemlist>") {
+                inItemList = false;
+                ++i_;
+            } else if (line == "<item>" && inItemList) {
+                ReadRow();
+            } else {
+                ++i_;
+            }
+        }
+        Migrate();
+        doc_.Complete = true;
+    }
+
+private:
+    using THandler = std::function<void(TValueRange)>;
+
+    void CountItems()
+    {
+        for (size_t k = 0; k < lines_.Count(); ++k) {
+            std::string_view line = lines_[k];
+            if (line.size() >= 6 && line.find("item") != std::string_view::npos) {
+                std::string packed(line);
+                packed.erase(std::remove(packed.begin(), packed.end(), ' '), packed.end());
+                if (packed == "<item>")
+                    ++doc_.ItemCount;
+            }
+        }
+    }
+
+    // The lines after the opening tag at the cursor up to its closing tag; the
+    // cursor moves past the closing tag.
+    TValueRange Values(std::string_view openingTag)
+    {
+        std::string closing = "</" + std::string(openingTag.substr(1));
+        TValueRange range{++i_, 0};
+        while (i_ < lines_.Count() && lines_[i_] != closing)
+            ++i_;
+        range.last = i_;
+        if (i_ < lines_.Count())
+            ++i_;
+        return range;
+    }
+
+    [[noreturn]] void Fail(size_t index, const char *what) const
+    {
+        std::string value(lines_[index]);
+        if (value.size() > 80) {
+            size_t cut = 80;
+            while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80)
+                --cut;
+            value = value.substr(0, cut) + "…";
+        }
+        throw EConvertError(IntToStr(lines_.FileLine(index)) + " 行目の値 \"" + value + "\" は" + what + "ではありません。");
+    }
+
+    // Calls `apply` for each non-blank value line, in turn.
+    void EachValue(TValueRange range, const std::function<void(size_t)> &apply) const
+    {
+        for (size_t k = range.first; k < range.last; ++k)
+            if (!IsBlank(lines_[k]))
+                apply(k);
+    }
+
+    int Int(size_t k) const
+    {
+        int value;
+        if (!TryStrToInt(Trim(lines_[k]), value))
+            Fail(k, "整数");
+        return value;
+    }
+    long double Float(size_t k) const
+    {
+        long double value;
+        if (!TryStrToFloat(Trim(lines_[k]), value) || !std::isfinite(value))
+            Fail(k, "数値");
+        return value;
+    }
+    TDateTime Date(size_t k) const
+    {
+        TDateTime value;
+        if (!TryStrToDateTime(Trim(lines_[k]), value))
+            Fail(k, "日付");
+        return value;
+    }
+    std::string Text(size_t k) const { return UnescapeXmlText(lines_[k]); }
+
+    void SetInt(TValueRange r, std::optional<int> &to) const { EachValue(r, [&](size_t k) { to = Int(k); }); }
+    void SetInt(TValueRange r, int &to) const { EachValue(r, [&](size_t k) { to = Int(k); }); }
+    void SetFlag(TValueRange r, std::optional<bool> &to) const { EachValue(r, [&](size_t k) { to = Int(k) != 0; }); }
+    void SetColor(TValueRange r, std::optional<TColor> &to) const
+    {
+        EachValue(r, [&](size_t k) { to = static_cast<TColor>(Int(k)); });
+    }
+    void SetFloat(TValueRange r, std::optional<long double> &to) const { EachValue(r, [&](size_t k) { to = Float(k); }); }
+    void SetText(TValueRange r, std::optional<std::string> &to) const { EachValue(r, [&](size_t k) { to = Text(k); }); }
+    void SetText(TValueRange r, std::string &to) const { EachValue(r, [&](size_t k) { to = Text(k); }); }
+    // A value that may hold line breaks: every line, blank ones included.
+    std::string Joined(TValueRange r) const
+    {
+        std::string text;
+        for (size_t k = r.first; k < r.last; ++k) {
+            if (k > r.first)
+                text += "\r\n";
+            text += Text(k);
+        }
+        return text;
+    }
+    // A chakushubi or jissekibi: years above 3900 lose 1988 at a time.
+    TDateTime YearRuled(size_t k) const
+    {
+        TDateTime date = Date(k);
+        int y, m, d;
+        DecodeDate(date, y, m, d);
+        if (y <= 3900)
+            return date;
+        while (y > 3900)
+            y -= 1988;
+        d = std::min(d, DaysInMonth(y, m));
+        TDateTime time = std::fabs(date - std::trunc(date));
+        return EncodeDate(y, m, d) + time;
+    }
+
+    std::unordered_map<std::string_view, THandler> HeaderHandlers()
+    {
+        TDocumentValues &d = doc_;
+        std::unordered_map<std::string_view, THandler> h = {
+            {"<version>", [&](TValueRange r) {
+                 EachValue(r, [&](size_t k) {
+                     d.FileVersion = static_cast<int>(RoundHalfEven(std::clamp(Float(k), -1e7L, 1e7L) * 100));
+                 });
+             }},
+            {"<title>", [&](TValueRange r) { SetText(r, d.Title); }},
+            {"<startdate>", [&](TValueRange r) { EachValue(r, [&](size_t k) { d.StartDate = Date(k); }); }},
+            {"<timescale>", [&](TValueRange r) { SetInt(r, d.TimeScale); }},
+            {"<calendarindex>", [&](TValueRange r) { SetInt(r, d.CalendarIndex); }},
+            {"<itempanel>", [&](TValueRange r) { SetInt(r, d.ItemPanel); }},
+            {"<papersize>", [&](TValueRange r) { SetInt(r, d.PaperSize); }},
+            {"<orientation>", [&](TValueRange r) { SetInt(r, d.Orientation); }},
+            {"<topmargin>", [&](TValueRange r) { SetFloat(r, d.TopMargin); }},
+            {"<bottommargin>", [&](TValueRange r) { SetFloat(r, d.BottomMargin); }},
+            {"<leftmargin>", [&](TValueRange r) { SetFloat(r, d.LeftMargin); }},
+            {"<rightmargin>", [&](TValueRange r) { SetFloat(r, d.RightMargin); }},
+            {"<frametop>", [&](TValueRange r) { SetFlag(r, d.FrameTop); }},
+            {"<framebottom>", [&](TValueRange r) { SetFlag(r, d.FrameBottom); }},
+            {"<frameleft>", [&](TValueRange r) { SetFlag(r, d.FrameLeft); }},
+            {"<frameright>", [&](TValueRange r) { SetFlag(r, d.FrameRight); }},
+            {"<framecolor>", [&](TValueRange r) { SetColor(r, d.FrameColor); }},
+            {"<framewidth>", [&](TValueRange r) { SetInt(r, d.FrameWidth); }},
+            {"<printmidashi>", [&](TValueRange r) { SetText(r, d.PrintMidashi); }},
+            {"<printtitle>", [&](TValueRange r) { SetFlag(r, d.PrintTitle); }},
+            {"<printdate>", [&](TValueRange r) { SetFlag(r, d.PrintDate); }},
+            {"<printhanko1>", [&](TValueRange r) { SetFlag(r, d.PrintHanko1); }},
+            {"<printhanko2>", [&](TValueRange r) { SetFlag(r, d.PrintHanko2); }},
+            {"<printhanko3>", [&](TValueRange r) { SetFlag(r, d.PrintHanko3); }},
+            {"<printhanko4>", [&](TValueRange r) { SetFlag(r, d.PrintHanko4); }},
+            {"<printkaishamei>", [&](TValueRange r) {
+                 if (r.last > r.first)
+                     d.PrintKaishamei = Joined(r);
+             }},
+        };
+        static const std::array<std::string, 12> names = [] {
+            std::array<std::string, 12> a;
+            for (size_t g = 0; g < 12; ++g)
+                a[g] = "<groupname" + IntToStr(static_cast<long long>(g + 1)) + ">";
+            return a;
+        }();
+        static const std::array<std::string, 12> colors = [] {
+            std::array<std::string, 12> a;
+            for (size_t g = 0; g < 12; ++g)
+                a[g] = "<groupcolor" + IntToStr(static_cast<long long>(g + 1)) + ">";
+            return a;
+        }();
+        for (size_t g = 0; g < 12; ++g) {
+            h[names[g]] = [&d, this, g](TValueRange r) { SetText(r, d.GroupNames[g]); };
+            h[colors[g]] = [&d, this, g](TValueRange r) { SetColor(r, d.GroupColors[g]); };
+        }
+        return h;
+    }
+
+    // Reads the lines up to `closing`, giving each opening line to `element`,
+    // which either consumes the element (true) or lets the line be passed over.
+    void Walk(std::string_view closing, const std::function<bool(std::string_view)> &element)
+    {
+        while (i_ < lines_.Count() && lines_[i_] != closing) {
+            if (!element(lines_[i_]))
+                ++i_;
+        }
+        if (i_ < lines_.Count())
+            ++i_;
+    }
+
+    void ReadFont(TFontValues &font)
+    {
+        ++i_;
+        Walk("</font>", [&](std::string_view line) {
+            if (line == "<name>")
+                SetText(Values(line), font.Name);
+            else if (line == "<size>")
+                SetInt(Values(line), font.Size);
+            else if (line == "<color>")
+                SetColor(Values(line), font.Color);
+            else
+                return false;
+            return true;
+        });
+    }
+
+    void ReadRow()
+    {
+        doc_.Rows.emplace_back();
+        const size_t index = doc_.Rows.size() - 1;
+        auto row = [&]() -> TRowValues & { return doc_.Rows[index]; };
+        ++i_;
+        Walk("</item>", [&](std::string_view line) {
+            if (line == "<height>") {
+                TValueRange r = Values(line);
+                for (size_t k = r.first; k < r.last; ++k)
+                    if (!IsBlank(lines_[k])) {
+                        row().Height = Int(k);
+                        break;
+                    }
+            } else if (line == "<text>") {
+                TValueRange r = Values(line);
+                if (r.last > r.first)
+                    row().Text = row().Text ? *row().Text + "\r\n" + Joined(r) : Joined(r);
+            } else if (line == "<color>") {
+                SetColor(Values(line), row().Color);
+            } else if (line == "<alignment>") {
+                SetInt(Values(line), row().Alignment);
+            } else if (line == "<chartcnt>") {
+                SetInt(Values(line), row().LineCount);
+            } else if (line == "<font>") {
+                ReadFont(row().Font);
+            } else if (line == "<chartlist>") {
+                ++i_;
+                Walk("</chartlist>", [&](std::string_view l) {
+                    if (l != "<chart>")
+                        return false;
+                    ReadChart(row().Charts.emplace_back());
+                    return true;
+                });
+            } else if (line == "<eventlist>") {
+                ++i_;
+                Walk("</eventlist>", [&](std::string_view l) {
+                    if (l != "<event>")
+                        return false;
+                    ReadEvent(row().Events.emplace_back());
+                    return true;
+                });
+            } else {
+                return false;
+            }
+            return true;
+        });
+    }
+
+    static void ApplyDurationRule(TChartValues &c)
+    {
+        long double d = static_cast<long double>(c.EndDate) - c.StartDate;
+        if (d > 0) {
+            c.Duration = d;
+        } else if (d < 0) {
+            c.Duration = -d;
+            c.EndDate = static_cast<TDateTime>(c.StartDate - d);
+        } else {
+            c.Duration = 0;
+            c.EndDate = c.StartDate;
+        }
+    }
+
+    void ReadChart(TChartValues &c)
+    {
+        ++i_;
+        Walk("</chart>", [&](std::string_view line) {
+            if (line == "<text>") {
+                TValueRange r = Values(line);
+                if (r.last > r.first)
+                    c.Text = Joined(r);
+            } else if (line == "<color>") {
+                SetColor(Values(line), c.Color);
+            } else if (line == "<alignment>") {
+                SetInt(Values(line), c.Alignment);
+            } else if (line == "<font>") {
+                ReadFont(c.Font);
+            } else if (line == "<startdate>") {
+                EachValue(Values(line), [&](size_t k) { c.StartDate = Date(k); });
+            } else if (line == "<enddate>") {
+                EachValue(Values(line), [&](size_t k) {
+                    c.EndDate = Date(k);
+                    ApplyDurationRule(c);
+                });
+            } else if (line == "<line>") {
+                SetInt(Values(line), c.Line);
+            } else if (line == "<yotei>") {
+                SetInt(Values(line), c.Yotei);
+            } else if (line == "<jisseki>") {
+                SetInt(Values(line), c.Jisseki);
+            } else if (line == "<chakushubi>") {
+                EachValue(Values(line), [&](size_t k) { c.Chakushubi = YearRuled(k); });
+            } else if (line == "<jissekibi>") {
+                EachValue(Values(line), [&](size_t k) { c.Jissekibi = YearRuled(k); });
+            } else if (line == "<ritsu>") {
+                // The rate's value ends at its own closing tag or at "</jisseki>".
+                ++i_;
+                while (i_ < lines_.Count() && lines_[i_] != "</ritsu>" && lines_[i_] != "</jisseki>") {
+                    if (!IsBlank(lines_[i_]))
+                        c.Ritsu = Float(i_);
+                    ++i_;
+                }
+                if (i_ < lines_.Count())
+                    ++i_;
+            } else if (line == "<bikou>") {
+                TValueRange r = Values(line);
+                if (r.last > r.first)
+                    c.Bikou = Joined(r);
+            } else if (line == "<group>") {
+                SetText(Values(line), c.Group);
+            } else {
+                return false;
+            }
+            return true;
+        });
+    }
+
+    void ReadEvent(TEvent &e)
+    {
+        ++i_;
+        Walk("</event>", [&](std::string_view line) {
+            std::optional<int> number;
+            if (line == "<eventdate>") {
+                EachValue(Values(line), [&](size_t k) { e.EventDate = Date(k); });
+            } else if (line == "<marker>") {
+                SetText(Values(line), e.Marker);
+            } else if (line == "<eventname>") {
+                SetText(Values(line), e.EventName);
+            } else if (line == "<font>") {
+                TFontValues font;
+                ReadFont(font);
+                e.FontName = font.Name.value_or(e.FontName);
+                e.FontSize = font.Size.value_or(e.FontSize);
+                e.FontColor = font.Color.value_or(e.FontColor);
+            } else if (line == "<line>") {
+                SetInt(Values(line), e.Line);
+            } else if (line == "<position>") {
+                SetInt(Values(line), number);
+                e.Position = static_cast<std::uint8_t>(number.value_or(e.Position));
+            } else if (line == "<endflg>") {
+                SetInt(Values(line), number);
+                e.EndFlg = static_cast<std::uint8_t>(number.value_or(e.EndFlg));
+            } else {
+                return false;
+            }
+            return true;
+        });
+    }
+
+    void Migrate()
+    {
+        const int v = doc_.FileVersion;
+        int index = doc_.CalendarIndex;
+        if (v >= 82 && v < 200) {
+            if (v <= 105 && doc_.TimeScale == 1)
+                index += 3;
+            else if (v <= 105 && doc_.TimeScale == 2)
+                index += 6;
+            if (index >= 0 && index <= 9)
+                doc_.TabIndex = index;
+        } else if (v >= 200) {
+            if (index == 0 || index == 1)
+                doc_.TabIndex = 0;
+            else if (index >= 2 && index <= 10)
+                doc_.TabIndex = index - 1;
+        } else {
+            for (TRowValues &row : doc_.Rows)
+                for (TChartValues &c : row.Charts)
+                    if (c.Jisseki > 0 && c.Jissekibi == 0) {
+                        c.Chakushubi = c.StartDate;
+                        TDateTime last = std::trunc(c.EndDate);
+                        c.Jissekibi = last == c.EndDate ? last - 1 : last;
+                    }
+            if (index >= 0 && index <= 6)
+                doc_.TabIndex = index;
+        }
+        if (v < 83)
+            for (TRowValues &row : doc_.Rows)
+                for (TEvent &e : row.Events)
+                    e.Line -= 1;
+    }
+
+    const TDocumentLines &lines_;
+    TDocumentValues &doc_;
+    size_t i_ = 0;
+};
+
+// ---------------------------------------------------------------- writing
+
+std::string SignedColor(TColor color)
+{
+    return IntToStr(static_cast<std::int32_t>(color));
+}
+
+std::string Flag(bool value)
+{
+    return value ? "1" : "0";
+}
+
+// A text value: line breaks as CR LF, and the three markup characters as entities.
+std::string TextValue(std::string_view text)
+{
+    std::string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines += "\r\n";
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            lines += text[i];
+        }
+    }
+    return EscapeXmlText(lines);
+}
+
+class TDocumentWriter {
+public:
+    explicit TDocumentWriter(TfrmMain &form) : form_(form) {}
+
+    std::string Text(const std::string &encoding)
+    {
+        out_.clear();
+        out_ += "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\" ?>\r\n";
+        out_ += "<?xml-stylesheet type=\"text/xsl\" href=\"" + XSL + "\"?>\r\n";
+        out_ += "<schedule>\r\n";
+        Header();
+        out_ += "<itemlist>\r\n";
+        for (const auto &row : ItemList)
+            Row(*row);
+        out_ += "</itemlist>\r\n";
+        out_ += "</schedule>\r\n";
+        return std::move(out_);
+    }
+
+private:
+    void Element(std::string_view tag, std::string_view value)
+    {
+        out_ += '<';
+        out_ += tag;
+        out_ += '>';
+        out_ += value;
+        out_ += "</";
+        out_ += tag;
+        out_ += ">\r\n";
+    }
+    void TextElement(std::string_view tag, std::string_view text) { Element(tag, TextValue(text)); }
+
+    static int LegacyTimeScale(int tab)
+    {
+        if (tab >= 3 && tab <= 6)
+            return 1;
+        if (tab == 7 || tab == 8)
+            return 2;
+        return 0;
+    }
+
+    void Header()
+    {
+        int tab = form_.tbcCalSelect->TabIndex();
+        Element("version", FormatFloat("0.00", AppVersion));
+        TextElement("title", form_.edtHdTitle->Text());
+        Element("startdate", FormatDocumentDate(StartDate, false));
+        Element("timescale", IntToStr(LegacyTimeScale(tab)));
+        Element("calendarindex", IntToStr(tab));
+        Element("itempanel", IntToStr(form_.pnlItem->Width()));
+        Element("papersize", IntToStr(PaperSize));
+        Element("orientation", IntToStr(Orientation));
+        Element("topmargin", FloatToStr(TopMargin));
+        Element("bottommargin", FloatToStr(BottomMargin));
+        Element("leftmargin", FloatToStr(LeftMargin));
+        Element("rightmargin", FloatToStr(RightMargin));
+        Element("frametop", Flag(FrameTop));
+        Element("framebottom", Flag(FrameBottom));
+        Element("frameleft", Flag(FrameLeft));
+        Element("frameright", Flag(FrameRight));
+        Element("framecolor", SignedColor(FrameColor));
+        Element("framewidth", IntToStr(FrameWidth));
+        TextElement("printmidashi", PrintMidashi);
+        Element("printtitle", Flag(PrintTitle));
+        Element("printdate", Flag(PrintDate));
+        Element("printhanko1", Flag(PrintHanko1));
+        Element("printhanko2", Flag(PrintHanko2));
+        Element("printhanko3", Flag(PrintHanko3));
+        Element("printhanko4", Flag(PrintHanko4));
+        TextElement("printkaishamei", PrintKaishamei);
+        for (size_t g = 0; g < Groups.size(); ++g)
+            TextElement("groupname" + IntToStr(static_cast<long long>(g + 1)), Groups[g].Name);
+        for (size_t g = 0; g < Groups.size(); ++g)
+            Element("groupcolor" + IntToStr(static_cast<long long>(g + 1)), SignedColor(Groups[g].Color));
+    }
+
+    void Font(const TFont &font)
+    {
+        out_ += "<font>\r\n";
+        TextElement("name", font.Name());
+        Element("size", IntToStr(font.Size()));
+        Element("color", SignedColor(font.Color()));
+        out_ += "</font>\r\n";
+    }
+
+    void Row(const TItem &row)
+    {
+        out_ += "<item>\r\n";
+        Element("height", IntToStr(row.FMemo->Height()));
+        TextElement("text", row.FMemo->Text());
+        Element("color", SignedColor(row.FMemo->Color()));
+        Element("alignment", IntToStr(static_cast<int>(row.FMemo->Alignment())));
+        Element("chartcnt", IntToStr(row.FLineCount));
+        Font(row.FMemo->Font());
+        out_ += "<chartlist>\r\n";
+        for (const auto &chart : row.FCharts)
+            Chart(*chart);
+        out_ += "</chartlist>\r\n";
+        out_ += "<eventlist>\r\n";
+        for (const TEvent &e : row.FEvents)
+            Event(e);
+        out_ += "</eventlist>\r\n";
+        out_ += "</item>\r\n";
+    }
+
+    void Chart(const TChart &c)
+    {
+        out_ += "<chart>\r\n";
+        TextElement("text", c.FBar->Caption());
+        Element("color", SignedColor(c.FBar->Color()));
+        Element("alignment", IntToStr(static_cast<int>(c.FBar->Alignment())));
+        Font(c.FBar->Font());
+        Element("startdate", FormatDocumentDate(c.FStartDate, true));
+        Element("nissuu", FormatFloat("0.00", c.FDuration));
+        Element("jitsudounissuu", FormatFloat("0.00", WorkingDays(c)));
+        Element("enddate", FormatDocumentDate(c.FEndDate, true));
+        Element("line", IntToStr(c.FLine));
+        Element("yotei", IntToStr(c.FYotei));
+        Element("jisseki", IntToStr(c.FJisseki));
+        if (c.FChakushubi != 0)
+            Element("chakushubi", FormatDocumentDate(c.FChakushubi, false));
+        if (c.FJissekibi != 0)
+            Element("jissekibi", FormatDocumentDate(c.FJissekibi, false));
+        Element("ritsu", FloatToStr(c.FRitsu));
+        TextElement("bikou", c.FBikou);
+        TextElement("group", c.FGroup);
+        out_ += "</chart>\r\n";
+    }
+
+    void Event(const TEvent &e)
+    {
+        out_ += "<event>\r\n";
+        Element("eventdate", FormatDocumentDate(e.EventDate, false));
+        TextElement("marker", e.Marker);
+        TextElement("eventname", e.EventName);
+        out_ += "<font>\r\n";
+        TextElement("name", e.FontName);
+        Element("size", IntToStr(e.FontSize));
+        Element("color", SignedColor(e.FontColor));
+        out_ += "</font>\r\n";
+        Element("line", IntToStr(e.Line));
+        Element("position", IntToStr(e.Position));
+        Element("endflg", IntToStr(e.EndFlg));
+        out_ += "</event>\r\n";
+    }
+
+    TfrmMain &form_;
+    std::string out_;
+};
+
+// The hourglass for a scope.
+class THourGlass {
+public:
+    THourGlass() { Screen().SetCursor(crHourGlass); }
+    ~THourGlass() { Screen().SetCursor(crDefault); }
+    THourGlass(const THourGlass &) = delete;
+    THourGlass &operator=(const THourGlass &) = delete;
+};
+
+bool IsNewerDialogSystem()
+{
+    std::string os = GetOSName();
+    return os == "Vista" || os == "Seven";
+}
+
+void ShowError(const std::string &message)
+{
+    Services().MessageBox(message, kErrorCaption, MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- values
+
+std::string EscapeXmlText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+std::string UnescapeXmlText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&') {
+            std::string_view rest = text.substr(i);
+            if (rest.substr(0, 4) == "&lt;") { out += '<'; i += 3; continue; }
+            if (rest.substr(0, 4) == "&gt;") { out += '>'; i += 3; continue; }
+            if (rest.substr(0, 5) == "&amp;") { out += '&'; i += 4; continue; }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::string FormatDocumentDate(TDateTime date, bool withTime)
+{
+    // The platform's date decoding rounds to the millisecond, so a time stored
+    // as 15:59:59.9999 is written (and read back) as 16:00:00.
+    int h, m, s, ms;
+    DecodeTime(date, h, m, s, ms);
+    if (withTime && (h != 0 || m != 0 || s != 0 || ms != 0))
+        return FormatDateTime("yyyy/MM/dd hh:nn:ss", date);
+    return FormatDateTime("yyyy/MM/dd", date);
+}
+
+int DaysOfTimeScaleTab(int tabIndex)
+{
+    static const int days[] = {7, 14, 21, 31, 62, 95, 183, 365, 730};
+    if (tabIndex >= 0 && tabIndex < 9)
+        return days[tabIndex];
+    return CustomTimeScale;
+}
+
+void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
+{
+    TDocumentLines lines(DecodeDocument(bytes));
+    TDocumentParser(lines, doc).Run();
+}
+
+// ---------------------------------------------------------------- the reader
+
+namespace {
+
+void ApplyFont(TFont &font, const TFontValues &values)
+{
+    if (values.Name)
+        font.SetName(*values.Name);
+    if (values.Size)
+        font.SetSize(*values.Size);
+    if (values.Color)
+        font.SetColor(*values.Color);
+}
+
+std::optional<TAlignment> AlignmentOf(std::optional<int> value)
+{
+    if (value && *value >= 0 && *value <= 2)
+        return static_cast<TAlignment>(*value);
+    return std::nullopt;
+}
+
+void ApplyPageSettings(const TDocumentValues &d)
+{
+    if (d.PaperSize)
+        PaperSize = *d.PaperSize < 0 || *d.PaperSize > 26 ? 9 : *d.PaperSize;
+    if (d.Orientation)
+        Orientation = static_cast<std::uint8_t>(*d.Orientation);
+    TopMargin = d.TopMargin.value_or(TopMargin);
+    BottomMargin = d.BottomMargin.value_or(BottomMargin);
+    LeftMargin = d.LeftMargin.value_or(LeftMargin);
+    RightMargin = d.RightMargin.value_or(RightMargin);
+    FrameTop = d.FrameTop.value_or(FrameTop);
+    FrameBottom = d.FrameBottom.value_or(FrameBottom);
+    FrameLeft = d.FrameLeft.value_or(FrameLeft);
+    FrameRight = d.FrameRight.value_or(FrameRight);
+    FrameColor = d.FrameColor.value_or(FrameColor);
+    FrameWidth = d.FrameWidth.value_or(FrameWidth);
+    PrintMidashi = d.PrintMidashi.value_or(PrintMidashi);
+    PrintTitle = d.PrintTitle.value_or(PrintTitle);
+    PrintDate = d.PrintDate.value_or(PrintDate);
+    PrintHanko1 = d.PrintHanko1.value_or(PrintHanko1);
+    PrintHanko2 = d.PrintHanko2.value_or(PrintHanko2);
+    PrintHanko3 = d.PrintHanko3.value_or(PrintHanko3);
+    PrintHanko4 = d.PrintHanko4.value_or(PrintHanko4);
+    PrintKaishamei = d.PrintKaishamei.value_or(PrintKaishamei);
+    for (size_t g = 0; g < Groups.size(); ++g) {
+        Groups[g].Name = d.GroupNames[g].value_or(Groups[g].Name);
+        Groups[g].Color = d.GroupColors[g].value_or(Groups[g].Color);
+    }
+}
+
+} // namespace
+
+void ReadXmlFile(TfrmMain &form, const std::string &fileName)
+{
+    THourGlass hourGlass;
+    std::string bytes = ReadFileBytes(fileName);
+    TDocumentValues doc;
+    auto wait = std::make_unique<TdlgWait>(nullptr);
+    wait->ShowForm();
+    std::exception_ptr failure;
+    try {
+        ParseScheduleDocument(bytes, doc);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    bytes.clear();
+
+    // Header.
+    FileVersion = doc.FileVersion;
+    if (doc.Title)
+        form.edtHdTitle->SetText(*doc.Title);
+    if (doc.StartDate && !todayStart) {
+        StartDate = *doc.StartDate;
+        form.FDocStartDate = StartDate;
+    }
+    if (doc.ItemPanel) {
+        form.pnlItem->SetWidth(std::clamp(*doc.ItemPanel, 0, 10000));
+        form.LayoutHeader();
+    }
+    ApplyPageSettings(doc);
+
+    // Rows: the caption column is laid out once at the end.
+    TProgressBar &progress = *wait->pgb1;
+    progress.SetMax(static_cast<int>(std::min<long long>(1LL * progress.Step() * doc.ItemCount, 1 << 30)));
+    progress.SetPosition(0);
+    form.pnlItem->DisableAlign();
+    for (const TRowValues &values : doc.Rows) {
+        progress.StepIt();
+        form.AddItem();
+        TItem &row = *ItemList.back();
+        const long rowIndex = static_cast<long>(ItemList.size() - 1);
+        if (values.Height)
+            row.FMemo->SetHeight(*values.Height);
+        if (values.Text)
+            row.FMemo->SetText(*values.Text);
+        if (values.Color)
+            row.FMemo->SetColor(*values.Color);
+        if (auto a = AlignmentOf(values.Alignment))
+            row.FMemo->SetAlignment(*a);
+        if (values.LineCount)
+            form.SetLineCount(row, std::clamp(*values.LineCount, 1, MaxLineCount));
+        ApplyFont(row.FMemo->Font(), values.Font);
+        for (const TChartValues &v : values.Charts) {
+            auto chart = std::make_unique<TChart>();
+            TChart &c = *chart;
+            c.FBar->SetTag(rowIndex);
+            if (v.Text)
+                c.FBar->SetCaption(*v.Text);
+            if (v.Color)
+                c.FBar->SetColor(*v.Color);
+            if (auto a = AlignmentOf(v.Alignment))
+                c.FBar->SetAlignment(*a);
+            ApplyFont(c.FBar->Font(), v.Font);
+            c.FStartDate = v.StartDate;
+            c.FEndDate = v.EndDate;
+            if (v.Duration)
+                c.FDuration = *v.Duration;
+            c.FLine = v.Line;
+            c.FYotei = v.Yotei;
+            c.FJisseki = v.Jisseki;
+            c.FChakushubi = v.Chakushubi;
+            c.FJissekibi = v.Jissekibi;
+            c.FRitsu = v.Ritsu;
+            c.FBikou = v.Bikou;
+            c.FGroup = v.Group;
+            if (c.FJisseki >= 1) {
+                TBevelLabel &strip = c.ProgressBarNeeded();
+                strip.SetAutoSize(false);
+                strip.Hide();
+                strip.SetShowHint(true);
+                strip.SetTag(rowIndex);
+            }
+            form.ChartHintText(c);
+            row.FCharts.push_back(std::move(chart));
+        }
+        row.FEvents = values.Events;
+    }
+    form.pnlItem->EnableAlign();
+    if (failure)
+        std::rethrow_exception(failure);
+
+    // Time scale after the migrations.
+    if (doc.TabIndex) {
+        form.tbcCalSelect->SetTabIndex(*doc.TabIndex);
+        DaysShown = DaysOfTimeScaleTab(*doc.TabIndex);
+    }
+    form.scb2->SetLargeChange(DaysShown / 3);
+    form.UpdateScrollRange();
+    form.RedrawChart();
+    Modified = false;
+    if (!ItemList.empty()) {
+        form.SelectItem(ItemList.front().get());
+        form.UpdateItemCounter();
+    }
+    wait.reset();
+    form.SetCaption(fileName);
+    Application().SetTitle("たるぼる-" + ExtractFileName(fileName));
+    form.fnk1->AddFileName(fileName);
+    form.FHasFile = true;
+}
+
+// ---------------------------------------------------------------- the writer
+
+bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
+{
+    THourGlass hourGlass;
+    if (EncodingStrSet.empty())
+        EncodingStrSet = "Shift_JIS";
+    TDocumentWriter writer(form);
+    std::string bytes;
+    if (EncodingStrSet == "UTF-8") {
+        bytes = writer.Text(EncodingStrSet);
+    } else {
+        size_t replaced = 0;
+        bytes = Utf8ToCp932(writer.Text(EncodingStrSet), replaced);
+        if (replaced > 0) {
+            int answer = Services().MessageBox(
+                "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced))
+                    + " 文字あります。UTF-8 で保存しますか？\r\n"
+                      "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」になります）",
+                "確認", MB_YESNOCANCEL | MB_ICONWARNING);
+            if (answer == IDYES)
+                bytes = writer.Text("UTF-8");
+            else if (answer != IDNO)
+                return false;
+        }
+    }
+    try {
+        WriteFileAtomically(fileName, bytes);
+    } catch (const std::exception &) {
+        ShowError(kCannotWrite);
+        return false;
+    }
+    Modified = false;
+    form.fnk1->AddFileName(fileName);
+    form.FHasFile = true;
+    form.FPutChartMode = false;
+    GroupSetName.clear();
+    GroupSetColor = static_cast<TColor>(-1);
+    return true;
+}
+
+// ---------------------------------------------------------------- file commands
+
+bool TfrmMain::SavePrompt()
+{
+    if (!Modified)
+        return true;
+    if (Services().MessageBox(kSavePrompt, "確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return true;
+    return mitSaveClick();
+}
+
+namespace {
+
+// Reads a document into the window after the save prompt; a failure is shown
+// and the rows read until then stay.
+void OpenDocument(TfrmMain &form, const std::string &fileName, bool changeFolder)
+{
+    form.scb1->Hide();
+    form.FreeDocument();
+    form.NewDocument();
+    form.FFileName = fileName;
+    try {
+        ReadXmlFile(form, fileName);
+        if (changeFolder)
+            SetCurrentDir(ExtractFileDir(fileName));
+    } catch (const std::exception &e) {
+        ShowError(fileName + "\r\n" + e.what());
+    }
+    form.scb1->Show();
+    form.RedrawChart();
+}
+
+} // namespace
+
+void TfrmMain::mitNewClick()
+{
+    if (!SavePrompt())
+        return;
+    scb1->Hide();
+    FreeDocument();
+    NewDocument();
+    scb1->Show();
+    FFileName = NextFreeFileName();
+    SetCaption(FFileName);
+    Application().SetTitle("たるぼる-" + ExtractFileName(FFileName));
+    RedrawChart();
+}
+
+void TfrmMain::mitOpenClick()
+{
+    if (!SavePrompt())
+        return;
+    bool newer = IsNewerDialogSystem();
+    TFileDialogRequest request;
+    request.filter = newer ? "xml file|*.xml" : "xml|*.xml";
+    request.defaultExt = "xml";
+    request.initialDir = ExtractFilePath(FFileName);
+    auto answer = Services().FileDialog(request);
+    if (!answer)
+        return;
+    if (UpperCase(ExtractFileExt(answer->fileName)) != ".XML") {
+        ShowError("ファイルの種類が違います");
+        return;
+    }
+    OpenDocument(*this, answer->fileName, false);
+}
+
+void TfrmMain::fnk1Select(const std::string &fileName)
+{
+    // The list may change under the reference while the document is read.
+    const std::string name = fileName;
+    if (!SavePrompt())
+        return;
+    if (!FileExists(name)) {
+        ShowError("ファイルが見つかりません");
+        return;
+    }
+    OpenDocument(*this, name, true);
+}
+
+bool TfrmMain::mitSaveAsClick()
+{
+    bool newer = IsNewerDialogSystem();
+    TFileDialogRequest request;
+    request.save = true;
+    request.filter = newer ? "xml file|*.xml" : "XML|*.xml";
+    request.defaultExt = "xml";
+    request.overwritePrompt = true;
+    request.initialDir = ExtractFilePath(FFileName);
+    request.fileName = ExtractFileName(FFileName);
+    auto answer = Services().FileDialog(request);
+    if (!answer || answer->fileName.empty())
+        return false;
+    FFileName = answer->fileName;
+    if (ExtractFileExt(FFileName).empty())
+        FFileName += ".xml";
+    SetCaption(FFileName);
+    Application().SetTitle("たるぼる-" + ExtractFileName(FFileName));
+    return WriteXmlFile(*this, FFileName);
+}
+
+void TfrmMain::mitExitClick()
+{
+    Close();
+}

@@ -1,0 +1,90 @@
+#pragma once
+// The schedule document file as values: what the reader takes from the file
+// before it builds rows and bars, and the writer's text. Reading the values
+// needs no window, so it can be checked and fuzzed on its own.
+#include "platform/DateTime.h"
+#include "platform/Graphics.h"
+#include "schedule/Head.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TFontValues {
+    std::optional<std::string> Name;
+    std::optional<int> Size;
+    std::optional<TColor> Color;
+};
+
+struct TChartValues {
+    std::optional<std::string> Text;
+    std::optional<TColor> Color;
+    std::optional<int> Alignment;
+    TFontValues Font;
+    TDateTime StartDate = 0;
+    TDateTime EndDate = 0;
+    std::optional<long double> Duration;  // set when the file gives an end date
+    int Line = 0;
+    int Yotei = 0;
+    int Jisseki = 0;
+    TDateTime Chakushubi = 0;
+    TDateTime Jissekibi = 0;
+    long double Ritsu = 0;
+    std::string Bikou;
+    std::string Group;
+};
+
+struct TRowValues {
+    std::optional<int> Height;
+    std::optional<std::string> Text;
+    std::optional<TColor> Color;
+    std::optional<int> Alignment;
+    std::optional<int> LineCount;
+    TFontValues Font;
+    std::vector<TChartValues> Charts;
+    std::vector<TEvent> Events;
+};
+
+struct TDocumentValues {
+    int FileVersion = 0;
+    std::optional<std::string> Title;
+    std::optional<TDateTime> StartDate;
+    int TimeScale = 0;
+    int CalendarIndex = 0;
+    std::optional<int> ItemPanel;
+    std::optional<int> PaperSize;
+    std::optional<int> Orientation;
+    std::optional<long double> TopMargin, BottomMargin, LeftMargin, RightMargin;
+    std::optional<bool> FrameTop, FrameBottom, FrameLeft, FrameRight;
+    std::optional<TColor> FrameColor;
+    std::optional<int> FrameWidth;
+    std::optional<std::string> PrintMidashi;
+    std::optional<bool> PrintTitle, PrintDate, PrintHanko1, PrintHanko2, PrintHanko3, PrintHanko4;
+    std::optional<std::string> PrintKaishamei;
+    std::array<std::optional<std::string>, 12> GroupNames;
+    std::array<std::optional<TColor>, 12> GroupColors;
+    // Rows announced by the file (for the progress bar) and the rows read.
+    int ItemCount = 0;
+    std::vector<TRowValues> Rows;
+    // The time-scale tab the file asks for after the migrations; none: keep the current one.
+    std::optional<int> TabIndex;
+    bool Complete = false;
+};
+
+// Reads the bytes of a document file into `doc`. Raises EConvertError naming
+// the file line and the value when a value cannot be read; what was read until
+// then stays in `doc` (Complete stays false). The migrations for files of
+// older versions are applied to the values once the whole file is read.
+void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc);
+
+// The days shown by a time-scale tab (9 is the custom scale).
+int DaysOfTimeScaleTab(int tabIndex);
+
+// Values in the file: "<", ">" and "&" are written as entities, and read back.
+std::string EscapeXmlText(std::string_view text);
+std::string UnescapeXmlText(std::string_view text);
+// A date as the document writes it: "yyyy/MM/dd", with " hh:nn:ss" when
+// `withTime` and the time of day (rounded to the millisecond) is not zero.
+std::string FormatDocumentDate(TDateTime date, bool withTime);

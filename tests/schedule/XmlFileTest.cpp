@@ -1,0 +1,374 @@
+#include "platform/Application.h"
+#include "platform/DateTime.h"
+#include "platform/Encoding.h"
+#include "platform/SysUtils.h"
+#include "schedule/Main.h"
+#include "schedule/MainDocument.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
+
+using testing_support::FakeServices;
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+namespace {
+
+// A main window started in a temporary folder with scripted services.
+struct TDocumentFixture {
+    TempDir dir;
+    FakeServices *services;
+    std::unique_ptr<TScopedServices> scope;
+    std::unique_ptr<TfrmMain> form;
+
+    TDocumentFixture()
+    {
+        ForceDirectories(dir.Path() + "appdata");
+        SetCurrentDir(dir.Path());
+        auto s = std::make_unique<FakeServices>();
+        s->appData = dir.Path() + "appdata";
+        services = s.get();
+        scope = std::make_unique<TScopedServices>(std::move(s));
+        form = std::make_unique<TfrmMain>(nullptr, "", false);
+        XSL = "Tarvold.xsl";
+        EncodingStrSet = "Shift_JIS";
+        todayStart = false;
+        CustomTimeScale = 7;
+    }
+    ~TDocumentFixture()
+    {
+        form.reset();
+        SetCurrentDir("/");
+    }
+    std::string Save(const std::string &name = "doc.xml")
+    {
+        std::string path = dir.File(name);
+        EXPECT_TRUE(WriteXmlFile(*form, path));
+        return ReadBytes(path);
+    }
+    void Open(const std::string &path)
+    {
+        form->FreeDocument();
+        form->NewDocument();
+        form->FFileName = path;
+        ReadXmlFile(*form, path);
+    }
+    void OpenText(const std::string &bytes)
+    {
+        std::string path = dir.File("in.xml");
+        WriteBytes(path, bytes);
+        Open(path);
+    }
+};
+
+const char *const kHeaderTail =
+    "<timescale>0</timescale>\r\n<calendarindex>0</calendarindex>\r\n<itempanel>180</itempanel>\r\n"
+    "<papersize>9</papersize>\r\n<orientation>1</orientation>\r\n"
+    "<topmargin>10</topmargin>\r\n<bottommargin>10</bottommargin>\r\n<leftmargin>10</leftmargin>\r\n"
+    "<rightmargin>10</rightmargin>\r\n<frametop>1</frametop>\r\n<framebottom>1</framebottom>\r\n"
+    "<frameleft>1</frameleft>\r\n<frameright>1</frameright>\r\n<framecolor>-16777208</framecolor>\r\n"
+    "<framewidth>1</framewidth>\r\n<printmidashi>スケジュール表</printmidashi>\r\n"
+    "<printtitle>1</printtitle>\r\n<printdate>1</printdate>\r\n<printhanko1>1</printhanko1>\r\n"
+    "<printhanko2>1</printhanko2>\r\n<printhanko3>1</printhanko3>\r\n<printhanko4>1</printhanko4>\r\n"
+    "<printkaishamei></printkaishamei>\r\n"
+    "<groupname1></groupname1>\r\n<groupname2></groupname2>\r\n<groupname3></groupname3>\r\n"
+    "<groupname4></groupname4>\r\n<groupname5></groupname5>\r\n<groupname6></groupname6>\r\n"
+    "<groupname7></groupname7>\r\n<groupname8></groupname8>\r\n<groupname9></groupname9>\r\n"
+    "<groupname10></groupname10>\r\n<groupname11></groupname11>\r\n<groupname12></groupname12>\r\n"
+    "<groupcolor1>8454143</groupcolor1>\r\n<groupcolor2>8454016</groupcolor2>\r\n"
+    "<groupcolor3>16777088</groupcolor3>\r\n<groupcolor4>16744448</groupcolor4>\r\n"
+    "<groupcolor5>8421631</groupcolor5>\r\n<groupcolor6>12615935</groupcolor6>\r\n"
+    "<groupcolor7>12615680</groupcolor7>\r\n<groupcolor8>4227327</groupcolor8>\r\n"
+    "<groupcolor9>16744576</groupcolor9>\r\n<groupcolor10>32896</groupcolor10>\r\n"
+    "<groupcolor11>16384</groupcolor11>\r\n<groupcolor12>8421376</groupcolor12>\r\n"
+    "<itemlist>\r\n</itemlist>\r\n</schedule>\r\n";
+
+std::string MinimalDocument(const std::string &encoding)
+{
+    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\" ?>\r\n"
+           "<?xml-stylesheet type=\"text/xsl\" href=\"Tarvold.xsl\"?>\r\n<schedule>\r\n"
+           "<version>1.18</version>\r\n<title></title>\r\n<startdate>2024/01/05</startdate>\r\n"
+        + std::string(kHeaderTail);
+}
+
+// A document of this version with one row, built as the writer lays it out.
+std::string OneRowDocument(const std::string &rowBody, const std::string &version = "1.18",
+                           const std::string &scale = "<timescale>0</timescale><calendarindex>0</calendarindex>")
+{
+    std::string v = version.empty() ? "" : "<version>" + version + "</version>\r\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n<schedule>\r\n" + v
+        + "<startdate>2024/01/05</startdate>\r\n" + scale + "\r\n<itemlist>\r\n<item>\r\n" + rowBody
+        + "\r\n</item>\r\n</itemlist>\r\n</schedule>\r\n";
+}
+
+int XmlLint(const std::string &path)
+{
+    return std::system(("xmllint --noout '" + path + "' 2>/dev/null").c_str());
+}
+
+TChart &AddBar(TItem &row, TDateTime start, TDateTime end)
+{
+    auto chart = std::make_unique<TChart>();
+    chart->FStartDate = start;
+    chart->FEndDate = end;
+    chart->FDuration = end - start;
+    chart->FBar->SetTag(0);
+    row.FCharts.push_back(std::move(chart));
+    return *row.FCharts.back();
+}
+
+} // namespace
+
+TEST(XmlFile, MinimalDocumentIsTheHeaderInShiftJisOrUtf8)
+{
+    TDocumentFixture f;
+    StartDate = EncodeDate(2024, 1, 5);
+    std::string sjis = f.Save("sjis.xml");
+    EXPECT_EQ(sjis, Utf8ToCp932(MinimalDocument("Shift_JIS")));
+    int lines = 0;
+    for (size_t p = 0; (p = sjis.find("\r\n", p)) != std::string::npos; p += 2)
+        ++lines;
+    EXPECT_EQ(lines, 56);
+    EXPECT_EQ(XmlLint(f.dir.File("sjis.xml")), 0);
+
+    EncodingStrSet = "UTF-8";
+    EXPECT_EQ(f.Save("utf8.xml"), MinimalDocument("UTF-8"));
+    EXPECT_EQ(XmlLint(f.dir.File("utf8.xml")), 0);
+    EXPECT_FALSE(Modified);
+    EXPECT_TRUE(f.form->FHasFile);
+    EXPECT_EQ(f.form->fnk1->Entry(0), f.dir.File("utf8.xml"));
+
+    // An empty encoding setting becomes Shift_JIS and stays so.
+    EncodingStrSet = "";
+    f.Save("empty.xml");
+    EXPECT_EQ(EncodingStrSet, "Shift_JIS");
+}
+
+TEST(XmlFile, Utf8FileSavedBackAsShiftJis)
+{
+    TDocumentFixture f;
+    f.OpenText(OneRowDocument("<text>工程①</text>") );
+    EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "工程①");
+    std::string bytes = f.Save();
+    EXPECT_NE(bytes.find("encoding=\"Shift_JIS\""), std::string::npos);
+    EXPECT_NE(bytes.find("<text>\x8D\x48\x92\xF6\x87\x40</text>"), std::string::npos);
+    EXPECT_TRUE(f.services->messages.empty());
+    f.Open(f.dir.File("doc.xml"));
+    EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "工程①");
+    // Lower-case "utf-8" is not recognised: the bytes are read as code page 932.
+    f.OpenText("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<title>\xE3\x81\x82</title>");
+    EXPECT_NE(f.form->edtHdTitle->Text(), "あ");
+}
+
+TEST(XmlFile, FileWithoutVersionTakesTheOldMigrations)
+{
+    TDocumentFixture f;
+    f.OpenText("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<schedule>\r\n<startdate>2024/01/05</startdate>\r\n"
+               "<calendarindex>5</calendarindex><papersize>30</papersize>\r\n<itemlist><item><chartlist><chart>"
+               "<startdate>2024/01/10</startdate><enddate>2024/01/07</enddate><jisseki>2</jisseki><ritsu>50</ritsu>"
+               "</chart><chart><startdate>2024/01/10</startdate><enddate>2024/01/10</enddate></chart></chartlist>"
+               "<eventlist><event><eventdate>2024/01/08</eventdate><line>1</line></event></eventlist></item>"
+               "</itemlist></schedule>");
+    EXPECT_EQ(FileVersion, 0);
+    EXPECT_EQ(PaperSize, 9);
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 5);
+    EXPECT_EQ(DaysShown, 95);
+    const TItem &row = *ItemList.at(0);
+    const TChart &bar = *row.FCharts.at(0);
+    EXPECT_EQ(bar.FStartDate, EncodeDate(2024, 1, 10));
+    EXPECT_EQ(static_cast<double>(bar.FDuration), 3.0);
+    EXPECT_EQ(bar.FEndDate, EncodeDate(2024, 1, 13));
+    EXPECT_EQ(bar.FChakushubi, EncodeDate(2024, 1, 10));
+    EXPECT_EQ(bar.FJissekibi, EncodeDate(2024, 1, 12));
+    ASSERT_TRUE(bar.FProgressBar);
+    EXPECT_NE(bar.FBar->Hint().find("実績日：2024/01/12"), std::string::npos);
+    EXPECT_EQ(static_cast<double>(row.FCharts.at(1)->FDuration), 0.0);
+    EXPECT_EQ(row.FEvents.at(0).Line, 0);
+    EXPECT_EQ(f.form->lblItemSuu->Caption(), "項目：1/1");
+    EXPECT_EQ(SelectedItem, ItemList.at(0).get());
+    EXPECT_FALSE(Modified);
+    EXPECT_TRUE(f.form->FHasFile);
+    EXPECT_EQ(f.form->Caption(), f.dir.File("in.xml"));
+    EXPECT_EQ(Application().Title(), "たるぼる-in.xml");
+}
+
+TEST(XmlFile, CalendarIndexOfVersionsOneAndTwo)
+{
+    TDocumentFixture f;
+    f.OpenText(OneRowDocument("", "1.05", "<timescale>1</timescale><calendarindex>2</calendarindex>"));
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 5);
+    EXPECT_EQ(DaysShown, 95);
+    CustomTimeScale = 40;
+    f.OpenText(OneRowDocument("", "1.18", "<timescale>0</timescale><calendarindex>9</calendarindex>"));
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 9);
+    EXPECT_EQ(DaysShown, 40);
+    f.OpenText(OneRowDocument("", "2.00", "<calendarindex>1</calendarindex>"));
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 0);
+    EXPECT_EQ(DaysShown, 7);
+    f.OpenText(OneRowDocument("", "2.00", "<calendarindex>4</calendarindex>"));
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 3);
+    EXPECT_EQ(DaysShown, 31);
+    f.OpenText(OneRowDocument("", "2.00", "<calendarindex>10</calendarindex>"));
+    EXPECT_EQ(DaysShown, 40);
+    // A version of 1.18 written with "0.00" is 118, above the event-line migration.
+    f.OpenText(OneRowDocument("<eventlist><event><line>1</line></event></eventlist>"));
+    EXPECT_EQ(FileVersion, 118);
+    EXPECT_EQ(ItemList.at(0)->FEvents.at(0).Line, 1);
+}
+
+TEST(XmlFile, TextsTimesAndMarkupSurviveARoundTrip)
+{
+    TDocumentFixture f;
+    StartDate = EncodeDate(2024, 1, 5);
+    f.form->AddItem();
+    TItem &row = *ItemList[0];
+    row.FMemo->SetText("一行目\r\n\r\n三行目 <b> & </schedule>");
+    f.form->edtHdTitle->SetText("A&B <計画>");
+    PrintKaishamei = "株式会社\r\n\r\n営業部";
+    TChart &bar = AddBar(row, EncodeDate(2024, 1, 8) + EncodeTime(16, 0, 0, 0) - 1e-9, EncodeDate(2024, 1, 10));
+    bar.FBar->SetCaption("a&lt;b\r\n");
+    bar.FBikou = "備考\r\n\r\n";
+    bar.FJisseki = 1;
+    bar.FChakushubi = EncodeDate(2024, 1, 8);
+    bar.FJissekibi = EncodeDate(2024, 1, 9);
+    bar.FRitsu = 12.5;
+    row.FEvents.push_back(TEvent{EncodeDate(2024, 1, 9), "▲", "検査>", "ＭＳ ゴシック", 9, 255, 0, 1, 0});
+    f.form->AddItem();
+    std::string first = f.Save();
+    EXPECT_NE(first.find("<startdate>2024/01/08 16:00:00</startdate>"), std::string::npos);
+    EXPECT_NE(first.find("<enddate>2024/01/10</enddate>"), std::string::npos);
+    EXPECT_NE(first.find("<nissuu>1.33</nissuu>"), std::string::npos);
+    EXPECT_NE(first.find("<ritsu>12.5</ritsu>"), std::string::npos);
+    EXPECT_NE(Cp932ToUtf8(first).find("<title>A&amp;B &lt;計画&gt;</title>"), std::string::npos);
+    EXPECT_EQ(XmlLint(f.dir.File("doc.xml")), 0);
+
+    f.Open(f.dir.File("doc.xml"));
+    ASSERT_EQ(ItemList.size(), 2u);
+    EXPECT_EQ(ItemList[0]->FMemo->Text(), "一行目\r\n\r\n三行目 <b> & </schedule>");
+    EXPECT_EQ(f.form->edtHdTitle->Text(), "A&B <計画>");
+    EXPECT_EQ(PrintKaishamei, "株式会社\r\n\r\n営業部");
+    const TChart &back = *ItemList[0]->FCharts.at(0);
+    EXPECT_EQ(back.FBar->Caption(), "a&lt;b\r\n");
+    EXPECT_EQ(back.FBikou, "備考\r\n\r\n");
+    EXPECT_EQ(FormatDocumentDate(back.FStartDate, true), "2024/01/08 16:00:00");
+    EXPECT_EQ(ItemList[0]->FEvents.at(0).EventName, "検査>");
+    EXPECT_EQ(ItemList[0]->FEvents.at(0).FontColor, 255u);
+    // Open then save changes nothing.
+    EXPECT_EQ(f.Save("again.xml"), first);
+}
+
+TEST(XmlFile, EntitiesOfOlderFilesAndTheYearRule)
+{
+    TDocumentFixture f;
+    // A bare "&" that starts none of the three entities reads as itself.
+    f.OpenText(OneRowDocument("<text>R&D &amp;&quot;</text><chartlist><chart><startdate>2024/01/01</startdate>"
+                              "<enddate>2024/01/02</enddate><jissekibi>5912/04/01</jissekibi>"
+                              "<chakushubi>4088/02/29</chakushubi></chart></chartlist>"));
+    EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "R&D &&quot;");
+    EXPECT_EQ(ItemList[0]->FCharts.at(0)->FJissekibi, EncodeDate(1936, 4, 1));
+    EXPECT_EQ(ItemList[0]->FCharts[0]->FChakushubi, EncodeDate(2100, 2, 28));
+}
+
+TEST(XmlFile, OutOfRangeValuesAreKeptSafe)
+{
+    TDocumentFixture f;
+    f.OpenText(OneRowDocument("<chartcnt>99</chartcnt><chartlist><chart><startdate>2024/01/05</startdate>"
+                              "<enddate>2024/01/06</enddate><line>7</line></chart></chartlist>"
+                              "<eventlist><event><line>-1</line></event></eventlist>")
+               + "<papersize>-3</papersize>");
+    EXPECT_EQ(ItemList.at(0)->FLineCount, 10);
+    f.OpenText(OneRowDocument("<chartcnt>0</chartcnt><chartlist><chart><startdate>2024/01/05</startdate>"
+                              "<enddate>2024/01/06</enddate><line>7</line></chart></chartlist>"));
+    EXPECT_EQ(ItemList.at(0)->FLineCount, 1);
+    EXPECT_EQ(ItemList[0]->FCharts.at(0)->FLine, 7);
+    EXPECT_FALSE(ItemList[0]->FCharts[0]->FBar->Visible());
+    f.OpenText(OneRowDocument("") + "<papersize>27</papersize>");
+    EXPECT_EQ(PaperSize, 9);
+}
+
+TEST(XmlFile, ReadFailureNamesTheLineAndKeepsRowsReadSoFar)
+{
+    TDocumentFixture f;
+    std::string path = f.dir.File("bad.xml");
+    WriteBytes(path, "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<schedule>\r\n<itemlist>\r\n<item>\r\n"
+                     "</item>\r\n<item>\r\n<height>\r\n4x\r\n</height>\r\n</item>\r\n</itemlist>\r\n</schedule>\r\n");
+    f.form->FreeDocument();
+    f.form->NewDocument();
+    try {
+        ReadXmlFile(*f.form, path);
+        FAIL() << "no error";
+    } catch (const std::exception &e) {
+        EXPECT_STREQ(e.what(), "8 行目の値 \"4x\" は整数ではありません。");
+    }
+    EXPECT_EQ(ItemList.size(), 2u);
+    EXPECT_FALSE(f.form->FHasFile);
+    EXPECT_THROW(ReadXmlFile(*f.form, f.dir.File("missing.xml")), std::exception);
+}
+
+TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
+{
+    TDocumentFixture f;
+    f.form->edtHdTitle->SetText("😀計画");
+    std::string path = f.dir.File("emoji.xml");
+    f.services->answers = {IDCANCEL, IDNO, IDYES};
+    EXPECT_FALSE(WriteXmlFile(*f.form, path));
+    EXPECT_FALSE(FileExists(path));
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_NE(f.services->messages[0].text.find("UTF-8"), std::string::npos);
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    EXPECT_NE(ReadBytes(path).find("<title>?\x8C\x76\x89\xE6</title>"), std::string::npos);
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    std::string utf8 = ReadBytes(path);
+    EXPECT_NE(utf8.find("encoding=\"UTF-8\""), std::string::npos);
+    EXPECT_NE(utf8.find("<title>😀計画</title>"), std::string::npos);
+    f.Open(path);
+    EXPECT_EQ(f.form->edtHdTitle->Text(), "😀計画");
+}
+
+TEST(XmlFile, FailedSaveLeavesTheOldFileAndShowsTheError)
+{
+    TDocumentFixture f;
+    Modified = true;
+    EXPECT_FALSE(WriteXmlFile(*f.form, f.dir.Path() + "no/such/folder/doc.xml"));
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
+    EXPECT_TRUE(Modified);
+    EXPECT_FALSE(f.form->FHasFile);
+
+    f.services->messages.clear();
+    std::string folder = f.dir.Path() + "locked/";
+    ForceDirectories(folder);
+    std::string path = folder + "doc.xml";
+    WriteBytes(path, "old");
+    chmod(folder.c_str(), 0500);
+    Modified = true;
+    bool saved = WriteXmlFile(*f.form, path);
+    chmod(folder.c_str(), 0700);
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadBytes(path), "old");
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
+    EXPECT_TRUE(Modified);
+    EXPECT_FALSE(f.form->FHasFile);
+}
+
+TEST(XmlFile, BlankLinesBetweenElementsAreDropped)
+{
+    TDocumentValues doc;
+    ParseScheduleDocument("<schedule>\r\n\r\n   \r\n<title>\r\n  a  \r\n</title>\r\n<itemlist>\r\n  <item>\r\n"
+                          "  <text>x\r\n\r\ny</text>  \r\n  <height>\r\n 40\r\n</height>\r\n</item>\r\n</itemlist>",
+                          doc);
+    EXPECT_EQ(doc.Title.value(), "  a  ");
+    ASSERT_EQ(doc.Rows.size(), 1u);
+    EXPECT_EQ(doc.Rows[0].Text.value(), "x\r\n\r\ny");
+    EXPECT_EQ(doc.Rows[0].Height.value(), 40);
+    EXPECT_EQ(doc.ItemCount, 1);
+    EXPECT_TRUE(doc.Complete);
+}
