@@ -173,7 +173,7 @@ TEST(Startup, FaultsAreReportedAndNeverWriteZerosOverSettings)
     ForceDirectories(startup.root + "appdata/Tarvold");
     WriteFileAtomically(startup.root + "appdata/Tarvold/Tarvold.ini",
                         "[Other]\r\nVersion=abc\r\nCustomTimeScale=40\r\n[Item]\r\nItemDefHeight=0\r\n");
-    WriteFileAtomically(startup.root + "run/doc.xml", "<schedule>");
+    WriteFileAtomically(startup.root + "run/doc.xml", "<schedule><papersize>A4</papersize>");
     {
         TfrmMain form(nullptr, startup.root + "run/doc.xml", false);
         EXPECT_TRUE(form.StartupHadErrors());

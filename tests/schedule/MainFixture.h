@@ -25,6 +25,8 @@ public:
         messages.push_back(text);
         return answer;
     }
+    // File dialogs are cancelled.
+    std::optional<TFileDialogAnswer> FileDialog(const TFileDialogRequest &) override { return std::nullopt; }
     std::string os;
     int answer = IDNO;
     std::vector<std::string> messages;

@@ -1,0 +1,99 @@
+// Reading and writing a large schedule document through the main window:
+// 10,000 rows with 10 bars and 2 events each.
+#include "platform/Application.h"
+#include "platform/DateTime.h"
+#include "platform/Services.h"
+#include "platform/SysUtils.h"
+#include "schedule/Main.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 10000, kBars = 10, kEvents = 2;
+
+struct QuietServices : TServices {
+    int MessageBox(const std::string &, const std::string &, unsigned) override { return IDOK; }
+    std::string AppDataDir() override { return dir; }
+    std::string dir;
+};
+
+struct TBenchWindow {
+    std::string dir = GetTempPath() + "tarvold-bench-" + std::to_string(getpid()) + "/";
+    std::unique_ptr<TfrmMain> form;
+    std::string path = dir + "large.xml";
+    TBenchWindow()
+    {
+        static int argc = 1;
+        static char name[] = "tarvold_bench";
+        static char *argv[] = {name, nullptr};
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        Application().Initialize(argc, argv);
+        ForceDirectories(dir);
+        auto services = std::make_unique<QuietServices>();
+        services->dir = dir;
+        SetServices(std::move(services));
+        form = std::make_unique<TfrmMain>(nullptr, "", false);
+        TDateTime start = EncodeDate(2024, 1, 1);
+        for (int r = 0; r < kRows; ++r) {
+            form->AddItem();
+            TItem &row = *ItemList.back();
+            row.FMemo->SetText("工程 " + std::to_string(r));
+            for (int b = 0; b < kBars; ++b) {
+                auto chart = std::make_unique<TChart>();
+                chart->FStartDate = start + b * 3;
+                chart->FDuration = 2;
+                chart->FEndDate = chart->FStartDate + 2;
+                chart->FBar->SetCaption("作業" + std::to_string(b));
+                chart->FBar->SetTag(r);
+                row.FCharts.push_back(std::move(chart));
+            }
+            for (int e = 0; e < kEvents; ++e)
+                row.FEvents.push_back(TEvent{start + e * 5, "▲", "検査", "ＭＳ ゴシック", 9, 0, 0, 0, 0});
+        }
+        WriteXmlFile(*form, path);
+    }
+};
+
+TBenchWindow &Window()
+{
+    static TBenchWindow window;
+    return window;
+}
+
+long PeakMemoryMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+void BM_WriteLargeDocument(benchmark::State &state)
+{
+    TBenchWindow &w = Window();
+    for (auto _ : state)
+        WriteXmlFile(*w.form, w.path);
+    state.counters["bytes"] = static_cast<double>(ReadFileBytes(w.path).size());
+    state.counters["peak_MiB"] = static_cast<double>(PeakMemoryMiB());
+}
+BENCHMARK(BM_WriteLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ReadLargeDocument(benchmark::State &state)
+{
+    TBenchWindow &w = Window();
+    for (auto _ : state) {
+        w.form->FreeDocument();
+        w.form->NewDocument();
+        ReadXmlFile(*w.form, w.path);
+    }
+    state.counters["rows"] = static_cast<double>(ItemList.size());
+    state.counters["peak_MiB"] = static_cast<double>(PeakMemoryMiB());
+}
+BENCHMARK(BM_ReadLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace

@@ -1,0 +1,22 @@
+// Reads arbitrary bytes as a schedule document: the reader must either give
+// values or raise a conversion error naming a line, never crash or hang.
+#include "platform/Exceptions.h"
+#include "schedule/MainDocument.h"
+
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    TDocumentValues doc;
+    try {
+        ParseScheduleDocument(std::string_view(reinterpret_cast<const char *>(data), size), doc);
+    } catch (const EConvertError &) {
+        return 0;
+    }
+    for (const TRowValues &row : doc.Rows)
+        for (const TChartValues &chart : row.Charts)
+            if (chart.Duration && *chart.Duration < 0)
+                __builtin_trap();
+    return 0;
+}
