@@ -372,3 +372,21 @@ TEST(XmlFile, BlankLinesBetweenElementsAreDropped)
     EXPECT_EQ(doc.ItemCount, 1);
     EXPECT_TRUE(doc.Complete);
 }
+
+TEST(XmlFile, SampleDocumentOpensAsWritten)
+{
+    TDocumentFixture f;
+    CustomTimeScale = 20;
+    f.Open(std::string(TARVOLD_TEST_DATA) + "/schedule-current.xml");
+    EXPECT_EQ(f.form->edtHdTitle->Text(), "T&");
+    EXPECT_EQ(DaysShown, 20);
+    EXPECT_EQ(Groups[2].Name, "g");
+    const TItem &row = *ItemList.at(0);
+    EXPECT_EQ(row.FLineCount, 2);
+    EXPECT_EQ(row.FMemo->Height(), 40);
+    const TChart &bar = *row.FCharts.at(0);
+    EXPECT_EQ(FormatDocumentDate(bar.FStartDate, true), "2024/01/08 16:00:00");
+    EXPECT_EQ(FormatDocumentDate(bar.FEndDate, true), "2024/01/10 08:00:00");
+    EXPECT_EQ(bar.FJissekibi, EncodeDate(1936, 4, 1));
+    EXPECT_EQ(row.FEvents.at(0).Line, 1);
+}
