@@ -416,6 +416,8 @@ std::string FormatFloat(std::string_view format, long double value)
         return "NAN";
     if (std::isinf(value))
         return value > 0 ? "INF" : "-INF";
+    if (format.empty())
+        return FloatToStr(value);
     std::vector<std::string> sections = SplitSections(format);
     if (value == 0 && sections.size() >= 3 && !sections[2].empty())
         return FormatSection(sections[2], 0);

@@ -25,7 +25,7 @@ std::string FloatToStr(long double value);
 // A format mask: "0" and "#" digit places, "." decimal point, "," thousands
 // separator, "E+"/"E-" exponent, quoted literals, and up to three sections
 // (positive;negative;zero). Halves round away from zero on the value's
-// 18-digit decimal form.
+// 18-digit decimal form. An empty mask gives the general format.
 std::string FormatFloat(std::string_view format, long double value);
 
 std::string Trim(std::string_view text);

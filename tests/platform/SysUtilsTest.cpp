@@ -72,6 +72,7 @@ TEST(SysUtils, FormatMasks)
     EXPECT_EQ(FormatFloat("0;(0);zero", -5), "(5)");
     EXPECT_EQ(FormatFloat("0;(0);zero", 0), "zero");
     EXPECT_EQ(FormatFloat("0.00E+00", 12345), "1.23E+04");
+    EXPECT_EQ(FormatFloat("", 12.5L), "12.5");
 }
 
 TEST(SysUtils, PathsAndAtomicWrites)
