@@ -17,22 +17,6 @@ constexpr int MaxParseDepth = 1000;
 constexpr const char *TrueText = "True";
 constexpr const char *FalseText = "False";
 
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos)
-{
-    unsigned char lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 1;
-    if (lead >= 0xF0)
-        length = 4;
-    else if (lead >= 0xE0)
-        length = 3;
-    else if (lead >= 0xC0)
-        length = 2;
-    std::size_t end = pos + 1;
-    while (end < text.size() && end < pos + length && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        ++end;
-    return end - pos;
-}
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -83,6 +67,22 @@ std::string Format2(std::string_view pattern, std::string_view first, std::strin
 // ---------------------------------------------------------------------------
 // Values
 
+std::size_t RpUtf8CharLength(std::string_view text, std::size_t pos)
+{
+    unsigned char lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 1;
+    if (lead >= 0xF0)
+        length = 4;
+    else if (lead >= 0xE0)
+        length = 3;
+    else if (lead >= 0xC0)
+        length = 2;
+    std::size_t end = pos + 1;
+    while (end < text.size() && end < pos + length && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        ++end;
+    return end - pos;
+}
+
 std::string RpCutToBytes(std::string_view text, std::size_t maxBytes)
 {
     if (text.size() <= maxBytes || Cp932Length(text) <= maxBytes)
@@ -90,7 +90,7 @@ std::string RpCutToBytes(std::string_view text, std::size_t maxBytes)
     std::size_t bytes = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t length = Utf8SequenceLength(text, pos);
+        std::size_t length = RpUtf8CharLength(text, pos);
         std::string_view character = text.substr(pos, length);
         std::size_t cp932 = static_cast<unsigned char>(character[0]) < 0x80 ? 1 : Cp932Length(character);
         if (bytes + cp932 > maxBytes)
@@ -174,9 +174,15 @@ TRpValue CompareValues(TRpOperatorCode code, const TRpValue &left, const TRpValu
         return TRpValue::Boolean(Compare(code, left.IntValue, right.IntValue));
     case rpvFloat:
         return TRpValue::Boolean(Compare(code, left.FloatValue, right.FloatValue));
-    case rpvString:
+    case rpvString: {
         // Byte texts of the code page: a shorter text that is a prefix is smaller.
-        return TRpValue::Boolean(Compare(code, Utf8ToCp932(left.Text), Utf8ToCp932(right.Text)));
+        // Texts alike in the code page (it turns the characters it lacks into
+        // "?") are told apart by their own bytes.
+        int order = Utf8ToCp932(left.Text).compare(Utf8ToCp932(right.Text));
+        if (order == 0)
+            order = left.Text.compare(right.Text);
+        return TRpValue::Boolean(Compare(code, order, 0));
+    }
     default:
         if (code != opEqual && code != opNotEqual)
             return TRpValue::Error(Format2("Operator %s is not compatible with %s expressions",

@@ -57,6 +57,8 @@ std::string RpValueToText(const TRpValue &value);
 // The text cut so that it takes at most maxBytes in code page 932; a character
 // is never split.
 std::string RpCutToBytes(std::string_view text, std::size_t maxBytes);
+// The length of the UTF-8 character that starts at pos (a stray byte counts as one).
+std::size_t RpUtf8CharLength(std::string_view text, std::size_t pos);
 
 class TRpFiFo;
 

@@ -1,6 +1,7 @@
 // The built-in functions of report expressions and the function library.
 #include "report/RpExpr.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -31,14 +32,13 @@ std::vector<TByteType> ByteTypes(std::string_view bytes)
     return types;
 }
 
-std::string MapCase(std::string_view bytes, bool upper)
+// Case changes touch only the letters A to Z: every other character of code
+// page 932 is double-byte or a half-width kana, which keep their case. Working
+// on the UTF-8 text keeps the characters that the code page lacks.
+std::string MapAsciiCase(std::string_view text, bool upper)
 {
-    std::string out(bytes);
-    std::vector<TByteType> types = ByteTypes(bytes);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (types[i] != TByteType::Single)
-            continue;
-        char &c = out[i];
+    std::string out(text);
+    for (char &c : out) {
         if (upper && c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
         else if (!upper && c >= 'A' && c <= 'Z')
@@ -49,26 +49,36 @@ std::string MapCase(std::string_view bytes, bool upper)
 
 std::string Cp932Upper(std::string_view text)
 {
-    return Cp932ToUtf8(MapCase(Utf8ToCp932(text), true));
+    return MapAsciiCase(text, true);
 }
 
 std::string Cp932Lower(std::string_view text)
 {
-    return Cp932ToUtf8(MapCase(Utf8ToCp932(text), false));
+    return MapAsciiCase(text, false);
 }
 
 std::string Cp932Pretty(std::string_view text)
 {
-    std::string bytes = Utf8ToCp932(text);
-    if (bytes.empty())
+    if (text.empty())
         return std::string();
-    std::size_t head = ByteTypes(bytes)[0] == TByteType::Lead ? 2 : 1;
-    return Cp932ToUtf8(MapCase(bytes.substr(0, head), true) + MapCase(bytes.substr(head), false));
+    std::size_t head = RpUtf8CharLength(text, 0);
+    return MapAsciiCase(text.substr(0, head), true) + MapAsciiCase(text.substr(head), false);
 }
 
 std::string Cp932Copy(std::string_view text, long long start, long long count)
 {
-    std::string bytes = Utf8ToCp932(text);
+    // The code page bytes, and for each byte the UTF-8 offset of its character,
+    // so that the bytes picked are cut from the text itself.
+    std::string bytes;
+    std::vector<std::size_t> offsets;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t length = RpUtf8CharLength(text, pos);
+        std::string character = Utf8ToCp932(text.substr(pos, length));
+        bytes += character;
+        offsets.insert(offsets.end(), character.size(), pos);
+        pos += length;
+    }
+    offsets.push_back(text.size());
     std::vector<TByteType> types = ByteTypes(bytes);
     long long size = static_cast<long long>(bytes.size());
     if (start < 1)
@@ -82,7 +92,9 @@ std::string Cp932Copy(std::string_view text, long long start, long long count)
         --count;
     if (start > size || count <= 0)
         return std::string();
-    return Cp932ToUtf8(bytes.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count)));
+    std::size_t from = offsets[static_cast<std::size_t>(start - 1)];
+    std::size_t to = offsets[static_cast<std::size_t>(std::min(start - 1 + count, size))];
+    return std::string(text.substr(from, to - from));
 }
 
 bool IsNumber(const TRpValue &value)

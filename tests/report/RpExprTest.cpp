@@ -432,6 +432,25 @@ TEST(RpExprFunctions, DoubleByteTextsWorkOnCp932Bytes)
     EXPECT_TRUE(IsString(Eval("COPY('ｱｲｳ', 2, 1)"), "ｲ"));
 }
 
+TEST(RpExprFunctions, CharactersTheCodePageLacksSurvive)
+{
+    // "é" and the emoji have no code page 932 bytes: they count as one byte
+    // each but must not turn into "?".
+    EXPECT_TRUE(IsString(Eval("UPPER('café😀')"), "CAFé😀"));
+    EXPECT_TRUE(IsString(Eval("LOWER('CAFÉ')"), "cafÉ"));
+    EXPECT_TRUE(IsString(Eval("PRETTY('éCOLE')"), "école"));
+    EXPECT_TRUE(IsString(Eval("COPY('é漢a', 1, 1)"), "é"));
+    EXPECT_TRUE(IsString(Eval("COPY('é漢a', 2, 3)"), "漢a"));
+    EXPECT_TRUE(IsString(Eval("COPY('é漢a', 3, 2)"), "a"));
+    EXPECT_TRUE(IsBool(Eval("'😀' = '😁'"), false));
+    EXPECT_TRUE(IsBool(Eval("'😀' <> '😁'"), true));
+    EXPECT_TRUE(IsBool(Eval("'😀' = '😀'"), true));
+    EXPECT_TRUE(IsBool(Eval("'a😀' < 'a😁'"), true));
+    // Texts the code page can hold still order by its bytes ("①" is 0x87 0x40,
+    // after "あ" 0x82 0xA0, though it comes first in Unicode).
+    EXPECT_TRUE(IsBool(Eval("'あ' < '①'"), true));
+}
+
 namespace {
 
 // Evaluates one compiled expression across aggregation steps.
