@@ -27,6 +27,9 @@ void StartToolkit()
     static char name[] = "fuzz_rpf";
     static char *argv[] = {name, nullptr};
     Application().Initialize(argc, argv);
+    // The toolkit cannot be torn down from the exit handlers (its own globals
+    // are gone by then), so the process ends before they run.
+    std::atexit([] { std::_Exit(0); });
 }
 
 void PlayPage(TRpPageList &list, int n, TBitmap &target)

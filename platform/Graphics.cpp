@@ -720,6 +720,9 @@ TBitmap::TBitmap(int width, int height) : TBitmap()
 }
 
 TBitmap::~TBitmap() = default;
+// The pixels and the canvas painting on them move together.
+TBitmap::TBitmap(TBitmap &&other) noexcept = default;
+TBitmap &TBitmap::operator=(TBitmap &&other) noexcept = default;
 
 void TBitmap::Assign(const TBitmap &other)
 {

@@ -408,6 +408,8 @@ public:
     ~TBitmap();
     TBitmap(const TBitmap &) = delete;
     TBitmap &operator=(const TBitmap &) = delete;
+    TBitmap(TBitmap &&other) noexcept;
+    TBitmap &operator=(TBitmap &&other) noexcept;
     // Copies the other's pixels and format.
     void Assign(const TBitmap &other);
 

@@ -284,8 +284,20 @@ enum TNeed : unsigned { needPen = 1, needNullPen = 2, needBrush = 4, needNullBru
     Recorder &r = *recorder_
 
 namespace {
+
 void SyncState(TMetafileCanvas &canvas, TMetafileCanvas::Recorder &r, unsigned need);
+
+// A figure drawn with the pen and filled with the brush.
+template <class Make>
+void RecordFigure(TMetafileCanvas &canvas, TMetafileCanvas::Recorder &r, const TRect &rect, Make make)
+{
+    SyncState(canvas, r, needPen | needBrush | needRop);
+    TRect d = canvas.LogicalToDevice(rect);
+    r.Append(make(RectL(d)));
+    r.Include(d);
 }
+
+} // namespace
 
 void TMetafileCanvas::MoveTo(int x, int y)
 {
@@ -308,10 +320,7 @@ void TMetafileCanvas::LineTo(int x, int y)
 void TMetafileCanvas::Rectangle(const TRect &rect)
 {
     RECORDER_OR_RETURN;
-    SyncState(*this, r, needPen | needBrush | needRop);
-    TRect d = LogicalToDevice(rect);
-    r.Append(U_EMRRECTANGLE_set(RectL(d)));
-    r.Include(d);
+    RecordFigure(*this, r, rect, [](U_RECTL box) { return U_EMRRECTANGLE_set(box); });
 }
 
 void TMetafileCanvas::FillRect(const TRect &rect)
@@ -329,19 +338,14 @@ void TMetafileCanvas::FillRect(const TRect &rect)
 void TMetafileCanvas::RoundRect(const TRect &rect, int ellipseWidth, int ellipseHeight)
 {
     RECORDER_OR_RETURN;
-    SyncState(*this, r, needPen | needBrush | needRop);
-    TRect d = LogicalToDevice(rect);
-    r.Append(U_EMRROUNDRECT_set(RectL(d), sizel_set(ellipseWidth, ellipseHeight)));
-    r.Include(d);
+    U_SIZEL corner = sizel_set(ellipseWidth, ellipseHeight);
+    RecordFigure(*this, r, rect, [corner](U_RECTL box) { return U_EMRROUNDRECT_set(box, corner); });
 }
 
 void TMetafileCanvas::Ellipse(const TRect &rect)
 {
     RECORDER_OR_RETURN;
-    SyncState(*this, r, needPen | needBrush | needRop);
-    TRect d = LogicalToDevice(rect);
-    r.Append(U_EMRELLIPSE_set(RectL(d)));
-    r.Include(d);
+    RecordFigure(*this, r, rect, [](U_RECTL box) { return U_EMRELLIPSE_set(box); });
 }
 
 namespace {
@@ -1161,6 +1165,17 @@ private:
                            std::string(utf8.constData(), static_cast<size_t>(utf8.size())));
     }
 
+    static TObject PenObject(std::uint32_t style, std::int64_t width, const char *color)
+    {
+        TObject object;
+        object.kind = TObject::Pen;
+        object.pen.SetStyle(StyleForPen(style));
+        object.nullPen = (style & U_PS_STYLE_MASK) == U_PS_NULL;
+        object.pen.SetWidth(static_cast<int>(std::clamp<std::int64_t>(width, 0, kLengthLimit)));
+        object.pen.SetColor(FromColorRef(color));
+        return object;
+    }
+
     TObject FontObject(const char *record, std::uint32_t size)
     {
         Need(size, 12 + 92);
@@ -1245,30 +1260,14 @@ private:
                 canvas_.Polyline(points);
             break;
         }
-        case U_EMR_CREATEPEN: {
+        case U_EMR_CREATEPEN:
             Need(size, 28);
-            TObject object;
-            object.kind = TObject::Pen;
-            std::uint32_t style = ReadU32(record + 12);
-            object.pen.SetStyle(StyleForPen(style));
-            object.nullPen = (style & U_PS_STYLE_MASK) == U_PS_NULL;
-            object.pen.SetWidth(std::clamp(ReadI32(record + 16), 0, kLengthLimit));
-            object.pen.SetColor(FromColorRef(record + 24));
-            Create(ReadU32(record + 8), object);
+            Create(ReadU32(record + 8), PenObject(ReadU32(record + 12), ReadI32(record + 16), record + 24));
             break;
-        }
-        case U_EMR_EXTCREATEPEN: {
+        case U_EMR_EXTCREATEPEN:
             Need(size, 52);
-            TObject object;
-            object.kind = TObject::Pen;
-            std::uint32_t style = ReadU32(record + 28);
-            object.pen.SetStyle(StyleForPen(style));
-            object.nullPen = (style & U_PS_STYLE_MASK) == U_PS_NULL;
-            object.pen.SetWidth(static_cast<int>(std::min<std::uint32_t>(ReadU32(record + 32), kLengthLimit)));
-            object.pen.SetColor(FromColorRef(record + 40));
-            Create(ReadU32(record + 8), object);
+            Create(ReadU32(record + 8), PenObject(ReadU32(record + 28), ReadU32(record + 32), record + 40));
             break;
-        }
         case U_EMR_CREATEBRUSHINDIRECT: {
             Need(size, 24);
             TObject object;

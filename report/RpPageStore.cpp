@@ -10,28 +10,22 @@
 
 namespace {
 
-// Holds a critical section for a scope.
+void Acquire(TCriticalSection &lock) { lock.Enter(); }
+void Release(TCriticalSection &lock) { lock.Leave(); }
+void Acquire(TRpStream &stream) { stream.Lock(); }
+void Release(TRpStream &stream) { stream.Unlock(); }
+
+// Holds a critical section or a page stream's lock for a scope.
+template <class T>
 class TLockGuard {
 public:
-    explicit TLockGuard(TCriticalSection &lock) : lock_(lock) { lock_.Enter(); }
-    ~TLockGuard() { lock_.Leave(); }
+    explicit TLockGuard(T &lock) : lock_(lock) { Acquire(lock_); }
+    ~TLockGuard() { Release(lock_); }
     TLockGuard(const TLockGuard &) = delete;
     TLockGuard &operator=(const TLockGuard &) = delete;
 
 private:
-    TCriticalSection &lock_;
-};
-
-// Holds a page stream's lock for a scope.
-class TStreamGuard {
-public:
-    explicit TStreamGuard(TRpStream &stream) : stream_(stream) { stream_.Lock(); }
-    ~TStreamGuard() { stream_.Unlock(); }
-    TStreamGuard(const TStreamGuard &) = delete;
-    TStreamGuard &operator=(const TStreamGuard &) = delete;
-
-private:
-    TRpStream &stream_;
+    T &lock_;
 };
 
 constexpr std::int64_t kCopyBlock = 10240;
@@ -282,7 +276,7 @@ void TRpPageList::AddPage(const TMetafile &metafile)
 {
     TLockGuard guard(lock_);
     TRpStream &stream = RequireStream();
-    TStreamGuard streamGuard(stream);
+    TLockGuard streamGuard(stream);
     ++PageCount;
     if (PageCount == 1)
         WriteHeader();
@@ -367,7 +361,7 @@ std::unique_ptr<TMetafile> TRpPageList::GetPage(int n)
     if (n < 1 || n > PageCount)
         return nullptr;
     TRpStream &stream = RequireStream();
-    TStreamGuard streamGuard(stream);
+    TLockGuard streamGuard(stream);
     try {
         SeekPage(n);
         std::int64_t start = stream.Position();

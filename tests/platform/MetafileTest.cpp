@@ -66,6 +66,23 @@ std::string Record(int width, int height, const std::function<void(TCanvas &)> &
     return mf.Data();
 }
 
+TBitmap DrawnDirectly(int width, int height, const std::function<void(TCanvas &)> &draw)
+{
+    TBitmap b(width, height);
+    draw(b.Canvas());
+    return b;
+}
+
+// Recorded into a metafile of the size and played back at the same size.
+TBitmap PlayedBack(int width, int height, const std::function<void(TCanvas &)> &draw)
+{
+    TMetafile mf;
+    mf.LoadFromBytes(Record(width, height, draw));
+    TBitmap b(width, height);
+    mf.Play(b.Canvas(), {0, 0, width, height});
+    return b;
+}
+
 int CountDifferent(const TBitmap &a, const TBitmap &b)
 {
     int different = 0;
@@ -214,17 +231,8 @@ TEST(Metafile, FillsClipsAndTextBackgrounds)
         c.Brush().SetColor(clBlue);
         c.FillRect({0, 0, 5, 5});
     };
-    TBitmap direct(60, 40);
-    draw(direct.Canvas());
-    TMetafile mf;
-    mf.SetWidth(60);
-    mf.SetHeight(40);
-    {
-        TMetafileCanvas canvas(mf);
-        draw(canvas);
-    }
-    TBitmap played(60, 40);
-    mf.Play(played.Canvas(), {0, 0, 60, 40});
+    TBitmap direct = DrawnDirectly(60, 40, draw);
+    TBitmap played = PlayedBack(60, 40, draw);
     EXPECT_EQ(played.Pixel(9, 9), clLime);
     EXPECT_EQ(played.Pixel(10, 9), clWhite);
     EXPECT_EQ(played.Pixel(16, 5), clWhite);
@@ -292,17 +300,8 @@ TEST(Metafile, BitmapsAndPatternsRecord)
         c.Brush().SetBitmap(tile);
         c.FillRect({10, 10, 14, 14});
     };
-    TBitmap direct(20, 20);
-    draw(direct.Canvas());
-    TMetafile mf;
-    mf.SetWidth(20);
-    mf.SetHeight(20);
-    {
-        TMetafileCanvas canvas(mf);
-        draw(canvas);
-    }
-    TBitmap played(20, 20);
-    mf.Play(played.Canvas(), {0, 0, 20, 20});
+    TBitmap direct = DrawnDirectly(20, 20, draw);
+    TBitmap played = PlayedBack(20, 20, draw);
     EXPECT_EQ(played.Pixel(1, 1), clRed);
     EXPECT_EQ(played.Pixel(4, 3), clBlue);
     EXPECT_EQ(played.Pixel(10, 10), clBlack);
