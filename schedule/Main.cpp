@@ -423,6 +423,8 @@ void TfrmMain::CreateControls()
         RedrawChart();
         Modified = true;
     };
+    BindEditingHandlers();
+    BindNavigationHandlers();
 }
 
 void TfrmMain::LoadCursors()
@@ -1049,7 +1051,7 @@ void TfrmMain::tbcCalSelectChange(TObject *)
     for (const auto &scale : kTimeScales)
         if (scale.first == text)
             DaysShown = scale.second == 0 ? CustomTimeScale : scale.second;
-    scb2->SetLargeChange(DaysShown / 3);
+    scb2->SetLargeChange(std::max(1, DaysShown / 3));
     RedrawChart();
 }
 

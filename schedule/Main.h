@@ -107,8 +107,51 @@ public:
     // False when the person chose to save and the document was not saved.
     bool SavePrompt();
 
+
+    // ---- mouse and keyboard editing (MainEdit.cpp)
+    int FPressX = 0;
+    int FPopupX = 0, FPopupY = 0;
+    TShape *FPopupBand = nullptr;
+    void SelectChart(TChart &chart);
+    void DeselectChart();
+    void LoadFontToolbar(const TChart &chart);
+    void EndModes();
+    void CommitChartComment();
+    void txtChartMouseDown(TObject *sender, TMouseButton button, TShiftState shift, int x, int y);
+    void txtChartMouseMove(TObject *sender, TShiftState shift, int x, int y);
+    void txtChartMouseUp(TObject *sender, TMouseButton button, TShiftState shift, int x, int y);
+    void shpItemMouseDown(TObject *sender, TMouseButton button, TShiftState shift, int x, int y);
+    void shpItemMouseMove(TObject *sender, TShiftState shift, int x, int y);
+    void shpItemDragOver(TObject *sender, TObject *source, int x, int y, TDragState state, bool &accept);
+    void shpItemDragDrop(TObject *sender, TObject *source, int x, int y);
+    void memItemEnter(TObject *sender);
+    void memItemMouseDown(TObject *sender, TMouseButton button, TShiftState shift, int x, int y);
+    void memItemMouseMove(TObject *sender, TShiftState shift, int x, int y);
+    void memItemDragOver(TObject *sender, TObject *source, int x, int y, TDragState state, bool &accept);
+    void memItemDragDrop(TObject *sender, TObject *source, int x, int y);
+    void edtHdTitleEnter(TObject *sender);
+    void FormKeyDown(TObject *sender, int &key, TShiftState shift);
+
+    // ---- date navigation (MainNavigate.cpp)
+    void btnYearLeftClick(TObject *sender);
+    void btnMonthLeftClick(TObject *sender);
+    void btnWeekLeftClick(TObject *sender);
+    void btnDayLeftClick(TObject *sender);
+    void btnInitDateClick(TObject *sender);
+    void btnDayRightClick(TObject *sender);
+    void btnWeekRightClick(TObject *sender);
+    void btnMonthRightClick(TObject *sender);
+    void btnYearRightClick(TObject *sender);
+    void FormMouseWheelUp(TObject *sender, TShiftState shift, TPoint mousePos, bool &handled);
+    void FormMouseWheelDown(TObject *sender, TShiftState shift, TPoint mousePos, bool &handled);
+
 private:
     friend void ReadXmlFile(TfrmMain &form, const std::string &fileName);
+    void BindEditingHandlers();
+    void BindNavigationHandlers();
+    void PlaceDragPreview(const TChart &chart);
+    void MoveStartLeft(TDateTime newStart);
+    void MoveStartRight(TDateTime newStart);
     void CreateControls();
     void CreateMenus();
     void LoadCursors();

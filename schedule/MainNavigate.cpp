@@ -1,0 +1,127 @@
+// Moving through time: the move buttons, back to the first date, and the
+// mouse wheel over the rows. The scroll bar counts one unit per day and
+// FScrollOrigin is the position of the document's start date, so
+// StartDate = FDocStartDate + (position - FScrollOrigin) while the user scrolls.
+#include "schedule/Main.h"
+
+#include "platform/DateTime.h"
+#include "platform/Exceptions.h"
+#include "platform/Services.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+TDateTime SameDayOtherYear(TDateTime date, int years)
+{
+    int y = 0, m = 0, d = 0;
+    DecodeDate(date, y, m, d);
+    return EncodeDate(y + years, m, d);
+}
+
+int WholeDaysBetween(TDateTime from, TDateTime to)
+{
+    return static_cast<int>(std::trunc(to) - std::trunc(from));
+}
+
+bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
+
+void ReportScrollLimit()
+{
+    Services().MessageBox("スクロールが上限に達しました。", "たるぼる", MB_OK | MB_ICONWARNING);
+}
+
+} // namespace
+
+void TfrmMain::BindNavigationHandlers()
+{
+    OnMouseWheelUp = [this](TObject *s, TShiftState sh, TPoint p, bool &h) { FormMouseWheelUp(s, sh, p, h); };
+    OnMouseWheelDown = [this](TObject *s, TShiftState sh, TPoint p, bool &h) { FormMouseWheelDown(s, sh, p, h); };
+}
+
+void TfrmMain::MoveStartLeft(TDateTime newStart)
+{
+    long long delta = WholeDaysBetween(newStart, StartDate);
+    long long position = scb2->Position(), max = scb2->Max();
+    long long origin = FScrollOrigin;
+    if (position == 0) {
+        max += delta;
+        origin += delta;
+    } else if (position - delta < 0) {
+        max += delta - position;
+        origin += delta - position;
+        position = 0;
+    } else {
+        position -= delta;
+    }
+    if (!FitsInt(max) || !FitsInt(origin)) {
+        ReportScrollLimit();
+        return;
+    }
+    try {
+        scb2->SetParams(static_cast<int>(position), scb2->Min(), static_cast<int>(max));
+    } catch (const EInvalidOperation &) {
+        ReportScrollLimit();
+        return;
+    }
+    FScrollOrigin = static_cast<int>(origin);
+    StartDate = newStart;
+    RedrawChart();
+}
+
+void TfrmMain::MoveStartRight(TDateTime newStart)
+{
+    long long delta = WholeDaysBetween(StartDate, newStart);
+    long long position = scb2->Position(), max = scb2->Max();
+    if (position == max) {
+        max += delta;
+        position = max;
+    } else if (max < position + delta) {
+        max = position + delta;
+        position = max;
+    } else {
+        position += delta;
+    }
+    if (!FitsInt(max)) {
+        ReportScrollLimit();
+        return;
+    }
+    try {
+        scb2->SetParams(static_cast<int>(position), scb2->Min(), static_cast<int>(max));
+    } catch (const EInvalidOperation &) {
+        ReportScrollLimit();
+        return;
+    }
+    StartDate = newStart;
+    RedrawChart();
+}
+
+void TfrmMain::btnYearLeftClick(TObject *) { MoveStartLeft(SameDayOtherYear(StartDate, -1)); }
+void TfrmMain::btnMonthLeftClick(TObject *) { MoveStartLeft(IncMonth(StartDate, -1)); }
+void TfrmMain::btnWeekLeftClick(TObject *) { MoveStartLeft(StartDate - 7); }
+void TfrmMain::btnDayLeftClick(TObject *) { MoveStartLeft(StartDate - 1); }
+void TfrmMain::btnDayRightClick(TObject *) { MoveStartRight(StartDate + 1); }
+void TfrmMain::btnWeekRightClick(TObject *) { MoveStartRight(StartDate + 7); }
+void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(IncMonth(StartDate, 1)); }
+void TfrmMain::btnYearRightClick(TObject *) { MoveStartRight(SameDayOtherYear(StartDate, 1)); }
+
+void TfrmMain::btnInitDateClick(TObject *)
+{
+    scb2->SetPosition(FScrollOrigin);
+    StartDate = FDocStartDate;
+    RedrawChart();
+}
+
+void TfrmMain::FormMouseWheelUp(TObject *, TShiftState, TPoint, bool &)
+{
+    auto &bar = scb1->VertScrollBar();
+    bar.SetPosition(std::max(0, bar.Position() - 2 * bar.Increment()));
+}
+
+void TfrmMain::FormMouseWheelDown(TObject *, TShiftState, TPoint, bool &)
+{
+    auto &bar = scb1->VertScrollBar();
+    bar.SetPosition(std::min(bar.Range(), bar.Position() + 2 * bar.Increment()));
+}
