@@ -33,6 +33,12 @@ void TApplication::Initialize(int &argc, char **argv)
         gQtApp = std::make_unique<QApplication>(argc, argv);
 }
 
+void TApplication::Finalize()
+{
+    DestroyComponents();
+    gQtApp.reset();
+}
+
 void TApplication::SetTitle(const std::string &title)
 {
     title_ = title;

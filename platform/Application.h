@@ -44,6 +44,9 @@ public:
     void ProcessMessages();
     // Frees the forms (while the toolkit still runs).
     void DestroyForms() { DestroyComponents(); }
+    // Frees the forms and then the toolkit's application, while the toolkit's
+    // own globals still exist; call it last, before leaving main.
+    void Finalize();
     // Shows the message of an exception that reached the message loop.
     void HandleException(const std::exception &e);
     // Runs a handler, reporting any exception instead of letting it into the toolkit.

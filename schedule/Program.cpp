@@ -10,6 +10,6 @@ int main(int argc, char **argv)
     std::string file = Application().ParamStr(1);
     Application().CreateForm<TfrmMain>(file);
     int code = Application().Run();
-    Application().DestroyForms();
+    Application().Finalize();
     return code;
 }
