@@ -39,6 +39,15 @@ void TfrmMain::BindNavigationHandlers()
 {
     OnMouseWheelUp = [this](TObject *s, TShiftState sh, TPoint p, bool &h) { FormMouseWheelUp(s, sh, p, h); };
     OnMouseWheelDown = [this](TObject *s, TShiftState sh, TPoint p, bool &h) { FormMouseWheelDown(s, sh, p, h); };
+    const std::pair<TSpeedButton *, void (TfrmMain::*)(TObject *)> moves[] = {
+        {btnYearL, &TfrmMain::btnYearLeftClick},   {btnMonthL, &TfrmMain::btnMonthLeftClick},
+        {btnWeekL, &TfrmMain::btnWeekLeftClick},   {btnDayL, &TfrmMain::btnDayLeftClick},
+        {btnInitDate, &TfrmMain::btnInitDateClick}, {btnDayR, &TfrmMain::btnDayRightClick},
+        {btnWeekR, &TfrmMain::btnWeekRightClick},  {btnMonthR, &TfrmMain::btnMonthRightClick},
+        {btnYearR, &TfrmMain::btnYearRightClick}};
+    for (const auto &[button, handler] : moves)
+        if (button)
+            button->OnClick = [this, handler = handler](TObject *sender) { (this->*handler)(sender); };
 }
 
 void TfrmMain::MoveStartLeft(TDateTime newStart)

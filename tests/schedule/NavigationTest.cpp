@@ -92,3 +92,16 @@ TEST(Navigation, TimeScaleTabsAndTheWheel)
     EXPECT_EQ(vertical.Position(), 0);
     EXPECT_FALSE(handled);
 }
+
+TEST(Navigation, TheMoveButtonsRunTheirSteps)
+{
+    TNavBoard board(EncodeDate(2024, 1, 31));
+    board.form.btnDayR->Click();
+    EXPECT_EQ(StartDate, EncodeDate(2024, 2, 1));
+    board.form.btnMonthR->Click();
+    EXPECT_EQ(StartDate, EncodeDate(2024, 3, 1));
+    board.form.btnWeekL->Click();
+    EXPECT_EQ(StartDate, EncodeDate(2024, 2, 23));
+    board.form.btnInitDate->Click();
+    EXPECT_EQ(StartDate, EncodeDate(2024, 1, 31));
+}
