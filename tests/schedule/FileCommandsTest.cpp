@@ -1,6 +1,7 @@
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
+#include "tests/schedule/DocumentWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -12,28 +13,7 @@ using testing_support::TempDir;
 
 namespace {
 
-struct TCommandFixture {
-    TempDir dir;
-    FakeServices *services;
-    std::unique_ptr<TScopedServices> scope;
-    std::unique_ptr<TfrmMain> form;
-
-    TCommandFixture()
-    {
-        ForceDirectories(dir.Path() + "appdata");
-        SetCurrentDir(dir.Path());
-        auto s = std::make_unique<FakeServices>();
-        s->appData = dir.Path() + "appdata";
-        services = s.get();
-        scope = std::make_unique<TScopedServices>(std::move(s));
-        form = std::make_unique<TfrmMain>(nullptr, "", false);
-        EncodingStrSet = "Shift_JIS";
-    }
-    ~TCommandFixture()
-    {
-        form.reset();
-        SetCurrentDir("/");
-    }
+struct TCommandFixture : TDocumentWindow {
     // A saved document with `rows` rows at `name`.
     std::string SavedDocument(const std::string &name, int rows)
     {

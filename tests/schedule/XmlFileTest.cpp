@@ -5,6 +5,7 @@
 #include "schedule/Main.h"
 #include "schedule/MainDocument.h"
 #include "tests/TestSupport.h"
+#include "tests/schedule/DocumentWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -19,32 +20,7 @@ using testing_support::WriteBytes;
 
 namespace {
 
-// A main window started in a temporary folder with scripted services.
-struct TDocumentFixture {
-    TempDir dir;
-    FakeServices *services;
-    std::unique_ptr<TScopedServices> scope;
-    std::unique_ptr<TfrmMain> form;
-
-    TDocumentFixture()
-    {
-        ForceDirectories(dir.Path() + "appdata");
-        SetCurrentDir(dir.Path());
-        auto s = std::make_unique<FakeServices>();
-        s->appData = dir.Path() + "appdata";
-        services = s.get();
-        scope = std::make_unique<TScopedServices>(std::move(s));
-        form = std::make_unique<TfrmMain>(nullptr, "", false);
-        XSL = "Tarvold.xsl";
-        EncodingStrSet = "Shift_JIS";
-        todayStart = false;
-        CustomTimeScale = 7;
-    }
-    ~TDocumentFixture()
-    {
-        form.reset();
-        SetCurrentDir("/");
-    }
+struct TDocumentFixture : TDocumentWindow {
     std::string Save(const std::string &name = "doc.xml")
     {
         std::string path = dir.File(name);
