@@ -19,22 +19,6 @@ namespace {
 using testing_support::Key;
 using testing_support::Type;
 
-// Services whose colour dialog answers from a queue and records its starting colour.
-class ColorServices : public testing_support::FakeServices {
-public:
-    std::deque<std::optional<std::uint32_t>> colorAnswers;
-    std::vector<std::uint32_t> colorRequests;
-    std::optional<std::uint32_t> ColorDialog(std::uint32_t initial) override
-    {
-        colorRequests.push_back(initial);
-        if (colorAnswers.empty())
-            return std::nullopt;
-        auto answer = colorAnswers.front();
-        colorAnswers.pop_front();
-        return answer;
-    }
-};
-
 TEvent MakeEvent(TDateTime date, const std::string &name, TColor color)
 {
     TEvent e;
@@ -51,7 +35,7 @@ TEvent MakeEvent(TDateTime date, const std::string &name, TColor color)
 }
 
 struct EventDialogTest : ::testing::Test {
-    ColorServices *services = new ColorServices;
+    testing_support::FakeServices *services = new testing_support::FakeServices;
     TScopedServices scope{std::unique_ptr<TServices>(services)};
     TItem item;
 
