@@ -335,8 +335,8 @@ void TdlgInitSetting::btnOkClick(TObject *)
     Modified = true;
 }
 
-void ShowInitSettingDialog(TfrmMain &main, const TModalRunner &run)
+TModalResult ShowInitSettingDialog(TfrmMain &main, const TModalRunner &run)
 {
     TdlgInitSetting dialog(main);
-    run(dialog);
+    return run(dialog);
 }

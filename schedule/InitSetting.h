@@ -55,4 +55,4 @@ void RegisterXmlAssociation();
 void UnregisterXmlAssociation();
 
 // 設定 > 初期設定.
-void ShowInitSettingDialog(TfrmMain &main, const TModalRunner &run = RunModal);
+TModalResult ShowInitSettingDialog(TfrmMain &main, const TModalRunner &run = RunModal);

@@ -6,6 +6,11 @@
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
+#include "schedule/AboutBox.h"
+#include "schedule/Cal.h"
+#include "schedule/ChartSetting.h"
+#include "schedule/ItemHeight.h"
+#include "schedule/ItemMove.h"
 #include "schedule/Title.h"
 
 #include <algorithm>
@@ -125,38 +130,24 @@ void TfrmMain::ReportStartupError(const std::string &message)
 void TfrmMain::CreateMenus()
 {
     mnuMain = new TMainMenu(this);
-    auto item = [this](TMenuItem *parent, const std::string &caption, int shortCut = 0) {
+    auto item = [this](TMenuItem *parent, const std::string &caption, std::function<void()> click = nullptr,
+                       int shortCut = 0) {
         auto *m = new TMenuItem(this);
         m->SetCaption(caption);
         m->SetShortCut(shortCut);
+        if (click)
+            m->OnClick = [click = std::move(click)](TObject *) { click(); };
         parent->Add(m);
         return m;
     };
-    TMenuItem *root = mnuMain->Items();
-    mitFile = item(root, "ファイル(&F)");
-    item(mitFile, "新規作成(&N)", scCtrl | 'N')->OnClick = [this](TObject *) { mitNewClick(); };
-    item(mitFile, "開く(&O)...", scCtrl | 'O')->OnClick = [this](TObject *) { mitOpenClick(); };
-    item(mitFile, "上書き保存(&S)", scCtrl | 'S')->OnClick = [this](TObject *) { mitSaveClick(); };
-    item(mitFile, "名前をつけて保存(&A)...")->OnClick = [this](TObject *) { mitSaveAsClick(); };
-    item(mitFile, "-");
-    mitReOpen = item(mitFile, "開き直す(&R)");
-    item(mitFile, "-");
-    mitExit = item(mitFile, "終了(&X)");
-    mitExit->OnClick = [this](TObject *) { mitExitClick(); };
-    mitEdit = item(root, "編集(&E)");
-    mitCut1 = item(mitEdit, "切り取り(&X)");
-    mitCopy1 = item(mitEdit, "コピー(&C)");
-    item(mitEdit, "-");
-    mitItemAdd = item(mitEdit, "項目の追加(&A)", scCtrl | 'A');
-    mitItemAdd->OnClick = [this](TObject *) {
+    auto addItem = [this] {
         AddItem();
         UpdateScrollRange();
         RedrawChart();
         if (SelectedItem)
             SelectedItem->FMemo->SetFocus();
     };
-    mitItemInsert = item(mitEdit, "項目の挿入(&I)", scCtrl | 'I');
-    mitItemInsert->OnClick = [this](TObject *) {
+    auto insertItem = [this] {
         if (ItemList.empty())
             return;
         InsertItem();
@@ -165,13 +156,43 @@ void TfrmMain::CreateMenus()
         if (SelectedItem)
             SelectedItem->FMemo->SetFocus();
     };
-    mitItemDelete = item(mitEdit, "項目の削除(&D)", scCtrl | 'D');
-    mitItemDelete->OnClick = [this](TObject *) {
+    auto deleteItem = [this] {
         DeleteItem();
         lblItemSuu->SetCaption(ItemList.empty() ? "項目：0/0" : "項目：-/" + IntToStr(static_cast<long long>(ItemList.size())));
         UpdateScrollRange();
         RedrawChart();
     };
+    auto chartInfo = [this] { ShowChartSettingDialog(*this); };
+    auto event = [this] { mitEventClick(); };
+    auto fontColor = [this] { pnlFontColorDblClick(); };
+    auto bgColor = [this] { pnlBgColorDblClick(); };
+
+    TMenuItem *root = mnuMain->Items();
+    mitFile = item(root, "ファイル(&F)");
+    item(mitFile, "新規作成(&N)", [this] { mitNewClick(); }, scCtrl | 'N');
+    item(mitFile, "開く(&O)...", [this] { mitOpenClick(); }, scCtrl | 'O');
+    item(mitFile, "上書き保存(&S)", [this] { mitSaveClick(); }, scCtrl | 'S');
+    item(mitFile, "名前をつけて保存(&A)...", [this] { mitSaveAsClick(); });
+    item(mitFile, "-");
+    mitReOpen = item(mitFile, "開き直す(&R)");
+    item(mitFile, "-");
+    mitExit = item(mitFile, "終了(&X)", [this] { mitExitClick(); });
+
+    mitEdit = item(root, "編集(&E)");
+    mitCut1 = item(mitEdit, "切り取り(&X)", [this] { mitCutClick(); });
+    mitCopy1 = item(mitEdit, "コピー(&C)", [this] { CopyChart(); });
+    item(mitEdit, "-");
+    mitItemAdd = item(mitEdit, "項目の追加(&A)", addItem, scCtrl | 'A');
+    mitItemInsert = item(mitEdit, "項目の挿入(&I)", insertItem, scCtrl | 'I');
+    mitItemDelete = item(mitEdit, "項目の削除(&D)", deleteItem, scCtrl | 'D');
+    item(mitEdit, "-");
+    mitChartAdd1 = item(mitEdit, "チャートの追加(&H)", [this] { mitChartAdd1Click(); }, scCtrl | 'H');
+    mitChartDelete1 = item(mitEdit, "チャートの削除(&R)", [this] { mitChartDeleteClick(); }, scCtrl | 'R');
+    mitChartInfo1 = item(mitEdit, "チャート情報の設定(&T)", chartInfo);
+    item(mitEdit, "-");
+    mitEvent1 = item(mitEdit, "イベント設定(&E)", event);
+    mitGroup = item(mitEdit, "グループの設定(&G)");
+
     mitView = item(root, "表示(&V)");
     mitToolbar = item(mitView, "ツールバー");
     mitDspFile = item(mitToolbar, "ファイル");
@@ -180,45 +201,54 @@ void TfrmMain::CreateMenus()
     mitDspFont = item(mitToolbar, "フォント");
     for (TMenuItem *m : {mitDspFile, mitDspEdit, mitDspMove, mitDspFont})
         m->SetChecked(true);
-    mitStatus = item(mitView, "ステータスバー");
-    mitStatus->SetChecked(true);
-    mitStatus->OnClick = [this](TObject *) {
+    mitStatus = item(mitView, "ステータスバー", [this] {
         mitStatus->SetChecked(!mitStatus->Checked());
         stb1->SetVisible(mitStatus->Checked());
-    };
-    mitShowChartInfo = item(mitView, "チャート情報");
-    mitShowChartInfo->SetChecked(true);
-    mitShowChartInfo->OnClick = [this](TObject *) {
+    });
+    mitStatus->SetChecked(true);
+    mitShowChartInfo = item(mitView, "チャート情報", [this] {
         for (auto &row : ItemList)
             for (auto &chart : row->FCharts)
                 chart->FBar->SetShowHint(!chart->FBar->ShowHint());
         mitShowChartInfo->SetChecked(!mitShowChartInfo->Checked());
         host_.ShowChartInfo = mitShowChartInfo->Checked();
-    };
+    });
+    mitShowChartInfo->SetChecked(true);
+
     mitSetting = item(root, "設定(&S)");
-    item(mitSetting, "初期設定(&P)");
-    item(mitSetting, "カレンダー(&C)");
+    mitInitSetting = item(mitSetting, "初期設定(&P)", [this] { mitInitSettingClick(); });
+    mitCalendar = item(mitSetting, "カレンダー(&C)", [this] { ShowCalendarDialog(*this); });
     mitHelp = item(root, "ヘルプ(&H)");
-    item(mitHelp, "たるぼるヘルプ(&P)");
-    item(mitHelp, "バージョン情報(&A)...");
+    mitContents = item(mitHelp, "たるぼるヘルプ(&P)", [this] { mitContentsClick(); });
+    mitAbout = item(mitHelp, "バージョン情報(&A)...", [] { ShowAboutBox(); });
     mitCut1->SetEnabled(false);
     mitCopy1->SetEnabled(false);
 
     pmn1 = new TPopupMenu(this);
-    mitChartAdd2 = item(pmn1->Items(), "チャートの追加(&I)");
-    mitChartDelete2 = item(pmn1->Items(), "チャートの削除(&D)");
-    mitColorChange2 = item(pmn1->Items(), "カラーの変更(&C)");
-    mitFontColorChange2 = item(pmn1->Items(), "文字色の変更(&N)");
-    mitCut2 = item(pmn1->Items(), "切り取り(&X)");
-    mitCopy2 = item(pmn1->Items(), "コピー(&C)");
-    mitPaste = item(pmn1->Items(), "貼り付け(&V)");
-    mitChartInfo2 = item(pmn1->Items(), "チャート情報の設定(&S)");
-    for (int i = 0; i < pmn1->Items()->Count(); ++i)
-        pmn1->Items()->Items(i)->SetEnabled(false);
+    TMenuItem *chartPopup = pmn1->Items();
+    mitChartAdd2 = item(chartPopup, "チャートの追加(&I)", [this] { mitChartAdd2Click(false); });
+    mitChartDelete2 = item(chartPopup, "チャートの削除(&D)", [this] { mitChartDeleteClick(); });
+    mitColorChange2 = item(chartPopup, "カラーの変更(&C)", bgColor);
+    mitFontColorChange2 = item(chartPopup, "文字色の変更(&N)", fontColor);
+    mitCut2 = item(chartPopup, "切り取り(&X)", [this] { mitCutClick(); });
+    mitCopy2 = item(chartPopup, "コピー(&C)", [this] { CopyChart(); });
+    mitPaste = item(chartPopup, "貼り付け(&V)", [this] { mitChartAdd2Click(true); });
+    mitChartInfo2 = item(chartPopup, "チャート情報の設定(&S)", chartInfo);
+    for (int i = 0; i < chartPopup->Count(); ++i)
+        chartPopup->Items(i)->SetEnabled(false);
+
     pmn2 = new TPopupMenu(this);
-    item(pmn2->Items(), "項目の追加(&I)")->OnClick = mitItemAdd->OnClick;
-    item(pmn2->Items(), "項目の挿入(&I)")->OnClick = mitItemInsert->OnClick;
-    item(pmn2->Items(), "項目の削除(&D)")->OnClick = mitItemDelete->OnClick;
+    TMenuItem *rowPopup = pmn2->Items();
+    mitItemAdd2 = item(rowPopup, "項目の追加(&I)", addItem);
+    mitItemInsert2 = item(rowPopup, "項目の挿入(&I)", insertItem);
+    mitItemDelete2 = item(rowPopup, "項目の削除(&D)", deleteItem);
+    item(rowPopup, "-");
+    mitEvent2 = item(rowPopup, "イベント編集(&E)", event);
+    mitColorChange3 = item(rowPopup, "カラーの変更(&C)", bgColor);
+    mitFontColorChange3 = item(rowPopup, "文字色の変更(&N)", fontColor);
+    item(rowPopup, "-");
+    mitItemHeight = item(rowPopup, "項目高さ設定(&H)", [this] { ShowItemHeightDialog(*this); });
+    mitItemMove = item(rowPopup, "項目を移動(&M)", [this] { ShowItemMoveDialog(*this); });
     SetMenu(mnuMain);
 }
 
@@ -425,6 +455,7 @@ void TfrmMain::CreateControls()
     };
     BindEditingHandlers();
     BindNavigationHandlers();
+    BindFontControls();
 }
 
 void TfrmMain::LoadCursors()

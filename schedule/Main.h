@@ -32,10 +32,13 @@ public:
     TMainMenu *mnuMain;
     TMenuItem *mitFile, *mitReOpen, *mitExit, *mitEdit, *mitCut1, *mitCopy1, *mitItemAdd, *mitItemInsert,
         *mitItemDelete, *mitView, *mitToolbar, *mitDspFile, *mitDspEdit, *mitDspMove, *mitDspFont, *mitStatus,
-        *mitShowChartInfo, *mitSetting, *mitHelp;
+        *mitShowChartInfo, *mitSetting, *mitHelp, *mitChartAdd1, *mitChartDelete1, *mitChartInfo1, *mitEvent1,
+        *mitGroup, *mitInitSetting, *mitCalendar, *mitContents, *mitAbout;
     TPopupMenu *pmn1, *pmn2;
     TMenuItem *mitChartAdd2, *mitChartDelete2, *mitColorChange2, *mitFontColorChange2, *mitCut2, *mitCopy2,
         *mitPaste, *mitChartInfo2;
+    TMenuItem *mitItemAdd2, *mitItemInsert2, *mitItemDelete2, *mitEvent2, *mitColorChange3, *mitFontColorChange3,
+        *mitItemHeight, *mitItemMove;
     TPanel *pnlHead, *pnlTimeScale, *pnlFont, *pnlBottom, *pnlScb, *pnlItem, *pnlBase, *pnlChartSelect,
         *pnlFontColor, *pnlBgColor;
     TEdit *edtHdTitle, *txtDummy;
@@ -132,6 +135,23 @@ public:
     void edtHdTitleEnter(TObject *sender);
     void FormKeyDown(TObject *sender, int &key, TShiftState shift);
 
+    // ---- commands, font controls and the bar clipboard (MainCommand.cpp)
+    void CopyChart();
+    void mitCutClick();
+    // The chart popup's チャートの追加 (or, with `paste`, 貼り付け) at the last right click.
+    void mitChartAdd2Click(bool paste);
+    void mitChartAdd1Click();
+    void mitChartDeleteClick();
+    void mitEventClick();
+    void mitInitSettingClick();
+    void mitContentsClick();
+    void cmbChartCntChange();
+    void cmbFontNameChange();
+    void cmbFontSizeChange();
+    void cmbAlignmentChange();
+    void pnlFontColorDblClick();
+    void pnlBgColorDblClick();
+
     // ---- date navigation (MainNavigate.cpp)
     void btnYearLeftClick(TObject *sender);
     void btnMonthLeftClick(TObject *sender);
@@ -149,6 +169,9 @@ private:
     friend void ReadXmlFile(TfrmMain &form, const std::string &fileName);
     void BindEditingHandlers();
     void BindNavigationHandlers();
+    void BindFontControls();
+    // The font of the selected bar, else of the selected row's caption, else none.
+    TFont *SelectedFont() const;
     void PlaceDragPreview(const TChart &chart);
     void MoveStartLeft(TDateTime newStart);
     void MoveStartRight(TDateTime newStart);

@@ -27,6 +27,16 @@ public:
     }
     // File dialogs are cancelled.
     std::optional<TFileDialogAnswer> FileDialog(const TFileDialogRequest &) override { return std::nullopt; }
+    // Colour dialogs answer with the queued colours in turn, then are cancelled.
+    std::optional<std::uint32_t> ColorDialog(std::uint32_t) override
+    {
+        if (colors.empty())
+            return std::nullopt;
+        auto color = colors.front();
+        colors.erase(colors.begin());
+        return color;
+    }
+    std::vector<std::optional<std::uint32_t>> colors;
     std::string os;
     int answer = IDNO;
     std::vector<std::string> messages;

@@ -1,0 +1,197 @@
+// The Edit, View, Settings and Help commands, the chart and row popup menus,
+// the font controls and the one-slot bar clipboard.
+#include "schedule/Main.h"
+
+#include "platform/Services.h"
+#include "platform/SysUtils.h"
+#include "schedule/Event.h"
+#include "schedule/InitSetting.h"
+
+namespace {
+
+void FocusIfShown(TWinControl &control)
+{
+    if (control.HandleAllocated() && control.CanFocus())
+        control.SetFocus();
+}
+
+TAlignment AlignmentFromText(const std::string &text)
+{
+    if (text == "中央")
+        return taCenter;
+    if (text == "右寄せ")
+        return taRightJustify;
+    return taLeftJustify;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the bar clipboard
+
+void TfrmMain::CopyChart()
+{
+    if (!SelectedChart)
+        return;
+    if (!FClipChart)
+        FClipChart = std::make_unique<TChart>();
+    const TChart &from = *SelectedChart;
+    TChart &clip = *FClipChart;
+    clip.FDuration = from.FDuration;
+    clip.FYotei = from.FYotei;
+    clip.FJisseki = from.FJisseki;
+    clip.FChakushubi = from.FChakushubi;
+    clip.FJissekibi = from.FJissekibi;
+    clip.FRitsu = from.FRitsu;
+    clip.FBikou = from.FBikou;
+    clip.FGroup = from.FGroup;
+    clip.FBar->SetCaption(from.FBar->Caption());
+    clip.FBar->SetWidthEx(from.FBar->WidthEx());
+    clip.FBar->SetAlignment(from.FBar->Alignment());
+    clip.FBar->SetColor(from.FBar->Color());
+    clip.FBar->Font().Assign(from.FBar->Font());
+    // The copy is a clipboard entry, not a selected bar.
+    clip.FBar->Font().SetStyle(0);
+}
+
+void TfrmMain::mitCutClick()
+{
+    if (!SelectedChart)
+        return;
+    CopyChart();
+    if (DeleteChart())
+        RedrawChart();
+}
+
+void TfrmMain::mitChartAdd2Click(bool paste)
+{
+    if (!FPopupBand || (paste && !FClipChart))
+        return;
+    AddChart(*FPopupBand, FPopupX, paste);
+    for (TControl *c : std::initializer_list<TControl *>{cmbChartCnt, cmbFontName, cmbFontSize, pnlFontColor,
+                                                         pnlBgColor, cmbAlignment})
+        c->SetEnabled(true);
+    FocusIfShown(*txtDummy);
+    if (SelectedChart) {
+        cmbFontName->SetText(SelectedChart->FBar->Font().Name());
+        cmbFontSize->SetText(IntToStr(SelectedChart->FBar->Font().Size()));
+        pnlFontColor->SetColor(SelectedChart->FBar->Font().Color());
+        pnlBgColor->SetColor(SelectedChart->FBar->Color());
+    }
+    cmbAlignment->SetText("中央");
+    if (!paste)
+        EndModes();
+}
+
+void TfrmMain::mitChartDeleteClick()
+{
+    if (DeleteChart())
+        RedrawChart();
+}
+
+void TfrmMain::mitChartAdd1Click()
+{
+    FPutChartMode = true;
+    Screen().SetCursor(5);
+}
+
+// ---------------------------------------------------------------- dialogs
+
+void TfrmMain::mitEventClick()
+{
+    if (SelectedItem && ShowEventDialog(*SelectedItem))
+        RedrawChart();
+}
+
+void TfrmMain::mitInitSettingClick()
+{
+    if (ShowInitSettingDialog(*this) == mrOk)
+        tbcCalSelectChange(tbcCalSelect);
+}
+
+void TfrmMain::mitContentsClick()
+{
+    Services().ShowHelp(BaseDir + "Tarvold.chm", "/Html/たるぼるの概要.htm");
+}
+
+// ---------------------------------------------------------------- the font controls
+
+void TfrmMain::cmbChartCntChange()
+{
+    if (!SelectedItem)
+        return;
+    int count = StrToIntDef(cmbChartCnt->Text(), 0);
+    int current = SelectedItem->FLineCount;
+    if (count < 1 || count == current || current < 1)
+        return;
+    TMemo &caption = *SelectedItem->FMemo;
+    int height = caption.Height();
+    caption.SetHeight(height + (count - current) * (height / current));
+    SetLineCount(*SelectedItem, count);
+    RedrawChart();
+    Modified = true;
+}
+
+TFont *TfrmMain::SelectedFont() const
+{
+    if (SelectedChart)
+        return &SelectedChart->FBar->Font();
+    if (SelectedItem)
+        return &SelectedItem->FMemo->Font();
+    return nullptr;
+}
+
+void TfrmMain::cmbFontNameChange()
+{
+    if (TFont *font = SelectedFont())
+        font->SetName(cmbFontName->Text());
+}
+
+void TfrmMain::cmbFontSizeChange()
+{
+    int size = StrToIntDef(Trim(cmbFontSize->Text()), 0);
+    TFont *font = SelectedFont();
+    if (font && size > 0)
+        font->SetSize(size);
+}
+
+void TfrmMain::cmbAlignmentChange()
+{
+    if (SelectedChart)
+        SelectedChart->FBar->SetAlignment(AlignmentFromText(cmbAlignment->Text()));
+}
+
+void TfrmMain::pnlFontColorDblClick()
+{
+    if (auto chosen = Services().ColorDialog(pnlFontColor->Color()))
+        pnlFontColor->SetColor(static_cast<TColor>(*chosen));
+    if (TFont *font = SelectedFont())
+        font->SetColor(pnlFontColor->Color());
+}
+
+void TfrmMain::pnlBgColorDblClick()
+{
+    if (auto chosen = Services().ColorDialog(pnlBgColor->Color()))
+        pnlBgColor->SetColor(static_cast<TColor>(*chosen));
+    if (SelectedChart) {
+        TChart &chart = *SelectedChart;
+        chart.FBar->SetColor(pnlBgColor->Color());
+        chart.FGroup.clear();
+        // Groups are taken in table order, so the last one of that colour names the bar.
+        for (const TGroup &group : Groups)
+            if (group.Color == chart.FBar->Color())
+                chart.FGroup = group.Name;
+        ChartHintText(chart);
+    } else if (SelectedItem) {
+        SelectedItem->FMemo->SetColor(pnlBgColor->Color());
+    }
+}
+
+void TfrmMain::BindFontControls()
+{
+    cmbChartCnt->OnChange = [this](TObject *) { cmbChartCntChange(); };
+    cmbFontName->OnChange = [this](TObject *) { cmbFontNameChange(); };
+    cmbFontSize->OnChange = [this](TObject *) { cmbFontSizeChange(); };
+    cmbAlignment->OnChange = [this](TObject *) { cmbAlignmentChange(); };
+    pnlFontColor->OnDblClick = [this](TObject *) { pnlFontColorDblClick(); };
+    pnlBgColor->OnDblClick = [this](TObject *) { pnlBgColorDblClick(); };
+}
