@@ -19,17 +19,16 @@ std::string HomeFolder(const char *variable, const char *fallback)
     return IncludeTrailingPathDelimiter(dir);
 }
 
+// The lines as they are, carriage returns included, so that lines this program
+// does not change are written back byte for byte.
 std::vector<std::string> ReadLines(const std::string &path)
 {
     std::vector<std::string> lines;
     if (!FileExists(path))
         return lines;
     std::istringstream in(ReadFileBytes(path));
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (std::string line; std::getline(in, line);)
         lines.push_back(line);
-    }
     return lines;
 }
 
@@ -42,6 +41,8 @@ std::string JoinLines(const std::vector<std::string> &lines)
 }
 
 bool IsSection(const std::string &line) { return !line.empty() && line.front() == '['; }
+
+bool IsDefaultSection(const std::string &line) { return TrimRight(line) == kDefaultSection; }
 
 std::string KeyOf(const std::string &line)
 {
@@ -84,7 +85,7 @@ void TDesktopAssociation::Register(const std::string &name, const std::string &e
                                          + "\nMimeType=" + types + "\nTerminal=false\nNoDisplay=true\n");
 
     std::vector<std::string> lines = ReadLines(MimeAppsFileName());
-    auto section = std::find(lines.begin(), lines.end(), kDefaultSection);
+    auto section = std::find_if(lines.begin(), lines.end(), IsDefaultSection);
     if (section == lines.end()) {
         lines.push_back(kDefaultSection);
         section = lines.end() - 1;
@@ -113,7 +114,7 @@ void TDesktopAssociation::Unregister()
     std::vector<std::string> kept;
     for (const std::string &line : lines) {
         if (IsSection(line))
-            inDefaults = line == kDefaultSection;
+            inDefaults = IsDefaultSection(line);
         if (inDefaults && ValueOf(line) == entryName_)
             continue;
         kept.push_back(line);
@@ -127,7 +128,7 @@ bool TDesktopAssociation::IsDefaultFor(const std::string &mimeType) const
     bool inDefaults = false;
     for (const std::string &line : ReadLines(MimeAppsFileName())) {
         if (IsSection(line))
-            inDefaults = line == kDefaultSection;
+            inDefaults = IsDefaultSection(line);
         else if (inDefaults && KeyOf(line) == mimeType)
             return ValueOf(line) == entryName_;
     }

@@ -67,6 +67,20 @@ TEST_F(InitSettingTest, OtherDefaultsInMimeappsListAreKept)
     EXPECT_EQ(list.find("tarvold"), std::string::npos);
 }
 
+TEST_F(InitSettingTest, AListWithWindowsLineEndsKeepsItsOtherLinesByteForByte)
+{
+    ForceDirectories(f.home.Path() + "config");
+    const std::string before = "[Default Applications]\r\ntext/html=browser.desktop\r\n"
+                               "[Added Associations]\r\ntext/xml=a.desktop;\r\r\n";
+    WriteFileAtomically(f.home.Path() + "config/mimeapps.list", before);
+    SetLink(true);
+    std::string during = ReadFileBytes(f.home.Path() + "config/mimeapps.list");
+    EXPECT_EQ(during.find("[Default Applications]"), during.rfind("[Default Applications]"))
+        << "the section is found, not added a second time";
+    SetLink(false);
+    EXPECT_EQ(ReadFileBytes(f.home.Path() + "config/mimeapps.list"), before);
+}
+
 TEST_F(InitSettingTest, AnAssociationThatCannotBeWrittenIsReportedAndTheOldValueKept)
 {
     // A file where the desktop folder should be makes the entry unwritable.
