@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 #include <unordered_map>
 
 namespace {
@@ -418,7 +419,10 @@ void TControl::HandleMouseMessage(TMessage &message)
     case WM_MOUSEMOVE:
         MouseMove(shift, x, y);
         break;
-    case WM_LBUTTONDOWN: MouseDown(mbLeft, shift, x, y); break;
+    case WM_LBUTTONDOWN:
+        clicked_ = true;
+        MouseDown(mbLeft, shift, x, y);
+        break;
     case WM_RBUTTONDOWN: MouseDown(mbRight, shift, x, y); break;
     case WM_MBUTTONDOWN: MouseDown(mbMiddle, shift, x, y); break;
     case WM_LBUTTONDBLCLK: DblClick(); MouseDown(mbLeft, shift | ssDouble, x, y); break;
@@ -426,8 +430,9 @@ void TControl::HandleMouseMessage(TMessage &message)
     case WM_MBUTTONDBLCLK: MouseDown(mbMiddle, shift | ssDouble, x, y); break;
     case WM_LBUTTONUP: {
         bool inside = x >= 0 && y >= 0 && x < width_ && y < height_;
+        bool clicked = std::exchange(clicked_, false);
         MouseUp(mbLeft, shift, x, y);
-        if (inside && FindBySerial(serial_) == this)
+        if (clicked && inside && FindBySerial(serial_) == this)
             Click();
         break;
     }

@@ -195,6 +195,9 @@ private:
     std::unique_ptr<TFont> font_;
     std::string hint_;
     bool showHint_ = false;
+    // A left press started on this control; only its release is a click (the
+    // release that ends a double click is not).
+    bool clicked_ = false;
     TCursor cursor_ = crDefault;
     TPopupMenu *popupMenu_ = nullptr;
     TSizeConstraints constraints_;

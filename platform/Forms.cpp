@@ -237,6 +237,23 @@ void TCustomForm::CreateHandle()
         outer->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     else if (borderStyle_ == bsDialog || borderStyle_ == bsSingle)
         outer->setWindowFlags(Qt::Dialog);
+    if (formStyle_ == fsStayOnTop)
+        outer->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void TCustomForm::SetFormStyle(TFormStyle style)
+{
+    if (formStyle_ == style)
+        return;
+    formStyle_ = style;
+    if (!HandleAllocated())
+        return;
+    // Changing a window flag hides the window; show it again as it was.
+    QWidget *w = Link()->Widget();
+    bool shown = w->isVisible();
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, style == fsStayOnTop);
+    if (shown)
+        w->show();
 }
 
 void TCustomForm::InitializeHandle()
@@ -393,6 +410,23 @@ void TCustomForm::Close()
     SetVisible(false);
     if (Application().MainForm() == this)
         Application().Terminate();
+    else if (action == caFree)
+        Release();
+}
+
+void TCustomForm::Release()
+{
+    // Without an event loop nothing can be deferred; the owner frees the form.
+    PostMessage(this, CM_RELEASE);
+}
+
+void TCustomForm::WndProc(TMessage &message)
+{
+    if (message.Msg == CM_RELEASE) {
+        delete this;
+        return;
+    }
+    TWinControl::WndProc(message);
 }
 
 TWindowPlacement TCustomForm::GetWindowPlacement() const

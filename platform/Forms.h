@@ -16,6 +16,7 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TFormStyle { fsNormal, fsStayOnTop };
 
 enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3 };
 
@@ -31,6 +32,9 @@ public:
     void SetMenu(TMainMenu *menu);
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
+    // fsStayOnTop keeps the window above the program's other windows.
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle style);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition position) { position_ = position; }
     bool KeyPreview() const { return keyPreview_; }
@@ -52,7 +56,11 @@ public:
     void SetModalResult(TModalResult result) { modalResult_ = result; }
     bool Modal() const { return modal_; }
     // Asks OnCloseQuery, then OnClose; hides the window (or ends the modal run).
+    // A modeless form whose OnClose answers caFree is freed afterwards (Release).
     void Close();
+    // Frees the form once the messages waiting now have been handled, so that a
+    // form may ask for it from inside its own event handlers.
+    void Release();
     bool CloseQuery();
     // Offers Enter or Esc to the form's buttons (the default or the cancel
     // button); true when one took it.
@@ -70,6 +78,8 @@ public:
     TMouseWheelUpDownEvent OnMouseWheelUp;
     TMouseWheelUpDownEvent OnMouseWheelDown;
     TNotifyEvent OnShow;
+
+    void WndProc(TMessage &message) override;
 
     // Platform side.
     void WindowResized(int width, int height);
@@ -90,6 +100,7 @@ private:
     bool menuRebuildPending_ = false;
     TMainMenu *menu_ = nullptr;
     TFormBorderStyle borderStyle_ = bsSizeable;
+    TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
     TWindowState windowState_ = wsNormal;
     bool keyPreview_ = false;

@@ -57,6 +57,8 @@ enum : unsigned {
     CM_DIALOGKEY = 0xB005,
     CM_MOUSEENTER = 0xB013,
     CM_MOUSELEAVE = 0xB014,
+    // Posted by a form to itself to be freed (TCustomForm::Release).
+    CM_RELEASE = 0xB021,
 };
 
 // Key and button state flags of the mouse messages' WParam.

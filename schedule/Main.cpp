@@ -9,6 +9,7 @@
 #include "schedule/AboutBox.h"
 #include "schedule/Cal.h"
 #include "schedule/ChartSetting.h"
+#include "schedule/Group.h"
 #include "schedule/ItemHeight.h"
 #include "schedule/ItemMove.h"
 #include "schedule/Title.h"
@@ -741,6 +742,7 @@ void TfrmMain::NewDocument()
 
 void TfrmMain::FreeDocument()
 {
+    CloseGroupDialog();
     SelectedItem = nullptr;
     SelectedChart = nullptr;
     ItemList.clear();
