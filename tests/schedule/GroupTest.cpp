@@ -250,6 +250,12 @@ TEST_F(GroupTest, CaptionOrTitleFocusAddingABarAndClosingEndPainting)
     EXPECT_EQ(GroupSetColor, kOff);
 
     Click(d.pnlColor[0]);
+    SendMessage(&band, WM_RBUTTONDOWN, MK_RBUTTON, MakeLParam(90, 2));
+    f.main->mitChartAdd2Click(false);
+    EXPECT_EQ(ItemList[0]->FCharts.size(), 2u);
+    EXPECT_EQ(GroupSetColor, kOff);
+
+    Click(d.pnlColor[0]);
     d.Close();
     EXPECT_EQ(GroupSetColor, kOff);
     EXPECT_EQ(Screen().Cursor(), crDefault);
