@@ -65,6 +65,16 @@ void TComboBox::ChosenInWindow(int index, const std::string &text)
         Application().Guard([this] { OnChange(this); });
 }
 
+void TComboBox::TypedInWindow(const std::string &text)
+{
+    if (syncing_ || text == caption_)
+        return;
+    caption_ = text;
+    itemIndex_ = IndexOf(text);
+    if (OnChange)
+        Application().Guard([this] { OnChange(this); });
+}
+
 void TComboBox::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
@@ -92,7 +102,14 @@ void TComboBox::SyncWindow()
     for (const std::string &item : items_)
         box->addItem(QStr(item));
     box->setCurrentIndex(itemIndex_);
-    if (box->isEditable())
-        box->setEditText(QStr(caption_));
+    if (QLineEdit *edit = box->lineEdit()) {
+        edit->setText(QStr(caption_));
+        // Typing changes the text as choosing does; the edit is made anew when the style changes.
+        if (!edit->property("tarvoldTyped").toBool()) {
+            QObject::connect(edit, &QLineEdit::textEdited, edit,
+                             [this](const QString &text) { TypedInWindow(StdStr(text)); });
+            edit->setProperty("tarvoldTyped", true);
+        }
+    }
     syncing_ = false;
 }

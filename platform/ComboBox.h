@@ -29,6 +29,7 @@ public:
 
     // Platform side: the person chose an item or typed.
     void ChosenInWindow(int index, const std::string &text);
+    void TypedInWindow(const std::string &text);
 
 protected:
     void CreateHandle() override;

@@ -49,6 +49,9 @@ struct TDragProgress {
     bool accepted = false;
 };
 TDragProgress gDrag;
+// Where the last mouse event happened, in screen coordinates: a drag starts and
+// drops where the events say, not where the pointer has gone since.
+TPoint gLastMouseScreen;
 
 TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {
@@ -361,8 +364,7 @@ void TControl::BeginDrag(bool immediate, int threshold)
     gDrag.source = this;
     gDrag.threshold = immediate ? 0 : threshold;
     gDrag.started = immediate;
-    QPoint pos = QCursor::pos();
-    gDrag.startScreen = TPoint{pos.x(), pos.y()};
+    gDrag.startScreen = gLastMouseScreen;
 }
 
 bool TControl::Dragging() const
@@ -377,8 +379,7 @@ void TControl::EndDrag(bool drop)
     TDragProgress drag = gDrag;
     gDrag = TDragProgress{};
     if (drop && drag.started && drag.target && drag.accepted && drag.target->OnDragDrop) {
-        QPoint pos = QCursor::pos();
-        TPoint local = drag.target->ScreenToClient(TPoint{pos.x(), pos.y()});
+        TPoint local = drag.target->ScreenToClient(gLastMouseScreen);
         drag.target->OnDragDrop(drag.target, this, local.X, local.Y);
     }
     QApplication::restoreOverrideCursor();
@@ -951,9 +952,13 @@ void TWidgetLink::Paint(TWinControl *control, QPainter &painter, const TRect &cl
 // to the person as the class library's default handler does.
 bool TWidgetLink::eventFilter(QObject *watched, QEvent *event)
 {
-    bool result = false;
-    Application().Guard([&] { result = FilterEvent(watched, event); });
-    return result;
+    bool result = false, failed = true;
+    Application().Guard([&] {
+        result = FilterEvent(watched, event);
+        failed = false;
+    });
+    // Input whose handler failed was had: the parent windows must not get it again.
+    return result || (failed && event->isInputEvent());
 }
 
 bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
@@ -1027,6 +1032,7 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
     auto *mouse = static_cast<QMouseEvent *>(event);
     QPoint global = mouse->globalPosition().toPoint();
     TPoint screen{global.x(), global.y()};
+    gLastMouseScreen = screen;
     TShiftState shift = ShiftOf(mouse->modifiers(), mouse->buttons());
 
     // A drag in progress: the control under the mouse is asked, the release drops.

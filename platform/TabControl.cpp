@@ -43,6 +43,14 @@ void TTabControl::ChosenInWindow(int index)
         Application().Guard([this] { OnChange(this); });
 }
 
+TRect TTabControl::TabRect(int index) const
+{
+    if (!HandleAllocated())
+        return TRect{};
+    QRect r = static_cast<QTabBar *>(Link()->Widget())->tabRect(index);
+    return TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
 void TTabControl::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;

@@ -17,6 +17,8 @@ public:
     void SetTabWidth(int width) { tabWidth_ = width; }
     // The text of the chosen tab, or "" when none.
     std::string SelectedText() const;
+    // Where tab `index` is drawn, in client coordinates (empty without a window).
+    TRect TabRect(int index) const;
 
     TNotifyEvent OnChange;
 

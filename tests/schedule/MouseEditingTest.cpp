@@ -1,230 +1,264 @@
+// Editing the chart as a person does: real mouse and key events on the shown
+// main window, checked in the model.
 #include "MainFixture.h"
 
-#include "platform/Messages.h"
+#include "platform/InputSimulation.h"
+#include "tests/KeyInput.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct TEditBoard {
+using testing_support::Middle;
+
+class MouseEditing : public ::testing::Test {
+protected:
     TStartup startup;
     TfrmMain form{nullptr, "", false};
-    TEditBoard()
+
+    void SetUp() override
     {
         form.SetBounds(0, 0, 900, 600);
         StartDate = form.FDocStartDate = EncodeDate(2024, 1, 1);
+        form.AddItem();
+        form.AddItem();
+        form.UpdateScrollRange();
+        ASSERT_TRUE(SimulateActivation(form));
         form.RedrawChart();
-        form.AddItem();
-        form.AddItem();
         Modified = false;
     }
-    // A bar put by a left click on the band in put-chart mode, `day` days after the start.
+    void TearDown() override { form.Hide(); }
+
+    static int Day() { return RoundInt(PixelsPerDay); }
+    static TShape &Band(int row, int line = 0)
+    {
+        return *ItemList[static_cast<size_t>(row)]->FLines[static_cast<size_t>(line)];
+    }
+    static TMemo &Caption(int row) { return *ItemList[static_cast<size_t>(row)]->FMemo; }
+    // A point of `to`, in the coordinates of `from`.
+    static TPoint Into(const TControl &from, const TControl &to, TPoint p)
+    {
+        return from.ScreenToClient(to.ClientToScreen(p));
+    }
+    // A bar put by a click on the band in put-chart mode, in the middle of day `day`.
     TChart &Put(int row, int day, int line = 0)
     {
         form.FPutChartMode = true;
-        TShape &band = *ItemList[static_cast<size_t>(row)]->FLines[static_cast<size_t>(line)];
-        int x = RoundInt((day + 0.5) * PixelsPerDay);
-        SendMessage(&band, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, 2));
-        SendMessage(&band, WM_LBUTTONUP, 0, MakeLParam(x, 2));
+        SimulateClick(Band(row, line), TPoint{RoundInt((day + 0.5) * PixelsPerDay), 2});
         return *SelectedChart;
     }
-    static void Drag(TChart &chart, int fromX, int toX)
-    {
-        TControl *bar = chart.FBar.get();
-        SendMessage(bar, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(fromX, 3));
-        SendMessage(bar, WM_MOUSEMOVE, MK_LBUTTON, MakeLParam((fromX + toX) / 2, 3));
-        SendMessage(bar, WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(toX, 3));
-        SendMessage(bar, WM_LBUTTONUP, 0, MakeLParam(toX, 3));
-    }
-    int Day() const { return RoundInt(PixelsPerDay); }
+    static void Drag(TChart &chart, int fromX, int toX) { SimulateDrag(*chart.FBar, TPoint{fromX, 3}, TPoint{toX, 3}); }
 };
 
 } // namespace
 
-TEST(MouseEditing, MovingAndStretchingABarChangesItsDatesOnlyWhenTheMouseMoved)
+TEST_F(MouseEditing, ABarMovesByTheDaysDraggedAndAPressWithoutMovementChangesNothing)
 {
-    TEditBoard board;
-    TChart &bar = board.Put(0, 1);
+    TChart &bar = Put(0, 1);
     ASSERT_EQ(ItemList[0]->FCharts.size(), 1u);
-    EXPECT_FALSE(board.form.FPutChartMode);
+    EXPECT_EQ(bar.FStartDate, EncodeDate(2024, 1, 2));
+    EXPECT_FALSE(form.FPutChartMode);
     TDateTime start = bar.FStartDate, end = bar.FEndDate;
     Modified = false;
 
-    board.Drag(bar, 20, 20);
+    Drag(bar, 20, 20);
     EXPECT_EQ(bar.FStartDate, start);
     EXPECT_EQ(bar.FEndDate, end);
-    EXPECT_FALSE(Modified);
     EXPECT_EQ(ChartDragState, 3);
+    EXPECT_TRUE(form.SavePrompt());
+    EXPECT_TRUE(startup.services->messages.empty());
 
-    board.Drag(bar, 20, 20 + 2 * board.Day());
+    SimulateMousePress(*bar.FBar, TPoint{20, 3});
+    SimulateMouseMove(*bar.FBar, TPoint{20 + 2 * Day(), 3});
+    EXPECT_TRUE(form.pnlChartSelect->Visible());
+    EXPECT_EQ(form.pnlChartSelect->Left(), bar.FBar->Left() + 2 * Day());
+    EXPECT_EQ(form.stb1->PanelText(1), "開始2024/01/04  終了2024/01/04");
+    SimulateMouseRelease(*bar.FBar, TPoint{20 + 2 * Day(), 3});
     EXPECT_EQ(bar.FStartDate, start + 2);
     EXPECT_EQ(bar.FEndDate, end + 2);
     EXPECT_TRUE(Modified);
     EXPECT_EQ(bar.FBar->Left(), DateToPixel(PixelsPerDay, start + 2));
-    EXPECT_FALSE(board.form.pnlChartSelect->Visible());
-    EXPECT_EQ(board.form.stb1->PanelText(1), "");
-
-    // Stretching the end onto the start still leaves one whole day.
-    int w = bar.FBar->WidthEx();
-    board.Drag(bar, w - 1, -board.Day() * 3);
-    EXPECT_EQ(bar.FEndDate, bar.FStartDate + 1);
-    EXPECT_EQ(bar.FDuration, 1);
+    EXPECT_FALSE(form.pnlChartSelect->Visible());
+    EXPECT_EQ(form.stb1->PanelText(1), "");
 }
 
-TEST(MouseEditing, ZeroLengthRepairWorksBelowHalfAPixelPerDay)
+TEST_F(MouseEditing, DraggingAnEdgeOntoTheOtherLeavesOneDay)
 {
-    TEditBoard board;
-    TChart &bar = board.Put(0, 1);
+    TChart &bar = Put(0, 3);
+    TDateTime start = bar.FStartDate;
+    Drag(bar, bar.FBar->WidthEx() - 1, -3 * Day());
+    EXPECT_EQ(bar.FStartDate, start);
+    EXPECT_EQ(bar.FEndDate, start + 1);
+    EXPECT_EQ(bar.FDuration, 1);
+
+    Drag(bar, 1, 5 * Day());
+    EXPECT_EQ(bar.FEndDate, start + 1);
+    EXPECT_EQ(bar.FStartDate, start);
+
+    // Below half a pixel per day the dragged edge still moves far enough.
     CustomTimeScale = 5000;
-    board.form.tbcCalSelect->SetTabIndex(9);
-    board.form.tbcCalSelect->OnChange(nullptr);
+    SimulateClick(*form.tbcCalSelect, Middle(form.tbcCalSelect->TabRect(9)));
+    ASSERT_EQ(DaysShown, 5000);
     ASSERT_LT(PixelsPerDay, 0.5);
-    EXPECT_EQ(board.form.scb2->LargeChange(), 5000 / 3);
-    int w = bar.FBar->WidthEx();
-    board.Drag(bar, w, -50);
+    EXPECT_EQ(form.scb2->LargeChange(), 5000 / 3);
+    Drag(bar, bar.FBar->WidthEx(), -50);
     EXPECT_GT(bar.FEndDate, bar.FStartDate);
     EXPECT_GE(bar.FDuration, 1);
-
-    // A custom scale of one day still pages by one day.
-    CustomTimeScale = 1;
-    board.form.tbcCalSelect->OnChange(nullptr);
-    EXPECT_EQ(DaysShown, 1);
-    EXPECT_EQ(board.form.scb2->LargeChange(), 1);
     CustomTimeScale = 7;
 }
 
-TEST(MouseEditing, ABarDraggedOffTheChartIsHiddenAndKeepsAPositiveWidth)
+TEST_F(MouseEditing, ABarDraggedOffTheChartIsHiddenAndKeepsAPositiveWidth)
 {
-    TEditBoard board;
-    TChart &bar = board.Put(0, 0);
-    board.Drag(bar, 20, 20 - 30 * board.Day());
+    TChart &bar = Put(0, 0);
+    Drag(bar, 20, 20 - 30 * Day());
     EXPECT_FALSE(bar.FBar->Visible());
     EXPECT_GE(bar.FBar->Width(), 1);
     EXPECT_EQ(bar.FBar->Left(), -10);
     EXPECT_EQ(bar.FStartDate, StartDate - 30);
 }
 
-TEST(MouseEditing, AutoMovePushesTheNextBarOnlyWhenOn)
+TEST_F(MouseEditing, AutoMovePushesTheNextBarOnlyWhenOn)
 {
-    TEditBoard board;
-    TChart &first = board.Put(0, 0);
-    TChart &second = board.Put(0, 3);
+    TChart &first = Put(0, 0);
+    TChart &second = Put(0, 3);
     TDateTime secondStart = second.FStartDate;
-    board.Drag(first, 20, 20 + 3 * board.Day());
+    Drag(first, 20, 20 + 3 * Day());
+    EXPECT_EQ(first.FStartDate, EncodeDate(2024, 1, 4));
     EXPECT_EQ(second.FStartDate, first.FEndDate);
     EXPECT_GT(second.FStartDate, secondStart);
 
     AutoMove = false;
-    TChart &third = board.Put(1, 0);
-    TChart &fourth = board.Put(1, 3);
-    board.Drag(third, 20, 20 + 3 * board.Day());
+    TChart &third = Put(1, 0);
+    TChart &fourth = Put(1, 3);
+    Drag(third, 20, 20 + 3 * Day());
+    EXPECT_EQ(third.FStartDate, fourth.FStartDate);
     EXPECT_EQ(fourth.FStartDate, secondStart);
     AutoMove = true;
 }
 
-TEST(MouseEditing, PutChartModeAddsExactlyOneBarAndEscEndsTheModes)
+TEST_F(MouseEditing, PutChartModeAddsExactlyOneBarAndEscEndsTheModes)
 {
-    TEditBoard board;
-    board.Put(0, 2);
-    TShape &band = *ItemList[0]->FLines[0];
-    SendMessage(&band, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(10, 2));
+    Put(0, 2);
+    SimulateClick(Band(0), TPoint{10, 2});
     EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
-    EXPECT_EQ(board.form.cmbAlignment->Text(), "中央");
+    EXPECT_EQ(form.cmbAlignment->Text(), "中央");
 
-    board.form.FPutChartMode = true;
+    form.FPutChartMode = true;
     GroupSetColor = 0x123456;
-    SendMessage(&board.form, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_FALSE(board.form.FPutChartMode);
+    SimulateKey(VK_ESCAPE);
+    EXPECT_FALSE(form.FPutChartMode);
     EXPECT_EQ(GroupSetColor, static_cast<TColor>(-1));
+    SimulateClick(Band(1), TPoint{10, 2});
+    EXPECT_TRUE(ItemList[1]->FCharts.empty());
 }
 
-TEST(MouseEditing, GroupSetModePaintsTheBarWithoutMovingIt)
+TEST_F(MouseEditing, GroupSetModePaintsTheBarWithoutMovingIt)
 {
-    TEditBoard board;
-    TChart &bar = board.Put(0, 1);
+    TChart &bar = Put(0, 1);
     TDateTime start = bar.FStartDate;
     GroupSetName = "A";
     GroupSetColor = 0x00FF00;
-    board.Drag(bar, 20, 20 + 2 * board.Day());
+    Drag(bar, 20, 20 + 2 * Day());
     EXPECT_EQ(bar.FGroup, "A");
     EXPECT_EQ(bar.FBar->Color(), 0x00FF00);
     EXPECT_EQ(bar.FStartDate, start);
+    EXPECT_NE(bar.FBar->Cursor(), 6);
     GroupSetColor = static_cast<TColor>(-1);
 }
 
-TEST(MouseEditing, ShiftDragCarriesABarToAnotherRowsLineAndDropsAreChecked)
+TEST_F(MouseEditing, ShiftDragCarriesABarToAnotherRowsSecondLine)
 {
-    TEditBoard board;
-    board.form.SetLineCount(*ItemList[1], 2);
-    TChart &bar = board.Put(0, 1);
+    form.SetLineCount(*ItemList[1], 2);
+    form.RedrawChart();
+    TChart &bar = Put(0, 1);
     TDateTime start = bar.FStartDate;
-    SendMessage(bar.FBar.get(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MakeLParam(5, 3));
-    EXPECT_TRUE(bar.FBar->Dragging());
-    EXPECT_EQ(ChartDragState, 3);
-    bar.FBar->EndDrag(false);
-
-    TShape &band = *ItemList[1]->FLines[1];
-    TMemo &caption = *ItemList[1]->FMemo;
-    EXPECT_TRUE(band.AcceptsDrop(bar.FBar.get(), 5, 5, dsDragMove));
-    EXPECT_FALSE(caption.AcceptsDrop(bar.FBar.get(), 5, 5, dsDragMove));
-    EXPECT_FALSE(band.AcceptsDrop(ItemList[0]->FMemo.get(), 5, 5, dsDragMove));
-    EXPECT_TRUE(caption.AcceptsDrop(ItemList[0]->FMemo.get(), 5, 5, dsDragMove));
-
-    band.OnDragDrop(&band, bar.FBar.get(), 5, 5);
+    SimulateDrag(*bar.FBar, TPoint{5, 3}, Into(*bar.FBar, Band(1, 1), TPoint{5 * Day(), 3}), ssShift);
     ASSERT_EQ(ItemList[1]->FCharts.size(), 1u);
     EXPECT_TRUE(ItemList[0]->FCharts.empty());
     EXPECT_EQ(&bar, ItemList[1]->FCharts[0].get());
     EXPECT_EQ(bar.FLine, 1);
     EXPECT_EQ(bar.FBar->Tag(), 1);
+    EXPECT_EQ(bar.FBar->Top(), Band(1, 1).Top() + Band(1, 1).Height() / 5);
     EXPECT_EQ(bar.FStartDate, start);
     EXPECT_EQ(SelectedItem, ItemList[1].get());
+    EXPECT_EQ(ChartDragState, 3);
+    EXPECT_TRUE(Modified);
+}
 
-    // A drop with no selected bar does nothing.
+TEST_F(MouseEditing, LineBandsTakeOnlyBarsAndCaptionsOnlyCaptions)
+{
+    TChart &bar = Put(0, 1);
+    TItem *first = ItemList[0].get();
+
+    // A bar dropped on a row caption moves nothing.
+    SimulateDrag(*bar.FBar, TPoint{5, 3}, Into(*bar.FBar, Caption(1), TPoint{10, 5}), ssShift);
+    EXPECT_EQ(ItemList[0].get(), first);
+    EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
+
+    // A caption dropped on a line band moves nothing (no bar is selected then).
+    SimulateDrag(Caption(0), TPoint{10, 5}, Into(Caption(0), Band(1), TPoint{10, 3}), ssShift);
+    EXPECT_EQ(ItemList[0].get(), first);
+    EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
+    EXPECT_TRUE(ItemList[1]->FCharts.empty());
+    // Nor does a bar's drop when no bar is selected.
     SelectedChart = nullptr;
-    band.OnDragDrop(&band, bar.FBar.get(), 5, 5);
-    band.OnDragDrop(&band, ItemList[0]->FMemo.get(), 5, 5);
-    EXPECT_EQ(ItemList[1]->FCharts.size(), 1u);
+    Band(1).OnDragDrop(&Band(1), bar.FBar.get(), 5, 5);
+    EXPECT_TRUE(ItemList[1]->FCharts.empty());
 
     // A caption dropped on another caption moves its row there.
-    TItem *first = ItemList[0].get();
-    board.form.SelectItem(first);
-    caption.OnDragDrop(&caption, first->FMemo.get(), 5, 5);
+    SimulateDrag(Caption(0), TPoint{10, 5}, Into(Caption(0), Caption(1), TPoint{10, 5}), ssShift);
     EXPECT_EQ(ItemList[1].get(), first);
+    EXPECT_EQ(form.lblItemSuu->Caption(), "項目：2/2");
 }
 
-TEST(MouseEditing, DeleteRemovesTheSelectedBarOnlyOutsideTextEditing)
+TEST_F(MouseEditing, DeleteRemovesTheSelectedBarOnlyOutsideTextEditing)
 {
-    TEditBoard board;
-    board.Put(0, 1);
-    // With a text-editing control focused the key is that control's.
-    if (board.form.edtHdTitle->HandleAllocated()) {
-        board.form.edtHdTitle->SetFocus();
-        if (FocusedControl() == board.form.edtHdTitle) {
-            SelectedChart = ItemList[0]->FCharts[0].get();
-            SendMessage(board.form.edtHdTitle, WM_KEYDOWN, VK_DELETE, 0);
-            EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
-        }
+    TChart &bar = Put(0, 1);
+    for (TWinControl *box : std::initializer_list<TWinControl *>{form.cmbFontName, form.cmbFontSize}) {
+        SimulateClick(*bar.FBar, TPoint{5, 3});
+        ASSERT_EQ(SelectedChart, &bar);
+        SimulateClick(*box, TPoint{5, 5});
+        ASSERT_EQ(FocusedControl(), box);
+        SimulateKey(VK_HOME);
+        SimulateKey(VK_DELETE);
+        EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
     }
-    SelectedChart = ItemList[0]->FCharts[0].get();
-    board.form.memChartComment->Show();
-    SendMessage(&board.form, WM_KEYDOWN, VK_DELETE, 0);
-    EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
-    board.form.memChartComment->Hide();
+    EXPECT_EQ(form.cmbFontSize->Text(), "");
 
-    SendMessage(&board.form, WM_KEYDOWN, VK_DELETE, 0);
+    // Focusing the title deselects the bar; a bar selected since is still safe.
+    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), form.edtHdTitle);
+    SimulateTyping("ab");
+    form.SelectChart(bar);
+    SimulateKey(VK_HOME);
+    SimulateKey(VK_DELETE);
+    EXPECT_EQ(form.edtHdTitle->Text(), "b");
+    EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
+
+    // In the bar's text editor Delete edits the text.
+    SimulateDoubleClick(*bar.FBar, TPoint{5, 3});
+    ASSERT_EQ(FocusedControl(), form.memChartComment);
+    SimulateKey(VK_DELETE);
+    EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
+
+    SimulateClick(*bar.FBar, TPoint{5, 3});
+    EXPECT_EQ(FocusedControl(), form.txtDummy);
+    SimulateKey(VK_DELETE);
     EXPECT_TRUE(ItemList[0]->FCharts.empty());
+    EXPECT_EQ(SelectedChart, nullptr);
 }
 
-TEST(MouseEditing, DoubleClickOpensTheTextEditorAndLeavingItCommits)
+TEST_F(MouseEditing, DoubleClickOpensTheTextEditorAndLeavingItCommits)
 {
-    TEditBoard board;
-    TChart &bar = board.Put(0, 1);
-    SendMessage(bar.FBar.get(), WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(5, 3));
-    ASSERT_TRUE(board.form.memChartComment->Visible());
+    TChart &bar = Put(0, 1);
+    SimulateDoubleClick(*bar.FBar, TPoint{5, 3});
+    ASSERT_TRUE(form.memChartComment->Visible());
+    EXPECT_EQ(form.memChartComment->Left(), bar.FBar->Left());
+    ASSERT_EQ(FocusedControl(), form.memChartComment);
     Modified = false;
-    board.form.memChartComment->SetText("new text");
+    SimulateTyping("新しい");
     EXPECT_TRUE(Modified);
-    board.form.CommitChartComment();
-    EXPECT_EQ(bar.FBar->Caption(), "new text");
-    EXPECT_FALSE(board.form.memChartComment->Visible());
+    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    EXPECT_EQ(bar.FBar->Caption(), "新しい");
+    EXPECT_FALSE(form.memChartComment->Visible());
 }
