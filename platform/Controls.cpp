@@ -983,6 +983,13 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         if (source == widget_)
             SendMessage(control_, WM_KILLFOCUS);
         return false;
+    case QEvent::ContextMenu:
+        // A control with a popup menu (its own or a parent's) shows that one on the
+        // right button's release, never the toolkit's own edit menu.
+        for (TControl *c = control_; c; c = c->Parent())
+            if (c->PopupMenu())
+                return true;
+        return false;
     case QEvent::ToolTip: {
         auto *help = static_cast<QHelpEvent *>(event);
         TControl *target = control_->ControlAtPos(TPoint{help->pos().x(), help->pos().y()});

@@ -265,7 +265,11 @@ void TCustomForm::InitializeHandle()
     if (menu_)
         RebuildMenuBar();
     int left = Left(), top = Top();
-    if (position_ == poScreenCenter) {
+    const TCustomForm *main = Application().MainForm();
+    if (position_ == poMainFormCenter && main && main != this && main->HandleAllocated()) {
+        left = main->Left() + (main->Width() - Width()) / 2;
+        top = main->Top() + (main->Height() - Height()) / 2;
+    } else if (position_ == poScreenCenter || position_ == poMainFormCenter) {
         left = (Screen().Width() - Width()) / 2;
         top = (Screen().Height() - Height()) / 2;
     }

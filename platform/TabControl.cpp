@@ -57,6 +57,7 @@ void TTabControl::CreateHandle()
     auto *bar = new QTabBar(parentWidget);
     bar->setExpanding(false);
     bar->setDrawBase(false);
+    bar->setElideMode(Qt::ElideNone);
     link_ = std::make_unique<TWidgetLink>(this, bar);
     link_->SetNative(true);
     QObject::connect(bar, &QTabBar::currentChanged, bar, [this](int index) { ChosenInWindow(index); });
@@ -79,7 +80,8 @@ void TTabControl::Sync()
     for (const std::string &tab : tabs_)
         bar->addTab(QStr(tab));
     if (tabWidth_ > 0)
-        bar->setStyleSheet(QString("QTabBar::tab { width: %1px; }").arg(tabWidth_));
+        // The width is the whole tab, as the class library counts it: no padding beside the text.
+        bar->setStyleSheet(QString("QTabBar::tab { width: %1px; padding-left: 0px; padding-right: 0px; }").arg(tabWidth_));
     bar->setCurrentIndex(tabIndex_);
     syncing_ = false;
 }

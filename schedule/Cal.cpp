@@ -19,6 +19,15 @@ TPanel *MakePanel(TWinControl *parent, TForm *owner, TRect bounds)
     return panel;
 }
 
+TLabel *MakeLabel(TWinControl *parent, const std::string &caption, TRect bounds)
+{
+    auto *label = new TLabel(parent);
+    label->SetParent(parent);
+    label->SetCaption(caption);
+    label->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+    return label;
+}
+
 TButton *MakeButton(TForm *form, const std::string &caption, int left, int top)
 {
     auto *button = new TButton(form);
@@ -35,46 +44,44 @@ TdlgCalendar::TdlgCalendar() : TForm(nullptr)
     SetCaption("カレンダー");
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
-    SetClientSize(200, 250);
-    pnlYear = MakePanel(this, this, TRect{12, 10, 52, 30});
-    pnlMonth = MakePanel(this, this, TRect{80, 10, 108, 30});
+    SetClientSize(240, 280);
+    pnlYear = MakePanel(this, this, TRect{32, 10, 76, 30});
+    pnlMonth = MakePanel(this, this, TRect{116, 10, 144, 30});
     for (TPanel *p : {pnlYear, pnlMonth})
         p->SetBevelOuter(bvLowered);
-    btnPrev = MakeButton(this, "前月", 12, 36);
-    btnNext = MakeButton(this, "次月", 112, 36);
+    MakeLabel(this, "年", TRect{80, 13, 96, 29});
+    MakeLabel(this, "月", TRect{148, 13, 164, 29});
+    btnPrev = MakeButton(this, "前月", 32, 38);
+    btnNext = MakeButton(this, "次月", 132, 38);
     for (TButton *b : {btnPrev, btnNext}) {
         b->SetHint(b->Caption());
         b->SetTabStop(false);
     }
     btnPrev->OnClick = [this](TObject *s) { btnPrevClick(s); };
     btnNext->OnClick = [this](TObject *s) { btnNextClick(s); };
-    pnlCalender = MakePanel(this, this, TRect{12, 66, 12 + 7 * 24, 66 + 20 + 6 * 20});
+    pnlCalender = MakePanel(this, this, TRect{32, 70, 32 + 4 + 7 * 25, 70 + 22 + 6 * 20});
     pnlCalender->SetColor(clWhite);
     const char *const names[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fry", "Sat"};
     for (int c = 0; c < 7; ++c) {
-        auto *label = new TLabel(this);
-        label->SetParent(pnlCalender);
-        label->SetCaption(names[c]);
-        label->SetBounds(2 + c * 24, 2, 22, 16);
+        TLabel *label = MakeLabel(pnlCalender, names[c], TRect{2 + c * 25, 2, 26 + c * 25, 18});
+        label->SetColor(clWhite);
+        label->Font().SetSize(7);
     }
     for (int n = 0; n < 42; ++n) {
         int c = n % 7, w = n / 7;
-        TPanel *cell = MakePanel(pnlCalender, this, TRect{2 + c * 24, 20 + w * 20, 22 + c * 24, 38 + w * 20});
+        TPanel *cell = MakePanel(pnlCalender, this, TRect{3 + c * 25, 20 + w * 20, 23 + c * 25, 38 + w * 20});
         cell->SetName("pnlDay" + IntToStr(n + 1));
         cell->SetColor(clWhite);
         cell->SetHint("日付を選択して下さい。");
         cell->OnClick = [this](TObject *s) { pnlDayClick(s); };
         pnlDay[static_cast<size_t>(n)] = cell;
     }
-    auto *note = new TLabel(this);
-    note->SetParent(this);
-    note->SetCaption("休日にしたい日付をクリックして下さい。");
-    note->SetBounds(12, 196, 180, 16);
-    OKBtn = MakeButton(this, "OK", 20, 216);
+    MakeLabel(this, "休日にしたい日付をクリックして下さい。", TRect{8, 220, 236, 236});
+    OKBtn = MakeButton(this, "OK", 36, 244);
     OKBtn->SetDefault(true);
     OKBtn->SetModalResult(mrOk);
     OKBtn->OnClick = [this](TObject *s) { OKBtnClick(s); };
-    CancelBtn = MakeButton(this, "キャンセル", 104, 216);
+    CancelBtn = MakeButton(this, "キャンセル", 128, 244);
     CancelBtn->SetCancel(true);
     CancelBtn->SetModalResult(mrCancel);
 

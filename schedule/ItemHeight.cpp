@@ -17,7 +17,7 @@ TdlgItemHeight::TdlgItemHeight(TfrmMain &main) : TForm(nullptr), main_(main)
 {
     SetCaption("項目高さ設定");
     SetBorderStyle(bsDialog);
-    SetClientSize(220, 100);
+    SetClientSize(250, 100);
     lblHeight = new TLabel(this);
     lblHeight->SetParent(this);
     lblHeight->SetCaption("高さ");
@@ -30,19 +30,19 @@ TdlgItemHeight::TdlgItemHeight(TfrmMain &main) : TForm(nullptr), main_(main)
     ckbAll = new TCheckBox(this);
     ckbAll->SetParent(this);
     ckbAll->SetCaption("すべての項目");
-    ckbAll->SetBounds(136, 16, 80, 17);
+    ckbAll->SetBounds(136, 16, 108, 17);
     ckbAll->SetTabStop(false);
     btnOk = new TButton(this);
     btnOk->SetParent(this);
     btnOk->SetCaption("OK");
-    btnOk->SetBounds(30, 60, 75, 25);
+    btnOk->SetBounds(42, 60, 75, 25);
     btnOk->SetDefault(true);
     btnOk->SetModalResult(mrOk);
     btnOk->OnClick = [this](TObject *s) { btnOkClick(s); };
     btnCansel = new TButton(this);
     btnCansel->SetParent(this);
     btnCansel->SetCaption("ｷｬﾝｾﾙ");
-    btnCansel->SetBounds(115, 60, 75, 25);
+    btnCansel->SetBounds(132, 60, 75, 25);
     btnCansel->SetCancel(true);
     btnCansel->SetModalResult(mrCancel);
 

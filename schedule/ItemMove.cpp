@@ -15,7 +15,7 @@ TdlgItemMove::TdlgItemMove() : TForm(nullptr)
 {
     SetCaption("項目の移動");
     SetBorderStyle(bsDialog);
-    SetClientSize(260, 90);
+    SetClientSize(280, 90);
     lblRow = new TLabel(this);
     lblRow->SetParent(this);
     lblRow->SetAutoSize(false);
@@ -32,7 +32,7 @@ TdlgItemMove::TdlgItemMove() : TForm(nullptr)
     lblTo = new TLabel(this);
     lblTo->SetParent(this);
     lblTo->SetCaption("行目へ移動");
-    lblTo->SetBounds(166, 18, 70, 17);
+    lblTo->SetBounds(166, 18, 100, 17);
     btnOk = new TButton(this);
     btnOk->SetParent(this);
     btnOk->SetCaption("OK");

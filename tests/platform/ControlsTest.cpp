@@ -252,6 +252,25 @@ TEST(Forms, MouseInputOnTheWindowReachesTheWindowlessControlUnderIt)
     form.Hide();
 }
 
+TEST(Forms, ADialogCentredOnTheMainFormOpensOverIt)
+{
+    TForm main(nullptr);
+    main.SetBounds(100, 80, 600, 400);
+    Application().SetMainForm(&main);
+    main.ShowForm();
+    TForm dialog(nullptr);
+    dialog.SetPosition(poMainFormCenter);
+    dialog.SetBounds(0, 0, 200, 100);
+    dialog.ShowForm();
+    QWidget *window = dialog.Link()->Widget();
+    // The main window's place is where the window system put it.
+    EXPECT_EQ(window->x(), main.Left() + (600 - 200) / 2);
+    EXPECT_EQ(window->y(), main.Top() + (400 - 100) / 2);
+    dialog.Hide();
+    main.Hide();
+    Application().SetMainForm(nullptr);
+}
+
 TEST(Forms, ScrollBoxAlignsChildrenInItsWholeRange)
 {
     TScrollBox box(nullptr);
