@@ -10,6 +10,7 @@
 #include "schedule/Cal.h"
 #include "schedule/ChartSetting.h"
 #include "schedule/Group.h"
+#include "schedule/Group.h"
 #include "schedule/ItemHeight.h"
 #include "schedule/ItemMove.h"
 #include "schedule/Title.h"
@@ -192,7 +193,7 @@ void TfrmMain::CreateMenus()
     mitChartInfo1 = item(mitEdit, "チャート情報の設定(&T)", chartInfo);
     item(mitEdit, "-");
     mitEvent1 = item(mitEdit, "イベント設定(&E)", event);
-    mitGroup = item(mitEdit, "グループの設定(&G)");
+    mitGroup = item(mitEdit, "グループの設定(&G)", [this] { ShowGroupDialog(*this); });
 
     mitView = item(root, "表示(&V)");
     mitToolbar = item(mitView, "ツールバー");

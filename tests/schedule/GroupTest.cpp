@@ -153,7 +153,7 @@ TEST_F(GroupTest, TheDialogIsOpenedOnlyOnceAndFreeingTheDocumentClosesIt)
 {
     int components = f.main->ComponentCount();
     TdlgGroup &d = Open(*f.main);
-    ShowGroupDialog(*f.main);
+    f.main->mitGroup->Click();
     EXPECT_EQ(dlgGroup, &d);
     EXPECT_EQ(f.main->ComponentCount(), components + 1);
 
