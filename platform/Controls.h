@@ -335,3 +335,13 @@ private:
 
 // The control whose window has the keyboard focus, or nullptr.
 TWinControl *FocusedControl();
+
+// A new control of type T owned by and placed on `parent`, at the given bounds.
+template <typename T>
+T *PlaceControl(TWinControl *parent, int left, int top, int width, int height)
+{
+    auto *control = new T(parent);
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    return control;
+}

@@ -17,18 +17,9 @@ TLabel *AddLabel(TForm *form, const std::string &text, int left, int top)
     return label;
 }
 
-template <typename T>
-T *Place(TForm *form, int left, int top, int width, int height)
-{
-    auto *control = new T(form);
-    control->SetParent(form);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
 TExEdit *CountEdit(TForm *form, int left, int top)
 {
-    auto *edit = Place<TExEdit>(form, left, top, 90, 21);
+    auto *edit = PlaceControl<TExEdit>(form, left, top, 90, 21);
     edit->SetDataType(dInteger);
     edit->SetDataFormat("###,##0");
     edit->SetAlignment(taRightJustify);
@@ -65,29 +56,29 @@ TdlgChartSetting::TdlgChartSetting(TfrmMain &main, TChart &chart) : TForm(nullpt
     edtJisseki = CountEdit(this, 90, 36);
     edtJisseki->OnValidate = [this](TObject *s) { edtJissekiValidate(s); };
     AddLabel(this, "着手日", 12, 66);
-    dtpChakushubi = Place<TDateTimePicker>(this, 90, 62, 120, 21);
+    dtpChakushubi = PlaceControl<TDateTimePicker>(this, 90, 62, 120, 21);
     AddLabel(this, "実績日", 12, 92);
-    dtpJissekibi = Place<TDateTimePicker>(this, 90, 88, 120, 21);
+    dtpJissekibi = PlaceControl<TDateTimePicker>(this, 90, 88, 120, 21);
     AddLabel(this, "ｸﾞﾙｰﾌﾟ", 12, 118);
-    cmbGroup = Place<TComboBox>(this, 90, 114, 120, 21);
+    cmbGroup = PlaceControl<TComboBox>(this, 90, 114, 120, 21);
     cmbGroup->SetStyle(csDropDownList);
     cmbGroup->OnChange = [this](TObject *s) { cmbGroupChange(s); };
     AddLabel(this, "内容", 12, 144);
-    memText = Place<TMemo>(this, 90, 140, 250, 60);
+    memText = PlaceControl<TMemo>(this, 90, 140, 250, 60);
     memText->SetImeOpen(true);
     AddLabel(this, "備考", 12, 206);
-    memBikou = Place<TMemo>(this, 90, 202, 250, 60);
+    memBikou = PlaceControl<TMemo>(this, 90, 202, 250, 60);
     memBikou->SetImeOpen(true);
-    btnOk = Place<TButton>(this, 180, 290, 75, 25);
+    btnOk = PlaceControl<TButton>(this, 180, 290, 75, 25);
     btnOk->SetCaption("OK");
     btnOk->SetDefault(true);
     btnOk->OnClick = [this](TObject *s) { btnOkClick(s); };
-    btnCancel = Place<TButton>(this, 265, 290, 75, 25);
+    btnCancel = PlaceControl<TButton>(this, 265, 290, 75, 25);
     btnCancel->SetCaption("キャンセル");
     btnCancel->SetCancel(true);
     btnCancel->SetModalResult(mrCancel);
     AddLabel(this, "チャート色", 230, 14);
-    pnlChartColor = Place<TPanel>(this, 300, 10, 40, 21);
+    pnlChartColor = PlaceControl<TPanel>(this, 300, 10, 40, 21);
     pnlChartColor->SetBevelOuter(bvLowered);
     pnlChartColor->OnDblClick = [this](TObject *s) { pnlChartColorDblClick(s); };
 

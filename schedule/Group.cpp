@@ -22,18 +22,9 @@ void EndGroupPainting()
     Screen().SetCursor(crDefault);
 }
 
-template <typename T>
-T *Place(TForm *form, int left, int top, int width, int height)
-{
-    auto *control = new T(form);
-    control->SetParent(form);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
 TButton *MakeButton(TForm *form, const std::string &caption, int left, int top)
 {
-    auto *button = Place<TButton>(form, left, top, 75, 25);
+    auto *button = PlaceControl<TButton>(form, left, top, 75, 25);
     button->SetCaption(caption);
     return button;
 }
@@ -48,7 +39,7 @@ TdlgGroup::TdlgGroup(TfrmMain &main) : TForm(&main), main_(main)
     SetClientSize(400, 245);
     SetLeft(main.Left() + 5);
     SetTop(main.Top() + main.scb1->Top());
-    Label13 = Place<TLabel>(this, 12, 8, 376, 17);
+    Label13 = PlaceControl<TLabel>(this, 12, 8, 376, 17);
     Label13->SetCaption("グループカラーを選択してチャートをクリックして下さい。");
     CreateRows();
     FindRowControls();
@@ -76,14 +67,14 @@ void TdlgGroup::CreateRows()
     for (int n = 1; n <= 12; ++n) {
         int left = 12 + (n - 1) / kRowsPerColumn * 200;
         int top = 32 + (n - 1) % kRowsPerColumn * 28;
-        auto *label = Place<TLabel>(this, left, top + 3, 30, 17);
+        auto *label = PlaceControl<TLabel>(this, left, top + 3, 30, 17);
         label->SetCaption(kRowCaptions[n - 1]);
-        auto *edit = Place<TExEdit>(this, left + 30, top, 110, 21);
+        auto *edit = PlaceControl<TExEdit>(this, left + 30, top, 110, 21);
         edit->SetName("edtGroup" + IntToStr(n));
         edit->SetDataType(dString);
         edit->SetImeOpen(true);
         edit->OnValidate = [this](TObject *s) { edtGroup1Validate(s); };
-        auto *swatch = Place<TPanel>(this, left + 146, top, 39, 20);
+        auto *swatch = PlaceControl<TPanel>(this, left + 146, top, 39, 20);
         swatch->SetName("pnlColor" + IntToStr(n));
         swatch->SetBevelOuter(bvLowered);
         swatch->SetHint("ダブルクリックでカラーを変更できます。");
