@@ -102,6 +102,12 @@ void ProcessMessages()
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void ProcessPaintMessages()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+}
+
 void WaitMessage()
 {
     if (QCoreApplication::instance())

@@ -107,6 +107,9 @@ std::intptr_t SendMessage(TMessageTarget *target, unsigned msg, std::uintptr_t w
 bool PostMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
 // Delivers the messages and events waiting in the queue.
 void ProcessMessages();
+// Lets the windows paint (and posted work run) without taking any input from
+// the person: for progress shown during a long piece of work.
+void ProcessPaintMessages();
 // Waits until at least one message or input arrives, delivering it.
 void WaitMessage();
 

@@ -5,6 +5,7 @@
 #include "platform/Application.h"
 #include "platform/Encoding.h"
 #include "platform/Exceptions.h"
+#include "platform/Messages.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
@@ -858,6 +859,7 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
     TDocumentValues doc;
     auto wait = std::make_unique<TdlgWait>(nullptr);
     wait->ShowForm();
+    ProcessPaintMessages();
     std::exception_ptr failure;
     try {
         ParseScheduleDocument(bytes, doc);
@@ -885,8 +887,15 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
     progress.SetMax(static_cast<int>(std::min<long long>(1LL * progress.Step() * doc.ItemCount, 1 << 30)));
     progress.SetPosition(0);
     form.pnlItem->DisableAlign();
+    int shownPercent = 0;
     for (const TRowValues &values : doc.Rows) {
         progress.StepIt();
+        // The window is repainted at each whole percent; the person's input waits for the end.
+        int percent = progress.Max() > 0 ? static_cast<int>(100LL * progress.Position() / progress.Max()) : 100;
+        if (percent != shownPercent) {
+            shownPercent = percent;
+            ProcessPaintMessages();
+        }
         form.AddItem();
         TItem &row = *ItemList.back();
         const long rowIndex = static_cast<long>(ItemList.size() - 1);

@@ -5,6 +5,7 @@ TdlgWait::TdlgWait(TComponent *owner) : TForm(owner)
     SetName("dlgWait");
     SetCaption("XML展開中．．．");
     SetBorderStyle(bsDialog);
+    SetFormStyle(fsStayOnTop);
     SetPosition(poMainFormCenter);
     SetClientSize(300, 40);
     pgb1 = new TProgressBar(this);
