@@ -290,6 +290,22 @@ TChart::TChart() : FBar(std::make_unique<TBevelLabel>(nullptr))
 
 TChart::~TChart() = default;
 
+void TChart::AssignClipFields(const TChart &from)
+{
+    FDuration = from.FDuration;
+    FYotei = from.FYotei;
+    FJisseki = from.FJisseki;
+    FChakushubi = from.FChakushubi;
+    FJissekibi = from.FJissekibi;
+    FRitsu = from.FRitsu;
+    FBikou = from.FBikou;
+    FGroup = from.FGroup;
+    FBar->SetCaption(from.FBar->Caption());
+    FBar->SetAlignment(from.FBar->Alignment());
+    FBar->SetColor(from.FBar->Color());
+    FBar->Font().Assign(from.FBar->Font());
+}
+
 TBevelLabel &TChart::ProgressBarNeeded()
 {
     if (!FProgressBar) {

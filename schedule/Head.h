@@ -122,6 +122,10 @@ public:
 
     // Makes the progress strip (5 pixels high, under the bar) when there is none.
     TBevelLabel &ProgressBarNeeded();
+    // What the bar clipboard carries from one bar to another: duration, counts,
+    // dates of work, rate, remarks, group, and the label's text, alignment,
+    // colour and font; not the place (dates, line), selection or strip.
+    void AssignClipFields(const TChart &from);
 };
 
 constexpr int MaxLineCount = 10;

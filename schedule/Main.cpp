@@ -890,21 +890,8 @@ void TfrmMain::AddChart(TShape &band, int x, bool paste)
     UpdateItemCounter();
     auto chart = std::make_unique<TChart>();
     TChart &c = *chart;
-    if (paste && FClipChart) {
-        const TChart &clip = *FClipChart;
-        c.FDuration = clip.FDuration;
-        c.FYotei = clip.FYotei;
-        c.FJisseki = clip.FJisseki;
-        c.FChakushubi = clip.FChakushubi;
-        c.FJissekibi = clip.FJissekibi;
-        c.FRitsu = clip.FRitsu;
-        c.FBikou = clip.FBikou;
-        c.FGroup = clip.FGroup;
-        c.FBar->SetAlignment(clip.FBar->Alignment());
-        c.FBar->SetCaption(clip.FBar->Caption());
-        c.FBar->SetColor(clip.FBar->Color());
-        c.FBar->Font().Assign(clip.FBar->Font());
-    }
+    if (paste && FClipChart)
+        c.AssignClipFields(*FClipChart);
     c.FStartDate = x / PixelsPerDay + StartDate;
     if (DateFit)
         c.FStartDate = std::trunc(c.FStartDate);

@@ -34,21 +34,9 @@ void TfrmMain::CopyChart()
         return;
     if (!FClipChart)
         FClipChart = std::make_unique<TChart>();
-    const TChart &from = *SelectedChart;
     TChart &clip = *FClipChart;
-    clip.FDuration = from.FDuration;
-    clip.FYotei = from.FYotei;
-    clip.FJisseki = from.FJisseki;
-    clip.FChakushubi = from.FChakushubi;
-    clip.FJissekibi = from.FJissekibi;
-    clip.FRitsu = from.FRitsu;
-    clip.FBikou = from.FBikou;
-    clip.FGroup = from.FGroup;
-    clip.FBar->SetCaption(from.FBar->Caption());
-    clip.FBar->SetWidthEx(from.FBar->WidthEx());
-    clip.FBar->SetAlignment(from.FBar->Alignment());
-    clip.FBar->SetColor(from.FBar->Color());
-    clip.FBar->Font().Assign(from.FBar->Font());
+    clip.AssignClipFields(*SelectedChart);
+    clip.FBar->SetWidthEx(SelectedChart->FBar->WidthEx());
     // The copy is a clipboard entry, not a selected bar.
     clip.FBar->Font().SetStyle(0);
 }

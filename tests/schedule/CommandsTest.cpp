@@ -6,12 +6,9 @@
 
 namespace {
 
-struct TCommandBoard {
-    TStartup startup;
-    TfrmMain form{nullptr, "", false};
+struct TCommandBoard : TMainBoard {
     TCommandBoard()
     {
-        form.SetBounds(0, 0, 900, 600);
         StartDate = form.FDocStartDate = EncodeDate(2024, 1, 1);
         form.RedrawChart();
         form.AddItem();

@@ -4,14 +4,7 @@
 
 namespace {
 
-struct TDocBoard {
-    TStartup startup;
-    TfrmMain form{nullptr, "", false};
-    TDocBoard()
-    {
-        form.SetBounds(0, 0, 900, 600);
-        form.RedrawChart();
-    }
+struct TDocBoard : TMainBoard {
     TChart &Bar(TItem &row, double start, double end, int line = 0)
     {
         auto chart = std::make_unique<TChart>();

@@ -63,5 +63,16 @@ struct TStartup {
     static inline int counter = 0;
 };
 
+// A started main window of 900 x 600 pixels with an empty chart drawn.
+struct TMainBoard {
+    TStartup startup;
+    TfrmMain form{nullptr, "", false};
+    TMainBoard()
+    {
+        form.SetBounds(0, 0, 900, 600);
+        form.RedrawChart();
+    }
+};
+
 } // namespace testing_main
 using namespace testing_main;
