@@ -40,6 +40,7 @@ struct TBenchWindow {
         SetServices(std::move(services));
         form = std::make_unique<TfrmMain>(nullptr, "", false);
         TDateTime start = EncodeDate(2024, 1, 1);
+        form->pnlItem->DisableAlign();
         for (int r = 0; r < kRows; ++r) {
             form->AddItem();
             TItem &row = *ItemList.back();
@@ -56,6 +57,7 @@ struct TBenchWindow {
             for (int e = 0; e < kEvents; ++e)
                 row.FEvents.push_back(TEvent{start + e * 5, "▲", "検査", "ＭＳ ゴシック", 9, 0, 0, 0, 0});
         }
+        form->pnlItem->EnableAlign();
         WriteXmlFile(*form, path);
     }
 };
@@ -95,5 +97,21 @@ void BM_ReadLargeDocument(benchmark::State &state)
     state.counters["peak_MiB"] = static_cast<double>(PeakMemoryMiB());
 }
 BENCHMARK(BM_ReadLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Closing the document: freeing every row, bar and control.
+void BM_FreeLargeDocument(benchmark::State &state)
+{
+    TBenchWindow &w = Window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.form->FreeDocument();
+        w.form->NewDocument();
+        ReadXmlFile(*w.form, w.path);
+        state.ResumeTiming();
+        w.form->FreeDocument();
+    }
+    state.counters["peak_MiB"] = static_cast<double>(PeakMemoryMiB());
+}
+BENCHMARK(BM_FreeLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

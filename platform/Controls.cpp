@@ -495,7 +495,8 @@ TWinControl::TWinControl(TComponent *owner) : TControl(owner)
 TWinControl::~TWinControl()
 {
     // Children outlive their parent here: they are detached, not freed (their
-    // owners free them).
+    // owners free them). Nothing is laid out again on the way.
+    ++alignLock_;
     while (!controls_.empty())
         controls_.back()->SetParent(nullptr);
     DestroyHandle();

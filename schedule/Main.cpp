@@ -715,7 +715,7 @@ void TfrmMain::NewDocument()
     SelectedItem = nullptr;
     SelectedChart = nullptr;
     FClipChart.reset();
-    ItemList.clear();
+    ClearItemList();
     pnlItem->SetWidth(kCaptionColumnWidth);
     LayoutHeader();
     for (TMenuItem *m : {mitCopy1, mitCut1, mitChartAdd2, mitChartDelete2, mitColorChange2, mitFontColorChange2,
@@ -746,12 +746,28 @@ void TfrmMain::FreeDocument()
     CloseGroupDialog();
     SelectedItem = nullptr;
     SelectedChart = nullptr;
-    ItemList.clear();
+    ClearItemList();
     FClipChart.reset();
+}
+
+void TfrmMain::ClearItemList()
+{
+    // Every caption and splitter leaving the column would lay out the rest
+    // again: lay it out once, after all are gone.
+    pnlItem->DisableAlign();
+    ItemList.clear();
+    pnlItem->EnableAlign();
 }
 
 int TfrmMain::IndexOfItem(const TItem *row) const
 {
+    // A row's caption carries its index (kept by RenumberItems); trust it only
+    // when it points back at the row.
+    if (row) {
+        long tag = row->FMemo->Tag();
+        if (tag >= 0 && tag < static_cast<long>(ItemList.size()) && ItemList[static_cast<size_t>(tag)].get() == row)
+            return static_cast<int>(tag);
+    }
     for (size_t i = 0; i < ItemList.size(); ++i)
         if (ItemList[i].get() == row)
             return static_cast<int>(i);

@@ -186,6 +186,8 @@ private:
     void UpdateItemCounter();
     void DisableFontControls();
     void RenumberItems();
+    // Frees every row, laying out the caption column once.
+    void ClearItemList();
     void PlaceChart(TChart &chart, int width);
     void DrawStrips(int width);
     void PaintChartBackground(TObject *sender);

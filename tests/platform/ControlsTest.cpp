@@ -333,3 +333,31 @@ TEST(Menus, PopupMenuOfAParentServesItsWindowlessChildren)
     // The free notification cleared the reference.
     EXPECT_EQ(swatch.PopupMenu(), nullptr);
 }
+
+TEST(Controls, AParentFreedLeavesItsAlignedChildrenWhereTheyWere)
+{
+    TPanel a(nullptr), b(nullptr), c(nullptr);
+    auto panel = std::make_unique<TPanel>(nullptr);
+    panel->SetBounds(0, 0, 100, 500);
+    a.SetBounds(0, 0, 10, 20);
+    b.SetBounds(0, 20, 10, 20);
+    c.SetBounds(0, 40, 10, 20);
+    // Added last, `a` is detached first.
+    panel->DisableAlign();
+    for (TPanel *p : {&c, &b, &a}) {
+        p->SetParent(panel.get());
+        p->SetAlign(alTop);
+    }
+    panel->EnableAlign();
+    ASSERT_EQ(c.Top(), 40);
+    panel.reset();
+    EXPECT_EQ(a.Parent(), nullptr);
+    EXPECT_EQ(b.Top(), 20);
+    EXPECT_EQ(c.Top(), 40);
+    // Detached children align again once they have a parent.
+    TPanel other(nullptr);
+    other.SetBounds(0, 0, 50, 100);
+    c.SetParent(&other);
+    EXPECT_EQ(c.Top(), 0);
+    EXPECT_EQ(c.Width(), 50);
+}
