@@ -5,6 +5,7 @@
 #include "platform/SysUtils.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -72,8 +73,16 @@ long long TExEdit::AsInteger() const
 {
     if (auto *i = std::get_if<long long>(&val_))
         return *i;
-    if (auto *f = std::get_if<long double>(&val_))
+    if (auto *f = std::get_if<long double>(&val_)) {
+        // Truncated, and held within the integer's range.
+        constexpr long double lowest = static_cast<long double>(std::numeric_limits<long long>::min());
+        constexpr long double highest = static_cast<long double>(std::numeric_limits<long long>::max());
+        if (!(*f > lowest))
+            return std::numeric_limits<long long>::min();
+        if (!(*f < highest))
+            return std::numeric_limits<long long>::max();
         return static_cast<long long>(*f);
+    }
     return 0;
 }
 

@@ -21,8 +21,6 @@ class TExEdit : public TEdit {
 public:
     explicit TExEdit(TComponent *owner);
 
-    TAlignment Alignment() const { return alignment_; }
-    void SetAlignment(TAlignment a) { alignment_ = a; }
     TEditDataType DataType() const { return dataType_; }
     void SetDataType(TEditDataType type);
     const std::string &DataFormat() const { return dataFormat_; }
@@ -60,7 +58,6 @@ private:
     std::string FormatValue() const;
     void ShowText(const std::string &text);
 
-    TAlignment alignment_ = taLeftJustify;
     TEditDataType dataType_ = dString;
     std::string dataFormat_;
     TExValue val_;

@@ -123,6 +123,23 @@ void TDesktopAssociation::Unregister()
         WriteFileAtomically(MimeAppsFileName(), JoinLines(kept));
 }
 
+std::string TDesktopAssociation::ExecArgument(const std::string &argument)
+{
+    // Quoting escapes first; then the value's own escaping doubles every backslash.
+    std::string quoted = "\"";
+    for (char c : argument) {
+        switch (c) {
+        case '\\': quoted += "\\\\\\\\"; break;  // a backslash takes four
+        case '"':
+        case '`':
+        case '$': quoted += "\\\\"; quoted += c; break;
+        case '%': quoted += "%%"; break;
+        default: quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
 bool TDesktopAssociation::IsDefaultFor(const std::string &mimeType) const
 {
     bool inDefaults = false;

@@ -20,6 +20,9 @@ public:
     void Register(const std::string &name, const std::string &exec, const std::vector<std::string> &mimeTypes);
     // Removes the entry and every default that names it; what is missing is skipped.
     void Unregister();
+    // One argument of the entry's command line, quoted so that any path reads
+    // back as itself (quotes, "$", "`", "\\" and "%" escaped as the format asks).
+    static std::string ExecArgument(const std::string &argument);
     // Whether the MIME type's default is this entry.
     bool IsDefaultFor(const std::string &mimeType) const;
 

@@ -163,4 +163,21 @@ void TEdit::InitializeHandle()
     edit->setText(QStr(caption_));
     settingText_ = false;
     edit->setReadOnly(ReadOnly());
+    ApplyAlignment();
+}
+
+void TEdit::SetAlignment(TAlignment a)
+{
+    alignment_ = a;
+    ApplyAlignment();
+}
+
+void TEdit::ApplyAlignment()
+{
+    if (!HandleAllocated())
+        return;
+    Qt::Alignment horizontal = alignment_ == taCenter ? Qt::AlignHCenter
+                             : alignment_ == taRightJustify ? Qt::AlignRight
+                                                            : Qt::AlignLeft;
+    static_cast<QLineEdit *>(Link()->Widget())->setAlignment(horizontal | Qt::AlignVCenter);
 }

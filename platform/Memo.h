@@ -56,8 +56,15 @@ class TEdit : public TCustomEdit {
 public:
     explicit TEdit(TComponent *owner);
     void SetText(const std::string &text) override;
+    // Where the text sits in the window.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
 
 protected:
     void CreateHandle() override;
     void InitializeHandle() override;
+
+private:
+    void ApplyAlignment();
+    TAlignment alignment_ = taLeftJustify;
 };

@@ -4,6 +4,8 @@
 #include "platform/SysUtils.h"
 #include "schedule/Head.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr TColor kLinkColor = 0x808000;   // teal
@@ -43,7 +45,7 @@ TdlgAboutBox::TdlgAboutBox() : TForm(nullptr)
         lblName[i]->Font().SetColor(colors[i]);
     }
     lblFor = MakeLabel(this, "for Windows98/Me/NT/2000/XP Version", 80, 44);
-    lblVersion = MakeLabel(this, FormatFloat("0.00", AppVersion), 290, 44);
+    lblVersion = MakeLabel(this, FormatFloat("0.00", AppVersion), lblFor->Left() + lblFor->Width() + 4, 44);
     lblMailCaption = MakeLabel(this, "E-Mail: ", 80, 70);
     lblMail = MakeLabel(this, kMailAddress, 130, 70);
     lblUrlCaption = MakeLabel(this, "URL: ", 80, 92);
@@ -63,7 +65,9 @@ TdlgAboutBox::TdlgAboutBox() : TForm(nullptr)
     OKButton = new TButton(this);
     OKButton->SetParent(this);
     OKButton->SetCaption("OK");
-    OKButton->SetBounds(128, 130, 75, 25);
+    // Wide enough for the version line in whatever font the desktop gives.
+    SetClientSize(std::max(330, lblVersion->Left() + lblVersion->Width() + 12), 170);
+    OKButton->SetBounds((ClientWidth() - 75) / 2, 130, 75, 25);
     OKButton->SetDefault(true);
     OKButton->SetModalResult(mrOk);
 }

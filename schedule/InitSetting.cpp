@@ -60,7 +60,9 @@ TDesktopAssociation DesktopEntry()
 
 } // namespace
 
-void RegisterXmlAssociation()
+namespace {
+
+void WriteXmlAssociation()
 {
     TRegistry reg;
     std::string prefix = OpenAssociationRoot(reg);
@@ -87,10 +89,11 @@ void RegisterXmlAssociation()
         user.DeleteValue("Progid");
         user.DeleteValue("Application");
     }
-    DesktopEntry().Register("たるぼる", "\"" + ApplicationDir() + "tarvold\" %f", {"application/xml", "text/xml"});
+    DesktopEntry().Register("たるぼる", TDesktopAssociation::ExecArgument(ApplicationDir() + "tarvold") + " %f",
+                            {"application/xml", "text/xml"});
 }
 
-void UnregisterXmlAssociation()
+void RemoveXmlAssociation()
 {
     TRegistry reg;
     std::string prefix = OpenAssociationRoot(reg);
@@ -100,6 +103,36 @@ void UnregisterXmlAssociation()
     if (reg.KeyExists(prefix + "\\Tarvold.xml"))
         reg.DeleteKey(prefix + "\\Tarvold.xml");
     DesktopEntry().Unregister();
+}
+
+} // namespace
+
+// A failure part way is undone as far as it can be, so that the registry and
+// the desktop agree with the setting that stays.
+void RegisterXmlAssociation()
+{
+    try {
+        WriteXmlAssociation();
+    } catch (...) {
+        try {
+            RemoveXmlAssociation();
+        } catch (const Exception &) {
+        }
+        throw;
+    }
+}
+
+void UnregisterXmlAssociation()
+{
+    try {
+        RemoveXmlAssociation();
+    } catch (...) {
+        try {
+            WriteXmlAssociation();
+        } catch (const Exception &) {
+        }
+        throw;
+    }
 }
 
 TdlgInitSetting::TdlgInitSetting(TfrmMain &main) : TForm(nullptr), main_(main)
@@ -327,7 +360,7 @@ void TdlgInitSetting::btnOkClick(TObject *)
     WriteSettings();
     main_.RedrawChart();
     ApplyAssociation();
-    for (TWinControl *c : {static_cast<TWinControl *>(main_.pnlBase), static_cast<TWinControl *>(main_.scb1)})
+    for (TWinControl *c : std::initializer_list<TWinControl *>{main_.pnlDate, main_.pnlBase, main_.scb1})
         c->SetDoubleBuffered(DoubleBufferedOn);
     EncodingStrSet = rgpStrSet->ItemIndex() == 1 ? "UTF-8" : "Shift_JIS";
     CustomTimeScale = speCustomTimeScale->Value();

@@ -11,8 +11,6 @@
 #include "schedule/ChartSetting.h"
 #include "schedule/Group.h"
 #include "schedule/Group.h"
-#include "schedule/ItemHeight.h"
-#include "schedule/ItemMove.h"
 #include "schedule/Title.h"
 
 #include <algorithm>
@@ -234,7 +232,7 @@ void TfrmMain::CreateMenus()
     mitFontColorChange2 = item(chartPopup, "文字色の変更(&N)", fontColor);
     mitCut2 = item(chartPopup, "切り取り(&X)", [this] { mitCutClick(); });
     mitCopy2 = item(chartPopup, "コピー(&C)", [this] { CopyChart(); });
-    mitPaste = item(chartPopup, "貼り付け(&V)", [this] { mitChartAdd2Click(true); });
+    mitPaste = item(chartPopup, "貼り付け(&V)", [this] { mitPasteClick(); });
     mitChartInfo2 = item(chartPopup, "チャート情報の設定(&S)", chartInfo);
     for (int i = 0; i < chartPopup->Count(); ++i)
         chartPopup->Items(i)->SetEnabled(false);
@@ -249,8 +247,8 @@ void TfrmMain::CreateMenus()
     mitColorChange3 = item(rowPopup, "カラーの変更(&C)", bgColor);
     mitFontColorChange3 = item(rowPopup, "文字色の変更(&N)", fontColor);
     item(rowPopup, "-");
-    mitItemHeight = item(rowPopup, "項目高さ設定(&H)", [this] { ShowItemHeightDialog(*this); });
-    mitItemMove = item(rowPopup, "項目を移動(&M)", [this] { ShowItemMoveDialog(*this); });
+    mitItemHeight = item(rowPopup, "項目高さ設定(&H)", [this] { mitItemHeightClick(); });
+    mitItemMove = item(rowPopup, "項目を移動(&M)", [this] { mitItemMoveClick(); });
     SetMenu(mnuMain);
 }
 
@@ -319,7 +317,7 @@ void TfrmMain::CreateControls()
         moveLeft += 35;
     }
 
-    auto *pnlDate = new TPanel(this);
+    pnlDate = new TPanel(this);
     pnlDate->SetName("pnlDate");
     pnlDate->SetBevelOuter(bvNone);
     pnlDate->SetBounds(0, 26, Width(), 78);

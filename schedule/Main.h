@@ -39,7 +39,7 @@ public:
         *mitPaste, *mitChartInfo2;
     TMenuItem *mitItemAdd2, *mitItemInsert2, *mitItemDelete2, *mitEvent2, *mitColorChange3, *mitFontColorChange3,
         *mitItemHeight, *mitItemMove;
-    TPanel *pnlHead, *pnlTimeScale, *pnlFont, *pnlBottom, *pnlScb, *pnlItem, *pnlBase, *pnlChartSelect,
+    TPanel *pnlHead, *pnlDate, *pnlTimeScale, *pnlFont, *pnlBottom, *pnlScb, *pnlItem, *pnlBase, *pnlChartSelect,
         *pnlFontColor, *pnlBgColor;
     TEdit *edtHdTitle, *txtDummy;
     TLabel *lblLine, *lblItemSuu, *lblDateHanni;
@@ -140,6 +140,9 @@ public:
     void mitCutClick();
     // The chart popup's チャートの追加 (or, with `paste`, 貼り付け) at the last right click.
     void mitChartAdd2Click(bool paste);
+    void mitPasteClick() { mitChartAdd2Click(true); }
+    void mitItemHeightClick();
+    void mitItemMoveClick();
     void mitChartAdd1Click();
     void mitChartDeleteClick();
     void mitEventClick();

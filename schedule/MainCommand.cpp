@@ -6,6 +6,8 @@
 #include "platform/SysUtils.h"
 #include "schedule/Event.h"
 #include "schedule/InitSetting.h"
+#include "schedule/ItemHeight.h"
+#include "schedule/ItemMove.h"
 
 namespace {
 
@@ -88,6 +90,16 @@ void TfrmMain::mitEventClick()
 {
     if (SelectedItem && ShowEventDialog(*SelectedItem))
         RedrawChart();
+}
+
+void TfrmMain::mitItemHeightClick()
+{
+    ShowItemHeightDialog(*this);
+}
+
+void TfrmMain::mitItemMoveClick()
+{
+    ShowItemMoveDialog(*this);
 }
 
 void TfrmMain::mitInitSettingClick()

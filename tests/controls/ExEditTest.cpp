@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -59,6 +60,13 @@ TEST(ExEdit, FloatsAreRoundedToTheFormatsDecimalsAndShownWithThem)
     EXPECT_EQ(f.edit->Text(), "3.14");
     f.edit->SetVal(1234.5L);
     EXPECT_EQ(f.edit->Text(), "1,234.50");
+    // As an integer the value is truncated and held within the integer's range.
+    f.edit->SetVal(-7.9L);
+    EXPECT_EQ(f.edit->AsInteger(), -7);
+    f.edit->SetVal(1e30L);
+    EXPECT_EQ(f.edit->AsInteger(), std::numeric_limits<long long>::max());
+    f.edit->SetVal(-1e30L);
+    EXPECT_EQ(f.edit->AsInteger(), std::numeric_limits<long long>::min());
 }
 
 TEST(ExEdit, ZeroIndicatedShowsANumericZeroAsEmpty)

@@ -14,6 +14,7 @@
 #include "platform/Splitter.h"
 #include "platform/StatusBar.h"
 
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -269,6 +270,23 @@ TEST(Forms, ADialogCentredOnTheMainFormOpensOverIt)
     dialog.Hide();
     main.Hide();
     Application().SetMainForm(nullptr);
+}
+
+TEST(Controls, AnEditsAlignmentReachesItsWindowBeforeAndAfterItIsMade)
+{
+    TForm form(nullptr);
+    TEdit early(&form), late(&form);
+    early.SetAlignment(taRightJustify);
+    early.SetParent(&form);
+    late.SetParent(&form);
+    form.ShowForm();
+    late.SetAlignment(taCenter);
+    auto horizontal = [](TEdit &e) {
+        return static_cast<QLineEdit *>(e.Link()->Widget())->alignment() & Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(horizontal(early), Qt::AlignRight);
+    EXPECT_EQ(horizontal(late), Qt::AlignHCenter);
+    form.Hide();
 }
 
 TEST(Forms, ScrollBoxAlignsChildrenInItsWholeRange)

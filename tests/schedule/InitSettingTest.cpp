@@ -91,6 +91,18 @@ TEST_F(InitSettingTest, AnAssociationThatCannotBeWrittenIsReportedAndTheOldValue
     EXPECT_EQ(f.services->messages[0].text, "関連付けを行うには管理者権限で実行してください。");
     // The rest of OK still ran.
     EXPECT_TRUE(Modified);
+    // What was written before the failure is taken back: no handler is left behind.
+    EXPECT_EQ(Default(THKey::HKEY_CLASSES_ROOT, "Tarvold.xml\\Shell\\Open\\Command"), "(none)");
+    EXPECT_NE(Default(THKey::HKEY_CLASSES_ROOT, ".xml"), "Tarvold.xml");
+}
+
+TEST(DesktopAssociation, TheCommandLineQuotesAnyPath)
+{
+    EXPECT_EQ(TDesktopAssociation::ExecArgument("/opt/tarvold/tarvold"), "\"/opt/tarvold/tarvold\"");
+    // Quote, backquote and dollar get a backslash, doubled by the value's own
+    // escaping; a backslash becomes four; a percent sign is doubled.
+    EXPECT_EQ(TDesktopAssociation::ExecArgument("/a b/$x`\"100%\\"),
+              "\"/a b/\\\\$x\\\\`\\\\\"100%%\\\\\\\\\"");
 }
 
 TEST_F(InitSettingTest, OkWithoutTouchingTheLinkWritesNothingAndAlwaysMarksTheDocument)
