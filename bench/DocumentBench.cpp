@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
+#include "schedule/MainDocument.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -97,6 +98,19 @@ void BM_ReadLargeDocument(benchmark::State &state)
     state.counters["peak_MiB"] = static_cast<double>(PeakMemoryMiB());
 }
 BENCHMARK(BM_ReadLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The file's values alone, without building rows.
+void BM_ParseLargeDocument(benchmark::State &state)
+{
+    TBenchWindow &w = Window();
+    const std::string bytes = ReadFileBytes(w.path);
+    for (auto _ : state) {
+        TDocumentValues doc;
+        ParseScheduleDocument(bytes, doc);
+        benchmark::DoNotOptimize(doc.Rows.data());
+    }
+}
+BENCHMARK(BM_ParseLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Closing the document: freeing every row, bar and control.
 void BM_FreeLargeDocument(benchmark::State &state)

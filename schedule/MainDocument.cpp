@@ -58,6 +58,13 @@ bool Closes(std::string_view closing, std::string_view opening)
     return closing.size() == opening.size() + 1 && closing.substr(0, 2) == "</" && closing.substr(2) == opening.substr(1);
 }
 
+// Every tag is a line, and about every other tag closes a one-line value: a
+// close guess that saves growing the list many times over for a large document.
+size_t EstimatedLineCount(std::string_view text)
+{
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '>')) * 3 / 2 + 16;
+}
+
 // The document text cut into lines: a line break before every "<" and after
 // every ">", and blank lines dropped, except inside an element's value, whose
 // lines are all kept.
@@ -65,25 +72,35 @@ class TDocumentLines {
 public:
     explicit TDocumentLines(std::string text) : text_(std::move(text))
     {
-        std::vector<std::string_view> pieces;
+        // A piece is a value only between an opening tag and its own closing
+        // tag, so each piece is kept until the next one is known.
         std::string_view all(text_);
+        lines_.reserve(EstimatedLineCount(all));
+        std::string_view before, current;
+        bool haveCurrent = false;
+        auto take = [&](std::string_view next, bool last) {
+            if (haveCurrent) {
+                bool value = current.front() != '<' && !before.empty() && !last && IsOpeningTag(before)
+                    && Closes(next, before);
+                SplitLines(current, value, lines_);
+                before = current;
+            }
+            current = next;
+            haveCurrent = true;
+        };
         size_t start = 0;
-        for (size_t i = 0; i < all.size(); ++i) {
+        for (size_t i = all.find_first_of("<>"); i != std::string_view::npos; i = all.find_first_of("<>", i + 1)) {
             if (all[i] == '<' && i > start) {
-                pieces.push_back(all.substr(start, i - start));
+                take(all.substr(start, i - start), false);
                 start = i;
             } else if (all[i] == '>') {
-                pieces.push_back(all.substr(start, i + 1 - start));
+                take(all.substr(start, i + 1 - start), false);
                 start = i + 1;
             }
         }
         if (start < all.size())
-            pieces.push_back(all.substr(start));
-        for (size_t k = 0; k < pieces.size(); ++k) {
-            bool value = pieces[k].front() != '<' && k > 0 && k + 1 < pieces.size() && IsOpeningTag(pieces[k - 1])
-                && Closes(pieces[k + 1], pieces[k - 1]);
-            SplitLines(pieces[k], value, lines_);
-        }
+            take(all.substr(start), false);
+        take({}, true);
     }
 
     size_t Count() const { return lines_.size(); }
@@ -179,9 +196,8 @@ private:
     // cursor moves past the closing tag.
     TValueRange Values(std::string_view openingTag)
     {
-        std::string closing = "</" + std::string(openingTag.substr(1));
         TValueRange range{++i_, 0};
-        while (i_ < lines_.Count() && lines_[i_] != closing)
+        while (i_ < lines_.Count() && !Closes(lines_[i_], openingTag))
             ++i_;
         range.last = i_;
         if (i_ < lines_.Count())
