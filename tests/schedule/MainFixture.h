@@ -4,6 +4,7 @@
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
+#include "tests/TestSupport.h"
 
 #include <unistd.h>
 
@@ -45,13 +46,15 @@ private:
     std::string appData_;
 };
 
+// A fresh folder for each start (removed afterwards), so that nothing a
+// finished test left behind can be taken for a setting.
 struct TStartup {
-    std::string root;
+    testing_support::TempDir dir;
+    std::string root = dir.Path();
     TTestServices *services;
     std::unique_ptr<TScopedServices> scope;
     explicit TStartup(const std::string &os = "")
     {
-        root = GetTempPath() + "tarvold-main-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "/";
         ForceDirectories(root + "run");
         ForceDirectories(root + "appdata");
         SetCurrentDir(root + "run");
@@ -60,7 +63,9 @@ struct TStartup {
         services = s.get();
         scope = std::make_unique<TScopedServices>(std::move(s));
     }
-    static inline int counter = 0;
+    ~TStartup() { SetCurrentDir(GetTempPath()); }
+    TStartup(const TStartup &) = delete;
+    TStartup &operator=(const TStartup &) = delete;
 };
 
 // A started main window of 900 x 600 pixels with an empty chart drawn.
