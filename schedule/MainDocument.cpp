@@ -589,22 +589,51 @@ class TDocumentWriter {
 public:
     explicit TDocumentWriter(TfrmMain &form) : form_(form) {}
 
-    std::string Text(const std::string &encoding)
+    // The document as UTF-8.
+    std::string Text(const std::string &encoding) { return Build(encoding, nullptr); }
+    // The document in code page 932; `replaced` counts the characters it has
+    // no code for (each written as "?").
+    std::string Cp932Text(const std::string &encoding, size_t &replaced)
+    {
+        replaced = 0;
+        return Build(encoding, &replaced);
+    }
+
+private:
+    std::string Build(const std::string &encoding, size_t *replaced)
     {
         out_.clear();
+        bytes_.clear();
+        replaced_ = replaced;
         out_ += "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\" ?>\r\n";
         out_ += "<?xml-stylesheet type=\"text/xsl\" href=\"" + XSL + "\"?>\r\n";
         out_ += "<schedule>\r\n";
         Header();
         out_ += "<itemlist>\r\n";
-        for (const auto &row : ItemList)
+        for (const auto &row : ItemList) {
             Row(*row);
+            Convert();
+        }
         out_ += "</itemlist>\r\n";
         out_ += "</schedule>\r\n";
-        return std::move(out_);
+        if (!replaced_)
+            return std::move(out_);
+        Convert();
+        return std::move(bytes_);
     }
 
-private:
+    // Converts what was written so far, a row at a time, so that a large
+    // document is never held as a whole in both encodings.
+    void Convert()
+    {
+        if (!replaced_)
+            return;
+        size_t count = 0;
+        bytes_ += Utf8ToCp932(out_, count);
+        *replaced_ += count;
+        out_.clear();
+    }
+
     void Element(std::string_view tag, std::string_view value)
     {
         out_ += '<';
@@ -733,6 +762,8 @@ private:
 
     TfrmMain &form_;
     std::string out_;
+    std::string bytes_;
+    size_t *replaced_ = nullptr;
 };
 
 // The hourglass for a scope.
@@ -882,7 +913,7 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
     } catch (...) {
         failure = std::current_exception();
     }
-    bytes.clear();
+    std::string().swap(bytes);  // the rows need the memory more
 
     // Header.
     FileVersion = doc.FileVersion;
@@ -998,7 +1029,7 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
         bytes = writer.Text(EncodingStrSet);
     } else {
         size_t replaced = 0;
-        bytes = Utf8ToCp932(writer.Text(EncodingStrSet), replaced);
+        bytes = writer.Cp932Text(EncodingStrSet, replaced);
         if (replaced > 0) {
             int answer = Services().MessageBox(
                 "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced))

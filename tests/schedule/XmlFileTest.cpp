@@ -290,14 +290,23 @@ TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
 {
     TDocumentFixture f;
     f.form->edtHdTitle->SetText("😀計画");
+    // The rows are converted one by one: the count covers them all.
+    for (const char *text : {"行😀", "🎉と😀"}) {
+        f.form->AddItem();
+        ItemList.back()->FMemo->SetText(text);
+    }
     std::string path = f.dir.File("emoji.xml");
     f.services->answers = {IDCANCEL, IDNO, IDYES};
     EXPECT_FALSE(WriteXmlFile(*f.form, path));
     EXPECT_FALSE(FileExists(path));
     ASSERT_EQ(f.services->messages.size(), 1u);
     EXPECT_NE(f.services->messages[0].text.find("UTF-8"), std::string::npos);
+    EXPECT_NE(f.services->messages[0].text.find("が 4 文字"), std::string::npos);
     EXPECT_TRUE(WriteXmlFile(*f.form, path));
-    EXPECT_NE(ReadBytes(path).find("<title>?\x8C\x76\x89\xE6</title>"), std::string::npos);
+    const std::string cp932 = ReadBytes(path);
+    EXPECT_NE(cp932.find("<title>?\x8C\x76\x89\xE6</title>"), std::string::npos);
+    EXPECT_NE(cp932.find("<text>\x8D\x73?</text>"), std::string::npos);
+    EXPECT_NE(cp932.find("<text>?\x82\xC6?</text>"), std::string::npos);
     EXPECT_TRUE(WriteXmlFile(*f.form, path));
     std::string utf8 = ReadBytes(path);
     EXPECT_NE(utf8.find("encoding=\"UTF-8\""), std::string::npos);
