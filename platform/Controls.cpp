@@ -196,7 +196,8 @@ void TControl::SetBounds(int left, int top, int width, int height)
     top_ = top;
     width_ = width;
     height_ = height;
-    if (parent_ && !dynamic_cast<TWinControl *>(this)) {
+    if (parent_ && !windowed_) {
+        parent_->ChildMoved(this, old);
         parent_->InvalidateRect(old);
         parent_->InvalidateRect(BoundsRect());
     }
@@ -490,6 +491,7 @@ void TGraphicControl::PaintControl(TCanvas &canvas)
 
 TWinControl::TWinControl(TComponent *owner) : TControl(owner)
 {
+    windowed_ = true;
 }
 
 TWinControl::~TWinControl()
@@ -507,10 +509,12 @@ void TWinControl::InsertControl(TControl *control)
     control->parent_ = this;
     control->indexInParent_ = static_cast<int>(controls_.size());
     controls_.push_back(control);
-    if (auto *win = dynamic_cast<TWinControl *>(control)) {
+    if (control->windowed_) {
+        auto *win = static_cast<TWinControl *>(control);
         if (HandleAllocated() && win->Visible())
             win->HandleNeeded();
     } else {
+        IndexChild(control, control->BoundsRect(), true);
         control->Invalidate();
     }
     if (control->Align() != alNone)
@@ -522,8 +526,10 @@ void TWinControl::RemoveControl(TControl *control)
     int index = control->indexInParent_;
     if (index < 0 || index >= ControlCount() || controls_[static_cast<size_t>(index)] != control)
         return;
-    if (!dynamic_cast<TWinControl *>(control))
+    if (!control->windowed_) {
+        IndexChild(control, control->BoundsRect(), false);
         InvalidateRect(control->BoundsRect());
+    }
     // Swap with the last so that removal stays constant-time with many children;
     // the order of the list is not the z-order, so nothing visible changes.
     controls_[static_cast<size_t>(index)] = controls_.back();
@@ -533,23 +539,104 @@ void TWinControl::RemoveControl(TControl *control)
     control->parent_ = nullptr;
     if (alignCause_ == control)
         alignCause_ = nullptr;
-    if (auto *win = dynamic_cast<TWinControl *>(control))
-        win->DestroyHandle();
+    if (control->windowed_)
+        static_cast<TWinControl *>(control)->DestroyHandle();
     if (control->Align() != alNone)
         Realign();
 }
 
+namespace {
+
+constexpr int kIndexBand = 128;  // pixels per band of the child index
+constexpr int kTallBands = 16;   // a child reaching more bands is kept apart
+
+int BandOf(int y) { return y >= 0 ? y / kIndexBand : -((-y + kIndexBand - 1) / kIndexBand); }
+
+struct TBandRange {
+    int first, last;
+    bool tall() const { return last - first >= kTallBands; }
+    bool operator==(const TBandRange &o) const { return first == o.first && last == o.last; }
+};
+
+TBandRange BandsOf(const TRect &r) { return {BandOf(r.Top), BandOf(std::max(r.Top, r.Bottom - 1))}; }
+
+void EraseOne(std::vector<TControl *> &list, TControl *control)
+{
+    auto it = std::find(list.begin(), list.end(), control);
+    if (it == list.end())
+        return;
+    *it = list.back();
+    list.pop_back();
+}
+
+} // namespace
+
+void TWinControl::IndexChild(TControl *control, const TRect &bounds, bool add)
+{
+    TBandRange range = BandsOf(bounds);
+    if (range.tall()) {
+        if (add)
+            tallChildren_.push_back(control);
+        else
+            EraseOne(tallChildren_, control);
+        return;
+    }
+    for (int band = range.first; band <= range.last; ++band) {
+        if (add) {
+            bands_[band].push_back(control);
+            continue;
+        }
+        auto it = bands_.find(band);
+        if (it == bands_.end())
+            continue;
+        EraseOne(it->second, control);
+        if (it->second.empty())
+            bands_.erase(it);
+    }
+}
+
+void TWinControl::ChildMoved(TControl *control, const TRect &from)
+{
+    if (BandsOf(from) == BandsOf(control->BoundsRect()))
+        return;
+    IndexChild(control, from, false);
+    IndexChild(control, control->BoundsRect(), true);
+}
+
+std::vector<TControl *> TWinControl::ChildrenIn(const TRect &area) const
+{
+    std::vector<TControl *> found;
+    if (area.Right <= area.Left || area.Bottom <= area.Top)
+        return found;
+    auto take = [&](const std::vector<TControl *> &list) {
+        for (TControl *c : list) {
+            TRect common;
+            if (c->Visible() && IntersectRect(common, c->BoundsRect(), area))
+                found.push_back(c);
+        }
+    };
+    take(tallChildren_);
+    TBandRange range = BandsOf(area);
+    if (static_cast<long long>(range.last) - range.first >= static_cast<long long>(bands_.size())) {
+        for (const auto &[band, list] : bands_)
+            take(list);
+    } else {
+        for (int band = range.first; band <= range.last; ++band)
+            if (auto it = bands_.find(band); it != bands_.end())
+                take(it->second);
+    }
+    // A child reaching several bands was found once in each.
+    std::sort(found.begin(), found.end(), [](TControl *a, TControl *b) {
+        return a->ZOrder() != b->ZOrder() ? a->ZOrder() < b->ZOrder() : a->Serial() < b->Serial();
+    });
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
 TControl *TWinControl::ControlAtPos(TPoint p) const
 {
-    TControl *best = nullptr;
-    for (TControl *c : controls_) {
-        if (!c->Visible() || dynamic_cast<TWinControl *>(c))
-            continue;
-        if (p.X >= c->Left() && p.Y >= c->Top() && p.X < c->Left() + c->Width() && p.Y < c->Top() + c->Height())
-            if (!best || c->ZOrder() > best->ZOrder())
-                best = c;
-    }
-    return best;
+    std::vector<TControl *> near = ChildrenIn(TRect{p.X, p.Y, p.X + 1, p.Y + 1});
+    return near.empty() ? nullptr : near.back();
 }
 
 bool TWinControl::HandleAllocated() const
@@ -785,16 +872,7 @@ void TWinControl::PaintWindow(TCanvas &canvas)
 
 void TWinControl::PaintControls(TCanvas &canvas, const TRect &clip)
 {
-    std::vector<TControl *> visible;
-    for (TControl *c : controls_) {
-        if (!c->Visible() || dynamic_cast<TWinControl *>(c))
-            continue;
-        TRect common;
-        if (IntersectRect(common, c->BoundsRect(), clip))
-            visible.push_back(c);
-    }
-    std::sort(visible.begin(), visible.end(), [](TControl *a, TControl *b) { return a->ZOrder() < b->ZOrder(); });
-    for (TControl *c : visible) {
+    for (TControl *c : ChildrenIn(clip)) {
         canvas.SaveDC();
         TPoint org = canvas.WindowOrg();
         canvas.IntersectClipRect(c->BoundsRect());

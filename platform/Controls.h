@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TWinControl;
@@ -188,6 +189,7 @@ private:
 
     std::uint64_t serial_;
     std::uint64_t zOrder_ = 0;
+    bool windowed_ = false;
     TAlign align_ = alNone;
     bool visible_ = true;
     bool enabled_ = true;
@@ -309,8 +311,17 @@ private:
     friend class TWidgetLink;
     void AlignChildren(TControl *cause);
     void CreateChildHandles();
+    // The index of windowless children by the bands of the client area they
+    // reach, so that painting a part of the window or finding the child under
+    // the mouse looks only at the children near it, however many there are.
+    void IndexChild(TControl *control, const TRect &bounds, bool add);
+    void ChildMoved(TControl *control, const TRect &from);
+    // The visible windowless children that meet the area, back to front.
+    std::vector<TControl *> ChildrenIn(const TRect &area) const;
 
     std::vector<TControl *> controls_;
+    std::unordered_map<int, std::vector<TControl *>> bands_;
+    std::vector<TControl *> tallChildren_;
     int lastKey_ = 0;
     int alignLock_ = 0;
     bool alignPending_ = false;

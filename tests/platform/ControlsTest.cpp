@@ -120,6 +120,45 @@ TEST(Controls, WindowlessChildrenPaintInZOrderAndTheTopmostGetsTheMouse)
     EXPECT_EQ(panel.ControlAtPos(Point(2, 2)), nullptr);
 }
 
+TEST(Controls, WindowlessChildrenAreFoundWhereverTheyMovedAmongThousands)
+{
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 400, 60000);
+    panel.SetColor(clWhite);
+    panel.SetBevelOuter(bvNone);
+    std::vector<std::unique_ptr<TSwatch>> rows;
+    for (int i = 0; i < 2000; ++i) {
+        rows.push_back(std::make_unique<TSwatch>(nullptr, clRed));
+        rows.back()->SetBounds(0, i * 30, 100, 20);
+        rows.back()->SetParent(&panel);
+    }
+    TSwatch tall(nullptr, clGreen);  // reaches over many rows, behind them
+    tall.SetBounds(200, -50, 50, 60000);
+    tall.SetParent(&panel);
+    tall.SendToBack();
+    TSwatch &moved = *rows[5];
+    moved.SetBounds(300, 40000, 30, 300);
+    EXPECT_EQ(panel.ControlAtPos(Point(310, 40290)), &moved);
+    EXPECT_EQ(panel.ControlAtPos(Point(10, 155)), nullptr);
+    EXPECT_EQ(panel.ControlAtPos(Point(10, 40 * 30 + 5)), rows[40].get());
+    EXPECT_EQ(panel.ControlAtPos(Point(210, -40)), &tall);
+    moved.SetBounds(190, 100, 30, 20);
+    EXPECT_EQ(panel.ControlAtPos(Point(210, 105)), &moved);
+    EXPECT_EQ(panel.ControlAtPos(Point(310, 40290)), nullptr);
+
+    TBitmap part(400, 200);
+    part.Canvas().SetWindowOrg(0, 40000 - 100);
+    panel.PaintTo(part.Canvas());
+    EXPECT_EQ(part.Pixel(205, 10), clGreen);
+    EXPECT_EQ(part.Pixel(5, 40025 - 39900), clRed);
+    EXPECT_EQ(part.Pixel(310, 150), clWhite);
+
+    rows[40].reset();
+    EXPECT_EQ(panel.ControlAtPos(Point(10, 40 * 30 + 5)), nullptr);
+    tall.SetParent(nullptr);
+    EXPECT_EQ(panel.ControlAtPos(Point(210, 50000)), nullptr);
+}
+
 TEST(Controls, ShapeWithClearBrushAndNoPenDrawsNothing)
 {
     TPanel panel(nullptr);
