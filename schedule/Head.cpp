@@ -51,26 +51,43 @@ int DateToPixel(long double pixelsPerDay, TDateTime date)
     return ClampToInt(RoundHalfEven(pixelsPerDay * (static_cast<long double>(date) - StartDate)));
 }
 
-long double WorkingDays(TDateTime startDate, TDateTime endDate, long double duration,
-                        const std::vector<TDateTime> &holidays)
+namespace {
+
+// The walk below needs a sorted list without repeats; the holiday file keeps
+// its own order and may repeat a date. Every bar of a document asks with the
+// same list, so the sorted copy is kept until the list changes.
+const std::vector<TDateTime> &SortedHolidays(const std::vector<TDateTime> &holidays)
 {
-    // The walk below needs a sorted list without repeats; the holiday file keeps
-    // its own order and may repeat a date, so sort a copy first.
-    std::vector<TDateTime> sorted;
-    sorted.reserve(holidays.size());
+    thread_local std::vector<TDateTime> source, sorted;
+    if (holidays == source)
+        return sorted;
+    source = holidays;
+    sorted.clear();
     for (TDateTime h : holidays)
         if (h != 0)
             sorted.push_back(h);
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    return sorted;
+}
 
+} // namespace
+
+long double WorkingDays(TDateTime startDate, TDateTime endDate, long double duration,
+                        const std::vector<TDateTime> &holidays)
+{
+    const std::vector<TDateTime> &sorted = SortedHolidays(holidays);
     const long double s = startDate;
     const long double e = endDate;
     const long double firstDay = std::trunc(s);
     const long double lastDay = std::trunc(e);
     long double c = duration;
-    for (TDateTime holiday : sorted) {
-        const long double h = holiday;
+    // Only holidays from the first to the last day count; start at the first of them.
+    const long double from = std::min({s, firstDay, lastDay});
+    auto it = std::lower_bound(sorted.begin(), sorted.end(), from,
+                               [](TDateTime h, long double v) { return static_cast<long double>(h) < v; });
+    for (; it != sorted.end(); ++it) {
+        const long double h = *it;
         if (h > s && lastDay > h)
             c -= 1;                                // a whole holiday inside the bar
         if (firstDay == h)
@@ -79,6 +96,8 @@ long double WorkingDays(TDateTime startDate, TDateTime endDate, long double dura
             c -= e - lastDay;                      // the part of the last, partial day
             break;
         }
+        if (h > firstDay && h > lastDay)
+            break;
     }
     return c < 0 ? 0 : c;
 }

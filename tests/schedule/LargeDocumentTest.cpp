@@ -38,3 +38,22 @@ TEST(LargeDocument, IndexOfItemFindsRowsWhoseTagsAreStale)
     TItem stranger;
     EXPECT_EQ(form.IndexOfItem(&stranger), -1);
 }
+
+TEST(LargeDocument, WorkingDaysFollowTheHolidayListAsItChanges)
+{
+    // The sorted holidays are kept between bars: a list changed in place,
+    // or another list, must still be the one counted.
+    const TDateTime d = EncodeDate(2024, 1, 1);
+    std::vector<TDateTime> holidays = {d + 9, d + 2, d + 2};
+    EXPECT_EQ(WorkingDays(d, d + 5, 5, holidays), 4);
+    holidays[0] = d + 3;
+    EXPECT_EQ(WorkingDays(d, d + 5, 5, holidays), 3);
+    holidays.clear();
+    EXPECT_EQ(WorkingDays(d, d + 5, 5, holidays), 5);
+    EXPECT_EQ(WorkingDays(d, d + 5, 5, {d + 4, 0, d}), 3);
+    // Only the days of the bar count, wherever they are in the list.
+    std::vector<TDateTime> many;
+    for (int i = 0; i < 1000; ++i)
+        many.push_back(d - 500 + i * 7);
+    EXPECT_EQ(WorkingDays(d + 0.5, d + 14.5, 14, many), 14 - 2);
+}
