@@ -102,6 +102,12 @@ bool SimulateActivation(TCustomForm &form)
     return QTest::qWaitForWindowActive(window, 2000);
 }
 
+void SimulateWindowResize(TCustomForm &form, int width, int height)
+{
+    form.Link()->Widget()->resize(width, height);
+    QApplication::processEvents();
+}
+
 void SimulateMousePress(TControl &control, TPoint p, TMouseButton button, TShiftState shift)
 {
     SendMouse(QTest::MousePress, control, p, QtButton(button), shift);

@@ -17,6 +17,9 @@ class TCustomForm;
 // focus and keys reach it; false when the window could not be activated.
 bool SimulateActivation(TCustomForm &form);
 
+// The person resizes the form's window to this outer size.
+void SimulateWindowResize(TCustomForm &form, int width, int height);
+
 void SimulateMousePress(TControl &control, TPoint p, TMouseButton button = mbLeft, TShiftState shift = 0);
 // A move with the buttons pressed so far still held.
 void SimulateMouseMove(TControl &control, TPoint p, TShiftState shift = 0);

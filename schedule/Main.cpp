@@ -1076,7 +1076,7 @@ std::string TfrmMain::NextFreeFileName() const
 
 void TfrmMain::FormResize(TObject *)
 {
-    LayoutHeader();
+    scb2->SetWidth(std::max(0, scb1->Width() - pnlBase->Left() + 2));
     RedrawChart();
 }
 

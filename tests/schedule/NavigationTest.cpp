@@ -120,3 +120,39 @@ TEST(Navigation, TimeScaleTabsAndTheWheel)
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
     EXPECT_EQ(vertical.Position(), 0);
 }
+
+TEST(Navigation, ResizingTheWindowRedrawsTheChartToItsNewWidth)
+{
+    TNavBoard board(EncodeDate(2024, 1, 1));
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    SimulateWindowResize(form, 1200, 700);
+    ASSERT_EQ(form.Width(), 1200);
+    EXPECT_EQ(PixelsPerDay, form.pnlBase->Width() / 7.0L);
+    EXPECT_GT(form.pnlBase->Width(), 900 - 200);
+    // The date scroll bar starts under the chart and reaches the window's right edge.
+    EXPECT_EQ(form.scb2->ClientToScreen({0, 0}).X, form.pnlBase->ClientToScreen({0, 0}).X);
+    EXPECT_GE(form.scb2->ClientToScreen({form.scb2->Width(), 0}).X, form.ClientToScreen({form.ClientWidth(), 0}).X);
+}
+
+TEST(Navigation, MovingTheCaptionColumnSplitterKeepsTheHeaderOverTheChart)
+{
+    TNavBoard board(EncodeDate(2024, 1, 1));
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    auto screenX = [](const TControl *c) { return c->ClientToScreen({0, 0}).X; };
+    int width = form.pnlItem->Width();
+    SimulateMousePress(*form.spl1, {1, 50});
+    SimulateMouseMove(*form.spl1, {61, 50});
+    EXPECT_EQ(form.stb1->PanelText(1), "項目の幅:" + std::to_string(width + 60));
+    SimulateMouseRelease(*form.spl1, {61, 50});
+    ASSERT_EQ(form.pnlItem->Width(), width + 60);
+    EXPECT_EQ(form.stb1->PanelText(1), "項目の幅:" + std::to_string(form.spl1->Left()));
+    for (const TControl *header : std::initializer_list<const TControl *>{form.tbcCalSelect, form.pnlTimeScale, form.scb2})
+        EXPECT_EQ(screenX(header), screenX(form.pnlBase));
+    EXPECT_EQ(form.pnlHead->Width(), form.tbcCalSelect->Left());
+    EXPECT_EQ(form.edtHdTitle->Width(), form.pnlHead->Width() - 8);
+    EXPECT_EQ(form.cmbChartCnt->Left() + form.cmbChartCnt->Width() + 3, form.pnlHead->Width());
+    EXPECT_EQ(form.scb2->ClientToScreen({form.scb2->Width(), 0}).X, form.ClientToScreen({form.ClientWidth(), 0}).X);
+    EXPECT_EQ(PixelsPerDay, form.pnlBase->Width() / 7.0L);
+}
