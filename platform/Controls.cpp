@@ -539,8 +539,9 @@ void TWinControl::RemoveControl(TControl *control)
     control->parent_ = nullptr;
     if (alignCause_ == control)
         alignCause_ = nullptr;
-    if (control->windowed_)
-        static_cast<TWinControl *>(control)->DestroyHandle();
+    // A window being freed has already let its handle go and is no TWinControl any more.
+    if (auto *win = dynamic_cast<TWinControl *>(control))
+        win->DestroyHandle();
     if (control->Align() != alNone)
         Realign();
 }
