@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -60,6 +61,12 @@ struct TBenchWindow {
         }
         form->pnlItem->EnableAlign();
         WriteXmlFile(*form, path);
+    }
+    ~TBenchWindow()
+    {
+        form.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
     }
 };
 
