@@ -12,19 +12,6 @@
 
 namespace {
 
-void EnsureApplication()
-{
-    static bool started = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "tarvold_bench";
-        static char *argv[] = {name, nullptr};
-        Application().Initialize(argc, argv);
-        return true;
-    }();
-    (void)started;
-}
-
 template <typename T>
 T *Place(TComponent &owner, TRpControl *parent)
 {
@@ -35,7 +22,6 @@ T *Place(TComponent &owner, TRpControl *parent)
 
 void PrepareHundredPages(benchmark::State &state)
 {
-    EnsureApplication();
     TComponent form;
     auto *report = new TBandReport(&form);
     report->SetUnits(TRpUnit::MM);

@@ -31,11 +31,6 @@ struct TBenchWindow {
     std::string path = dir + "large.xml";
     TBenchWindow()
     {
-        static int argc = 1;
-        static char name[] = "tarvold_bench";
-        static char *argv[] = {name, nullptr};
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        Application().Initialize(argc, argv);
         ForceDirectories(dir);
         auto services = std::make_unique<QuietServices>();
         services->dir = dir;

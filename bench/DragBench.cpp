@@ -30,11 +30,6 @@ private:
 
 void BM_DragMouseMove(benchmark::State &state)
 {
-    static int argc = 1;
-    static char name[] = "tarvold_bench";
-    static char *argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application().Initialize(argc, argv);
     std::string root = GetTempPath() + "tarvold-dragbench-" + std::to_string(::getpid()) + "/";
     ForceDirectories(root + "run");
     ForceDirectories(root + "appdata");
@@ -75,10 +70,6 @@ void BM_DragMouseMove(benchmark::State &state)
     form->Hide();
     state.SetLabel(std::to_string(rows) + " rows");
     form.reset();
-    // The toolkit's application must go before the toolkit's globals that the
-    // events above brought to life: registered after them, this runs first.
-    static bool finalizeAtExit = std::atexit([] { Application().Finalize(); }) == 0;
-    (void)finalizeAtExit;
 }
 
 } // namespace

@@ -14,13 +14,9 @@ namespace {
 TfrmMain &Window()
 {
     static TfrmMain *form = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "tarvold_bench";
-        static char *argv[] = {name, nullptr};
-        Application().Initialize(argc, argv);
         SetCurrentDir(GetTempPath());
-        auto *f = new TfrmMain(nullptr, "", false);
+        // Owned by the application, which frees it before the toolkit goes.
+        auto *f = new TfrmMain(&Application(), "", false);
         f->SetBounds(0, 0, 1200, 800);
         return f;
     }();

@@ -16,14 +16,6 @@ namespace {
 
 std::string RecordedPages(std::size_t atLeast)
 {
-    static int argc = 1;
-    static char name[] = "tarvold_bench";
-    static char *argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application().Initialize(argc, argv);
-    // The toolkit cannot be torn down from the exit handlers (its own globals
-    // are gone by then), so the process ends before they run.
-    std::atexit([] { std::_Exit(0); });
 
     std::string bytes;
     for (int page = 0; bytes.size() < atLeast; ++page) {

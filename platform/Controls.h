@@ -331,6 +331,19 @@ private:
 };
 
 // A windowed control that paints itself on Canvas() in Paint.
+// Pauses a control's alignment for a scope: its children are laid out once,
+// when the scope ends, however it ends.
+class TAlignPause {
+public:
+    explicit TAlignPause(TWinControl &control) : control_(control) { control_.DisableAlign(); }
+    ~TAlignPause() { control_.EnableAlign(); }
+    TAlignPause(const TAlignPause &) = delete;
+    TAlignPause &operator=(const TAlignPause &) = delete;
+
+private:
+    TWinControl &control_;
+};
+
 class TCustomControl : public TWinControl {
 public:
     explicit TCustomControl(TComponent *owner) : TWinControl(owner) {}

@@ -752,9 +752,8 @@ void TfrmMain::ClearItemList()
 {
     // Every caption and splitter leaving the column would lay out the rest
     // again: lay it out once, after all are gone.
-    pnlItem->DisableAlign();
+    TAlignPause pause(*pnlItem);
     ItemList.clear();
-    pnlItem->EnableAlign();
 }
 
 int TfrmMain::IndexOfItem(const TItem *row) const

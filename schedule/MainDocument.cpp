@@ -933,66 +933,67 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
     TProgressBar &progress = *wait->pgb1;
     progress.SetMax(static_cast<int>(std::min<long long>(1LL * progress.Step() * doc.ItemCount, 1 << 30)));
     progress.SetPosition(0);
-    form.pnlItem->DisableAlign();
-    int shownPercent = 0;
-    for (const TRowValues &values : doc.Rows) {
-        progress.StepIt();
-        // The window is repainted at each whole percent; the person's input waits for the end.
-        int percent = progress.Max() > 0 ? static_cast<int>(100LL * progress.Position() / progress.Max()) : 100;
-        if (percent != shownPercent) {
-            shownPercent = percent;
-            ProcessPaintMessages();
-        }
-        form.AddItem();
-        TItem &row = *ItemList.back();
-        const long rowIndex = static_cast<long>(ItemList.size() - 1);
-        if (values.Height)
-            row.FMemo->SetHeight(*values.Height);
-        if (values.Text)
-            row.FMemo->SetText(*values.Text);
-        if (values.Color)
-            row.FMemo->SetColor(*values.Color);
-        if (auto a = AlignmentOf(values.Alignment))
-            row.FMemo->SetAlignment(*a);
-        if (values.LineCount)
-            form.SetLineCount(row, std::clamp(*values.LineCount, 1, MaxLineCount));
-        ApplyFont(row.FMemo->Font(), values.Font);
-        for (const TChartValues &v : values.Charts) {
-            auto chart = std::make_unique<TChart>();
-            TChart &c = *chart;
-            c.FBar->SetTag(rowIndex);
-            if (v.Text)
-                c.FBar->SetCaption(*v.Text);
-            if (v.Color)
-                c.FBar->SetColor(*v.Color);
-            if (auto a = AlignmentOf(v.Alignment))
-                c.FBar->SetAlignment(*a);
-            ApplyFont(c.FBar->Font(), v.Font);
-            c.FStartDate = v.StartDate;
-            c.FEndDate = v.EndDate;
-            if (v.Duration)
-                c.FDuration = *v.Duration;
-            c.FLine = v.Line;
-            c.FYotei = v.Yotei;
-            c.FJisseki = v.Jisseki;
-            c.FChakushubi = v.Chakushubi;
-            c.FJissekibi = v.Jissekibi;
-            c.FRitsu = v.Ritsu;
-            c.FBikou = v.Bikou;
-            c.FGroup = v.Group;
-            if (c.FJisseki >= 1) {
-                TBevelLabel &strip = c.ProgressBarNeeded();
-                strip.SetAutoSize(false);
-                strip.Hide();
-                strip.SetShowHint(true);
-                strip.SetTag(rowIndex);
+    {
+        TAlignPause pause(*form.pnlItem);
+        int shownPercent = 0;
+        for (const TRowValues &values : doc.Rows) {
+            progress.StepIt();
+            // The window is repainted at each whole percent; the person's input waits for the end.
+            int percent = progress.Max() > 0 ? static_cast<int>(100LL * progress.Position() / progress.Max()) : 100;
+            if (percent != shownPercent) {
+                shownPercent = percent;
+                ProcessPaintMessages();
             }
-            form.ChartHintText(c);
-            row.FCharts.push_back(std::move(chart));
+            form.AddItem();
+            TItem &row = *ItemList.back();
+            const long rowIndex = static_cast<long>(ItemList.size() - 1);
+            if (values.Height)
+                row.FMemo->SetHeight(*values.Height);
+            if (values.Text)
+                row.FMemo->SetText(*values.Text);
+            if (values.Color)
+                row.FMemo->SetColor(*values.Color);
+            if (auto a = AlignmentOf(values.Alignment))
+                row.FMemo->SetAlignment(*a);
+            if (values.LineCount)
+                form.SetLineCount(row, std::clamp(*values.LineCount, 1, MaxLineCount));
+            ApplyFont(row.FMemo->Font(), values.Font);
+            for (const TChartValues &v : values.Charts) {
+                auto chart = std::make_unique<TChart>();
+                TChart &c = *chart;
+                c.FBar->SetTag(rowIndex);
+                if (v.Text)
+                    c.FBar->SetCaption(*v.Text);
+                if (v.Color)
+                    c.FBar->SetColor(*v.Color);
+                if (auto a = AlignmentOf(v.Alignment))
+                    c.FBar->SetAlignment(*a);
+                ApplyFont(c.FBar->Font(), v.Font);
+                c.FStartDate = v.StartDate;
+                c.FEndDate = v.EndDate;
+                if (v.Duration)
+                    c.FDuration = *v.Duration;
+                c.FLine = v.Line;
+                c.FYotei = v.Yotei;
+                c.FJisseki = v.Jisseki;
+                c.FChakushubi = v.Chakushubi;
+                c.FJissekibi = v.Jissekibi;
+                c.FRitsu = v.Ritsu;
+                c.FBikou = v.Bikou;
+                c.FGroup = v.Group;
+                if (c.FJisseki >= 1) {
+                    TBevelLabel &strip = c.ProgressBarNeeded();
+                    strip.SetAutoSize(false);
+                    strip.Hide();
+                    strip.SetShowHint(true);
+                    strip.SetTag(rowIndex);
+                }
+                form.ChartHintText(c);
+                row.FCharts.push_back(std::move(chart));
+            }
+            row.FEvents = values.Events;
         }
-        row.FEvents = values.Events;
     }
-    form.pnlItem->EnableAlign();
     if (failure)
         std::rethrow_exception(failure);
 

@@ -8,6 +8,7 @@ tools/packages.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 export QT_QPA_PLATFORM=offscreen
+export LSAN_OPTIONS="suppressions=$PWD/tools/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 for bin in build/fuzz/fuzz/fuzz_*; do
   [ -x "$bin" ] || continue
   name=$(basename "$bin")

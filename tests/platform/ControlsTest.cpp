@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -58,12 +59,17 @@ TEST(Controls, TopAlignedChildrenStackInTheOrderOfTheirTop)
     a.SetBounds(0, 200, 10, 30);
     b.SetBounds(0, 0, 10, 40);
     c.SetBounds(0, 100, 10, 50);
-    panel.DisableAlign();
-    for (TPanel *p : {&a, &b, &c}) {
-        p->SetParent(&panel);
-        p->SetAlign(alTop);
+    // A paused layout resumes even when the scope is left by an exception.
+    try {
+        TAlignPause pause(panel);
+        for (TPanel *p : {&a, &b, &c}) {
+            p->SetParent(&panel);
+            p->SetAlign(alTop);
+        }
+        EXPECT_EQ(a.Top(), 200);
+        throw std::runtime_error("left early");
+    } catch (const std::runtime_error &) {
     }
-    panel.EnableAlign();
     EXPECT_EQ(b.Top(), 0);
     EXPECT_EQ(c.Top(), 40);
     EXPECT_EQ(a.Top(), 90);
