@@ -105,34 +105,32 @@ void RemoveXmlAssociation()
     DesktopEntry().Unregister();
 }
 
-} // namespace
-
-// A failure part way is undone as far as it can be, so that the registry and
+// Runs `action`; when it fails part way, `undo` takes back what it can (its
+// own failure is not reported over the first one), so that the registry and
 // the desktop agree with the setting that stays.
-void RegisterXmlAssociation()
+void RunOrUndo(void (*action)(), void (*undo)())
 {
     try {
-        WriteXmlAssociation();
+        action();
     } catch (...) {
         try {
-            RemoveXmlAssociation();
+            undo();
         } catch (const Exception &) {
         }
         throw;
     }
 }
 
+} // namespace
+
+void RegisterXmlAssociation()
+{
+    RunOrUndo(WriteXmlAssociation, RemoveXmlAssociation);
+}
+
 void UnregisterXmlAssociation()
 {
-    try {
-        RemoveXmlAssociation();
-    } catch (...) {
-        try {
-            WriteXmlAssociation();
-        } catch (const Exception &) {
-        }
-        throw;
-    }
+    RunOrUndo(RemoveXmlAssociation, WriteXmlAssociation);
 }
 
 TdlgInitSetting::TdlgInitSetting(TfrmMain &main) : TForm(nullptr), main_(main)
