@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -56,20 +57,27 @@ int TServices::MessageBox(const std::string &text, const std::string &caption, u
     case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
     default: break;
     }
-    struct Choice { QMessageBox::StandardButton button; int answer; };
+    // The buttons speak the program's language, as the system's own boxes do.
+    struct Choice { QMessageBox::StandardButton button; int answer; const char *text; };
+    const Choice ok{QMessageBox::Ok, IDOK, "OK"}, cancel{QMessageBox::Cancel, IDCANCEL, "キャンセル"},
+        yes{QMessageBox::Yes, IDYES, "はい(&Y)"}, no{QMessageBox::No, IDNO, "いいえ(&N)"},
+        abort{QMessageBox::Abort, IDABORT, "中止(&A)"}, retry{QMessageBox::Retry, IDRETRY, "再試行(&R)"},
+        ignore{QMessageBox::Ignore, IDIGNORE, "無視(&I)"};
     std::vector<Choice> choices;
     switch (flags & 0x0F) {
-    case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    case MB_ABORTRETRYIGNORE: choices = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}}; break;
-    case MB_YESNOCANCEL: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-    case MB_RETRYCANCEL: choices = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    default: choices = {{QMessageBox::Ok, IDOK}}; break;
+    case MB_OKCANCEL: choices = {ok, cancel}; break;
+    case MB_ABORTRETRYIGNORE: choices = {abort, retry, ignore}; break;
+    case MB_YESNOCANCEL: choices = {yes, no, cancel}; break;
+    case MB_YESNO: choices = {yes, no}; break;
+    case MB_RETRYCANCEL: choices = {retry, cancel}; break;
+    default: choices = {ok}; break;
     }
     QMessageBox::StandardButtons buttons;
     for (const Choice &c : choices)
         buttons |= c.button;
     box.setStandardButtons(buttons);
+    for (const Choice &c : choices)
+        box.button(c.button)->setText(Q(c.text));
     if ((flags & MB_DEFBUTTON2) && choices.size() > 1)
         box.setDefaultButton(choices[1].button);
     auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
