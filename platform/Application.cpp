@@ -6,11 +6,25 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QWidget>
 
 namespace {
 std::unique_ptr<QApplication> gQtApp;
+std::unique_ptr<QTranslator> gToolkitTexts;
+
+// The program speaks Japanese whatever the desktop's language: the toolkit's
+// own texts (file dialogs, edit menus) follow when its translation is installed.
+void LoadToolkitTexts()
+{
+    auto texts = std::make_unique<QTranslator>();
+    if (texts->load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(texts.get());
+        gToolkitTexts = std::move(texts);
+    }
 }
+} // namespace
 
 TApplication &Application()
 {
@@ -29,13 +43,16 @@ void TApplication::Initialize(int &argc, char **argv)
 {
     argc_ = argc;
     argv_ = argv;
-    if (!QApplication::instance())
+    if (!QApplication::instance()) {
         gQtApp = std::make_unique<QApplication>(argc, argv);
+        LoadToolkitTexts();
+    }
 }
 
 void TApplication::Finalize()
 {
     DestroyComponents();
+    gToolkitTexts.reset();
     gQtApp.reset();
 }
 

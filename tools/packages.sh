@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, when any is missing.
 set -euo pipefail
-PACKAGES=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libbenchmark-dev
+PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic libuemf-dev emf2svg librsvg2-bin poppler-utils libxml2-utils
   xvfb xauth clang libclang-rt-14-dev)
 missing=()
