@@ -353,6 +353,18 @@ private:
             ++i_;
     }
 
+    // From an opening list line: each `item` line up to `closing` is read by `readItem`.
+    void WalkList(std::string_view closing, std::string_view item, const std::function<void()> &readItem)
+    {
+        ++i_;
+        Walk(closing, [&](std::string_view line) {
+            if (line != item)
+                return false;
+            readItem();
+            return true;
+        });
+    }
+
     void ReadFont(TFontValues &font)
     {
         ++i_;
@@ -396,21 +408,9 @@ private:
             } else if (line == "<font>") {
                 ReadFont(row().Font);
             } else if (line == "<chartlist>") {
-                ++i_;
-                Walk("</chartlist>", [&](std::string_view l) {
-                    if (l != "<chart>")
-                        return false;
-                    ReadChart(row().Charts.emplace_back());
-                    return true;
-                });
+                WalkList("</chartlist>", "<chart>", [&] { ReadChart(row().Charts.emplace_back()); });
             } else if (line == "<eventlist>") {
-                ++i_;
-                Walk("</eventlist>", [&](std::string_view l) {
-                    if (l != "<event>")
-                        return false;
-                    ReadEvent(row().Events.emplace_back());
-                    return true;
-                });
+                WalkList("</eventlist>", "<event>", [&] { ReadEvent(row().Events.emplace_back()); });
             } else {
                 return false;
             }

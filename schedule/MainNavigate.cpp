@@ -33,6 +33,23 @@ void ReportScrollLimit()
     Services().MessageBox("スクロールが上限に達しました。", "たるぼる", MB_OK | MB_ICONWARNING);
 }
 
+// Gives the date scroll bar its new position and range; false (after saying
+// so) when they are beyond what the bar can hold.
+bool SetScrollParams(TScrollBar &bar, long long position, long long max)
+{
+    if (!FitsInt(max)) {
+        ReportScrollLimit();
+        return false;
+    }
+    try {
+        bar.SetParams(static_cast<int>(position), bar.Min(), static_cast<int>(max));
+    } catch (const EInvalidOperation &) {
+        ReportScrollLimit();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void TfrmMain::BindNavigationHandlers()
@@ -65,16 +82,12 @@ void TfrmMain::MoveStartLeft(TDateTime newStart)
     } else {
         position -= delta;
     }
-    if (!FitsInt(max) || !FitsInt(origin)) {
+    if (!FitsInt(origin)) {
         ReportScrollLimit();
         return;
     }
-    try {
-        scb2->SetParams(static_cast<int>(position), scb2->Min(), static_cast<int>(max));
-    } catch (const EInvalidOperation &) {
-        ReportScrollLimit();
+    if (!SetScrollParams(*scb2, position, max))
         return;
-    }
     FScrollOrigin = static_cast<int>(origin);
     StartDate = newStart;
     RedrawChart();
@@ -93,16 +106,8 @@ void TfrmMain::MoveStartRight(TDateTime newStart)
     } else {
         position += delta;
     }
-    if (!FitsInt(max)) {
-        ReportScrollLimit();
+    if (!SetScrollParams(*scb2, position, max))
         return;
-    }
-    try {
-        scb2->SetParams(static_cast<int>(position), scb2->Min(), static_cast<int>(max));
-    } catch (const EInvalidOperation &) {
-        ReportScrollLimit();
-        return;
-    }
     StartDate = newStart;
     RedrawChart();
 }
