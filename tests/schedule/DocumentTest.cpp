@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "TestBars.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +8,7 @@ namespace {
 struct TDocBoard : TMainBoard {
     TChart &Bar(TItem &row, double start, double end, int line = 0)
     {
-        auto chart = std::make_unique<TChart>();
-        chart->FStartDate = start;
-        chart->FEndDate = end;
-        chart->FDuration = end - start;
-        chart->FLine = line;
-        chart->FBar->SetTag(form.IndexOfItem(&row));
-        row.FCharts.push_back(std::move(chart));
-        return *row.FCharts.back();
+        return AddTestBar(row, start, end, form.IndexOfItem(&row), line);
     }
     std::vector<std::pair<double, double>> Spans(const TItem &row)
     {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "MainFixture.h"
+#include "TestBars.h"
 
 TEST(MainWindow, AFreshStartShowsTodaysWeekAndWritesEverySettingAtClose)
 {
@@ -63,15 +64,7 @@ TEST(MainWindow, RedrawPlacesBarsClampedAndHidesThoseOutOfView)
     form.SetBounds(0, 0, 900, 600);
     form.AddItem();
     TItem &row = *ItemList[0];
-    auto add = [&](double start, double end) {
-        auto chart = std::make_unique<TChart>();
-        chart->FStartDate = start;
-        chart->FEndDate = end;
-        chart->FDuration = end - start;
-        chart->FBar->SetTag(0);
-        row.FCharts.push_back(std::move(chart));
-        return row.FCharts.back().get();
-    };
+    auto add = [&](double start, double end) { return &AddTestBar(row, start, end); };
     TChart *before = add(StartDate - 100, StartDate - 50);
     TChart *across = add(StartDate - 100, StartDate + 2);
     TChart *badLine = add(StartDate, StartDate + 1);

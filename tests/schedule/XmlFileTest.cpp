@@ -6,6 +6,7 @@
 #include "schedule/MainDocument.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DocumentWindow.h"
+#include "tests/schedule/TestBars.h"
 
 #include <gtest/gtest.h>
 
@@ -87,16 +88,7 @@ int XmlLint(const std::string &path)
     return std::system(("xmllint --noout '" + path + "' 2>/dev/null").c_str());
 }
 
-TChart &AddBar(TItem &row, TDateTime start, TDateTime end)
-{
-    auto chart = std::make_unique<TChart>();
-    chart->FStartDate = start;
-    chart->FEndDate = end;
-    chart->FDuration = end - start;
-    chart->FBar->SetTag(0);
-    row.FCharts.push_back(std::move(chart));
-    return *row.FCharts.back();
-}
+TChart &AddBar(TItem &row, TDateTime start, TDateTime end) { return AddTestBar(row, start, end); }
 
 } // namespace
 
