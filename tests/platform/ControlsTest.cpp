@@ -14,7 +14,10 @@
 #include "platform/Splitter.h"
 #include "platform/StatusBar.h"
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -395,6 +398,41 @@ TEST(Menus, PopupMenuOfAParentServesItsWindowlessChildren)
     }
     // The free notification cleared the reference.
     EXPECT_EQ(swatch.PopupMenu(), nullptr);
+}
+
+TEST(Menus, ATextBoxWithAPopupMenuNeverOpensTheToolkitsEditMenu)
+{
+    TForm form(nullptr);
+    TPanel column(&form);
+    column.SetParent(&form);
+    TMemo caption(&form), plain(&form);
+    caption.SetParent(&column);
+    plain.SetParent(&form);
+    TPopupMenu menu(nullptr);
+    column.SetPopupMenu(&menu);
+    form.ShowForm();
+    // Should the toolkit open its own menu, close it so the test cannot hang.
+    bool toolkitMenuOpened = false;
+    auto closeToolkitMenu = [&] {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            toolkitMenuOpened = true;
+            popup->close();
+        }
+    };
+    auto rightClick = [&](TMemo &memo) {
+        QTimer::singleShot(100, closeToolkitMenu);
+        QWidget *viewport = static_cast<QPlainTextEdit *>(memo.Link()->Widget())->viewport();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(viewport, &event);
+        QTest::qWait(150);
+    };
+    // The caption's parent has a popup menu: that one is shown on release, never the toolkit's.
+    rightClick(caption);
+    EXPECT_FALSE(toolkitMenuOpened);
+    // Without a popup menu anywhere above it the toolkit's own edit menu stays.
+    rightClick(plain);
+    EXPECT_TRUE(toolkitMenuOpened);
+    form.Hide();
 }
 
 TEST(Controls, AParentFreedLeavesItsAlignedChildrenWhereTheyWere)
