@@ -23,6 +23,20 @@ public:
     int ReportPageWidth() const override { return report_.ReportPageWidth(); }
     int ReportPageLength() const override { return report_.ReportPageLength(); }
     void PrinterDestroyed(TRpPrinter &printer) override { report_.ForgetPrinter(printer); }
+    bool PreviewSettings(TRpPreviewSettings &settings) const override
+    {
+        settings.Width = report_.PreviewWidth();
+        settings.Height = report_.PreviewHeight();
+        settings.FormStyle = report_.PrevFormStyle;
+        settings.State = report_.PreviewInitialState;
+        settings.ShowThumbs = report_.PrevShowThumbs;
+        settings.ShowSearch = report_.PrevShowSearch;
+        settings.InitialZoom = report_.PrevInitialZoom;
+        return true;
+    }
+    void PrintAgain() override { report_.Print(); }
+    TRpPrinterSettings *EditablePrinterSettings() override { return &report_.PrinterSettings(); }
+    const TRpPrinterSettings *SetupSettings() const override { return &report_.SetupSettings(); }
 
 private:
     TCustomBandReport &report_;

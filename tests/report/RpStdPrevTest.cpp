@@ -1,0 +1,242 @@
+// The standard preview of a report without its own preview: caption, status,
+// keys, going to a page, finding text, saving, loading and printing.
+#include "report/RpStdPrev.h"
+
+#include "platform/SysUtils.h"
+#include "report/BandReport.h"
+#include "report/RpCtrls.h"
+#include "tests/FakePrinters.h"
+#include "tests/PdfTools.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Three pages; only page 2 carries "工程".
+struct TThreePageReport {
+    TThreePageReport()
+    {
+        report = new TBandReport(&owner);
+        report->SetUnits(TRpUnit::MM);
+        report->Page().SetPaperSize(TRpPaperSize::A4);
+        report->ReportTitle = "Plan";
+        auto *detail = new TRpBand(&owner, rbDetail);
+        detail->SetParent(report);
+        detail->Size().SetHeight(250);
+        auto *label = new TRpLabel(&owner);
+        label->SetParent(detail);
+        label->SetCaption("x");
+        label->OnPrint = [this](TObject *, std::string &text) {
+            text = delivered == 2 ? "工程表 page" : "Other page";
+        };
+        report->OnNeedData = [this](TObject *, bool &more) {
+            ++asked;
+            more = delivered < 3;
+            if (more)
+                ++delivered;
+        };
+    }
+    TComponent owner;
+    TBandReport *report = nullptr;
+    int delivered = 0;
+    int asked = 0;
+};
+
+struct RpStdPrevTest : ::testing::Test {
+    TScopedFakePrinters fake;
+    testing_support::ScopedFakeServices services;
+    TThreePageReport r;
+    TRpPrinter *printer = nullptr;
+    TRpStandardPreview *preview = nullptr;
+
+    void SetUp() override
+    {
+        r.report->Prepare();
+        printer = r.report->ReportPrinter();
+        ASSERT_NE(printer, nullptr);
+        ASSERT_EQ(printer->PageCount(), 3);
+        preview = new TRpStandardPreview(&r.owner, printer);
+        preview->ShowPreview();
+    }
+    void TearDown() override { preview->RpPreview->AttachPrinter(nullptr); }
+
+    void Key(int key, TShiftState shift = 0) { preview->FormKeyDown(preview, key, shift); }
+    std::string Status() const { return preview->StatusBar->PanelText(1); }
+    void Find(const std::string &text)
+    {
+        preview->RunSearchDialog = [text](TCustomForm &form) {
+            auto &dialog = static_cast<TSearchDlg &>(form);
+            dialog.Edit1->SetText(text);
+            dialog.SpeedButton2->Click();
+            return mrOk;
+        };
+        preview->FindButtonClick(preview);
+    }
+};
+
+} // namespace
+
+TEST_F(RpStdPrevTest, CaptionStatusAndKeys)
+{
+    EXPECT_EQ(preview->Caption(), "Report Preview : Plan");
+    EXPECT_EQ(Status(), "Page 1 of 3");
+    EXPECT_TRUE(preview->Print->Enabled());
+    EXPECT_TRUE(preview->ZoomFit->Down());
+    EXPECT_EQ(preview->RpPreview->ZoomState(), rpZoomToFit);
+    EXPECT_EQ(preview->WindowState(), wsNormal);
+    Key(VK_NEXT);
+    EXPECT_EQ(Status(), "Page 2 of 3");
+    Key(VK_PRIOR);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
+    Key(VK_NEXT, ssCtrl);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 3);
+    Key(VK_PRIOR, ssCtrl);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
+    Key(VK_END);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 3);
+    Key(VK_HOME);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
+    Key(VK_NEXT);
+    Key(VK_NEXT);
+    Key(VK_NEXT);  // past the last page: stays
+    EXPECT_EQ(Status(), "Page 3 of 3");
+
+    preview->ZoomToWidth->Click();
+    EXPECT_TRUE(preview->ZoomToWidth->Down());
+    EXPECT_FALSE(preview->ZoomFit->Down());
+    EXPECT_EQ(preview->RpPreview->ZoomState(), rpZoomToWidth);
+    preview->Zoom100->Click();
+    EXPECT_EQ(preview->RpPreview->Zoom(), 100);
+}
+
+TEST_F(RpStdPrevTest, GoToPageTakesPageOneForAPageThatIsNotThere)
+{
+    services->inputAnswers = {std::string("2"), std::string("0"), std::string("7"), std::string("abc"), std::nullopt};
+    preview->GotoPageButtonClick(preview);
+    EXPECT_EQ(services->inputCaptions.at(0), "Select a page from 1 to 3");
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 2);
+    preview->GotoPageButtonClick(preview);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
+    preview->LastPageClick(preview);
+    preview->GotoPageButtonClick(preview);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
+    preview->LastPageClick(preview);
+    preview->GotoPageButtonClick(preview);  // not a number: said, and the page stays
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 3);
+    ASSERT_EQ(services->messages.size(), 1u);
+    preview->GotoPageButtonClick(preview);  // cancelled
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 3);
+}
+
+TEST_F(RpStdPrevTest, FindListsThePagesHoldingTheText)
+{
+    Find("工程");
+    ASSERT_EQ(preview->SearchResultBox->Count(), 1);
+    EXPECT_EQ(preview->SearchResultBox->Items(0), "Page 2");
+    EXPECT_TRUE(preview->SearchResultBox->Enabled());
+    preview->SearchResultBox->ChosenInWindow(0);
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 2);
+
+    Find("page");  // case folded: every page
+    EXPECT_EQ(preview->SearchResultBox->Count(), 3);
+
+    Find("見つからない");
+    ASSERT_EQ(preview->SearchResultBox->Count(), 1);
+    EXPECT_EQ(preview->SearchResultBox->Items(0), "No matching text");
+    EXPECT_FALSE(preview->SearchResultBox->Enabled());
+
+    // A cancelled search leaves the list alone.
+    preview->RunSearchDialog = [](TCustomForm &form) {
+        static_cast<TSearchDlg &>(form).SpeedButton1->Click();
+        return mrCancel;
+    };
+    preview->FindButtonClick(preview);
+    EXPECT_EQ(preview->SearchResultBox->Items(0), "No matching text");
+}
+
+TEST_F(RpStdPrevTest, SavedPagesLoadAgainAndPrintAsStored)
+{
+    testing_support::TempDir dir;
+    const std::string file = dir.File("plan.rpf");
+    services->fileAnswers = {TFileDialogAnswer{file, 1}};
+    preview->SaveClick(preview);
+    ASSERT_EQ(services->fileRequests.size(), 1u);
+    EXPECT_EQ(services->fileRequests[0].title, "Save report");
+    EXPECT_EQ(services->fileRequests[0].filter, "Report file (*.RPF)|*.RPF");
+    EXPECT_TRUE(services->fileRequests[0].overwritePrompt);
+    ASSERT_TRUE(FileExists(file));
+
+    services->fileAnswers = {TFileDialogAnswer{file, 1}};
+    preview->LoadClick(preview);
+    EXPECT_EQ(services->fileRequests.back().title, "Load report");
+    EXPECT_EQ(printer->PageCount(), 3);
+    EXPECT_TRUE(printer->FileLoaded());
+    EXPECT_EQ(preview->StatusBar->PanelText(2), file);
+    EXPECT_EQ(Status(), "Page 1 of 3");
+    EXPECT_TRUE(preview->Print->Enabled());
+
+    // A report made meanwhile clears the process-wide flag; the preview still
+    // plays its own loaded pages instead of running the report again.
+    TComponent other;
+    new TBandReport(&other);
+    EXPECT_FALSE(ReportFileLoaded);
+    const std::string pdf = dir.File("plan.pdf");
+    printer->SetPrinterIndex(2);  // PDF
+    printer->PrinterObject().SetFileName(pdf);
+    const int asked = r.asked;
+    preview->PrintClick(preview);
+    EXPECT_EQ(r.asked, asked);
+    EXPECT_EQ(PdfPageCount(pdf), 3);
+}
+
+TEST_F(RpStdPrevTest, AMissingOrDamagedFileIsSaidAndTheWindowGoesOn)
+{
+    testing_support::TempDir dir;
+    services->fileAnswers = {TFileDialogAnswer{dir.File("none.rpf"), 1}};
+    preview->LoadClick(preview);
+    ASSERT_EQ(services->messages.size(), 1u);
+    EXPECT_EQ(services->messages[0].text, "File does not exist");
+    EXPECT_EQ(printer->PageCount(), 3);
+
+    const std::string damaged = dir.File("damaged.rpf");
+    testing_support::WriteBytes(damaged, std::string(200, '\x7f'));
+    services->fileAnswers = {TFileDialogAnswer{damaged, 1}};
+    preview->LoadClick(preview);
+    ASSERT_EQ(services->messages.size(), 2u);
+    EXPECT_FALSE(services->messages[1].text.empty());
+    // Still usable: paging, finding and closing do not fail.
+    preview->NextPageClick(preview);
+    preview->LastPageClick(preview);
+    Find("工程");
+    EXPECT_EQ(preview->StatusBar->PanelText(2), "");
+}
+
+namespace {
+class TLater : public TMessageTarget {
+public:
+    std::function<void()> Action;
+    void WndProc(TMessage &) override { Action(); }
+};
+} // namespace
+
+TEST(RpStdPrev, AReportWithoutItsOwnPreviewOpensTheStandardOne)
+{
+    TScopedFakePrinters fake;
+    RegisterReportWindows();
+    TThreePageReport r;
+    TRpStandardPreview *shown = nullptr;
+    TLater close;
+    close.Action = [&] { shown->Close(); };
+    r.report->BeforePrint = [&](TCustomBandReport *sender, bool &) {
+        // The preview is open before the pages exist.
+        shown = dynamic_cast<TRpStandardPreview *>(sender->ReportPrinter()->PreviewWindow());
+        PostMessage(&close, WM_USER);
+    };
+    r.report->Preview();
+    RegisterProgressWindowClass(nullptr);
+    RegisterPreviewInterface(nullptr);
+    EXPECT_NE(shown, nullptr);
+    EXPECT_EQ(r.report->ReportPrinter(), nullptr);  // the closed preview freed the printer
+    ProcessMessages();
+}
