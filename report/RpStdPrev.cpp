@@ -159,8 +159,14 @@ void TRpStandardPreview::FormCreate(TObject *)
         SetClientSize(settings.Width, settings.Height);
     SetFormStyle(settings.FormStyle);
     SetWindowState(settings.State);
-    TabThumbs->SetVisible(settings.ShowThumbs);
-    TabSearchResult->SetVisible(settings.ShowSearch);
+    // The page control shows its active sheet; a sheet the report does not
+    // want leaves the page control.
+    for (auto [sheet, shown] : {std::pair{TabThumbs, settings.ShowThumbs}, {TabSearchResult, settings.ShowSearch}}) {
+        if (!shown) {
+            sheet->SetPageControl(nullptr);
+            sheet->Hide();
+        }
+    }
     Tabs->SetVisible(settings.ShowThumbs || settings.ShowSearch);
     ZoomFit->SetDown(settings.InitialZoom == rpZoomToFit);
     ZoomToWidth->SetDown(settings.InitialZoom == rpZoomToWidth);
@@ -317,9 +323,12 @@ void TRpStandardPreview::FindButtonClick(TObject *)
     if (!found)
         SearchResultBox->AddItem("No matching text", 0);
     SearchResultBox->SetEnabled(found);
-    TabSearchResult->SetVisible(true);
+    if (TabSearchResult->PageControl() == nullptr)
+        TabSearchResult->SetPageControl(Tabs);
     Tabs->SetVisible(true);
-    Tabs->SetActivePageIndex(1);
+    for (int i = 0; i < Tabs->PageCount(); ++i)
+        if (Tabs->Pages(i) == TabSearchResult)
+            Tabs->SetActivePageIndex(i);
 }
 
 void TRpStandardPreview::SearchResultBoxClick(TObject *)

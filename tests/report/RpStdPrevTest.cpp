@@ -85,6 +85,9 @@ TEST_F(RpStdPrevTest, CaptionStatusAndKeys)
     EXPECT_TRUE(preview->ZoomFit->Down());
     EXPECT_EQ(preview->RpPreview->ZoomState(), rpZoomToFit);
     EXPECT_EQ(preview->WindowState(), wsNormal);
+    EXPECT_EQ(preview->Tabs->ActivePage(), preview->TabThumbs);
+    EXPECT_TRUE(preview->TabThumbs->Visible());
+    EXPECT_FALSE(preview->TabSearchResult->Visible());
     Key(VK_NEXT);
     EXPECT_EQ(Status(), "Page 2 of 3");
     Key(VK_PRIOR);
@@ -135,6 +138,8 @@ TEST_F(RpStdPrevTest, FindListsThePagesHoldingTheText)
     ASSERT_EQ(preview->SearchResultBox->Count(), 1);
     EXPECT_EQ(preview->SearchResultBox->Items(0), "Page 2");
     EXPECT_TRUE(preview->SearchResultBox->Enabled());
+    EXPECT_EQ(preview->Tabs->ActivePage(), preview->TabSearchResult);
+    EXPECT_FALSE(preview->TabThumbs->Visible());
     preview->SearchResultBox->ChosenInWindow(0);
     EXPECT_EQ(preview->RpPreview->PageNumber(), 2);
 
