@@ -47,8 +47,11 @@ void SetUpPrinter(QPrinter &printer, const TPrintDialogRequest &r)
 
 void ReadBack(const QPrinter &printer, TPrintDialogRequest &r)
 {
-    if (printer.outputFormat() == QPrinter::PdfFormat && printer.printerName().isEmpty()) {
+    r.outputFile = printer.outputFileName().toStdString();
+    // Printing to a file is printing to our PDF printer.
+    if (printer.outputFormat() == QPrinter::PdfFormat && (printer.printerName().isEmpty() || !r.outputFile.empty())) {
         r.printerIndex = IndexOfPrinter(r.printers, kPdfPrinter);
+        r.printToFile = !r.outputFile.empty();
     } else {
         const int index = IndexOfPrinter(r.printers, printer.printerName().toStdString());
         if (index >= 0)

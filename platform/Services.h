@@ -51,6 +51,7 @@ struct TPrintDialogRequest {
     int copies = 1;
     bool collate = false;
     bool printToFile = false;
+    std::string outputFile;  // the file chosen for printing to a file
     int orientation = 1;
     int paperCode = 0;
     int paperWidth = 0, paperLength = 0;  // 0.1 mm, for a custom paper

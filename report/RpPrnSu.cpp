@@ -45,6 +45,8 @@ bool TRpPrintDialog::Execute()
     if (request.printerIndex >= 0 && request.printerIndex < printer_->PrinterCount()
         && request.printerIndex != printer_->PrinterIndex())
         printer_->SetPrinterIndex(request.printerIndex);
+    if (!request.outputFile.empty())
+        printer_->SetFileName(request.outputFile);
     TDeviceMode mode = printer_->DeviceMode();
     mode.dmOrientation = static_cast<short>(request.orientation);
     mode.dmPaperSize = static_cast<short>(request.paperCode);

@@ -88,3 +88,28 @@ TEST(RpPrnSu, ThePrinterSetupCarriesTheChoiceIntoTheReport)
     EXPECT_EQ(report->PrinterSettings().FirstPage, 0);
     EXPECT_EQ(report->PrinterSettings().LastPage, 0);
 }
+
+TEST(RpPrnSu, PrintingToAFileChoosesThePdfPrinterAndItsFile)
+{
+    TScopedFakePrinters fake;
+    auto services = std::make_unique<TPrintDialogServices>();
+    services->Answer = [](TPrintDialogRequest &r) {
+        r.printerIndex = 2;
+        r.printToFile = true;
+        r.outputFile = "/tmp/plan.pdf";
+        r.copies = 1;
+        r.paperCode = 9;  // A4
+        return true;
+    };
+    TScopedServices scoped(std::move(services));
+    TPrinter printer;
+    TRpPrintDialog dialog(nullptr, &printer);
+    dialog.SetCopies(2);
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(printer.PrinterName(), "PDF");
+    EXPECT_EQ(printer.FileName(), "/tmp/plan.pdf");
+    EXPECT_TRUE(dialog.PrintToFile);
+    EXPECT_EQ(dialog.PaperSize, 9);
+    EXPECT_EQ(dialog.Copies(), 1);  // a PDF file holds one copy
+    EXPECT_EQ(dialog.Fields & DM_COPIES, 0u);
+}
