@@ -217,6 +217,45 @@ TEST_F(RpStdPrevTest, AMissingOrDamagedFileIsSaidAndTheWindowGoesOn)
     EXPECT_EQ(preview->StatusBar->PanelText(2), "");
 }
 
+TEST_F(RpStdPrevTest, ProgressShowsInStepsOfFive)
+{
+    auto progress = [&](int percent) {
+        preview->RpPreviewProgressUpdate(preview->RpPreview, percent);
+        return preview->StatusBar->PanelText(0);
+    };
+    EXPECT_EQ(progress(3), "");
+    EXPECT_EQ(progress(5), "5%");
+    EXPECT_EQ(progress(7), "5%");
+    EXPECT_EQ(progress(12), "12%");
+    EXPECT_EQ(progress(100), "");
+}
+
+TEST(RpStdPrev, TheReportsPreviewSettingsShapeTheWindow)
+{
+    TScopedFakePrinters fake;
+    TThreePageReport r;
+    r.report->PrevFormStyle = fsStayOnTop;
+    r.report->PreviewInitialState = wsNormal;
+    r.report->PrevInitialZoom = rpZoomToWidth;
+    r.report->PrevShowSearch = false;
+    r.report->SetPreviewWidth(640);
+    r.report->SetPreviewHeight(0);  // reads 500
+    r.report->Prepare();
+    TRpStandardPreview preview(nullptr, r.report->ReportPrinter());
+    EXPECT_EQ(preview.FormStyle(), fsStayOnTop);
+    EXPECT_EQ(preview.ClientWidth(), 640);
+    EXPECT_EQ(preview.ClientHeight(), 500);
+    EXPECT_TRUE(preview.ZoomToWidth->Down());
+    EXPECT_FALSE(preview.ZoomFit->Down());
+    EXPECT_EQ(preview.Tabs->PageCount(), 1);
+
+    // Pages without a report (a file loaded on a bare printer) open maximised.
+    TRpPrinter bare;
+    TRpStandardPreview loose(nullptr, &bare);
+    EXPECT_EQ(loose.WindowState(), wsMaximized);
+    EXPECT_FALSE(loose.Print->Enabled());
+}
+
 namespace {
 class TLater : public TMessageTarget {
 public:
