@@ -113,13 +113,14 @@ bool MetafileBytesContainText(const std::string &text, std::string_view emf, boo
 {
     while (searchBusy)
         ProcessMessages();
-    searchBusy = true;
+    struct TBusy {
+        TBusy() { searchBusy = true; }
+        ~TBusy() { searchBusy = false; }
+    } busy;
     const std::u32string wanted = Folded(DecodeUtf8(text), matchCase);
     bool found = false;
-    if (wanted.empty()) {  // an empty text is found nowhere
-        searchBusy = false;
+    if (wanted.empty())  // an empty text is found nowhere
         return false;
-    }
     for (std::size_t at = 0; !found && emf.size() - at >= 8;) {
         const std::uint32_t type = ReadU32(emf, at);
         const std::uint32_t size = ReadU32(emf, at + 4);
@@ -132,7 +133,6 @@ bool MetafileBytesContainText(const std::string &text, std::string_view emf, boo
             break;
         at += size;
     }
-    searchBusy = false;
     return found;
 }
 

@@ -487,7 +487,12 @@ void TRpStandardPreview::ThumbGridDrawCell(TObject *, int, int row, TRect rect, 
 {
     if (printer_ == nullptr || row >= printer_->PageCount())
         return;
-    std::unique_ptr<TMetafile> page = printer_->GetPage(row + 1);
+    std::unique_ptr<TMetafile> page;
+    try {
+        page = printer_->GetPage(row + 1);
+    } catch (const std::exception &) {
+        return;  // a damaged page has no thumbnail; showing it says why
+    }
     if (page == nullptr || page->Width() <= 0 || page->Height() <= 0)
         return;
     TCanvas &canvas = ThumbGrid->Canvas();
