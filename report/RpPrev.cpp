@@ -170,7 +170,9 @@ TRpPreview::~TRpPreview()
 
 void TRpPreview::AttachPrinter(TRpPrinter *printer)
 {
-    if (printer_ != nullptr) {
+    // Binding the bound printer again only shows its page 1 afresh (after it
+    // loaded a file): its run and preview go on.
+    if (printer_ != nullptr && printer_ != printer) {
         TRpPrinter *old = printer_;
         old->DetachClient(this);
         if (old->ProgressWindow() == this) {

@@ -421,7 +421,6 @@ void TRpStandardPreview::LoadClick(TObject *)
         Services().MessageBox("File does not exist", Caption(), MB_OK | MB_ICONERROR);
         return;
     }
-    RpPreview->AttachPrinter(nullptr);
     try {
         printer_->Load(answer->fileName);
     } catch (const std::exception &e) {

@@ -172,8 +172,14 @@ TEST_F(RpStdPrevTest, SavedPagesLoadAgainAndPrintAsStored)
     EXPECT_TRUE(services->fileRequests[0].overwritePrompt);
     ASSERT_TRUE(FileExists(file));
 
+    int afterPreview = 0;
+    r.report->OnAfterPreview = [&](TObject *) { ++afterPreview; };
+    preview->NextPageClick(preview);
     services->fileAnswers = {TFileDialogAnswer{file, 1}};
     preview->LoadClick(preview);
+    EXPECT_EQ(afterPreview, 0);  // loading is not closing the preview
+    EXPECT_TRUE(printer->PreviewActive());
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
     EXPECT_EQ(services->fileRequests.back().title, "Load report");
     EXPECT_EQ(printer->PageCount(), 3);
     EXPECT_TRUE(printer->FileLoaded());
