@@ -255,16 +255,16 @@ void TRpStandardPreview::GotoPageButtonClick(TObject *)
 
 void TRpStandardPreview::ScrollPage(bool down)
 {
+    // A scroll that does not move the page means its end is reached.
     TControlScrollBar &bar = RpPreview->VertScrollBar();
     const int position = bar.Position();
-    if (down ? position >= bar.MaxPosition() : position <= 0) {
-        const int before = RpPreview->PageNumber();
-        ShowPage(before + (down ? 1 : -1));
-        if (RpPreview->PageNumber() != before && !down)
-            bar.SetPosition(bar.MaxPosition());
-        return;
-    }
     bar.SetPosition(position + (down ? bar.Increment() : -bar.Increment()));
+    if (bar.Position() != position)
+        return;
+    const int before = RpPreview->PageNumber();
+    ShowPage(before + (down ? 1 : -1));
+    if (RpPreview->PageNumber() != before && !down)
+        bar.SetPosition(bar.MaxPosition());
 }
 
 void TRpStandardPreview::FormKeyDown(TObject *, int &key, TShiftState shift)

@@ -113,6 +113,27 @@ TEST_F(RpStdPrevTest, CaptionStatusAndKeys)
     EXPECT_EQ(preview->RpPreview->Zoom(), 100);
 }
 
+TEST_F(RpStdPrevTest, UpAndDownScrollThePageAndMoveOnAtItsEnds)
+{
+    preview->Zoom100->Click();
+    TControlScrollBar &bar = preview->RpPreview->VertScrollBar();
+    ASSERT_GT(bar.MaxPosition(), bar.Increment());
+    Key(VK_DOWN);
+    EXPECT_EQ(bar.Position(), bar.Increment());
+    Key(VK_UP);
+    EXPECT_EQ(bar.Position(), 0);
+    Key(VK_UP);  // the top of page 1: nowhere to go
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
+    bar.SetPosition(bar.MaxPosition());
+    for (int i = 0; i < 3 && preview->RpPreview->PageNumber() == 1; ++i)
+        Key(VK_DOWN);  // the bottom of page 1: page 2 at its top
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 2);
+    EXPECT_EQ(bar.Position(), 0);
+    Key(VK_UP);  // the top of page 2: page 1 at its bottom
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 1);
+    EXPECT_GT(bar.Position(), bar.Increment());  // scrolled to its end
+}
+
 TEST_F(RpStdPrevTest, GoToPageTakesPageOneForAPageThatIsNotThere)
 {
     services->inputAnswers = {std::string("2"), std::string("0"), std::string("7"), std::string("abc"), std::nullopt};
