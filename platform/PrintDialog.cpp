@@ -2,7 +2,9 @@
 #include "platform/Printers.h"
 #include "platform/Services.h"
 
+#include <QGuiApplication>
 #include <QInputDialog>
+#include <QScreen>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
@@ -101,6 +103,13 @@ bool TServices::PrintDialog(TPrintDialogRequest &request)
     dialog.setOptions(options);
     if (request.maxPage > 0)
         dialog.setMinMax(std::max(1, request.minPage), request.maxPage);
+    // Centred across, its top at a third of the room left above and below.
+    dialog.adjustSize();
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        dialog.move(area.left() + (area.width() - dialog.width()) / 2,
+                    area.top() + std::max(0, area.height() - dialog.height()) / 3);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return false;
     ReadBack(printer, request);
