@@ -177,15 +177,21 @@ void TRpStandardPreview::FormCreate(TObject *)
 void TRpStandardPreview::ShowPreview()
 {
     RpPreview->AttachPrinter(printer_);
+    ApplyZoom();
+    RebuildThumbnails();
+    UpdateStatus();
+    ShowForm();
+}
+
+// The zoom of the button that is down, for the printer's page size.
+void TRpStandardPreview::ApplyZoom()
+{
     if (ZoomFit->Down())
         RpPreview->ZoomToFit();
     else if (ZoomToWidth->Down())
         RpPreview->ZoomToWidth();
     else
-        RpPreview->SetZoom(100);
-    RebuildThumbnails();
-    UpdateStatus();
-    ShowForm();
+        RpPreview->SetZoom(RpPreview->Zoom());
 }
 
 // ---------------------------------------------------------------- status and pages
@@ -435,6 +441,7 @@ void TRpStandardPreview::LoadClick(TObject *)
     }
     loadedFile_ = answer->fileName;
     RpPreview->AttachPrinter(printer_);
+    ApplyZoom();  // the file's paper may differ from the run's
     RebuildThumbnails();
     UpdateStatus();
     UpdatePrintButtons();

@@ -83,6 +83,7 @@ public:
 
 private:
     void ShowPage(int n);
+    void ApplyZoom();
     void UpdateStatus();
     void UpdatePrintButtons();
     void RebuildThumbnails();

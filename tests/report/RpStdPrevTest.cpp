@@ -257,6 +257,23 @@ TEST_F(RpStdPrevTest, ProgressShowsInStepsOfFive)
     EXPECT_EQ(progress(100), "");
 }
 
+TEST_F(RpStdPrevTest, ALoadedFileIsShownOnItsOwnPaper)
+{
+    testing_support::TempDir dir;
+    const std::string file = dir.File("landscape.rpf");
+    {
+        TThreePageReport wide;
+        wide.report->Page().SetOrientation(poLandscape);
+        wide.report->Prepare();
+        wide.report->ReportPrinter()->Save(file);
+    }
+    EXPECT_LT(preview->RpPreview->Image().Width(), preview->RpPreview->Image().Height());
+    services->fileAnswers = {TFileDialogAnswer{file, 1}};
+    preview->LoadClick(preview);
+    EXPECT_EQ(printer->GetOrientation(), poLandscape);
+    EXPECT_GT(preview->RpPreview->Image().Width(), preview->RpPreview->Image().Height());
+}
+
 TEST(RpStdPrev, TheReportsPreviewSettingsShapeTheWindow)
 {
     TScopedFakePrinters fake;
