@@ -105,6 +105,9 @@ TEST_F(RpStdPrevTest, CaptionStatusAndKeys)
     Key(VK_NEXT);  // past the last page: stays
     EXPECT_EQ(Status(), "Page 3 of 3");
 
+    preview->ThumbGrid->SetRow(1);  // a thumbnail shows its page
+    EXPECT_EQ(preview->RpPreview->PageNumber(), 2);
+    EXPECT_EQ(preview->ThumbGrid->RowCount(), 3);
     preview->ZoomToWidth->Click();
     EXPECT_TRUE(preview->ZoomToWidth->Down());
     EXPECT_FALSE(preview->ZoomFit->Down());
