@@ -472,7 +472,7 @@ void TfrmMain::ChooseSettingsFolder()
     BaseDir = IncludeTrailingPathDelimiter(GetCurrentDir());
     TRegistry registry;
     registry.SetRootKey(THKey::HKEY_CURRENT_USER);
-    if (registry.OpenKeyReadOnly("Software/Tarvold"))
+    if (registry.OpenKeyReadOnly("Software\\Tarvold") && registry.ValueExists("Path"))
         BaseDir = registry.ReadString("Path");
     UseAppDir = CanAppend(BaseDir + "Date.ini");
     std::string os = GetOSName();
@@ -734,7 +734,7 @@ void TfrmMain::NewDocument()
     DaysShown = 7;
     UpdateScrollRange();
     scb2->SetParams(2000, 0, 4000);
-    scb2->SetLargeChange(7 / 3);
+    SetDateLargeChange();
     FScrollOrigin = 2000;
     lblItemSuu->SetCaption("項目：0/0");
 }
@@ -1079,13 +1079,20 @@ void TfrmMain::FormResize(TObject *)
     RedrawChart();
 }
 
+// A third of the days shown, at least one day: a scale of one or two days
+// still pages.
+void TfrmMain::SetDateLargeChange()
+{
+    scb2->SetLargeChange(std::max(1, DaysShown / 3));
+}
+
 void TfrmMain::tbcCalSelectChange(TObject *)
 {
     std::string text = tbcCalSelect->SelectedText();
     for (const auto &scale : kTimeScales)
         if (scale.first == text)
             DaysShown = scale.second == 0 ? CustomTimeScale : scale.second;
-    scb2->SetLargeChange(std::max(1, DaysShown / 3));
+    SetDateLargeChange();
     RedrawChart();
 }
 

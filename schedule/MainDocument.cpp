@@ -1002,7 +1002,7 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         form.tbcCalSelect->SetTabIndex(*doc.TabIndex);
         DaysShown = DaysOfTimeScaleTab(*doc.TabIndex);
     }
-    form.scb2->SetLargeChange(DaysShown / 3);
+    form.SetDateLargeChange();
     form.UpdateScrollRange();
     form.RedrawChart();
     Modified = false;

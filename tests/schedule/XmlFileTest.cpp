@@ -183,6 +183,12 @@ TEST(XmlFile, CalendarIndexOfVersionsOneAndTwo)
     EXPECT_EQ(DaysShown, 31);
     f.OpenText(OneRowDocument("", "2.00", "<calendarindex>10</calendarindex>"));
     EXPECT_EQ(DaysShown, 40);
+    EXPECT_EQ(f.form->scb2->LargeChange(), 13);
+    // A custom scale of one or two days still pages by a day.
+    CustomTimeScale = 2;
+    f.OpenText(OneRowDocument("", "1.18", "<timescale>0</timescale><calendarindex>9</calendarindex>"));
+    EXPECT_EQ(DaysShown, 2);
+    EXPECT_EQ(f.form->scb2->LargeChange(), 1);
     // A version of 1.18 written with "0.00" is 118, above the event-line migration.
     f.OpenText(OneRowDocument("<eventlist><event><line>1</line></event></eventlist>"));
     EXPECT_EQ(FileVersion, 118);
