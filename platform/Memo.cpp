@@ -97,9 +97,17 @@ void TMemo::InitializeHandle()
     settingText_ = false;
     edit->setReadOnly(ReadOnly());
     edit->setLineWrapMode(wordWrap_ ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    edit->setTabChangesFocus(!wantTabs_);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ApplyLook();
+}
+
+void TMemo::SetWantTabs(bool want)
+{
+    wantTabs_ = want;
+    if (HandleAllocated())
+        static_cast<QPlainTextEdit *>(Link()->Widget())->setTabChangesFocus(!want);
 }
 
 void TMemo::ApplyLook()
