@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 namespace {
@@ -357,6 +358,36 @@ bool TCustomForm::DialogKey(int key)
     for (TWinControl *win : windows)
         if (SendMessage(win, CM_DIALOGKEY, static_cast<WPARAM>(key)) != 0)
             return true;
+    return false;
+}
+
+bool TCustomForm::IsShortCut(int shortCut)
+{
+    return menu_ && menu_->IsShortCut(shortCut);
+}
+
+bool TCustomForm::DialogChar(int key)
+{
+    std::vector<TWinControl *> windows;
+    CollectWindows(this, windows);
+    for (TWinControl *win : windows)
+        if (SendMessage(win, CM_DIALOGCHAR, static_cast<WPARAM>(key)) != 0)
+            return true;
+    return false;
+}
+
+bool IsAccel(int key, const std::string &caption)
+{
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        char next = caption[i + 1];
+        if (next == '&') {
+            ++i;
+            continue;
+        }
+        return std::toupper(static_cast<unsigned char>(next)) == key;
+    }
     return false;
 }
 
