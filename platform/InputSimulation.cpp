@@ -6,6 +6,8 @@
 #include "platform/QtControls.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QPointer>
 #include <QTest>
 #include <QWheelEvent>
@@ -60,9 +62,20 @@ Qt::KeyboardModifiers QtModifiers(TShiftState shift)
     return modifiers;
 }
 
+// While a window runs modally, the windowing system gives the mouse only to it
+// and to the windows it owns (its pop-ups).
+bool BlockedByModalWindow(QWidget *receiver)
+{
+    QWindow *modal = QGuiApplication::modalWindow();
+    QWindow *target = receiver->window()->windowHandle();
+    return modal && target && target != modal && !modal->isAncestorOf(target, QWindow::IncludeTransients);
+}
+
 void SendMouse(QTest::MouseAction action, TControl &control, TPoint p, Qt::MouseButton button, TShiftState shift)
 {
     auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
     if (action == QTest::MousePress || action == QTest::MouseDClick) {
         if (gHeldButtons == Qt::NoButton)
             gPressedWindow = receiver;

@@ -6,7 +6,8 @@
 //
 // Points are in the client coordinates of `control`, which may be windowless;
 // its form must be shown. Between a press and its release the pressed window
-// keeps getting the mouse, as the windowing system does.
+// keeps getting the mouse, as the windowing system does; while a window runs
+// modally, the mouse reaches only it and the windows it owns.
 #include "platform/Controls.h"
 
 #include <string>
