@@ -23,6 +23,7 @@ namespace {
 constexpr int kStripWidth = 3000;
 constexpr int kYearHeight = 16, kMonthHeight = 17, kDayHeight = 17;
 constexpr int kCaptionColumnWidth = 180;
+constexpr int kDateRangeGap = 4; // between the time-scale tabs and the date range
 
 int Round(long double v) { return RoundInt(v); }
 
@@ -349,11 +350,11 @@ void TfrmMain::CreateControls()
         tabs.push_back(scale.first);
     tbcCalSelect->SetTabs(tabs);
     tbcCalSelect->SetTabWidth(45);
-    tbcCalSelect->SetBounds(kCaptionColumnWidth, 0, 480, 26);
+    tbcCalSelect->SetBounds(kCaptionColumnWidth, 0, tbcCalSelect->TabsWidth(), 26);
     tbcCalSelect->OnChange = [this](TObject *s) { tbcCalSelectChange(s); };
     tbcCalSelect->SetParent(pnlDate);
     lblDateHanni = new TLabel(this);
-    lblDateHanni->SetBounds(kCaptionColumnWidth + 490, 6, 200, 17);
+    lblDateHanni->SetBounds(tbcCalSelect->BoundsRect().Right + kDateRangeGap, 6, 200, 17);
     lblDateHanni->SetParent(pnlDate);
     pnlTimeScale = new TPanel(this);
     pnlTimeScale->SetBevelOuter(bvNone);
@@ -681,7 +682,9 @@ void TfrmMain::LayoutHeader()
     edtHdTitle->SetWidth(l - 8);
     cmbChartCnt->SetLeft(l - cmbChartCnt->Width() - 3);
     lblLine->SetLeft(l - cmbChartCnt->Width() - lblLine->Width() - 3);
-    lblDateHanni->SetLeft(l + tbcCalSelect->Width() + 10);
+    // The tab control is no wider than its tabs, so that the date range beside
+    // it shows whole in the default window of 800 pixels.
+    lblDateHanni->SetLeft(l + tbcCalSelect->Width() + kDateRangeGap);
     pnlScb->SetWidth(l);
     scb2->SetLeft(l);
     scb2->SetWidth(std::max(0, scb1->Width() - l));

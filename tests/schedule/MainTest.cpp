@@ -79,6 +79,17 @@ TEST(MainWindow, BaseFolderComesFromTheRegistryValueWhenThereIsOne)
     EXPECT_EQ(BaseDir, startup.root + "run/");
 }
 
+TEST(MainWindow, TheDateRangeShowsWholeBesideTheTabsInTheDefaultWindow)
+{
+    TStartup startup;
+    TfrmMain form(nullptr, "", false);
+    ASSERT_EQ(form.Width(), 800);
+    form.RedrawChart();
+    EXPECT_EQ(form.lblDateHanni->Caption(), "2024/01/10～2024/01/16");
+    EXPECT_GE(form.lblDateHanni->Left(), form.tbcCalSelect->BoundsRect().Right);
+    EXPECT_LE(form.lblDateHanni->BoundsRect().Right, form.pnlDate->ClientWidth());
+}
+
 TEST(MainWindow, RedrawPlacesBarsClampedAndHidesThoseOutOfView)
 {
     TStartup startup;
