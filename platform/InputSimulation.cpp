@@ -161,6 +161,8 @@ void SimulateDrag(TControl &control, TPoint from, TPoint to, TShiftState shift, 
 void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift)
 {
     auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
     QWheelEvent wheel(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(), QPoint(0, delta), gHeldButtons,
                       QtModifiers(shift), Qt::NoScrollPhase, false);
     QApplication::sendEvent(receiver, &wheel);
