@@ -469,6 +469,8 @@ TWindowPlacement FitPlacementToScreens(TWindowPlacement p, const std::vector<TRe
 std::vector<TRect> ScreenRects()
 {
     std::vector<TRect> rects;
+    if (!QGuiApplication::instance())
+        return rects;
     QScreen *primary = QGuiApplication::primaryScreen();
     for (QScreen *screen : QGuiApplication::screens()) {
         QRect g = screen->geometry();
