@@ -489,6 +489,20 @@ TEST(Controls, PastingAnEmptyClipboardIntoATextBoxInsertsNothing)
         SimulateKey('V', ssCtrl);
         EXPECT_EQ(box->Text(), before + "貼");
     }
+    // The combo box's edit field likewise.
+    TComboBox combo(&form);
+    combo.SetParent(&form);
+    combo.SetBounds(170, 120, 100, 21);
+    combo.SetText("10");
+    SimulateClick(combo, TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), &combo);
+    SimulateKey(VK_END);
+    SimulateClipboard("");
+    SimulateKey('V', ssCtrl);
+    EXPECT_EQ(combo.Text(), "10");
+    SimulateClipboard("5");
+    SimulateKey('V', ssCtrl);
+    EXPECT_EQ(combo.Text(), "105");
     // A read-only box takes nothing from the clipboard either.
     memo.SetReadOnly(true);
     SimulateClick(memo, TPoint{5, 5});
