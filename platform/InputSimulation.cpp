@@ -6,12 +6,15 @@
 #include "platform/QtControls.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QWindow>
 #include <QPointer>
 #include <QTest>
 #include <QWheelEvent>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -180,4 +183,12 @@ void SimulateTyping(const std::string &text)
         Qt::Key key = c < 0x80 ? QTest::asciiToKey(static_cast<char>(c)) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, static_cast<QWidget *>(nullptr), key, character, Qt::NoModifier);
     }
+}
+
+void SimulateClipboard(const std::string &text)
+{
+    auto data = std::make_unique<QMimeData>();
+    if (!text.empty())
+        data->setText(QStr(text));
+    QGuiApplication::clipboard()->setMimeData(data.release());
 }

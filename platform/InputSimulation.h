@@ -38,3 +38,7 @@ void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift = 0
 void SimulateKey(int key, TShiftState shift = 0);
 // Each character typed on the focused window.
 void SimulateTyping(const std::string &text);
+
+// The system clipboard as a person may leave it: holding `text`, or holding
+// data with nothing in it (an empty `text`).
+void SimulateClipboard(const std::string &text);

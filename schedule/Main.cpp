@@ -10,7 +10,7 @@
 #include "schedule/Cal.h"
 #include "schedule/ChartSetting.h"
 #include "schedule/Group.h"
-#include "schedule/Group.h"
+#include "schedule/MainDocument.h"
 #include "schedule/Title.h"
 
 #include <algorithm>
@@ -559,7 +559,9 @@ void TfrmMain::ReadSettings()
 
 void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
 {
-    FFileName = commandLineFile;
+    // A relative name would mean another file once the folder changes, in the
+    // recent-file list of a later start above all.
+    FFileName = commandLineFile.empty() ? commandLineFile : ExpandFileName(commandLineFile);
     if (FFileName.empty() && InitialLoad)
         FFileName = ini->IniFile().ReadString("KeepFileNames", "FileName1", "");
     if (FFileName.empty()) {
@@ -568,6 +570,19 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
     }
     if (!FileExists(FFileName))
         return;
+    std::string refusal;
+    try {
+        if (!HoldsScheduleElement(FFileName))
+            refusal = NotScheduleMessage(FFileName);
+    } catch (const std::exception &e) {
+        refusal = FFileName + "\r\n" + e.what();
+    }
+    if (!refusal.empty()) {
+        // The new document must not take that file's name: a save would replace it.
+        ReportStartupError(refusal);
+        FFileName = NextFreeFileName();
+        return;
+    }
     scb1->Hide();
     try {
         FreeDocument();
