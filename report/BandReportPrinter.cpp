@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/Application.h"
 #include "platform/SysUtils.h"
 #include "report/BandReport.h"
 #include "report/RpPrntr.h"
@@ -49,6 +50,8 @@ bool TCustomBandReport::NewPrinter()
         return false;
     auto printer = std::make_unique<TRpPrinter>(link_.get());
     LinkPrinter(*printer);
+    if (printer_ != nullptr)
+        printer->SetProgressWindow(printer_->ProgressWindow());
     // A printer nobody took is freed; one handed out belongs to its taker.
     ownedPrinter_ = std::move(printer);
     printer_ = ownedPrinter_.get();
@@ -117,7 +120,7 @@ void TCustomBandReport::Preview()
         printer_ = nullptr;
         return;
     }
-    while (printer_ != nullptr && printer_->PreviewActive()) {
+    while (printer_ != nullptr && printer_->PreviewActive() && !Application().Terminated()) {
         ProcessMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -137,12 +140,21 @@ void TCustomBandReport::Print()
     if (printer_->PrintersExist()) {
         printer_->SetDestination(rpdPrinter);
         printer_->Title = ReportTitle;
+        // Freed after the printer: it forgets the printer when that goes.
+        std::unique_ptr<TRpProgressWindow> progress = CreateProgressWindow(*printer_);
+        if (progress != nullptr) {
+            printer_->SetProgressWindow(progress->ProgressTarget());
+            if (showProgress_)
+                progress->ShowProgress();
+        }
         try {
             BuildReport(*printer_);
         } catch (...) {
             restore();
             throw;
         }
+        restore();
+        return;
     }
     restore();
 }
@@ -159,6 +171,10 @@ void TCustomBandReport::ExportToFilter(const std::string & /*filter*/) {}
 void TCustomBandReport::WndProc(TMessage &message)
 {
     switch (message.Msg) {
+    case WM_RPPAGESAVAILABLE:
+        if ((message.WParam & 0xFFFF) == 1 && printer_ != nullptr)
+            surfacePicture_ = printer_->GetPage(1);
+        break;
     case WM_RPPRINTREQUEST:
         Print();
         break;

@@ -18,6 +18,7 @@
 #include <vector>
 
 class TRpPageList;
+class TTreeView;
 class TRpStream;
 class TRpPrinter;
 
@@ -64,20 +65,26 @@ public:
     virtual bool Exporting() const { return false; }
 };
 
-// The progress window shown while stored pages are printed.
-class TRpProgressWindow : public TMessageTarget {
+// The progress window shown while pages go to the printer.
+class TRpProgressWindow {
 public:
-    virtual void Show() = 0;
-    virtual void Hide() = 0;
+    virtual ~TRpProgressWindow() = default;
+    // Where the progress messages go.
+    virtual TMessageTarget *ProgressTarget() = 0;
+    virtual void ShowProgress() = 0;
+    virtual void HideProgress() = 0;
 };
 using TRpProgressWindowClass = std::function<std::unique_ptr<TRpProgressWindow>(TRpPrinter &printer)>;
 // The progress window class Print uses when the report shows progress (none by default).
 void RegisterProgressWindowClass(TRpProgressWindowClass windowClass);
+// A progress window of the registered class for the printer; none when no class is registered.
+std::unique_ptr<TRpProgressWindow> CreateProgressWindow(TRpPrinter &printer);
 
-// Shows the printer's pages and returns the preview window.
-using TRpPreviewInterface = std::function<TMessageTarget *(TRpPrinter &printer)>;
-// The preview used when the printer has no OnPreview handler.
-void RegisterPreviewInterface(TRpPreviewInterface preview);
+// The class of the preview interface (RpPrev.h) that shows a printer's pages
+// when it has no OnPreview handler; none shows nothing.
+class TRpPreviewInterface;
+using TRpPreviewInterfaceClass = std::function<std::unique_ptr<TRpPreviewInterface>()>;
+void RegisterPreviewInterface(TRpPreviewInterfaceClass preview);
 
 class TRpPrinter : public TObject, public TRpOutputDevice {
 public:
@@ -123,8 +130,11 @@ public:
     void SetProgress(int percent) override;
     void SetAvailablePages(int count);
     void SetProgressWindow(TMessageTarget *window) { progressWindow_ = window; }
+    TMessageTarget *ProgressWindow() const { return progressWindow_.Get(); }
     void SetMessagingReport(TMessageTarget *report) { messagingReport_ = report; }
     TMessageTarget *PreviewWindow() const { return previewWindow_.Get(); }
+    // Clears the tree view and fills it from the pages' outline.
+    void SetOutlineView(TTreeView &view);
 
     // Plays the stored pages (FirstPage to LastPage) to the printer. Returns
     // whether a job was printed.
@@ -240,4 +250,6 @@ private:
     std::vector<std::unique_ptr<TObject>> pageObjects_;
     // A paper size asked for that the printer does not list.
     TRpPaperSize refusedPaper_ = TRpPaperSize::Default;
+    // The paper last asked for (Default: none), asked again of a new printer.
+    TRpPaperSize askedPaper_ = TRpPaperSize::Default;
 };
