@@ -42,14 +42,6 @@ void StyleText(TRpCustomLabel &label, int points)
     label.SetAlignment(TRpAlignment::Left);
 }
 
-// Later children print over earlier ones: this one now prints last.
-void BringToFront(TRpControl &control)
-{
-    TRpControl *parent = control.Parent();
-    control.SetParent(nullptr);
-    control.SetParent(parent);
-}
-
 void ParkTop(TRpControl &control) { control.SetTop(ParkedTop); }
 
 // The row band's parking: outside the band and without height.
@@ -140,6 +132,7 @@ void TrepForm::CreateComponents()
     rep1->PrinterSettings().LastPage = 0;
     rep1->SetPrintIfEmpty(true);
     rep1->SetShowProgress(false);
+    rep1->PrevInitialZoom = rpZoomToFit;
 
     bndHeader = new TRpBand(this, rbPageHeader);
     bndHeader->SetParent(rep1);
@@ -280,13 +273,13 @@ void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
     CreateDateAxis();
     shpDummy->Brush().SetColor(clWhite);
     shpDummy->SetBounds(bndHeader->Width(), 0, RoundInt(dayWidth_), shpDummy->Height());
-    BringToFront(*shpDummy);
+    shpDummy->BringToFront();
     CreateLineSeparators();
     CreatePools();
-    BringToFront(*memPItem);
+    memPItem->BringToFront();
     shpDetailHLine->Brush().SetStyle(bsClear);
     shpDetailHLine->SetBounds(0, shpDetailHLine->Top(), bndDetail->Width(), 1);
-    BringToFront(*shpDetailHLine);
+    shpDetailHLine->BringToFront();
 }
 
 void TrepForm::ApplyPageSettings()
@@ -422,7 +415,7 @@ void TrepForm::CreateDateAxis()
             clearPastEdge(label);
             if (!first) {
                 line.SetBounds(AxisX(i), axisTop, line.Width(), memPHeader->Height());
-                BringToFront(line);
+                line.BringToFront();
             }
         }
         if (first || month != lastMonth) {

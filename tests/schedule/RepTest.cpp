@@ -1,5 +1,5 @@
 // The schedule report: page, header, date axis and the row band, read from
-// the pages a run records.
+// the pages a run records and from the controls the run placed.
 #include <gtest/gtest.h>
 
 #include "schedule/printing/Rep.h"
@@ -14,15 +14,24 @@ using report_test::TTestDevice;
 namespace {
 
 struct TReportBoard : TDialogFixture {
-    explicit TReportBoard(int rows = 12)
+    std::vector<TDateTime> savedHolidays = HolidayList;
+    int savedMode = JissekiHyouji;
+
+    explicit TReportBoard(int rows = 12, int days = 31, TDateTime start = EncodeDate(2024, 4, 1))
     {
+        HolidayList.clear();
         for (int i = 0; i < rows; ++i) {
             main->AddItem();
             ItemList.back()->FMemo->SetText("項目" + std::to_string(i + 1));
         }
         main->RedrawChart();
-        StartDate = EncodeDate(2024, 4, 1);
-        DaysShown = 31;
+        StartDate = start;
+        DaysShown = days;
+    }
+    ~TReportBoard()
+    {
+        HolidayList = savedHolidays;
+        JissekiHyouji = savedMode;
     }
     // Runs the report on an A4 landscape recording device.
     std::unique_ptr<TTestDevice> Run(TrepForm &rep)
@@ -34,18 +43,200 @@ struct TReportBoard : TDialogFixture {
     }
 };
 
+bool Shows(const std::vector<std::string> &texts, const std::string &text)
+{
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+int Right(const TRpControl &c) { return c.Left() + c.Width(); }
+
+std::vector<std::string> Captions(const std::vector<std::unique_ptr<TRpLabel>> &labels)
+{
+    std::vector<std::string> captions;
+    for (const auto &label : labels)
+        captions.push_back(label->Caption());
+    return captions;
+}
+
 } // namespace
 
-TEST(RepForm, Explore)
+TEST(RepForm, TwelveRowsMakeTwoLandscapePagesWithTheHeaderOnEach)
 {
     TReportBoard board;
+    board.main->edtHdTitle->SetText("工程表");
     TrepForm rep(*board.main);
     auto device = board.Run(rep);
-    EXPECT_EQ(device->Pages, 2);
-    for (int p = 1; p <= device->Pages; ++p) {
-        std::string all;
-        for (auto &t : device->TextsOnPage(p)) all += t + "|";
-        std::cout << "page " << p << ": " << all << "\n";
+    ASSERT_EQ(device->Pages, 2);
+    EXPECT_EQ(rep.bndHeader->Width(), 1047);  // 277 mm at 96 per inch
+    const auto page1 = device->TextsOnPage(1);
+    const auto page2 = device->TextsOnPage(2);
+    for (const char *text : {"スケジュール表", "タイトル", "工程表", "作成日:", "頁:1", "承認", "査閲",
+                             "担当者", "作成者", " 日付範囲", " 2024/04/01～2024/05/01", "2024年", "4月", "5月", "30"})
+        EXPECT_TRUE(Shows(page1, text)) << text;
+    EXPECT_EQ(rep.lblDate->Caption(), "2024/01/10\xE3\x80\x80       ");
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_TRUE(Shows(page1, "項目" + std::to_string(i))) << i;
+    EXPECT_FALSE(Shows(page1, "項目12"));
+    EXPECT_TRUE(Shows(page2, "頁:2"));
+    EXPECT_TRUE(Shows(page2, "スケジュール表"));
+    EXPECT_TRUE(Shows(page2, "項目12"));
+    EXPECT_FALSE(Shows(page2, "項目11"));
+    EXPECT_EQ(rep.RowCounter(), 12);
+    EXPECT_EQ(rep.WaitDialog(), nullptr);
+}
+
+TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
+{
+    TReportBoard board(1);
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const int w = rep.bndHeader->Width();
+        EXPECT_EQ(rep.lblHeader->Height(), 50);
+        EXPECT_EQ(rep.bndHeader->Height(), 50 + 50);
+        EXPECT_EQ(rep.lblhanko4->Left(), w - 51);
+        EXPECT_EQ(rep.lblHanko1->Left(), w - 1 - 50 * 4);
+        EXPECT_EQ(rep.lblHanko1->Height(), 47);
+        for (TRpControl *text : {(TRpControl *)rep.lblD, (TRpControl *)rep.lblDate, (TRpControl *)rep.rpsPage})
+            EXPECT_EQ(Right(*text), rep.lblHanko1->Left());
     }
-    std::cout << "W=" << rep.bndHeader->Width() << " CW=" << rep.ChartWidth() << " hdr=" << rep.bndHeader->Height() << "\n";
+    PrintHanko2 = PrintHanko3 = PrintHanko4 = false;
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const int w = rep.bndHeader->Width();
+        EXPECT_EQ(rep.lblHanko1->Left(), w - 51);
+        EXPECT_EQ(Right(*rep.lblDate), w - 51);
+        EXPECT_EQ(rep.lblhanko2->Top(), ParkedTop);
+    }
+    PrintHanko1 = false;
+    PrintDate = false;
+    {
+        TrepForm rep(*board.main);
+        auto device = board.Run(rep);
+        EXPECT_EQ(rep.lblHeader->Height(), 30);
+        EXPECT_EQ(rep.bndHeader->Height(), 30 + 50);
+        EXPECT_EQ(rep.lblDate->Top(), ParkedTop);
+        EXPECT_EQ(rep.lblD->Top(), ParkedTop);
+        EXPECT_EQ(rep.lblHanko1->Top(), ParkedTop);
+    }
+    PrintTitle = false;
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(rep.lblT->Top(), ParkedTop);
+        EXPECT_EQ(rep.lblHdTitle->Top(), ParkedTop);
+    }
+}
+
+TEST(RepForm, FooterHoldsTheCompanyNameLineByLine)
+{
+    TReportBoard board(1);
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(rep.bndFooter->Height(), 0);
+    }
+    PrintKaishamei = "株式会社たるぼる\r\n設計部";
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    EXPECT_EQ(rep.memKaishamei->Height(), 24);
+    EXPECT_EQ(rep.bndFooter->Height(), 29);
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), "株式会社たるぼる"));
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), "設計部"));
+    EXPECT_EQ(rep.lblDummy->Caption(), "");
+}
+
+TEST(RepForm, PaperOutsideTheListKeepsTheFormsPage)
+{
+    TReportBoard board(1);
+    PaperSize = 27;
+    TrepForm rep(*board.main);
+    TTestDevice device(96, 2500, 3540);
+    rep.rep1->BuildReport(device);
+    EXPECT_EQ(rep.rep1->Page().PaperSize(), TRpPaperSize::Custom);
+    EXPECT_EQ(rep.rep1->Page().Orientation(), poPortrait);
+    EXPECT_EQ(rep.bndHeader->Width(), RoundInt((2500 - 200) * 96 / 254.0));
+}
+
+TEST(RepForm, DateAxisLabelsFollowTheDaysShown)
+{
+    {
+        TReportBoard board(1, 14);
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const auto days = Captions(rep.DayLabels());
+        ASSERT_EQ(days.size(), 14u);
+        EXPECT_EQ(days[0], "1(月)");  // 2024/04/01 is a Monday
+        EXPECT_EQ(days[6], "7(日)");
+    }
+    {
+        TReportBoard board(1, 15);
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(Captions(rep.DayLabels())[0], "1");
+    }
+    {
+        TReportBoard board(1, 62, EncodeDate(2024, 1, 1));
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const auto days = Captions(rep.DayLabels());
+        EXPECT_TRUE(std::find(days.begin(), days.end(), "31") == days.end());
+        // January 1..29 odd (15), February 1..27 odd (14), March 1.
+        EXPECT_EQ(days.size(), 15u + 14u + 1u);
+    }
+    {
+        TReportBoard board(1, 100);
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_TRUE(rep.DayLabels().empty());
+    }
+}
+
+TEST(RepForm, YearAndMonthChangesDrawTheirAxisLines)
+{
+    TReportBoard board(1, 31, EncodeDate(2024, 12, 31));
+    TrepForm rep(*board.main);
+    board.Run(rep);
+    const int top = rep.memPHeader->Top();
+    ASSERT_EQ(rep.YearLabels().size(), 2u);
+    // One day is too narrow for "2024年" beside its line.
+    EXPECT_EQ(rep.YearLabels()[0]->Caption(), "");
+    EXPECT_EQ(rep.YearLabels()[1]->Caption(), "2025年");
+    const TRpShape &yearLine = *rep.HeaderDayLines()[1];
+    EXPECT_EQ(yearLine.Top(), top);
+    EXPECT_EQ(yearLine.Height(), rep.memPHeader->Height());
+    EXPECT_EQ(yearLine.Left(), RoundInt(rep.DayWidth()) + rep.memPHeader->Width() - 1);
+    // A plain day: the short line under the day strip.
+    EXPECT_EQ(rep.HeaderDayLines()[2]->Top(), top + 26);
+    EXPECT_EQ(rep.HeaderDayLines()[2]->Height(), 14);
+    EXPECT_EQ(rep.HeaderDayLines()[0]->Top(), ParkedTop);
+
+    TReportBoard monthBoard(1, 31, EncodeDate(2024, 4, 20));
+    TrepForm monthRep(*monthBoard.main);
+    monthBoard.Run(monthRep);
+    const TRpShape &monthLine = *monthRep.HeaderDayLines()[11];  // 2024/05/01
+    EXPECT_EQ(monthLine.Top(), monthRep.memPHeader->Top() + 13);
+    EXPECT_EQ(monthLine.Height(), 27);
+}
+
+TEST(RepForm, DayBackgroundsAlternateAndMarkHolidays)
+{
+    TReportBoard board(1, 31);
+    HolidayList = {EncodeDate(2024, 4, 3)};
+    HorydayColorOnly = false;
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(rep.DayBackgrounds()[0]->Brush().Color(), DateColor1);
+        EXPECT_EQ(rep.DayBackgrounds()[1]->Brush().Color(), DateColor2);
+        EXPECT_EQ(rep.DayBackgrounds()[2]->Brush().Color(), HorydayColor);
+        EXPECT_EQ(rep.DayBackgrounds()[1]->Left(), RoundInt(rep.DayWidth()) + rep.memPItem->Width());
+    }
+    HorydayColorOnly = true;
+    TrepForm rep(*board.main);
+    board.Run(rep);
+    EXPECT_EQ(rep.DayBackgrounds()[0]->Brush().Color(), clWhite);
+    EXPECT_EQ(rep.DayBackgrounds()[1]->Brush().Color(), clWhite);
+    EXPECT_EQ(rep.DayBackgrounds()[2]->Brush().Color(), HorydayColor);
 }
