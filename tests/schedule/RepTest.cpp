@@ -240,3 +240,169 @@ TEST(RepForm, DayBackgroundsAlternateAndMarkHolidays)
     EXPECT_EQ(rep.DayBackgrounds()[1]->Brush().Color(), clWhite);
     EXPECT_EQ(rep.DayBackgrounds()[2]->Brush().Color(), HorydayColor);
 }
+
+// ---------------------------------------------------------------- the row band
+
+namespace {
+
+// One row over 62 days at 10 pixels a day (caption column 427 of 1047).
+struct TRowBoard : TReportBoard {
+    TRowBoard() : TReportBoard(1, 62, EncodeDate(2024, 4, 1)) { main->pnlItem->SetWidth(427); }
+    TItem &Row() { return *ItemList[0]; }
+    TDateTime Day(int i) const { return EncodeDate(2024, 4, 1) + i; }
+    std::unique_ptr<TTestDevice> Print(TrepForm &rep)
+    {
+        auto device = Run(rep);
+        EXPECT_EQ(rep.ChartWidth(), 620);
+        EXPECT_EQ(rep.DayWidth(), 10);
+        return device;
+    }
+};
+
+int Parked(const std::vector<std::unique_ptr<TRpShape>> &shapes)
+{
+    return static_cast<int>(std::count_if(shapes.begin(), shapes.end(),
+                                          [](const auto &s) { return s->Top() == ParkedTop; }));
+}
+
+} // namespace
+
+TEST(RepRowBand, RowHeightAndLinesSizeTheBand)
+{
+    TRowBoard board;
+    {
+        TrepForm rep(*board.main);
+        board.Print(rep);
+        EXPECT_EQ(rep.bndDetail->Height(), 55);
+        EXPECT_EQ(rep.memPItem->Height(), 55);
+        EXPECT_EQ(rep.shpDetailHLine->Top(), 53);
+        EXPECT_EQ(Parked(rep.LineSeparators()), 10);
+        EXPECT_EQ(rep.memPItem->Lines(), std::vector<std::string>{"項目1"});
+        EXPECT_EQ(rep.DayGridLines()[0]->Top(), ParkedTop);
+        EXPECT_EQ(rep.DayGridLines()[1]->Top(), 0);
+        EXPECT_EQ(rep.DayGridLines()[1]->Height(), 54);
+        EXPECT_EQ(rep.DayBackgrounds()[5]->Height(), 55);
+    }
+    board.Row().FMemo->SetHeight(47);
+    board.main->SetLineCount(board.Row(), 3);
+    ASSERT_EQ(board.Row().FLines[0]->Height(), 16);
+    TrepForm rep(*board.main);
+    board.Print(rep);
+    EXPECT_EQ(rep.LineSeparators()[0]->Top(), 18);
+    EXPECT_EQ(rep.LineSeparators()[1]->Top(), 34);
+    EXPECT_EQ(Parked(rep.LineSeparators()), 8);
+}
+
+TEST(RepRowBand, BarsAreClippedToTheChart)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    AddTestBar(row, board.Day(-5), board.Day(3)).FBar->SetCaption("前");
+    AddTestBar(row, board.Day(60), board.Day(70)).FBar->SetCaption("後");
+    AddTestBar(row, board.Day(62), board.Day(64));  // starts at x = CW: not printed
+    AddTestBar(row, board.Day(3), board.Day(5), 0, 1);  // on a line the row does not have
+    TrepForm rep(*board.main);
+    auto device = board.Print(rep);
+    ASSERT_EQ(rep.BarShapes().size(), 2u);
+    const int c = 427;
+    const TShape &band = *row.FLines[0];
+    const int top = band.Top() + band.Height() / 5 - row.FMemo->Top() + 2;
+    EXPECT_EQ(rep.BarShapes()[0]->Left(), c);
+    EXPECT_EQ(rep.BarShapes()[0]->Width(), 30);
+    EXPECT_EQ(rep.BarShapes()[0]->Top(), top);
+    EXPECT_EQ(rep.BarShapes()[0]->Height(), band.Height() - band.Height() / 2);
+    EXPECT_EQ(rep.BarShapes()[1]->Left(), c + 599);
+    EXPECT_EQ(Right(*rep.BarShapes()[1]), c + 620);
+    EXPECT_EQ(rep.BarLabels()[0]->Caption(), "前");
+    EXPECT_EQ(rep.BarLabels()[1]->Top(), top + 1);
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), "後"));
+}
+
+TEST(RepRowBand, ProgressStripsInRateAndDateMode)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    TChart &half = AddTestBar(row, board.Day(10), board.Day(17));
+    half.FRitsu = 50;
+    half.ProgressBarNeeded();
+    TChart &outside = AddTestBar(row, board.Day(62), board.Day(64));
+    outside.FRitsu = 100;
+    outside.ProgressBarNeeded();
+    JissekiHyouji = 0;
+    {
+        TrepForm rep(*board.main);
+        board.Print(rep);
+        ASSERT_EQ(rep.ProgressShapes().size(), 2u);
+        EXPECT_EQ(rep.ProgressShapes()[0]->Left(), 427 + 99);
+        EXPECT_EQ(rep.ProgressShapes()[0]->Width(), 36);
+        EXPECT_EQ(rep.ProgressShapes()[0]->Height(), 5);
+        // The bar at x = CW does not print; its strip does, one pixel at the edge.
+        EXPECT_EQ(rep.ProgressShapes()[1]->Left(), 427 + 619);
+        EXPECT_EQ(rep.ProgressShapes()[1]->Width(), 1);
+    }
+    JissekiHyouji = 1;
+    half.FChakushubi = half.FJissekibi = board.Day(12);
+    TrepForm rep(*board.main);
+    board.Print(rep);
+    EXPECT_EQ(rep.ProgressShapes()[0]->Left(), 427 + 119);
+    EXPECT_EQ(rep.ProgressShapes()[0]->Width(), 11);
+}
+
+TEST(RepRowBand, EventsSitOnTheirDayAndLine)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    auto event = [&](int day, const std::string &marker, int position, bool done = false) {
+        TEvent e;
+        e.EventDate = board.Day(day);
+        e.Marker = marker;
+        e.EventName = "名";
+        e.FontName = "ＭＳ ゴシック";
+        e.FontSize = 9;
+        e.Position = static_cast<std::uint8_t>(position);
+        e.EndFlg = done;
+        row.FEvents.push_back(e);
+    };
+    event(2, "!", 0);
+    event(4, "★★★★", 1);
+    event(6, "済", 2, true);
+    event(62, "外", 0);
+    TrepForm rep(*board.main);
+    auto device = board.Print(rep);
+    ASSERT_EQ(rep.EventLabels().size(), 2u);
+    const TRpLabel &narrow = *rep.EventLabels()[0];
+    const TRpLabel &wide = *rep.EventLabels()[1];
+    EXPECT_EQ(narrow.Caption(), "!名");
+    EXPECT_EQ(narrow.Left(), 427 + 20 + 2);
+    EXPECT_EQ(narrow.Top(), 0);
+    const TShape &band = *row.FLines[0];
+    EXPECT_EQ(wide.Top(), band.Height() / 2 - wide.Height() / 2);
+    EXPECT_LT(wide.Left(), 427 + 40);  // centred on its day, wider than it
+    EXPECT_FALSE(Shows(device->TextsOnPage(1), "済名"));
+    EXPECT_FALSE(Shows(device->TextsOnPage(1), "外名"));
+}
+
+TEST(RepRowBand, NegativeLinesAndStaleBarsDoNotMisplaceAnything)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    TEvent event;
+    event.EventDate = board.Day(3);
+    event.Marker = "▲";
+    event.Line = -1;
+    row.FEvents.push_back(event);
+    AddTestBar(row, board.Day(3), board.Day(5), 0, -1);
+    TChart &unprinted = AddTestBar(row, board.Day(62), board.Day(64));
+    unprinted.FRitsu = 100;
+    unprinted.ProgressBarNeeded();
+    unprinted.FBar->SetBounds(0, 500, 20, 3);  // geometry the screen left behind
+    JissekiHyouji = 0;
+    TrepForm rep(*board.main);
+    board.Print(rep);
+    EXPECT_TRUE(rep.EventLabels().empty());
+    EXPECT_TRUE(rep.BarShapes().empty());
+    ASSERT_EQ(rep.ProgressShapes().size(), 1u);
+    const TShape &band = *row.FLines[0];
+    const int barBottom = band.Top() + band.Height() / 5 + band.Height() - band.Height() / 2;
+    EXPECT_EQ(rep.ProgressShapes()[0]->Top(), barBottom - row.FMemo->Top() + 1);
+}
