@@ -107,6 +107,7 @@ TrepForm::TrepForm(TfrmMain &main) : TComponent(nullptr), main_(main)
 
 TrepForm::~TrepForm()
 {
+    EndReading();
     FreeCreatedControls();
     wait_.reset();
     DestroyComponents();
@@ -247,8 +248,23 @@ int TrepForm::AxisX(int day) const { return RoundInt(day * dayWidth_) + captionW
 
 // ---------------------------------------------------------------- the run's layout
 
+void TrepForm::BeginReading()
+{
+    if (!reading_)
+        main_.BeginReportRun();
+    reading_ = true;
+}
+
+void TrepForm::EndReading()
+{
+    if (reading_)
+        main_.EndReportRun();
+    reading_ = false;
+}
+
 void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
 {
+    BeginReading();
     rowCounter_ = 0;
     wait_ = std::make_unique<TdlgWait>(nullptr);
     wait_->SetCaption("レポート処理中．．．");
@@ -619,8 +635,10 @@ void TrepForm::bndDetailBeforePrint(TRpCustomBand *, bool &printBand)
     PrintEvents(row);
     PrintBars(row);
     ++rowCounter_;
-    if (rowCounter_ == static_cast<int>(ItemList.size()))
+    if (rowCounter_ == static_cast<int>(ItemList.size())) {
         wait_.reset();
+        EndReading();
+    }
 }
 
 void TrepForm::PrintRowColumns(const TItem &row)

@@ -64,6 +64,10 @@ public:
 
 private:
     void CreateComponents();
+    // From the start of a run to its last row (or the form's end) the main
+    // window takes no input: the rows being printed must stay as they are.
+    void BeginReading();
+    void EndReading();
     void ApplyPageSettings();
     void PlaceHeaderTexts(int bandWidth);
     void PlaceFooter();
@@ -85,6 +89,7 @@ private:
 
     TfrmMain &main_;
     std::unique_ptr<TdlgWait> wait_;
+    bool reading_ = false;
     int rowCounter_ = 0;
     int dayCount_ = 0;
     long double dayWidth_ = 0;
