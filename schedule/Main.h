@@ -119,6 +119,8 @@ public:
     TButton *btnPrint;
     // Shows the print dialog; tests fill it through their own runner.
     TModalRunner RunPrintDialog = RunModal;
+    // Told when a preview window has been shown (tests drive it from here).
+    std::function<void(class TfrmPreview &)> PreviewShown;
     bool PrinterExists();
     void mitPrintClick();
     void btnPrintClick() { mitPrintClick(); }

@@ -139,4 +139,20 @@ void TfrmMain::mitPrintClick()
 
 void TfrmMain::mitPageSettingClick() { ShowPageSettingDialog(*this); }
 
-void TfrmMain::mitPreviewClick() {}
+void TfrmMain::mitPreviewClick()
+{
+    if (ItemList.empty() || !PrinterExists())
+        return;
+    std::string failure;
+    PreviewOpened();
+    try {
+        TrepForm rep(*this);
+        rep.rep1->Preview();
+    } catch (const std::exception &e) {
+        failure = e.what();
+    }
+    PreviewClosed();
+    BringToFront();
+    if (!failure.empty())
+        Application().HandleException(Exception(failure));
+}

@@ -1,9 +1,11 @@
 #include "schedule/printing/Rep.h"
 
+#include "platform/Application.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
 #include "schedule/Wait.h"
+#include "schedule/printing/Preview.h"
 
 #include <algorithm>
 #include <cmath>
@@ -121,6 +123,7 @@ void TrepForm::CreateComponents()
     rep1->Frame().SetColor(clBlack);
     rep1->BeforePrint = [this](TCustomBandReport *s, bool &p) { rep1BeforePrint(s, p); };
     rep1->OnNeedData = [this](TObject *s, bool &more) { rep1NeedData(s, more); };
+    rep1->OnPreview = [this](TRpPrinter *printer) { myPreview(printer); };
     rep1->Options = TBandReportOptions{TBandReportOption::FirstPageHeader, TBandReportOption::LastPageFooter};
     rep1->Page().SetColumns(1);
     rep1->Page().SetPaperSize(TRpPaperSize::Custom);
@@ -753,4 +756,36 @@ void TrepForm::PrintBars(const TItem &row)
         strip.Brush().SetColor(chart.FProgressBar->Color());
         strip.SetBounds(captionWidth_ + x1, t, x2 - x1, 5);
     }
+}
+
+// ---------------------------------------------------------------- the preview road
+
+namespace {
+const char *const StillRunning = "レポート生成中です。しばらくお待ち下さい。";
+}
+
+void TrepForm::myPreview(TRpPrinter *sender)
+{
+    frmPreview = new TfrmPreview(&Application());
+    frmPreview->pre1->AttachPrinter(sender);
+    frmPreview->btnPrint->OnClick = [this](TObject *) { myPrintClick(); };
+    frmPreview->OnCloseQuery = [this](TObject *, bool &canClose) { myFormCloseQuery(canClose); };
+    frmPreview->ShowForm();
+    if (main_.PreviewShown)
+        main_.PreviewShown(*frmPreview);
+}
+
+void TrepForm::myPrintClick()
+{
+    if (Ready())
+        main_.mitPrintClick();
+    else
+        Services().MessageBox(StillRunning, "PRINT", MB_OK | MB_ICONINFORMATION);
+}
+
+void TrepForm::myFormCloseQuery(bool &canClose)
+{
+    canClose = Ready();
+    if (!canClose)
+        Services().MessageBox(StillRunning, "PRINT", MB_OK | MB_ICONINFORMATION);
 }

@@ -38,9 +38,12 @@ public:
     void bndDetailBeforePrint(TRpCustomBand *sender, bool &printBand);
     // The preview road (the printer's OnPreview, the preview window's print
     // button and its close query).
+    void myPreview(TRpPrinter *sender);
     void myPrintClick();
     void myFormCloseQuery(bool &canClose);
 
+    // The run has ended (or not begun).
+    bool Ready() const { return rep1->Idle(); }
     // Frees every control of the pools and empties them.
     void FreeCreatedControls();
 
