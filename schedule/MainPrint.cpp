@@ -90,6 +90,8 @@ std::string AskReportFileName(const std::string &documentPath)
 // Prepares the report and sends its pages to the printer or into a file.
 void PrintReport(TrepForm &rep, const std::string &documentPath)
 {
+    if (!rep.ChartFits())
+        return;
     rep.rep1->ReportTitle = ExtractFileName(documentPath);
     rep.rep1->Prepare();
     std::unique_ptr<TRpPrinter> printer = rep.rep1->TakePrinter();
@@ -147,7 +149,8 @@ void TfrmMain::mitPreviewClick()
     PreviewOpened();
     try {
         TrepForm rep(*this);
-        rep.rep1->Preview();
+        if (rep.ChartFits())
+            rep.rep1->Preview();
     } catch (const std::exception &e) {
         failure = e.what();
     }

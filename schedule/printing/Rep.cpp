@@ -301,6 +301,16 @@ void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
     shpDetailHLine->BringToFront();
 }
 
+bool TrepForm::ChartFits()
+{
+    ApplyPageSettings();
+    if (bndDetail->Width() - main_.pnlItem->Width() >= 1)
+        return true;
+    Services().MessageBox("項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。", "PRINT",
+                          MB_OK | MB_ICONERROR);
+    return false;
+}
+
 void TrepForm::ApplyPageSettings()
 {
     TRpPage &page = rep1->Page();

@@ -42,6 +42,9 @@ public:
     void myPrintClick();
     void myFormCloseQuery(bool &canClose);
 
+    // Whether the caption column leaves room for the chart on the page the
+    // settings give; tells the person when it does not.
+    bool ChartFits();
     // The run has ended (or not begun).
     bool Ready() const { return rep1->Idle(); }
     // Frees every control of the pools and empties them.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "report/RpPrntr.h"
+#include "schedule/printing/Preview.h"
 #include "schedule/printing/Print.h"
 #include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"
@@ -197,4 +198,22 @@ TEST(PrintCommand, TheMainWindowTakesNoInputWhileARunReadsTheDocument)
     Modified = false;
     board.main->FormCloseQuery(board.main.get(), canClose);
     EXPECT_TRUE(canClose);
+}
+
+TEST(PrintCommand, ACaptionColumnWithoutRoomForTheChartIsRefused)
+{
+    TPrintBoard board(2);
+    board.main->pnlItem->SetWidth(1047);  // the whole printable width of A4 landscape
+    const std::string pdf = UniqueTempPath("nochart.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    EXPECT_FALSE(FileExists(pdf));
+    board.main->mitPreviewClick();
+    EXPECT_EQ(frmPreview, nullptr);
+    ASSERT_EQ(board.services->messages.size(), 2u);
+    EXPECT_EQ(board.services->messages[0].text, "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。");
+    EXPECT_TRUE(board.main->mitPrint->Enabled());
+    EXPECT_FALSE(board.main->FPreviewOpen);
 }
