@@ -3,6 +3,7 @@
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
+#include "schedule/printing/Preview.h"
 
 const std::array<const char *, 26> PageSettingPaperNames = {
     "Default Size", "Letter 8 12 x 11 in", "Letter Small 8 12 x 11 in", "Tabloid 11 x 17 in",
@@ -54,6 +55,8 @@ TdlgPageSetting::TdlgPageSetting(TComponent *owner) : TForm(owner)
     SetBorderStyle(bsDialog);
     SetPosition(poMainFormCenter);
     SetClientSize(520, 400);
+    if (frmPreview != nullptr)
+        SetFormStyle(fsStayOnTop);
 
     gpbYousiSize = AddCaption(this, "用紙サイズ", 12, 8, 120);
     cmbSize = PlaceControl<TComboBox>(this, 20, 28, 220, 21);

@@ -3,6 +3,7 @@
 #include "platform/Printers.h"
 #include "schedule/Main.h"
 #include "schedule/printing/PageSetting.h"
+#include "schedule/printing/Preview.h"
 
 namespace {
 
@@ -30,6 +31,9 @@ TdlgPrint::TdlgPrint(TfrmMain &main) : TForm(nullptr), main_(main)
     SetBorderStyle(bsDialog);
     SetPosition(poMainFormCenter);
     SetClientSize(380, 230);
+    // Above a preview window, which stays on top.
+    if (frmPreview != nullptr)
+        SetFormStyle(fsStayOnTop);
 
     GroupBox1 = AddCaption(this, "印刷する項目", 12, 8, 120);
     rbtAll = PlaceControl<TRadioButton>(this, 24, 30, 90, 17);

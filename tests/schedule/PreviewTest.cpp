@@ -114,6 +114,15 @@ TEST(PreviewWindow, ShowsTheFirstPageWhileTheRunGoesOnAndRefusesToCloseOrPrint)
         form.btnFitClick(nullptr);
         EXPECT_EQ(form.speZoom->Value(), std::clamp(form.pre1->Zoom(), 10, 300));
         EXPECT_EQ(form.pre1->ZoomState(), rpZoomToFit);
+        // Printing from the preview runs a print command of its own, its dialog above the preview.
+        bool dialogShown = false;
+        board.main->RunPrintDialog = [&](TCustomForm &dialog) {
+            dialogShown = true;
+            EXPECT_EQ(dialog.FormStyle(), fsStayOnTop);
+            return mrCancel;
+        };
+        form.btnPrint->Click();
+        EXPECT_TRUE(dialogShown);
         form.speZoom->SetValue(150);
         form.speZoomChange(nullptr);
         EXPECT_EQ(form.pre1->Zoom(), 150);
