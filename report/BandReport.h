@@ -563,6 +563,12 @@ public:
     TRpPrinter *ReportPrinter() const { return printer_; }
     // Hands the printer to the caller, who frees it.
     std::unique_ptr<TRpPrinter> TakePrinter();
+    // The printer's print-setup hook: the print dialog on the application's
+    // printer object, its choice copied into PrinterSettings, Page and
+    // SetupSettings. Tag says 1 after Cancel, 0 after OK.
+    void PrinterSetup();
+    // The settings the print-setup dialog chose last.
+    const TBandReportPrinterSettings &SetupSettings() const { return setupSettings_; }
     // The printer's export hook; this system registers no export filter.
     void ExportToFilter(const std::string &filter);
     void WndProc(TMessage &message) override;
@@ -700,6 +706,7 @@ private:
     TRpPage page_;
     TBandReportBands bandsObject_;
     TBandReportPrinterSettings printerSettings_;
+    TBandReportPrinterSettings setupSettings_;
     TRpEvEnvironment functions_;
     std::unique_ptr<TRpCustomController> controller_;
     std::vector<TRpCustomBand *> bands_;

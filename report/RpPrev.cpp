@@ -70,8 +70,14 @@ void TRpPreviewImage::DrawPageImage(const TMetafile *metafile, TCanvas &canvas, 
     canvas.Brush().SetColor(clWhite);
     canvas.Brush().SetStyle(bsSolid);
     canvas.Rectangle(l + 1, t + 1, r - 3, b - 3);
-    if (metafile != nullptr)
-        metafile->Play(canvas, rect);
+    if (metafile != nullptr) {
+        // Painting must not fail: a page with a damaged record shows what
+        // played before it.
+        try {
+            metafile->Play(canvas, rect);
+        } catch (const EInvalidGraphic &) {
+        }
+    }
     canvas.Pen().SetColor(clBlack);
     canvas.Pen().SetStyle(psSolid);
     canvas.MoveTo(l, t);
@@ -164,7 +170,9 @@ TRpPreview::~TRpPreview()
 
 void TRpPreview::AttachPrinter(TRpPrinter *printer)
 {
-    if (printer_ != nullptr) {
+    // Binding the bound printer again only shows its page 1 afresh (after it
+    // loaded a file): its run and preview go on.
+    if (printer_ != nullptr && printer_ != printer) {
         TRpPrinter *old = printer_;
         old->DetachClient(this);
         if (old->ProgressWindow() == this) {

@@ -52,8 +52,3 @@ void TRpProgressForm::WndProc(TMessage &message)
     ProcessMessages();
 }
 
-void RegisterReportWindows()
-{
-    RegisterProgressWindowClass(
-        [](TRpPrinter &printer) { return std::make_unique<TRpProgressForm>(nullptr, &printer); });
-}

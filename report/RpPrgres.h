@@ -28,7 +28,3 @@ private:
     TRpPrinter *printer_;
 };
 
-// Registers the engine's own windows (the progress form and the standard
-// preview) with the report printer; the program and the test programs call
-// it once at start-up.
-void RegisterReportWindows();

@@ -469,6 +469,7 @@ void TRpPrinter::Load(const std::string &fileName)
     OnPrintSetup = nullptr;
     OnExport = nullptr;
     Prepared = true;
+    fileLoaded_ = true;
     ReportFileLoaded = true;
 }
 

@@ -50,6 +50,17 @@ public:
     virtual void PrinterDestroyed(TRpPrinter &printer) = 0;
 };
 
+// How the report wants its standard preview shown.
+struct TRpPreviewSettings {
+    int Width = 500;
+    int Height = 500;
+    TFormStyle FormStyle = fsNormal;
+    TWindowState State = wsMaximized;
+    bool ShowThumbs = true;
+    bool ShowSearch = true;
+    TRpZoomState InitialZoom = rpZoomToFit;
+};
+
 // What the report printer asks of the report that owns it. The report calls
 // TRpPrinter::ReportDestroyed when it goes first.
 class TRpReportLink : public TRpPrinterClient {
@@ -63,6 +74,14 @@ public:
     virtual int ReportPageLength() const = 0;
     // Whether the report is exporting through a filter.
     virtual bool Exporting() const { return false; }
+    // The report's preview settings; false when it has none.
+    virtual bool PreviewSettings(TRpPreviewSettings &) const { return false; }
+    // Runs the report again straight to the printer.
+    virtual void PrintAgain() {}
+    // The report's own printer settings, to be changed by a print setup.
+    virtual TRpPrinterSettings *EditablePrinterSettings() { return nullptr; }
+    // What the report's print setup chose last.
+    virtual const TRpPrinterSettings *SetupSettings() const { return nullptr; }
 };
 
 // The progress window shown while pages go to the printer.
@@ -201,6 +220,8 @@ public:
     int LastPage = 0;   // 0 = to the last
     std::string Title;
     bool Prepared = false;
+    // Whether the pages came from a report file (Load) rather than a run.
+    bool FileLoaded() const { return fileLoaded_; }
     TRpAfterPrintEvent OnAfterPrint;
     TRpAfterPrintEvent OnClose;
     std::function<void(TRpPrinter *sender, const std::string &filter)> OnExport;
@@ -252,4 +273,5 @@ private:
     TRpPaperSize refusedPaper_ = TRpPaperSize::Default;
     // The paper last asked for (Default: none), asked again of a new printer.
     TRpPaperSize askedPaper_ = TRpPaperSize::Default;
+    bool fileLoaded_ = false;
 };

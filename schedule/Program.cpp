@@ -1,5 +1,5 @@
 #include "platform/Application.h"
-#include "report/RpPrgres.h"
+#include "report/RpStdPrev.h"
 #include "schedule/Main.h"
 
 // The program's entry: initialises the application, titles it, creates the

@@ -183,3 +183,18 @@ TEST(BandReportAroundRuns, PreviewReturnsWhenTheApplicationTerminates)
     Application().SetMainForm(previousMain);
     EXPECT_FALSE(Application().Terminated());
 }
+
+TEST(BandReportAroundRuns, TheReportConstantsAreTheirDefinitionsOutsideARun)
+{
+    TComponent form;
+    auto *report = new TBandReport(&form);
+    report->ReportTitle = "Plan";
+    EXPECT_EQ(report->Functions().ValueOf("PAGENUMBER").Kind, rpvInteger);
+    EXPECT_EQ(report->Functions().ValueOf("PAGENUMBER").IntValue, 0);
+    EXPECT_EQ(report->Functions().ValueOf("COLUMNNUMBER").IntValue, 0);
+    EXPECT_EQ(report->Functions().ValueOf("REPORTTITLE").Text, "");
+    TRpEvaluator evaluator;
+    evaluator.SetEnvironment(&report->Functions());
+    evaluator.Prepare("PAGENUMBER + 1");
+    EXPECT_EQ(evaluator.Evaluate().IntValue, 1);
+}

@@ -174,6 +174,41 @@ TEST_F(RpPrevTest, ThePageIsWhiteWithABlackFrameAndAShadow)
     EXPECT_EQ(empty.Pixel(30, 40), clWhite);
 }
 
+TEST_F(RpPrevTest, APageWithADamagedRecordPaintsWithoutFailing)
+{
+    TMetafile page;
+    page.SetWidth(100);
+    page.SetHeight(100);
+    {
+        TMetafileCanvas canvas(page);
+        canvas.TextOut(10, 10, "工程");
+    }
+    // The text record claims more characters than it holds.
+    std::string bytes = page.Data();
+    for (size_t at = 0; at + 8 <= bytes.size();) {
+        const auto u32 = [&](size_t i) {
+            return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]))
+                | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8
+                | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 2])) << 16
+                | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 3])) << 24;
+        };
+        if (u32(at) == 84)
+            bytes[at + 44 + 2] = '\x7f';
+        const std::uint32_t size = u32(at + 4);
+        if (size < 8)
+            break;
+        at += size;
+    }
+    TMetafile damaged;
+    damaged.LoadFromBytes(bytes);
+    TBitmap bitmap(60, 80);
+    TBitmap probe(60, 80);
+    EXPECT_THROW(damaged.Play(probe.Canvas(), TRect{0, 0, 60, 80}), EInvalidGraphic);
+    EXPECT_NO_THROW(TRpPreviewImage::DrawPageImage(&damaged, bitmap.Canvas(), TRect{0, 0, 60, 80}, false));
+    EXPECT_EQ(bitmap.Pixel(0, 40), clBlack);  // the frame is drawn all the same
+    EXPECT_EQ(bitmap.Pixel(59, 40), clBlack);
+}
+
 TEST_F(RpPrevTest, LinksOpenThroughTheShellOrTheirHandler)
 {
     auto services = std::make_unique<testing_support::FakeServices>();

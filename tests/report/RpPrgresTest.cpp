@@ -1,6 +1,7 @@
 // The progress window: what it shows, and its Cancel button in a run that
 // goes straight to the printer.
 #include "report/RpPrgres.h"
+#include "report/RpStdPrev.h"
 
 #include "platform/SysUtils.h"
 #include "report/BandReport.h"
@@ -54,6 +55,7 @@ TEST(RpPrgres, CancelStopsAStraightPrintWithThePagesMadeSoFar)
     };
     report->Print();
     RegisterProgressWindowClass(nullptr);
+    RegisterPreviewInterface(nullptr);
     EXPECT_NE(progress, nullptr);
     EXPECT_LT(delivered, 20);
     const int pages = PdfPageCount(pdf);
