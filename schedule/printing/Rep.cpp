@@ -109,6 +109,7 @@ TrepForm::TrepForm(TfrmMain &main) : TComponent(nullptr), main_(main)
 
 TrepForm::~TrepForm()
 {
+    LetGoOfPreview();
     EndReading();
     FreeCreatedControls();
     wait_.reset();
@@ -777,12 +778,34 @@ const char *const StillRunning = "レポート生成中です。しばらくお�
 void TrepForm::myPreview(TRpPrinter *sender)
 {
     frmPreview = new TfrmPreview(&Application());
+    preview_ = frmPreview;
+    preview_->FreeNotification(this);
     frmPreview->pre1->AttachPrinter(sender);
     frmPreview->btnPrint->OnClick = [this](TObject *) { myPrintClick(); };
     frmPreview->OnCloseQuery = [this](TObject *, bool &canClose) { myFormCloseQuery(canClose); };
     frmPreview->ShowForm();
     if (main_.PreviewShown)
         main_.PreviewShown(*frmPreview);
+}
+
+void TrepForm::Notification(TComponent *component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == preview_)
+        preview_ = nullptr;
+}
+
+void TrepForm::LetGoOfPreview()
+{
+    if (preview_ == nullptr)
+        return;
+    TfrmPreview *preview = preview_;
+    preview_ = nullptr;
+    preview->RemoveFreeNotification(this);
+    preview->btnPrint->OnClick = nullptr;
+    preview->OnCloseQuery = nullptr;
+    if (preview->Visible())
+        preview->Close();
 }
 
 void TrepForm::myPrintClick()

@@ -68,7 +68,12 @@ public:
     const std::vector<std::unique_ptr<TRpShape>> &ProgressShapes() const { return progressShapes_; }
     TdlgWait *WaitDialog() const { return wait_.get(); }
 
+protected:
+    void Notification(TComponent *component, TOperation operation) override;
+
 private:
+    // A preview still up when the form goes must not call back into it.
+    void LetGoOfPreview();
     void CreateComponents();
     // From the start of a run to its last row (or the form's end) the main
     // window takes no input: the rows being printed must stay as they are.
@@ -96,6 +101,7 @@ private:
     TfrmMain &main_;
     std::unique_ptr<TdlgWait> wait_;
     bool reading_ = false;
+    TfrmPreview *preview_ = nullptr;  // the window this form's preview opened, while it exists
     int rowCounter_ = 0;
     int dayCount_ = 0;
     long double dayWidth_ = 0;

@@ -4,6 +4,7 @@
 
 #include "platform/Timer.h"
 #include "schedule/printing/Preview.h"
+#include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"
 #include "tests/schedule/DialogFixture.h"
 
@@ -175,4 +176,19 @@ TEST(PreviewWindow, TheMainWindowStaysOpenUntilTheLastPreviewCloses)
     });
     EXPECT_EQ(previews, 2);
     EXPECT_FALSE(board.main->FPreviewOpen);
+}
+
+TEST(PreviewWindow, AReportFormGoingFirstClosesItsPreview)
+{
+    TPreviewBoard board(1);
+    {
+        TrepForm rep(*board.main);
+        ASSERT_TRUE(rep.rep1->NewPrinter());
+        rep.myPreview(rep.rep1->ReportPrinter());
+        ASSERT_NE(frmPreview, nullptr);
+        EXPECT_TRUE(frmPreview->Visible());
+    }
+    // The window closed itself; nothing is left to call into the freed form.
+    EXPECT_EQ(frmPreview, nullptr);
+    ProcessMessages();
 }
