@@ -62,11 +62,11 @@ TdlgPageSetting::TdlgPageSetting(TComponent *owner) : TForm(owner)
     cmbSize = PlaceControl<TComboBox>(this, 20, 28, 220, 21);
     cmbSize->SetStyle(csDropDownList);
     cmbSize->SetItems({PageSettingPaperNames.begin(), PageSettingPaperNames.end()});
-    rdgOrientation = PlaceControl<TRadioGroup>(this, 20, 56, 220, 44);
+    rdgOrientation = PlaceControl<TRadioGroup>(this, 20, 56, 220, 52);
     rdgOrientation->SetCaption("印刷方向");
     rdgOrientation->SetItems({"縦", "横"});
 
-    gpbYohaku = AddCaption(this, "余白", 12, 112, 120);
+    gpbYohaku = AddCaption(this, "余白", 12, 116, 120);
     edtTopMargin = MarginEdit("上", 20, 132);
     edtBottomMargin = MarginEdit("下", 130, 132);
     edtLeftMargin = MarginEdit("左", 20, 160);

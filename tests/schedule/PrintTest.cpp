@@ -132,6 +132,8 @@ TEST(PrintCommand, ToFileWritesASavedReportOfTheSamePages)
     });
     ASSERT_EQ(board.services->fileRequests.size(), 2u);
     EXPECT_EQ(board.services->fileRequests[1].filter, "Report file|*.rpf");
+    EXPECT_EQ(board.services->fileRequests[1].initialDir, ExtractFilePath(board.main->FFileName));
+    EXPECT_EQ(board.services->fileRequests[1].fileName, "");
     EXPECT_FALSE(FileExists(rpf));
     EXPECT_TRUE(board.services->messages.empty());
 }
