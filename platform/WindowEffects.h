@@ -1,0 +1,19 @@
+#pragma once
+// Effects on top-level windows used while a popup appears, and posting from a
+// worker thread.
+#include "platform/Controls.h"
+
+#include <functional>
+
+// Translucency of a top-level window, 0 (invisible) to 255 (opaque); only
+// where the window system blends windows (SystemParameters().Compositing).
+void SetWindowAlpha(TWinControl &window, int alpha);
+// Limits the visible part of a window to a rectangle in its own coordinates;
+// nullptr shows it whole again.
+void SetWindowVisibleRect(TWinControl &window, const TRect *rect);
+// Shows a top-level window at its bounds without activating it.
+void ShowWindowNoActivate(TWinControl &window);
+
+// Posts a message from any thread; it is delivered on the GUI thread through
+// the dispatcher, and not at all when the target is gone by then.
+void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM wParam, LPARAM lParam);
