@@ -65,3 +65,8 @@ void MessageBeep(unsigned) { ++gBeeps; }
 void PlaySound(const std::string &alias) { Sounds().push_back(alias); }
 int MessageBeepCount() { return gBeeps; }
 const std::vector<std::string> &PlayedSounds() { return Sounds(); }
+
+bool ApplicationIsActive()
+{
+    return QGuiApplication::instance() && QGuiApplication::applicationState() == Qt::ApplicationActive;
+}

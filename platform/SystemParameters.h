@@ -54,3 +54,6 @@ void MessageBeep(unsigned type);
 void PlaySound(const std::string &alias);
 int MessageBeepCount();
 const std::vector<std::string> &PlayedSounds();
+
+// Whether one of the program's windows is active (the person works in this program).
+bool ApplicationIsActive();

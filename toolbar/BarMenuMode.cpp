@@ -50,10 +50,15 @@ public:
     explicit TBarModalHandler(TBarView *root) : root_(root)
     {
         gMenuLastPos = CursorPos();
+        gMessagePos = gMenuLastPos;
         activeForm_ = Screen().ActiveForm();
         hookId_ = AddMessageHook([this](TMessageTarget *target, TMessage &message) { return OnMessage(target, message); });
     }
-    ~TBarModalHandler() { RemoveMessageHook(hookId_); }
+    ~TBarModalHandler()
+    {
+        RemoveMessageHook(hookId_);
+        gMessagePos.X = kStalePos;
+    }
     TBarModalHandler(const TBarModalHandler &) = delete;
     TBarModalHandler &operator=(const TBarModalHandler &) = delete;
 
@@ -71,7 +76,12 @@ public:
 private:
     bool ShouldContinue() const
     {
-        return !exit_ && !root_->IsEndingModal() && Screen().ActiveForm() == activeForm_;
+        if (exit_ || root_->IsEndingModal())
+            return false;
+        // A popup may take the activation where windows cannot refuse it; only
+        // another form, or another program, changes the active window.
+        TCustomForm *active = Screen().ActiveForm();
+        return active == activeForm_ || (!active && ApplicationIsActive());
     }
     bool OnMessage(TMessageTarget *target, TMessage &message);
     void HandleKey(TMessage &message);
@@ -233,6 +243,7 @@ bool TBarModalHandler::HandleMouse(TMessageTarget *target, TMessage &message)
         screen = control->ClientToScreen(TPoint{LParamX(message.LParam), LParamY(message.LParam)});
     else
         return false;
+    gMessagePos = screen;
     bool press = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK;
     if (press) {
         bool inChainPopup = false;

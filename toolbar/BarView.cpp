@@ -9,6 +9,7 @@
 #include <algorithm>
 
 TPoint gMenuLastPos{-2147483647 - 1, 0};
+TPoint gMessagePos{-2147483647 - 1, 0};
 
 TFont &SharedMenuFont()
 {
@@ -484,7 +485,7 @@ void TBarView::Select(TBarItemViewer *viewer, bool byMouse)
     }
     bool over = false;
     if (viewer && WindowShowing()) {
-        TPoint screen = gMenuLastPos.X == -2147483647 - 1 ? CursorPos() : gMenuLastPos;
+        TPoint screen = gMessagePos.X == -2147483647 - 1 ? CursorPos() : gMessagePos;
         if (WindowAt(screen)) {
             TPoint p = ScreenToClient(screen);
             over = ViewerFromPoint(p) == viewer

@@ -233,3 +233,5 @@ TFont &SharedMenuFont();
 
 // The last mouse position menu mode saw; the smallest int marks it stale.
 extern TPoint gMenuLastPos;
+// The screen position of the mouse message being handled (the pointer's, outside menu mode).
+extern TPoint gMessagePos;
