@@ -43,6 +43,7 @@ struct TAnimationData {
     int startProgress = 0;
     TRect clientRect;
     unsigned directions = 0;
+    long long startCursor = 0; // the pointer when the animation started
     std::shared_ptr<TAnimationClock> clock;
     std::atomic<int> progress{0};
     std::atomic<bool> stop{false};
@@ -69,7 +70,7 @@ void Worker(TAnimationData *d)
 {
     long long start = d->clock->NowMs();
     long long lastStep = start;
-    long long lastCursor = gCursor.load();
+    long long lastCursor = d->startCursor;
     while (!d->stop.load()) {
         long long now = d->clock->NowMs();
         long long elapsed = now - start;
@@ -123,6 +124,8 @@ long long TAnimationClock::NowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+TPoint TAnimationClock::PointerPos() { return CursorPos(); }
+
 void TAnimationClock::SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::shared_ptr<TAnimationClock> SetAnimationClock(std::shared_ptr<TAnimationClock> clock)
@@ -145,11 +148,13 @@ void StartPopupAnimation(TWinControl *window, bool fade, unsigned directions)
     d->layered = fade && SystemParameters().Compositing;
     d->directions = directions;
     d->clock = Clock();
+    window->HandleNeeded();
     TPoint origin = window->ClientToScreen(TPoint{0, 0});
     d->clientRect = Bounds(origin.X, origin.Y, window->Width(), window->Height());
     s.width = window->Width();
     s.height = window->Height();
-    SetAnimationCursorPos(CursorPos());
+    SetAnimationCursorPos(d->clock->PointerPos());
+    d->startCursor = gCursor.load();
     if (d->layered) {
         d->duration = 175;
         d->startProgress = 40;
@@ -189,7 +194,7 @@ void PopupAnimationStep(const TMessage &message)
     TAnimationState &s = State();
     if (!s.data || static_cast<std::uint32_t>(message.LParam) != s.data->sequence)
         return;
-    SetAnimationCursorPos(CursorPos());
+    SetAnimationCursorPos(s.data->clock->PointerPos());
     if (s.data->finished.load()) {
         StopPopupAnimation(s.window);
         return;

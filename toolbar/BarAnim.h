@@ -12,6 +12,8 @@ public:
     virtual ~TAnimationClock() = default;
     virtual long long NowMs();
     virtual void SleepMs(int ms);
+    // Where the GUI thread sees the pointer (it hands this to the worker).
+    virtual TPoint PointerPos();
 };
 // Replaces the clock (nullptr: the real one); returns the previous.
 std::shared_ptr<TAnimationClock> SetAnimationClock(std::shared_ptr<TAnimationClock> clock);
