@@ -3,8 +3,11 @@
 #include "platform/QtControls.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
+#include <QEvent>
 #include <QRegion>
+
+#include <deque>
+#include <mutex>
 
 void SetWindowAlpha(TWinControl &window, int alpha)
 {
@@ -32,15 +35,72 @@ void ShowWindowNoActivate(TWinControl &window)
     w->show();
 }
 
+namespace {
+
+struct TThreadMessage {
+    TMessageTargetRef target;
+    unsigned msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// Messages from worker threads wait here, under the lock, until the GUI thread
+// takes them; the toolkit's queue only carries the wake-up.
+std::mutex gThreadMessagesLock;
+std::deque<TThreadMessage> gThreadMessages;
+
+void DeliverThreadMessages()
+{
+    for (;;) {
+        TThreadMessage message;
+        {
+            std::lock_guard<std::mutex> lock(gThreadMessagesLock);
+            if (gThreadMessages.empty())
+                return;
+            message = std::move(gThreadMessages.front());
+            gThreadMessages.pop_front();
+        }
+        if (TMessageTarget *t = message.target.Get())
+            SendMessage(t, message.msg, message.wParam, message.lParam);
+    }
+}
+
+const QEvent::Type kThreadMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class TThreadMessageReceiver : public QObject {
+protected:
+    // Every event it gets is a wake-up; the event itself is not read here, as
+    // it was made on the worker thread.
+    bool event(QEvent *event) override
+    {
+        DeliverThreadMessages();
+        QObject::event(event);
+        return true;
+    }
+};
+TThreadMessageReceiver *gThreadMessageReceiver = nullptr;
+
+} // namespace
+
+void PrepareThreadMessages()
+{
+    std::lock_guard<std::mutex> lock(gThreadMessagesLock);
+    if (!gThreadMessageReceiver && QCoreApplication::instance()) {
+        gThreadMessageReceiver = new TThreadMessageReceiver;
+        gThreadMessageReceiver->setParent(QCoreApplication::instance());
+    }
+}
+
 void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM wParam, LPARAM lParam)
 {
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return;
-    QMetaObject::invokeMethod(
-        app, [target, msg, wParam, lParam] {
-            if (TMessageTarget *t = target.Get())
-                SendMessage(t, msg, wParam, lParam);
-        },
-        Qt::QueuedConnection);
+    QObject *receiver = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(gThreadMessagesLock);
+        receiver = gThreadMessageReceiver;
+        if (!receiver)
+            return;
+        gThreadMessages.push_back(TThreadMessage{target, msg, wParam, lParam});
+    }
+    // The event carries nothing: the messages wait in the locked queue.
+    QCoreApplication::postEvent(receiver, new QEvent(kThreadMessageEvent));
 }

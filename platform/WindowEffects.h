@@ -14,6 +14,8 @@ void SetWindowVisibleRect(TWinControl &window, const TRect *rect);
 // Shows a top-level window at its bounds without activating it.
 void ShowWindowNoActivate(TWinControl &window);
 
+// Readies the hand-over of messages from worker threads (call on the GUI thread).
+void PrepareThreadMessages();
 // Posts a message from any thread; it is delivered on the GUI thread through
 // the dispatcher, and not at all when the target is gone by then.
 void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM wParam, LPARAM lParam);

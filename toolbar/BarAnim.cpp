@@ -140,6 +140,7 @@ void SetAnimationCursorPos(TPoint screen) { gCursor.store(PackPoint(screen)); }
 void StartPopupAnimation(TWinControl *window, bool fade, unsigned directions)
 {
     StopPopupAnimation(nullptr);
+    PrepareThreadMessages();
     TAnimationState &s = State();
     auto d = std::make_unique<TAnimationData>();
     d->sequence = ++s.nextSequence;
