@@ -213,3 +213,24 @@ TEST(BarMenuMode, APressOutsideEndsMenuModeAndThenReachesItsTarget)
     EXPECT_EQ(h.log, std::vector<std::string>{"press"});
     EXPECT_FALSE(h.bar->View().State() & vsModal);
 }
+
+TEST(BarPopupPlacement, RightAlignedDropsLineUpWithTheButtonsRightEdge)
+{
+    Host h;
+    TBarView &view = h.bar->View();
+    TRect button = view.Viewers(0)->BoundsRect();
+    TPoint buttonRight = view.ClientToScreen(TPoint{button.Right, button.Bottom});
+    for (bool rightAligned : {false, true}) {
+        SystemParameters().MenuDropRightAligned = rightAligned;
+        view.Select(view.Viewers(0), true);
+        ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+        TBarPopupWindow *popup = view.OpenPopup();
+        EXPECT_EQ(popup->Top(), buttonRight.Y);
+        if (rightAligned)
+            EXPECT_EQ(popup->Left() + popup->Width(), buttonRight.X);
+        else
+            EXPECT_EQ(popup->Left(), buttonRight.X - button.Width());
+        view.CloseChildPopup();
+        EXPECT_EQ(view.OpenPopup(), nullptr);
+    }
+}
