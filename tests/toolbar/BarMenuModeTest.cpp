@@ -121,6 +121,8 @@ using BoundHost = Host;
 TEST(BarMenuMode, AClickedItemRunsOnceAfterEveryPopupHasGone)
 {
     BoundHost h;
+    SystemParameters().AssignedSoundEvents = {"MenuCommand"};
+    size_t soundsBefore = PlayedSounds().size();
     Script script;
     script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
     script.Add([&] {
@@ -136,6 +138,9 @@ TEST(BarMenuMode, AClickedItemRunsOnceAfterEveryPopupHasGone)
     EXPECT_TRUE(script.Run());
     EXPECT_EQ(h.log, std::vector<std::string>{"&Open"});
     EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    // A command chosen from a popup plays its sound when one is set.
+    ASSERT_EQ(PlayedSounds().size(), soundsBefore + 1);
+    EXPECT_EQ(PlayedSounds().back(), "MenuCommand");
 }
 
 TEST(BarMenuMode, EscClosesOneLevelAndAltEndsWithoutACommand)
