@@ -313,9 +313,10 @@ TBarPopupWindow *TBarCustomItem::CreatePopup(TBarView *parentView, TBarItemViewe
         view->SetWrapLength(monitor.Width() - 2 * nc.X);
     else
         view->SetMaximumHeight(monitor.Height() - 2 * nc.Y);
+    // The layout decides which viewers show, and only those can be selected.
+    view->UpdateLayout();
     if (selectFirst)
         view->Select(view->FirstKeyboardViewer(), false);
-    view->UpdateLayout();
     int w = window->Width(), h = window->Height();
     int x, y;
     if (!parentView) {

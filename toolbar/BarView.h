@@ -182,7 +182,6 @@ private:
     std::vector<std::unique_ptr<TBarItemViewer>> viewers_;
     std::vector<TBarItemViewer *> priorityList_;
     unsigned timers_ = 0;
-    std::vector<int> timerIds_;
     TColor backgroundColor_ = 0x20000000;
     bool pressing_ = false;
     int maxLength_ = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/InputSimulation.h"
 #include "platform/SystemParameters.h"
+#include "toolbar/BarAnim.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,7 @@ struct Host {
         cut = AddItem(*file, "&Cut");
         copy = AddItem(*file, "&Copy");
         paste = AddItem(*file, "&Paste");
+        AddItem(*AddItem(root, "&Edit", true), "&Undo");
         for (TBarCustomItem *item : {open, first, cut, copy, paste})
             item->OnClick = [this, item](TObject *) {
                 // Every popup is gone and menu mode is over when a command runs.
@@ -148,13 +150,16 @@ TEST(BarMenuMode, EscClosesOneLevelAndAltEndsWithoutACommand)
     BoundHost h;
     Script script;
     TBarView *levelsAfterEsc = nullptr;
-    bool recentOpen = false;
+    bool recentOpen = false, firstSelected = false;
     script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
     script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
     script.Add([&] { SimulateKey(VK_DOWN); });   // selects "Recent"
     script.Add([&] { SimulateKey(VK_RIGHT); });  // opens its submenu
     script.Add([&] {
         recentOpen = h.Innermost() != h.FilePopup()->View();
+        // Opened from the keyboard: its first item is selected.
+        TBarItemViewer *selected = h.Innermost()->Selected();
+        firstSelected = selected && selected->Item() == h.first;
         SimulateKey(VK_ESCAPE);
     });
     script.Add([&] {
@@ -163,6 +168,7 @@ TEST(BarMenuMode, EscClosesOneLevelAndAltEndsWithoutACommand)
     });
     EXPECT_TRUE(script.Run());
     EXPECT_TRUE(recentOpen);
+    EXPECT_TRUE(firstSelected);
     ASSERT_NE(levelsAfterEsc, nullptr);
     EXPECT_NE(levelsAfterEsc, &h.bar->View()); // the File menu was still open after Esc
     EXPECT_FALSE(h.bar->View().State() & vsModal);
@@ -238,4 +244,28 @@ TEST(BarPopupPlacement, RightAlignedDropsLineUpWithTheButtonsRightEdge)
         view.CloseChildPopup();
         EXPECT_EQ(view.OpenPopup(), nullptr);
     }
+}
+
+TEST(BarPopupShowing, OnlyTheFirstMouseDropOfAToolbarAndNoKeyboardDropAnimates)
+{
+    Host h;
+    SystemParameters().MenuAnimation = true;
+    TBarView &view = h.bar->View();
+    view.Select(view.Viewers(0), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_TRUE(PopupAnimationRunning());
+    view.CloseChildPopup();
+    EXPECT_FALSE(PopupAnimationRunning()); // freeing the popup ends its animation
+    // Once a dropdown of this toolbar has closed, the next shows at once.
+    view.Select(view.Viewers(1), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_FALSE(PopupAnimationRunning());
+    view.CloseChildPopup();
+    // Entering menu mode clears that; a drop from the keyboard (first item
+    // selected) is never animated.
+    view.SetState(view.State() & ~vsDropDownClosed);
+    view.Select(view.Viewers(0), false);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(true));
+    EXPECT_FALSE(PopupAnimationRunning());
+    view.CloseChildPopup();
 }
