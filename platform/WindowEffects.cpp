@@ -3,7 +3,9 @@
 #include "platform/QtControls.h"
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QWidget>
 #include <QRegion>
 
 #include <deque>
@@ -103,4 +105,69 @@ void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM
     }
     // The event carries nothing: the messages wait in the locked queue.
     QCoreApplication::postEvent(receiver, new QEvent(kThreadMessageEvent));
+}
+
+namespace {
+
+enum : unsigned { kActivate = 0x0006, kActivateApp = 0x001C, kWindowPosChanged = 0x0047 };
+
+// Turns the toolkit's window state events into messages to the windows' controls.
+class TWindowStateWatcher : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+            break;
+        case QEvent::ApplicationStateChange:
+            if (watched == QCoreApplication::instance()) {
+                bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (TWinControl *c = TWidgetLink::ControlOf(w))
+                        SendMessage(c, kActivateApp, active ? 1 : 0, 0);
+            }
+            return false;
+        default:
+            return false;
+        }
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || !widget->isWindow())
+            return false;
+        TWinControl *control = TWidgetLink::ControlOf(widget);
+        if (!control)
+            return false;
+        if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+            SendMessage(control, kActivate, event->type() == QEvent::WindowActivate ? 1 : 0, 0);
+        else
+            SendMessage(control, kWindowPosChanged, 0, 0);
+        return false;
+    }
+};
+
+int gWindowStateUsers = 0;
+TWindowStateWatcher *gWindowStateWatcher = nullptr;
+
+} // namespace
+
+void EnableWindowStateMessages(bool enable)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    gWindowStateUsers += enable ? 1 : -1;
+    if (gWindowStateUsers > 0 && !gWindowStateWatcher) {
+        gWindowStateWatcher = new TWindowStateWatcher;
+        gWindowStateWatcher->setParent(app);
+        app->installEventFilter(gWindowStateWatcher);
+    } else if (gWindowStateUsers <= 0 && gWindowStateWatcher) {
+        gWindowStateUsers = 0;
+        app->removeEventFilter(gWindowStateWatcher);
+        delete gWindowStateWatcher;
+        gWindowStateWatcher = nullptr;
+    }
 }

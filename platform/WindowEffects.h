@@ -19,3 +19,10 @@ void PrepareThreadMessages();
 // Posts a message from any thread; it is delivered on the GUI thread through
 // the dispatcher, and not at all when the target is gone by then.
 void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM wParam, LPARAM lParam);
+
+// While enabled, the program's top-level windows are told, through the
+// dispatcher, when they are activated or deactivated (WM_ACTIVATE, WParam 1 or
+// 0), when the program is activated or deactivated (WM_ACTIVATEAPP to each
+// window, WParam 1 or 0) and when they move, are resized, shown or hidden
+// (WM_WINDOWPOSCHANGED), so that message hooks see these events. Calls nest.
+void EnableWindowStateMessages(bool enable);
