@@ -269,3 +269,23 @@ TEST(BarPopupShowing, OnlyTheFirstMouseDropOfAToolbarAndNoKeyboardDropAnimates)
     EXPECT_FALSE(PopupAnimationRunning());
     view.CloseChildPopup();
 }
+
+TEST(BarMenuMode, AnotherWindowBecomingActiveEndsMenuModeWithoutACommand)
+{
+    BoundHost h;
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(500, 300, 200, 100);
+    Script script;
+    bool wasOpen = false;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        wasOpen = h.FilePopup() != nullptr;
+        SimulateActivation(elsewhere);
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
