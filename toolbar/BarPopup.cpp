@@ -117,6 +117,10 @@ void TBarPopupWindow::WndProc(TMessage &message)
 
 void TBarPopupWindow::PaintWindow(TCanvas &canvas)
 {
+    canvas.SaveDC();
+    // While sliding in, the whole picture stands moved.
+    TPoint slide = PopupAnimationOffset(this);
+    canvas.SetWindowOrg(canvas.WindowOrg().X - slide.X, canvas.WindowOrg().Y - slide.Y);
     TRect r{0, 0, Width(), Height()};
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(Color());
@@ -132,9 +136,10 @@ void TBarPopupWindow::PaintWindow(TCanvas &canvas)
     TPoint nc = GetNCSize();
     canvas.SaveDC();
     canvas.IntersectClipRect(TRect{nc.X, nc.Y, Width() - nc.X, Height() - nc.Y});
-    canvas.SetWindowOrg(-nc.X, -nc.Y);
+    canvas.SetWindowOrg(canvas.WindowOrg().X - nc.X, canvas.WindowOrg().Y - nc.Y);
     view_->DrawAll(canvas);
     PaintScrollArrows(canvas);
+    canvas.RestoreDC(-1);
     canvas.RestoreDC(-1);
 }
 
