@@ -1,6 +1,7 @@
 #include "ToolbarHost.h"
 
 #include "platform/InputSimulation.h"
+#include "platform/Services.h"
 #include "platform/SystemParameters.h"
 #include "toolbar/BarAnim.h"
 
@@ -287,5 +288,36 @@ TEST(BarMenuMode, AnotherWindowBecomingActiveEndsMenuModeWithoutACommand)
     EXPECT_TRUE(wasOpen);
     EXPECT_FALSE(h.bar->View().State() & vsModal);
     EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
+
+namespace {
+struct HelpServices : TServices {
+    std::vector<std::string> *pages;
+    explicit HelpServices(std::vector<std::string> *p) : pages(p) {}
+    bool ShowHelp(const std::string &, const std::string &page) override
+    {
+        pages->push_back(page);
+        return true;
+    }
+};
+} // namespace
+
+TEST(BarMenuMode, F1EndsMenuModeWithTheHelpOfTheSelectedItem)
+{
+    BoundHost h;
+    std::vector<std::string> pages;
+    TScopedServices services(std::make_unique<HelpServices>(&pages));
+    h.open->SetHelpContext(42);
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey(VK_DOWN); });
+    script.Add([&] { SimulateKey(VK_F1); }); // "Recent" has no help: nothing
+    script.Add([&] { SimulateKey(VK_DOWN); });
+    script.Add([&] { SimulateKey(VK_F1); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(pages, std::vector<std::string>{"42"});
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
     EXPECT_TRUE(h.log.empty());
 }
