@@ -321,3 +321,16 @@ TEST(BarMenuMode, F1EndsMenuModeWithTheHelpOfTheSelectedItem)
     EXPECT_FALSE(h.bar->View().State() & vsModal);
     EXPECT_TRUE(h.log.empty());
 }
+
+TEST(BarMenuMode, TheRootWindowHidingEndsMenuMode)
+{
+    BoundHost h;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { h.bar->Hide(); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
