@@ -5,7 +5,11 @@
 #include <QCoreApplication>
 #include <QApplication>
 #include <QEvent>
+#include <QSocketNotifier>
 #include <QWidget>
+
+#include <fcntl.h>
+#include <unistd.h>
 #include <QRegion>
 
 #include <deque>
@@ -67,44 +71,47 @@ void DeliverThreadMessages()
     }
 }
 
-const QEvent::Type kThreadMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-class TThreadMessageReceiver : public QObject {
-protected:
-    // Every event it gets is a wake-up; the event itself is not read here, as
-    // it was made on the worker thread.
-    bool event(QEvent *event) override
-    {
-        DeliverThreadMessages();
-        QObject::event(event);
-        return true;
-    }
+// The wake-up of the GUI thread: a byte written to a pipe that a socket
+// notifier of the GUI thread watches (the worker touches nothing of the toolkit).
+struct TThreadWakeUp {
+    int fds[2] = {-1, -1};
+    QSocketNotifier *notifier = nullptr;
 };
-TThreadMessageReceiver *gThreadMessageReceiver = nullptr;
+TThreadWakeUp gWakeUp;
 
 } // namespace
 
 void PrepareThreadMessages()
 {
-    std::lock_guard<std::mutex> lock(gThreadMessagesLock);
-    if (!gThreadMessageReceiver && QCoreApplication::instance()) {
-        gThreadMessageReceiver = new TThreadMessageReceiver;
-        gThreadMessageReceiver->setParent(QCoreApplication::instance());
+    if (gWakeUp.notifier || !QCoreApplication::instance())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(gThreadMessagesLock);
+        if (pipe2(gWakeUp.fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+            gWakeUp.fds[0] = gWakeUp.fds[1] = -1;
+            return;
+        }
     }
+    gWakeUp.notifier = new QSocketNotifier(gWakeUp.fds[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(gWakeUp.notifier, &QSocketNotifier::activated, [] {
+        char buffer[64];
+        while (read(gWakeUp.fds[0], buffer, sizeof buffer) > 0) {
+        }
+        DeliverThreadMessages();
+    });
 }
 
 void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM wParam, LPARAM lParam)
 {
-    QObject *receiver = nullptr;
     {
         std::lock_guard<std::mutex> lock(gThreadMessagesLock);
-        receiver = gThreadMessageReceiver;
-        if (!receiver)
+        if (gWakeUp.fds[1] < 0)
             return;
         gThreadMessages.push_back(TThreadMessage{target, msg, wParam, lParam});
     }
-    // The event carries nothing: the messages wait in the locked queue.
-    QCoreApplication::postEvent(receiver, new QEvent(kThreadMessageEvent));
+    char byte = 1;
+    ssize_t written = write(gWakeUp.fds[1], &byte, 1); // a full pipe already wakes the GUI thread
+    (void)written;
 }
 
 namespace {
