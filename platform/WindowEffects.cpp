@@ -178,3 +178,13 @@ void EnableWindowStateMessages(bool enable)
         gWindowStateWatcher = nullptr;
     }
 }
+
+bool WindowIsUnderPoint(const TWinControl &window, TPoint screen)
+{
+    if (!window.HandleAllocated() || !QCoreApplication::instance())
+        return false;
+    for (QWidget *w = QApplication::widgetAt(QPoint(screen.X, screen.Y)); w; w = w->parentWidget())
+        if (TWidgetLink::ControlOf(w) == &window)
+            return true;
+    return false;
+}

@@ -3,6 +3,7 @@
 #include "toolbar/BarPopup.h"
 
 #include "platform/SystemParameters.h"
+#include "platform/WindowEffects.h"
 #include "toolbar/BarAnim.h"
 #include "toolbar/BarCommon.h"
 
@@ -46,7 +47,7 @@ TPoint TBarPopupView::ScreenToClient(TPoint p) const
 
 bool TBarPopupView::WindowAt(TPoint screen) const
 {
-    return popup_->Visible() && PtInRect(popup_->BoundsRect(), screen);
+    return popup_->Visible() && WindowIsUnderPoint(*popup_, screen);
 }
 
 void TBarPopupView::InvalidateLayout()

@@ -3,6 +3,7 @@
 
 #include "platform/SystemParameters.h"
 #include "platform/Timer.h"
+#include "platform/WindowEffects.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarPopup.h"
 
@@ -394,10 +395,7 @@ bool TBarView::WindowShowing() const { return window_ && window_->Showing(); }
 
 bool TBarView::WindowAt(TPoint screen) const
 {
-    if (!WindowShowing())
-        return false;
-    TPoint origin = window_->ClientToScreen(TPoint{0, 0});
-    return PtInRect(Bounds(origin.X, origin.Y, window_->Width(), window_->Height()), screen);
+    return WindowShowing() && WindowIsUnderPoint(*window_, screen);
 }
 
 void TBarView::InvalidateViewer(TBarItemViewer *viewer)
