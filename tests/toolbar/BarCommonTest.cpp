@@ -1,0 +1,141 @@
+#include "toolbar/BarCommon.h"
+#include "toolbar/BarHook.h"
+
+#include "platform/Forms.h"
+#include "platform/InputSimulation.h"
+#include "platform/SystemParameters.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+TEST(BarCommon, AcceleratorMarksInCaptions)
+{
+    EXPECT_EQ(StripAccelChars("新規作成(&N)"), "新規作成(N)");
+    EXPECT_EQ(FindAccelChar("新規作成(&N)"), U'N');
+    EXPECT_EQ(StripAccelChars("A&&B"), "A&B");
+    EXPECT_EQ(FindAccelChar("A&&B"), 0u);
+    EXPECT_EQ(FindAccelChar("&File &Edit"), U'E'); // the last single mark
+    EXPECT_EQ(FindAccelChar("End&"), 0u);
+    EXPECT_EQ(FindAccelChar("&表示"), U'表');
+    EXPECT_EQ(StripAccelChars("End&"), "End");
+    EXPECT_EQ(EscapeAmpersands("R&D"), "R&&D");
+    EXPECT_EQ(StripTrailingPunctuation("Name:"), "Name");
+    EXPECT_EQ(StripTrailingPunctuation(":"), ":");
+    EXPECT_EQ(StripTrailingPunctuation("Open..."), "Open");
+    EXPECT_EQ(StripTrailingPunctuation("..."), "...");
+}
+
+TEST(BarCommon, DivisionRoundsAwayFromZero)
+{
+    EXPECT_EQ(DivRoundAwayFromZero(26, 3), 9);
+    EXPECT_EQ(DivRoundAwayFromZero(27, 3), 9);
+    EXPECT_EQ(DivRoundAwayFromZero(-26, 3), -9);
+    EXPECT_EQ(DivRoundAwayFromZero(0, 3), 0);
+}
+
+TEST(BarCommon, MenuShowDelayIsNeverNegative)
+{
+    TScopedSystemParameters scope;
+    EXPECT_EQ(GetMenuShowDelay(), 400);
+    SystemParameters().MenuShowDelay = -20;
+    EXPECT_EQ(GetMenuShowDelay(), 0);
+    SystemParameters().VersionMajor = 3;
+    EXPECT_EQ(GetMenuShowDelay(), 400);
+}
+
+namespace {
+std::vector<std::string> gHookCalls;
+void HookA(THookKind kind, TMessageTarget *, WPARAM, LPARAM) { gHookCalls.push_back("A" + std::to_string(kind)); }
+void HookB(THookKind kind, TMessageTarget *, WPARAM, LPARAM);
+void HookC(THookKind kind, TMessageTarget *, WPARAM, LPARAM) { gHookCalls.push_back("C" + std::to_string(kind)); }
+int gOwnerA, gOwnerB, gOwnerC;
+void HookB(THookKind kind, TMessageTarget *, WPARAM, LPARAM)
+{
+    gHookCalls.push_back("B" + std::to_string(kind));
+    // Removes an earlier entry and itself while the dispatch runs.
+    HookUnsubscribe(&gOwnerA, HookA);
+    HookUnsubscribe(&gOwnerB, HookB);
+}
+void Throws(THookKind, TMessageTarget *, WPARAM, LPARAM) { throw std::runtime_error("subscriber failed"); }
+
+struct Window : TMessageTarget {
+    int got = 0;
+    void WndProc(TMessage &) override { ++got; }
+};
+} // namespace
+
+TEST(BarHook, SubscribersShareEntriesAndTheHookLivesWhileNeeded)
+{
+    gHookCalls.clear();
+    Window window;
+    int owner1 = 0, owner2 = 0;
+    HookSubscribe(&owner1, HookA, 1u << HookKindActivate);
+    HookSubscribe(&owner2, HookA, 1u << HookKindActivate);
+    HookSubscribe(&owner2, HookA, 1u << HookKindActivate); // counted once
+    EXPECT_TRUE(HookInstalled(HookKindActivateApp)); // served by the same hook
+    EXPECT_FALSE(HookInstalled(HookKindDestroyWindow));
+    SendMessage(&window, WM_ACTIVATE, 1, 0);
+    SendMessage(&window, WM_DESTROY);
+    EXPECT_EQ(gHookCalls, std::vector<std::string>{"A0"}); // one entry for both owners
+    EXPECT_EQ(window.got, 2);
+    HookUnsubscribe(&owner1, HookA);
+    EXPECT_TRUE(HookInstalled(HookKindActivate));
+    HookUnsubscribe(&owner2, HookA);
+    EXPECT_FALSE(HookInstalled(HookKindActivate));
+    SendMessage(&window, WM_ACTIVATE, 1, 0);
+    EXPECT_EQ(gHookCalls.size(), 1u);
+}
+
+TEST(BarHook, DispatchSurvivesSubscribersThatUnsubscribeOrFail)
+{
+    gHookCalls.clear();
+    Window window;
+    int owner = 0;
+    HookSubscribe(&gOwnerA, HookA, 1u << HookKindWindowPosChanged);
+    HookSubscribe(&gOwnerB, HookB, 1u << HookKindWindowPosChanged);
+    HookSubscribe(&owner, Throws, 1u << HookKindWindowPosChanged);
+    HookSubscribe(&gOwnerC, HookC, 1u << HookKindWindowPosChanged);
+    SendMessage(&window, WM_WINDOWPOSCHANGED);
+    // The entry after the removed ones is still called; the failing one is skipped.
+    EXPECT_EQ(gHookCalls, (std::vector<std::string>{"A2", "B2", "C2"}));
+    HookUnsubscribe(&owner, Throws);
+    HookUnsubscribe(&gOwnerC, HookC);
+    EXPECT_FALSE(HookInstalled(HookKindWindowPosChanged));
+}
+
+namespace {
+std::vector<std::pair<THookKind, TMessageTarget *>> gWindowEvents;
+void RecordWindowEvent(THookKind kind, TMessageTarget *window, WPARAM, LPARAM)
+{
+    gWindowEvents.emplace_back(kind, window);
+}
+} // namespace
+
+TEST(BarHook, WindowActivationAndMovesReachTheSubscribers)
+{
+    gWindowEvents.clear();
+    int owner = 0;
+    HookSubscribe(&owner, RecordWindowEvent, (1u << HookKindActivate) | (1u << HookKindWindowPosChanged));
+    {
+        TForm form(nullptr);
+        form.SetBounds(10, 10, 200, 100);
+        ASSERT_TRUE(SimulateActivation(form));
+        form.SetBounds(30, 30, 220, 120);
+        ProcessMessages();
+        auto seen = [&](THookKind kind) {
+            for (auto &[k, w] : gWindowEvents)
+                if (k == kind && w == &form)
+                    return true;
+            return false;
+        };
+        EXPECT_TRUE(seen(HookKindActivate));
+        EXPECT_TRUE(seen(HookKindWindowPosChanged));
+    }
+    HookUnsubscribe(&owner, RecordWindowEvent);
+    size_t before = gWindowEvents.size();
+    TForm later(nullptr);
+    SimulateActivation(later);
+    EXPECT_EQ(gWindowEvents.size(), before); // nobody listens any more
+}

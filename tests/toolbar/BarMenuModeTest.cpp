@@ -1,0 +1,336 @@
+#include "ToolbarHost.h"
+
+#include "platform/InputSimulation.h"
+#include "platform/Services.h"
+#include "platform/SystemParameters.h"
+#include "toolbar/BarAnim.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Steps run one after another from the event loop, so that they also run
+// inside the nested loop of menu mode.
+class Script : public TMessageTarget {
+public:
+    void Add(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    void WndProc(TMessage &) override
+    {
+        if (steps_.empty())
+            return;
+        auto step = std::move(steps_.front());
+        steps_.pop_front();
+        PostMessage(this, WM_USER);
+        step();
+    }
+    // Runs every step; false when they did not finish in time.
+    bool Run()
+    {
+        PostMessage(this, WM_USER);
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!steps_.empty() && std::chrono::steady_clock::now() < until)
+            ProcessMessages();
+        for (int i = 0; i < 5; ++i)
+            ProcessMessages();
+        return steps_.empty();
+    }
+
+private:
+    std::deque<std::function<void()>> steps_;
+};
+
+// A control that records the presses it gets.
+class PressTarget : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    std::function<void()> OnPress;
+
+protected:
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override
+    {
+        TCustomControl::MouseDown(button, shift, x, y);
+        if (OnPress)
+            OnPress();
+    }
+};
+
+TBarCustomItem *AddItem(TBarCustomItem &parent, const std::string &caption, bool submenu = false)
+{
+    auto *item = new TBarCustomItem;
+    item->SetCaption(caption);
+    if (submenu)
+        item->SetItemStyle(item->ItemStyle() | HasSubmenu);
+    parent.Add(item);
+    return item;
+}
+
+struct Host {
+    TScopedSystemParameters parameters;
+    TBarRootItem root;
+    TBarCustomItem *file, *open, *recent, *first, *cut, *copy, *paste;
+    TForm form{nullptr};
+    TTestBar *bar;
+    PressTarget *other;
+    std::vector<std::string> log;
+
+    Host()
+    {
+        SystemParameters().MenuAnimation = false;
+        file = AddItem(root, "&File", true);
+        recent = AddItem(*file, "&Recent", true);
+        first = AddItem(*recent, "first.xml");
+        open = AddItem(*file, "&Open");
+        cut = AddItem(*file, "&Cut");
+        copy = AddItem(*file, "&Copy");
+        paste = AddItem(*file, "&Paste");
+        AddItem(*AddItem(root, "&Edit", true), "&Undo");
+        for (TBarCustomItem *item : {open, first, cut, copy, paste})
+            item->OnClick = [this, item](TObject *) {
+                // Every popup is gone and menu mode is over when a command runs.
+                bool clean = !bar->View().OpenPopup() && !(bar->View().State() & vsModal);
+                log.push_back(item->Caption() + (clean ? "" : " (menus still open)"));
+            };
+        form.SetBounds(100, 100, 400, 300);
+        bar = new TTestBar(&form, &root);
+        bar->SetParent(&form);
+        bar->SetBounds(0, 0, 400, 24);
+        other = PlaceControl<PressTarget>(&form, 0, 200, 100, 50);
+        other->OnPress = [this] {
+            bool clean = !bar->View().OpenPopup() && !(bar->View().State() & vsModal);
+            log.push_back(std::string("press") + (clean ? "" : " (menus still open)"));
+        };
+        SimulateActivation(form);
+    }
+    TBarPopupWindow *FilePopup() { return bar->View().OpenPopup(); }
+    TBarView *Innermost()
+    {
+        TBarView *v = &bar->View();
+        while (v->OpenViewerView())
+            v = v->OpenViewerView();
+        return v;
+    }
+};
+
+} // namespace
+
+using BoundHost = Host;
+
+TEST(BarMenuMode, AClickedItemRunsOnceAfterEveryPopupHasGone)
+{
+    BoundHost h;
+    SystemParameters().AssignedSoundEvents = {"MenuCommand"};
+    size_t soundsBefore = PlayedSounds().size();
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        ASSERT_NE(h.FilePopup(), nullptr);
+        SimulateMouseRelease(*h.bar, h.bar->CentreOf(0));
+    });
+    script.Add([&] {
+        ASSERT_NE(h.FilePopup(), nullptr); // the first release keeps the menu open
+        TPoint p = PopupRowCentre(*h.FilePopup(), 1);
+        SimulateMouseMove(*h.FilePopup(), p);
+        SimulateClick(*h.FilePopup(), p);
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(h.log, std::vector<std::string>{"&Open"});
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    // A command chosen from a popup plays its sound when one is set.
+    ASSERT_EQ(PlayedSounds().size(), soundsBefore + 1);
+    EXPECT_EQ(PlayedSounds().back(), "MenuCommand");
+}
+
+TEST(BarMenuMode, EscClosesOneLevelAndAltEndsWithoutACommand)
+{
+    BoundHost h;
+    Script script;
+    TBarView *levelsAfterEsc = nullptr;
+    bool recentOpen = false, firstSelected = false;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey(VK_DOWN); });   // selects "Recent"
+    script.Add([&] { SimulateKey(VK_RIGHT); });  // opens its submenu
+    script.Add([&] {
+        recentOpen = h.Innermost() != h.FilePopup()->View();
+        // Opened from the keyboard: its first item is selected.
+        TBarItemViewer *selected = h.Innermost()->Selected();
+        firstSelected = selected && selected->Item() == h.first;
+        SimulateKey(VK_ESCAPE);
+    });
+    script.Add([&] {
+        levelsAfterEsc = h.Innermost();
+        SimulateKey(VK_MENU);
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_TRUE(recentOpen);
+    EXPECT_TRUE(firstSelected);
+    ASSERT_NE(levelsAfterEsc, nullptr);
+    EXPECT_NE(levelsAfterEsc, &h.bar->View()); // the File menu was still open after Esc
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, EnterRunsTheSelectedItemOnce)
+{
+    BoundHost h;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey(VK_DOWN); });
+    script.Add([&] { SimulateKey(VK_DOWN); }); // "Open"
+    script.Add([&] { SimulateKey(VK_RETURN); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(h.log, std::vector<std::string>{"&Open"});
+}
+
+TEST(BarMenuMode, AcceleratorsRunAUniqueMatchAndCycleDuplicates)
+{
+    BoundHost h;
+    Script script;
+    std::vector<TBarCustomItem *> selected;
+    int beepsBefore = MessageBeepCount();
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey('C'); });
+    script.Add([&] {
+        selected.push_back(h.Innermost()->Selected()->Item());
+        SimulateKey('C');
+    });
+    script.Add([&] {
+        selected.push_back(h.Innermost()->Selected()->Item());
+        SimulateKey('Z'); // matches nothing: a beep
+    });
+    script.Add([&] { SimulateKey('P'); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(selected, (std::vector<TBarCustomItem *>{h.cut, h.copy}));
+    EXPECT_EQ(MessageBeepCount(), beepsBefore + 1);
+    EXPECT_EQ(h.log, std::vector<std::string>{"&Paste"});
+}
+
+TEST(BarMenuMode, APressOutsideEndsMenuModeAndThenReachesItsTarget)
+{
+    BoundHost h;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateClick(*h.other, TPoint{10, 10}); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(h.log, std::vector<std::string>{"press"});
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+}
+
+TEST(BarPopupPlacement, RightAlignedDropsLineUpWithTheButtonsRightEdge)
+{
+    Host h;
+    TBarView &view = h.bar->View();
+    TRect button = view.Viewers(0)->BoundsRect();
+    TPoint buttonRight = view.ClientToScreen(TPoint{button.Right, button.Bottom});
+    for (bool rightAligned : {false, true}) {
+        SystemParameters().MenuDropRightAligned = rightAligned;
+        view.Select(view.Viewers(0), true);
+        ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+        TBarPopupWindow *popup = view.OpenPopup();
+        EXPECT_EQ(popup->Top(), buttonRight.Y);
+        if (rightAligned)
+            EXPECT_EQ(popup->Left() + popup->Width(), buttonRight.X);
+        else
+            EXPECT_EQ(popup->Left(), buttonRight.X - button.Width());
+        view.CloseChildPopup();
+        EXPECT_EQ(view.OpenPopup(), nullptr);
+    }
+}
+
+TEST(BarPopupShowing, OnlyTheFirstMouseDropOfAToolbarAndNoKeyboardDropAnimates)
+{
+    Host h;
+    SystemParameters().MenuAnimation = true;
+    TBarView &view = h.bar->View();
+    view.Select(view.Viewers(0), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_TRUE(PopupAnimationRunning());
+    view.CloseChildPopup();
+    EXPECT_FALSE(PopupAnimationRunning()); // freeing the popup ends its animation
+    // Once a dropdown of this toolbar has closed, the next shows at once.
+    view.Select(view.Viewers(1), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_FALSE(PopupAnimationRunning());
+    view.CloseChildPopup();
+    // Entering menu mode clears that; a drop from the keyboard (first item
+    // selected) is never animated.
+    view.SetState(view.State() & ~vsDropDownClosed);
+    view.Select(view.Viewers(0), false);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(true));
+    EXPECT_FALSE(PopupAnimationRunning());
+    view.CloseChildPopup();
+}
+
+TEST(BarMenuMode, AnotherWindowBecomingActiveEndsMenuModeWithoutACommand)
+{
+    BoundHost h;
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(500, 300, 200, 100);
+    Script script;
+    bool wasOpen = false;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        wasOpen = h.FilePopup() != nullptr;
+        SimulateActivation(elsewhere);
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
+
+namespace {
+struct HelpServices : TServices {
+    std::vector<std::string> *pages;
+    explicit HelpServices(std::vector<std::string> *p) : pages(p) {}
+    bool ShowHelp(const std::string &, const std::string &page) override
+    {
+        pages->push_back(page);
+        return true;
+    }
+};
+} // namespace
+
+TEST(BarMenuMode, F1EndsMenuModeWithTheHelpOfTheSelectedItem)
+{
+    BoundHost h;
+    std::vector<std::string> pages;
+    TScopedServices services(std::make_unique<HelpServices>(&pages));
+    h.open->SetHelpContext(42);
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey(VK_DOWN); });
+    script.Add([&] { SimulateKey(VK_F1); }); // "Recent" has no help: nothing
+    script.Add([&] { SimulateKey(VK_DOWN); });
+    script.Add([&] { SimulateKey(VK_F1); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(pages, std::vector<std::string>{"42"});
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, TheRootWindowHidingEndsMenuMode)
+{
+    BoundHost h;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { h.bar->Hide(); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}

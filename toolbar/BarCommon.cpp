@@ -1,0 +1,195 @@
+#include "toolbar/BarCommon.h"
+
+#include "platform/Registry.h"
+#include "platform/SysUtils.h"
+#include "platform/SystemParameters.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cwctype>
+
+namespace {
+
+// The byte length of the UTF-8 character starting at text[i].
+size_t CharLength(const std::string &text, size_t i)
+{
+    auto c = static_cast<unsigned char>(text[i]);
+    size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    return std::min(n, text.size() - i);
+}
+
+char32_t DecodeAt(const std::string &text, size_t i)
+{
+    size_t n = CharLength(text, i);
+    auto c = static_cast<unsigned char>(text[i]);
+    if (n == 1)
+        return c;
+    char32_t cp = c & (0xFF >> (n + 1));
+    for (size_t k = 1; k < n; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return cp;
+}
+
+} // namespace
+
+std::string StripAccelChars(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '&') {
+            ++i;
+            if (i >= text.size())
+                break;
+        }
+        size_t n = CharLength(text, i);
+        out.append(text, i, n);
+        i += n;
+    }
+    return out;
+}
+
+std::string EscapeAmpersands(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + 4);
+    for (char c : text) {
+        if (c == '&')
+            out += '&';
+        out += c;
+    }
+    return out;
+}
+
+std::string StripTrailingPunctuation(const std::string &text)
+{
+    if (text.size() >= 2 && text.back() == ':')
+        return text.substr(0, text.size() - 1);
+    if (text.size() > 3 && text.compare(text.size() - 3, 3, "...") == 0)
+        return text.substr(0, text.size() - 3);
+    return text;
+}
+
+char32_t FindAccelChar(const std::string &text)
+{
+    char32_t found = 0;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '&') {
+            if (i + 1 >= text.size())
+                break;
+            if (text[i + 1] == '&') {
+                i += 2;
+                continue;
+            }
+            found = DecodeAt(text, i + 1);
+            ++i;
+            continue;
+        }
+        i += CharLength(text, i);
+    }
+    return found;
+}
+
+char32_t FirstChar(const std::string &text) { return text.empty() ? 0 : DecodeAt(text, 0); }
+
+bool SameCharIgnoringCase(char32_t a, char32_t b)
+{
+    return std::towupper(static_cast<wint_t>(a)) == std::towupper(static_cast<wint_t>(b));
+}
+
+int DivRoundAwayFromZero(int a, int b)
+{
+    int q = a / b;
+    if (a % b != 0)
+        q += ((a < 0) == (b < 0)) ? 1 : -1;
+    return q;
+}
+
+int ReadMenuShowDelayFromRegistry()
+{
+    TRegistry registry;
+    registry.SetRootKey(THKey::HKEY_CURRENT_USER);
+    if (!registry.OpenKeyReadOnly("Control Panel/Desktop") || !registry.ValueExists("MenuShowDelay"))
+        return 400;
+    std::string value = registry.ReadString("MenuShowDelay");
+    if (value.size() > 32)
+        return 0;
+    int result = 0;
+    return TryStrToInt(value, result) ? result : 0;
+}
+
+int GetMenuShowDelay()
+{
+    const TSystemParameters &sp = SystemParameters();
+    if (sp.VersionMajor < 4)
+        return 400;
+    int delay = sp.MenuShowDelay;
+    if (!sp.MenuShowDelayKnown) {
+        // Read once per process.
+        static std::atomic<int> cached{-1};
+        int value = cached.load();
+        if (value < 0) {
+            value = std::max(0, ReadMenuShowDelayFromRegistry());
+            cached.store(value);
+        }
+        delay = value;
+    }
+    return std::max(0, delay);
+}
+
+bool RunningVersion51OrLater()
+{
+    const TSystemParameters &sp = SystemParameters();
+    return sp.VersionMajor > 5 || (sp.VersionMajor == 5 && sp.VersionMinor >= 1);
+}
+
+bool FlatMenusEnabled() { return RunningVersion51OrLater() && SystemParameters().FlatMenus; }
+
+bool ShowAccelUnderlines() { return SystemParameters().VersionMajor < 5 || !SystemParameters().KeyboardCues; }
+
+bool SoundEventAssigned(const std::string &name)
+{
+    const auto &assigned = SystemParameters().AssignedSoundEvents;
+    return std::find(assigned.begin(), assigned.end(), name) != assigned.end();
+}
+
+TRect GetMonitorRectOfRect(const TRect &rect, bool workArea) { return MonitorRectOfRect(rect, workArea); }
+TRect GetMonitorRectOfPoint(TPoint point, bool workArea) { return MonitorRectOfPoint(point, workArea); }
+
+std::string ShortCutToText(int shortCut)
+{
+    int key = shortCut & 0xFF;
+    std::string name;
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        name = std::string(1, static_cast<char>(key));
+    else if (key >= 0x70 && key <= 0x87)
+        name = "F" + std::to_string(key - 0x70 + 1);
+    else {
+        switch (key) {
+        case 0x08: name = "BkSp"; break;
+        case 0x09: name = "Tab"; break;
+        case 0x0D: name = "Enter"; break;
+        case 0x1B: name = "Esc"; break;
+        case 0x20: name = "Space"; break;
+        case 0x21: name = "PgUp"; break;
+        case 0x22: name = "PgDn"; break;
+        case 0x23: name = "End"; break;
+        case 0x24: name = "Home"; break;
+        case 0x25: name = "Left"; break;
+        case 0x26: name = "Up"; break;
+        case 0x27: name = "Right"; break;
+        case 0x28: name = "Down"; break;
+        case 0x2D: name = "Ins"; break;
+        case 0x2E: name = "Del"; break;
+        default: return {};
+        }
+    }
+    std::string text;
+    if (shortCut & 0x2000)
+        text += "Shift+";
+    if (shortCut & 0x4000)
+        text += "Ctrl+";
+    if (shortCut & 0x8000)
+        text += "Alt+";
+    return text + name;
+}

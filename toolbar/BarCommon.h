@@ -1,0 +1,42 @@
+#pragma once
+// Small helpers of the toolbar framework: captions with accelerators ("&"),
+// integer division, system parameters as the framework reads them, monitors.
+#include "platform/Graphics.h"
+
+#include <string>
+
+// The caption without its accelerator marks: each "&" goes, the character
+// after it stays (so "&&" becomes "&").
+std::string StripAccelChars(const std::string &text);
+// Each "&" doubled, so that the text shows as written.
+std::string EscapeAmpersands(const std::string &text);
+// Without one trailing ":" (text of two characters or more) or "..." (more than three).
+std::string StripTrailingPunctuation(const std::string &text);
+// The character after the last single "&" ("&&" is no mark, a final "&" ends
+// the search) as a code point; 0 when there is none.
+char32_t FindAccelChar(const std::string &text);
+// The first character of the text as a code point (0 for an empty text).
+char32_t FirstChar(const std::string &text);
+// Case-insensitive comparison of two characters.
+bool SameCharIgnoringCase(char32_t a, char32_t b);
+
+// A shortcut value (key code with scShift/scCtrl/scAlt bits) as text, e.g. "Ctrl+S".
+std::string ShortCutToText(int shortCut);
+
+// a / b, an inexact quotient rounded away from zero.
+int DivRoundAwayFromZero(int a, int b);
+
+// The delay before a submenu opens or closes on hover, never below 0.
+int GetMenuShowDelay();
+// "MenuShowDelay" of the per-user desktop settings: 400 when missing, 0 when not a number.
+int ReadMenuShowDelayFromRegistry();
+bool FlatMenusEnabled();
+// Accelerator underlines always show unless the system hides them until the keyboard is used.
+bool ShowAccelUnderlines();
+// True when the sound event has a sound set.
+bool SoundEventAssigned(const std::string &name);
+bool RunningVersion51OrLater();
+
+// The work area (or the whole monitor) nearest to a rectangle or a point.
+TRect GetMonitorRectOfRect(const TRect &rect, bool workArea);
+TRect GetMonitorRectOfPoint(TPoint point, bool workArea);
