@@ -1,0 +1,158 @@
+#include "platform/Forms.h"
+#include "platform/IniFile.h"
+#include "toolbar/BarToolbar.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// A form with a top dock and toolbars of 23 x 22 image buttons.
+struct ToolbarForm {
+    TForm form{nullptr};
+    TBarImageList images{nullptr, 16, 16};
+    TBarDock *dock;
+    explicit ToolbarForm(int width)
+    {
+        images.Add(clRed);
+        form.SetBounds(0, 0, width, 200);
+        dock = new TBarDock(&form);
+        dock->SetName("dockTop");
+        dock->SetParent(&form);
+    }
+    TBarCustomToolbar *Toolbar(const std::string &name, int buttons, int row = 0, int pos = -1)
+    {
+        auto *tb = new TBarCustomToolbar(&form);
+        tb->SetName(name);
+        for (int i = 0; i < buttons; ++i) {
+            auto *item = new TBarCustomItem(&form);
+            item->SetImages(&images);
+            item->SetImageIndex(0);
+            item->SetCaption("B" + std::to_string(i));
+            tb->Items()->Add(item);
+        }
+        tb->SetDockRow(row);
+        tb->SetDockPos(pos);
+        tb->SetCurrentDock(dock);
+        return tb;
+    }
+};
+
+std::vector<int> ShownButtons(TBarView &view)
+{
+    std::vector<int> shown;
+    for (int i = 0; i < view.ViewerCount(); ++i)
+        if (view.Viewers(i)->Show() && view.Viewers(i)->Item()->Parent())
+            shown.push_back(i);
+    return shown;
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+TEST(BarToolbar, SizesItselfFromItsButtons)
+{
+    ToolbarForm f(400);
+    TBarCustomToolbar *tb = f.Toolbar("tlbFile", 3);
+    EXPECT_EQ(tb->BoundsRect(), (TRect{0, 0, 3 * 23 + 10, 26}));
+    EXPECT_EQ(f.dock->Height(), 26);
+    EXPECT_EQ(tb->ClientOrigin(), (TPoint{8, 2}));
+    // Another button grows the toolbar and the dock arranges again.
+    auto *item = new TBarCustomItem(&f.form);
+    item->SetImages(&f.images);
+    item->SetImageIndex(0);
+    tb->Items()->Add(item);
+    tb->View().EnsureLayout();
+    EXPECT_EQ(tb->Width(), 4 * 23 + 10);
+}
+
+TEST(BarToolbar, CrowdedToolbarHidesItemsBehindTheChevron)
+{
+    ToolbarForm f(150);
+    TBarCustomToolbar *tb = f.Toolbar("tlbFile", 10);
+    EXPECT_EQ(tb->Width(), 150);
+    TBarView &view = tb->View();
+    // Items added later have the higher priority: the first ones hide.
+    EXPECT_EQ(ShownButtons(view), (std::vector<int>{5, 6, 7, 8, 9}));
+    TBarItemViewer *chevron = view.Viewers(view.ViewerCount() - 1);
+    EXPECT_EQ(chevron->Item(), tb->ChevronItem());
+    EXPECT_TRUE(chevron->Show());
+    EXPECT_EQ(chevron->BoundsRect().Left, 150 - 10 - 12);
+    // The last used item is hidden last.
+    view.GivePriority(view.Viewers(0));
+    f.dock->ArrangeToolbars();
+    view.EnsureLayout();
+    EXPECT_EQ(ShownButtons(view), (std::vector<int>{0, 6, 7, 8, 9}));
+    EXPECT_EQ(f.dock->Width(), 150);
+    // Room again: everything shows and the chevron goes.
+    f.form.SetWidth(400);
+    EXPECT_EQ(f.dock->Width(), 400);
+    view.EnsureLayout();
+    EXPECT_EQ(ShownButtons(view).size(), 10u);
+    EXPECT_FALSE(view.Viewers(view.ViewerCount() - 1)->Show());
+}
+
+TEST(BarToolbar, PositionSections)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("tarvold_barpos_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::string ini = (dir / "Tarvold.ini").string();
+    {
+        ToolbarForm f(600);
+        TBarCustomToolbar *file = f.Toolbar("tlbFile", 2, 1, -1);
+        TBarCustomToolbar *edit = f.Toolbar("tlbEdit", 2, 1, 91);
+        edit->Hide();
+        f.Toolbar("", 1);                       // unnamed: nothing
+        auto *loose = new TBarCustomToolbar(&f.form); // on the form: nothing
+        loose->SetName("tlbLoose");
+        loose->SetParent(&f.form);
+        (void)file;
+        SaveDockablePositionsToIni(&f.form, ini, "frmMain_");
+        SaveDockablePositionsToIni(&f.form, ini, "frmMain_");
+    }
+    EXPECT_EQ(ReadFile(ini), "[frmMain_tlbFile]\r\nRev=2000\r\nVisible=1\r\nDockedTo=dockTop\r\nLastDock=dockTop\r\n"
+                             "DockRow=1\r\nDockPos=-1\r\nFloatLeft=0\r\nFloatTop=0\r\nFloatRightX=0\r\n"
+                             "[frmMain_tlbEdit]\r\nRev=2000\r\nVisible=0\r\nDockedTo=dockTop\r\nLastDock=dockTop\r\n"
+                             "DockRow=1\r\nDockPos=91\r\nFloatLeft=0\r\nFloatTop=0\r\nFloatRightX=0\r\n");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(BarToolbar, PositionSavingOfUndraggableAndUnnamedDocks)
+{
+    ToolbarForm f(600);
+    TBarCustomToolbar *tb = f.Toolbar("tlbMove", 1);
+    std::vector<std::string> lines;
+    auto writeInteger = [&](const std::string &w, const std::string &k, int v) {
+        lines.push_back(w + "." + k + "=" + std::to_string(v));
+    };
+    auto writeString = [&](const std::string &w, const std::string &k, const std::string &v) {
+        lines.push_back(w + "." + k + "=" + v);
+    };
+    f.dock->SetAllowDrag(false);
+    SaveDockablePositions(&f.form, writeInteger, writeString);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[2], "tlbMove.DockedTo=");
+    EXPECT_EQ(lines[3], "tlbMove.LastDock=dockTop");
+    f.dock->SetAllowDrag(true);
+    f.dock->SetName("");
+    lines.clear();
+    try {
+        SaveDockablePositions(&f.form, writeInteger, writeString);
+        FAIL();
+    } catch (const Exception &e) {
+        EXPECT_STREQ(e.what(), "Cannot save dockable window's position because DockedTo's Name property not set");
+    }
+    EXPECT_TRUE(lines.empty());
+    (void)tb;
+}
