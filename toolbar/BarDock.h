@@ -5,9 +5,11 @@
 // each named window's placement through two writer functions.
 #include "platform/Controls.h"
 #include "platform/Exceptions.h"
+#include "platform/PopupWindow.h"
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,33 @@ private:
     bool limitToOneRow_ = false;
 };
 
+// The small tool window a floating window sits in: our own border, caption
+// and close button, shown without activation.
+class TBarFloatingWindowParent : public TPopupWindow {
+public:
+    TBarFloatingWindowParent(TBarCustomDockableWindow *hosted, TWinControl *ownerForm);
+    TBarCustomDockableWindow *HostedWindow() const { return hosted_; }
+    TWinControl *OwnerForm() const { return ownerForm_; }
+    // Border width and the caption's height.
+    int BorderSize() const;
+    int CaptionHeight() const;
+    TPoint ClientOrigin() const { return TPoint{BorderSize(), BorderSize() + CaptionHeight()}; }
+    // The frame's size for a client of the given size.
+    TSize FrameSizeFor(TSize client) const;
+    TRect CaptionRect() const;
+    TRect CloseButtonRect() const;
+    bool CloseButtonPressed = false;
+
+protected:
+    void PaintWindow(TCanvas &canvas) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+
+private:
+    TBarCustomDockableWindow *hosted_;
+    TWinControl *ownerForm_;
+};
+
 class TBarCustomDockableWindow : public TCustomControl {
 public:
     explicit TBarCustomDockableWindow(TComponent *owner);
@@ -129,6 +158,23 @@ public:
     TPoint FloatingPosition() const { return floatingPosition_; }
     void SetFloatingPosition(TPoint p) { floatingPosition_ = p; }
     void SetParent(TWinControl *parent) override;
+    // Moves the window into its own floating frame (true) or onto its form.
+    void SetFloating(bool floating);
+    TBarFloatingWindowParent *FloatingParent() const { return floatingParent_.get(); }
+    // The top-level control the window belongs to.
+    TWinControl *ParentForm() const;
+    // Docked: floats (when allowed); floating: back to the last or default dock.
+    void ToggleDocking();
+    // Brings a floating frame back onto its monitor's work area.
+    void MoveOnScreen(bool onlyWhenOffScreen);
+    void CloseWindow();
+    bool CloseButton() const { return closeButton_; }
+    void SetCloseButton(bool v) { closeButton_ = v; }
+    bool ShowCaption() const { return showCaption_; }
+    void SetShowCaption(bool v) { showCaption_ = v; }
+    bool Resizable() const { return resizable_; }
+    void SetResizable(bool v) { resizable_ = v; }
+    virtual TPoint GetFloatingBorderSize() const;
 
     // Wishes and results of the dock's arrangement.
     int DockRow() const { return dockRow_; }
@@ -195,6 +241,8 @@ public:
 
     TNotifyEvent OnVisibleChanged;
     TNotifyEvent OnDockChanged;
+    TNotifyEvent OnClose;
+    std::function<void(TObject *sender, bool &canClose)> OnCloseQuery;
 
 protected:
     void VisibleChanged() override;
@@ -204,6 +252,9 @@ protected:
     virtual void DrawNCArea(TCanvas &canvas);
     // Paints the client area; the canvas's origin is the client origin.
     virtual void PaintClient(TCanvas &) {}
+    // Whether a point of the client area lies on content (a press there is no drag).
+    virtual bool HitTestContent(TPoint clientPoint) const;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
     int dockRow_ = 0;
@@ -225,6 +276,12 @@ private:
     TBarDragHandleStyle dragHandleStyle_ = dhSingle;
     int boundsUpdateCount_ = 0;
     int arrangeDisableCount_ = 0;
+    bool closeButton_ = true;
+    bool showCaption_ = true;
+    bool resizable_ = true;
+    // Kept after the window leaves it (a handler of the frame may still run)
+    // and used again when the window floats again.
+    std::unique_ptr<TBarFloatingWindowParent> floatingParent_;
 };
 
 void SaveDockablePositions(TComponent *owner, const TPositionIntegerWriter &writeInteger,

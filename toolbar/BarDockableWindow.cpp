@@ -48,6 +48,9 @@ TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent *owner) : TCustomC
 
 TBarCustomDockableWindow::~TBarCustomDockableWindow()
 {
+    // Leave the own frame before it goes with the members.
+    if (floatingParent_ && Parent() == floatingParent_.get())
+        TCustomControl::SetParent(nullptr);
     if (lastDock_ && lastDock_ != currentDock_)
         lastDock_->RemoveBar(this);
     if (currentDock_)
@@ -56,11 +59,14 @@ TBarCustomDockableWindow::~TBarCustomDockableWindow()
 
 void TBarCustomDockableWindow::SetParent(TWinControl *parent)
 {
+    auto *frame = dynamic_cast<TBarFloatingWindowParent *>(parent);
     if (parent == Parent()) {
         currentDock_ = dynamic_cast<TBarDock *>(parent);
+        floating_ = frame != nullptr;
         return;
     }
     TBarDock *oldDock = dynamic_cast<TBarDock *>(Parent());
+    auto *oldFrame = dynamic_cast<TBarFloatingWindowParent *>(Parent());
     TBarDock *newDock = dynamic_cast<TBarDock *>(parent);
     {
         TArrangeScope newArrange(newDock);
@@ -76,6 +82,13 @@ void TBarCustomDockableWindow::SetParent(TWinControl *parent)
         }
         TCustomControl::SetParent(parent);
         currentDock_ = newDock;
+        floating_ = frame != nullptr;
+        if (frame) {
+            TPoint origin = frame->ClientOrigin();
+            TCustomControl::SetBounds(origin.X, origin.Y, Width(), Height());
+        }
+        if (oldFrame)
+            oldFrame->Hide();
         EffectiveRow = -1;
         if (newDock) {
             newDock->FreeNotification(this);
@@ -272,6 +285,15 @@ void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int heigh
     bool sizeChanged = width != Width() || height != Height();
     if (sizeChanged && boundsUpdateCount_ == 0)
         SizeChanging(width, height);
+    if (floating_ && floatingParent_ && Parent() == floatingParent_.get()) {
+        // The frame takes the size; the window stays at the frame's client origin.
+        TBarFloatingWindowParent *frame = floatingParent_.get();
+        TSize size = frame->FrameSizeFor(TSize{width, height});
+        frame->SetBounds(frame->Left(), frame->Top(), size.cx, size.cy);
+        TPoint origin = frame->ClientOrigin();
+        left = origin.X;
+        top = origin.Y;
+    }
     TCustomControl::SetBounds(left, top, width, height);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/Forms.h"
 #include "platform/IniFile.h"
+#include "platform/InputSimulation.h"
 #include "toolbar/BarToolbar.h"
 
 #include <gtest/gtest.h>
@@ -155,4 +156,89 @@ TEST(BarToolbar, PositionSavingOfUndraggableAndUnnamedDocks)
     }
     EXPECT_TRUE(lines.empty());
     (void)tb;
+}
+
+TEST(BarToolbar, FloatsInItsFrameAndDocksBackOnACaptionDoubleClick)
+{
+    ToolbarForm f(400);
+    f.form.Show();
+    TBarCustomToolbar *tb = f.Toolbar("tlbFile", 3);
+    tb->SetCaption("File");
+    tb->SetFloatingPosition(TPoint{100, 120});
+    tb->SetFloating(true);
+    TBarFloatingWindowParent *frame = tb->FloatingParent();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(tb->Floating());
+    EXPECT_FALSE(tb->Docked());
+    EXPECT_EQ(tb->LastDock(), f.dock);
+    EXPECT_EQ(f.dock->Height(), 0);
+    // Floating margins 4, 2, 4, 1 around the buttons; the frame adds its border and caption.
+    EXPECT_EQ(tb->Width(), 3 * 23 + 8);
+    EXPECT_EQ(tb->Height(), 22 + 3);
+    EXPECT_EQ(frame->BoundsRect(), (TRect{100, 120, 100 + tb->Width() + 8, 120 + tb->Height() + 8 + 16}));
+    EXPECT_EQ(tb->Left(), 4);
+    EXPECT_EQ(tb->Top(), 20);
+
+    TRect caption = frame->CaptionRect();
+    SimulateDoubleClick(*frame, TPoint{caption.Left + 5, caption.Top + 5});
+    EXPECT_TRUE(tb->Docked());
+    EXPECT_EQ(tb->Parent(), f.dock);
+    EXPECT_FALSE(frame->Visible());
+    EXPECT_EQ(f.dock->Height(), 26);
+
+    // A double click on the drag handle floats it again, in the same frame.
+    SimulateDoubleClick(*tb, TPoint{3, 10});
+    EXPECT_TRUE(tb->Floating());
+    EXPECT_EQ(tb->FloatingParent(), frame);
+    EXPECT_TRUE(frame->Visible());
+}
+
+TEST(BarToolbar, ReturnsToTheDefaultDockAndClosesFromItsFrame)
+{
+    ToolbarForm f(400);
+    f.form.Show();
+    TBarCustomToolbar *tb = new TBarCustomToolbar(&f.form);
+    tb->SetParent(&f.form);
+    tb->SetDefaultDock(f.dock);
+    tb->SetDockRow(3);
+    tb->SetDockPos(50);
+    tb->SetFloating(true);
+    EXPECT_EQ(tb->LastDock(), nullptr);
+    tb->ToggleDocking();
+    EXPECT_EQ(tb->CurrentDock(), f.dock);
+    EXPECT_EQ(tb->DockRow(), 0);
+    EXPECT_EQ(tb->DockPos(), -8);
+    EXPECT_EQ(tb->Left(), 0);
+
+    tb->SetFloating(true);
+    int closed = 0;
+    bool allow = false;
+    tb->OnCloseQuery = [&](TObject *, bool &canClose) { canClose = allow; };
+    tb->OnClose = [&](TObject *) { ++closed; };
+    TBarFloatingWindowParent *frame = tb->FloatingParent();
+    TRect close = frame->CloseButtonRect();
+    TPoint centre{(close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2};
+    SimulateClick(*frame, centre);
+    EXPECT_EQ(closed, 0);
+    EXPECT_TRUE(tb->Visible());
+    allow = true;
+    SimulateClick(*frame, centre);
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(tb->Visible());
+}
+
+TEST(BarToolbar, FloatingPositionSection)
+{
+    ToolbarForm f(400);
+    TBarCustomToolbar *tb = f.Toolbar("tlbFont", 2, 0, 304);
+    tb->SetFloatingPosition(TPoint{210, 330});
+    tb->SetFloating(true);
+    std::vector<std::string> lines;
+    SaveDockablePositions(
+        &f.form, [&](const std::string &w, const std::string &k, int v) { lines.push_back(w + "." + k + "=" + std::to_string(v)); },
+        [&](const std::string &w, const std::string &k, const std::string &v) { lines.push_back(w + "." + k + "=" + v); });
+    EXPECT_EQ(lines, (std::vector<std::string>{"tlbFont.Rev=2000", "tlbFont.Visible=1", "tlbFont.DockedTo=+",
+                                               "tlbFont.LastDock=dockTop", "tlbFont.DockRow=0", "tlbFont.DockPos=304",
+                                               "tlbFont.FloatLeft=210", "tlbFont.FloatTop=330",
+                                               "tlbFont.FloatRightX=0"}));
 }
