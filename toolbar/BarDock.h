@@ -175,6 +175,8 @@ public:
     bool Resizable() const { return resizable_; }
     void SetResizable(bool v) { resizable_ = v; }
     virtual TPoint GetFloatingBorderSize() const;
+    // The frame the window floats in (a themed window makes its own kind).
+    virtual std::unique_ptr<TBarFloatingWindowParent> CreateFloatingParent(TWinControl *form);
 
     // Wishes and results of the dock's arrangement.
     int DockRow() const { return dockRow_; }

@@ -124,6 +124,11 @@ TPoint TBarCustomDockableWindow::GetFloatingBorderSize() const
     return TPoint{b, b};
 }
 
+std::unique_ptr<TBarFloatingWindowParent> TBarCustomDockableWindow::CreateFloatingParent(TWinControl *form)
+{
+    return std::make_unique<TBarFloatingWindowParent>(this, form);
+}
+
 void TBarCustomDockableWindow::SetFloating(bool floating)
 {
     if (floating == floating_)
@@ -136,7 +141,7 @@ void TBarCustomDockableWindow::SetFloating(bool floating)
         return;
     }
     if (!floatingParent_ || floatingParent_->OwnerForm() != form)
-        floatingParent_ = std::make_unique<TBarFloatingWindowParent>(this, form);
+        floatingParent_ = CreateFloatingParent(form);
     TBarFloatingWindowParent *frame = floatingParent_.get();
     TSize size = frame->FrameSizeFor(TSize{Width(), Height()});
     frame->SetBounds(floatingPosition_.X, floatingPosition_.Y, size.cx, size.cy);

@@ -7,6 +7,7 @@
 #include "toolbar/SkinDefaultTheme.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 // ---------------------------------------------------------------- nexus
@@ -481,4 +482,220 @@ void TSkinSeparatorItemViewer::Paint(TCanvas &canvas, const TRect &clientRect, b
     const bool chevronPopup = IsViewKind(info.ViewType, VIEWKIND_POPUP | VIEWKIND_CHEVRONPOPUP);
     const bool horizontal = chevronPopup ? LineBreak() : (LineBreak() != info.IsVertical || View()->IsPopup());
     CurrentTheme().PaintSeparator(canvas, clientRect, info, horizontal, LineBreak());
+}
+
+// ---------------------------------------------------------------- toolbars
+
+TPoint SnapToWorkArea(const TRect &bounds, const TRect &workArea, int distance)
+{
+    int x = bounds.Left, y = bounds.Top;
+    const int width = bounds.Width(), height = bounds.Height();
+    if (distance <= 0)
+        return TPoint{x, y};
+    if (std::abs(x + width - workArea.Right) < distance)
+        x = workArea.Right - width;
+    if (std::abs(y + height - workArea.Bottom) < distance)
+        y = workArea.Bottom - height;
+    if (std::abs(x - workArea.Left) < distance)
+        x = workArea.Left;
+    if (std::abs(y - workArea.Top) < distance)
+        y = workArea.Top;
+    return TPoint{x, y};
+}
+
+TColor GetEffectiveColor(TControl *control)
+{
+    if (!control)
+        return clBtnFace;
+    TMessage message{BARWM_GETBACKCOLOR, 0, 0, 0};
+    DispatchMessage(control, message);
+    if (message.Result)
+        return static_cast<TColor>(message.WParam);
+    return control->Color();
+}
+
+TSkinToolbar::TSkinToolbar(TComponent *owner) : TBarCustomToolbar(owner)
+{
+    SkinNexus().AddToolbar(this);
+    effectiveColor_ = Color();
+    SetColor(clNone);
+    SetDblClickUndock(false);
+    UpdateEffectiveColor();
+}
+
+TSkinToolbar::~TSkinToolbar() { SkinNexus().RemoveToolbar(this); }
+
+void TSkinToolbar::SetItemTransparency(TSkinItemTransparency value)
+{
+    itemTransparency_ = value;
+    Invalidate();
+}
+
+void TSkinToolbar::SetSnapDistance(int distance)
+{
+    snapDistance_ = std::max(distance, 0);
+    if (auto *frame = dynamic_cast<TSkinFloatingWindowParent *>(FloatingParent()))
+        frame->SetSnapDistance(snapDistance_);
+}
+
+void TSkinToolbar::SetInactive(bool inactive)
+{
+    inactive_ = inactive;
+    if (FloatingParent())
+        FloatingParent()->Invalidate();
+}
+
+std::uint32_t TSkinToolbar::ViewKind() const
+{
+    std::uint32_t kind = VIEWKIND_TOOLBAR | (menuBar_ ? VIEWKIND_MENUBAR : VIEWKIND_TOOLBAR_PLAIN);
+    if (Floating())
+        kind |= VIEWKIND_FLOATING;
+    if (Resizable())
+        kind |= VIEWKIND_RESIZABLE;
+    if (itemTransparency_ == itDisable || (itemTransparency_ == itAuto && !Floating() && !Docked()))
+        kind |= VIEWKIND_OPAQUEITEMS;
+    return kind;
+}
+
+void TSkinToolbar::UpdateEffectiveColor()
+{
+    if (Color() != clNone)
+        effectiveColor_ = Color();
+    else if (!Docked() && !Floating() && Parent())
+        effectiveColor_ = GetEffectiveColor(Parent());
+    else
+        effectiveColor_ = CurrentTheme().GetViewColor(ViewKind());
+}
+
+TPoint TSkinToolbar::GetFloatingBorderSize() const
+{
+    TPoint border;
+    CurrentTheme().GetViewBorder(ViewKind() | VIEWKIND_FLOATING, border);
+    return border;
+}
+
+std::unique_ptr<TBarFloatingWindowParent> TSkinToolbar::CreateFloatingParent(TWinControl *form)
+{
+    auto frame = std::make_unique<TSkinFloatingWindowParent>(this, form);
+    frame->SetSnapDistance(snapDistance_);
+    return frame;
+}
+
+TSkinToolbarFrameInfo TSkinToolbar::GetFrameInfo() const
+{
+    TSkinToolbarFrameInfo info;
+    info.Window = const_cast<TSkinToolbar *>(this);
+    info.ViewType = ViewKind();
+    info.IsVertical = CurrentDock() && CurrentDock()->Vertical();
+    info.AllowDrag = CurrentDock() && CurrentDock()->AllowsDrag();
+    info.DragHandleStyle = DragHandleStyle();
+    info.ClientWidth = ClientWidth();
+    info.ClientHeight = ClientHeight();
+    if (info.AllowDrag && CloseButtonWhenDocked())
+        info.CloseButtonState = CDBS_VISIBLE;
+    info.BorderStyle = 1;
+    TPoint border;
+    CurrentTheme().GetViewBorder(info.ViewType, border);
+    info.BorderSizeX = border.X;
+    info.BorderSizeY = border.Y;
+    info.EffectiveColor = effectiveColor_;
+    return info;
+}
+
+void TSkinToolbar::DrawNCArea(TCanvas &canvas)
+{
+    TSkinTheme &theme = CurrentTheme();
+    canvas.Brush().SetBitmap(nullptr);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(ColorToRGB(effectiveColor_));
+    if (!Docked()) {
+        canvas.FillRect(TRect{0, 0, Width(), Height()});
+        return;
+    }
+    theme.PaintToolbarNCArea(canvas, TRect{0, 0, Width(), Height()}, GetFrameInfo());
+}
+
+void TSkinToolbar::WndProc(TMessage &message)
+{
+    switch (message.Msg) {
+    case BARWM_GETVIEWKIND:
+        message.Result = static_cast<std::intptr_t>(ViewKind());
+        return;
+    case BARWM_GETBACKCOLOR:
+        message.WParam = effectiveColor_;
+        message.Result = 1;
+        return;
+    case BARWM_THEMECHANGE:
+        if (message.WParam == THEMECHANGE_BEGIN) {
+            BeginUpdate();
+        } else if (message.WParam == THEMECHANGE_END) {
+            EndUpdate();
+            UpdateEffectiveColor();
+            if (FloatingParent())
+                FloatingParent()->Invalidate();
+            Invalidate();
+            Arrange();
+        } else if ((message.WParam == THEMECHANGE_APPACTIVATED || message.WParam == THEMECHANGE_APPDEACTIVATED)
+            && menuBar_) {
+            Invalidate();
+        }
+        return;
+    default:
+        TBarCustomToolbar::WndProc(message);
+    }
+}
+
+TSkinFloatingWindowParent::TSkinFloatingWindowParent(TSkinToolbar *toolbar, TWinControl *ownerForm)
+    : TBarFloatingWindowParent(toolbar, ownerForm), toolbar_(toolbar)
+{
+}
+
+void TSkinFloatingWindowParent::SetCloseButtonHot(bool hot)
+{
+    if (closeHot_ == hot)
+        return;
+    closeHot_ = hot;
+    if (Visible())
+        Invalidate();
+}
+
+TSkinFloatingWindowInfo TSkinFloatingWindowParent::GetFloatingInfo(std::uint32_t parts) const
+{
+    TSkinFloatingWindowInfo info;
+    info.FloatingWindow = const_cast<TSkinFloatingWindowParent *>(this);
+    info.DockableWindow = toolbar_;
+    info.ViewType = toolbar_->ViewKind();
+    info.ClientWidth = Width() - 2 * BorderSize();
+    info.ClientHeight = Height() - 2 * BorderSize() - CaptionHeight();
+    info.ShowCaption = toolbar_->ShowCaption();
+    const TPoint border = toolbar_->GetFloatingBorderSize();
+    info.FloatingBorderX = border.X;
+    info.FloatingBorderY = border.Y;
+    if (toolbar_->CloseButton() && toolbar_->ShowCaption())
+        info.CloseButtonState = CDBS_VISIBLE | (CloseButtonPressed ? CDBS_PUSHED : closeHot_ ? CDBS_HOT : 0u);
+    info.RedrawPart = parts;
+    info.Caption = toolbar_->Caption();
+    info.EffectiveColor = toolbar_->EffectiveColor();
+    info.Active = !toolbar_->Inactive();
+    return info;
+}
+
+void TSkinFloatingWindowParent::PaintWindow(TCanvas &canvas)
+{
+    canvas.Brush().SetBitmap(nullptr);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(ColorToRGB(toolbar_->EffectiveColor()));
+    CurrentTheme().PaintFloatingBorder(canvas, TRect{0, 0, Width(), Height()},
+        GetFloatingInfo(SFWP_FRAME | SFWP_CAPTION | SFWP_CLOSEBUTTON));
+}
+
+void TSkinFloatingWindowParent::SetBounds(int left, int top, int width, int height)
+{
+    if (snapDistance_ > 0 && width == Width() && height == Height()) {
+        const TRect bounds = Bounds(left, top, width, height);
+        const TPoint p = SnapToWorkArea(bounds, MonitorRectOfRect(bounds, true), snapDistance_);
+        left = p.X;
+        top = p.Y;
+    }
+    TBarFloatingWindowParent::SetBounds(left, top, width, height);
 }

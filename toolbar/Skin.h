@@ -3,6 +3,7 @@
 // painting and measuring go through the current theme.
 
 #include "toolbar/BarItem.h"
+#include "toolbar/BarToolbar.h"
 #include "toolbar/SkinThemes.h"
 
 #include <functional>
@@ -137,4 +138,69 @@ public:
     using TBarSeparatorItemViewer::TBarSeparatorItemViewer;
     void CalcSize(TCanvas &canvas, int &width, int &height) override;
     void Paint(TCanvas &canvas, const TRect &clientRect, bool embossed, bool pushed, bool selected) override;
+};
+
+// ---------------------------------------------------------------- toolbars
+
+enum TSkinItemTransparency { itAuto, itEnable, itDisable };
+
+// The position a floating frame of the given bounds snaps to: edges closer
+// than `distance` to the work area's edges move onto them.
+TPoint SnapToWorkArea(const TRect &bounds, const TRect &workArea, int distance);
+
+// The effective colour of a control: its answer to BARWM_GETBACKCOLOR, else its colour.
+TColor GetEffectiveColor(TControl *control);
+
+// A toolbar whose frame and floating frame are drawn by the current theme.
+class TSkinToolbar : public TBarCustomToolbar {
+public:
+    explicit TSkinToolbar(TComponent *owner);
+    ~TSkinToolbar() override;
+
+    TSkinItemTransparency ItemTransparency() const { return itemTransparency_; }
+    void SetItemTransparency(TSkinItemTransparency value);
+    int SnapDistance() const { return snapDistance_; }
+    void SetSnapDistance(int distance);
+    bool MenuBar() const { return menuBar_; }
+    void SetMenuBar(bool menuBar) { menuBar_ = menuBar; }
+    // Whether the floating caption is drawn active.
+    bool Inactive() const { return inactive_; }
+    void SetInactive(bool inactive);
+
+    std::uint32_t ViewKind() const;
+    TColor EffectiveColor() const { return effectiveColor_; }
+    void UpdateEffectiveColor();
+    virtual TSkinToolbarFrameInfo GetFrameInfo() const;
+    TPoint GetFloatingBorderSize() const override;
+    std::unique_ptr<TBarFloatingWindowParent> CreateFloatingParent(TWinControl *form) override;
+    void WndProc(TMessage &message) override;
+
+protected:
+    void DrawNCArea(TCanvas &canvas) override;
+
+private:
+    TSkinItemTransparency itemTransparency_ = itAuto;
+    int snapDistance_ = 0;
+    bool menuBar_ = false;
+    bool inactive_ = false;
+    TColor effectiveColor_ = clBtnFace;
+};
+
+class TSkinFloatingWindowParent : public TBarFloatingWindowParent {
+public:
+    TSkinFloatingWindowParent(TSkinToolbar *toolbar, TWinControl *ownerForm);
+    int SnapDistance() const { return snapDistance_; }
+    void SetSnapDistance(int distance) { snapDistance_ = distance; }
+    bool CloseButtonHot() const { return closeHot_; }
+    void SetCloseButtonHot(bool hot);
+    TSkinFloatingWindowInfo GetFloatingInfo(std::uint32_t parts) const;
+    void SetBounds(int left, int top, int width, int height) override;
+
+protected:
+    void PaintWindow(TCanvas &canvas) override;
+
+private:
+    TSkinToolbar *toolbar_;
+    int snapDistance_ = 0;
+    bool closeHot_ = false;
 };
