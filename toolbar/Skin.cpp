@@ -699,3 +699,47 @@ void TSkinFloatingWindowParent::SetBounds(int left, int top, int width, int heig
     }
     TBarFloatingWindowParent::SetBounds(left, top, width, height);
 }
+
+// ---------------------------------------------------------------- popups
+
+std::unique_ptr<TBarPopupWindow> TSkinCustomItem::CreatePopupWindow(TBarView *parentView, bool customizing)
+{
+    return std::make_unique<TSkinPopupWindow>(nullptr, parentView, this, customizing);
+}
+
+TPoint TSkinPopupWindow::GetNCSize() const
+{
+    TPoint border;
+    CurrentTheme().GetViewBorder(ViewKind(), border);
+    return border;
+}
+
+void TSkinPopupWindow::WndProc(TMessage &message)
+{
+    if (message.Msg == BARWM_GETVIEWKIND) {
+        message.Result = static_cast<std::intptr_t>(ViewKind());
+        return;
+    }
+    TBarPopupWindow::WndProc(message);
+}
+
+void TSkinPopupWindow::PaintWindow(TCanvas &canvas)
+{
+    TSkinTheme &theme = CurrentTheme();
+    const TRect whole{0, 0, Width(), Height()};
+    const TPoint nc = GetNCSize();
+    const TRect client{nc.X, nc.Y, Width() - nc.X, Height() - nc.Y};
+    theme.PaintBackground(canvas, client, client, client, theme.GetViewColor(ViewKind()), false, ViewKind());
+    TSkinPopupInfo info;
+    info.Window = this;
+    info.ViewType = ViewKind();
+    info.BorderSizeX = nc.X;
+    info.BorderSizeY = nc.Y;
+    theme.PaintPopupNCArea(canvas, whole, info);
+    canvas.SaveDC();
+    canvas.IntersectClipRect(client);
+    canvas.SetWindowOrg(-nc.X, -nc.Y);
+    View()->DrawAll(canvas);
+    PaintScrollArrows(canvas);
+    canvas.RestoreDC(-1);
+}

@@ -3,6 +3,7 @@
 // painting and measuring go through the current theme.
 
 #include "toolbar/BarItem.h"
+#include "toolbar/BarPopup.h"
 #include "toolbar/BarToolbar.h"
 #include "toolbar/SkinThemes.h"
 
@@ -79,6 +80,7 @@ public:
     bool Stretch() const { return (ItemStyle() & StretchStyle) != 0; }
     void SetStretch(bool stretch);
     std::unique_ptr<TBarItemViewer> CreateViewer(TBarView *view, int groupDepth) override;
+    std::unique_ptr<TBarPopupWindow> CreatePopupWindow(TBarView *parentView, bool customizing) override;
 
     TAdjustFontEvent OnAdjustFont;
 
@@ -203,4 +205,16 @@ private:
     TSkinToolbar *toolbar_;
     int snapDistance_ = 0;
     bool closeHot_ = false;
+};
+
+// A popup whose background and frame are drawn by the current theme.
+class TSkinPopupWindow : public TBarPopupWindow {
+public:
+    using TBarPopupWindow::TBarPopupWindow;
+    virtual std::uint32_t ViewKind() const { return VIEWKIND_POPUP | VIEWKIND_POPUPMENU; }
+    TPoint GetNCSize() const override;
+    void WndProc(TMessage &message) override;
+
+protected:
+    void PaintWindow(TCanvas &canvas) override;
 };

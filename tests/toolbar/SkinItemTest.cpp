@@ -198,3 +198,32 @@ TEST(SkinItem, OneReleaseRunsTheCommandOnce)
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(item->Executions, 1);
 }
+
+TEST(SkinItem, ThemedPopupsDrawTheirFrameAndHoveredRow)
+{
+    ThemedBar h;
+    auto *parent = new TSkinItem;
+    parent->SetItemStyle(parent->ItemStyle() | HasSubmenu);
+    h.root.Add(parent);
+    for (const char *caption : {"Open", "Save"}) {
+        auto *child = new TSkinItem;
+        child->SetCaption(caption);
+        parent->Add(child);
+    }
+    std::unique_ptr<TBarPopupWindow> popup = parent->CreatePopupWindow(&h.bar->View(), false);
+    ASSERT_NE(dynamic_cast<TSkinPopupWindow *>(popup.get()), nullptr);
+    EXPECT_EQ(SendMessage(popup.get(), BARWM_GETVIEWKIND), VIEWKIND_POPUP | VIEWKIND_POPUPMENU);
+    EXPECT_EQ(popup->GetNCSize(), (TPoint{3, 3}));
+    popup->SetBounds(0, 0, 120, 60);
+    TBarView *view = popup->View();
+    view->EnsureLayout();
+    view->Select(view->Viewers(1), true);
+    TBitmap bitmap(popup->Width(), popup->Height());
+    popup->PaintTo(bitmap.Canvas());
+    EXPECT_EQ(bitmap.Pixel(1, 1), RGB(255, 255, 255)); // raised frame
+    EXPECT_EQ(bitmap.Pixel(popup->Width() - 1, popup->Height() / 2), RGB(64, 64, 64));
+    const TRect row = view->Viewers(1)->BoundsRect();
+    EXPECT_EQ(bitmap.Pixel(3 + row.Left + row.Width() - 5, 3 + row.Top + 2), RGB(10, 36, 106));
+    const TRect first = view->Viewers(0)->BoundsRect();
+    EXPECT_EQ(bitmap.Pixel(3 + first.Left + first.Width() - 5, 3 + first.Top + 2), Face);
+}
