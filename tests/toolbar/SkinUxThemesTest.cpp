@@ -53,6 +53,7 @@ struct ScopedLibrary {
     explicit ScopedLibrary(bool appThemed)
     {
         Library.AppThemed = appThemed;
+        SkinThemeManager(); // made before the library is found
         SetUxThemeLoader([this] { return std::optional<TUxThemeFunctions>(Library.Functions()); });
         SkinThemeManager().UpdateSystemState();
     }
