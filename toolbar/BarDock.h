@@ -16,6 +16,8 @@
 class TBarDock;
 class TBarCustomDockableWindow;
 struct TRowLayoutEntry;
+struct TBarDragState;
+struct TBarDragTarget;
 
 enum TBarDockPosition { dpTop, dpBottom, dpLeft, dpRight };
 enum : unsigned { blTop = 0x01, blBottom = 0x02, blLeft = 0x04, blRight = 0x08 };
@@ -168,6 +170,10 @@ public:
     // Brings a floating frame back onto its monitor's work area.
     void MoveOnScreen(bool onlyWhenOffScreen);
     void CloseWindow();
+    // The drag loop; x, y in the window's coordinates. Runs until the button is released.
+    void BeginMoving(int x, int y);
+    // The cursor the drag shows (size-all, sizing while sliding, no-entry where nothing can drop).
+    TCursor DragCursor = crDefault;
     bool CloseButton() const { return closeButton_; }
     void SetCloseButton(bool v) { closeButton_ = v; }
     bool ShowCaption() const { return showCaption_; }
@@ -278,6 +284,14 @@ private:
     TBarDragHandleStyle dragHandleStyle_ = dhSingle;
     int boundsUpdateCount_ = 0;
     int arrangeDisableCount_ = 0;
+    std::vector<TBarDock *> CollectCandidateDocks();
+    bool DockingZoneHit(const TBarDragState &state, const TBarDragTarget &target, TPoint cursor) const;
+    TRect DragRectFor(const TBarDragState &state, const TBarDragTarget &target, TPoint cursor) const;
+    void ComputeDragTarget(TBarDragState &state, TPoint cursor, bool ctrlHeld);
+    int RowFromPosition(const TBarDragState &state, const TBarDragTarget &target, int centre, bool &newRow) const;
+    void ApplyDragPosition(TBarDragState &state);
+
+    bool smoothDragging_ = false;
     bool closeButton_ = true;
     bool showCaption_ = true;
     bool resizable_ = true;

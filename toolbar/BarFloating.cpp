@@ -91,8 +91,12 @@ void TBarFloatingWindowParent::MouseDown(TMouseButton button, TShiftState shift,
         Invalidate();
         return;
     }
-    if (PtIn(CaptionRect(), x, y) && (shift & ssDouble))
+    if (!PtIn(CaptionRect(), x, y))
+        return;
+    if (shift & ssDouble)
         hosted_->ToggleDocking();
+    else
+        hosted_->BeginMoving(x - hosted_->Left(), y - hosted_->Top());
 }
 
 void TBarFloatingWindowParent::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
@@ -222,10 +226,14 @@ bool TBarCustomDockableWindow::HitTestContent(TPoint clientPoint) const
 void TBarCustomDockableWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     TCustomControl::MouseDown(button, shift, x, y);
-    if (button != mbLeft || !(shift & ssDouble))
+    if (button != mbLeft)
         return;
     bool draggable = (currentDock_ && currentDock_->AllowsDrag()) || floating_;
     TPoint origin = ClientOrigin();
-    if (draggable && !HitTestContent(TPoint{x - origin.X, y - origin.Y}))
+    if (!draggable || HitTestContent(TPoint{x - origin.X, y - origin.Y}))
+        return;
+    if (shift & ssDouble)
         ToggleDocking();
+    else
+        BeginMoving(x, y);
 }

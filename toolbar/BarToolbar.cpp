@@ -134,6 +134,7 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent *owner) : TBarCustomDockableWind
 
 TBarCustomToolbar::~TBarCustomToolbar()
 {
+    SetProcessShortCuts(false);
     view_.reset();
     delete chevron_;
     delete items_;
@@ -248,10 +249,19 @@ void TBarCustomToolbar::PaintClient(TCanvas &canvas)
     view_->DrawAll(canvas);
 }
 
+bool TBarCustomToolbar::HitTestContent(TPoint clientPoint) const
+{
+    if (TBarCustomDockableWindow::HitTestContent(clientPoint))
+        return true;
+    TBarItemViewer *viewer = view_->ViewerFromPoint(clientPoint);
+    return viewer && !(viewer->Item()->ItemStyle() & NotClickable);
+}
+
 void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    TWinControl *parent = Parent();
     TBarCustomDockableWindow::MouseDown(button, shift, x, y);
-    if (button != mbLeft)
+    if (button != mbLeft || Parent() != parent)
         return;
     TPoint origin = ClientOrigin();
     TBarItemViewer *viewer = view_->ViewerFromPoint(TPoint{x - origin.X, y - origin.Y});

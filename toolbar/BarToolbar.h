@@ -5,6 +5,7 @@
 #include "toolbar/BarDock.h"
 #include "toolbar/BarItem.h"
 
+#include <functional>
 #include <memory>
 
 class TBarCustomToolbar;
@@ -62,12 +63,20 @@ public:
     void GetMinDockedLength(int &length) override;
     TBarShrinkMode GetShrinkMode() const override { return shrinkMode_; }
     void WritePositionData(const TPositionIntegerWriter &writeInteger, const TPositionStringWriter &) override;
+    // Shortcuts: with ProcessShortCuts the items' shortcuts work anywhere in the toolbar's form.
+    bool ProcessShortCuts() const { return processShortCuts_; }
+    void SetProcessShortCuts(bool process);
+    std::function<void(TObject *sender, int key, TShiftState shift, bool &handled)> OnShortCut;
+    // Offers a key to the toolbar: OnShortCut first, then the items; true when taken.
+    bool ProcessToolbarShortCut(int key, TShiftState shift);
+
     // The largest docked cross size of the other windows of this window's row.
     int GetRowCrossMinimum() const;
     int InLayout = 0;
 
 protected:
     void PaintClient(TCanvas &canvas) override;
+    bool HitTestContent(TPoint clientPoint) const override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
 
@@ -79,7 +88,11 @@ private:
     int floatingWrapWidth_ = 0;
     int lineCount_ = 0;
     TSize baseSize_;
+    bool processShortCuts_ = false;
 };
+
+// Offers a key to the toolbars that process shortcuts in a form; true when one took it.
+bool DispatchShortCutForForm(TWinControl *form, int key, TShiftState shift);
 
 // The view orientation of a placement: no dock or a top or bottom dock
 // horizontal, a left or right dock vertical, floating floating.

@@ -1,6 +1,8 @@
 #include "platform/Forms.h"
 #include "platform/IniFile.h"
 #include "platform/InputSimulation.h"
+#include "platform/Memo.h"
+#include "platform/Menus.h"
 #include "toolbar/BarToolbar.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +52,22 @@ std::vector<int> ShownButtons(TBarView &view)
         if (view.Viewers(i)->Show() && view.Viewers(i)->Item()->Parent())
             shown.push_back(i);
     return shown;
+}
+
+// The first press on a drag area starts the drag loop, which its release ends;
+// the second press of the double click toggles the docking.
+void DoubleClickOnDragArea(TControl &control, TPoint p)
+{
+    struct Release : TMessageTarget {
+        TControl *control;
+        TPoint p;
+        void WndProc(TMessage &) override { SimulateMouseRelease(*control, p); }
+    } release;
+    release.control = &control;
+    release.p = p;
+    PostMessage(&release, WM_USER);
+    SimulateDoubleClick(control, p);
+    ProcessMessages();
 }
 
 std::string ReadFile(const std::string &path)
@@ -180,14 +198,14 @@ TEST(BarToolbar, FloatsInItsFrameAndDocksBackOnACaptionDoubleClick)
     EXPECT_EQ(tb->Top(), 20);
 
     TRect caption = frame->CaptionRect();
-    SimulateDoubleClick(*frame, TPoint{caption.Left + 5, caption.Top + 5});
+    DoubleClickOnDragArea(*frame, TPoint{caption.Left + 5, caption.Top + 5});
     EXPECT_TRUE(tb->Docked());
     EXPECT_EQ(tb->Parent(), f.dock);
     EXPECT_FALSE(frame->Visible());
     EXPECT_EQ(f.dock->Height(), 26);
 
     // A double click on the drag handle floats it again, in the same frame.
-    SimulateDoubleClick(*tb, TPoint{3, 10});
+    DoubleClickOnDragArea(*tb, TPoint{3, 10});
     EXPECT_TRUE(tb->Floating());
     EXPECT_EQ(tb->FloatingParent(), frame);
     EXPECT_TRUE(frame->Visible());
@@ -241,4 +259,57 @@ TEST(BarToolbar, FloatingPositionSection)
                                                "tlbFont.LastDock=dockTop", "tlbFont.DockRow=0", "tlbFont.DockPos=304",
                                                "tlbFont.FloatLeft=210", "tlbFont.FloatTop=330",
                                                "tlbFont.FloatRightX=0"}));
+}
+
+TEST(BarToolbar, ShortCutsWorkFromAnyControlOfTheForm)
+{
+    ToolbarForm f(400);
+    TBarCustomToolbar *tb = f.Toolbar("tlbEdit", 2);
+    TBarCustomItem *cut = tb->Items()->GetItem(0);
+    TBarCustomItem *copy = tb->Items()->GetItem(1);
+    cut->SetShortCut('X' | scCtrl);
+    copy->SetShortCut('C' | scCtrl);
+    copy->SetEnabled(false);
+    std::vector<std::string> log;
+    cut->OnClick = [&](TObject *) { log.push_back("cut"); };
+    copy->OnClick = [&](TObject *) { log.push_back("copy"); };
+    auto *edit = PlaceControl<TEdit>(&f.form, 10, 100, 100, 24);
+    std::vector<int> editKeys;
+    edit->OnKeyDown = [&](TObject *, int &key, TShiftState) {
+        if (key == 'X' || key == 'C')
+            editKeys.push_back(key);
+    };
+    ASSERT_TRUE(SimulateActivation(f.form));
+    edit->SetFocus();
+
+    // Without ProcessShortCuts the key goes to the edit.
+    SimulateKey('X', ssCtrl);
+    ProcessMessages();
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(editKeys.size(), 1u);
+
+    tb->SetProcessShortCuts(true);
+    SimulateKey('X', ssCtrl);
+    ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"cut"}));
+    EXPECT_EQ(editKeys.size(), 1u); // taken by the toolbar
+    // A disabled item's shortcut does nothing and the key goes on.
+    SimulateKey('C', ssCtrl);
+    ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"cut"}));
+    EXPECT_EQ(editKeys.size(), 2u);
+    // OnShortCut is asked first.
+    tb->OnShortCut = [&](TObject *, int key, TShiftState, bool &handled) {
+        handled = key == 'X';
+        if (handled)
+            log.push_back("handler");
+    };
+    SimulateKey('X', ssCtrl);
+    ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"cut", "handler"}));
+    // A freed toolbar no longer hears keys.
+    delete tb;
+    SimulateKey('X', ssCtrl);
+    ProcessMessages();
+    EXPECT_EQ(log.size(), 2u);
 }
