@@ -21,7 +21,7 @@ struct TSystemParameters {
     int MenuCheckHeight = 13;
     std::string MenuFontName = "MS UI Gothic";
     int MenuFontSize = 9;
-    int VersionMajor = 5;          // the Windows NT version the program's branches test
+    int VersionMajor = 5;          // the system version the framework's branches test (5.1)
     int VersionMinor = 1;
     bool Compositing = false;
     int ScreenBitsPerPixel = 24;   // colour depth of the screen (times its planes)      // the window system blends translucent windows

@@ -14,6 +14,19 @@ void SetWindowVisibleRect(TWinControl &window, const TRect *rect);
 // Shows a top-level window at its bounds without activating it.
 void ShowWindowNoActivate(TWinControl &window);
 
+// Readies the hand-over of messages from worker threads (call on the GUI thread).
+void PrepareThreadMessages();
 // Posts a message from any thread; it is delivered on the GUI thread through
 // the dispatcher, and not at all when the target is gone by then.
 void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM wParam, LPARAM lParam);
+
+// While enabled, the program's top-level windows are told, through the
+// dispatcher, when they are activated or deactivated (WM_ACTIVATE, WParam 1 or
+// 0), when the program is activated or deactivated (WM_ACTIVATEAPP to each
+// window, WParam 1 or 0) and when they move, are resized, shown or hidden
+// (WM_WINDOWPOSCHANGED), so that message hooks see these events. Calls nest.
+void EnableWindowStateMessages(bool enable);
+
+// Whether the window on top at a screen point is this control's window (or a
+// window inside it): where windows overlap, only the topmost one is under the point.
+bool WindowIsUnderPoint(const TWinControl &window, TPoint screen);

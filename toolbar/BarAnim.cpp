@@ -58,6 +58,7 @@ struct TAnimationState {
     std::uint32_t nextSequence = 0;
     int applied = 0;
     int width = 0, height = 0;
+    TPoint offset;
 };
 
 TAnimationState &State()
@@ -106,8 +107,12 @@ void EndPopupAnimation()
     bool layered = s.data && s.data->layered;
     s.data.reset();
     s.window = nullptr;
+    bool slid = s.offset.X != 0 || s.offset.Y != 0;
+    s.offset = TPoint{};
     if (!window)
         return;
+    if (slid)
+        window->Invalidate();
     if (layered)
         SetWindowAlpha(*window, 255);
     else
@@ -140,6 +145,7 @@ void SetAnimationCursorPos(TPoint screen) { gCursor.store(PackPoint(screen)); }
 void StartPopupAnimation(TWinControl *window, bool fade, unsigned directions)
 {
     StopPopupAnimation(nullptr);
+    PrepareThreadMessages();
     TAnimationState &s = State();
     auto d = std::make_unique<TAnimationData>();
     d->sequence = ++s.nextSequence;
@@ -211,9 +217,16 @@ void PopupAnimationStep(const TMessage &message)
         if (d & 1) x = w - MulDiv(w, progress, 255);
         TRect visible{std::max(0, x), std::max(0, y), std::min(w, x + w), std::min(h, y + h)};
         SetWindowVisibleRect(*s.window, &visible);
+        s.offset = TPoint{x, y};
+        s.window->Repaint();
     }
     s.applied = progress;
     s.data->stepPending.store(false);
+}
+
+TPoint PopupAnimationOffset(const TWinControl *window)
+{
+    return window && window == State().window ? State().offset : TPoint{};
 }
 
 bool PopupAnimationRunning() { return State().data != nullptr; }

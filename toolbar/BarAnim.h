@@ -28,6 +28,10 @@ void StopPopupAnimation(TWinControl *window);
 // Applies one BARWM_ANIMATIONSTEP.
 void PopupAnimationStep(const TMessage &message);
 
+// Where a sliding window's picture stands now (0, 0 when it does not slide):
+// the window paints itself moved by it.
+TPoint PopupAnimationOffset(const TWinControl *window);
+
 // For tests: whether an animation runs, whether it fades, the alpha or slide
 // progress (0..255) applied last.
 bool PopupAnimationRunning();

@@ -137,13 +137,13 @@ int GetMenuShowDelay()
     return std::max(0, delay);
 }
 
-bool RunningWindowsXPOrLater()
+bool RunningVersion51OrLater()
 {
     const TSystemParameters &sp = SystemParameters();
     return sp.VersionMajor > 5 || (sp.VersionMajor == 5 && sp.VersionMinor >= 1);
 }
 
-bool FlatMenusEnabled() { return RunningWindowsXPOrLater() && SystemParameters().FlatMenus; }
+bool FlatMenusEnabled() { return RunningVersion51OrLater() && SystemParameters().FlatMenus; }
 
 bool ShowAccelUnderlines() { return SystemParameters().VersionMajor < 5 || !SystemParameters().KeyboardCues; }
 

@@ -35,7 +35,7 @@ bool FlatMenusEnabled();
 bool ShowAccelUnderlines();
 // True when the sound event has a sound set.
 bool SoundEventAssigned(const std::string &name);
-bool RunningWindowsXPOrLater();
+bool RunningVersion51OrLater();
 
 // The work area (or the whole monitor) nearest to a rectangle or a point.
 TRect GetMonitorRectOfRect(const TRect &rect, bool workArea);

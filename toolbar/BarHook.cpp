@@ -1,5 +1,7 @@
 #include "toolbar/BarHook.h"
 
+#include "platform/WindowEffects.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -87,10 +89,12 @@ void UpdateDispatcherHook()
 {
     THookState &s = State();
     bool needed = s.refs[0] || s.refs[1] || s.refs[2];
-    if (needed && !s.dispatcherHook)
+    if (needed && !s.dispatcherHook) {
         s.dispatcherHook = AddMessageHook(OnMessage);
-    else if (!needed && s.dispatcherHook) {
+        EnableWindowStateMessages(true);
+    } else if (!needed && s.dispatcherHook) {
         RemoveMessageHook(s.dispatcherHook);
+        EnableWindowStateMessages(false);
         s.dispatcherHook = 0;
     }
 }

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -16,11 +19,68 @@ struct TViewerLayout {
 
 bool IsSeparatorItem(const TBarCustomItem *item) { return (item->ItemStyle() & Separator) != 0; }
 
-// A shared measuring canvas with the view's font.
-TCanvas &MeasureCanvas()
+// A canvas that only measures: text through a one-pixel bitmap's canvas, and
+// the font's metrics remembered for the fonts of the run, so that measuring
+// many items does not ask for the same metrics again.
+class TMeasureCanvas : public TCanvas {
+public:
+    void LineTo(int, int) override {}
+    void Rectangle(const TRect &) override {}
+    void FillRect(const TRect &) override {}
+    void RoundRect(const TRect &, int, int) override {}
+    void Ellipse(const TRect &) override {}
+    void Polygon(const std::vector<TPoint> &) override {}
+    void InvertRect(const TRect &) override {}
+    void ExtTextOut(int, int, unsigned, const TRect *, const std::string &) override {}
+    void BitBlt(const TRect &, const TBitmap &, TPoint, std::uint32_t) override {}
+    void StretchDraw(const TRect &, const TBitmap &) override {}
+    TSize TextExtent(const std::string &text) override
+    {
+        TCached &font = ForFont();
+        auto it = font.extents.find(text);
+        if (it != font.extents.end())
+            return it->second;
+        if (font.extents.size() >= 4096)
+            font.extents.clear();
+        TCanvas &real = Real();
+        real.Font().Assign(Font());
+        return font.extents[text] = real.TextExtent(text);
+    }
+    TTextMetric TextMetrics() override { return ForFont().metric; }
+
+private:
+    struct TCached {
+        std::string name;
+        int height;
+        TFontStyles style;
+        TTextMetric metric;
+        std::unordered_map<std::string, TSize> extents;
+    };
+    TCached &ForFont()
+    {
+        const TFont &f = Font();
+        for (TCached &c : cache_)
+            if (c.name == f.Name() && c.height == f.Height() && c.style == f.Style())
+                return c;
+        TCanvas &real = Real();
+        real.Font().Assign(f);
+        if (cache_.size() >= 4)
+            cache_.clear();
+        cache_.push_back(TCached{f.Name(), f.Height(), f.Style(), real.TextMetrics(), {}});
+        return cache_.back();
+    }
+    static TCanvas &Real()
+    {
+        static TBitmap bitmap(1, 1);
+        return bitmap.Canvas();
+    }
+    std::vector<TCached> cache_;
+};
+
+TMeasureCanvas &MeasureCanvas()
 {
-    static TBitmap bitmap(1, 1);
-    return bitmap.Canvas();
+    static TMeasureCanvas canvas;
+    return canvas;
 }
 
 class TLayoutRun {
@@ -242,6 +302,8 @@ bool TBarView::ComputeLayout(bool apply, TBarViewOrientation orientation, int &l
 
     // 3-4. Measuring.
     TCanvas &canvas = MeasureCanvas();
+    canvas.Font().Assign(GetFont());
+    TFontStyles baseStyle = canvas.Font().Style();
     int sameWidth = 0;
     for (int i = 0; i < n; ++i) {
         if (i == chevronIndex || !rec[i].show)
@@ -252,9 +314,8 @@ bool TBarView::ComputeLayout(bool apply, TBarViewOrientation orientation, int &l
             w = control->Control()->Width();
             h = control->Control()->Height();
         } else {
-            canvas.Font().Assign(GetFont());
-            if (v->Item()->EffectiveOptions() & broDefault)
-                canvas.Font().SetStyle(canvas.Font().Style() | fsBold);
+            bool bold = (v->Item()->EffectiveOptions() & broDefault) != 0;
+            canvas.Font().SetStyle(bold ? baseStyle | fsBold : baseStyle);
             v->CalcSize(canvas, w, h);
             if (v->UsesSameWidth()) {
                 rec[i].sameWidth = true;

@@ -78,6 +78,9 @@ private:
     {
         if (exit_ || root_->IsEndingModal())
             return false;
+        // The window that holds the menus going away is losing the capture.
+        if (root_->Window() && !root_->WindowShowing())
+            return false;
         // A popup may take the activation where windows cannot refuse it; only
         // another form, or another program, changes the active window.
         TCustomForm *active = Screen().ActiveForm();

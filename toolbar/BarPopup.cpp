@@ -3,6 +3,7 @@
 #include "toolbar/BarPopup.h"
 
 #include "platform/SystemParameters.h"
+#include "platform/WindowEffects.h"
 #include "toolbar/BarAnim.h"
 #include "toolbar/BarCommon.h"
 
@@ -46,7 +47,7 @@ TPoint TBarPopupView::ScreenToClient(TPoint p) const
 
 bool TBarPopupView::WindowAt(TPoint screen) const
 {
-    return popup_->Visible() && PtInRect(popup_->BoundsRect(), screen);
+    return popup_->Visible() && WindowIsUnderPoint(*popup_, screen);
 }
 
 void TBarPopupView::InvalidateLayout()
@@ -117,6 +118,10 @@ void TBarPopupWindow::WndProc(TMessage &message)
 
 void TBarPopupWindow::PaintWindow(TCanvas &canvas)
 {
+    canvas.SaveDC();
+    // While sliding in, the whole picture stands moved.
+    TPoint slide = PopupAnimationOffset(this);
+    canvas.SetWindowOrg(canvas.WindowOrg().X - slide.X, canvas.WindowOrg().Y - slide.Y);
     TRect r{0, 0, Width(), Height()};
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(Color());
@@ -132,9 +137,10 @@ void TBarPopupWindow::PaintWindow(TCanvas &canvas)
     TPoint nc = GetNCSize();
     canvas.SaveDC();
     canvas.IntersectClipRect(TRect{nc.X, nc.Y, Width() - nc.X, Height() - nc.Y});
-    canvas.SetWindowOrg(-nc.X, -nc.Y);
+    canvas.SetWindowOrg(canvas.WindowOrg().X - nc.X, canvas.WindowOrg().Y - nc.Y);
     view_->DrawAll(canvas);
     PaintScrollArrows(canvas);
+    canvas.RestoreDC(-1);
     canvas.RestoreDC(-1);
 }
 
@@ -313,9 +319,10 @@ TBarPopupWindow *TBarCustomItem::CreatePopup(TBarView *parentView, TBarItemViewe
         view->SetWrapLength(monitor.Width() - 2 * nc.X);
     else
         view->SetMaximumHeight(monitor.Height() - 2 * nc.Y);
+    // The layout decides which viewers show, and only those can be selected.
+    view->UpdateLayout();
     if (selectFirst)
         view->Select(view->FirstKeyboardViewer(), false);
-    view->UpdateLayout();
     int w = window->Width(), h = window->Height();
     int x, y;
     if (!parentView) {

@@ -3,6 +3,7 @@
 
 #include "platform/SystemParameters.h"
 #include "platform/Timer.h"
+#include "platform/WindowEffects.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarPopup.h"
 
@@ -394,10 +395,7 @@ bool TBarView::WindowShowing() const { return window_ && window_->Showing(); }
 
 bool TBarView::WindowAt(TPoint screen) const
 {
-    if (!WindowShowing())
-        return false;
-    TPoint origin = window_->ClientToScreen(TPoint{0, 0});
-    return PtInRect(Bounds(origin.X, origin.Y, window_->Width(), window_->Height()), screen);
+    return WindowShowing() && WindowIsUnderPoint(*window_, screen);
 }
 
 void TBarView::InvalidateViewer(TBarItemViewer *viewer)
@@ -567,7 +565,7 @@ TBarItemViewer *TBarView::FirstViewerByPriority() const
 }
 
 namespace {
-bool Selectable_(const TBarItemViewer *v)
+bool IsSelectableViewer(const TBarItemViewer *v)
 {
     return (v->Show() || v->Clipped()) && v->Item()->Visible() && (v->Item()->ItemStyle() & Selectable);
 }
@@ -582,9 +580,7 @@ TBarItemViewer *TBarView::NextSelectable(TBarItemViewer *viewer, bool forward) c
     int i = start;
     for (int step = 0; step < n; ++step) {
         i = forward ? (i + 1) % n : (i - 1 + n) % n;
-        if (i == start && viewer)
-            break;
-        if (Selectable_(Viewers(i)))
+        if (IsSelectableViewer(Viewers(i)))
             return Viewers(i);
     }
     return nullptr;
@@ -594,7 +590,7 @@ TBarItemViewer *TBarView::FirstKeyboardViewer() const
 {
     TBarItemViewer *fallback = nullptr;
     for (const auto &v : viewers_)
-        if (Selectable_(v.get())) {
+        if (IsSelectableViewer(v.get())) {
             if (!(v->Item()->ItemStyle() & NotKeyboardSelectable))
                 return v.get();
             if (!fallback)
@@ -610,7 +606,7 @@ TBarItemViewer *TBarView::NextViewerByAccel(TBarItemViewer *viewer, char32_t ch,
     if (n == 0)
         return nullptr;
     auto matches = [&](const TBarItemViewer *v, int pass) {
-        if (!Selectable_(v) || !v->CaptionShown())
+        if (!IsSelectableViewer(v) || !v->CaptionShown())
             return false;
         bool enabled = v->Item()->Enabled();
         if ((pass % 2 == 0) != enabled)

@@ -175,15 +175,12 @@ private:
     void SetContainer(TBarCustomItem *container);
     void RemoveViewer(int index);
     int InsertItemViewers(int index, TBarCustomItem *item, int groupDepth);
-    void ValidatePositions();
     void ClearAllViewers();
     bool ShouldBeVisible(int index, bool chevronPopup) const;
 
     std::vector<std::unique_ptr<TBarItemViewer>> viewers_;
     std::vector<TBarItemViewer *> priorityList_;
     unsigned timers_ = 0;
-    std::vector<int> timerIds_;
-    TColor backgroundColor_ = 0x20000000;
     bool pressing_ = false;
     int maxLength_ = 0;
     TBarView *chevronParentView_ = nullptr;

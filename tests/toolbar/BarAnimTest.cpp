@@ -39,12 +39,14 @@ class AnimatedWindow : public TCustomControl {
 public:
     explicit AnimatedWindow() : TCustomControl(nullptr) { SetBounds(200, 200, 120, 80); }
     std::vector<int> applied;
+    std::vector<TPoint> offsets;
     bool done = false;
     void WndProc(TMessage &message) override
     {
         if (message.Msg == BARWM_ANIMATIONSTEP) {
             PopupAnimationStep(message);
             applied.push_back(PopupAnimationApplied());
+            offsets.push_back(PopupAnimationOffset(this));
         } else if (message.Msg == BARWM_ANIMATIONDONE)
             done = true;
         else
@@ -94,6 +96,7 @@ TEST(BarAnimation, WithoutCompositingAFadeBecomesASlideWithin150Milliseconds)
     TScopedSystemParameters parameters;
     SystemParameters().Compositing = false;
     ClockScope scope;
+    scope.clock->slow = true; // several steps reach the window, whatever the load
     AnimatedWindow window;
     long long start = scope.clock->now.load();
     StartPopupAnimation(&window, true, 4 | 2);
@@ -101,6 +104,11 @@ TEST(BarAnimation, WithoutCompositingAFadeBecomesASlideWithin150Milliseconds)
     ASSERT_TRUE(WaitUntil([&] { return window.done; }));
     EXPECT_LE(scope.clock->now.load() - start, 150);
     EXPECT_EQ(window.applied.back(), 255);
+    // From the top left: the picture comes down and right into place.
+    ASSERT_GE(window.offsets.size(), 2u);
+    EXPECT_LT(window.offsets.front().Y, 0);
+    EXPECT_LT(window.offsets.front().X, 0);
+    EXPECT_EQ(window.offsets.back(), (TPoint{0, 0})); // ended: whole and in place
 }
 
 TEST(BarAnimation, ThePointerReachingThePopupEndsItAtOnce)

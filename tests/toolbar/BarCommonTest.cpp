@@ -1,6 +1,8 @@
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarHook.h"
 
+#include "platform/Forms.h"
+#include "platform/InputSimulation.h"
 #include "platform/SystemParameters.h"
 
 #include <gtest/gtest.h>
@@ -101,4 +103,39 @@ TEST(BarHook, DispatchSurvivesSubscribersThatUnsubscribeOrFail)
     HookUnsubscribe(&owner, Throws);
     HookUnsubscribe(&gOwnerC, HookC);
     EXPECT_FALSE(HookInstalled(HookKindWindowPosChanged));
+}
+
+namespace {
+std::vector<std::pair<THookKind, TMessageTarget *>> gWindowEvents;
+void RecordWindowEvent(THookKind kind, TMessageTarget *window, WPARAM, LPARAM)
+{
+    gWindowEvents.emplace_back(kind, window);
+}
+} // namespace
+
+TEST(BarHook, WindowActivationAndMovesReachTheSubscribers)
+{
+    gWindowEvents.clear();
+    int owner = 0;
+    HookSubscribe(&owner, RecordWindowEvent, (1u << HookKindActivate) | (1u << HookKindWindowPosChanged));
+    {
+        TForm form(nullptr);
+        form.SetBounds(10, 10, 200, 100);
+        ASSERT_TRUE(SimulateActivation(form));
+        form.SetBounds(30, 30, 220, 120);
+        ProcessMessages();
+        auto seen = [&](THookKind kind) {
+            for (auto &[k, w] : gWindowEvents)
+                if (k == kind && w == &form)
+                    return true;
+            return false;
+        };
+        EXPECT_TRUE(seen(HookKindActivate));
+        EXPECT_TRUE(seen(HookKindWindowPosChanged));
+    }
+    HookUnsubscribe(&owner, RecordWindowEvent);
+    size_t before = gWindowEvents.size();
+    TForm later(nullptr);
+    SimulateActivation(later);
+    EXPECT_EQ(gWindowEvents.size(), before); // nobody listens any more
 }

@@ -208,3 +208,25 @@ TEST(BarLayout, PopupMenuRowsSpanTheWidestRow)
     EXPECT_EQ(ra.Bottom, rb.Top);
     EXPECT_GT(rb.Width(), 100);
 }
+
+TEST(BarLayout, ChildrenAddedToAnInlineGroupShowInItsPlace)
+{
+    Buttons b(2);
+    auto *group = new TBarCustomItem;
+    group->SetItemStyle(group->ItemStyle() | InlineGroup);
+    b.root.Insert(1, group); // between the two buttons
+    TBarView view(nullptr, nullptr, &b.root, nullptr, true, false, false);
+    auto *inner = new TBarCustomItem;
+    inner->SetImages(&b.images);
+    inner->SetImageIndex(0);
+    group->Add(inner);
+    ASSERT_EQ(view.ViewerCount(), 4);
+    EXPECT_EQ(view.Viewers(2)->Item(), inner);
+    EXPECT_EQ(view.Viewers(2)->GroupDepth(), 1);
+    EXPECT_FALSE(view.Viewers(1)->Show()); // the group itself takes no room
+    EXPECT_EQ(BoundsOf(view, 2), Bounds(23, 0, 23, 22));
+    EXPECT_EQ(BoundsOf(view, 3), Bounds(46, 0, 23, 22));
+    delete inner;
+    EXPECT_EQ(view.ViewerCount(), 3);
+    EXPECT_EQ(BoundsOf(view, 2), Bounds(23, 0, 23, 22));
+}

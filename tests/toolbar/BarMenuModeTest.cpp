@@ -1,7 +1,9 @@
 #include "ToolbarHost.h"
 
 #include "platform/InputSimulation.h"
+#include "platform/Services.h"
 #include "platform/SystemParameters.h"
+#include "toolbar/BarAnim.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +89,7 @@ struct Host {
         cut = AddItem(*file, "&Cut");
         copy = AddItem(*file, "&Copy");
         paste = AddItem(*file, "&Paste");
+        AddItem(*AddItem(root, "&Edit", true), "&Undo");
         for (TBarCustomItem *item : {open, first, cut, copy, paste})
             item->OnClick = [this, item](TObject *) {
                 // Every popup is gone and menu mode is over when a command runs.
@@ -121,6 +124,8 @@ using BoundHost = Host;
 TEST(BarMenuMode, AClickedItemRunsOnceAfterEveryPopupHasGone)
 {
     BoundHost h;
+    SystemParameters().AssignedSoundEvents = {"MenuCommand"};
+    size_t soundsBefore = PlayedSounds().size();
     Script script;
     script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
     script.Add([&] {
@@ -136,6 +141,9 @@ TEST(BarMenuMode, AClickedItemRunsOnceAfterEveryPopupHasGone)
     EXPECT_TRUE(script.Run());
     EXPECT_EQ(h.log, std::vector<std::string>{"&Open"});
     EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    // A command chosen from a popup plays its sound when one is set.
+    ASSERT_EQ(PlayedSounds().size(), soundsBefore + 1);
+    EXPECT_EQ(PlayedSounds().back(), "MenuCommand");
 }
 
 TEST(BarMenuMode, EscClosesOneLevelAndAltEndsWithoutACommand)
@@ -143,13 +151,16 @@ TEST(BarMenuMode, EscClosesOneLevelAndAltEndsWithoutACommand)
     BoundHost h;
     Script script;
     TBarView *levelsAfterEsc = nullptr;
-    bool recentOpen = false;
+    bool recentOpen = false, firstSelected = false;
     script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
     script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
     script.Add([&] { SimulateKey(VK_DOWN); });   // selects "Recent"
     script.Add([&] { SimulateKey(VK_RIGHT); });  // opens its submenu
     script.Add([&] {
         recentOpen = h.Innermost() != h.FilePopup()->View();
+        // Opened from the keyboard: its first item is selected.
+        TBarItemViewer *selected = h.Innermost()->Selected();
+        firstSelected = selected && selected->Item() == h.first;
         SimulateKey(VK_ESCAPE);
     });
     script.Add([&] {
@@ -158,6 +169,7 @@ TEST(BarMenuMode, EscClosesOneLevelAndAltEndsWithoutACommand)
     });
     EXPECT_TRUE(script.Run());
     EXPECT_TRUE(recentOpen);
+    EXPECT_TRUE(firstSelected);
     ASSERT_NE(levelsAfterEsc, nullptr);
     EXPECT_NE(levelsAfterEsc, &h.bar->View()); // the File menu was still open after Esc
     EXPECT_FALSE(h.bar->View().State() & vsModal);
@@ -212,4 +224,113 @@ TEST(BarMenuMode, APressOutsideEndsMenuModeAndThenReachesItsTarget)
     EXPECT_TRUE(script.Run());
     EXPECT_EQ(h.log, std::vector<std::string>{"press"});
     EXPECT_FALSE(h.bar->View().State() & vsModal);
+}
+
+TEST(BarPopupPlacement, RightAlignedDropsLineUpWithTheButtonsRightEdge)
+{
+    Host h;
+    TBarView &view = h.bar->View();
+    TRect button = view.Viewers(0)->BoundsRect();
+    TPoint buttonRight = view.ClientToScreen(TPoint{button.Right, button.Bottom});
+    for (bool rightAligned : {false, true}) {
+        SystemParameters().MenuDropRightAligned = rightAligned;
+        view.Select(view.Viewers(0), true);
+        ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+        TBarPopupWindow *popup = view.OpenPopup();
+        EXPECT_EQ(popup->Top(), buttonRight.Y);
+        if (rightAligned)
+            EXPECT_EQ(popup->Left() + popup->Width(), buttonRight.X);
+        else
+            EXPECT_EQ(popup->Left(), buttonRight.X - button.Width());
+        view.CloseChildPopup();
+        EXPECT_EQ(view.OpenPopup(), nullptr);
+    }
+}
+
+TEST(BarPopupShowing, OnlyTheFirstMouseDropOfAToolbarAndNoKeyboardDropAnimates)
+{
+    Host h;
+    SystemParameters().MenuAnimation = true;
+    TBarView &view = h.bar->View();
+    view.Select(view.Viewers(0), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_TRUE(PopupAnimationRunning());
+    view.CloseChildPopup();
+    EXPECT_FALSE(PopupAnimationRunning()); // freeing the popup ends its animation
+    // Once a dropdown of this toolbar has closed, the next shows at once.
+    view.Select(view.Viewers(1), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_FALSE(PopupAnimationRunning());
+    view.CloseChildPopup();
+    // Entering menu mode clears that; a drop from the keyboard (first item
+    // selected) is never animated.
+    view.SetState(view.State() & ~vsDropDownClosed);
+    view.Select(view.Viewers(0), false);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(true));
+    EXPECT_FALSE(PopupAnimationRunning());
+    view.CloseChildPopup();
+}
+
+TEST(BarMenuMode, AnotherWindowBecomingActiveEndsMenuModeWithoutACommand)
+{
+    BoundHost h;
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(500, 300, 200, 100);
+    Script script;
+    bool wasOpen = false;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        wasOpen = h.FilePopup() != nullptr;
+        SimulateActivation(elsewhere);
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
+
+namespace {
+struct HelpServices : TServices {
+    std::vector<std::string> *pages;
+    explicit HelpServices(std::vector<std::string> *p) : pages(p) {}
+    bool ShowHelp(const std::string &, const std::string &page) override
+    {
+        pages->push_back(page);
+        return true;
+    }
+};
+} // namespace
+
+TEST(BarMenuMode, F1EndsMenuModeWithTheHelpOfTheSelectedItem)
+{
+    BoundHost h;
+    std::vector<std::string> pages;
+    TScopedServices services(std::make_unique<HelpServices>(&pages));
+    h.open->SetHelpContext(42);
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey(VK_DOWN); });
+    script.Add([&] { SimulateKey(VK_F1); }); // "Recent" has no help: nothing
+    script.Add([&] { SimulateKey(VK_DOWN); });
+    script.Add([&] { SimulateKey(VK_F1); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(pages, std::vector<std::string>{"42"});
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, TheRootWindowHidingEndsMenuMode)
+{
+    BoundHost h;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { h.bar->Hide(); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
 }
