@@ -42,7 +42,7 @@ constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08
 using TCursor = int;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
                   crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
-                  crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crHandPoint = -21;
+                  crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crHandPoint = -21, crSizeAll = -22;
 
 // Virtual key codes (the Windows values) that key events carry.
 enum : int {

@@ -54,6 +54,7 @@ QCursor QtCursor(TCursor cursor)
     case crHSplit: return QCursor(Qt::SplitHCursor);
     case crVSplit: return QCursor(Qt::SplitVCursor);
     case crHandPoint: return QCursor(Qt::PointingHandCursor);
+    case crSizeAll: return QCursor(Qt::SizeAllCursor);
     default: return QCursor(Qt::ArrowCursor);
     }
 }

@@ -23,7 +23,8 @@ struct TSystemParameters {
     int MenuFontSize = 9;
     int VersionMajor = 5;          // the system version the framework's branches test (5.1)
     int VersionMinor = 1;
-    bool Compositing = false;      // the window system blends translucent windows
+    bool Compositing = false;
+    int ScreenBitsPerPixel = 24;   // colour depth of the screen (times its planes)      // the window system blends translucent windows
     std::vector<std::string> AssignedSoundEvents; // sound events with a sound set
 };
 

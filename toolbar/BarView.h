@@ -155,7 +155,7 @@ public:
     void SelectNextViewer(bool forward);
 
     // Platform: the view's window repaints a part.
-    void InvalidateWindowRect(const TRect &rect);
+    virtual void InvalidateWindowRect(const TRect &rect);
     // The view's client origin in screen coordinates.
     virtual TPoint ClientToScreen(TPoint p) const;
     virtual TPoint ScreenToClient(TPoint p) const;

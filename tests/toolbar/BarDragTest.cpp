@@ -1,0 +1,234 @@
+#include "platform/Forms.h"
+#include "platform/InputSimulation.h"
+#include "toolbar/BarToolbar.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+
+namespace {
+
+// Steps run one after another from the event loop, so that they also run
+// inside the drag loop.
+class Script : public TMessageTarget {
+public:
+    void Add(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    void WndProc(TMessage &) override
+    {
+        if (steps_.empty())
+            return;
+        auto step = std::move(steps_.front());
+        steps_.pop_front();
+        PostMessage(this, WM_USER);
+        step();
+    }
+    bool Run()
+    {
+        PostMessage(this, WM_USER);
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!steps_.empty() && std::chrono::steady_clock::now() < until)
+            ProcessMessages();
+        for (int i = 0; i < 5; ++i)
+            ProcessMessages();
+        return steps_.empty();
+    }
+
+private:
+    std::deque<std::function<void()>> steps_;
+};
+
+struct DragForm {
+    TForm form{nullptr};
+    TBarImageList images{nullptr, 16, 16};
+    TBarDock *dock;
+    DragForm()
+    {
+        images.Add(clRed);
+        form.SetBounds(100, 100, 500, 300);
+        dock = new TBarDock(&form);
+        dock->SetName("dockTop");
+        dock->SetParent(&form);
+        SimulateActivation(form);
+    }
+    TBarCustomToolbar *Toolbar(int buttons, int row = 0, int pos = -1)
+    {
+        auto *tb = new TBarCustomToolbar(&form);
+        for (int i = 0; i < buttons; ++i) {
+            auto *item = new TBarCustomItem(&form);
+            item->SetImages(&images);
+            item->SetImageIndex(0);
+            tb->Items()->Add(item);
+        }
+        tb->SetDockRow(row);
+        tb->SetDockPos(pos);
+        tb->SetCurrentDock(dock);
+        return tb;
+    }
+    // A point of the form's client area on the screen.
+    TPoint Screen(TPoint p) const { return form.ClientToScreen(p); }
+    // Moves the pointer, held down, to a point of the form's client area.
+    void MoveTo(TControl &pressed, TPoint formPoint, TShiftState shift = 0)
+    {
+        SimulateMouseMove(pressed, pressed.ScreenToClient(Screen(formPoint)), shift);
+    }
+    void ReleaseAt(TControl &pressed, TPoint formPoint)
+    {
+        TPoint s = Screen(formPoint);
+        SimulateMouseRelease(pressed, pressed.ScreenToClient(s));
+    }
+};
+
+} // namespace
+
+TEST(BarDrag, OffTheDockItFloatsAndOnTheDockItDocks)
+{
+    DragForm f;
+    TBarCustomToolbar *tb = f.Toolbar(3);
+    Script script;
+    TPoint handle{3, 10};
+    script.Add([&] { SimulateMousePress(*tb, handle); });
+    script.Add([&] { f.MoveTo(*tb, TPoint{40, 100}); });
+    script.Add([&] {
+        // A smooth drag shows the window where it would go at once.
+        EXPECT_TRUE(tb->Floating());
+        EXPECT_EQ(tb->DragCursor, crSizeAll);
+        f.MoveTo(*tb, TPoint{60, 150});
+    });
+    script.Add([&] { f.ReleaseAt(*tb, TPoint{60, 150}); });
+    ASSERT_TRUE(script.Run());
+    ASSERT_TRUE(tb->Floating());
+    EXPECT_FALSE(tb->IsDragged);
+    EXPECT_EQ(tb->LastDock(), f.dock);
+    // The grab point keeps its place in the frame.
+    TPoint cursor = f.Screen(TPoint{60, 150});
+    TBarFloatingWindowParent *frame = tb->FloatingParent();
+    EXPECT_NEAR(frame->Left(), cursor.X - 3, 2);
+    EXPECT_EQ(f.dock->Height(), 0);
+    // The remembered row and position stay while it floats.
+    EXPECT_EQ(tb->DockRow(), 0);
+
+    // Dragged by its caption back over the dock, it docks.
+    Script back;
+    TRect caption = frame->CaptionRect();
+    TPoint grab{caption.Left + 10, caption.Top + 5};
+    back.Add([&] { SimulateMousePress(*frame, grab); });
+    back.Add([&] { f.MoveTo(*frame, TPoint{80, 5}); });
+    back.Add([&] { f.ReleaseAt(*frame, TPoint{80, 5}); });
+    ASSERT_TRUE(back.Run());
+    EXPECT_TRUE(tb->Docked());
+    EXPECT_EQ(f.dock->Height(), 26);
+}
+
+TEST(BarDrag, CtrlIsTheLiveStateAndNeverDocks)
+{
+    DragForm f;
+    TBarCustomToolbar *tb = f.Toolbar(3);
+    tb->SetFloatingPosition(f.Screen(TPoint{100, 150}));
+    tb->SetFloating(true);
+    TBarFloatingWindowParent *frame = tb->FloatingParent();
+    TRect caption = frame->CaptionRect();
+    TPoint grab{caption.Left + 10, caption.Top + 5};
+    auto key = [&](unsigned msg) {
+        TMessage m{msg, VK_CONTROL, 0, 0};
+        DispatchMessage(frame, m);
+    };
+    Script script;
+    script.Add([&] { SimulateMousePress(*frame, grab); });
+    script.Add([&] { f.MoveTo(*frame, TPoint{80, 5}, ssCtrl); });
+    // Held Ctrl repeats its key: still no docking.
+    script.Add([&] { key(WM_KEYDOWN); });
+    script.Add([&] { key(WM_KEYDOWN); });
+    script.Add([&] {
+        EXPECT_TRUE(tb->Floating());
+        // Ctrl let go while another window had the keyboard: the next move docks.
+        f.MoveTo(*frame, TPoint{82, 5});
+    });
+    script.Add([&] {
+        EXPECT_TRUE(tb->Docked());
+        // Held again: off the dock.
+        key(WM_KEYDOWN);
+    });
+    script.Add([&] { f.ReleaseAt(*tb, TPoint{82, 5}); });
+    ASSERT_TRUE(script.Run());
+    EXPECT_TRUE(tb->Floating());
+}
+
+TEST(BarDrag, EscOrAPressCancelsAnOutlineDrag)
+{
+    DragForm f;
+    TBarCustomToolbar *a = f.Toolbar(3);
+    a->SetSmoothDrag(false);
+    TRect before = a->BoundsRect();
+    Script script;
+    script.Add([&] { SimulateMousePress(*a, TPoint{3, 10}); });
+    script.Add([&] { f.MoveTo(*a, TPoint{200, 150}); });
+    script.Add([&] {
+        EXPECT_TRUE(a->Docked()); // an outline drag moves nothing yet
+        SimulateKey(VK_ESCAPE);
+    });
+    script.Add([&] { f.ReleaseAt(*a, TPoint{200, 150}); });
+    ASSERT_TRUE(script.Run());
+    EXPECT_TRUE(a->Docked());
+    EXPECT_EQ(a->BoundsRect(), before);
+
+    // Accepted, the outline drag applies at the end.
+    Script accepted;
+    accepted.Add([&] { SimulateMousePress(*a, TPoint{3, 10}); });
+    accepted.Add([&] { f.MoveTo(*a, TPoint{200, 150}); });
+    accepted.Add([&] { f.ReleaseAt(*a, TPoint{200, 150}); });
+    ASSERT_TRUE(accepted.Run());
+    EXPECT_TRUE(a->Floating());
+}
+
+TEST(BarDrag, CannotFloatShowsTheNoEntryCursorAndDropsNothing)
+{
+    DragForm f;
+    TBarCustomToolbar *a = f.Toolbar(3);
+    a->SetDockMode(dmCannotFloat);
+    TRect before = a->BoundsRect();
+    TCursor seen = crDefault;
+    Script script;
+    script.Add([&] { SimulateMousePress(*a, TPoint{3, 10}); });
+    script.Add([&] { f.MoveTo(*a, TPoint{200, 200}); });
+    script.Add([&] { seen = a->DragCursor; });
+    script.Add([&] { f.ReleaseAt(*a, TPoint{200, 200}); });
+    ASSERT_TRUE(script.Run());
+    EXPECT_EQ(seen, crNoDrop);
+    EXPECT_TRUE(a->Docked());
+    EXPECT_EQ(a->BoundsRect(), before);
+}
+
+TEST(BarDrag, TheUpperQuarterOfARowOpensANewRow)
+{
+    DragForm f;
+    TBarCustomToolbar *a = f.Toolbar(3);
+    TBarCustomToolbar *b = f.Toolbar(3, 0, 200);
+    ASSERT_EQ(b->EffectiveRow, 0);
+    ASSERT_EQ(f.dock->Height(), 26);
+    // Grabbed at its handle and moved so that its centre lies in the upper
+    // quarter of row 0 (the centre is 13 pixels below the grab point).
+    Script script;
+    script.Add([&] { SimulateMousePress(*b, TPoint{3, 10}); });
+    script.Add([&] { f.MoveTo(*b, TPoint{203, 0}); });
+    script.Add([&] { f.ReleaseAt(*b, TPoint{203, 0}); });
+    ASSERT_TRUE(script.Run());
+    EXPECT_TRUE(b->Docked());
+    EXPECT_EQ(b->EffectiveRow, 0);
+    EXPECT_EQ(a->EffectiveRow, 1);
+    EXPECT_EQ(f.dock->Height(), 52);
+    // The new row stays at the next arrangement.
+    f.dock->ArrangeToolbars();
+    EXPECT_EQ(a->EffectiveRow, 1);
+    EXPECT_EQ(f.dock->Height(), 52);
+
+    // The middle of a row joins it.
+    Script join;
+    join.Add([&] { SimulateMousePress(*b, TPoint{3, 10}); });
+    join.Add([&] { f.MoveTo(*b, TPoint{250, 36}); });
+    join.Add([&] { f.ReleaseAt(*b, TPoint{250, 36}); });
+    ASSERT_TRUE(join.Run());
+    EXPECT_EQ(a->EffectiveRow, b->EffectiveRow);
+    EXPECT_EQ(f.dock->Height(), 26);
+}

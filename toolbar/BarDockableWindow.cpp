@@ -1,0 +1,351 @@
+// The dockable window: its placement (docked or on its form), the wishes it
+// gives its dock, its own size and the docked frame with its drag handle.
+#include "toolbar/BarDock.h"
+
+#include "platform/Graphics.h"
+
+#include <algorithm>
+
+namespace {
+
+// Lowers a counter when the scope ends, however it ends.
+class TCounterScope {
+public:
+    explicit TCounterScope(int &counter) : counter_(counter) { ++counter_; }
+    ~TCounterScope() { --counter_; }
+    TCounterScope(const TCounterScope &) = delete;
+    TCounterScope &operator=(const TCounterScope &) = delete;
+
+private:
+    int &counter_;
+};
+
+class TArrangeScope {
+public:
+    explicit TArrangeScope(TBarDock *dock) : dock_(dock)
+    {
+        if (dock_)
+            dock_->BeginArrange();
+    }
+    ~TArrangeScope()
+    {
+        if (dock_)
+            dock_->EndArrange();
+    }
+    TArrangeScope(const TArrangeScope &) = delete;
+    TArrangeScope &operator=(const TArrangeScope &) = delete;
+
+private:
+    TBarDock *dock_;
+};
+
+} // namespace
+
+TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent *owner) : TCustomControl(owner)
+{
+    SetColor(clBtnFace);
+}
+
+TBarCustomDockableWindow::~TBarCustomDockableWindow()
+{
+    // Leave the own frame before it goes with the members.
+    if (floatingParent_ && Parent() == floatingParent_.get())
+        TCustomControl::SetParent(nullptr);
+    if (lastDock_ && lastDock_ != currentDock_)
+        lastDock_->RemoveBar(this);
+    if (currentDock_)
+        currentDock_->RemoveBar(this);
+}
+
+void TBarCustomDockableWindow::SetParent(TWinControl *parent)
+{
+    auto *frame = dynamic_cast<TBarFloatingWindowParent *>(parent);
+    if (parent == Parent()) {
+        currentDock_ = dynamic_cast<TBarDock *>(parent);
+        floating_ = frame != nullptr;
+        return;
+    }
+    TBarDock *oldDock = dynamic_cast<TBarDock *>(Parent());
+    auto *oldFrame = dynamic_cast<TBarFloatingWindowParent *>(Parent());
+    TBarDock *newDock = dynamic_cast<TBarDock *>(parent);
+    {
+        TArrangeScope newArrange(newDock);
+        TArrangeScope oldArrange(oldDock);
+        TCounterScope bounds(boundsUpdateCount_);
+        TCounterScope arrange(arrangeDisableCount_);
+        ShrunkLength = 0;
+        if (oldDock) {
+            if (!(useLastDock_ && lastDock_ == oldDock))
+                oldDock->ChangeBarList(false, this);
+            currentDock_ = nullptr;
+            oldDock->ChangeVisibleBarList(this, true);
+        }
+        TCustomControl::SetParent(parent);
+        currentDock_ = newDock;
+        floating_ = frame != nullptr;
+        if (frame) {
+            TPoint origin = frame->ClientOrigin();
+            TCustomControl::SetBounds(origin.X, origin.Y, Width(), Height());
+        }
+        if (oldFrame)
+            oldFrame->Hide();
+        EffectiveRow = -1;
+        if (newDock) {
+            newDock->FreeNotification(this);
+            if (!useLastDock_) {
+                newDock->ChangeBarList(true, this);
+            } else {
+                SetLastDock(newDock);
+                newDock->ChangeVisibleBarList(this, false);
+            }
+        }
+        // The docks end their deferral (new first, then old) as the scopes close.
+    }
+    Arrange();
+    if (parent && OnDockChanged)
+        OnDockChanged(this);
+}
+
+void TBarCustomDockableWindow::SetCurrentDock(TBarDock *dock)
+{
+    if (dock) {
+        SetParent(dock);
+        return;
+    }
+    TWinControl *form = Parent();
+    while (form && form->Parent())
+        form = form->Parent();
+    if (!form)
+        throw EInvalidOperation("コントロール '" + Name() + "' は親ウィンドウを持っていません");
+    SetParent(form);
+}
+
+void TBarCustomDockableWindow::SetLastDock(TBarDock *dock)
+{
+    if (useLastDock_ && currentDock_)
+        dock = currentDock_;
+    if (dock == lastDock_)
+        return;
+    if (lastDock_ && lastDock_ != Parent())
+        lastDock_->ChangeBarList(false, this);
+    lastDock_ = dock;
+    if (dock) {
+        useLastDock_ = true;
+        dock->FreeNotification(this);
+        dock->ChangeBarList(true, this);
+    }
+}
+
+void TBarCustomDockableWindow::SetDefaultDock(TBarDock *dock)
+{
+    defaultDock_ = dock;
+    if (dock)
+        dock->FreeNotification(this);
+}
+
+void TBarCustomDockableWindow::SetUseLastDock(bool use)
+{
+    if (use == useLastDock_)
+        return;
+    useLastDock_ = use;
+    SetLastDock(use ? currentDock_ : nullptr);
+}
+
+void TBarCustomDockableWindow::Notification(TComponent *component, TOperation operation)
+{
+    TCustomControl::Notification(component, operation);
+    if (operation != TOperation::opRemove)
+        return;
+    if (component == lastDock_)
+        lastDock_ = nullptr;
+    if (component == defaultDock_)
+        defaultDock_ = nullptr;
+    if (component == currentDock_)
+        currentDock_ = nullptr;
+}
+
+void TBarCustomDockableWindow::SetDockRow(int row)
+{
+    if (row == dockRow_)
+        return;
+    dockRow_ = row;
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetDockPos(int pos)
+{
+    if (pos == dockPos_)
+        return;
+    dockPos_ = pos;
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetFullSize(bool v)
+{
+    if (v == fullSize_)
+        return;
+    fullSize_ = v;
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetStretch(bool v)
+{
+    if (v == stretch_)
+        return;
+    stretch_ = v;
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetAutoResize(bool v)
+{
+    autoResize_ = v;
+    if (v)
+        Arrange();
+}
+
+void TBarCustomDockableWindow::SetDragHandleStyle(TBarDragHandleStyle style)
+{
+    if (style == dragHandleStyle_)
+        return;
+    dragHandleStyle_ = style;
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+    Invalidate();
+}
+
+void TBarCustomDockableWindow::SetCloseButtonWhenDocked(bool v)
+{
+    if (v == closeButtonWhenDocked_)
+        return;
+    closeButtonWhenDocked_ = v;
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+    Invalidate();
+}
+
+bool TBarCustomDockableWindow::CanDockTo(const TBarDock *dock) const
+{
+    return (dockableTo_ & (1u << dock->Position())) != 0;
+}
+
+int TBarCustomDockableWindow::DragHandleSize() const
+{
+    static constexpr int kPlain[] = {9, 0, 6};
+    return closeButtonWhenDocked_ ? 14 : kPlain[dragHandleStyle_];
+}
+
+TPoint TBarCustomDockableWindow::GetNCSize() const
+{
+    if (!currentDock_)
+        return TPoint{0, 0};
+    TPoint size{4, 4};
+    if (currentDock_->AllowsDrag()) {
+        if (currentDock_->Vertical())
+            size.Y += DragHandleSize();
+        else
+            size.X += DragHandleSize();
+    }
+    return size;
+}
+
+TPoint TBarCustomDockableWindow::ClientOrigin() const
+{
+    if (!currentDock_)
+        return TPoint{0, 0};
+    int handle = currentDock_->AllowsDrag() ? DragHandleSize() : 0;
+    return currentDock_->Vertical() ? TPoint{2, 2 + handle} : TPoint{2 + handle, 2};
+}
+
+void TBarCustomDockableWindow::Arrange()
+{
+    if (arrangeDisableCount_ > 0 || !Parent())
+        return;
+    TSize size = GetSizeForOrientation(true, TBarDock::OrientationOf(currentDock_, floating_), currentDock_, floating_);
+    if (autoResize_ || currentDock_ || floating_)
+        ChangeSize(size.cx, size.cy);
+}
+
+void TBarCustomDockableWindow::ChangeSize(int width, int height)
+{
+    if (currentDock_) {
+        currentDock_->ArrangeToolbars();
+        return;
+    }
+    TPoint nc = GetNCSize();
+    TCounterScope bounds(boundsUpdateCount_);
+    SetBounds(Left(), Top(), width + nc.X, height + nc.Y);
+}
+
+void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int height)
+{
+    bool sizeChanged = width != Width() || height != Height();
+    if (sizeChanged && boundsUpdateCount_ == 0)
+        SizeChanging(width, height);
+    if (floating_ && floatingParent_ && Parent() == floatingParent_.get()) {
+        // The frame takes the size; the window stays at the frame's client origin.
+        TBarFloatingWindowParent *frame = floatingParent_.get();
+        TSize size = frame->FrameSizeFor(TSize{width, height});
+        frame->SetBounds(frame->Left(), frame->Top(), size.cx, size.cy);
+        TPoint origin = frame->ClientOrigin();
+        left = origin.X;
+        top = origin.Y;
+    }
+    TCustomControl::SetBounds(left, top, width, height);
+}
+
+void TBarCustomDockableWindow::VisibleChanged()
+{
+    TCustomControl::VisibleChanged();
+    if (currentDock_)
+        currentDock_->ChangeVisibleBarList(this, false);
+    if (OnVisibleChanged)
+        OnVisibleChanged(this);
+}
+
+void TBarCustomDockableWindow::PaintWindow(TCanvas &canvas)
+{
+    DrawNCArea(canvas);
+    TPoint origin = ClientOrigin();
+    canvas.SaveDC();
+    canvas.IntersectClipRect(TRect{origin.X, origin.Y, origin.X + ClientWidth(), origin.Y + ClientHeight()});
+    canvas.SetWindowOrg(canvas.WindowOrg().X - origin.X, canvas.WindowOrg().Y - origin.Y);
+    PaintClient(canvas);
+    canvas.RestoreDC(-1);
+}
+
+void TBarCustomDockableWindow::DrawNCArea(TCanvas &canvas)
+{
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(Color());
+    canvas.FillRect(TRect{0, 0, Width(), Height()});
+    if (!currentDock_)
+        return;
+    TRect outer{0, 0, Width(), Height()};
+    canvas.DrawEdge(outer, BDR_RAISEDINNER, BF_RECT);
+    if (!currentDock_->AllowsDrag() || dragHandleStyle_ == dhNone)
+        return;
+    const bool vertical = currentDock_->Vertical();
+    const bool close = closeButtonWhenDocked_;
+    const int s = dragHandleStyle_ == dhDouble ? (close ? 3 : 2) : (close ? 5 : 1);
+    const int g = dragHandleStyle_ == dhSingle ? 1 : 0;
+    const int crossClient = vertical ? ClientWidth() : ClientHeight();
+    int from = 2 + g, to = crossClient + 2 - g;
+    if (close && !vertical)
+        from = DragHandleSize();
+    if (close && vertical)
+        to -= DragHandleSize() - 2;
+    const int bars = dragHandleStyle_ == dhDouble ? 2 : 1;
+    for (int b = 0; b < bars; ++b) {
+        int start = 2 + s + 3 * b;
+        TRect bar = vertical ? TRect{from, start, to, start + 3} : TRect{start, from, start + 3, to};
+        TRect edge = bar;
+        canvas.DrawEdge(edge, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
+        canvas.Brush().SetColor(clBtnHighlight);
+        TPoint far = vertical ? TPoint{bar.Right - 1, bar.Top} : TPoint{bar.Left, bar.Bottom - 1};
+        canvas.FillRect(TRect{far.X, far.Y, far.X + 1, far.Y + 1});
+    }
+}

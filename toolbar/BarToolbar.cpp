@@ -1,0 +1,277 @@
+// The toolbar: its view, its size in each placement and the chevron.
+#include "toolbar/BarToolbar.h"
+
+#include "platform/Graphics.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kChevronSize = 12;
+
+class TBarChevronItemViewer : public TBarItemViewer {
+public:
+    using TBarItemViewer::TBarItemViewer;
+    void Paint(TCanvas &canvas, const TRect &clientRect, bool, bool pushed, bool selected) override
+    {
+        bool enabled = Item()->Enabled();
+        if (enabled && (pushed || selected)) {
+            TRect edge = clientRect;
+            canvas.DrawEdge(edge, pushed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        }
+        const bool vertical = View()->Orientation() == tbvoVertical;
+        static constexpr std::uint8_t kHorizontal[8] = {0xCC, 0x66, 0x33, 0x66, 0xCC, 0, 0, 0};
+        static constexpr std::uint8_t kVertical[8] = {0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20};
+        const std::uint8_t *rows = vertical ? kVertical : kHorizontal;
+        TPoint at = vertical ? TPoint{clientRect.Right - 9, clientRect.Top + 2}
+                             : TPoint{clientRect.Left + 2, clientRect.Top + 4};
+        if (pushed)
+            at = TPoint{at.X + 1, at.Y + 1};
+        auto glyph = [&](TPoint origin, TColor color) {
+            canvas.Brush().SetStyle(bsSolid);
+            canvas.Brush().SetColor(color);
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    if (rows[y] & (0x80u >> x))
+                        canvas.FillRect(TRect{origin.X + x, origin.Y + y, origin.X + x + 1, origin.Y + y + 1});
+        };
+        if (enabled) {
+            glyph(at, clBtnText);
+        } else {
+            glyph(TPoint{at.X + 1, at.Y + 1}, clBtnHighlight);
+            glyph(at, clBtnShadow);
+        }
+    }
+};
+
+} // namespace
+
+TBarViewOrientation ViewOrientationOf(const TBarDock *dock, bool floating)
+{
+    if (floating)
+        return tbvoFloating;
+    if (dock && dock->Vertical())
+        return tbvoVertical;
+    return tbvoHorizontal;
+}
+
+// ---------------------------------------------------------------- chevron item
+
+TBarChevronItem::TBarChevronItem(TBarCustomToolbar *toolbar) : TBarCustomItem(toolbar), toolbar_(toolbar)
+{
+    SetItemStyle(ItemStyle() | HasSubmenu | NoOpenOnKeySelect);
+    SetHint("More Buttons|");
+    SetCaption("More Buttons");
+}
+
+TBarView *TBarChevronItem::GetChevronParentView() { return &toolbar_->View(); }
+
+std::unique_ptr<TBarItemViewer> TBarChevronItem::CreateViewer(TBarView *view, int groupDepth)
+{
+    return std::make_unique<TBarChevronItemViewer>(view, this, groupDepth);
+}
+
+// ---------------------------------------------------------------- view
+
+TBarToolbarView::TBarToolbarView(TBarCustomToolbar *toolbar, TBarCustomItem *root, bool priorityListKept)
+    : TBarView(nullptr, nullptr, root, toolbar, true, false, priorityListKept), toolbar_(toolbar)
+{
+}
+
+void TBarToolbarView::ApplySize(int width, int height)
+{
+    toolbar_->SetBaseSize(BaseSize());
+    if (toolbar_->AutoResize() || toolbar_->Docked() || toolbar_->Floating())
+        toolbar_->ChangeSize(width, height);
+}
+
+// The toolbar's shrunk length is the dock's to set: resetting it here would
+// make the dock think nothing changed when the room grows again, and the view
+// would keep hiding items.
+void TBarToolbarView::LayoutAndApply(TSize &size)
+{
+    ++toolbar_->InLayout;
+    struct TLeave {
+        TBarCustomToolbar *t;
+        ~TLeave() { --t->InLayout; }
+    } leave{toolbar_};
+    TBarView::LayoutAndApply(size);
+}
+
+TBarCustomItem *TBarToolbarView::GetChevronItem() { return toolbar_->ChevronItem(); }
+
+TPoint TBarToolbarView::ClientToScreen(TPoint p) const
+{
+    TPoint origin = toolbar_->ClientOrigin();
+    return toolbar_->ClientToScreen(TPoint{p.X + origin.X, p.Y + origin.Y});
+}
+
+TPoint TBarToolbarView::ScreenToClient(TPoint p) const
+{
+    TPoint origin = toolbar_->ClientOrigin();
+    TPoint q = toolbar_->ScreenToClient(p);
+    return TPoint{q.X - origin.X, q.Y - origin.Y};
+}
+
+void TBarToolbarView::InvalidateWindowRect(const TRect &rect)
+{
+    TPoint origin = toolbar_->ClientOrigin();
+    TBarView::InvalidateWindowRect(
+        TRect{rect.Left + origin.X, rect.Top + origin.Y, rect.Right + origin.X, rect.Bottom + origin.Y});
+}
+
+// ---------------------------------------------------------------- toolbar
+
+TBarCustomToolbar::TBarCustomToolbar(TComponent *owner) : TBarCustomDockableWindow(owner)
+{
+    items_ = new TBarRootItem(this);
+    chevron_ = new TBarChevronItem(this);
+    chevron_->SetLinkSubitems(items_);
+    view_ = std::make_unique<TBarToolbarView>(this, items_, true);
+    view_->RecreateAllViewers(); // the view's own construction could not see the chevron
+    SetBounds(0, 0, 23, 22);
+}
+
+TBarCustomToolbar::~TBarCustomToolbar()
+{
+    SetProcessShortCuts(false);
+    view_.reset();
+    delete chevron_;
+    delete items_;
+}
+
+void TBarCustomToolbar::SetShrinkMode(TBarShrinkMode mode)
+{
+    if (mode == shrinkMode_)
+        return;
+    shrinkMode_ = mode;
+    if (CurrentDock())
+        CurrentDock()->ArrangeToolbars();
+    else
+        Arrange();
+}
+
+void TBarCustomToolbar::SetFloatingWrapWidth(int width)
+{
+    if (width == floatingWrapWidth_)
+        return;
+    floatingWrapWidth_ = width;
+    if (Floating()) {
+        UpdateViewLimits();
+        Arrange();
+    }
+}
+
+int TBarCustomToolbar::GetWrapLength(const TBarDock *dock) const
+{
+    if (!dock)
+        return floatingWrapWidth_;
+    if (shrinkMode_ != brsmWrap)
+        return 0;
+    TPoint nc = GetNCSize();
+    return dock->Vertical() ? dock->Height() - dock->NonClientHeight() - nc.Y
+                            : dock->Width() - dock->NonClientWidth() - nc.X;
+}
+
+int TBarCustomToolbar::GetChevronLength(const TBarDock *dock, TBarViewOrientation orientation) const
+{
+    if (shrinkMode_ != brsmChevron || !dock || dock != CurrentDock())
+        return 0;
+    TPoint nc = GetNCSize();
+    return std::max(0, ShrunkLength - (orientation == tbvoVertical ? nc.Y : nc.X));
+}
+
+void TBarCustomToolbar::UpdateViewLimits()
+{
+    TBarViewOrientation orientation = ViewOrientationOf(CurrentDock(), Floating());
+    view_->SetOrientation(orientation);
+    view_->SetChevronSize(kChevronSize);
+    if (Docked() || Floating()) {
+        view_->SetMaxLength(GetChevronLength(CurrentDock(), orientation));
+        view_->SetWrapLength(GetWrapLength(CurrentDock()));
+        return;
+    }
+    view_->SetMaxLength(0);
+    view_->SetWrapLength(0);
+    if (!AutoResize()) {
+        int room = Width() - GetNCSize().X;
+        if (shrinkMode_ == brsmChevron)
+            view_->SetMaxLength(room);
+        else if (shrinkMode_ == brsmWrap)
+            view_->SetWrapLength(room);
+    }
+}
+
+TSize TBarCustomToolbar::GetSizeForOrientation(bool current, TBarOrientation, TBarDock *dock, bool floating)
+{
+    if (current) {
+        UpdateViewLimits();
+        return view_->UpdateLayout();
+    }
+    TBarViewOrientation orientation = ViewOrientationOf(dock, floating);
+    TSize total, base;
+    view_->ComputeLayout(false, orientation, lineCount_, total, base, kChevronSize,
+                         GetChevronLength(dock, orientation), GetWrapLength(dock));
+    return total;
+}
+
+TSize TBarCustomToolbar::GetBaseSize()
+{
+    view_->EnsureLayout();
+    return baseSize_;
+}
+
+void TBarCustomToolbar::GetMinDockedLength(int &length)
+{
+    view_->EnsureLayout();
+    const bool vertical = CurrentDock() && CurrentDock()->Vertical();
+    int first = 0;
+    if (TBarItemViewer *viewer = view_->FirstViewerByPriority()) {
+        TRect r = viewer->BoundsRect();
+        first = vertical ? r.Bottom - r.Top : r.Right - r.Left;
+    }
+    TPoint nc = GetNCSize();
+    length = first + (vertical ? nc.Y : nc.X) + kChevronSize;
+}
+
+int TBarCustomToolbar::GetRowCrossMinimum() const
+{
+    return CurrentDock() ? CurrentDock()->GetRowMaxSize(EffectiveRow, this) : 0;
+}
+
+void TBarCustomToolbar::WritePositionData(const TPositionIntegerWriter &writeInteger, const TPositionStringWriter &)
+{
+    writeInteger(Name(), "FloatRightX", floatingWrapWidth_);
+}
+
+void TBarCustomToolbar::PaintClient(TCanvas &canvas)
+{
+    view_->DrawAll(canvas);
+}
+
+bool TBarCustomToolbar::HitTestContent(TPoint clientPoint) const
+{
+    if (TBarCustomDockableWindow::HitTestContent(clientPoint))
+        return true;
+    TBarItemViewer *viewer = view_->ViewerFromPoint(clientPoint);
+    return viewer && !(viewer->Item()->ItemStyle() & NotClickable);
+}
+
+void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TWinControl *parent = Parent();
+    TBarCustomDockableWindow::MouseDown(button, shift, x, y);
+    if (button != mbLeft || Parent() != parent)
+        return;
+    TPoint origin = ClientOrigin();
+    TBarItemViewer *viewer = view_->ViewerFromPoint(TPoint{x - origin.X, y - origin.Y});
+    if (!viewer || (viewer->Item()->ItemStyle() & NotClickable))
+        return;
+    view_->Select(viewer, true);
+    view_->EnterModalLoop(1);
+}
+
+void TBarCustomToolbar::MouseMove(TShiftState shift, int x, int y)
+{
+    TBarCustomDockableWindow::MouseMove(shift, x, y);
+}

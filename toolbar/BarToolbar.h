@@ -1,0 +1,99 @@
+#pragma once
+// The toolbar: a dockable window that shows a root item's children through a
+// toolbar view, hides what does not fit behind a chevron item (or wraps), and
+// turns a press on an item into menu mode.
+#include "toolbar/BarDock.h"
+#include "toolbar/BarItem.h"
+
+#include <functional>
+#include <memory>
+
+class TBarCustomToolbar;
+
+// The item at the end of a crowded toolbar whose menu holds the hidden items.
+class TBarChevronItem : public TBarCustomItem {
+public:
+    explicit TBarChevronItem(TBarCustomToolbar *toolbar);
+    TBarView *GetChevronParentView() override;
+    std::unique_ptr<TBarItemViewer> CreateViewer(TBarView *view, int groupDepth) override;
+
+private:
+    TBarCustomToolbar *toolbar_;
+};
+
+// The view of a toolbar: it sizes the toolbar and maps its client area.
+class TBarToolbarView : public TBarView {
+public:
+    TBarToolbarView(TBarCustomToolbar *toolbar, TBarCustomItem *root, bool priorityListKept);
+    void ApplySize(int width, int height) override;
+    void LayoutAndApply(TSize &size) override;
+    TBarCustomItem *GetChevronItem() override;
+    TPoint ClientToScreen(TPoint p) const override;
+    TPoint ScreenToClient(TPoint p) const override;
+    void InvalidateWindowRect(const TRect &rect) override;
+
+private:
+    TBarCustomToolbar *toolbar_;
+};
+
+class TBarCustomToolbar : public TBarCustomDockableWindow {
+public:
+    explicit TBarCustomToolbar(TComponent *owner);
+    ~TBarCustomToolbar() override;
+
+    TBarRootItem *Items() const { return items_; }
+    TBarChevronItem *ChevronItem() const { return chevron_; }
+    TBarToolbarView &View() const { return *view_; }
+    TBarShrinkMode ShrinkMode() const { return shrinkMode_; }
+    void SetShrinkMode(TBarShrinkMode mode);
+    int FloatingWrapWidth() const { return floatingWrapWidth_; }
+    void SetFloatingWrapWidth(int width);
+    int LineCount() const { return lineCount_; }
+    TSize BaseSize() const { return baseSize_; }
+    void SetBaseSize(TSize size) { baseSize_ = size; }
+    void BeginUpdate() { view_->BeginUpdate(); }
+    void EndUpdate() { view_->EndUpdate(); }
+
+    // Size and limits.
+    void UpdateViewLimits();
+    int GetWrapLength(const TBarDock *dock) const;
+    int GetChevronLength(const TBarDock *dock, TBarViewOrientation orientation) const;
+    TSize GetSizeForOrientation(bool current, TBarOrientation orientation, TBarDock *dock, bool floating) override;
+    TSize GetBaseSize() override;
+    void GetMinDockedLength(int &length) override;
+    TBarShrinkMode GetShrinkMode() const override { return shrinkMode_; }
+    void WritePositionData(const TPositionIntegerWriter &writeInteger, const TPositionStringWriter &) override;
+    // Shortcuts: with ProcessShortCuts the items' shortcuts work anywhere in the toolbar's form.
+    bool ProcessShortCuts() const { return processShortCuts_; }
+    void SetProcessShortCuts(bool process);
+    std::function<void(TObject *sender, int key, TShiftState shift, bool &handled)> OnShortCut;
+    // Offers a key to the toolbar: OnShortCut first, then the items; true when taken.
+    bool ProcessToolbarShortCut(int key, TShiftState shift);
+
+    // The largest docked cross size of the other windows of this window's row.
+    int GetRowCrossMinimum() const;
+    int InLayout = 0;
+
+protected:
+    void PaintClient(TCanvas &canvas) override;
+    bool HitTestContent(TPoint clientPoint) const override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+
+private:
+    TBarRootItem *items_;
+    TBarChevronItem *chevron_;
+    std::unique_ptr<TBarToolbarView> view_;
+    TBarShrinkMode shrinkMode_ = brsmChevron;
+    int floatingWrapWidth_ = 0;
+    int lineCount_ = 0;
+    TSize baseSize_;
+    bool processShortCuts_ = false;
+};
+
+// Offers a key to the toolbars that process shortcuts in a form; true when one took it.
+bool DispatchShortCutForForm(TWinControl *form, int key, TShiftState shift);
+
+// The view orientation of a placement: no dock or a top or bottom dock
+// horizontal, a left or right dock vertical, floating floating.
+TBarViewOrientation ViewOrientationOf(const TBarDock *dock, bool floating);
