@@ -397,6 +397,8 @@ void TfrmMain::CreateControls()
     pnlItem->SetBounds(0, 0, kCaptionColumnWidth, 100);
     pnlItem->SetAlign(alLeft);
     pnlItem->SetPopupMenu(pmn2);
+    // Thousands of rows: only the captions near the view have a window.
+    pnlItem->SetChildWindowsOnDemand(true);
     pnlItem->SetParent(scb1);
     spl1 = new TSplitter(this);
     spl1->SetBounds(kCaptionColumnWidth, 0, 3, 100);
@@ -875,7 +877,7 @@ bool TfrmMain::DeleteChart()
     SelectedChart = nullptr;
     mitCopy1->SetEnabled(false);
     mitCut1->SetEnabled(false);
-    if (SelectedItem->FMemo->HandleAllocated())
+    if (SelectedItem->FMemo->CanFocus())
         SelectedItem->FMemo->SetFocus();
     memChartComment->Hide();
     Modified = true;
