@@ -745,18 +745,23 @@ void TWinControl::SetChildWindowsOnDemand(bool onDemand)
 
 TRect TWinControl::SeenRect() const
 {
+    // Walks up with the rectangle in each parent's coordinates: a scrolling
+    // parent's children sit in its scrolled area, of which it shows its view.
     TRect seen = ClientRect();
-    // The offset of this control's client area in the current parent's.
-    int dx = 0, dy = 0;
+    int dx = 0, dy = 0;  // from this control's coordinates to the current ones
     const TControl *child = this;
     for (const TWinControl *p = Parent(); p; child = p, p = p->Parent()) {
+        OffsetRect(seen, child->Left(), child->Top());
         dx += child->Left();
         dy += child->Top();
-        TRect view = p->ViewRect();
-        view = TRect{view.Left - dx, view.Top - dy, view.Right - dx, view.Bottom - dy};
+        const TRect view = p->ViewRect();
         if (!IntersectRect(seen, seen, view))
-            return TRect{seen.Left, seen.Top, seen.Left, seen.Top};
+            return TRect{0, 0, 0, 0};
+        OffsetRect(seen, -view.Left, -view.Top);
+        dx -= view.Left;
+        dy -= view.Top;
     }
+    OffsetRect(seen, -dx, -dy);
     return seen;
 }
 
@@ -766,6 +771,8 @@ TRect TWinControl::SeenRect() const
 bool TWinControl::NearSeenPart(const TControl &child, int margins) const
 {
     TRect seen = SeenRect();
+    if (seen.Bottom <= seen.Top)
+        return false;
     const int margin = std::max(seen.Height(), 256) * margins;
     return child.Top() + child.Height() > seen.Top - margin && child.Top() < seen.Bottom + margin;
 }

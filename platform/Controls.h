@@ -147,15 +147,6 @@ public:
     std::uint64_t Serial() const { return serial_; }
     static TControl *FindBySerial(std::uint64_t serial);
 
-    TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
-    TMouseEvent OnMouseDown;
-    TMouseMoveEvent OnMouseMove;
-    TMouseEvent OnMouseUp;
-    TDragOverEvent OnDragOver;
-    TDragDropEvent OnDragDrop;
-    TNotifyEvent OnResize;
-
     // Used by the dispatcher and by parents; not for the program's code.
     int indexInParent_ = -1;
     // Paints a windowless control onto the canvas the parent gives (origin at the control's corner).
@@ -182,7 +173,6 @@ protected:
 
     TWinControl *parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-    std::string caption_;
 
 private:
     friend class TWinControl;
@@ -201,14 +191,29 @@ private:
     bool enabled_ = true;
     TColor color_ = clBtnFace;
     std::unique_ptr<TFont> font_;
-    std::string hint_;
+    TSizeConstraints constraints_;
     bool showHint_ = false;
     // A left press started on this control; only its release is a click (the
     // release that ends a double click is not).
     bool clicked_ = false;
     TCursor cursor_ = crDefault;
     TPopupMenu *popupMenu_ = nullptr;
-    TSizeConstraints constraints_;
+    std::string hint_;
+
+protected:
+    std::string caption_;
+
+public:
+    // The events come after the state, so that the fields a redraw of
+    // thousands of controls reads lie together.
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TNotifyEvent OnResize;
 };
 
 // A control without a window of its own; its parent paints it.
