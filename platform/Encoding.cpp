@@ -1,5 +1,6 @@
 #include "platform/Encoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -25,6 +26,13 @@ public:
     {
         std::string out;
         out.reserve(in.size() * 3 / 2 + 4);
+        Append(in, inputIsUtf8, replaced, out);
+        return out;
+    }
+
+    // Converts the text onto the end of `out`.
+    void Append(std::string_view in, bool inputIsUtf8, std::size_t *replaced, std::string &out)
+    {
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         char *src = const_cast<char *>(in.data());
         size_t srcLeft = in.size();
@@ -51,7 +59,6 @@ public:
             srcLeft -= skip;
             iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         }
-        return out;
     }
 
 private:
@@ -108,7 +115,26 @@ std::string Cp932ToUtf8(std::string_view cp932)
     if (IsAscii(cp932))
         return std::string(cp932);
     thread_local Converter converter("UTF-8", "CP932");
-    return converter.Convert(cp932, false);
+    // Runs of single-byte ASCII are the same in both; only the rest goes
+    // through the converter, cut at character boundaries (a lead byte takes
+    // the next byte with it, even one in the ASCII range).
+    std::string out;
+    out.reserve(cp932.size() + cp932.size() / 4 + 4);
+    size_t i = 0;
+    const size_t n = cp932.size();
+    while (i < n) {
+        size_t start = i;
+        while (i < n && static_cast<unsigned char>(cp932[i]) < 0x80)
+            ++i;
+        out.append(cp932.data() + start, i - start);
+        start = i;
+        while (i < n && static_cast<unsigned char>(cp932[i]) >= 0x80)
+            i += IsCp932LeadByte(static_cast<unsigned char>(cp932[i])) ? 2 : 1;
+        i = std::min(i, n);
+        if (i > start)
+            converter.Append(cp932.substr(start, i - start), false, nullptr, out);
+    }
+    return out;
 }
 
 std::size_t Cp932Length(std::string_view utf8)

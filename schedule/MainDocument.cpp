@@ -77,30 +77,44 @@ public:
         std::string_view all(text_);
         lines_.reserve(EstimatedLineCount(all));
         std::string_view before, current;
-        bool haveCurrent = false;
-        auto take = [&](std::string_view next, bool last) {
+        bool haveCurrent = false, currentBreaks = false;
+        auto take = [&](std::string_view next, bool nextBreaks, bool last) {
             if (haveCurrent) {
                 bool value = current.front() != '<' && !before.empty() && !last && IsOpeningTag(before)
                     && Closes(next, before);
-                SplitLines(current, value, lines_);
+                if (currentBreaks)
+                    SplitLines(current, value, lines_);
+                else if (value || !IsBlank(current))
+                    lines_.push_back(current);  // most pieces: one line as it stands
                 before = current;
             }
             current = next;
+            currentBreaks = nextBreaks;
             haveCurrent = true;
         };
+        // One pass: a piece ends before "<" and after ">", and it is noted
+        // whether it holds a line break.
+        const char *data = all.data();
+        const size_t n = all.size();
         size_t start = 0;
-        for (size_t i = all.find_first_of("<>"); i != std::string_view::npos; i = all.find_first_of("<>", i + 1)) {
-            if (all[i] == '<' && i > start) {
-                take(all.substr(start, i - start), false);
+        bool breaks = false;
+        for (size_t i = 0; i < n; ++i) {
+            const char c = data[i];
+            if (c == '\r' || c == '\n') {
+                breaks = true;
+            } else if (c == '<' && i > start) {
+                take(all.substr(start, i - start), breaks, false);
                 start = i;
-            } else if (all[i] == '>') {
-                take(all.substr(start, i + 1 - start), false);
+                breaks = false;
+            } else if (c == '>') {
+                take(all.substr(start, i + 1 - start), breaks, false);
                 start = i + 1;
+                breaks = false;
             }
         }
-        if (start < all.size())
-            take(all.substr(start), false);
-        take({}, true);
+        if (start < n)
+            take(all.substr(start), breaks, false);
+        take({}, false, true);
     }
 
     size_t Count() const { return lines_.size(); }
@@ -125,14 +139,15 @@ private:
 // "UTF-8" there makes it UTF-8, everything else is code page 932.
 std::string DecodeDocument(std::string_view bytes)
 {
-    std::vector<std::string_view> lines;
-    SplitLines(bytes, true, lines);
-    for (std::string_view line : lines) {
-        if (line.find("encoding") == std::string_view::npos)
-            continue;
+    // The first line that mentions it is the line of the first mention.
+    const size_t at = bytes.find("encoding");
+    if (at != std::string_view::npos) {
+        const size_t before = bytes.find_last_of("\r\n", at);
+        const size_t begin = before == std::string_view::npos ? 0 : before + 1;
+        const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+        const std::string_view line = bytes.substr(begin, end - begin);
         if (line.find("Shift_JIS") == std::string_view::npos && line.find("UTF-8") != std::string_view::npos)
             return RepairUtf8(bytes);
-        break;
     }
     return Cp932ToUtf8(bytes);
 }
