@@ -148,11 +148,10 @@ std::string StdStr(const QString &text) { return text.toStdString(); }
 
 // ---------------------------------------------------------------- TControl
 
-TControl::TControl(TComponent *owner) : TComponent(owner), serial_(gNextSerial++), zOrder_(gNextZOrder++),
-    font_(std::make_unique<TFont>())
+TControl::TControl(TComponent *owner) : TComponent(owner), serial_(gNextSerial++), zOrder_(gNextZOrder++)
 {
     LiveControls()[serial_] = this;
-    font_->OnChange = [this] { FontChanged(); };
+    font_.OnChange = [this] { FontChanged(); };
 }
 
 TControl::~TControl()

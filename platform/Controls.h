@@ -108,8 +108,8 @@ public:
 
     TColor Color() const { return color_; }
     virtual void SetColor(TColor color);
-    TFont &Font() { return *font_; }
-    const TFont &Font() const { return *font_; }
+    TFont &Font() { return font_; }
+    const TFont &Font() const { return font_; }
     // Tells the control that its font changed (called by the font's change hook).
     virtual void FontChanged();
     const std::string &Hint() const { return hint_; }
@@ -190,7 +190,7 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     TColor color_ = clBtnFace;
-    std::unique_ptr<TFont> font_;
+    TFont font_;  // kept in the control: a redraw reads it beside the bounds
     TSizeConstraints constraints_;
     bool showHint_ = false;
     // A left press started on this control; only its release is a click (the
