@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -145,14 +146,20 @@ void BM_OpenAndShow(benchmark::State &state)
     if (!w.shown)
         state.SkipWithError("the window could not be shown");
     const std::string path = w.WriteDocument(static_cast<int>(state.range(0)));
+    double first = -1;
     for (auto _ : state) {
         state.PauseTiming();
         w.form->FreeDocument();
         w.form->NewDocument();
         ProcessMessages();
         state.ResumeTiming();
+        auto begin = std::chrono::steady_clock::now();
         w.Open(path);
+        if (first < 0)
+            first = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
     }
+    // The first opening of the process finds no memory to reuse, as a person's does.
+    state.counters["first_ms"] = first;
     if (ItemList.size() != static_cast<size_t>(state.range(0)))
         state.SkipWithError("the document did not open whole");
     state.counters["bytes"] = static_cast<double>(ReadFileBytes(path).size());
