@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -28,17 +29,18 @@ bool IsBlank(std::string_view line)
     return line.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// Appends the lines of a piece of text; a line break is CR LF, LF or CR.
-void SplitLines(std::string_view piece, bool keepBlank, std::vector<std::string_view> &out)
+// Calls `line` for each line of a piece of text; a line break is CR LF, LF or CR.
+template <typename F>
+void SplitLines(std::string_view piece, bool keepBlank, F &&line)
 {
     size_t start = 0;
     for (size_t i = 0;; ++i) {
         bool end = i == piece.size();
         if (!end && piece[i] != '\r' && piece[i] != '\n')
             continue;
-        std::string_view line = piece.substr(start, i - start);
-        if (keepBlank || !IsBlank(line))
-            out.push_back(line);
+        std::string_view part = piece.substr(start, i - start);
+        if (keepBlank || !IsBlank(part))
+            line(part);
         if (end)
             break;
         if (piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n')
@@ -72,6 +74,9 @@ class TDocumentLines {
 public:
     explicit TDocumentLines(std::string text) : text_(std::move(text))
     {
+        // Lines are kept as 32-bit places in the text, half the room of views.
+        if (text_.size() > UINT32_MAX)
+            throw EConvertError("ファイルが大きすぎます。");
         // A piece is a value only between an opening tag and its own closing
         // tag, so each piece is kept until the next one is known.
         std::string_view all(text_);
@@ -83,9 +88,9 @@ public:
                 bool value = current.front() != '<' && !before.empty() && !last && IsOpeningTag(before)
                     && Closes(next, before);
                 if (currentBreaks)
-                    SplitLines(current, value, lines_);
+                    SplitLines(current, value, [this](std::string_view line) { Add(line); });
                 else if (value || !IsBlank(current))
-                    lines_.push_back(current);  // most pieces: one line as it stands
+                    Add(current);  // most pieces: one line as it stands
                 before = current;
             }
             current = next;
@@ -118,11 +123,14 @@ public:
     }
 
     size_t Count() const { return lines_.size(); }
-    std::string_view operator[](size_t index) const { return lines_[index]; }
+    std::string_view operator[](size_t index) const
+    {
+        return std::string_view(text_).substr(lines_[index].offset, lines_[index].length);
+    }
     // The line of the file (from 1) where a line of the list starts.
     int FileLine(size_t index) const
     {
-        size_t offset = static_cast<size_t>(lines_[index].data() - text_.data());
+        size_t offset = lines_[index].offset;
         int line = 1;
         for (size_t i = 0; i < offset; ++i)
             if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
@@ -131,8 +139,17 @@ public:
     }
 
 private:
+    struct TLine {
+        std::uint32_t offset, length;
+    };
+    void Add(std::string_view line)
+    {
+        lines_.push_back(TLine{static_cast<std::uint32_t>(line.data() - text_.data()),
+                               static_cast<std::uint32_t>(line.size())});
+    }
+
     std::string text_;
-    std::vector<std::string_view> lines_;
+    std::vector<TLine> lines_;
 };
 
 // The text as UTF-8: the first line that mentions "encoding" decides; only
