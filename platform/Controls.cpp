@@ -780,9 +780,13 @@ bool TWinControl::HoldsWindow(const TWinControl &child)
 {
     if (gCapture == &child || gDrag.source == &child)
         return true;
-    QWidget *focus = QApplication::focusWidget();
     QWidget *own = child.HandleAllocated() ? child.link_->Widget() : nullptr;
-    return focus && own && (focus == own || own->isAncestorOf(focus));
+    if (!own)
+        return false;
+    // The focus its window has, or gets back when it is active again (a modal
+    // dialog may be open over it).
+    QWidget *focus = own->window()->focusWidget();
+    return focus && (focus == own || own->isAncestorOf(focus));
 }
 
 void TWinControl::MakeChildWindow(TWinControl &child)
