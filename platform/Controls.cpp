@@ -1025,6 +1025,7 @@ void TWinControl::AlignChildren(TControl *cause)
 
 void TWinControl::SetRedraw(bool redraw)
 {
+    redrawOff_ = !redraw;
     if (HandleAllocated())
         link_->Widget()->setUpdatesEnabled(redraw);
 }
@@ -1082,13 +1083,15 @@ void TWinControl::FontChanged()
 
 void TWinControl::Invalidate()
 {
-    if (HandleAllocated())
+    if (HandleAllocated() && !redrawOff_)
         link_->Widget()->update();
 }
 
 void TWinControl::InvalidateRect(const TRect &rect)
 {
-    if (HandleAllocated() && link_->Client())
+    // While the redraw is off (thousands of children may be moving), the
+    // toolkit is not asked at all; turning it on repaints everything.
+    if (!redrawOff_ && HandleAllocated() && link_->Client())
         link_->Client()->update(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
 }
 

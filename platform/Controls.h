@@ -371,6 +371,7 @@ private:
     TControl *alignCause_ = nullptr;
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
+    bool redrawOff_ = false;  // SetRedraw(false): invalidations are dropped here at once
 };
 
 // A windowed control that paints itself on Canvas() in Paint.
