@@ -114,7 +114,7 @@ void TIniGT::ReadWindowPlacement(const std::string &section, const std::string &
     p.normalTop = ReadInteger(section, name + ".Y", p.normalTop);
     p.normalRight = ReadInteger(section, name + ".XSize", p.normalRight);
     p.normalBottom = ReadInteger(section, name + ".YSize", p.normalBottom);
-    form.SetWindowPlacement(p);
+    form.SetWindowPlacement(FitPlacementToScreens(p, ScreenRects()));
 }
 
 void TIniGT::WriteWindowPlacement(const std::string &section, const std::string &name, const TWindowPlacementHolder &form)

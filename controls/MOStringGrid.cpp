@@ -361,7 +361,7 @@ void TInplaceEdit3D::DropDown()
     }
     TPoint corner = ClientToScreen(TPoint{0, 0});
     TRect anchor{corner.X, corner.Y, corner.X + Width(), corner.Y + Height()};
-    popup->ShowAt(PlacePopup(anchor, TSize{popup->Width(), popup->Height()}, ScreenWorkArea()));
+    popup->ShowAt(PlacePopup(anchor, TSize{popup->Width(), popup->Height()}, ScreenWorkArea()), this);
     Invalidate();
 }
 

@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as a schedule document: the reader must either give
-// values or raise a conversion error naming a line, never crash or hang.
+// values or raise a conversion error (a bad value, or no <schedule> at all),
+// never crash or hang.
 #include "platform/Exceptions.h"
 #include "schedule/MainDocument.h"
 
@@ -14,9 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const EConvertError &) {
         return 0;
     }
-    for (const TRowValues &row : doc.Rows)
+    for (const TRowValues &row : doc.Rows) {
         for (const TChartValues &chart : row.Charts)
             if (chart.Duration && *chart.Duration < 0)
                 __builtin_trap();
+        // Event lines stay far from the extremes, so one-based numbers cannot overflow.
+        for (const TEvent &event : row.Events)
+            if (event.Line < -2000000 || event.Line > 2000000)
+                __builtin_trap();
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as a settings file through the settings store: every
-// typed read, the string bracket rule and a write that must keep the other lines.
+// typed read, the string bracket rule, the window placement and a write that
+// must keep the other lines.
 #include "controls/IniGT.h"
 #include "platform/IniFile.h"
 #include "platform/StringList.h"
@@ -35,6 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             ini.ReadBool(sections[i], keys[k], true);
         }
     }
+    // A window placement from the file always fits the desktop (no screens
+    // here: the stand-in desktop of 1024 x 768).
+    struct Holder : TWindowPlacementHolder {
+        TWindowPlacement p{0, 1, -1, -1, 10, 20, 810, 620};
+        TWindowPlacement GetWindowPlacement() const override { return p; }
+        void SetWindowPlacement(const TWindowPlacement &placement) override { p = placement; }
+    } form;
+    ini.ReadWindowPlacement("Window", "Form", form);
+    const long long width = 1LL * form.p.normalRight - form.p.normalLeft;
+    const long long height = 1LL * form.p.normalBottom - form.p.normalTop;
+    if (width > 0 && height > 0 && (width > 1024 || height > 768 || form.p.normalLeft >= 1024 || form.p.normalTop >= 768))
+        __builtin_trap();
     ini.WriteString("Chart", "ChartFontName", "ＭＳ ゴシック");
     if (ini.ReadString("Chart", "ChartFontName", "") != "ＭＳ ゴシック")
         __builtin_trap();

@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/QtControls.h"
 
+#include <QKeySequence>
 #include <QPushButton>
 
 TCustomForm *GetParentForm(TControl *control)
@@ -37,6 +38,13 @@ void TButton::WndProc(TMessage &message)
         }
         return;
     }
+    if (message.Msg == CM_DIALOGCHAR) {
+        if (IsAccel(static_cast<int>(message.WParam), Caption()) && CanFocus()) {
+            Click();
+            message.Result = 1;
+        }
+        return;
+    }
     TWinControl::WndProc(message);
 }
 
@@ -44,7 +52,17 @@ void TButton::SetText(const std::string &text)
 {
     TWinControl::SetText(text);
     if (HandleAllocated())
-        static_cast<QPushButton *>(Link()->Widget())->setText(QStr(text));
+        ShowCaption();
+}
+
+// The toolkit would make the accelerator its own shortcut and press the button
+// behind our back; the form offers Alt + letter to its controls instead
+// (CM_DIALOGCHAR), so the caption only shows the underline.
+void TButton::ShowCaption()
+{
+    auto *button = static_cast<QPushButton *>(Link()->Widget());
+    button->setText(QStr(Caption()));
+    button->setShortcut(QKeySequence());
 }
 
 void TButton::KeyDown(int &key, TShiftState shift)
@@ -68,7 +86,6 @@ void TButton::CreateHandle()
 void TButton::InitializeHandle()
 {
     TWinControl::InitializeHandle();
-    auto *button = static_cast<QPushButton *>(Link()->Widget());
-    button->setText(QStr(Caption()));
-    button->setDefault(default_);
+    ShowCaption();
+    static_cast<QPushButton *>(Link()->Widget())->setDefault(default_);
 }

@@ -2,7 +2,8 @@
 // A push button. Clicking it gives its form the button's modal result (which
 // ends a modal run), then fires OnClick. The default button answers Enter and
 // the cancel button Esc anywhere on its form, unless the focused control took
-// the key itself.
+// the key itself; Alt and the caption's accelerator letter press it from
+// anywhere on its form.
 #include "platform/Forms.h"
 
 class TButton : public TWinControl {
@@ -27,6 +28,7 @@ protected:
     void InitializeHandle() override;
 
 private:
+    void ShowCaption();
     TModalResult modalResult_ = mrNone;
     bool default_ = false;
     bool cancel_ = false;

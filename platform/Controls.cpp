@@ -141,6 +141,43 @@ TCustomForm *FormOf(TControl *control)
     return nullptr;
 }
 
+// Keys reach the form before any control sees them, as the class library
+// offers them: first as shortcuts of the form's menu commands, then (with Alt)
+// as the accelerators of its controls' captions. Without this a text box
+// would take Ctrl+A as select-all and the command would never run.
+class TFormKeyFilter : public QObject {
+public:
+    explicit TFormKeyFilter(QObject *parent) : QObject(parent) { setObjectName(kName); }
+    static constexpr const char *kName = "TFormKeyFilter";
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        int vk = VirtualKey(key);
+        if (vk == 0 || vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU)
+            return false;
+        auto *form = dynamic_cast<TCustomForm *>(TWidgetLink::ControlOf(static_cast<QWidget *>(watched)->window()));
+        if (!form)
+            return false;
+        TShiftState shift = ShiftOf(key->modifiers(), Qt::NoButton);
+        int shortCut = vk | (shift & ssShift ? scShift : 0) | (shift & ssCtrl ? scCtrl : 0) | (shift & ssAlt ? scAlt : 0);
+        bool accelerator = (shift & ssAlt) && !(shift & ssCtrl)
+                        && ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'));
+        bool taken = false;
+        Application().Guard([&] { taken = form->IsShortCut(shortCut) || (accelerator && form->DialogChar(vk)); });
+        return taken;
+    }
+};
+
+void InstallFormKeyFilter()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && !app->findChild<QObject *>(TFormKeyFilter::kName, Qt::FindDirectChildrenOnly))
+        app->installEventFilter(new TFormKeyFilter(app));
+}
+
 } // namespace
 
 QString QStr(const std::string &text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -1244,6 +1281,7 @@ TWidgetLink::TWidgetLink(TWinControl *control, QWidget *widget, QWidget *client)
         client_->installEventFilter(this);
     client_->setMouseTracking(true);
     widget->setMouseTracking(true);
+    InstallFormKeyFilter();
 }
 
 TWidgetLink::~TWidgetLink()

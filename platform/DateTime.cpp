@@ -40,7 +40,7 @@ void CivilFromDays(long long z, int &year, int &month, int &day)
     day = static_cast<int>(d);
 }
 
-constexpr long long kUnixToDelphi = 25569; // 1970/01/01 as days since 1899/12/30
+constexpr long long kDaysFrom1899To1970 = 25569; // 1970/01/01 as days since 1899/12/30
 
 // The day number and the time of day in milliseconds of a date value.
 void SplitDate(TDateTime date, long long &days, long long &msecOfDay)
@@ -111,7 +111,7 @@ bool TryEncodeDate(int year, int month, int day, TDateTime &date)
 {
     if (!IsValidDate(year, month, day))
         return false;
-    date = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kUnixToDelphi);
+    date = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kDaysFrom1899To1970);
     return true;
 }
 
@@ -143,7 +143,7 @@ void DecodeDate(TDateTime date, int &year, int &month, int &day)
 {
     long long days, ms;
     SplitDate(date, days, ms);
-    CivilFromDays(days - kUnixToDelphi, year, month, day);
+    CivilFromDays(days - kDaysFrom1899To1970, year, month, day);
 }
 
 void DecodeTime(TDateTime date, int &hour, int &min, int &sec, int &msec)

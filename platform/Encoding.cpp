@@ -234,3 +234,13 @@ std::size_t Utf8Length(std::string_view utf8)
             ++count;
     return count;
 }
+
+std::string ShortenUtf8(std::string_view utf8, std::size_t maxBytes)
+{
+    if (utf8.size() <= maxBytes)
+        return std::string(utf8);
+    std::size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(utf8.substr(0, cut)) + "…";
+}

@@ -23,3 +23,6 @@ bool IsCp932LeadByte(unsigned char byte);
 bool IsValidUtf8(std::string_view text);
 // Number of characters (code points) of a UTF-8 text.
 std::size_t Utf8Length(std::string_view utf8);
+// The text as it is when it has at most `maxBytes` bytes; else its first
+// characters that fit in `maxBytes` followed by "…", for messages.
+std::string ShortenUtf8(std::string_view utf8, std::size_t maxBytes);

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 namespace {
@@ -360,6 +361,36 @@ bool TCustomForm::DialogKey(int key)
     return false;
 }
 
+bool TCustomForm::IsShortCut(int shortCut)
+{
+    return menu_ && menu_->IsShortCut(shortCut);
+}
+
+bool TCustomForm::DialogChar(int key)
+{
+    std::vector<TWinControl *> windows;
+    CollectWindows(this, windows);
+    for (TWinControl *win : windows)
+        if (SendMessage(win, CM_DIALOGCHAR, static_cast<WPARAM>(key)) != 0)
+            return true;
+    return false;
+}
+
+bool IsAccel(int key, const std::string &caption)
+{
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        char next = caption[i + 1];
+        if (next == '&') {
+            ++i;
+            continue;
+        }
+        return std::toupper(static_cast<unsigned char>(next)) == key;
+    }
+    return false;
+}
+
 void TCustomForm::SelectNext(TWinControl *current, bool forward)
 {
     std::vector<TWinControl *> windows;
@@ -431,6 +462,56 @@ void TCustomForm::WndProc(TMessage &message)
         return;
     }
     TWinControl::WndProc(message);
+}
+
+TWindowPlacement FitPlacementToScreens(TWindowPlacement p, const std::vector<TRect> &screens)
+{
+    const std::vector<TRect> fallback{TRect{0, 0, 1024, 768}};
+    const std::vector<TRect> &areas = screens.empty() ? fallback : screens;
+    // The sums are made in 64 bits: the rectangle's values may be the extremes of int.
+    long long left = p.normalLeft, top = p.normalTop;
+    long long width = 1LL * p.normalRight - left, height = 1LL * p.normalBottom - top;
+    if (width <= 0 || height <= 0)
+        return p;
+    TRect desktop = areas.front();
+    for (const TRect &s : areas) {
+        desktop.Left = std::min(desktop.Left, s.Left);
+        desktop.Top = std::min(desktop.Top, s.Top);
+        desktop.Right = std::max(desktop.Right, s.Right);
+        desktop.Bottom = std::max(desktop.Bottom, s.Bottom);
+    }
+    width = std::min<long long>(width, desktop.Width());
+    height = std::min<long long>(height, desktop.Height());
+    auto onScreen = [&](const TRect &s) {
+        return left < s.Right && left + width > s.Left && top < s.Bottom && top + height > s.Top;
+    };
+    if (std::none_of(areas.begin(), areas.end(), onScreen)) {
+        const TRect &s = areas.front();
+        left = std::clamp<long long>(left, s.Left, std::max<long long>(s.Left, s.Right - width));
+        top = std::clamp<long long>(top, s.Top, std::max<long long>(s.Top, s.Bottom - height));
+    }
+    p.normalLeft = static_cast<int>(left);
+    p.normalTop = static_cast<int>(top);
+    p.normalRight = static_cast<int>(left + width);
+    p.normalBottom = static_cast<int>(top + height);
+    return p;
+}
+
+std::vector<TRect> ScreenRects()
+{
+    std::vector<TRect> rects;
+    if (!QGuiApplication::instance())
+        return rects;
+    QScreen *primary = QGuiApplication::primaryScreen();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        QRect g = screen->geometry();
+        TRect r{g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+        if (screen == primary)
+            rects.insert(rects.begin(), r);
+        else
+            rects.push_back(r);
+    }
+    return rects;
 }
 
 TWindowPlacement TCustomForm::GetWindowPlacement() const

@@ -65,6 +65,12 @@ public:
     // Offers Enter or Esc to the form's buttons (the default or the cancel
     // button); true when one took it.
     bool DialogKey(int key);
+    // A key with modifiers (a ShortCut value) for the commands of the form's
+    // menu: runs the command it is the shortcut of; false when there is none.
+    bool IsShortCut(int shortCut);
+    // Alt and a letter or digit: presses the control whose caption has that
+    // accelerator; false when none took it.
+    bool DialogChar(int key);
     // Moves the focus to the next (or previous) focusable tab stop after
     // `current`, in the order the controls were placed on the form.
     void SelectNext(TWinControl *current, bool forward = true);
@@ -179,6 +185,10 @@ private:
     TControlScrollBar vert_{this, true};
     TControlScrollBar horz_{this, false};
 };
+
+// Whether the caption's accelerator (the character after a single "&") is
+// this key ('A'..'Z' or '0'..'9'), whatever its case.
+bool IsAccel(int key, const std::string &caption);
 
 class TScreen {
 public:

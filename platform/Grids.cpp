@@ -125,6 +125,7 @@ void TCustomGrid::SetDefaultColWidth(int width)
 {
     defaultColWidth_ = width;
     std::fill(colWidths_.begin(), colWidths_.end(), width);
+    ClampTopLeft();
     PlaceEditor();
     Invalidate();
 }
@@ -133,6 +134,7 @@ void TCustomGrid::SetDefaultRowHeight(int height)
 {
     defaultRowHeight_ = height;
     std::fill(rowHeights_.begin(), rowHeights_.end(), height);
+    ClampTopLeft();
     PlaceEditor();
     Invalidate();
 }
@@ -142,6 +144,7 @@ void TCustomGrid::SetColWidths(int col, int width)
     if (colWidths_.at(static_cast<size_t>(col)) == width)
         return;
     colWidths_[static_cast<size_t>(col)] = width;
+    ClampTopLeft();
     PlaceEditor();
     Invalidate();
 }
@@ -151,6 +154,7 @@ void TCustomGrid::SetRowHeights(int row, int height)
     if (rowHeights_.at(static_cast<size_t>(row)) == height)
         return;
     rowHeights_[static_cast<size_t>(row)] = height;
+    ClampTopLeft();
     PlaceEditor();
     Invalidate();
 }
@@ -219,7 +223,7 @@ int TCustomGrid::CellWidthSum(int from, int to) const
 {
     int sum = 0;
     for (int c = from; c < to; ++c)
-        sum += colWidths_[static_cast<size_t>(c)] + gridLineWidth_;
+        sum += colWidths_[static_cast<size_t>(c)] + ColLineWidth();
     return sum;
 }
 
@@ -237,13 +241,13 @@ int TCustomGrid::RowTop(int row) const
 {
     int y = BorderWidth();
     for (int r = 0; r < std::min(row, fixedRows_); ++r)
-        y += rowHeights_[static_cast<size_t>(r)] + gridLineWidth_;
+        y += rowHeights_[static_cast<size_t>(r)] + RowLineWidth();
     if (row < fixedRows_)
         return y;
     if (row < topRow_)
         return -1;
     for (int r = topRow_; r < row; ++r)
-        y += rowHeights_[static_cast<size_t>(r)] + gridLineWidth_;
+        y += rowHeights_[static_cast<size_t>(r)] + RowLineWidth();
     return y;
 }
 
@@ -267,7 +271,7 @@ TGridCoord TCustomGrid::MouseCoord(int x, int y) const
         int left = ColLeft(c);
         if (left > x)
             break;
-        if (x < left + colWidths_[static_cast<size_t>(c)] + gridLineWidth_) {
+        if (x < left + colWidths_[static_cast<size_t>(c)] + ColLineWidth()) {
             result.X = c;
             break;
         }
@@ -278,7 +282,7 @@ TGridCoord TCustomGrid::MouseCoord(int x, int y) const
         int top = RowTop(r);
         if (top > y)
             break;
-        if (y < top + rowHeights_[static_cast<size_t>(r)] + gridLineWidth_) {
+        if (y < top + rowHeights_[static_cast<size_t>(r)] + RowLineWidth()) {
             result.Y = r;
             break;
         }
@@ -299,10 +303,10 @@ int TCustomGrid::VisibleRowCountFrom(int top) const
 {
     int y = BorderWidth();
     for (int r = 0; r < fixedRows_; ++r)
-        y += rowHeights_[static_cast<size_t>(r)] + gridLineWidth_;
+        y += rowHeights_[static_cast<size_t>(r)] + RowLineWidth();
     int count = 0;
     for (int r = top; r < RowCount(); ++r) {
-        y += rowHeights_[static_cast<size_t>(r)] + gridLineWidth_;
+        y += rowHeights_[static_cast<size_t>(r)] + RowLineWidth();
         if (y > ClientHeight())
             break;
         ++count;
@@ -315,7 +319,7 @@ int TCustomGrid::VisibleColCountFrom(int left) const
     int x = BorderWidth() + CellWidthSum(0, fixedCols_);
     int count = 0;
     for (int c = left; c < ColCount(); ++c) {
-        x += colWidths_[static_cast<size_t>(c)] + gridLineWidth_;
+        x += colWidths_[static_cast<size_t>(c)] + ColLineWidth();
         if (x > ClientWidth())
             break;
         ++count;
@@ -350,7 +354,7 @@ void TCustomGrid::InvalidateCell(int col, int row)
 {
     TRect r = CellRect(col, row);
     if (!r.IsEmpty()) {
-        InflateRect(r, gridLineWidth_, gridLineWidth_);
+        InflateRect(r, ColLineWidth(), RowLineWidth());
         InvalidateRect(r);
     }
 }
@@ -364,7 +368,26 @@ void TCustomGrid::InvalidateRow(int row)
 void TCustomGrid::BoundsChanged()
 {
     TCustomControl::BoundsChanged();
+    ClampTopLeft();
     PlaceEditor();
+}
+
+// Room for more cells is not left empty: after the grid or its cells changed
+// size, the first shown column and row move back as far as the cells from
+// there to the end still fit.
+void TCustomGrid::ClampTopLeft()
+{
+    int left = leftCol_;
+    while (left > fixedCols_ && VisibleColCountFrom(left - 1) >= ColCount() - (left - 1))
+        --left;
+    int top = topRow_;
+    while (top > fixedRows_ && VisibleRowCountFrom(top - 1) >= RowCount() - (top - 1))
+        --top;
+    if (left == leftCol_ && top == topRow_)
+        return;
+    leftCol_ = left;
+    topRow_ = top;
+    TopLeftChanged();
 }
 
 // ---------------------------------------------------------------- painting
@@ -392,10 +415,10 @@ void TCustomGrid::Paint()
         bool horz = fixed ? (options_ & goFixedHorzLine) : (options_ & goHorzLine);
         canvas.Brush().SetStyle(bsSolid);
         canvas.Brush().SetColor(fixed ? clBlack : clSilver);
-        if (vert && gridLineWidth_ > 0)
-            canvas.FillRect(TRect{rect.Right, rect.Top, rect.Right + gridLineWidth_, rect.Bottom + gridLineWidth_});
-        if (horz && gridLineWidth_ > 0)
-            canvas.FillRect(TRect{rect.Left, rect.Bottom, rect.Right + gridLineWidth_, rect.Bottom + gridLineWidth_});
+        if (vert && ColLineWidth() > 0)
+            canvas.FillRect(TRect{rect.Right, rect.Top, rect.Right + ColLineWidth(), rect.Bottom + RowLineWidth()});
+        if (horz && RowLineWidth() > 0)
+            canvas.FillRect(TRect{rect.Left, rect.Bottom, rect.Right + ColLineWidth(), rect.Bottom + RowLineWidth()});
         canvas.SaveDC();
         canvas.IntersectClipRect(rect);
         if (defaultDrawing_) {

@@ -161,9 +161,14 @@ protected:
     int ColLeft(int col) const;
     int RowTop(int row) const;
     int BorderWidth() const { return borderStyle_ == gbsSingle ? 1 : 0; }
+    // The room a grid line takes between two columns (or rows): none when no
+    // line of that direction is drawn at all.
+    int ColLineWidth() const { return options_ & (goVertLine | goFixedVertLine) ? gridLineWidth_ : 0; }
+    int RowLineWidth() const { return options_ & (goHorzLine | goFixedHorzLine) ? gridLineWidth_ : 0; }
 
 private:
     void PlaceEditor();
+    void ClampTopLeft();
     int VisibleRowCountFrom(int top) const;
     int VisibleColCountFrom(int left) const;
     int CellWidthSum(int from, int to) const;

@@ -6,10 +6,15 @@
 #include "platform/QtControls.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QWindow>
 #include <QPointer>
 #include <QTest>
 #include <QWheelEvent>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -60,9 +65,20 @@ Qt::KeyboardModifiers QtModifiers(TShiftState shift)
     return modifiers;
 }
 
+// While a window runs modally, the windowing system gives the mouse only to it
+// and to the windows it owns (its pop-ups).
+bool BlockedByModalWindow(QWidget *receiver)
+{
+    QWindow *modal = QGuiApplication::modalWindow();
+    QWindow *target = receiver->window()->windowHandle();
+    return modal && target && target != modal && !modal->isAncestorOf(target, QWindow::IncludeTransients);
+}
+
 void SendMouse(QTest::MouseAction action, TControl &control, TPoint p, Qt::MouseButton button, TShiftState shift)
 {
     auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
     if (action == QTest::MousePress || action == QTest::MouseDClick) {
         if (gHeldButtons == Qt::NoButton)
             gPressedWindow = receiver;
@@ -148,6 +164,8 @@ void SimulateDrag(TControl &control, TPoint from, TPoint to, TShiftState shift, 
 void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift)
 {
     auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
     QWheelEvent wheel(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(), QPoint(0, delta), gHeldButtons,
                       QtModifiers(shift), Qt::NoScrollPhase, false);
     QApplication::sendEvent(receiver, &wheel);
@@ -165,4 +183,12 @@ void SimulateTyping(const std::string &text)
         Qt::Key key = c < 0x80 ? QTest::asciiToKey(static_cast<char>(c)) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, static_cast<QWidget *>(nullptr), key, character, Qt::NoModifier);
     }
+}
+
+void SimulateClipboard(const std::string &text)
+{
+    auto data = std::make_unique<QMimeData>();
+    if (!text.empty())
+        data->setText(QStr(text));
+    QGuiApplication::clipboard()->setMimeData(data.release());
 }

@@ -6,7 +6,8 @@
 //
 // Points are in the client coordinates of `control`, which may be windowless;
 // its form must be shown. Between a press and its release the pressed window
-// keeps getting the mouse, as the windowing system does.
+// keeps getting the mouse, as the windowing system does; while a window runs
+// modally, the mouse reaches only it and the windows it owns.
 #include "platform/Controls.h"
 
 #include <string>
@@ -37,3 +38,7 @@ void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift = 0
 void SimulateKey(int key, TShiftState shift = 0);
 // Each character typed on the focused window.
 void SimulateTyping(const std::string &text);
+
+// The system clipboard as a person may leave it: holding `text`, or holding
+// data with nothing in it (an empty `text`).
+void SimulateClipboard(const std::string &text);

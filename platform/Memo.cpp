@@ -5,8 +5,31 @@
 #include "platform/QtControls.h"
 
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPalette>
 #include <QPlainTextEdit>
+
+namespace {
+
+// The toolkit's plain-text editor ends the program when it is asked to paste
+// clipboard data that holds nothing: such a paste inserts nothing here.
+class TPastingPlainTextEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override
+    {
+        return source && source->hasText();
+    }
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (!isReadOnly() && source && source->hasText() && !source->text().isEmpty())
+            insertPlainText(source->text());
+    }
+};
+
+} // namespace
 
 TCustomEdit::TCustomEdit(TComponent *owner) : TWinControl(owner)
 {
@@ -79,7 +102,7 @@ void TMemo::SetText(const std::string &text)
 void TMemo::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
-    auto *edit = new QPlainTextEdit(parentWidget);
+    auto *edit = new TPastingPlainTextEdit(parentWidget);
     edit->setFrameShape(QFrame::NoFrame);
     link_ = std::make_unique<TWidgetLink>(this, edit);
     link_->SetNative(true);
@@ -97,9 +120,17 @@ void TMemo::InitializeHandle()
     settingText_ = false;
     edit->setReadOnly(ReadOnly());
     edit->setLineWrapMode(wordWrap_ ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    edit->setTabChangesFocus(!wantTabs_);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ApplyLook();
+}
+
+void TMemo::SetWantTabs(bool want)
+{
+    wantTabs_ = want;
+    if (HandleAllocated())
+        static_cast<QPlainTextEdit *>(Link()->Widget())->setTabChangesFocus(!want);
 }
 
 void TMemo::ApplyLook()

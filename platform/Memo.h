@@ -35,6 +35,10 @@ public:
     explicit TMemo(TComponent *owner);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool w) { wordWrap_ = w; }
+    // Tab types a tab character only when this is set; otherwise it moves to
+    // the next control, as in every other control of the form.
+    bool WantTabs() const { return wantTabs_; }
+    void SetWantTabs(bool want);
     // The text's alignment, kept with the text.
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment a) { alignment_ = a; }
@@ -49,6 +53,7 @@ protected:
 private:
     void ApplyLook();
     bool wordWrap_ = true;
+    bool wantTabs_ = false;
     TAlignment alignment_ = taLeftJustify;
 };
 

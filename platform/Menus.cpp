@@ -123,3 +123,37 @@ TMenu::TMenu(TComponent *owner) : TComponent(owner), items_(std::make_unique<TMe
 }
 
 TMenu::~TMenu() = default;
+
+namespace {
+
+TMenuItem *FindShortCutBelow(const TMenuItem &parent, int shortCut)
+{
+    for (int i = 0; i < parent.Count(); ++i) {
+        TMenuItem *item = parent.Items(i);
+        if (!item->Visible() || !item->Enabled())
+            continue;
+        if (item->Count() == 0 && item->ShortCut() == shortCut)
+            return item;
+        if (TMenuItem *found = FindShortCutBelow(*item, shortCut))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TMenuItem *TMenu::FindShortCut(int shortCut) const
+{
+    if (shortCut == 0)
+        return nullptr;
+    return FindShortCutBelow(*items_, shortCut);
+}
+
+bool TMenu::IsShortCut(int shortCut)
+{
+    TMenuItem *item = FindShortCut(shortCut);
+    if (!item)
+        return false;
+    item->Click();
+    return true;
+}

@@ -77,6 +77,11 @@ public:
     explicit TMenu(TComponent *owner = nullptr);
     ~TMenu() override;
     TMenuItem *Items() const { return items_.get(); }
+    // The item that a key with these modifiers (a ShortCut value) runs: one
+    // that is visible and enabled, as are the items above it; nullptr when none.
+    TMenuItem *FindShortCut(int shortCut) const;
+    // Runs the click of the item with that shortcut; false when there is none.
+    bool IsShortCut(int shortCut);
 
 private:
     std::unique_ptr<TMenuItem> items_;

@@ -55,6 +55,10 @@ enum : unsigned {
     // Enter or Esc that the focused control left alone, offered to the form's
     // buttons (WParam = the key); a taker sets Result to 1.
     CM_DIALOGKEY = 0xB005,
+    // Alt and a letter or digit, offered to every control of the form
+    // (WParam = the key, 'A'..'Z' or '0'..'9'); a control whose caption has
+    // that accelerator takes it and sets Result to 1.
+    CM_DIALOGCHAR = 0xB006,
     CM_MOUSEENTER = 0xB013,
     CM_MOUSELEAVE = 0xB014,
     // Posted by a form to itself to be freed (TCustomForm::Release).

@@ -12,9 +12,24 @@ TPopupWindow::TPopupWindow(TComponent *owner) : TCustomControl(owner)
     SetVisible(false);
 }
 
+namespace {
+
+// The toolkit window a control sits on, or nullptr.
+QWidget *WindowOf(const TControl *control)
+{
+    for (const TControl *c = control; c; c = c->Parent())
+        if (auto *win = dynamic_cast<const TWinControl *>(c); win && win->HandleAllocated())
+            return win->Link()->Widget()->window();
+    return nullptr;
+}
+
+} // namespace
+
 void TPopupWindow::CreateHandle()
 {
-    auto *window = new TQtWindow(this, nullptr);
+    // A window with a parent is that window's pop-up: a modal run of the
+    // parent does not shut it out of the mouse.
+    auto *window = new TQtWindow(this, WindowOf(TControl::FindBySerial(openerSerial_)));
     window->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
                            | Qt::WindowStaysOnTopHint);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -35,8 +50,13 @@ void TPopupWindow::BoundsChanged()
         Link()->Widget()->move(Left(), Top());
 }
 
-void TPopupWindow::ShowAt(TPoint screen)
+void TPopupWindow::ShowAt(TPoint screen, const TControl *opener)
 {
+    std::uint64_t serial = opener ? opener->Serial() : 0;
+    if (serial != openerSerial_) {
+        openerSerial_ = serial;
+        DestroyHandle();
+    }
     SetBounds(screen.X, screen.Y, Width(), Height());
     Show();
     HandleNeeded();

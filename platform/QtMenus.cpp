@@ -51,12 +51,16 @@ void FillMenu(QMenu &menu, TMenuItem &item, TMenuItem **chosen)
             FillMenu(*sub, *child, chosen);
             continue;
         }
-        QAction *action = menu.addAction(QStr(child->Caption()));
+        // The shortcut is only shown here: the form runs it from its own key
+        // handling, before the focused control sees the key (a text box would
+        // otherwise take Ctrl+A as select-all).
+        QString text = QStr(child->Caption());
+        if (QKeySequence keys = KeySequence(child->ShortCut()); !keys.isEmpty())
+            text += '\t' + keys.toString(QKeySequence::NativeText);
+        QAction *action = menu.addAction(text);
         action->setEnabled(child->Enabled());
         action->setCheckable(child->Checked() || child->RadioItem());
         action->setChecked(child->Checked());
-        action->setShortcut(KeySequence(child->ShortCut()));
-        action->setShortcutContext(Qt::WindowShortcut);
         QObject::connect(action, &QAction::triggered, action, [child, chosen] {
             if (chosen)
                 *chosen = child;

@@ -660,8 +660,42 @@ std::string ReadFileBytes(const std::string &path)
     return bytes;
 }
 
-void WriteFileAtomically(const std::string &path, std::string_view bytes)
+namespace {
+
+// The file a name stands for: a symbolic link is followed (a chain of them too)
+// so that the link stays and its target gets the new text.
+std::string LinkTarget(const std::string &path)
 {
+    std::string target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec)))
+            return target;
+        fs::path next = fs::read_symlink(target, ec);
+        if (ec)
+            return target;
+        target = next.is_absolute() ? next.string() : (fs::path(target).parent_path() / next).string();
+    }
+    throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(ELOOP));
+}
+
+// A file that exists and has no write permission is refused: replacing it
+// through a rename would ignore its mode.
+void CheckWritable(const std::string &path, const std::string &shownName)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0)
+        throw EFCreateError("Cannot create file \"" + shownName + "\". " + std::strerror(EACCES));
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string &shownPath, std::string_view bytes)
+{
+    const std::string path = LinkTarget(shownPath);
+    CheckWritable(path, shownPath);
     std::string dir = ExtractFilePath(path);
     std::string pattern = (dir.empty() ? std::string("./") : dir) + "." + ExtractFileName(path) + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());

@@ -65,5 +65,7 @@ std::string GetTempFileName(const std::string &dir, const std::string &prefix);
 std::string ReadFileBytes(const std::string &path);
 // Writes a whole file atomically: a temporary file beside the target is written,
 // flushed and renamed over it, so a failure leaves the old file as it was.
-// Raises EFCreateError with the reason on failure.
+// Raises EFCreateError with the reason on failure. A symbolic link stays a
+// link: its target is written (the temporary file beside the target). A file
+// without write permission is refused and left as it is.
 void WriteFileAtomically(const std::string &path, std::string_view bytes);

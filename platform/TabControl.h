@@ -15,6 +15,8 @@ public:
     void SetTabIndex(int index);
     int TabWidth() const { return tabWidth_; }
     void SetTabWidth(int width) { tabWidth_ = width; }
+    // The width the row of tabs takes when every tab has the tab width.
+    int TabsWidth() const { return static_cast<int>(tabs_.size()) * tabWidth_; }
     // The text of the chosen tab, or "" when none.
     std::string SelectedText() const;
     // Where tab `index` is drawn, in client coordinates (empty without a window).

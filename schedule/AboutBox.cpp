@@ -13,6 +13,22 @@ constexpr TColor kHoverColor = 0xFF0000;  // blue
 const char *const kMailAddress = "tarvold@example.org";
 const char *const kWebAddress = "https://tarvold.example.org/";
 
+// The program's icon, our own picture: a sheet with three bars of a chart.
+void DrawProgramIcon(TCanvas &c)
+{
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(clWhite);
+    c.Pen().SetColor(clBlack);
+    c.Rectangle(2, 2, 30, 30);
+    c.Brush().SetColor(0x9C5A1E);
+    c.FillRect(TRect{3, 3, 29, 9});
+    const TColor colors[3] = {0x00C0FF, 0x40C040, 0xFF8040};
+    for (int i = 0; i < 3; ++i) {
+        c.Brush().SetColor(colors[i]);
+        c.Rectangle(5 + i * 6, 12 + i * 6, 17 + i * 6, 17 + i * 6);
+    }
+}
+
 TLabel *MakeLabel(TForm *form, const std::string &caption, int left, int top)
 {
     auto *label = new TLabel(form);
@@ -36,6 +52,13 @@ TdlgAboutBox::TdlgAboutBox() : TForm(nullptr)
     pnlIcon->SetBounds(12, 12, 48, 48);
     pnlIcon->SetBevelOuter(bvLowered);
     pnlIcon->SetColor(kLinkColor);
+    imgIcon = new TImage(this);
+    imgIcon->SetBounds(8, 8, 32, 32);
+    imgIcon->NewBitmap(32, 32, pf24bit);
+    imgIcon->Bitmap().Canvas().Brush().SetColor(kLinkColor);
+    imgIcon->Bitmap().Canvas().FillRect(TRect{0, 0, 32, 32});
+    DrawProgramIcon(imgIcon->Bitmap().Canvas());
+    imgIcon->SetParent(pnlIcon);
     const char *const letters[4] = {"た", "る", "ぼ", "る"};
     const TColor colors[4] = {clRed, clBlue, clYellow, clGreen};
     for (int i = 0; i < 4; ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 // The version dialog: the program's name and version, with mail and web links.
 #include "platform/Button.h"
+#include "platform/Image.h"
 #include "platform/Label.h"
 #include "platform/Panel.h"
 
@@ -9,6 +10,7 @@ public:
     TdlgAboutBox();
 
     TPanel *pnlIcon;
+    TImage *imgIcon;
     TLabel *lblName[4];
     TLabel *lblFor, *lblVersion, *lblMailCaption, *lblMail, *lblUrlCaption, *lblUrl;
     TButton *OKButton;

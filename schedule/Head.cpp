@@ -141,7 +141,11 @@ bool LoadHolidays()
         return false;
     }
     HolidayList.clear();
+    // The message names the first few bad lines and counts the others, so
+    // that it stays readable whatever the file holds.
+    constexpr int kNamedBadLines = 10;
     std::string badLines;
+    int badCount = 0;
     TDateTime previous = 0;
     for (int i = 0; i < lines.Count(); ++i) {
         const std::string &line = lines[i];
@@ -149,14 +153,17 @@ bool LoadHolidays()
             continue;
         TDateTime date;
         if (!TryStrToDate(line, date)) {
-            badLines += "\n" + std::to_string(i + 1) + ": " + line;
+            if (++badCount <= kNamedBadLines)
+                badLines += "\n" + std::to_string(i + 1) + ": " + ShortenUtf8(line, 60);
             continue;
         }
         if (date != previous)
             HolidayList.push_back(date);
         previous = date;
     }
-    if (!badLines.empty())
+    if (badCount > kNamedBadLines)
+        badLines += "\nほか " + std::to_string(badCount - kNamedBadLines) + " 行";
+    if (badCount > 0)
         Services().MessageBox("休日ファイル " + path + " の次の行は日付ではないため読み飛ばしました。" + badLines,
                               "たるぼる", MB_OK | MB_ICONWARNING);
     return !HolidayList.empty();

@@ -10,7 +10,7 @@
 #include "schedule/Cal.h"
 #include "schedule/ChartSetting.h"
 #include "schedule/Group.h"
-#include "schedule/Group.h"
+#include "schedule/MainDocument.h"
 #include "schedule/Title.h"
 
 #include <algorithm>
@@ -23,6 +23,7 @@ namespace {
 constexpr int kStripWidth = 3000;
 constexpr int kYearHeight = 16, kMonthHeight = 17, kDayHeight = 17;
 constexpr int kCaptionColumnWidth = 180;
+constexpr int kDateRangeGap = 4; // between the time-scale tabs and the date range
 
 int Round(long double v) { return RoundInt(v); }
 
@@ -349,11 +350,11 @@ void TfrmMain::CreateControls()
         tabs.push_back(scale.first);
     tbcCalSelect->SetTabs(tabs);
     tbcCalSelect->SetTabWidth(45);
-    tbcCalSelect->SetBounds(kCaptionColumnWidth, 0, 480, 26);
+    tbcCalSelect->SetBounds(kCaptionColumnWidth, 0, tbcCalSelect->TabsWidth(), 26);
     tbcCalSelect->OnChange = [this](TObject *s) { tbcCalSelectChange(s); };
     tbcCalSelect->SetParent(pnlDate);
     lblDateHanni = new TLabel(this);
-    lblDateHanni->SetBounds(kCaptionColumnWidth + 490, 6, 200, 17);
+    lblDateHanni->SetBounds(tbcCalSelect->BoundsRect().Right + kDateRangeGap, 6, 200, 17);
     lblDateHanni->SetParent(pnlDate);
     pnlTimeScale = new TPanel(this);
     pnlTimeScale->SetBevelOuter(bvNone);
@@ -474,7 +475,7 @@ void TfrmMain::ChooseSettingsFolder()
     BaseDir = IncludeTrailingPathDelimiter(GetCurrentDir());
     TRegistry registry;
     registry.SetRootKey(THKey::HKEY_CURRENT_USER);
-    if (registry.OpenKeyReadOnly("Software/Tarvold"))
+    if (registry.OpenKeyReadOnly("Software\\Tarvold") && registry.ValueExists("Path"))
         BaseDir = registry.ReadString("Path");
     UseAppDir = CanAppend(BaseDir + "Date.ini");
     std::string os = GetOSName();
@@ -560,7 +561,9 @@ void TfrmMain::ReadSettings()
 
 void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
 {
-    FFileName = commandLineFile;
+    // A relative name would mean another file once the folder changes, in the
+    // recent-file list of a later start above all.
+    FFileName = commandLineFile.empty() ? commandLineFile : ExpandFileName(commandLineFile);
     if (FFileName.empty() && InitialLoad)
         FFileName = ini->IniFile().ReadString("KeepFileNames", "FileName1", "");
     if (FFileName.empty()) {
@@ -569,6 +572,19 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
     }
     if (!FileExists(FFileName))
         return;
+    std::string refusal;
+    try {
+        if (!HoldsScheduleElement(FFileName))
+            refusal = NotScheduleMessage(FFileName);
+    } catch (const std::exception &e) {
+        refusal = FFileName + "\r\n" + e.what();
+    }
+    if (!refusal.empty()) {
+        // The new document must not take that file's name: a save would replace it.
+        ReportStartupError(refusal);
+        FFileName = NextFreeFileName();
+        return;
+    }
     scb1->Hide();
     try {
         FreeDocument();
@@ -683,7 +699,9 @@ void TfrmMain::LayoutHeader()
     edtHdTitle->SetWidth(l - 8);
     cmbChartCnt->SetLeft(l - cmbChartCnt->Width() - 3);
     lblLine->SetLeft(l - cmbChartCnt->Width() - lblLine->Width() - 3);
-    lblDateHanni->SetLeft(l + tbcCalSelect->Width() + 10);
+    // The tab control is no wider than its tabs, so that the date range beside
+    // it shows whole in the default window of 800 pixels.
+    lblDateHanni->SetLeft(l + tbcCalSelect->Width() + kDateRangeGap);
     pnlScb->SetWidth(l);
     scb2->SetLeft(l);
     scb2->SetWidth(std::max(0, scb1->Width() - l));
@@ -736,7 +754,7 @@ void TfrmMain::NewDocument()
     DaysShown = 7;
     UpdateScrollRange();
     scb2->SetParams(2000, 0, 4000);
-    scb2->SetLargeChange(7 / 3);
+    SetDateLargeChange();
     FScrollOrigin = 2000;
     lblItemSuu->SetCaption("項目：0/0");
 }
@@ -1081,13 +1099,20 @@ void TfrmMain::FormResize(TObject *)
     RedrawChart();
 }
 
+// A third of the days shown, at least one day: a scale of one or two days
+// still pages.
+void TfrmMain::SetDateLargeChange()
+{
+    scb2->SetLargeChange(std::max(1, DaysShown / 3));
+}
+
 void TfrmMain::tbcCalSelectChange(TObject *)
 {
     std::string text = tbcCalSelect->SelectedText();
     for (const auto &scale : kTimeScales)
         if (scale.first == text)
             DaysShown = scale.second == 0 ? CustomTimeScale : scale.second;
-    scb2->SetLargeChange(std::max(1, DaysShown / 3));
+    SetDateLargeChange();
     RedrawChart();
 }
 

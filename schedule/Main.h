@@ -88,6 +88,7 @@ public:
     void SelectItem(TItem *row);
     void ChartHintText(TChart &chart);
     void UpdateScrollRange();
+    void SetDateLargeChange();
     std::string NextFreeFileName() const;
     int IndexOfItem(const TItem *row) const;
 

@@ -110,7 +110,11 @@ void TfrmMain::mitInitSettingClick()
 
 void TfrmMain::mitContentsClick()
 {
-    Services().ShowHelp(BaseDir + "Tarvold.chm", "/Html/たるぼるの概要.htm");
+    const std::string file = BaseDir + "Tarvold.chm";
+    if (!FileExists(file))
+        Services().MessageBox("ヘルプファイルが見つかりません。\n" + file, "たるぼる", MB_OK | MB_ICONWARNING);
+    else if (!Services().ShowHelp(file, "/Html/たるぼるの概要.htm"))
+        Services().MessageBox("ヘルプファイルを表示できません。\n" + file, "たるぼる", MB_OK | MB_ICONWARNING);
 }
 
 // ---------------------------------------------------------------- the font controls
@@ -140,32 +144,47 @@ TFont *TfrmMain::SelectedFont() const
     return nullptr;
 }
 
+// The font toolbar's changes are edits like any other: a change that lands
+// marks the document modified, so closing asks before it is lost.
 void TfrmMain::cmbFontNameChange()
 {
-    if (TFont *font = SelectedFont())
-        font->SetName(cmbFontName->Text());
+    TFont *font = SelectedFont();
+    if (!font || font->Name() == cmbFontName->Text())
+        return;
+    font->SetName(cmbFontName->Text());
+    Modified = true;
 }
 
 void TfrmMain::cmbFontSizeChange()
 {
     int size = StrToIntDef(Trim(cmbFontSize->Text()), 0);
     TFont *font = SelectedFont();
-    if (font && size > 0)
-        font->SetSize(size);
+    if (!font || size <= 0 || font->Size() == size)
+        return;
+    font->SetSize(size);
+    Modified = true;
 }
 
 void TfrmMain::cmbAlignmentChange()
 {
-    if (SelectedChart)
-        SelectedChart->FBar->SetAlignment(AlignmentFromText(cmbAlignment->Text()));
+    if (!SelectedChart)
+        return;
+    TAlignment alignment = AlignmentFromText(cmbAlignment->Text());
+    if (SelectedChart->FBar->Alignment() == alignment)
+        return;
+    SelectedChart->FBar->SetAlignment(alignment);
+    Modified = true;
 }
 
 void TfrmMain::pnlFontColorDblClick()
 {
     if (auto chosen = Services().ColorDialog(pnlFontColor->Color()))
         pnlFontColor->SetColor(static_cast<TColor>(*chosen));
-    if (TFont *font = SelectedFont())
-        font->SetColor(pnlFontColor->Color());
+    TFont *font = SelectedFont();
+    if (!font || font->Color() == pnlFontColor->Color())
+        return;
+    font->SetColor(pnlFontColor->Color());
+    Modified = true;
 }
 
 void TfrmMain::pnlBgColorDblClick()
@@ -174,6 +193,8 @@ void TfrmMain::pnlBgColorDblClick()
         pnlBgColor->SetColor(static_cast<TColor>(*chosen));
     if (SelectedChart) {
         TChart &chart = *SelectedChart;
+        TColor oldColor = chart.FBar->Color();
+        std::string oldGroup = chart.FGroup;
         chart.FBar->SetColor(pnlBgColor->Color());
         chart.FGroup.clear();
         // Groups are taken in table order, so the last one of that colour names the bar.
@@ -181,8 +202,11 @@ void TfrmMain::pnlBgColorDblClick()
             if (group.Color == chart.FBar->Color())
                 chart.FGroup = group.Name;
         ChartHintText(chart);
-    } else if (SelectedItem) {
+        if (chart.FBar->Color() != oldColor || chart.FGroup != oldGroup)
+            Modified = true;
+    } else if (SelectedItem && SelectedItem->FMemo->Color() != pnlBgColor->Color()) {
         SelectedItem->FMemo->SetColor(pnlBgColor->Color());
+        Modified = true;
     }
 }
 

@@ -12,8 +12,11 @@
 #include "schedule/Wait.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -169,6 +172,12 @@ std::string DecodeDocument(std::string_view bytes)
     return Cp932ToUtf8(bytes);
 }
 
+// Indices and lines far outside any meaningful range stay outside it, and the
+// migrations' sums and the dialogs' one-based numbers cannot overflow.
+constexpr int kIndexLimit = 1000000;
+
+const char *const kScheduleElement = "<schedule>";
+
 // The value lines of one element: [first, last).
 struct TValueRange {
     size_t first = 0;
@@ -239,13 +248,7 @@ private:
 
     [[noreturn]] void Fail(size_t index, const char *what) const
     {
-        std::string value(lines_[index]);
-        if (value.size() > 80) {
-            size_t cut = 80;
-            while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80)
-                --cut;
-            value = value.substr(0, cut) + "…";
-        }
+        std::string value = ShortenUtf8(lines_[index], 80);
         throw EConvertError(IntToStr(lines_.FileLine(index)) + " 行目の値 \"" + value + "\" は" + what + "ではありません。");
     }
 
@@ -294,12 +297,16 @@ private:
     std::string Joined(TValueRange r) const
     {
         std::string text;
+        AppendJoined(r, text);
+        return text;
+    }
+    void AppendJoined(TValueRange r, std::string &text) const
+    {
         for (size_t k = r.first; k < r.last; ++k) {
             if (k > r.first)
                 text += "\r\n";
             text += Text(k);
         }
-        return text;
     }
     // A chakushubi or jissekibi: years above 3900 lose 1988 at a time.
     TDateTime YearRuled(size_t k) const
@@ -429,8 +436,14 @@ private:
                     }
             } else if (line == "<text>") {
                 TValueRange r = Values(line);
-                if (r.last > r.first)
-                    row().Text = row().Text ? *row().Text + "\r\n" + Joined(r) : Joined(r);
+                if (r.last > r.first) {
+                    // Appended in place: a row may hold a great many of them.
+                    if (row().Text)
+                        *row().Text += "\r\n";
+                    else
+                        row().Text.emplace();
+                    AppendJoined(r, *row().Text);
+                }
             } else if (line == "<color>") {
                 SetColor(Values(line), row().Color);
             } else if (line == "<alignment>") {
@@ -537,6 +550,7 @@ private:
                 e.FontColor = font.Color.value_or(e.FontColor);
             } else if (line == "<line>") {
                 SetInt(Values(line), e.Line);
+                e.Line = std::clamp(e.Line, -kIndexLimit, kIndexLimit);
             } else if (line == "<position>") {
                 SetInt(Values(line), number);
                 e.Position = static_cast<std::uint8_t>(number.value_or(e.Position));
@@ -553,7 +567,7 @@ private:
     void Migrate()
     {
         const int v = doc_.FileVersion;
-        int index = doc_.CalendarIndex;
+        int index = std::clamp(doc_.CalendarIndex, -kIndexLimit, kIndexLimit);
         if (v >= 82 && v < 200) {
             if (v <= 105 && doc_.TimeScale == 1)
                 index += 3;
@@ -872,8 +886,37 @@ int DaysOfTimeScaleTab(int tabIndex)
     return CustomTimeScale;
 }
 
+std::string NotScheduleMessage(const std::string &fileName)
+{
+    return fileName + "\r\nスケジュールのファイルではないため開けません（<schedule> 要素がありません）。";
+}
+
+bool HoldsScheduleElement(const std::string &fileName)
+{
+    // Both encodings of a document keep the tag byte for byte (a code page 932
+    // trail byte is never "<"), so the raw bytes are searched, a block at a
+    // time: a document names it in its first lines.
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    const std::string_view tag(kScheduleElement);
+    std::string window;
+    std::vector<char> block(65536);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        window.append(block.data(), static_cast<size_t>(in.gcount()));
+        if (window.find(tag) != std::string::npos)
+            return true;
+        window.erase(0, window.size() - std::min(window.size(), tag.size() - 1));
+    }
+    if (in.bad())
+        throw EReadError("Cannot read file \"" + fileName + "\".");
+    return false;
+}
+
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
 {
+    if (bytes.find(kScheduleElement) == std::string_view::npos)
+        throw EConvertError("スケジュールのファイルではありません（<schedule> 要素がありません）。");
     TDocumentLines lines(DecodeDocument(bytes));
     TDocumentParser(lines, doc).Run();
 }
@@ -1037,7 +1080,7 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         form.tbcCalSelect->SetTabIndex(*doc.TabIndex);
         DaysShown = DaysOfTimeScaleTab(*doc.TabIndex);
     }
-    form.scb2->SetLargeChange(DaysShown / 3);
+    form.SetDateLargeChange();
     form.UpdateScrollRange();
     form.RedrawChart();
     Modified = false;
@@ -1110,6 +1153,17 @@ namespace {
 // and the rows read until then stay.
 void OpenDocument(TfrmMain &form, const std::string &fileName, bool changeFolder)
 {
+    // A file that is no schedule is refused before the document is touched,
+    // so that saving cannot replace it with an empty schedule.
+    try {
+        if (!HoldsScheduleElement(fileName)) {
+            ShowError(NotScheduleMessage(fileName));
+            return;
+        }
+    } catch (const std::exception &e) {
+        ShowError(fileName + "\r\n" + e.what());
+        return;
+    }
     form.scb1->Hide();
     form.FreeDocument();
     form.NewDocument();

@@ -73,7 +73,15 @@ struct TDocumentValues {
     bool Complete = false;
 };
 
-// Reads the bytes of a document file into `doc`. Raises EConvertError naming
+// Whether the file's text holds the document element "<schedule>"; raises
+// when the file cannot be read. A file without it is no schedule and is never
+// opened, so that a save cannot replace it.
+bool HoldsScheduleElement(const std::string &fileName);
+// The message that refuses such a file, naming it.
+std::string NotScheduleMessage(const std::string &fileName);
+
+// Reads the bytes of a document file into `doc`. Bytes without "<schedule>"
+// raise EConvertError before anything is read. Raises EConvertError naming
 // the file line and the value when a value cannot be read; what was read until
 // then stays in `doc` (Complete stays false). The migrations for files of
 // older versions are applied to the values once the whole file is read.

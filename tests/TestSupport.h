@@ -3,6 +3,7 @@
 // services that answer dialogs from a script and fix the clock.
 #include "platform/Services.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -50,6 +51,16 @@ inline std::string ReadBytes(const std::string &path)
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// The names in a folder (hidden ones too), sorted.
+inline std::vector<std::string> ListFiles(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Services for tests: message boxes are recorded and answered from a queue

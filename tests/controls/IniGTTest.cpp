@@ -61,6 +61,59 @@ TEST(IniGT, TypedValuesAndWindowPlacement)
     EXPECT_EQ(form.p.showCmd, 3);
 }
 
+TEST(IniGT, AWindowPlacementFromTheFileStaysOnTheScreens)
+{
+    struct Form : TWindowPlacementHolder {
+        TWindowPlacement p{0, 1, -1, -1, 10, 20, 810, 620};
+        TWindowPlacement GetWindowPlacement() const override { return p; }
+        void SetWindowPlacement(const TWindowPlacement &placement) override { p = placement; }
+    } form;
+    TempDir dir;
+    TIniGT ini;
+    ini.SetFileName(dir.File("Tarvold.ini"));
+    const std::vector<TRect> screens = ScreenRects();
+    ASSERT_FALSE(screens.empty());
+    const TRect screen = screens.front();
+    auto read = [&](const std::string &text) {
+        WriteBytes(dir.File("Tarvold.ini"), "[Window]\r\n" + text);
+        ini.ReadWindowPlacement("Window", "Form", form);
+        return TRect{form.p.normalLeft, form.p.normalTop, form.p.normalRight, form.p.normalBottom};
+    };
+    // Sizes at the extremes of the file's integers: no larger than the desktop.
+    TRect r = read("Form.X=0\r\nForm.Y=0\r\nForm.XSize=2147483647\r\nForm.YSize=2147483647\r\n");
+    EXPECT_EQ(r, screen);
+    r = read("Form.X=-2147483648\r\nForm.Y=-2147483648\r\nForm.XSize=2147483647\r\nForm.YSize=2147483647\r\n");
+    EXPECT_EQ(r.Width(), screen.Width());
+    EXPECT_EQ(r.Height(), screen.Height());
+    EXPECT_TRUE(r.Left < screen.Right && r.Right > screen.Left && r.Top < screen.Bottom && r.Bottom > screen.Top);
+    // A window wholly off the screens comes back onto the first one.
+    r = read("Form.X=100000\r\nForm.Y=-90000\r\nForm.XSize=100300\r\nForm.YSize=-89800\r\n");
+    EXPECT_EQ(r, (TRect{screen.Right - 300, screen.Top, screen.Right, screen.Top + 200}));
+    // A window partly on a screen keeps its place.
+    r = read("Form.X=-50\r\nForm.Y=10\r\nForm.XSize=250\r\nForm.YSize=210\r\n");
+    EXPECT_EQ(r, (TRect{-50, 10, 250, 210}));
+
+    // Two screens side by side: the desktop is their union, and a window is
+    // kept where any screen shows part of it.
+    const std::vector<TRect> two{TRect{0, 0, 1000, 800}, TRect{1000, 0, 1600, 600}};
+    TWindowPlacement p;
+    p.normalLeft = 1200, p.normalTop = 100, p.normalRight = 1500, p.normalBottom = 400;
+    TWindowPlacement fitted = FitPlacementToScreens(p, two);
+    EXPECT_EQ(fitted.normalLeft, 1200);
+    EXPECT_EQ(fitted.normalBottom, 400);
+    p.normalLeft = 1200, p.normalTop = 700, p.normalRight = 1500, p.normalBottom = 750;
+    fitted = FitPlacementToScreens(p, two);
+    EXPECT_EQ((TRect{fitted.normalLeft, fitted.normalTop, fitted.normalRight, fitted.normalBottom}),
+              (TRect{700, 700, 1000, 750}));
+    p.normalLeft = 0, p.normalTop = 0, p.normalRight = 5000, p.normalBottom = 5000;
+    fitted = FitPlacementToScreens(p, two);
+    EXPECT_EQ(fitted.normalRight, 1600);
+    EXPECT_EQ(fitted.normalBottom, 800);
+    // An empty rectangle is not applied, and is passed on as it is.
+    p.normalLeft = 10, p.normalRight = 10;
+    EXPECT_EQ(FitPlacementToScreens(p, two).normalRight, 10);
+}
+
 TEST(IniGT, BareFileNamesGoToTheDefaultFolder)
 {
     TIniGT ini;

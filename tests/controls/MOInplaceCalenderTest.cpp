@@ -170,3 +170,30 @@ TEST(MOPopupPanel, StepButtonsTheStatusStripAndPickingADay)
     TRect strip = popup.StatusStrip().BoundsRect();
     EXPECT_EQ(bitmap.Pixel(strip.Left + 2, strip.Top + 10), clRed);
 }
+
+TEST(MOPopupPanel, AllSevenColumnsShowAndEveryDayCanBePicked)
+{
+    ScopedFakeServices services;
+    // 2024/01/05 is a Friday: showing its cell must not scroll Monday away.
+    TMOPopupPanel popup(nullptr, TMOMonthCalColors{}, EncodeDate(2024, 1, 5));
+    TMOInplaceCalender &calendar = popup.Calendar();
+    EXPECT_EQ(calendar.LeftCol(), 0);
+    for (int col = 0; col < 7; ++col) {
+        TRect cell = calendar.CellRect(col, 2);
+        EXPECT_FALSE(cell.IsEmpty()) << col;
+        EXPECT_LE(cell.Right, calendar.ClientWidth()) << col;
+    }
+    for (int day : {1, 8, 15, 22, 29}) {
+        TGridCoord cell = calendar.CellOfDay(day);
+        EXPECT_EQ(cell.X, 0) << day;
+        EXPECT_EQ(calendar.MouseCoord(Middle(calendar.CellRect(0, cell.Y)).X, Middle(calendar.CellRect(0, cell.Y)).Y),
+                  cell);
+    }
+    Click(calendar, Middle(calendar.CellRect(0, calendar.CellOfDay(29).Y)));
+    EXPECT_EQ(calendar.Date(), EncodeDate(2024, 1, 29));
+    // The week starts where StartWeek says, still with all seven days in view.
+    calendar.SetStartWeek(Sun);
+    EXPECT_EQ(calendar.CellOfDay(7).X, 0);
+    EXPECT_EQ(calendar.LeftCol(), 0);
+    EXPECT_FALSE(calendar.CellRect(6, 1).IsEmpty());
+}

@@ -599,3 +599,50 @@ TEST(Controls, TabMovesThroughChildWindowsOnDemandInTheOrderTheyWereMade)
     EXPECT_EQ(FocusedControl(), c.edits[102].get());
     c.form.Hide();
 }
+
+TEST(Controls, PastingAnEmptyClipboardIntoATextBoxInsertsNothing)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TMemo memo(&form);
+    memo.SetParent(&form);
+    memo.SetBounds(10, 10, 150, 80);
+    memo.SetText("行");
+    TEdit edit(&form);
+    edit.SetParent(&form);
+    edit.SetBounds(10, 120, 150, 21);
+    edit.SetText("欄");
+    ASSERT_TRUE(SimulateActivation(form));
+    for (TCustomEdit *box : std::vector<TCustomEdit *>{&memo, &edit}) {
+        const std::string before = box->Text();
+        SimulateClick(*box, TPoint{5, 5});
+        ASSERT_EQ(FocusedControl(), box);
+        SimulateKey(VK_END);
+        SimulateClipboard("");
+        SimulateKey('V', ssCtrl);
+        EXPECT_EQ(box->Text(), before);
+        SimulateClipboard("貼");
+        SimulateKey('V', ssCtrl);
+        EXPECT_EQ(box->Text(), before + "貼");
+    }
+    // The combo box's edit field likewise.
+    TComboBox combo(&form);
+    combo.SetParent(&form);
+    combo.SetBounds(170, 120, 100, 21);
+    combo.SetText("10");
+    SimulateClick(combo, TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), &combo);
+    SimulateKey(VK_END);
+    SimulateClipboard("");
+    SimulateKey('V', ssCtrl);
+    EXPECT_EQ(combo.Text(), "10");
+    SimulateClipboard("5");
+    SimulateKey('V', ssCtrl);
+    EXPECT_EQ(combo.Text(), "105");
+    // A read-only box takes nothing from the clipboard either.
+    memo.SetReadOnly(true);
+    SimulateClick(memo, TPoint{5, 5});
+    SimulateKey('V', ssCtrl);
+    EXPECT_EQ(memo.Text(), "行貼");
+    form.Hide();
+}

@@ -1,7 +1,10 @@
 #include "platform/InputSimulation.h"
 
+#include "platform/Button.h"
 #include "platform/ComboBox.h"
 #include "platform/Forms.h"
+#include "platform/Memo.h"
+#include "platform/Menus.h"
 #include "platform/Panel.h"
 #include "platform/Shape.h"
 
@@ -78,4 +81,83 @@ TEST(InputSimulation, KeysReachTheFocusedWindowAndTypingChangesAComboBoxText)
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(previewed, (std::vector<int>{VK_END, VK_BACK, '2'}));
     form.Hide();
+}
+
+TEST(InputSimulation, TabInAMemoMovesOnUnlessTheMemoWantsTabs)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TMemo memo(nullptr);
+    memo.SetBounds(10, 10, 150, 60);
+    memo.SetParent(&form);
+    TEdit edit(nullptr);
+    edit.SetBounds(10, 100, 150, 21);
+    edit.SetParent(&form);
+    EXPECT_FALSE(memo.WantTabs());
+    ASSERT_TRUE(SimulateActivation(form));
+    SimulateClick(memo, TPoint{5, 5});
+    SimulateTyping("a");
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(memo.Text(), "a");
+    EXPECT_EQ(FocusedControl(), &edit);
+
+    memo.SetWantTabs(true);
+    SimulateClick(memo, TPoint{40, 5});
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(memo.Text(), "a\t");
+    EXPECT_EQ(FocusedControl(), &memo);
+    form.Hide();
+}
+
+// The form's menu shortcuts and its buttons' accelerators come before the
+// focused control, whichever it is; other keys still reach the control.
+TEST(InputSimulation, MenuShortcutsAndAcceleratorsComeBeforeTheFocusedControl)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TMainMenu menu(nullptr);
+    auto *edit = new TMenuItem(nullptr);
+    edit->SetCaption("編集(&E)");
+    menu.Items()->Add(edit);
+    auto *add = new TMenuItem(nullptr);
+    add->SetCaption("項目の追加(&A)");
+    add->SetShortCut(scCtrl | 'A');
+    int added = 0;
+    add->OnClick = [&](TObject *) { ++added; };
+    edit->Add(add);
+    form.SetMenu(&menu);
+    TEdit box(nullptr);
+    box.SetBounds(10, 10, 150, 21);
+    box.SetParent(&form);
+    TComboBox combo(nullptr);
+    combo.SetBounds(10, 40, 150, 21);
+    combo.SetParent(&form);
+    TButton button(nullptr);
+    button.SetCaption("行追加(&D)");
+    button.SetBounds(10, 80, 90, 25);
+    button.SetParent(&form);
+    int pressed = 0;
+    button.OnClick = [&](TObject *) { ++pressed; };
+    ASSERT_TRUE(SimulateActivation(form));
+
+    for (TWinControl *control : std::initializer_list<TWinControl *>{&box, &combo}) {
+        SimulateClick(*control, TPoint{5, 5});
+        ASSERT_EQ(FocusedControl(), control);
+        SimulateTyping("xy");
+        SimulateKey('A', ssCtrl);
+        SimulateKey(VK_BACK);
+        EXPECT_EQ(control->Caption(), "x") << "Ctrl+A did not select the text";
+        SimulateKey('D', ssAlt);
+    }
+    EXPECT_EQ(added, 2);
+    EXPECT_EQ(pressed, 2);
+    // A disabled command or button leaves the key alone.
+    add->SetEnabled(false);
+    button.SetEnabled(false);
+    SimulateKey('A', ssCtrl);
+    SimulateKey('D', ssAlt);
+    EXPECT_EQ(added, 2);
+    EXPECT_EQ(pressed, 2);
+    form.Hide();
+    form.SetMenu(nullptr);
 }

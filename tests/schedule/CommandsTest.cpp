@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 struct TCommandBoard : TMainBoard {
@@ -131,36 +133,54 @@ TEST(Commands, BackgroundColourNamesTheBarAfterTheLastGroupOfThatColour)
     EXPECT_EQ(bar.FGroup, "");
 }
 
-TEST(Commands, FontControlsGoToTheSelectedBarElseTheSelectedRowWithoutModifying)
+TEST(Commands, FontControlsGoToTheSelectedBarElseTheSelectedRowAndMarkTheDocumentModified)
 {
     TCommandBoard board;
     TChart &bar = board.AddFromPopup(0, 1);
-    Modified = false;
-    board.form.cmbFontSize->ChosenInWindow(-1, "14");
-    board.form.cmbAlignment->ChosenInWindow(2, "右寄せ");
+    // Each change that lands is an edit; choosing what is already there is none.
+    auto marks = [](const std::function<void()> &change) {
+        Modified = false;
+        change();
+        return Modified;
+    };
+    EXPECT_TRUE(marks([&] { board.form.cmbFontSize->ChosenInWindow(-1, "14"); }));
+    EXPECT_FALSE(marks([&] { board.form.cmbFontSize->ChosenInWindow(-1, "14"); }));
+    EXPECT_TRUE(marks([&] { board.form.cmbAlignment->ChosenInWindow(2, "右寄せ"); }));
+    EXPECT_TRUE(marks([&] { board.form.cmbFontName->ChosenInWindow(-1, "IPAGothic"); }));
     board.startup.services->colors = {0x0000FF};
     board.RightClickBar(bar);
-    board.form.mitFontColorChange2->Click();
+    EXPECT_TRUE(marks([&] { board.form.mitFontColorChange2->Click(); }));
+    EXPECT_FALSE(marks([&] { board.form.pnlFontColorDblClick(); })) << "a cancelled dialog changes nothing";
+    board.startup.services->colors = {0x00FF00};
+    EXPECT_TRUE(marks([&] { board.form.pnlBgColorDblClick(); }));
     EXPECT_EQ(bar.FBar->Font().Size(), 14);
+    EXPECT_EQ(bar.FBar->Font().Name(), "IPAGothic");
     EXPECT_EQ(bar.FBar->Alignment(), taRightJustify);
     EXPECT_EQ(bar.FBar->Font().Color(), 0x0000FFu);
-    board.form.cmbFontSize->ChosenInWindow(-1, "big");
+    EXPECT_EQ(bar.FBar->Color(), 0x00FF00u);
+    EXPECT_FALSE(marks([&] { board.form.cmbFontSize->ChosenInWindow(-1, "big"); }));
     EXPECT_EQ(bar.FBar->Font().Size(), 14) << "a size that is not a number is ignored";
-    EXPECT_FALSE(Modified);
 
     board.form.DeselectChart();
     TItem &row = *ItemList[1];
     board.form.SelectItem(&row);
     int rowSize = row.FMemo->Font().Size();
-    board.form.cmbFontSize->ChosenInWindow(-1, "20");
-    board.form.cmbAlignment->ChosenInWindow(0, "左寄せ");
+    EXPECT_TRUE(marks([&] { board.form.cmbFontSize->ChosenInWindow(-1, "20"); }));
+    EXPECT_FALSE(marks([&] { board.form.cmbAlignment->ChosenInWindow(0, "左寄せ"); })) << "rows have no alignment";
     board.startup.services->colors = {0xABCDEF};
-    board.form.mitColorChange3->Click();
+    EXPECT_TRUE(marks([&] { board.form.mitColorChange3->Click(); }));
     EXPECT_EQ(row.FMemo->Font().Size(), 20);
     EXPECT_NE(rowSize, 20);
     EXPECT_EQ(row.FMemo->Color(), 0xABCDEFu);
     EXPECT_EQ(bar.FBar->Font().Size(), 14);
     EXPECT_EQ(bar.FBar->Alignment(), taRightJustify);
+
+    // So closing now asks, and 'Cancel' keeps the window.
+    board.startup.services->answer = IDCANCEL;
+    bool canClose = true;
+    board.form.FormCloseQuery(&board.form, canClose);
+    EXPECT_FALSE(canClose);
+    EXPECT_EQ(board.startup.services->messages.back(), "データが変更されています。保存しますか？");
 }
 
 TEST(Commands, LineCountChangeGrowsTheCaptionByWholeLines)
@@ -197,4 +217,28 @@ TEST(Commands, EditAndPopupCommandsNeedASelection)
     EXPECT_FALSE(Modified);
     for (auto &row : ItemList)
         EXPECT_NE(row->FMemo->Color(), 0x111111u);
+}
+
+TEST(Commands, HelpSaysSoNamingTheFileWhenItIsMissingOrCannotBeShown)
+{
+    TCommandBoard board;
+    TTestServices &services = *board.startup.services;
+    const std::string file = BaseDir + "Tarvold.chm";
+    board.form.mitContentsClick();
+    EXPECT_TRUE(services.opened.empty());
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].find("見つかりません"), std::string::npos);
+    EXPECT_NE(services.messages[0].find(file), std::string::npos);
+
+    WriteFileAtomically(file, "help");
+    services.shellOpens = false;
+    board.form.mitContentsClick();
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_NE(services.messages[1].find("表示できません"), std::string::npos);
+    EXPECT_NE(services.messages[1].find(file), std::string::npos);
+
+    services.shellOpens = true;
+    board.form.mitContentsClick();
+    EXPECT_EQ(services.messages.size(), 2u);
+    EXPECT_EQ(services.opened.back(), file);
 }

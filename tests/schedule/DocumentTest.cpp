@@ -177,6 +177,25 @@ TEST(Startup, FaultsAreReportedAndNeverWriteZerosOverSettings)
     EXPECT_NE(ini.find("ItemDefHeight=50"), std::string::npos);
 }
 
+TEST(Startup, AWindowPlacementAtTheExtremesOfIntegersFitsTheScreen)
+{
+    TStartup startup;
+    ForceDirectories(startup.root + "appdata/Tarvold");
+    WriteFileAtomically(startup.root + "appdata/Tarvold/Tarvold.ini",
+                        "[Window]\r\nForm.X=0\r\nForm.Y=0\r\nForm.XSize=2147483647\r\nForm.YSize=2147483647\r\n");
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_GT(form.Width(), 0);
+        EXPECT_LE(form.Width(), Screen().Width());
+        EXPECT_LE(form.Height(), Screen().Height());
+        TCloseAction action = caHide;
+        form.FormClose(&form, action);
+    }
+    // What is written back is the fitted placement.
+    std::string ini = ReadFileBytes(startup.root + "appdata/Tarvold/Tarvold.ini");
+    EXPECT_EQ(ini.find("2147483647"), std::string::npos);
+}
+
 TEST(Startup, CloseQueryAsksAboutChangesAndStaysOpenWhenNothingWasSaved)
 {
     TStartup startup;

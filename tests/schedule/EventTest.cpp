@@ -1,6 +1,7 @@
 #include "schedule/Event.h"
 
 #include "platform/Button.h"
+#include "platform/InputSimulation.h"
 #include "platform/Memo.h"
 #include "platform/Messages.h"
 #include "platform/SysUtils.h"
@@ -11,12 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <deque>
 #include <optional>
 
 namespace {
 
 using testing_support::Key;
+using testing_support::Middle;
 using testing_support::Type;
 
 TEvent MakeEvent(TDateTime date, const std::string &name, TColor color)
@@ -192,4 +196,63 @@ TEST_F(EventDialogTest, DeletingTheOnlyRowEmptiesItAndOkLeavesNoEvents)
     dialog.btnOk->Click();
     EXPECT_EQ(dialog.ModalResult(), mrOk);
     EXPECT_TRUE(item.FEvents.empty());
+}
+
+// The dialog run modally, driven as a person does: its pop-ups take the mouse
+// and the buttons' accelerators press them.
+TEST_F(EventDialogTest, InTheModalDialogThePopupsTakeTheMouseAndAltPressesTheButtons)
+{
+    services->now = EncodeDate(2024, 1, 5) + 0.5;
+    TdlgEvent dialog(nullptr, item);
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        // Whatever fails below, the modal run ends.
+        struct TEnd {
+            TdlgEvent &dialog;
+            ~TEnd() { if (dialog.ModalResult() == mrNone) dialog.SetModalResult(mrAbort); }
+        } end{dialog};
+        ran = true;
+        ASSERT_TRUE(SimulateActivation(dialog));
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        TInplaceEdit3D *editor = grid.Editor();
+        ASSERT_TRUE(editor && editor->Visible());
+        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        TMOPopupPanel *calendar = editor->CalendarPopup();
+        ASSERT_NE(calendar, nullptr);
+        SimulateClick(calendar->NextMonthButton(), TPoint{5, 5});
+        EXPECT_EQ(calendar->TitleCaption().Caption(), "2024年02月");
+        SimulateClick(calendar->PrevMonthButton(), TPoint{5, 5});
+        TMOInplaceCalender &month = calendar->Calendar();
+        TGridCoord day = month.CellOfDay(29);
+        SimulateClick(month, Middle(month.CellRect(day.X, day.Y)));
+        EXPECT_EQ(editor->CalendarPopup(), nullptr);
+        EXPECT_EQ(grid.Cells(1, 1), "2024/01/29");
+
+        // The marker list: a click on an item picks it and closes the list.
+        SimulateClick(grid, Middle(grid.CellRect(2, 1)));
+        editor = grid.Editor();
+        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        TMODropList *list = editor->DropList();
+        ASSERT_NE(list, nullptr);
+        SimulateClick(*list, TPoint{5, 1 + 2 * TMODropList::ItemHeight + 5});
+        EXPECT_EQ(editor->DropList(), nullptr);
+        EXPECT_EQ(grid.Cells(2, 1), "▽");
+
+        // Alt+A is 行追加(&A) and Alt+D 行削除(&D), from the grid's editor. (The
+        // offscreen platform gives the focus to every pop-up shown, which a
+        // window system does not: the dialog takes it back first.)
+        ASSERT_TRUE(SimulateActivation(dialog));
+        SimulateKey('A', ssAlt);
+        EXPECT_EQ(grid.RowCount(), 3);
+        EXPECT_EQ(grid.Row(), 2);
+        SimulateKey('D', ssAlt);
+        EXPECT_EQ(grid.RowCount(), 2);
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+    });
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_TRUE(ran);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 1, 29));
+    EXPECT_EQ(item.FEvents[0].Marker, "▽");
 }

@@ -133,3 +133,84 @@ TEST(FileCommands, StartUpOpensTheDocumentNamedOnTheCommandLine)
         EXPECT_EQ(f.form->Caption(), path);
     }
 }
+
+TEST(FileCommands, AFileThatIsNoScheduleIsRefusedAndTheDocumentStays)
+{
+    TCommandFixture f;
+    const std::string mine = f.SavedDocument("mine.xml", 2);
+    f.form->AddItem();
+    ASSERT_TRUE(Modified);
+    const std::string name = f.form->FFileName;
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"random.xml", std::string("\x8F\x00\xFF\x3C\x12\x80\x41\x0D\x0A\xFE", 10)},
+        {"page.xml", "<!DOCTYPE html>\r\n<html><body><p>x</p></body></html>\r\n"},
+        {"other.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<itemlist><item></item></itemlist>\r\n"},
+        {"wide.xml", std::string("\xFF\xFE<\0s\0c\0h\0e\0d\0u\0l\0e\0>\0", 22)},
+    };
+    for (const auto &[file, bytes] : files) {
+        const std::string path = f.dir.File(file);
+        testing_support::WriteBytes(path, bytes);
+        f.services->messages.clear();
+        // 開く: the prompt's No, then the file.
+        f.services->answers = {IDNO};
+        f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
+        f.form->mitOpenClick();
+        ASSERT_EQ(f.services->messages.size(), 2u) << file;
+        EXPECT_NE(f.services->messages[1].text.find(path), std::string::npos);
+        EXPECT_NE(f.services->messages[1].text.find("<schedule>"), std::string::npos);
+        // From the recent-file list likewise.
+        f.services->answers = {IDNO};
+        f.form->fnk1Select(path);
+        EXPECT_EQ(f.services->messages.size(), 4u);
+        EXPECT_EQ(f.services->messages[3].text, f.services->messages[1].text);
+        // The document and its name stay, still modified; the file is untouched and not remembered.
+        EXPECT_EQ(ItemList.size(), 3u);
+        EXPECT_EQ(f.form->FFileName, name);
+        EXPECT_EQ(f.form->Caption(), name);
+        EXPECT_TRUE(Modified);
+        EXPECT_EQ(ReadBytes(path), bytes);
+        EXPECT_EQ(f.form->fnk1->Entry(0), mine);
+    }
+}
+
+TEST(FileCommands, StartUpWithAFileThatIsNoScheduleKeepsANewDocumentUnderANewName)
+{
+    TCommandFixture f;
+    const std::string path = f.dir.File("index.html");
+    testing_support::WriteBytes(path, "<html><body>x</body></html>");
+    f.form.reset();
+    f.services->messages.clear();
+    f.form = std::make_unique<TfrmMain>(nullptr, path, false);
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_NE(f.services->messages[0].text.find(path), std::string::npos);
+    EXPECT_TRUE(ItemList.empty());
+    EXPECT_FALSE(f.form->FHasFile);
+    EXPECT_EQ(f.form->FFileName, SettingsDir + "Schedule1.xml");
+    EXPECT_EQ(f.form->Caption(), SettingsDir + "Schedule1.xml");
+    // A save asks for a name, and the file stays as it was.
+    f.form->AddItem();
+    f.services->fileAnswers.clear();
+    EXPECT_FALSE(f.form->mitSaveClick());
+    EXPECT_EQ(f.services->fileRequests.back().fileName, "Schedule1.xml");
+    EXPECT_EQ(ReadBytes(path), "<html><body>x</body></html>");
+}
+
+TEST(FileCommands, ARelativeNameOnTheCommandLineIsMadeAbsolute)
+{
+    TCommandFixture f;
+    const std::string path = f.SavedDocument("start.xml", 2);
+    ForceDirectories(f.dir.Path() + "sub");
+    f.form.reset();
+    SetCurrentDir(f.dir.Path() + "sub");
+    f.form = std::make_unique<TfrmMain>(nullptr, "../start.xml", false);
+    EXPECT_EQ(ItemList.size(), 2u);
+    EXPECT_EQ(f.form->FFileName, path);
+    EXPECT_EQ(f.form->Caption(), path);
+    EXPECT_EQ(f.form->fnk1->Entry(0), path);
+    // A name that does not exist yet is kept absolute as well.
+    f.form.reset();
+    SetCurrentDir(f.dir.Path() + "sub");
+    f.form = std::make_unique<TfrmMain>(nullptr, "new.xml", false);
+    EXPECT_EQ(f.form->FFileName, f.dir.Path() + "sub/new.xml");
+    EXPECT_EQ(f.form->Caption(), f.dir.Path() + "sub/new.xml");
+}

@@ -98,4 +98,22 @@ TEST(Head, ABadHolidayLineIsReportedAndEveryGoodDateKept)
     ASSERT_EQ(services->messages.size(), 1u);
     EXPECT_NE(services->messages[0].text.find("2: not a date"), std::string::npos);
     EXPECT_NE(services->messages[0].text.find("3: 2024/02/30"), std::string::npos);
+
+    // However many bad lines: the first ten are named, the rest counted, and a
+    // long line is cut, so that the box stays on the screen.
+    services->messages.clear();
+    std::string text = "2024/01/01\r\n" + std::string(5000, 'x') + "\r\n";
+    for (int i = 0; i < 100000; ++i)
+        text += "bad" + std::to_string(i) + "\r\n";
+    WriteBytes(dir.File("Date.ini"), text);
+    EXPECT_TRUE(LoadHolidays());
+    EXPECT_EQ(HolidayList, (std::vector<TDateTime>{D(2024, 1, 1)}));
+    ASSERT_EQ(services->messages.size(), 1u);
+    const std::string &message = services->messages[0].text;
+    EXPECT_LT(message.size(), 1000u);
+    EXPECT_NE(message.find("\n2: xxx"), std::string::npos);
+    EXPECT_NE(message.find("…"), std::string::npos);
+    EXPECT_NE(message.find("\n11: bad8\n"), std::string::npos);
+    EXPECT_EQ(message.find("bad9"), std::string::npos);
+    EXPECT_NE(message.find("ほか 99991 行"), std::string::npos);
 }

@@ -37,6 +37,14 @@ public:
         colors.erase(colors.begin());
         return color;
     }
+    // Links and help open when `shellOpens` says so; every target is kept.
+    bool ShellOpen(const std::string &target) override
+    {
+        opened.push_back(target);
+        return shellOpens;
+    }
+    std::vector<std::string> opened;
+    bool shellOpens = true;
     std::vector<std::optional<std::uint32_t>> colors;
     std::string os;
     int answer = IDNO;

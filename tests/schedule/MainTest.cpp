@@ -1,4 +1,5 @@
 #include "platform/Application.h"
+#include "platform/Registry.h"
 #include "platform/DateTime.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
@@ -55,6 +56,38 @@ TEST(MainWindow, OlderSettingsFolderIsMigratedOrDropped)
         EXPECT_FALSE(FileExists(startup.root + "appdata/Tervold/Tervold.ini"));
         EXPECT_EQ(CustomTimeScale, 7);
     }
+}
+
+TEST(MainWindow, BaseFolderComesFromTheRegistryValueWhenThereIsOne)
+{
+    TStartup startup;
+    ForceDirectories(startup.root + "base");
+    WriteFileAtomically(startup.root + "base/Date.ini", "2024/01/08\r\n");
+    TRegistry registry;
+    registry.SetRootKey(THKey::HKEY_CURRENT_USER);
+    ASSERT_TRUE(registry.OpenKey("Software\\Tarvold", true));
+    // Taken unchanged: no delimiter is added.
+    registry.WriteString("Path", startup.root + "base/");
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(BaseDir, startup.root + "base/");
+        EXPECT_EQ(SettingsDir, startup.root + "base/");
+    }
+    // A key without the value leaves the current folder.
+    registry.DeleteValue("Path");
+    TfrmMain form(nullptr, "", false);
+    EXPECT_EQ(BaseDir, startup.root + "run/");
+}
+
+TEST(MainWindow, TheDateRangeShowsWholeBesideTheTabsInTheDefaultWindow)
+{
+    TStartup startup;
+    TfrmMain form(nullptr, "", false);
+    ASSERT_EQ(form.Width(), 800);
+    form.RedrawChart();
+    EXPECT_EQ(form.lblDateHanni->Caption(), "2024/01/10～2024/01/16");
+    EXPECT_GE(form.lblDateHanni->Left(), form.tbcCalSelect->BoundsRect().Right);
+    EXPECT_LE(form.lblDateHanni->BoundsRect().Right, form.pnlDate->ClientWidth());
 }
 
 TEST(MainWindow, RedrawPlacesBarsClampedAndHidesThoseOutOfView)

@@ -262,3 +262,47 @@ TEST_F(MouseEditing, DoubleClickOpensTheTextEditorAndLeavingItCommits)
     EXPECT_EQ(bar.FBar->Caption(), "新しい");
     EXPECT_FALSE(form.memChartComment->Visible());
 }
+
+TEST_F(MouseEditing, MenuShortcutsRunWhicheverControlHasTheFocus)
+{
+    // A new row's caption takes the focus; Ctrl+A there adds the next row
+    // instead of selecting the caption's text.
+    SimulateClick(Caption(1), TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), &Caption(1));
+    SimulateKey('A', ssCtrl);
+    ASSERT_EQ(ItemList.size(), 3u);
+    ASSERT_EQ(FocusedControl(), &Caption(2));
+    SimulateKey('A', ssCtrl);
+    ASSERT_EQ(ItemList.size(), 4u);
+    EXPECT_EQ(FocusedControl(), &Caption(3));
+    // Keys that are no menu shortcut still reach the caption.
+    SimulateTyping("ab");
+    SimulateKey(VK_LEFT, ssShift);
+    SimulateKey(VK_DELETE);
+    EXPECT_EQ(Caption(3).Text(), "a");
+
+    // After a click on a bar the focus is in the hidden edit.
+    TChart &bar = Put(0, 1);
+    SimulateClick(*bar.FBar, TPoint{5, 3});
+    ASSERT_EQ(FocusedControl(), form.txtDummy);
+    SimulateKey('A', ssCtrl);
+    EXPECT_EQ(ItemList.size(), 5u);
+    SimulateClick(*bar.FBar, TPoint{5, 3});
+    SimulateKey('R', ssCtrl);
+    EXPECT_TRUE(ItemList[0]->FCharts.empty());
+
+    // The title box too; and Ctrl+H arms the put-chart mode from there.
+    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), form.edtHdTitle);
+    SimulateKey('H', ssCtrl);
+    EXPECT_TRUE(form.FPutChartMode);
+    SimulateKey(VK_ESCAPE);
+    // A disabled command leaves its key to the control.
+    form.mitItemAdd->SetEnabled(false);
+    SimulateTyping("xy");
+    SimulateKey('A', ssCtrl);
+    SimulateKey(VK_DELETE);
+    EXPECT_EQ(ItemList.size(), 5u);
+    EXPECT_EQ(form.edtHdTitle->Text(), "") << "Ctrl+A selected the title's text, which Delete removed";
+    form.mitItemAdd->SetEnabled(true);
+}

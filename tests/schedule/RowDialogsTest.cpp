@@ -149,4 +149,16 @@ TEST(RowDialogs, VersionLinksOpenThroughTheShell)
     EXPECT_EQ(d.lblUrl->Font().Color(), 0x808000u);
 }
 
+TEST(RowDialogs, VersionDialogShowsTheProgramIconInItsPanel)
+{
+    TdlgAboutBox d;
+    TBitmap bitmap(d.pnlIcon->Width(), d.pnlIcon->Height());
+    d.pnlIcon->PaintTo(bitmap.Canvas());
+    // The sheet is white and the first bar orange, inside the teal panel.
+    int left = d.imgIcon->Left(), top = d.imgIcon->Top();
+    EXPECT_EQ(bitmap.Pixel(left + 16, top + 28), clWhite);
+    EXPECT_EQ(bitmap.Pixel(left + 10, top + 14), 0x00C0FFu);
+    EXPECT_EQ(bitmap.Pixel(2 * left + 32 - 3, top), 0x808000u);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Encoding.h"
+#include "platform/Exceptions.h"
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
 #include "schedule/MainDocument.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <sys/stat.h>
@@ -129,7 +131,7 @@ TEST(XmlFile, Utf8FileSavedBackAsShiftJis)
     f.Open(f.dir.File("doc.xml"));
     EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "工程①");
     // Lower-case "utf-8" is not recognised: the bytes are read as code page 932.
-    f.OpenText("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<title>\xE3\x81\x82</title>");
+    f.OpenText("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<schedule><title>\xE3\x81\x82</title>");
     EXPECT_NE(f.form->edtHdTitle->Text(), "あ");
 }
 
@@ -183,6 +185,12 @@ TEST(XmlFile, CalendarIndexOfVersionsOneAndTwo)
     EXPECT_EQ(DaysShown, 31);
     f.OpenText(OneRowDocument("", "2.00", "<calendarindex>10</calendarindex>"));
     EXPECT_EQ(DaysShown, 40);
+    EXPECT_EQ(f.form->scb2->LargeChange(), 13);
+    // A custom scale of one or two days still pages by a day.
+    CustomTimeScale = 2;
+    f.OpenText(OneRowDocument("", "1.18", "<timescale>0</timescale><calendarindex>9</calendarindex>"));
+    EXPECT_EQ(DaysShown, 2);
+    EXPECT_EQ(f.form->scb2->LargeChange(), 1);
     // A version of 1.18 written with "0.00" is 118, above the event-line migration.
     f.OpenText(OneRowDocument("<eventlist><event><line>1</line></event></eventlist>"));
     EXPECT_EQ(FileVersion, 118);
@@ -257,6 +265,75 @@ TEST(XmlFile, OutOfRangeValuesAreKeptSafe)
     EXPECT_FALSE(ItemList[0]->FCharts[0]->FBar->Visible());
     f.OpenText(OneRowDocument("") + "<papersize>27</papersize>");
     EXPECT_EQ(PaperSize, 9);
+}
+
+TEST(XmlFile, MigratedIndicesAtTheExtremesOfIntegersStayOutOfRange)
+{
+    TDocumentFixture f;
+    // The index is out of range before and after the migration's sum: the new
+    // document's time scale stays.
+    f.OpenText(OneRowDocument("", "1.05", "<timescale>1</timescale><calendarindex>2147483647</calendarindex>"));
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 0);
+    EXPECT_EQ(DaysShown, 7);
+    f.OpenText(OneRowDocument("", "1.05", "<timescale>2</timescale><calendarindex>2147483647</calendarindex>"));
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 0);
+    f.OpenText(OneRowDocument("", "1.05", "<timescale>1</timescale><calendarindex>-2</calendarindex>"));
+    EXPECT_EQ(f.form->tbcCalSelect->TabIndex(), 1);
+    // Below 83 every event line goes one down: the least integer stays off the rows.
+    f.OpenText(OneRowDocument("<eventlist><event><line>-2147483648</line></event>"
+                              "<event><line>2147483647</line></event><event><line>3</line></event></eventlist>",
+                              ""));
+    const std::vector<TEvent> &events = ItemList.at(0)->FEvents;
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_LT(events[0].Line, 0);
+    EXPECT_GE(events[1].Line, MaxLineCount);
+    EXPECT_EQ(events[2].Line, 2);
+    // A current file's line is kept far enough from the extremes for one-based numbers.
+    f.OpenText(OneRowDocument("<eventlist><event><line>2147483647</line></event></eventlist>"));
+    EXPECT_GE(ItemList.at(0)->FEvents.at(0).Line, MaxLineCount);
+    EXPECT_LT(ItemList.at(0)->FEvents.at(0).Line, 2147483647);
+}
+
+TEST(XmlFile, RepeatedCaptionTextsAreJoinedInLinearTime)
+{
+    // 30,000 text elements in one row (1.2 MB): every one is kept, joined by
+    // CR LF, in a fraction of a second; copying the whole text at each one
+    // took half a minute.
+    const std::string line(38, 'a');
+    std::string body;
+    for (int i = 0; i < 30000; ++i)
+        body += "<text>" + line + "</text>\r\n";
+    const std::string file = OneRowDocument(body);
+    TDocumentValues doc;
+    auto started = std::chrono::steady_clock::now();
+    ParseScheduleDocument(file, doc);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    ASSERT_EQ(doc.Rows.size(), 1u);
+    EXPECT_EQ(doc.Rows[0].Text->size(), 30000u * 40 - 2);
+    EXPECT_EQ(doc.Rows[0].Text->substr(0, 40), line + "\r\n");
+    EXPECT_LT(seconds, 2.0);
+}
+
+TEST(XmlFile, TextWithoutTheScheduleElementIsNoDocument)
+{
+    const std::string utf16("\xFF\xFE<\0s\0c\0h\0e\0d\0u\0l\0e\0>\0", 22);
+    for (const std::string &bytes : {std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16),
+                                     std::string("<!DOCTYPE html>\r\n<html><title>x</title><body></body></html>"),
+                                     std::string("<?xml version=\"1.0\"?>\r\n<other><itemlist><item></item></itemlist></other>"),
+                                     utf16, std::string()}) {
+        TDocumentValues doc;
+        EXPECT_THROW(ParseScheduleDocument(bytes, doc), EConvertError);
+        EXPECT_TRUE(doc.Rows.empty());
+        EXPECT_FALSE(doc.Title);
+    }
+    TempDir dir;
+    WriteBytes(dir.File("page.html"), "<html><body>" + std::string(200000, 'x') + "<schedule></body></html>");
+    EXPECT_TRUE(HoldsScheduleElement(dir.File("page.html")));
+    WriteBytes(dir.File("page.html"), "<html><body>" + std::string(65536 - 16, 'x') + "<schedule></body></html>");
+    EXPECT_TRUE(HoldsScheduleElement(dir.File("page.html")));
+    WriteBytes(dir.File("page.html"), "<html><body>" + std::string(200000, 'x') + "</body></html>");
+    EXPECT_FALSE(HoldsScheduleElement(dir.File("page.html")));
+    EXPECT_THROW(HoldsScheduleElement(dir.File("missing.xml")), EFOpenError);
 }
 
 TEST(XmlFile, ReadFailureNamesTheLineAndKeepsRowsReadSoFar)
@@ -334,6 +411,40 @@ TEST(XmlFile, FailedSaveLeavesTheOldFileAndShowsTheError)
     EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
     EXPECT_TRUE(Modified);
     EXPECT_FALSE(f.form->FHasFile);
+}
+
+TEST(XmlFile, SavingKeepsAReadOnlyDocumentAndALink)
+{
+    TDocumentFixture f;
+    f.form->AddItem();
+    // A read-only document is refused and stays as it was, whoever saves.
+    std::string locked = f.dir.File("locked.xml");
+    WriteBytes(locked, "old");
+    chmod(locked.c_str(), 0444);
+    Modified = true;
+    EXPECT_FALSE(WriteXmlFile(*f.form, locked));
+    EXPECT_EQ(ReadBytes(locked), "old");
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
+    EXPECT_TRUE(Modified);
+    EXPECT_FALSE(f.form->FHasFile);
+    struct stat st;
+    ASSERT_EQ(stat(locked.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+
+    // Saved through a link: the link stays and its target gets the document.
+    ForceDirectories(f.dir.Path() + "real");
+    ForceDirectories(f.dir.Path() + "links");
+    std::string target = f.dir.Path() + "real/doc.xml";
+    WriteBytes(target, "old");
+    std::string link = f.dir.Path() + "links/doc.xml";
+    ASSERT_EQ(symlink("../real/doc.xml", link.c_str()), 0);
+    EXPECT_TRUE(WriteXmlFile(*f.form, link));
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_NE(ReadBytes(target).find("<item>"), std::string::npos);
+    EXPECT_EQ(testing_support::ListFiles(f.dir.Path() + "links"), std::vector<std::string>{"doc.xml"});
+    EXPECT_EQ(testing_support::ListFiles(f.dir.Path() + "real"), std::vector<std::string>{"doc.xml"});
 }
 
 TEST(XmlFile, BlankLinesBetweenElementsAreDropped)
