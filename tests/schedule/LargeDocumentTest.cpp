@@ -248,3 +248,20 @@ TEST_F(LargeView, TheDocumentRoundTripsByteForByte)
     EXPECT_EQ(a.size(), b.size());
     EXPECT_TRUE(a == b);
 }
+
+TEST_F(LargeView, TabMovesThroughTheCaptionsDownToTheLastRow)
+{
+    SimulateClick(*Row(0).FMemo, TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), Row(0).FMemo.get());
+    for (int r = 1; r < kRows; ++r) {
+        SimulateKey(VK_TAB);
+        ASSERT_EQ(FocusedControl(), Row(r).FMemo.get()) << "after " << r << " tabs";
+    }
+    EXPECT_EQ(SelectedItem, &Row(kRows - 1));
+    EXPECT_EQ(form.lblItemSuu->Caption(), "項目：300/300");
+    EXPECT_TRUE(InView(*Row(kRows - 1).FMemo));
+    EXPECT_LE(CaptionWindows(), 60);
+    EXPECT_EQ(Row(kRows - 1).FMemo->Text(), "行 299") << "Tab moved on, it typed nothing";
+    SimulateKey(VK_TAB, ssShift);
+    EXPECT_EQ(FocusedControl(), Row(kRows - 2).FMemo.get());
+}
