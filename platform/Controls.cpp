@@ -1469,10 +1469,12 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
         source->setCursor(QtCursor(cursor));
     }
     std::uint64_t serial = target->Serial();
+    // The capture ends with the last button, before the release is handled:
+    // a click that opens a modal window leaves the mouse to that window.
+    if (event->type() == QEvent::MouseButtonRelease && mouse->buttons() == Qt::NoButton)
+        gCapture = nullptr;
     SendMessage(target, msg, MouseKeys(shift), MakeLParam(p.X, p.Y));
     if (event->type() == QEvent::MouseButtonRelease) {
-        if (mouse->buttons() == Qt::NoButton)
-            gCapture = nullptr;
         // A right click opens the popup menu of the control or of its nearest parent that has one.
         if (button == Qt::RightButton)
             for (TControl *c = TControl::FindBySerial(serial); c; c = c->Parent())

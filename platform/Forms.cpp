@@ -615,12 +615,19 @@ int TScrollBox::ClientWidth() const
 
 int TScrollBox::ClientHeight() const
 {
-    return std::max(0, Height() - 4);
+    return std::max(0, Height() - 4 - (HorzBarShown() ? Services().SystemMetric(3) : 0));
+}
+
+// A horizontal range wider than the box shows the horizontal bar (no control
+// sets one except a page preview).
+bool TScrollBox::HorzBarShown() const
+{
+    return horz_.Visible() && horz_.Range() > Width() - 4;
 }
 
 TRect TScrollBox::AlignRect() const
 {
-    return TRect{0, 0, ClientWidth(), std::max(ClientHeight(), vert_.Range())};
+    return TRect{0, 0, std::max(ClientWidth(), horz_.Range()), std::max(ClientHeight(), vert_.Range())};
 }
 
 TRect TScrollBox::ViewRect() const
@@ -664,6 +671,8 @@ void TScrollBox::CreateHandle()
         if (OnScroll)
             Application().Guard([this] { OnScroll(this); });
     });
+    QObject::connect(area->horizontalScrollBar(), &QScrollBar::valueChanged, area,
+                     [this](int value) { horz_.PositionScrolled(value); });
 }
 
 void TScrollBox::InitializeHandle()
@@ -688,6 +697,9 @@ void TScrollBox::UpdateScrollArea()
     area->setVerticalScrollBarPolicy(!vert_.Visible() ? Qt::ScrollBarAlwaysOff
                                      : VertBarShown() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     Link()->Client()->resize(r.Width(), r.Height());
+    area->setHorizontalScrollBarPolicy(HorzBarShown() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     area->verticalScrollBar()->setSingleStep(vert_.Increment());
     area->verticalScrollBar()->setValue(vert_.Position());
+    area->horizontalScrollBar()->setSingleStep(horz_.Increment());
+    area->horizontalScrollBar()->setValue(horz_.Position());
 }

@@ -182,6 +182,7 @@ protected:
 private:
     friend class TControlScrollBar;
     bool VertBarShown() const;
+    bool HorzBarShown() const;
     TControlScrollBar vert_{this, true};
     TControlScrollBar horz_{this, false};
 };

@@ -92,6 +92,10 @@ std::optional<TFileDialogAnswer> TServices::FileDialog(const TFileDialogRequest 
     QFileDialog dialog(QApplication::activeWindow(), Q(request.title), Q(request.initialDir));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Masks match whatever the case of the name ("*.RPF" lists "report.rpf"),
+    // as they do on the system the file formats come from.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     QStringList filters = QtFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);

@@ -35,6 +35,29 @@ struct TFileDialogAnswer {
     int filterIndex = 1;
 };
 
+// What the print dialog is given and answers. Codes follow the printer's
+// device mode (orientation 1 portrait, 2 landscape; duplex 1 none, 2 long
+// edge, 3 short edge; paper codes of the paper table).
+struct TPrintDialogRequest {
+    enum : unsigned {
+        NoSelection = 1, NoPageNumbers = 2, PrintToFileShown = 4, Help = 8, DisablePrintToFile = 16, NoWarning = 32,
+    };
+    enum Range { All = 0, Selection = 1, PageNumbers = 2 };
+    std::vector<std::string> printers;  // the printer list; the answer's index refers to it
+    int printerIndex = 0;
+    unsigned options = 0;
+    Range range = All;
+    int fromPage = 0, toPage = 0, minPage = 0, maxPage = 0;
+    int copies = 1;
+    bool collate = false;
+    bool printToFile = false;
+    std::string outputFile;  // the file chosen for printing to a file
+    int orientation = 1;
+    int paperCode = 0;
+    int paperWidth = 0, paperLength = 0;  // 0.1 mm, for a custom paper
+    int duplex = 1;
+};
+
 class TServices {
 public:
     virtual ~TServices() = default;
@@ -47,6 +70,11 @@ public:
     virtual std::optional<std::uint32_t> ColorDialog(std::uint32_t initial);
     // The names of the fonts the system has.
     virtual std::vector<std::string> FontNames();
+    // The print dialog, filled from and into the request; false when cancelled.
+    virtual bool PrintDialog(TPrintDialogRequest &request);
+    // Asks for a line of text (the class library's InputQuery); no value when cancelled.
+    virtual std::optional<std::string> InputQuery(const std::string &caption, const std::string &prompt,
+                                                  const std::string &value);
     // Opens a link (mail or web address, file) with the desktop's handler.
     virtual bool ShellOpen(const std::string &target);
     // Opens a page of the help.

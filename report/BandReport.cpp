@@ -50,6 +50,22 @@ void TRpControl::SetParent(TRpControl *parent)
     ParentChanged();
 }
 
+void TRpControl::BringToFront()
+{
+    if (parent_ == nullptr)
+        return;
+    std::erase(parent_->controls_, this);
+    parent_->controls_.push_back(this);
+}
+
+void TRpControl::SendToBack()
+{
+    if (parent_ == nullptr)
+        return;
+    std::erase(parent_->controls_, this);
+    parent_->controls_.insert(parent_->controls_.begin(), this);
+}
+
 void TRpControl::StoreBounds(int left, int top, int width, int height)
 {
     left_ = left;
@@ -270,6 +286,15 @@ TCustomBandReport::TCustomBandReport(TComponent *owner)
     PageChanged(true);
     ReportFileLoaded = false;
     CreateReportLink();
+    TakePrinterPaper();
+}
+
+// A new report starts on the paper the printer is set to.
+void TCustomBandReport::TakePrinterPaper()
+{
+    TRpPrinter printer;
+    if (printer.PrintersExist() && printer.GetPaperSize() != TRpPaperSize::Default)
+        page_.SetPaperSize(printer.GetPaperSize());
 }
 
 TCustomBandReport::~TCustomBandReport()
@@ -318,7 +343,9 @@ void TCustomBandReport::PageChanged(bool pageSize)
         page_.RestoreUnits();
         StoreBounds(Left(), Top(), width, height);
     }
-    LayoutBands();
+    // Also during a run: a paper, orientation or margin set in BeforePrint
+    // must reach the band widths the run prints with.
+    DoLayoutBands();
 }
 
 void TCustomBandReport::ForEachPrintable(const std::function<void(TRpPrintable &)> &action)
@@ -489,6 +516,7 @@ void TCustomBandReport::BuildReport(TRpOutputDevice &device)
 {
     if (!idle_)
         return;
+    surfacePicture_.reset();
     CheckMargins(false);
     idle_ = false;
     cancelled_ = lastPage_ = pageJustStarted_ = pendingColumn_ = breaking_ = false;

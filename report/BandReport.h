@@ -16,6 +16,7 @@
 
 #include "platform/Component.h"
 #include "platform/Exceptions.h"
+#include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/Messages.h"
 #include "report/RpDataSet.h"
@@ -32,6 +33,11 @@ class TRpControllerBand;
 class TRpGroup;
 class TRpPrinter;
 class TRpReportLink;
+class TMetafile;
+
+// How a preview sizes the page: to fit it whole, to fit its width, or at a
+// zoom of its own.
+enum TRpZoomState { rpZoomToFit, rpZoomToWidth, rpZoomOther };
 
 // A report run refused or misused.
 class ERpReportError : public Exception {
@@ -116,6 +122,10 @@ public:
     void SetVisible(bool visible) { visible_ = visible; }
     TColor Color() const { return color_; }
     void SetColor(TColor color) { color_ = color; }
+    // The order among the parent's children is the order of printing: the
+    // front one prints last, over the others.
+    void BringToFront();
+    void SendToBack();
 
     // The control's own font; changing it ends the use of the parent's font.
     TFont &Font() { return font_; }
@@ -553,6 +563,12 @@ public:
     TRpPrinter *ReportPrinter() const { return printer_; }
     // Hands the printer to the caller, who frees it.
     std::unique_ptr<TRpPrinter> TakePrinter();
+    // The printer's print-setup hook: the print dialog on the application's
+    // printer object, its choice copied into PrinterSettings, Page and
+    // SetupSettings. Tag says 1 after Cancel, 0 after OK.
+    void PrinterSetup();
+    // The settings the print-setup dialog chose last.
+    const TBandReportPrinterSettings &SetupSettings() const { return setupSettings_; }
     // The printer's export hook; this system registers no export filter.
     void ExportToFilter(const std::string &filter);
     void WndProc(TMessage &message) override;
@@ -592,6 +608,11 @@ public:
     void SetPreviewHeight(int value) { previewHeight_ = value; }
     bool PrevShowThumbs = true;
     bool PrevShowSearch = true;
+    TFormStyle PrevFormStyle = fsNormal;
+    TWindowState PreviewInitialState = wsNormal;
+    TRpZoomState PrevInitialZoom = rpZoomToFit;
+    // Page 1 of the last run, taken when the printer says it is ready.
+    const TMetafile *SurfacePicture() const { return surfacePicture_.get(); }
 
     TRpReportBeforePrintEvent BeforePrint;
     TRpNotifyEvent OnStartPage;
@@ -668,6 +689,7 @@ private:
     void PageChanged(bool pageSize);
     void DoLayoutBands();
     TSize ScreenTextExtent(const TFont &font, const std::string &text);
+    void TakePrinterPaper();
     void LinkPrinter(TRpPrinter &printer);
     void StartPrinterRun();
     void ForgetPrinter(TRpPrinter &printer);
@@ -684,6 +706,7 @@ private:
     TRpPage page_;
     TBandReportBands bandsObject_;
     TBandReportPrinterSettings printerSettings_;
+    TBandReportPrinterSettings setupSettings_;
     TRpEvEnvironment functions_;
     std::unique_ptr<TRpCustomController> controller_;
     std::vector<TRpCustomBand *> bands_;
@@ -695,6 +718,7 @@ private:
     int previewWidth_ = 500;
     int previewHeight_ = 500;
     std::unique_ptr<TBitmap> measureBitmap_;
+    std::unique_ptr<TMetafile> surfacePicture_;
     std::unordered_map<std::string, TSize> measured_;
 
     // Run state (0.1 mm).

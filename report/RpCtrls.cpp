@@ -1,8 +1,10 @@
 #include "report/RpCtrls.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/DateTime.h"
+#include "platform/Encoding.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 
@@ -45,6 +47,58 @@ std::vector<std::string> SplitWords(const std::string &text)
     return words;
 }
 
+// A money amount as the Japanese system writes it: the yen sign, thousands
+// separators and no decimals unless a precision asks for them.
+std::string Money(long double value, int precision)
+{
+    std::string pattern = "#,##0";
+    if (precision > 0)
+        pattern += "." + std::string(static_cast<size_t>(precision), '0');
+    const std::string amount = "¥" + FormatFloat(pattern, value < 0 ? -value : value);
+    return value < 0 ? "-" + amount : amount;
+}
+
+// The mask with each "%[-][width][.precision]m" replaced by the money amount
+// and "%%" by "%"; other text stays as it is.
+std::string FormatMoneyMask(const std::string &mask, long double value)
+{
+    std::string out;
+    for (size_t i = 0; i < mask.size(); ++i) {
+        if (mask[i] != '%') {
+            out += mask[i];
+            continue;
+        }
+        if (i + 1 < mask.size() && mask[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        const bool leftAlign = j < mask.size() && mask[j] == '-';
+        if (leftAlign)
+            ++j;
+        int width = 0, precision = -1;
+        for (; j < mask.size() && std::isdigit(static_cast<unsigned char>(mask[j])) && width < 1000; ++j)
+            width = width * 10 + (mask[j] - '0');
+        if (j < mask.size() && mask[j] == '.') {
+            precision = 0;
+            for (++j; j < mask.size() && std::isdigit(static_cast<unsigned char>(mask[j])) && precision < 100; ++j)
+                precision = precision * 10 + (mask[j] - '0');
+        }
+        if (j >= mask.size() || (mask[j] != 'm' && mask[j] != 'M')) {
+            out += mask[i];
+            continue;
+        }
+        std::string amount = Money(value, precision < 0 ? 0 : precision);
+        const size_t shown = Utf8Length(amount);
+        if (shown < static_cast<size_t>(width))
+            amount = leftAlign ? amount + std::string(width - shown, ' ') : std::string(width - shown, ' ') + amount;
+        out += amount;
+        i = j;
+    }
+    return out;
+}
+
 TCanvas &OwnMeasureCanvas()
 {
     static TBitmap bitmap(1, 1);
@@ -55,7 +109,16 @@ TCanvas &OwnMeasureCanvas()
 
 // ---------------------------------------------------------------- TRpCustomLabel
 
-TRpCustomLabel::TRpCustomLabel(TComponent *owner) : TRpPrintable(owner) {}
+TRpCustomLabel::TRpCustomLabel(TComponent *owner) : TRpPrintable(owner)
+{
+    // A font change (other than the parent's) re-formats: line breaks and
+    // the auto-sized width depend on the font.
+    Font().OnChange = [this] {
+        SetParentFont(false);
+        doneFormat_ = false;
+        FormatLines();
+    };
+}
 
 void TRpCustomLabel::SetCaption(const std::string &caption)
 {
@@ -394,7 +457,7 @@ std::string TRpExpr::ValueText(const TRpValue &value, const std::string &mask)
         return mask.empty() ? IntToStr(value.IntValue) : FormatFloat(mask, value.IntValue);
     case rpvFloat:
         if (mask.find("%m") != std::string::npos)
-            return StringReplaceAll(mask, "%m", FormatFloat("#,##0.00", value.FloatValue));
+            return FormatMoneyMask(mask, value.FloatValue);
         return mask.empty() ? FloatToStr(value.FloatValue) : FormatFloat(mask, value.FloatValue);
     case rpvString:
         return value.Text;

@@ -422,7 +422,19 @@ void TRpEvEmbeddedFunction::GetResult(TRpFiFo &, TRpValue &result)
         return;
     }
     TInUse inUse(evaluating_);
-    result = evaluator_->Evaluate();
+    if (evaluator_->Prepared()) {
+        result = evaluator_->Evaluate();
+        return;
+    }
+    // Outside a run the name is worth its definition (PAGENUMBER is 0).
+    evaluator_->Prepare(expression_);
+    try {
+        result = evaluator_->Evaluate();
+    } catch (...) {
+        evaluator_->Unprepare();
+        throw;
+    }
+    evaluator_->Unprepare();
 }
 
 void TRpEvEmbeddedFunction::ResetAggregate()

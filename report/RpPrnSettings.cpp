@@ -31,14 +31,6 @@ TRpPaperSize PaperSizeOfCode(int code)
     return TRpPaperSize::Default;
 }
 
-TRpBin BinOfCode(int code)
-{
-    for (int n = 0; n < BinCount; ++n)
-        if (kBinCodes[n] == code)
-            return static_cast<TRpBin>(n);
-    return TRpBin::First;
-}
-
 // Device pixels at `dpi` to 0.1 mm.
 int PixelsToTenths(int pixels, int dpi) { return dpi > 0 ? RoundInt(static_cast<long double>(pixels) / dpi * 254) : 0; }
 
@@ -62,6 +54,14 @@ long double PaperSizeLengthMm(TRpPaperSize size)
 {
     TPaperCodeSize mm;
     return PaperCodeSize(Index(size), mm) ? mm.Length : 0;
+}
+
+TRpBin BinOfCode(int code)
+{
+    for (int n = 0; n < BinCount; ++n)
+        if (kBinCodes[n] == code)
+            return static_cast<TRpBin>(n);
+    return TRpBin::First;
 }
 
 int BinCode(TRpBin bin) { return kBinCodes[static_cast<int>(bin)]; }

@@ -33,6 +33,8 @@ const char *PaperSizeName(TRpPaperSize size);
 long double PaperSizeWidthMm(TRpPaperSize size);
 long double PaperSizeLengthMm(TRpPaperSize size);
 int BinCode(TRpBin bin);
+// The bin of a platform bin code; First when no bin has it.
+TRpBin BinOfCode(int code);
 
 // Called with the device mode before it is read from or written to the
 // printer; setting cancel skips the read or the write.

@@ -3,7 +3,9 @@
 #include "platform/Application.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
+#include "platform/TreeView.h"
 #include "report/RpPageStore.h"
+#include "report/RpPrev.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,9 +22,9 @@ TRpProgressWindowClass &ProgressWindowClass()
     return windowClass;
 }
 
-TRpPreviewInterface &PreviewInterface()
+TRpPreviewInterfaceClass &PreviewInterface()
 {
-    static TRpPreviewInterface preview;
+    static TRpPreviewInterfaceClass preview;
     return preview;
 }
 
@@ -35,7 +37,12 @@ int FourMmUnits(long double tenthsOfMm) { return Round(std::trunc(tenthsOfMm / 4
 
 void RegisterProgressWindowClass(TRpProgressWindowClass windowClass) { ProgressWindowClass() = std::move(windowClass); }
 
-void RegisterPreviewInterface(TRpPreviewInterface preview) { PreviewInterface() = std::move(preview); }
+std::unique_ptr<TRpProgressWindow> CreateProgressWindow(TRpPrinter &printer)
+{
+    return ProgressWindowClass() ? ProgressWindowClass()(printer) : nullptr;
+}
+
+void RegisterPreviewInterface(TRpPreviewInterfaceClass preview) { PreviewInterface() = std::move(preview); }
 
 // ---------------------------------------------------------------- life
 
@@ -292,7 +299,8 @@ void TRpPrinter::Preview()
     if (OnPreview) {
         OnPreview(this);
     } else if (PreviewInterface()) {
-        previewWindow_ = PreviewInterface()(*this);
+        if (std::unique_ptr<TRpPreviewInterface> preview = PreviewInterface()())
+            previewWindow_ = preview->Show(*this);
     }
 }
 
@@ -312,6 +320,17 @@ void TRpPrinter::ClosePreview()
     if (TMessageTarget *report = messagingReport_.Get())
         SendMessage(report, WM_RPPREVIEWCLOSED, 0, reinterpret_cast<std::intptr_t>(this));
     previewActive_ = false;
+}
+
+void TRpPrinter::SetOutlineView(TTreeView &view)
+{
+    view.Clear();
+    view.BeginUpdate();
+    std::vector<TRpOutlineNode> nodes;
+    pageList_->Outline.FillNodes(nodes);
+    for (const TRpOutlineNode &node : nodes)
+        view.Add(node.Caption, node.Level, node.Entry);
+    view.EndUpdate();
 }
 
 void TRpPrinter::SetProgress(int percent)
@@ -370,8 +389,8 @@ void TRpPrinter::PrintStoredPages(int first, int last, bool showProgress)
 {
     if (showProgress) {
         progressForm_ = ProgressWindowClass()(*this);
-        progressWindow_ = progressForm_.get();
-        progressForm_->Show();
+        progressWindow_ = progressForm_->ProgressTarget();
+        progressForm_->ShowProgress();
     }
     const long double pxX = static_cast<long double>(settings_.PixelsPerX()) / 254;
     const long double pxY = static_cast<long double>(settings_.PixelsPerY()) / 254;
@@ -394,7 +413,7 @@ void TRpPrinter::PrintStoredPages(int first, int last, bool showProgress)
             printer_->NewPage();
     }
     if (showProgress && progressForm_)
-        progressForm_->Hide();
+        progressForm_->HideProgress();
     if (report_)
         report_->AfterPrint(*this);
 }
@@ -450,6 +469,7 @@ void TRpPrinter::Load(const std::string &fileName)
     OnPrintSetup = nullptr;
     OnExport = nullptr;
     Prepared = true;
+    fileLoaded_ = true;
     ReportFileLoaded = true;
 }
 
@@ -489,9 +509,20 @@ void TRpPrinter::SetPrinterIndex(int index)
 {
     if (!printersExist_ || settings_.UseStandardprinter)
         return;
+    const int width = settings_.PaperWidth(), length = settings_.PaperLength();
     printer_->SetPrinterIndex(index);
     settings_.ResetDeviceMode();
     settings_.FetchFromPrinter();
+    // The new printer is asked for the paper asked of the old one, so that a
+    // paper it lacks reaches the warning before printing instead of being
+    // replaced by its default without a word.
+    if (askedPaper_ != TRpPaperSize::Default) {
+        SetPaperSize(askedPaper_);
+        if (GetPaperSize() == TRpPaperSize::Custom) {
+            settings_.SetPaperWidth(width);
+            settings_.SetPaperLength(length);
+        }
+    }
 }
 
 bool TRpPrinter::SetCopies(int copies) { return settings_.SetCopies(copies); }
@@ -501,6 +532,7 @@ bool TRpPrinter::SetOutputBin(TRpBin bin) { return settings_.SetOutputBin(bin); 
 
 bool TRpPrinter::SetPaperSize(TRpPaperSize size)
 {
+    askedPaper_ = size;
     const bool taken = settings_.SetPaperSize(size);
     refusedPaper_ = taken ? TRpPaperSize::Default : size;
     return taken;

@@ -18,6 +18,7 @@
 #include <vector>
 
 class TRpPageList;
+class TTreeView;
 class TRpStream;
 class TRpPrinter;
 
@@ -49,6 +50,17 @@ public:
     virtual void PrinterDestroyed(TRpPrinter &printer) = 0;
 };
 
+// How the report wants its standard preview shown.
+struct TRpPreviewSettings {
+    int Width = 500;
+    int Height = 500;
+    TFormStyle FormStyle = fsNormal;
+    TWindowState State = wsMaximized;
+    bool ShowThumbs = true;
+    bool ShowSearch = true;
+    TRpZoomState InitialZoom = rpZoomToFit;
+};
+
 // What the report printer asks of the report that owns it. The report calls
 // TRpPrinter::ReportDestroyed when it goes first.
 class TRpReportLink : public TRpPrinterClient {
@@ -62,22 +74,36 @@ public:
     virtual int ReportPageLength() const = 0;
     // Whether the report is exporting through a filter.
     virtual bool Exporting() const { return false; }
+    // The report's preview settings; false when it has none.
+    virtual bool PreviewSettings(TRpPreviewSettings &) const { return false; }
+    // Runs the report again straight to the printer.
+    virtual void PrintAgain() {}
+    // The report's own printer settings, to be changed by a print setup.
+    virtual TRpPrinterSettings *EditablePrinterSettings() { return nullptr; }
+    // What the report's print setup chose last.
+    virtual const TRpPrinterSettings *SetupSettings() const { return nullptr; }
 };
 
-// The progress window shown while stored pages are printed.
-class TRpProgressWindow : public TMessageTarget {
+// The progress window shown while pages go to the printer.
+class TRpProgressWindow {
 public:
-    virtual void Show() = 0;
-    virtual void Hide() = 0;
+    virtual ~TRpProgressWindow() = default;
+    // Where the progress messages go.
+    virtual TMessageTarget *ProgressTarget() = 0;
+    virtual void ShowProgress() = 0;
+    virtual void HideProgress() = 0;
 };
 using TRpProgressWindowClass = std::function<std::unique_ptr<TRpProgressWindow>(TRpPrinter &printer)>;
 // The progress window class Print uses when the report shows progress (none by default).
 void RegisterProgressWindowClass(TRpProgressWindowClass windowClass);
+// A progress window of the registered class for the printer; none when no class is registered.
+std::unique_ptr<TRpProgressWindow> CreateProgressWindow(TRpPrinter &printer);
 
-// Shows the printer's pages and returns the preview window.
-using TRpPreviewInterface = std::function<TMessageTarget *(TRpPrinter &printer)>;
-// The preview used when the printer has no OnPreview handler.
-void RegisterPreviewInterface(TRpPreviewInterface preview);
+// The class of the preview interface (RpPrev.h) that shows a printer's pages
+// when it has no OnPreview handler; none shows nothing.
+class TRpPreviewInterface;
+using TRpPreviewInterfaceClass = std::function<std::unique_ptr<TRpPreviewInterface>()>;
+void RegisterPreviewInterface(TRpPreviewInterfaceClass preview);
 
 class TRpPrinter : public TObject, public TRpOutputDevice {
 public:
@@ -123,8 +149,11 @@ public:
     void SetProgress(int percent) override;
     void SetAvailablePages(int count);
     void SetProgressWindow(TMessageTarget *window) { progressWindow_ = window; }
+    TMessageTarget *ProgressWindow() const { return progressWindow_.Get(); }
     void SetMessagingReport(TMessageTarget *report) { messagingReport_ = report; }
     TMessageTarget *PreviewWindow() const { return previewWindow_.Get(); }
+    // Clears the tree view and fills it from the pages' outline.
+    void SetOutlineView(TTreeView &view);
 
     // Plays the stored pages (FirstPage to LastPage) to the printer. Returns
     // whether a job was printed.
@@ -191,6 +220,8 @@ public:
     int LastPage = 0;   // 0 = to the last
     std::string Title;
     bool Prepared = false;
+    // Whether the pages came from a report file (Load) rather than a run.
+    bool FileLoaded() const { return fileLoaded_; }
     TRpAfterPrintEvent OnAfterPrint;
     TRpAfterPrintEvent OnClose;
     std::function<void(TRpPrinter *sender, const std::string &filter)> OnExport;
@@ -240,4 +271,7 @@ private:
     std::vector<std::unique_ptr<TObject>> pageObjects_;
     // A paper size asked for that the printer does not list.
     TRpPaperSize refusedPaper_ = TRpPaperSize::Default;
+    // The paper last asked for (Default: none), asked again of a new printer.
+    TRpPaperSize askedPaper_ = TRpPaperSize::Default;
+    bool fileLoaded_ = false;
 };

@@ -175,6 +175,8 @@ void TfrmMain::CreateMenus()
     item(mitFile, "上書き保存(&S)", [this] { mitSaveClick(); }, scCtrl | 'S');
     item(mitFile, "名前をつけて保存(&A)...", [this] { mitSaveAsClick(); });
     item(mitFile, "-");
+    CreatePrintCommands(mitFile);
+    item(mitFile, "-");
     mitReOpen = item(mitFile, "開き直す(&R)");
     item(mitFile, "-");
     mitExit = item(mitFile, "終了(&X)", [this] { mitExitClick(); });
@@ -317,6 +319,8 @@ void TfrmMain::CreateControls()
         *move.button = button;
         moveLeft += 35;
     }
+    btnPrint->SetBounds(moveLeft + 8, 2, 60, 22);
+    btnPrint->SetParent(pnlFont);
 
     pnlDate = new TPanel(this);
     pnlDate->SetName("pnlDate");
@@ -660,7 +664,7 @@ void TfrmMain::FormCloseQuery(TObject *, bool &canClose)
 {
     if (tbcCalSelect->HandleAllocated())
         tbcCalSelect->SetFocus();
-    if (FPreviewOpen) {
+    if (FPreviewOpen || FReportRuns > 0) {
         canClose = false;
         return;
     }

@@ -4,6 +4,7 @@
 // the one full redraw of the chart; start-up and close.
 #include "controls/ExFileNameKeeper.h"
 #include "controls/IniGT.h"
+#include "platform/Button.h"
 #include "platform/ComboBox.h"
 #include "platform/Forms.h"
 #include "platform/Image.h"
@@ -64,7 +65,9 @@ public:
     bool FHasFile = false;
     bool FPutChartMode = false;
     std::unique_ptr<TChart> FClipChart;
-    bool FPreviewOpen = false;
+    bool FPreviewOpen = false;  // set while any preview is open
+    int FPreviewCount = 0;
+    int FReportRuns = 0;        // report runs reading the document
     int FScrollOrigin = 2000;
 
     // ---- the redraw
@@ -111,6 +114,25 @@ public:
     // False when the person chose to save and the document was not saved.
     bool SavePrompt();
 
+
+    // ---- printing (MainPrint.cpp)
+    TMenuItem *mitPrint, *mitPreview, *mitPageSetting;
+    TButton *btnPrint;
+    // Shows the print dialog; tests fill it through their own runner.
+    TModalRunner RunPrintDialog = RunModal;
+    // Told when a preview window has been shown (tests drive it from here).
+    std::function<void(class TfrmPreview &)> PreviewShown;
+    bool PrinterExists();
+    void mitPrintClick();
+    void btnPrintClick() { mitPrintClick(); }
+    void mitPreviewClick();
+    void mitPageSettingClick();
+    // While a report run reads the document the window takes no input and
+    // does not close.
+    void BeginReportRun();
+    void EndReportRun();
+    void PreviewOpened();
+    void PreviewClosed();
 
     // ---- mouse and keyboard editing (MainEdit.cpp)
     int FPressX = 0;
@@ -181,6 +203,8 @@ private:
     void MoveStartRight(TDateTime newStart);
     void CreateControls();
     void CreateMenus();
+    void CreatePrintCommands(TMenuItem *fileMenu);
+    void SetPrintCommandsEnabled(bool enabled);
     void LoadCursors();
     void ChooseSettingsFolder();
     void ReadSettings();

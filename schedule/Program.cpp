@@ -1,4 +1,5 @@
 #include "platform/Application.h"
+#include "report/RpStdPrev.h"
 #include "schedule/Main.h"
 
 // The program's entry: initialises the application, titles it, creates the
@@ -7,6 +8,7 @@ int main(int argc, char **argv)
 {
     Application().Initialize(argc, argv);
     Application().SetTitle("たるぼる");
+    RegisterReportWindows();
     std::string file = Application().ParamStr(1);
     Application().CreateForm<TfrmMain>(file);
     int code = Application().Run();

@@ -113,6 +113,18 @@ public:
         colorAnswers.pop_front();
         return answer;
     }
+    // Answers of the input query (cancelled when empty) and the captions it was asked with.
+    std::deque<std::optional<std::string>> inputAnswers;
+    std::vector<std::string> inputCaptions;
+    std::optional<std::string> InputQuery(const std::string &caption, const std::string &, const std::string &) override
+    {
+        inputCaptions.push_back(caption);
+        if (inputAnswers.empty())
+            return std::nullopt;
+        auto answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
     bool ShellOpen(const std::string &target) override
     {
         opened.push_back(target);

@@ -124,6 +124,18 @@ TEST(RpLabel, AutoSizeKeepsTheRightEdgeOfARightAlignedLabel)
     EXPECT_GE(label->Height(), r.report->MeasureTextHeight(label->EffectiveFont(), "W") + 1);
 }
 
+TEST(RpLabel, AFontChangeFormatsTheLabelAgain)
+{
+    TOneBandReport r;
+    auto *label = r.Add<TRpLabel>();
+    label->SetCaption("Schedule");
+    const int small = label->Width();
+    label->Font().SetSize(label->Font().Size() * 3);
+    EXPECT_FALSE(label->ParentFont());
+    EXPECT_EQ(label->Width(), r.report->MeasureTextWidth(label->EffectiveFont(), "Schedule"));
+    EXPECT_GT(label->Width(), 2 * small);
+}
+
 TEST(RpMemo, StretchesOverTheBandEndOntoTheNextPage)
 {
     TOneBandReport r;
@@ -192,6 +204,11 @@ TEST(RpExpr, FormatsResultsByKind)
     EXPECT_EQ(TRpExpr::ValueText(TRpValue::String("abc"), "0"), "abc");
     EXPECT_EQ(TRpExpr::ValueText(TRpValue::Boolean(true), ""), "True");
     EXPECT_EQ(TRpExpr::ValueText(TRpValue::Error("bad"), ""), "bad");
+    // A money mask is a format of its own: the yen sign, thousands, no decimals.
+    EXPECT_EQ(TRpExpr::ValueText(TRpValue::Float(1234567.5), "%m"), "¥1,234,568");
+    EXPECT_EQ(TRpExpr::ValueText(TRpValue::Float(-12.25), "Total %m (100%%)"), "Total -¥12 (100%)");
+    EXPECT_EQ(TRpExpr::ValueText(TRpValue::Float(1234.375), "[%m] [%10.2m] [%-8m]"), "[¥1,234] [ ¥1,234.38] [¥1,234  ]");
+    EXPECT_EQ(TRpExpr::ValueText(TRpValue::Integer(1234), "%m"), FormatFloat("%m", 1234));
 
     TComponent form;
     TRpExpr expr(&form);

@@ -53,9 +53,9 @@ public:
 class TTestProgressWindow : public TRpProgressWindow {
 public:
     explicit TTestProgressWindow(std::shared_ptr<TRecorder> log) : log_(std::move(log)) {}
-    void Show() override {}
-    void Hide() override {}
-    void WndProc(TMessage &message) override { log_->WndProc(message); }
+    TMessageTarget *ProgressTarget() override { return log_.get(); }
+    void ShowProgress() override {}
+    void HideProgress() override {}
 
 private:
     std::shared_ptr<TRecorder> log_;
@@ -545,4 +545,26 @@ TEST_F(RpPrntr, AnAbortedCompressedRunSavesEveryPage)
     for (int i = 1; i <= 3; ++i)
         EXPECT_EQ(loaded->GetPage(i)->Data(), pages[static_cast<size_t>(i - 1)]) << i;
     DeleteFile(file);
+}
+
+TEST_F(RpPrntr, AnotherPrinterIsAskedForThePaperAskedOfTheFirst)
+{
+    auto printer = std::make_unique<TRpPrinter>();
+    printer->SetPrinterIndex(0);  // Office lists Letter
+    ASSERT_TRUE(printer->SetPaperSize(TRpPaperSize::Letter));
+    printer->SetPrinterIndex(1);  // Plain lists only A4
+    EXPECT_EQ(printer->GetPaperSize(), TRpPaperSize::A4);
+    RunPages(*printer, 1);
+    Answers->Answer = IDCANCEL;
+    EXPECT_FALSE(printer->Print());
+    ASSERT_EQ(Answers->Shown.size(), 1u);
+    EXPECT_NE(Answers->Shown[0].find("Letter"), std::string::npos);
+    EXPECT_NE(Answers->Shown[0].find("Plain"), std::string::npos);
+
+    // Back on a printer that lists it, the paper is Letter again and nothing is said.
+    printer->SetPrinterIndex(0);
+    EXPECT_EQ(printer->GetPaperSize(), TRpPaperSize::Letter);
+    EXPECT_TRUE(printer->Print());
+    EXPECT_EQ(Answers->Shown.size(), 1u);
+    DeleteFile(Office);
 }

@@ -1,0 +1,42 @@
+#pragma once
+// The schedule's preview window: the report's pages as they are made, with
+// page and zoom controls and a print button bound by the report form.
+#include "platform/Button.h"
+#include "platform/Forms.h"
+#include "platform/Label.h"
+#include "platform/Panel.h"
+#include "platform/SpeedButton.h"
+#include "platform/SpinEdit.h"
+#include "report/RpPrev.h"
+
+class TfrmPreview : public TForm {
+public:
+    explicit TfrmPreview(TComponent *owner);
+
+    TPanel *pnlTool;
+    TSpinEdit *spePage, *speZoom;
+    TSpeedButton *btnFirst, *btnPrior, *btnNext, *btnLast, *btnFit, *SpeedButton1, *SpeedButton2, *btnPrint;
+    TButton *btnClose;
+    TRpPreview *pre1;
+
+    void pre1PageAvailable(TObject *sender, int pageNum);
+    void speZoomChange(TObject *sender);
+    void btnFitClick(TObject *sender);
+    void SpeedButton1Click(TObject *sender);
+    void SpeedButton2Click(TObject *sender);
+    void spePageChange(TObject *sender);
+    void btnFirstClick(TObject *sender);
+    void btnPriorClick(TObject *sender);
+    void btnNextClick(TObject *sender);
+    void btnLastClick(TObject *sender);
+    void btnCloseClick(TObject *sender);
+    void FormClose(TObject *sender, TCloseAction &action);
+
+private:
+    TSpeedButton *ToolButton(int &left, const std::string &face, const std::string &hint);
+    int PageCount() const;
+    void GoToPage(int page);
+};
+
+// The preview window shown last (none while no preview is up).
+extern TfrmPreview *frmPreview;

@@ -1,0 +1,824 @@
+#include "schedule/printing/Rep.h"
+
+#include "platform/Application.h"
+#include "platform/Services.h"
+#include "platform/SysUtils.h"
+#include "schedule/Main.h"
+#include "schedule/Wait.h"
+#include "schedule/printing/Preview.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const char *const LabelFont = "ＭＳ Ｐゴシック";
+const char *const AxisFont = "MS UI Gothic";
+constexpr int ShiftJisCharset = 128;
+
+template <typename T>
+T *Place(TComponent *owner, TRpControl *parent)
+{
+    auto *control = new T(owner);
+    control->SetParent(parent);
+    return control;
+}
+
+template <typename T>
+T &Make(std::vector<std::unique_ptr<T>> &pool, TRpControl *parent)
+{
+    pool.push_back(std::make_unique<T>(nullptr));
+    pool.back()->SetParent(parent);
+    return *pool.back();
+}
+
+// The text look every label and memo of the form shares.
+void StyleText(TRpCustomLabel &label, int points)
+{
+    label.Font().SetName(LabelFont);
+    label.Font().SetCharset(ShiftJisCharset);
+    label.Font().SetSize(points);
+    label.SetColor(clWhite);
+    label.SetTransparent(false);
+    label.SetWordWrap(true);
+    label.SetAlignment(TRpAlignment::Left);
+}
+
+void ParkTop(TRpControl &control) { control.SetTop(ParkedTop); }
+
+// The row band's parking: outside the band and without height.
+void Park(TRpControl &control) { control.SetBounds(control.Left(), ParkedTop, control.Width(), 0); }
+
+bool IsParked(const TRpControl &control) { return control.Top() == ParkedTop; }
+
+TRpAlignment AlignmentOf(TAlignment alignment)
+{
+    switch (alignment) {
+    case taRightJustify: return TRpAlignment::Right;
+    case taCenter: return TRpAlignment::Center;
+    default: return TRpAlignment::Left;
+    }
+}
+
+std::vector<std::string> SplitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    if (lines.size() > 1 && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+int DayOfMonth(TDateTime date)
+{
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    return d;
+}
+
+// Days whose grid line and header line show: every day up to 95 days; the 1st,
+// 11th and 21st up to a year; the 1st and 16th for longer periods.
+bool DayMarked(int days, int dayOfMonth)
+{
+    if (days >= 7 && days <= 95)
+        return true;
+    if (days >= 183 && days <= 365)
+        return dayOfMonth == 1 || dayOfMonth == 11 || dayOfMonth == 21;
+    if (days >= 730 && days <= 9999)
+        return dayOfMonth == 1 || dayOfMonth == 16;
+    return false;
+}
+
+} // namespace
+
+TrepForm::TrepForm(TfrmMain &main) : TComponent(nullptr), main_(main)
+{
+    CreateComponents();
+    FreeCreatedControls();
+}
+
+TrepForm::~TrepForm()
+{
+    LetGoOfPreview();
+    EndReading();
+    FreeCreatedControls();
+    wait_.reset();
+    DestroyComponents();
+}
+
+void TrepForm::CreateComponents()
+{
+    rep1 = new TBandReport(this);
+    rep1->SetUnits(TRpUnit::MM);
+    rep1->Frame().SetAllSides(true);
+    rep1->Frame().SetColor(clBlack);
+    rep1->BeforePrint = [this](TCustomBandReport *s, bool &p) { rep1BeforePrint(s, p); };
+    rep1->OnNeedData = [this](TObject *s, bool &more) { rep1NeedData(s, more); };
+    rep1->OnPreview = [this](TRpPrinter *printer) { myPreview(printer); };
+    rep1->Options = TBandReportOptions{TBandReportOption::FirstPageHeader, TBandReportOption::LastPageFooter};
+    rep1->Page().SetColumns(1);
+    rep1->Page().SetPaperSize(TRpPaperSize::Custom);
+    rep1->Page().SetOrientation(poPortrait);
+    // Bottom margin, length, top margin, width, left, right, column space (0.1 mm).
+    rep1->Page().ReadValues({100, 3540, 100, 2500, 100, 100, 0});
+    rep1->PrinterSettings().Copies = 1;
+    rep1->PrinterSettings().OutputBin = TRpBin::Auto;
+    rep1->PrinterSettings().FirstPage = 0;
+    rep1->PrinterSettings().LastPage = 0;
+    rep1->SetPrintIfEmpty(true);
+    rep1->SetShowProgress(false);
+    rep1->PrevInitialZoom = rpZoomToFit;
+
+    bndHeader = new TRpBand(this, rbPageHeader);
+    bndHeader->SetParent(rep1);
+    bndHeader->Frame().SetDrawBottom(true);
+    bndHeader->SetColor(clWhite);
+    bndHeader->BeforePrint = [](TRpCustomBand *, bool &) {};
+
+    lblHeader = Place<TRpLabel>(this, bndHeader);
+    StyleText(*lblHeader, 9);
+    lblHeader->SetAutoSize(false);
+    lblHeader->SetBounds(2, 0, lblHeader->Width(), lblHeader->Height());
+    lblHeader->SetCaption(" ");
+    lblHeader->Frame().SetDrawBottom(true);
+    lblMidashi = Place<TRpLabel>(this, bndHeader);
+    StyleText(*lblMidashi, 14);
+    lblMidashi->SetBounds(10, 6, lblMidashi->Width(), lblMidashi->Height());
+    lblMidashi->SetCaption("スケジュール表");
+    lblT = Place<TRpLabel>(this, bndHeader);
+    StyleText(*lblT, 7);
+    lblT->SetTop(3);
+    lblT->SetCaption("タイトル");
+    lblHdTitle = Place<TRpLabel>(this, bndHeader);
+    StyleText(*lblHdTitle, 10);
+    lblHdTitle->SetTop(12);
+    auto fixedLabel = [this](TRpLabel *&label, int width, int points, const std::string &caption) {
+        label = Place<TRpLabel>(this, bndHeader);
+        StyleText(*label, points);
+        label->SetAutoSize(false);
+        label->SetBounds(label->Left(), 6, width, label->Height());
+        label->SetCaption(caption);
+    };
+    fixedLabel(lblD, 132, 8, "作成日:");
+    fixedLabel(lblDate, 95, 8, "");
+    rpsPage = Place<TRpSysData>(this, bndHeader);
+    StyleText(*rpsPage, 8);
+    rpsPage->SetAutoSize(false);
+    rpsPage->SetBounds(rpsPage->Left(), 6, 32, rpsPage->Height());
+    rpsPage->SetData(rpsPageNumber);
+    rpsPage->SetText("頁:");
+    auto stamp = [this](TRpLabel *&label, const std::string &caption) {
+        label = Place<TRpLabel>(this, bndHeader);
+        StyleText(*label, 6);
+        label->SetAutoSize(false);
+        label->SetBounds(label->Left(), 2, 50, label->Height());
+        label->SetCaption(caption);
+        label->Frame().SetDrawLeft(true);
+    };
+    stamp(lblHanko1, "承認");
+    stamp(lblhanko2, "査閲");
+    stamp(lblhanko3, "担当者");
+    stamp(lblhanko4, "作成者");
+    memPHeader = Place<TRpMemo>(this, bndHeader);
+    StyleText(*memPHeader, 9);
+    memPHeader->SetAutoSize(false);
+    memPHeader->Frame().SetDrawRight(true);
+    shpHeaderHLine1 = Place<TRpShape>(this, bndHeader);
+    shpHeaderHLine1->Shape = rpsHorLine;
+    shpHeaderHLine2 = Place<TRpShape>(this, bndHeader);
+    shpHeaderHLine2->Shape = rpsHorLine;
+
+    bndDetail = new TRpBand(this, rbDetail);
+    bndDetail->SetParent(rep1);
+    bndDetail->SetColor(clWhite);
+    bndDetail->Font().SetName("ＭＳ ゴシック");
+    bndDetail->BeforePrint = [this](TRpCustomBand *s, bool &p) { bndDetailBeforePrint(s, p); };
+    memPItem = Place<TRpMemo>(this, bndDetail);
+    StyleText(*memPItem, 9);
+    memPItem->SetAutoSize(false);
+    memPItem->SetBounds(0, 0, memPItem->Width(), memPItem->Height());
+    memPItem->Frame().SetDrawRight(true);
+    shpDetailHLine = Place<TRpShape>(this, bndDetail);
+    shpDetailHLine->Shape = rpsHorLine;
+    shpDummy = Place<TRpShape>(this, bndDetail);
+    shpDummy->Shape = rpsRectangle;
+    shpDummy->Pen().SetStyle(psClear);
+
+    bndFooter = new TRpBand(this, rbPageFooter);
+    bndFooter->SetParent(rep1);
+    bndFooter->Frame().SetDrawTop(true);
+    bndFooter->SetColor(clWhite);
+    memKaishamei = Place<TRpMemo>(this, bndFooter);
+    StyleText(*memKaishamei, 9);
+    memKaishamei->Font().SetHeight(12);
+    memKaishamei->SetTop(1);
+    lblDummy = Place<TRpLabel>(this, bndFooter);
+    StyleText(*lblDummy, 9);
+}
+
+void TrepForm::FreeCreatedControls()
+{
+    // Last made first: each leaves its band's child list from the end.
+    auto release = [](auto &pool) {
+        while (!pool.empty())
+            pool.pop_back();
+    };
+    release(progressShapes_);
+    release(barLabels_);
+    release(barShapes_);
+    release(eventLabels_);
+    release(lineSeparators_);
+    release(dayGridLines_);
+    release(dayBackgrounds_);
+    release(dayLabels_);
+    release(headerDayLines_);
+    release(monthLabels_);
+    release(yearLabels_);
+}
+
+int TrepForm::X(TDateTime date) const { return DateToPixel(dayWidth_, date); }
+
+int TrepForm::AxisX(int day) const { return RoundInt(day * dayWidth_) + captionWidth_ - 1; }
+
+// ---------------------------------------------------------------- the run's layout
+
+void TrepForm::BeginReading()
+{
+    if (!reading_)
+        main_.BeginReportRun();
+    reading_ = true;
+}
+
+void TrepForm::EndReading()
+{
+    if (reading_)
+        main_.EndReportRun();
+    reading_ = false;
+}
+
+void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
+{
+    BeginReading();
+    rowCounter_ = 0;
+    wait_ = std::make_unique<TdlgWait>(nullptr);
+    wait_->SetCaption("レポート処理中．．．");
+    wait_->pgb1->SetMax(static_cast<int>(ItemList.size()) * wait_->pgb1->Step());
+    wait_->pgb1->SetPosition(0);
+    wait_->Show();
+    FreeCreatedControls();
+    ApplyPageSettings();
+    lblMidashi->SetCaption(PrintMidashi);
+    if (PrintTitle) {
+        lblT->SetLeft(lblMidashi->Width() + 30);
+        lblHdTitle->SetLeft(lblMidashi->Width() + 45);
+        lblHdTitle->SetCaption(main_.edtHdTitle->Text());
+    } else {
+        ParkTop(*lblT);
+        ParkTop(*lblHdTitle);
+    }
+    PlaceHeaderTexts(bndHeader->Width());
+    PlaceFooter();
+    LayOutHeader();
+    WritePeriod();
+    CreateDateAxis();
+    shpDummy->Brush().SetColor(clWhite);
+    shpDummy->SetBounds(bndHeader->Width(), 0, RoundInt(dayWidth_), shpDummy->Height());
+    shpDummy->BringToFront();
+    CreateLineSeparators();
+    CreatePools();
+    memPItem->BringToFront();
+    shpDetailHLine->Brush().SetStyle(bsClear);
+    shpDetailHLine->SetBounds(0, shpDetailHLine->Top(), bndDetail->Width(), 1);
+    shpDetailHLine->BringToFront();
+}
+
+bool TrepForm::ChartFits()
+{
+    ApplyPageSettings();
+    if (bndDetail->Width() - main_.pnlItem->Width() >= 1)
+        return true;
+    Services().MessageBox("項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。", "PRINT",
+                          MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void TrepForm::ApplyPageSettings()
+{
+    TRpPage &page = rep1->Page();
+    if (PaperSize >= 0 && PaperSize <= 26) {
+        page.SetPaperSize(static_cast<TRpPaperSize>(PaperSize));
+        page.SetOrientation(Orientation == 1 ? poLandscape : poPortrait);
+    }
+    page.SetTopMargin(TopMargin);
+    page.SetBottomMargin(BottomMargin);
+    page.SetLeftMargin(LeftMargin);
+    page.SetRightMargin(RightMargin);
+    TRpFrame &frame = rep1->Frame();
+    frame.SetDrawTop(FrameTop);
+    frame.SetDrawBottom(FrameBottom);
+    frame.SetDrawLeft(FrameLeft);
+    frame.SetDrawRight(FrameRight);
+    frame.SetColor(FrameColor);
+    frame.SetWidth(FrameWidth);
+}
+
+void TrepForm::PlaceHeaderTexts(int bandWidth)
+{
+    TRpControl *dateTexts[] = {lblD, lblDate, rpsPage};
+    if (PrintDate) {
+        lblDate->SetCaption(FormatDateTime("yyyy/mm/dd", Services().Now()) + "\xE3\x80\x80       ");
+        for (TRpControl *text : dateTexts)
+            text->SetLeft(bandWidth - text->Width());
+    } else {
+        for (TRpControl *text : dateTexts)
+            ParkTop(*text);
+    }
+    struct TStamp {
+        TRpLabel *box;
+        bool print;
+    };
+    const TStamp stamps[] = {{lblhanko4, PrintHanko4}, {lblhanko3, PrintHanko3}, {lblhanko2, PrintHanko2},
+                             {lblHanko1, PrintHanko1}};
+    int right = bandWidth - lblhanko4->Width();
+    for (const TStamp &stamp : stamps) {
+        if (!stamp.print) {
+            ParkTop(*stamp.box);
+            continue;
+        }
+        stamp.box->SetLeft(right - 1);
+        for (TRpControl *text : dateTexts)
+            text->SetLeft(stamp.box->Left() - text->Width());
+        if (stamp.box != lblHanko1)
+            right -= stamp.box->Width();
+    }
+    const bool anyStamp = PrintHanko1 || PrintHanko2 || PrintHanko3 || PrintHanko4;
+    lblHeader->SetHeight(anyStamp ? 50 : 30);
+    bndHeader->SetHeight(anyStamp ? 90 : 70);
+    if (anyStamp)
+        for (const TStamp &stamp : stamps)
+            stamp.box->SetHeight(lblHeader->Height() - 3);
+}
+
+void TrepForm::PlaceFooter()
+{
+    lblDummy->SetCaption(PrintKaishamei);
+    if (!PrintKaishamei.empty()) {
+        const std::vector<std::string> lines = SplitLines(PrintKaishamei);
+        memKaishamei->SetLines(lines);
+        memKaishamei->SetHeight(static_cast<int>(lines.size()) * memKaishamei->Font().Height());
+        memKaishamei->SetLeft(bndFooter->Width() - lblDummy->Width() - 20);
+        bndFooter->SetHeight(memKaishamei->Height() + 5);
+    } else {
+        bndFooter->SetHeight(0);
+    }
+    lblDummy->SetCaption("");
+}
+
+void TrepForm::LayOutHeader()
+{
+    const int h = lblHeader->Height();
+    const int strips = main_.imgYear->Height() + main_.imgMonth->Height() + main_.imgDay->Height();
+    captionWidth_ = main_.pnlItem->Width();
+    bndHeader->SetHeight(h + strips);
+    lblHeader->SetBounds(2, 0, bndHeader->Width() - 1, h);
+    memPHeader->SetBounds(0, h + 1, captionWidth_, strips);
+    memPItem->SetBounds(0, 0, captionWidth_, memPItem->Height());
+    chartWidth_ = bndDetail->Width() - memPItem->Width();
+    shpHeaderHLine1->SetBounds(captionWidth_, h + 13, chartWidth_, 1);
+    shpHeaderHLine2->SetBounds(captionWidth_, h + 26, chartWidth_, 1);
+    dayCount_ = DaysShown;
+    dayWidth_ = static_cast<long double>(chartWidth_) / dayCount_;
+}
+
+void TrepForm::WritePeriod()
+{
+    const long double excess = dayCount_ * dayWidth_ - chartWidth_;
+    const int lastDay = excess >= RoundInt(dayWidth_ / 2) ? dayCount_ - 2 : dayCount_ - 1;
+    memPHeader->SetLines({" 日付範囲", " " + FormatDateTime("yyyy/mm/dd", StartDate) + "～"
+                                           + FormatDateTime("yyyy/mm/dd", StartDate + lastDay)});
+}
+
+void TrepForm::CreateDateAxis()
+{
+    const int axisTop = memPHeader->Top();
+    const int bandWidth = bndHeader->Width();
+    int lastYear = 0, lastMonth = 0;
+    auto axisLabel = [&](std::vector<std::unique_ptr<TRpLabel>> &pool) -> TRpLabel & {
+        TRpLabel &label = Make(pool, bndHeader);
+        label.SetAutoSize(true);
+        label.SetTransparent(true);
+        label.Font().SetName(AxisFont);
+        label.Font().SetSize(9);
+        label.SetCaption("");
+        return label;
+    };
+    auto clearPastEdge = [bandWidth](TRpLabel &label) {
+        if (label.Left() + label.Width() > bandWidth)
+            label.SetCaption("");
+    };
+    for (int i = 0; i < dayCount_; ++i) {
+        const TDateTime date = StartDate + i;
+        int year, month, day;
+        DecodeDate(date, year, month, day);
+        const bool first = i == 0;
+        TRpShape &line = Make(headerDayLines_, bndHeader);
+        line.Shape = rpsVertLine;
+        line.SetBounds(line.Left(), ParkedTop, 1, line.Height());
+        line.Brush().SetStyle(bsClear);
+        line.Pen().SetWidth(1);
+        if (first || year != lastYear) {
+            TRpLabel &label = axisLabel(yearLabels_);
+            label.SetBounds(AxisX(i) + 3, axisTop + 1, label.Width(), label.Height());
+            label.SetCaption(IntToStr(year) + "年");
+            if (first && label.Width() + 3 > (EncodeDate(year + 1, 1, 1) - date) * dayWidth_)
+                label.SetCaption("");
+            clearPastEdge(label);
+            if (!first) {
+                line.SetBounds(AxisX(i), axisTop, line.Width(), memPHeader->Height());
+                line.BringToFront();
+            }
+        }
+        if (first || month != lastMonth) {
+            TRpLabel &label = axisLabel(monthLabels_);
+            label.SetBounds(AxisX(i) + 3, axisTop + 14, label.Width(), label.Height());
+            label.SetCaption(IntToStr(month) + "月");
+            if (first && label.Width() + 3 > (DaysInMonth(year, month) - day) * dayWidth_)
+                label.SetCaption("");
+            clearPastEdge(label);
+            if (!first && IsParked(line))
+                line.SetBounds(AxisX(i), axisTop + 13, line.Width(), 27);
+        }
+        if (CreateDayLabel(i, date) && !first && IsParked(line))
+            line.SetBounds(AxisX(i), axisTop + 26, line.Width(), 14);
+        lastYear = year;
+        lastMonth = month;
+
+        TRpShape &background = Make(dayBackgrounds_, bndDetail);
+        background.SetBounds(RoundInt(i * dayWidth_) + captionWidth_, 0, RoundInt(dayWidth_), 300);
+        background.Pen().SetStyle(psClear);
+        TColor color = clWhite;
+        if (!HorydayColorOnly)
+            color = dayCount_ < 365 && day % 2 == 0 ? DateColor2 : DateColor1;
+        if (std::find(HolidayList.begin(), HolidayList.end(), date) != HolidayList.end())
+            color = HorydayColor;
+        background.Brush().SetColor(color);
+
+        TRpShape &grid = Make(dayGridLines_, bndDetail);
+        grid.Shape = rpsVertLine;
+        grid.SetBounds(RoundInt(i * dayWidth_) + captionWidth_ - 1, ParkedTop, 1, 300);
+        grid.Brush().SetStyle(bsClear);
+        grid.Pen().SetWidth(1);
+    }
+}
+
+// The day labels of the axis: which days get one, and how wide, depends on
+// the number of days shown.
+bool TrepForm::CreateDayLabel(int i, TDateTime date)
+{
+    int year, month, day;
+    DecodeDate(date, year, month, day);
+    const int n = dayCount_;
+    int spanDays = 0;  // 0: a left-aligned auto-sized label
+    std::string caption = IntToStr(day);
+    if (n >= 7 && n <= 14) {
+        spanDays = 1;
+        caption += "(" + WeekdayNames[static_cast<size_t>(DayOfWeek(date) - 1)] + ")";
+    } else if (n >= 15 && n <= 31) {
+        spanDays = 1;
+    } else if (n == 62) {
+        if (day % 2 == 0 || day == 31 || (month == 2 && day >= 28))
+            return false;
+        spanDays = 2;
+    } else if (n == 95) {
+        if (day % 3 != 1 || day == 31 || (month == 2 && day >= 28))
+            return false;
+        spanDays = 3;
+    } else if (n >= 183 && n <= 365) {
+        if (day != 1 && day != 11 && day != 21)
+            return false;
+    } else if (n >= 730 && n <= 9999) {
+        if (day != 1 && day != 16)
+            return false;
+    } else {
+        return false;
+    }
+    TRpLabel &label = Make(dayLabels_, bndHeader);
+    label.SetTransparent(true);
+    label.Font().SetName(AxisFont);
+    label.Font().SetSize(9);
+    label.SetCaption("");
+    const int top = memPHeader->Top() + 27;
+    if (spanDays > 0) {
+        label.SetAutoSize(false);
+        label.SetAlignment(TRpAlignment::Center);
+        label.SetBounds(AxisX(i), top, RoundInt(dayWidth_ * spanDays), label.Height());
+    } else {
+        label.SetAutoSize(true);
+        label.SetAlignment(TRpAlignment::Left);
+        label.SetBounds(AxisX(i) + 2, top, label.Width(), label.Height());
+    }
+    label.SetCaption(caption);
+    if (label.Left() + label.Width() > bndHeader->Width())
+        label.SetCaption("");
+    return true;
+}
+
+void TrepForm::CreateLineSeparators()
+{
+    for (int k = 0; k < MaxLineCount; ++k) {
+        TRpShape &separator = Make(lineSeparators_, bndDetail);
+        separator.Shape = rpsHorLine;
+        separator.SetBounds(captionWidth_, ParkedTop, chartWidth_, 1);
+        separator.Brush().SetStyle(bsClear);
+        separator.Pen().SetStyle(psDot);
+        separator.Pen().SetWidth(1);
+        separator.Pen().SetColor(0x808080);
+    }
+}
+
+// ---------------------------------------------------------------- what a row prints
+
+namespace {
+
+// A line index that names one of the row's line bands.
+bool OnRowLine(int line, const TItem &row) { return line >= 0 && line < row.FLineCount; }
+
+// The top and height a bar gets in its line band.
+struct TBarPlace {
+    int Top;
+    int Height;
+};
+
+TBarPlace BarPlace(const TShape &band)
+{
+    return {band.Top() + band.Height() / 5, band.Height() - band.Height() / 2};
+}
+
+} // namespace
+
+// Whether an event prints: not done, its day inside the period, on a line of the row.
+static bool EventPrints(const TEvent &event, const TItem &row, long double dayWidth, int chartWidth)
+{
+    if (event.EndFlg || !OnRowLine(event.Line, row))
+        return false;
+    const int x = DateToPixel(dayWidth, event.EventDate);
+    return x >= 0 && x < chartWidth;
+}
+
+static bool BarPrints(const TChart &chart, long double dayWidth, int chartWidth)
+{
+    return DateToPixel(dayWidth, chart.FStartDate) < chartWidth && DateToPixel(dayWidth, chart.FEndDate) > 0;
+}
+
+// The strip's span on the chart, clipped; false when it shows nothing.
+static bool StripSpan(const TChart &chart, long double dayWidth, int chartWidth, int &x1, int &x2)
+{
+    if (!chart.FProgressBar)
+        return false;
+    if (JissekiHyouji != 0) {
+        x1 = DateToPixel(dayWidth, chart.FChakushubi) - 1;
+        x2 = DateToPixel(dayWidth, chart.FJissekibi) + RoundInt(dayWidth);
+    } else {
+        const int start = DateToPixel(dayWidth, chart.FStartDate);
+        x1 = start - 1;
+        x2 = x1 + 1 + static_cast<int>(std::trunc((DateToPixel(dayWidth, chart.FEndDate) - start) * chart.FRitsu / 100));
+    }
+    x1 = std::max(x1, 0);
+    x2 = std::min(x2, chartWidth);
+    return x1 < chartWidth && x2 > 0;
+}
+
+void TrepForm::CreatePools()
+{
+    size_t events = 0, bars = 0, strips = 0;
+    for (const auto &row : ItemList) {
+        size_t rowEvents = 0, rowBars = 0, rowStrips = 0;
+        for (const TEvent &event : row->FEvents)
+            rowEvents += EventPrints(event, *row, dayWidth_, chartWidth_);
+        for (const auto &chart : row->FCharts) {
+            if (!OnRowLine(chart->FLine, *row))
+                continue;
+            rowBars += BarPrints(*chart, dayWidth_, chartWidth_);
+            int x1, x2;
+            rowStrips += StripSpan(*chart, dayWidth_, chartWidth_, x1, x2);
+        }
+        events = std::max(events, rowEvents);
+        bars = std::max(bars, rowBars);
+        strips = std::max(strips, rowStrips);
+    }
+    for (size_t i = 0; i < events; ++i) {
+        TRpLabel &label = Make(eventLabels_, bndDetail);
+        label.SetAutoSize(true);
+        label.SetTransparent(true);
+    }
+    for (size_t i = 0; i < bars; ++i) {
+        Make(barShapes_, bndDetail);
+        TRpLabel &label = Make(barLabels_, bndDetail);
+        label.SetAutoSize(false);
+        label.SetTransparent(true);
+    }
+    for (size_t i = 0; i < strips; ++i)
+        Make(progressShapes_, bndDetail);
+}
+
+void TrepForm::rep1NeedData(TObject *, bool &moreData)
+{
+    moreData = rowCounter_ < static_cast<int>(ItemList.size());
+}
+
+void TrepForm::bndDetailBeforePrint(TRpCustomBand *, bool &printBand)
+{
+    if (wait_)
+        wait_->pgb1->StepIt();
+    if (rowCounter_ >= static_cast<int>(ItemList.size())) {
+        printBand = false;
+        return;
+    }
+    const TItem &row = *ItemList[static_cast<size_t>(rowCounter_)];
+    PrintRowColumns(row);
+    PrintEvents(row);
+    PrintBars(row);
+    ++rowCounter_;
+    if (rowCounter_ == static_cast<int>(ItemList.size())) {
+        wait_.reset();
+        EndReading();
+    }
+}
+
+void TrepForm::PrintRowColumns(const TItem &row)
+{
+    bndDetail->SetHeight(300);
+    memPItem->SetHeight(bndDetail->Height());
+    shpDummy->SetHeight(bndDetail->Height());
+    const int lineHeight = row.FLines[0] ? row.FLines[0]->Height() : 0;
+    for (int k = 0; k < MaxLineCount; ++k) {
+        TRpShape &separator = *lineSeparators_[static_cast<size_t>(k)];
+        if (k + 1 < row.FLineCount)
+            separator.SetBounds(captionWidth_, lineHeight * (k + 1) + 2, chartWidth_, 1);
+        else
+            Park(separator);
+    }
+    bndDetail->SetHeight(row.FMemo->Height() + 5);
+    memPItem->SetHeight(bndDetail->Height());
+    memPItem->SetLines(SplitLines(row.FMemo->Text()));
+    memPItem->Font().Assign(row.FMemo->Font());
+    memPItem->SetColor(row.FMemo->Color());
+    const int height = memPItem->Height();
+    for (int i = 0; i < dayCount_; ++i) {
+        TRpShape &background = *dayBackgrounds_[static_cast<size_t>(i)];
+        background.SetBounds(background.Left(), 0, background.Width(), height);
+        if (i >= 1 && DayMarked(dayCount_, DayOfMonth(StartDate + i))) {
+            TRpShape &grid = *dayGridLines_[static_cast<size_t>(i)];
+            grid.SetBounds(grid.Left(), 0, grid.Width(), height - 1);
+        }
+    }
+    shpDetailHLine->SetTop(height - 2);
+}
+
+void TrepForm::PrintEvents(const TItem &row)
+{
+    for (auto &label : eventLabels_)
+        Park(*label);
+    const int memoTop = row.FMemo->Top();
+    size_t next = 0;
+    for (const TEvent &event : row.FEvents) {
+        if (!EventPrints(event, row, dayWidth_, chartWidth_) || next >= eventLabels_.size())
+            continue;
+        TRpLabel &label = *eventLabels_[next++];
+        label.Font().SetName(event.FontName);
+        label.Font().SetSize(event.FontSize);
+        label.Font().SetColor(event.FontColor);
+        label.SetCaption(event.Marker);
+        const int x = X(event.EventDate);
+        int left = x + captionWidth_ + 2;
+        if (dayWidth_ < label.Width())
+            left = x + captionWidth_ + RoundInt(dayWidth_ / 2) - label.Width() / 2;
+        const TShape &band = *row.FLines[static_cast<size_t>(event.Line)];
+        int top = 0;
+        switch (event.Position) {
+        case 0: top = band.Top() - memoTop; break;
+        case 1: top = band.Top() + band.Height() / 2 - label.Height() / 2 - memoTop; break;
+        case 2: top = band.Top() + band.Height() - label.Height() - memoTop; break;
+        default: break;
+        }
+        label.SetBounds(left, top, label.Width(), label.Height());
+        label.SetCaption(event.Marker + event.EventName);
+    }
+}
+
+void TrepForm::PrintBars(const TItem &row)
+{
+    for (auto &shape : barShapes_)
+        Park(*shape);
+    for (auto &label : barLabels_)
+        Park(*label);
+    for (auto &shape : progressShapes_)
+        Park(*shape);
+    const int memoTop = row.FMemo->Top();
+    size_t nextBar = 0, nextStrip = 0;
+    for (const auto &chartPtr : row.FCharts) {
+        const TChart &chart = *chartPtr;
+        if (!OnRowLine(chart.FLine, row))
+            continue;
+        const TShape &band = *row.FLines[static_cast<size_t>(chart.FLine)];
+        const TBarPlace place = BarPlace(band);
+        if (BarPrints(chart, dayWidth_, chartWidth_) && nextBar < barShapes_.size()) {
+            TBevelLabel &bar = *chart.FBar;
+            bar.SetBounds(bar.Left(), place.Top, bar.Width(), place.Height);
+            const int t = bar.Top() - memoTop + 2;
+            const int b = t + bar.Height();
+            const int x1 = std::max(X(chart.FStartDate) - 1, 0);
+            const int x2 = std::min(X(chart.FEndDate), chartWidth_);
+            TRpShape &shape = *barShapes_[nextBar];
+            shape.Brush().SetColor(bar.Color());
+            shape.SetBounds(captionWidth_ + x1, t, x2 - x1, b - t);
+            TRpLabel &label = *barLabels_[nextBar];
+            ++nextBar;
+            label.SetAlignment(AlignmentOf(bar.Alignment()));
+            label.SetCaption(bar.Caption());
+            label.SetBounds(captionWidth_ + x1, t + 1, x2 - x1, b - t - 1);
+            label.Font().Assign(bar.Font());
+            label.Font().SetStyle(0);
+            if (label.Left() + label.Width() > bndDetail->Width())
+                label.SetWidth(bndDetail->Width() - label.Left());
+            label.FormatLines();
+            if (label.Height() > b - t - 1) {
+                label.Font().SetHeight(b - t - 1);
+                label.SetHeight(b - t - 1);
+            }
+        }
+        int x1, x2;
+        if (!StripSpan(chart, dayWidth_, chartWidth_, x1, x2) || nextStrip >= progressShapes_.size())
+            continue;
+        // The strip sits under the bar as the bar is placed for printing,
+        // whether or not the bar itself printed.
+        const int t = place.Top + place.Height - memoTop + 1;
+        TRpShape &strip = *progressShapes_[nextStrip++];
+        strip.Brush().SetColor(chart.FProgressBar->Color());
+        strip.SetBounds(captionWidth_ + x1, t, x2 - x1, 5);
+    }
+}
+
+// ---------------------------------------------------------------- the preview road
+
+namespace {
+const char *const StillRunning = "レポート生成中です。しばらくお待ち下さい。";
+}
+
+void TrepForm::myPreview(TRpPrinter *sender)
+{
+    frmPreview = new TfrmPreview(&Application());
+    preview_ = frmPreview;
+    preview_->FreeNotification(this);
+    frmPreview->pre1->AttachPrinter(sender);
+    frmPreview->btnPrint->OnClick = [this](TObject *) { myPrintClick(); };
+    frmPreview->OnCloseQuery = [this](TObject *, bool &canClose) { myFormCloseQuery(canClose); };
+    frmPreview->ShowForm();
+    if (main_.PreviewShown)
+        main_.PreviewShown(*frmPreview);
+}
+
+void TrepForm::Notification(TComponent *component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == preview_)
+        preview_ = nullptr;
+}
+
+void TrepForm::LetGoOfPreview()
+{
+    if (preview_ == nullptr)
+        return;
+    TfrmPreview *preview = preview_;
+    preview_ = nullptr;
+    preview->RemoveFreeNotification(this);
+    preview->btnPrint->OnClick = nullptr;
+    preview->OnCloseQuery = nullptr;
+    if (preview->Visible())
+        preview->Close();
+}
+
+void TrepForm::myPrintClick()
+{
+    if (Ready())
+        main_.mitPrintClick();
+    else
+        Services().MessageBox(StillRunning, "PRINT", MB_OK | MB_ICONINFORMATION);
+}
+
+void TrepForm::myFormCloseQuery(bool &canClose)
+{
+    canClose = Ready();
+    if (!canClose)
+        Services().MessageBox(StillRunning, "PRINT", MB_OK | MB_ICONINFORMATION);
+}

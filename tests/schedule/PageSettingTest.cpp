@@ -1,0 +1,118 @@
+// The page-setting dialog, filled through its controls.
+#include "schedule/printing/PageSetting.h"
+
+#include "tests/schedule/DialogFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Types into a margin edit as the person would, leaving it afterwards when `leave`.
+void TypeMargin(TExEdit &edit, const std::string &text, bool leave = true)
+{
+    SendMessage(&edit, WM_SETFOCUS);
+    edit.TextEdited(text);
+    if (leave)
+        SendMessage(&edit, WM_KILLFOCUS);
+}
+
+TModalResult Show(TDialogFixture &f, const std::function<void(TdlgPageSetting &)> &fill)
+{
+    TModalResult result = mrNone;
+    ShowPageSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgPageSetting &>(form);
+        fill(d);
+        result = d.ModalResult();
+        return result;
+    });
+    return result;
+}
+
+} // namespace
+
+TEST(PageSetting, ValuesSetThroughTheControlsSurviveSaveAndReopen)
+{
+    TDialogFixture f;
+    f.services->colorAnswers.push_back(0x0000FF);
+    EXPECT_EQ(Show(f,
+                   [](TdlgPageSetting &d) {
+                       EXPECT_EQ(d.cmbSize->Items().size(), 26u);
+                       EXPECT_EQ(d.cmbSize->Items()[22], "Envelope #12 4 \\276 x 11");
+                       EXPECT_EQ(d.cmbSize->ItemIndex(), 9);
+                       d.cmbSize->SetItemIndex(8);
+                       d.rdgOrientation->SetItemIndex(0);
+                       TypeMargin(*d.edtTopMargin, "12.5");
+                       TypeMargin(*d.edtLeftMargin, "200");
+                       d.ckbFrameLeft->SetChecked(false);
+                       d.pnlFrameColor->OnDblClick(d.pnlFrameColor);
+                       d.cmbFrameWidth->SetItemIndex(2);
+                       d.edtMidashi->TextEdited("工程");
+                       d.ckbHanko3->SetChecked(false);
+                       d.memKaishamei->SetText("会社\r\n部");
+                       d.btnOk->Click();
+                   }),
+              mrOk);
+    EXPECT_TRUE(Modified);
+    const std::string path = f.home.File("page.xml");
+    ASSERT_TRUE(WriteXmlFile(*f.main, path));
+    ResetPageSettings();
+    ReadXmlFile(*f.main, path);
+    EXPECT_EQ(PaperSize, 8);
+    EXPECT_EQ(Orientation, 0);
+    EXPECT_EQ(TopMargin, 12.5L);
+    EXPECT_EQ(LeftMargin, 200);
+    EXPECT_FALSE(FrameLeft);
+    EXPECT_EQ(FrameColor, 0x0000FFu);
+    EXPECT_EQ(FrameWidth, 3);
+    EXPECT_EQ(PrintMidashi, "工程");
+    EXPECT_FALSE(PrintHanko3);
+    EXPECT_TRUE(PrintHanko4);
+    EXPECT_EQ(PrintKaishamei, "会社\r\n部");
+}
+
+TEST(PageSetting, MarginsOutsideZeroTo200AreRefusedAndTheOldTextReturns)
+{
+    TDialogFixture f;
+    Show(f, [&](TdlgPageSetting &d) {
+        TypeMargin(*d.edtTopMargin, "250");
+        EXPECT_EQ(d.edtTopMargin->Text(), "10.00");
+        TypeMargin(*d.edtBottomMargin, "-5");
+        EXPECT_EQ(d.edtBottomMargin->AsFloat(), 10);
+        // Clicking OK from a margin still being edited checks it first.
+        TypeMargin(*d.edtRightMargin, "300", false);
+        d.btnOk->Click();
+        EXPECT_EQ(d.ModalResult(), mrNone);
+        EXPECT_EQ(d.edtRightMargin->AsFloat(), 10);
+    });
+    ASSERT_EQ(f.services->messages.size(), 3u);
+    EXPECT_EQ(f.services->messages[0].text, "値が大きすぎます。");
+    EXPECT_EQ(f.services->messages[1].text, "値が小さすぎます。");
+    EXPECT_EQ(f.services->messages[2].text, "値が大きすぎます。");
+    EXPECT_EQ(RightMargin, 10);
+}
+
+TEST(PageSetting, CancelChangesNothingAndMissingChoicesKeepTheirValues)
+{
+    TDialogFixture f;
+    Show(f, [](TdlgPageSetting &d) {
+        TypeMargin(*d.edtTopMargin, "20");
+        d.ckbTitle->SetChecked(false);
+        d.btnCancel->Click();
+    });
+    EXPECT_EQ(TopMargin, 10);
+    EXPECT_TRUE(PrintTitle);
+    EXPECT_FALSE(Modified);
+
+    // A document's paper 26 is not in the list, and an unknown frame width not either.
+    PaperSize = 26;
+    FrameWidth = 12;
+    EXPECT_EQ(Show(f,
+                   [](TdlgPageSetting &d) {
+                       EXPECT_EQ(d.cmbSize->ItemIndex(), -1);
+                       EXPECT_EQ(d.cmbFrameWidth->ItemIndex(), -1);
+                       d.btnOk->Click();
+                   }),
+              mrOk);
+    EXPECT_EQ(PaperSize, 26);
+    EXPECT_EQ(FrameWidth, 12);
+}

@@ -1,0 +1,194 @@
+// The preview command and its window: pages shown while they are made, the
+// page and zoom controls, and what the window refuses while the run goes on.
+#include <gtest/gtest.h>
+
+#include "platform/Timer.h"
+#include "schedule/printing/Preview.h"
+#include "schedule/printing/Rep.h"
+#include "tests/FakePrinters.h"
+#include "tests/schedule/DialogFixture.h"
+
+namespace {
+
+struct TPreviewBoard : TDialogFixture {
+    TScopedFakePrinters printers;
+    explicit TPreviewBoard(int rows)
+    {
+        for (int i = 0; i < rows; ++i)
+            main->AddItem();
+        main->RedrawChart();
+        StartDate = EncodeDate(2024, 4, 1);
+        DaysShown = 31;
+    }
+    // Calls `step` on every page notice of each preview the command shows.
+    void Preview(const std::function<void(TfrmPreview &, int)> &step)
+    {
+        main->PreviewShown = [step](TfrmPreview &form) {
+            auto own = form.pre1->OnPageAvailable;
+            form.pre1->OnPageAvailable = [own, step, &form](TObject *sender, int page) {
+                own(sender, page);
+                step(form, page);
+            };
+        };
+        main->mitPreviewClick();
+    }
+};
+
+bool Finished(TfrmPreview &form)
+{
+    return form.pre1->Printer() != nullptr && form.pre1->Printer()->State() == rpsFinished;
+}
+
+// Runs an action from the message loop once the report's run has wound up
+// (its printer is marked prepared), however the notices arrive.
+class TLater {
+public:
+    TLater()
+    {
+        timer_.SetEnabled(false);
+        timer_.SetInterval(2);
+        timer_.OnTimer = [this](TObject *) {
+            if (printer_ == nullptr || !printer_->Prepared)
+                return;
+            timer_.SetEnabled(false);
+            if (auto action = std::move(action_))
+                action();
+        };
+    }
+    void Post(TfrmPreview &form, std::function<void()> action)
+    {
+        printer_ = form.pre1->Printer();
+        action_ = std::move(action);
+        timer_.SetEnabled(true);
+    }
+
+private:
+    TTimer timer_{nullptr};
+    TRpPrinter *printer_ = nullptr;
+    std::function<void()> action_;
+};
+
+} // namespace
+
+TEST(PreviewWindow, ShowsTheFirstPageWhileTheRunGoesOnAndRefusesToCloseOrPrint)
+{
+    TPreviewBoard board(23);
+    bool sawRunning = false, sawEnd = false;
+    TLater later;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form)) {
+            if (sawRunning)
+                return;
+            sawRunning = true;
+            EXPECT_NE(form.pre1->Image().Metafile(), nullptr);
+            EXPECT_FALSE(board.main->Enabled());
+            form.btnPrint->Click();
+            form.btnCloseClick(nullptr);
+            EXPECT_TRUE(form.Visible());
+            return;
+        }
+        if (sawEnd)
+            return;
+        sawEnd = true;
+        later.Post(form, [&] {
+        EXPECT_TRUE(board.main->Enabled());
+        EXPECT_TRUE(board.main->FPreviewOpen);
+        EXPECT_EQ(form.spePage->MaxValue(), 3);
+        EXPECT_TRUE(form.spePage->Enabled());
+        form.btnNextClick(nullptr);
+        EXPECT_EQ(form.pre1->PageNumber(), 2);
+        EXPECT_EQ(form.spePage->Value(), 2);
+        form.btnLastClick(nullptr);
+        EXPECT_EQ(form.pre1->PageNumber(), 3);
+        form.btnNextClick(nullptr);
+        EXPECT_EQ(form.pre1->PageNumber(), 3);
+        form.btnPriorClick(nullptr);
+        form.btnFirstClick(nullptr);
+        form.btnPriorClick(nullptr);
+        EXPECT_EQ(form.spePage->Value(), 1);
+        EXPECT_EQ(form.pre1->PageNumber(), 1);
+        form.SpeedButton1Click(nullptr);
+        EXPECT_EQ(form.speZoom->Value(), 100);
+        form.SpeedButton2Click(nullptr);
+        EXPECT_EQ(form.speZoom->Value(), form.pre1->Zoom());
+        EXPECT_EQ(form.pre1->ZoomState(), rpZoomToWidth);
+        form.btnFitClick(nullptr);
+        EXPECT_EQ(form.speZoom->Value(), std::clamp(form.pre1->Zoom(), 10, 300));
+        EXPECT_EQ(form.pre1->ZoomState(), rpZoomToFit);
+        // Printing from the preview runs a print command of its own, its dialog above the preview.
+        bool dialogShown = false;
+        board.main->RunPrintDialog = [&](TCustomForm &dialog) {
+            dialogShown = true;
+            EXPECT_EQ(dialog.FormStyle(), fsStayOnTop);
+            return mrCancel;
+        };
+        form.btnPrint->Click();
+        EXPECT_TRUE(dialogShown);
+        form.speZoom->SetValue(150);
+        form.speZoomChange(nullptr);
+        EXPECT_EQ(form.pre1->Zoom(), 150);
+        form.btnCloseClick(nullptr);
+        });
+    });
+    EXPECT_TRUE(sawRunning);
+    EXPECT_TRUE(sawEnd);
+    ASSERT_EQ(board.services->messages.size(), 2u);
+    EXPECT_EQ(board.services->messages[0].text, "レポート生成中です。しばらくお待ち下さい。");
+    EXPECT_EQ(board.services->messages[1].text, "レポート生成中です。しばらくお待ち下さい。");
+    EXPECT_FALSE(board.main->FPreviewOpen);
+    EXPECT_EQ(frmPreview, nullptr);
+}
+
+TEST(PreviewWindow, OnePageDisablesThePageBox)
+{
+    TPreviewBoard board(1);
+    TLater later;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        EXPECT_FALSE(form.spePage->Enabled());
+        later.Post(form, [&] { form.btnCloseClick(nullptr); });
+    });
+    EXPECT_FALSE(board.main->FPreviewOpen);
+}
+
+TEST(PreviewWindow, TheMainWindowStaysOpenUntilTheLastPreviewCloses)
+{
+    TPreviewBoard board(2);
+    int previews = 0;
+    TLater first, second;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        if (++previews == 1) {
+            first.Post(form, [&] {
+                // A second preview, opened and closed while the first is up.
+                board.main->mitPreviewClick();
+                EXPECT_TRUE(board.main->FPreviewOpen);
+                bool canClose = true;
+                board.main->FormCloseQuery(board.main.get(), canClose);
+                EXPECT_FALSE(canClose);
+                form.btnCloseClick(nullptr);
+            });
+        } else {
+            second.Post(form, [&] { form.btnCloseClick(nullptr); });
+        }
+    });
+    EXPECT_EQ(previews, 2);
+    EXPECT_FALSE(board.main->FPreviewOpen);
+}
+
+TEST(PreviewWindow, AReportFormGoingFirstClosesItsPreview)
+{
+    TPreviewBoard board(1);
+    {
+        TrepForm rep(*board.main);
+        ASSERT_TRUE(rep.rep1->NewPrinter());
+        rep.myPreview(rep.rep1->ReportPrinter());
+        ASSERT_NE(frmPreview, nullptr);
+        EXPECT_TRUE(frmPreview->Visible());
+    }
+    // The window closed itself; nothing is left to call into the freed form.
+    EXPECT_EQ(frmPreview, nullptr);
+    ProcessMessages();
+}

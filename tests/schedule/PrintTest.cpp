@@ -1,0 +1,221 @@
+// The print command: the print dialog's values, the report's pages on a
+// printer ("PDF") or in a saved-report file, and what the command leaves behind.
+#include <gtest/gtest.h>
+
+#include "report/RpPrntr.h"
+#include "schedule/printing/Preview.h"
+#include "schedule/printing/Print.h"
+#include "schedule/printing/Rep.h"
+#include "tests/FakePrinters.h"
+#include "tests/PdfTools.h"
+#include "tests/schedule/DialogFixture.h"
+
+namespace {
+
+struct TPrintBoard : TDialogFixture {
+    TScopedFakePrinters printers;
+    explicit TPrintBoard(int rows)
+    {
+        for (int i = 0; i < rows; ++i) {
+            main->AddItem();
+            ItemList.back()->FMemo->SetText("項目" + std::to_string(i + 1));
+        }
+        main->RedrawChart();
+        main->edtHdTitle->SetText("工程表");
+        StartDate = EncodeDate(2024, 4, 1);
+        DaysShown = 31;
+        PrinterIndex = -1;
+    }
+    // Runs the print command, filling its dialog with `fill` (which presses a button).
+    void Print(const std::function<void(TdlgPrint &)> &fill)
+    {
+        main->RunPrintDialog = [&](TCustomForm &form) {
+            auto &d = static_cast<TdlgPrint &>(form);
+            fill(d);
+            return d.ModalResult();
+        };
+        main->mitPrintClick();
+    }
+    // Chooses "PDF" and answers its file dialog with `pdf`.
+    void ToPdf(TdlgPrint &d, const std::string &pdf)
+    {
+        const auto &names = d.cmbPrinterName->Items();
+        d.cmbPrinterName->SetItemIndex(static_cast<int>(names.size()) - 1);
+        d.cmbPrinterName->OnChange(d.cmbPrinterName);
+        services->fileAnswers.push_back(TFileDialogAnswer{pdf, 1});
+    }
+};
+
+std::string PdfPageText(const std::string &pdf, int page)
+{
+    const std::string p = std::to_string(page);
+    return CommandOutput("pdftotext -layout -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
+}
+
+bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+} // namespace
+
+TEST(PrintCommand, TwelveRowsPrintToPdfAsTwoA4LandscapePages)
+{
+    TPrintBoard board(12);
+    const std::string pdf = UniqueTempPath("twelve.pdf");
+    board.Print([&](TdlgPrint &d) {
+        EXPECT_TRUE(d.rbtAll->Checked());
+        EXPECT_FALSE(d.speStart->Visible());
+        EXPECT_EQ(d.cmbCopies->ItemIndex(), 0);
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    EXPECT_TRUE(board.services->messages.empty());
+    ASSERT_EQ(PdfPageCount(pdf), 2);
+    EXPECT_NE(PdfInfoField(pdf, "Page size").find("842 x 595"), std::string::npos) << PdfInfoField(pdf, "Page size");
+    EXPECT_EQ(PdfInfoField(pdf, "Title"), ExtractFileName(board.main->FFileName));
+    const std::string page1 = PdfPageText(pdf, 1);
+    for (const char *text : {"スケジュール表", "タイトル", "工程表", "作成日:", "2024/01/10", "承認", "査閲", "担当者", "作成者",
+                             "2024/04/01", "2024/05/01", "2024年", "4月", "項目1", "項目11"})
+        EXPECT_TRUE(Has(page1, text)) << text << "\n" << page1;
+    EXPECT_FALSE(Has(page1, "項目12"));
+    const std::string page2 = PdfPageText(pdf, 2);
+    EXPECT_TRUE(Has(page2, "スケジュール表"));
+    EXPECT_TRUE(Has(page2, "項目12"));
+    EXPECT_TRUE(board.main->mitPrint->Enabled());
+    EXPECT_TRUE(board.main->btnPrint->Enabled());
+    DeleteFile(pdf);
+}
+
+TEST(PrintCommand, ARangePastTheLastPageIsLoweredToIt)
+{
+    TPrintBoard board(23);
+    const std::string pdf = UniqueTempPath("range.pdf");
+    board.Print([&](TdlgPrint &d) {
+        d.rbtSelect->SetChecked(true);
+        EXPECT_TRUE(d.speStart->Visible());
+        d.speStart->SetValue(2);
+        d.speEnd->SetValue(5);
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    EXPECT_EQ(PdfPageCount(pdf), 2);
+    EXPECT_FALSE(PrintAll);
+    EXPECT_EQ(PrintToPage, 3);
+    EXPECT_TRUE(Has(PdfPageText(pdf, 1), "頁:2"));
+    DeleteFile(pdf);
+}
+
+TEST(PrintCommand, ToFileWritesASavedReportOfTheSamePages)
+{
+    TPrintBoard board(12);
+    const std::string rpf = UniqueTempPath("saved.rpf");
+    board.services->fileAnswers.push_back(TFileDialogAnswer{rpf, 1});
+    board.Print([&](TdlgPrint &d) {
+        d.ckbToFile->SetChecked(true);
+        d.btnOk->Click();
+    });
+    ASSERT_EQ(board.services->fileRequests.size(), 1u);
+    const TFileDialogRequest &classic = board.services->fileRequests[0];
+    EXPECT_EQ(classic.filter, "RPF|*.rpf");
+    EXPECT_EQ(classic.defaultExt, "rpf");
+    EXPECT_EQ(classic.initialDir, ExtractFilePath(board.main->FFileName));
+    EXPECT_EQ(classic.fileName, "");
+    ASSERT_TRUE(FileExists(rpf));
+    TRpPrinter loaded;
+    loaded.Load(rpf);
+    EXPECT_EQ(loaded.PageCount(), 2);
+
+    // Cancelled: nothing is written; on "Seven" the newer dialog asks.
+    DeleteFile(rpf);
+    board.services->osName = "Seven";
+    board.Print([&](TdlgPrint &d) {
+        d.ckbToFile->SetChecked(true);
+        d.btnOk->Click();
+    });
+    ASSERT_EQ(board.services->fileRequests.size(), 2u);
+    EXPECT_EQ(board.services->fileRequests[1].filter, "Report file|*.rpf");
+    EXPECT_EQ(board.services->fileRequests[1].initialDir, ExtractFilePath(board.main->FFileName));
+    EXPECT_EQ(board.services->fileRequests[1].fileName, "");
+    EXPECT_FALSE(FileExists(rpf));
+    EXPECT_TRUE(board.services->messages.empty());
+}
+
+TEST(PrintCommand, AFailedPrintGivesTheCommandsBackAndSaysWhy)
+{
+    TPrintBoard board(2);
+    board.Print([&](TdlgPrint &d) {
+        const auto &names = d.cmbPrinterName->Items();
+        d.cmbPrinterName->SetItemIndex(static_cast<int>(names.size()) - 1);
+        d.cmbPrinterName->OnChange(d.cmbPrinterName);
+        d.btnOk->Click();  // the PDF file dialog is cancelled
+    });
+    ASSERT_EQ(board.services->messages.size(), 1u);
+    EXPECT_TRUE(board.main->mitPrint->Enabled());
+    EXPECT_TRUE(board.main->mitPreview->Enabled());
+    EXPECT_TRUE(board.main->btnPrint->Enabled());
+    EXPECT_TRUE(board.main->Enabled());
+    EXPECT_EQ(board.main->FReportRuns, 0);
+}
+
+TEST(PrintCommand, DialogKeepsThePrinterChoiceAndForgetsALostOne)
+{
+    TPrintBoard board(1);
+    PrinterIndex = 7;
+    board.Print([&](TdlgPrint &d) {
+        EXPECT_EQ(PrinterIndex, -1);
+        EXPECT_EQ(d.cmbPrinterName->Items().size(), 3u);
+        d.cmbPrinterName->SetItemIndex(1);
+        d.cmbPrinterName->OnChange(d.cmbPrinterName);
+        d.btnCancel->Click();
+    });
+    EXPECT_EQ(PrinterIndex, 1);
+    EXPECT_TRUE(board.main->mitPrint->Enabled());
+}
+
+TEST(PrintCommand, WithoutRowsNothingHappens)
+{
+    TPrintBoard board(0);
+    bool shown = false;
+    board.Print([&](TdlgPrint &d) {
+        shown = true;
+        d.btnCancel->Click();
+    });
+    EXPECT_FALSE(shown);
+}
+
+TEST(PrintCommand, TheMainWindowTakesNoInputWhileARunReadsTheDocument)
+{
+    TPrintBoard board(3);
+    TrepForm rep(*board.main);
+    int pages = 0;
+    rep.rep1->OnStartPage = [&](TCustomBandReport *) {
+        ++pages;
+        EXPECT_FALSE(board.main->Enabled());
+        bool canClose = true;
+        board.main->FormCloseQuery(board.main.get(), canClose);
+        EXPECT_FALSE(canClose);
+    };
+    rep.rep1->Prepare();
+    EXPECT_GT(pages, 0);
+    EXPECT_TRUE(board.main->Enabled());
+    bool canClose = true;
+    Modified = false;
+    board.main->FormCloseQuery(board.main.get(), canClose);
+    EXPECT_TRUE(canClose);
+}
+
+TEST(PrintCommand, ACaptionColumnWithoutRoomForTheChartIsRefused)
+{
+    TPrintBoard board(2);
+    board.main->pnlItem->SetWidth(1047);  // the whole printable width of A4 landscape
+    const std::string pdf = UniqueTempPath("nochart.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    EXPECT_FALSE(FileExists(pdf));
+    board.main->mitPreviewClick();
+    EXPECT_EQ(frmPreview, nullptr);
+    ASSERT_EQ(board.services->messages.size(), 2u);
+    EXPECT_EQ(board.services->messages[0].text, "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。");
+    EXPECT_TRUE(board.main->mitPrint->Enabled());
+    EXPECT_FALSE(board.main->FPreviewOpen);
+}

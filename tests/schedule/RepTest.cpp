@@ -1,0 +1,408 @@
+// The schedule report: page, header, date axis and the row band, read from
+// the pages a run records and from the controls the run placed.
+#include <gtest/gtest.h>
+
+#include "schedule/printing/Rep.h"
+#include "tests/report/BandReportTestDevice.h"
+#include "tests/schedule/DialogFixture.h"
+#include "tests/schedule/TestBars.h"
+
+#include <algorithm>
+
+using report_test::TTestDevice;
+
+namespace {
+
+struct TReportBoard : TDialogFixture {
+    std::vector<TDateTime> savedHolidays = HolidayList;
+    int savedMode = JissekiHyouji;
+
+    explicit TReportBoard(int rows = 12, int days = 31, TDateTime start = EncodeDate(2024, 4, 1))
+    {
+        HolidayList.clear();
+        for (int i = 0; i < rows; ++i) {
+            main->AddItem();
+            ItemList.back()->FMemo->SetText("項目" + std::to_string(i + 1));
+        }
+        main->RedrawChart();
+        StartDate = start;
+        DaysShown = days;
+    }
+    ~TReportBoard()
+    {
+        HolidayList = savedHolidays;
+        JissekiHyouji = savedMode;
+    }
+    // Runs the report on an A4 landscape recording device.
+    std::unique_ptr<TTestDevice> Run(TrepForm &rep)
+    {
+        auto device = std::make_unique<TTestDevice>(96, 2100, 2970);
+        device->Orientation = poLandscape;
+        rep.rep1->BuildReport(*device);
+        return device;
+    }
+};
+
+bool Shows(const std::vector<std::string> &texts, const std::string &text)
+{
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+int Right(const TRpControl &c) { return c.Left() + c.Width(); }
+
+std::vector<std::string> Captions(const std::vector<std::unique_ptr<TRpLabel>> &labels)
+{
+    std::vector<std::string> captions;
+    for (const auto &label : labels)
+        captions.push_back(label->Caption());
+    return captions;
+}
+
+} // namespace
+
+TEST(RepForm, TwelveRowsMakeTwoLandscapePagesWithTheHeaderOnEach)
+{
+    TReportBoard board;
+    board.main->edtHdTitle->SetText("工程表");
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    ASSERT_EQ(device->Pages, 2);
+    EXPECT_EQ(rep.bndHeader->Width(), 1047);  // 277 mm at 96 per inch
+    const auto page1 = device->TextsOnPage(1);
+    const auto page2 = device->TextsOnPage(2);
+    for (const char *text : {"スケジュール表", "タイトル", "工程表", "作成日:", "頁:1", "承認", "査閲",
+                             "担当者", "作成者", " 日付範囲", " 2024/04/01～2024/05/01", "2024年", "4月", "5月", "30"})
+        EXPECT_TRUE(Shows(page1, text)) << text;
+    EXPECT_EQ(rep.lblDate->Caption(), "2024/01/10\xE3\x80\x80       ");
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_TRUE(Shows(page1, "項目" + std::to_string(i))) << i;
+    EXPECT_FALSE(Shows(page1, "項目12"));
+    EXPECT_TRUE(Shows(page2, "頁:2"));
+    EXPECT_TRUE(Shows(page2, "スケジュール表"));
+    EXPECT_TRUE(Shows(page2, "項目12"));
+    EXPECT_FALSE(Shows(page2, "項目11"));
+    EXPECT_EQ(rep.RowCounter(), 12);
+    EXPECT_EQ(rep.WaitDialog(), nullptr);
+}
+
+TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
+{
+    TReportBoard board(1);
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const int w = rep.bndHeader->Width();
+        EXPECT_EQ(rep.lblHeader->Height(), 50);
+        EXPECT_EQ(rep.bndHeader->Height(), 50 + 50);
+        EXPECT_EQ(rep.lblhanko4->Left(), w - 51);
+        EXPECT_EQ(rep.lblHanko1->Left(), w - 1 - 50 * 4);
+        EXPECT_EQ(rep.lblHanko1->Height(), 47);
+        for (TRpControl *text : {(TRpControl *)rep.lblD, (TRpControl *)rep.lblDate, (TRpControl *)rep.rpsPage})
+            EXPECT_EQ(Right(*text), rep.lblHanko1->Left());
+    }
+    PrintHanko2 = PrintHanko3 = PrintHanko4 = false;
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const int w = rep.bndHeader->Width();
+        EXPECT_EQ(rep.lblHanko1->Left(), w - 51);
+        EXPECT_EQ(Right(*rep.lblDate), w - 51);
+        EXPECT_EQ(rep.lblhanko2->Top(), ParkedTop);
+    }
+    PrintHanko1 = false;
+    PrintDate = false;
+    {
+        TrepForm rep(*board.main);
+        auto device = board.Run(rep);
+        EXPECT_EQ(rep.lblHeader->Height(), 30);
+        EXPECT_EQ(rep.bndHeader->Height(), 30 + 50);
+        EXPECT_EQ(rep.lblDate->Top(), ParkedTop);
+        EXPECT_EQ(rep.lblD->Top(), ParkedTop);
+        EXPECT_EQ(rep.lblHanko1->Top(), ParkedTop);
+    }
+    PrintTitle = false;
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(rep.lblT->Top(), ParkedTop);
+        EXPECT_EQ(rep.lblHdTitle->Top(), ParkedTop);
+    }
+}
+
+TEST(RepForm, FooterHoldsTheCompanyNameLineByLine)
+{
+    TReportBoard board(1);
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(rep.bndFooter->Height(), 0);
+    }
+    PrintKaishamei = "株式会社たるぼる\r\n設計部";
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    EXPECT_EQ(rep.memKaishamei->Height(), 24);
+    EXPECT_EQ(rep.bndFooter->Height(), 29);
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), "株式会社たるぼる"));
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), "設計部"));
+    EXPECT_EQ(rep.lblDummy->Caption(), "");
+}
+
+TEST(RepForm, PaperOutsideTheListKeepsTheFormsPage)
+{
+    TReportBoard board(1);
+    PaperSize = 27;
+    TrepForm rep(*board.main);
+    TTestDevice device(96, 2500, 3540);
+    rep.rep1->BuildReport(device);
+    EXPECT_EQ(rep.rep1->Page().PaperSize(), TRpPaperSize::Custom);
+    EXPECT_EQ(rep.rep1->Page().Orientation(), poPortrait);
+    EXPECT_EQ(rep.bndHeader->Width(), RoundInt((2500 - 200) * 96 / 254.0));
+}
+
+TEST(RepForm, DateAxisLabelsFollowTheDaysShown)
+{
+    {
+        TReportBoard board(1, 14);
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const auto days = Captions(rep.DayLabels());
+        ASSERT_EQ(days.size(), 14u);
+        EXPECT_EQ(days[0], "1(月)");  // 2024/04/01 is a Monday
+        EXPECT_EQ(days[6], "7(日)");
+    }
+    {
+        TReportBoard board(1, 15);
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(Captions(rep.DayLabels())[0], "1");
+    }
+    {
+        TReportBoard board(1, 62, EncodeDate(2024, 1, 1));
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        const auto days = Captions(rep.DayLabels());
+        EXPECT_TRUE(std::find(days.begin(), days.end(), "31") == days.end());
+        // January 1..29 odd (15), February 1..27 odd (14), March 1.
+        EXPECT_EQ(days.size(), 15u + 14u + 1u);
+    }
+    {
+        TReportBoard board(1, 100);
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_TRUE(rep.DayLabels().empty());
+    }
+}
+
+TEST(RepForm, YearAndMonthChangesDrawTheirAxisLines)
+{
+    TReportBoard board(1, 31, EncodeDate(2024, 12, 31));
+    TrepForm rep(*board.main);
+    board.Run(rep);
+    const int top = rep.memPHeader->Top();
+    ASSERT_EQ(rep.YearLabels().size(), 2u);
+    // One day is too narrow for "2024年" beside its line.
+    EXPECT_EQ(rep.YearLabels()[0]->Caption(), "");
+    EXPECT_EQ(rep.YearLabels()[1]->Caption(), "2025年");
+    const TRpShape &yearLine = *rep.HeaderDayLines()[1];
+    EXPECT_EQ(yearLine.Top(), top);
+    EXPECT_EQ(yearLine.Height(), rep.memPHeader->Height());
+    EXPECT_EQ(yearLine.Left(), RoundInt(rep.DayWidth()) + rep.memPHeader->Width() - 1);
+    // A plain day: the short line under the day strip.
+    EXPECT_EQ(rep.HeaderDayLines()[2]->Top(), top + 26);
+    EXPECT_EQ(rep.HeaderDayLines()[2]->Height(), 14);
+    EXPECT_EQ(rep.HeaderDayLines()[0]->Top(), ParkedTop);
+
+    TReportBoard monthBoard(1, 31, EncodeDate(2024, 4, 20));
+    TrepForm monthRep(*monthBoard.main);
+    monthBoard.Run(monthRep);
+    const TRpShape &monthLine = *monthRep.HeaderDayLines()[11];  // 2024/05/01
+    EXPECT_EQ(monthLine.Top(), monthRep.memPHeader->Top() + 13);
+    EXPECT_EQ(monthLine.Height(), 27);
+}
+
+TEST(RepForm, DayBackgroundsAlternateAndMarkHolidays)
+{
+    TReportBoard board(1, 31);
+    HolidayList = {EncodeDate(2024, 4, 3)};
+    HorydayColorOnly = false;
+    {
+        TrepForm rep(*board.main);
+        board.Run(rep);
+        EXPECT_EQ(rep.DayBackgrounds()[0]->Brush().Color(), DateColor1);
+        EXPECT_EQ(rep.DayBackgrounds()[1]->Brush().Color(), DateColor2);
+        EXPECT_EQ(rep.DayBackgrounds()[2]->Brush().Color(), HorydayColor);
+        EXPECT_EQ(rep.DayBackgrounds()[1]->Left(), RoundInt(rep.DayWidth()) + rep.memPItem->Width());
+    }
+    HorydayColorOnly = true;
+    TrepForm rep(*board.main);
+    board.Run(rep);
+    EXPECT_EQ(rep.DayBackgrounds()[0]->Brush().Color(), clWhite);
+    EXPECT_EQ(rep.DayBackgrounds()[1]->Brush().Color(), clWhite);
+    EXPECT_EQ(rep.DayBackgrounds()[2]->Brush().Color(), HorydayColor);
+}
+
+// ---------------------------------------------------------------- the row band
+
+namespace {
+
+// One row over 62 days at 10 pixels a day (caption column 427 of 1047).
+struct TRowBoard : TReportBoard {
+    TRowBoard() : TReportBoard(1, 62, EncodeDate(2024, 4, 1)) { main->pnlItem->SetWidth(427); }
+    TItem &Row() { return *ItemList[0]; }
+    TDateTime Day(int i) const { return EncodeDate(2024, 4, 1) + i; }
+    std::unique_ptr<TTestDevice> Print(TrepForm &rep)
+    {
+        auto device = Run(rep);
+        EXPECT_EQ(rep.ChartWidth(), 620);
+        EXPECT_EQ(rep.DayWidth(), 10);
+        return device;
+    }
+};
+
+int Parked(const std::vector<std::unique_ptr<TRpShape>> &shapes)
+{
+    return static_cast<int>(std::count_if(shapes.begin(), shapes.end(),
+                                          [](const auto &s) { return s->Top() == ParkedTop; }));
+}
+
+} // namespace
+
+TEST(RepRowBand, RowHeightAndLinesSizeTheBand)
+{
+    TRowBoard board;
+    {
+        TrepForm rep(*board.main);
+        board.Print(rep);
+        EXPECT_EQ(rep.bndDetail->Height(), 55);
+        EXPECT_EQ(rep.memPItem->Height(), 55);
+        EXPECT_EQ(rep.shpDetailHLine->Top(), 53);
+        EXPECT_EQ(Parked(rep.LineSeparators()), 10);
+        EXPECT_EQ(rep.memPItem->Lines(), std::vector<std::string>{"項目1"});
+        EXPECT_EQ(rep.DayGridLines()[0]->Top(), ParkedTop);
+        EXPECT_EQ(rep.DayGridLines()[1]->Top(), 0);
+        EXPECT_EQ(rep.DayGridLines()[1]->Height(), 54);
+        EXPECT_EQ(rep.DayBackgrounds()[5]->Height(), 55);
+    }
+    board.Row().FMemo->SetHeight(47);
+    board.main->SetLineCount(board.Row(), 3);
+    ASSERT_EQ(board.Row().FLines[0]->Height(), 16);
+    TrepForm rep(*board.main);
+    board.Print(rep);
+    EXPECT_EQ(rep.LineSeparators()[0]->Top(), 18);
+    EXPECT_EQ(rep.LineSeparators()[1]->Top(), 34);
+    EXPECT_EQ(Parked(rep.LineSeparators()), 8);
+}
+
+TEST(RepRowBand, BarsAreClippedToTheChart)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    AddTestBar(row, board.Day(-5), board.Day(3)).FBar->SetCaption("前");
+    AddTestBar(row, board.Day(60), board.Day(70)).FBar->SetCaption("後");
+    AddTestBar(row, board.Day(62), board.Day(64));  // starts at x = CW: not printed
+    AddTestBar(row, board.Day(3), board.Day(5), 0, 1);  // on a line the row does not have
+    TrepForm rep(*board.main);
+    auto device = board.Print(rep);
+    ASSERT_EQ(rep.BarShapes().size(), 2u);
+    const int c = 427;
+    const TShape &band = *row.FLines[0];
+    const int top = band.Top() + band.Height() / 5 - row.FMemo->Top() + 2;
+    EXPECT_EQ(rep.BarShapes()[0]->Left(), c);
+    EXPECT_EQ(rep.BarShapes()[0]->Width(), 30);
+    EXPECT_EQ(rep.BarShapes()[0]->Top(), top);
+    EXPECT_EQ(rep.BarShapes()[0]->Height(), band.Height() - band.Height() / 2);
+    EXPECT_EQ(rep.BarShapes()[1]->Left(), c + 599);
+    EXPECT_EQ(Right(*rep.BarShapes()[1]), c + 620);
+    EXPECT_EQ(rep.BarLabels()[0]->Caption(), "前");
+    EXPECT_EQ(rep.BarLabels()[1]->Top(), top + 1);
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), "後"));
+}
+
+TEST(RepRowBand, ProgressStripsInRateAndDateMode)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    TChart &half = AddTestBar(row, board.Day(10), board.Day(17));
+    half.FRitsu = 50;
+    half.ProgressBarNeeded();
+    TChart &outside = AddTestBar(row, board.Day(62), board.Day(64));
+    outside.FRitsu = 100;
+    outside.ProgressBarNeeded();
+    JissekiHyouji = 0;
+    {
+        TrepForm rep(*board.main);
+        board.Print(rep);
+        ASSERT_EQ(rep.ProgressShapes().size(), 2u);
+        EXPECT_EQ(rep.ProgressShapes()[0]->Left(), 427 + 99);
+        EXPECT_EQ(rep.ProgressShapes()[0]->Width(), 36);
+        EXPECT_EQ(rep.ProgressShapes()[0]->Height(), 5);
+        // The bar at x = CW does not print; its strip does, one pixel at the edge.
+        EXPECT_EQ(rep.ProgressShapes()[1]->Left(), 427 + 619);
+        EXPECT_EQ(rep.ProgressShapes()[1]->Width(), 1);
+    }
+    JissekiHyouji = 1;
+    half.FChakushubi = half.FJissekibi = board.Day(12);
+    TrepForm rep(*board.main);
+    board.Print(rep);
+    EXPECT_EQ(rep.ProgressShapes()[0]->Left(), 427 + 119);
+    EXPECT_EQ(rep.ProgressShapes()[0]->Width(), 11);
+}
+
+TEST(RepRowBand, EventsSitOnTheirDayAndLine)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    auto event = [&](int day, const std::string &marker, int position, bool done = false) {
+        TEvent e;
+        e.EventDate = board.Day(day);
+        e.Marker = marker;
+        e.EventName = "名";
+        e.FontName = "ＭＳ ゴシック";
+        e.FontSize = 9;
+        e.Position = static_cast<std::uint8_t>(position);
+        e.EndFlg = done;
+        row.FEvents.push_back(e);
+    };
+    event(2, "!", 0);
+    event(4, "★★★★", 1);
+    event(6, "済", 2, true);
+    event(62, "外", 0);
+    TrepForm rep(*board.main);
+    auto device = board.Print(rep);
+    ASSERT_EQ(rep.EventLabels().size(), 2u);
+    const TRpLabel &narrow = *rep.EventLabels()[0];
+    const TRpLabel &wide = *rep.EventLabels()[1];
+    EXPECT_EQ(narrow.Caption(), "!名");
+    EXPECT_EQ(narrow.Left(), 427 + 20 + 2);
+    EXPECT_EQ(narrow.Top(), 0);
+    const TShape &band = *row.FLines[0];
+    EXPECT_EQ(wide.Top(), band.Height() / 2 - wide.Height() / 2);
+    EXPECT_LT(wide.Left(), 427 + 40);  // centred on its day, wider than it
+    EXPECT_FALSE(Shows(device->TextsOnPage(1), "済名"));
+    EXPECT_FALSE(Shows(device->TextsOnPage(1), "外名"));
+}
+
+TEST(RepRowBand, NegativeLinesAndStaleBarsDoNotMisplaceAnything)
+{
+    TRowBoard board;
+    TItem &row = board.Row();
+    TEvent event;
+    event.EventDate = board.Day(3);
+    event.Marker = "▲";
+    event.Line = -1;
+    row.FEvents.push_back(event);
+    AddTestBar(row, board.Day(3), board.Day(5), 0, -1);
+    TChart &unprinted = AddTestBar(row, board.Day(62), board.Day(64));
+    unprinted.FRitsu = 100;
+    unprinted.ProgressBarNeeded();
+    unprinted.FBar->SetBounds(0, 500, 20, 3);  // geometry the screen left behind
+    JissekiHyouji = 0;
+    TrepForm rep(*board.main);
+    board.Print(rep);
+    EXPECT_TRUE(rep.EventLabels().empty());
+    EXPECT_TRUE(rep.BarShapes().empty());
+    ASSERT_EQ(rep.ProgressShapes().size(), 1u);
+    const TShape &band = *row.FLines[0];
+    const int barBottom = band.Top() + band.Height() / 5 + band.Height() - band.Height() / 2;
+    EXPECT_EQ(rep.ProgressShapes()[0]->Top(), barBottom - row.FMemo->Top() + 1);
+}
