@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 #include <unordered_map>
 
@@ -184,11 +185,10 @@ std::string StdStr(const QString &text) { return text.toStdString(); }
 
 // ---------------------------------------------------------------- TControl
 
-TControl::TControl(TComponent *owner) : TComponent(owner), serial_(gNextSerial++), zOrder_(gNextZOrder++),
-    font_(std::make_unique<TFont>())
+TControl::TControl(TComponent *owner) : TComponent(owner), serial_(gNextSerial++), zOrder_(gNextZOrder++)
 {
     LiveControls()[serial_] = this;
-    font_->OnChange = [this] { FontChanged(); };
+    font_.OnChange = [this] { FontChanged(); };
 }
 
 TControl::~TControl()
@@ -233,10 +233,12 @@ void TControl::SetBounds(int left, int top, int width, int height)
     top_ = top;
     width_ = width;
     height_ = height;
-    if (parent_ && !windowed_) {
-        parent_->ChildMoved(this, old);
-        parent_->InvalidateRect(old);
-        parent_->InvalidateRect(BoundsRect());
+    if (parent_) {
+        parent_->ChildMoved(this);
+        if (!windowed_) {
+            parent_->InvalidateRect(old);
+            parent_->InvalidateRect(BoundsRect());
+        }
     }
     BoundsChanged();
     if (align_ != alNone)
@@ -524,6 +526,117 @@ void TGraphicControl::PaintControl(TCanvas &canvas)
     canvas_ = nullptr;
 }
 
+namespace {
+
+constexpr int kIndexBand = 128;  // pixels per band of the child index
+constexpr int kTallBands = 16;   // a child reaching more bands is kept apart
+constexpr int kTallBand = INT_MIN;
+
+int BandOf(int y) { return y >= 0 ? y / kIndexBand : -((-y + kIndexBand - 1) / kIndexBand); }
+
+bool Meets(const TRect &a, const TRect &b)
+{
+    TRect common;
+    return IntersectRect(common, a, b);
+}
+
+// All of our windows that need to know when what they show moves.
+std::vector<TWinControl *> &OnDemandParents()
+{
+    static std::vector<TWinControl *> parents;
+    return parents;
+}
+
+} // namespace
+
+// Children filed under the band of the client area where their top is, each
+// knowing its band and its place in that band's list, so that filing, moving
+// and unfiling take constant time. A search looks back as many bands as the
+// tallest filed child reaches; children reaching very many bands are kept
+// in a list of their own that every search looks at.
+class TChildIndex {
+public:
+    void Add(TControl *control)
+    {
+        int band = BandFor(control->BoundsRect());
+        std::vector<TControl *> &list = band == kTallBand ? tall_ : bands_[band];
+        control->indexBand_ = band;
+        control->indexSlot_ = static_cast<int>(list.size());
+        list.push_back(control);
+    }
+
+    void Remove(TControl *control)
+    {
+        if (control->indexSlot_ < 0)
+            return;
+        const int band = control->indexBand_;
+        auto it = bands_.end();
+        std::vector<TControl *> *list = &tall_;
+        if (band != kTallBand) {
+            it = bands_.find(band);
+            if (it == bands_.end())
+                return;
+            list = &it->second;
+        }
+        const auto slot = static_cast<size_t>(control->indexSlot_);
+        if (slot >= list->size() || (*list)[slot] != control)
+            return;
+        (*list)[slot] = list->back();
+        (*list)[slot]->indexSlot_ = static_cast<int>(slot);
+        list->pop_back();
+        control->indexSlot_ = -1;
+        if (it != bands_.end() && it->second.empty())
+            bands_.erase(it);
+    }
+
+    // After the control's bounds changed.
+    void Moved(TControl *control)
+    {
+        if (control->indexSlot_ >= 0 && BandFor(control->BoundsRect()) == control->indexBand_)
+            return;
+        Remove(control);
+        Add(control);
+    }
+
+    // Calls `visit` for every filed child that may meet the area (and some
+    // that do not), each once.
+    template <typename F>
+    void ForEachNear(const TRect &area, F &&visit) const
+    {
+        for (TControl *c : tall_)
+            visit(c);
+        if (bands_.empty())
+            return;
+        const long long first = static_cast<long long>(BandOf(area.Top)) - span_;
+        const long long last = BandOf(std::max(area.Top, area.Bottom - 1));
+        if (last - first >= static_cast<long long>(bands_.size())) {
+            for (const auto &entry : bands_)
+                for (TControl *c : entry.second)
+                    visit(c);
+            return;
+        }
+        for (long long band = first; band <= last; ++band)
+            if (auto it = bands_.find(static_cast<int>(band)); it != bands_.end())
+                for (TControl *c : it->second)
+                    visit(c);
+    }
+
+private:
+    int BandFor(const TRect &r)
+    {
+        const int first = BandOf(r.Top), last = BandOf(std::max(r.Top, r.Bottom - 1));
+        const long long reach = static_cast<long long>(last) - first;
+        if (reach >= kTallBands)
+            return kTallBand;
+        span_ = std::max(span_, static_cast<int>(reach));
+        return first;
+    }
+
+    std::unordered_map<int, std::vector<TControl *>> bands_;
+    std::vector<TControl *> tall_;
+    int span_ = 0;  // the most bands below its own that a filed child reaches
+};
+
 // ---------------------------------------------------------------- TWinControl
 
 TWinControl::TWinControl(TComponent *owner) : TControl(owner)
@@ -539,6 +652,10 @@ TWinControl::~TWinControl()
     while (!controls_.empty())
         controls_.back()->SetParent(nullptr);
     DestroyHandle();
+    if (windowsOnDemand_) {
+        auto &parents = OnDemandParents();
+        parents.erase(std::remove(parents.begin(), parents.end(), this), parents.end());
+    }
 }
 
 void TWinControl::InsertControl(TControl *control)
@@ -548,10 +665,18 @@ void TWinControl::InsertControl(TControl *control)
     controls_.push_back(control);
     if (control->windowed_) {
         auto *win = static_cast<TWinControl *>(control);
-        if (HandleAllocated() && win->Visible())
+        if (windowIndex_) {
+            windowIndex_->Add(control);
+            (*tabOrder_)[control->Serial()] = control;
+            if (HandleAllocated() && win->Visible() && !win->HandleAllocated() && NearSeenPart(*win, 1))
+                MakeChildWindow(*win);
+        } else if (HandleAllocated() && win->Visible()) {
             win->HandleNeeded();
+        }
     } else {
-        IndexChild(control, control->BoundsRect(), true);
+        if (!graphicIndex_)
+            graphicIndex_ = std::make_unique<TChildIndex>();
+        graphicIndex_->Add(control);
         control->Invalidate();
     }
     if (control->Align() != alNone)
@@ -564,8 +689,13 @@ void TWinControl::RemoveControl(TControl *control)
     if (index < 0 || index >= ControlCount() || controls_[static_cast<size_t>(index)] != control)
         return;
     if (!control->windowed_) {
-        IndexChild(control, control->BoundsRect(), false);
+        if (graphicIndex_)
+            graphicIndex_->Remove(control);
         InvalidateRect(control->BoundsRect());
+    } else if (windowIndex_) {
+        windowIndex_->Remove(control);
+        tabOrder_->erase(control->Serial());
+        nearWindows_.erase(std::remove(nearWindows_.begin(), nearWindows_.end(), control), nearWindows_.end());
     }
     // Swap with the last so that removal stays constant-time with many children;
     // the order of the list is not the z-order, so nothing visible changes.
@@ -583,92 +713,199 @@ void TWinControl::RemoveControl(TControl *control)
         Realign();
 }
 
-namespace {
 
-constexpr int kIndexBand = 128;  // pixels per band of the child index
-constexpr int kTallBands = 16;   // a child reaching more bands is kept apart
-
-int BandOf(int y) { return y >= 0 ? y / kIndexBand : -((-y + kIndexBand - 1) / kIndexBand); }
-
-struct TBandRange {
-    int first, last;
-    bool tall() const { return last - first >= kTallBands; }
-    bool operator==(const TBandRange &o) const { return first == o.first && last == o.last; }
-};
-
-TBandRange BandsOf(const TRect &r) { return {BandOf(r.Top), BandOf(std::max(r.Top, r.Bottom - 1))}; }
-
-void EraseOne(std::vector<TControl *> &list, TControl *control)
+void TWinControl::ChildMoved(TControl *control)
 {
-    auto it = std::find(list.begin(), list.end(), control);
-    if (it == list.end())
-        return;
-    *it = list.back();
-    list.pop_back();
-}
-
-} // namespace
-
-void TWinControl::IndexChild(TControl *control, const TRect &bounds, bool add)
-{
-    TBandRange range = BandsOf(bounds);
-    if (range.tall()) {
-        if (add)
-            tallChildren_.push_back(control);
-        else
-            EraseOne(tallChildren_, control);
+    if (!control->windowed_) {
+        if (graphicIndex_)
+            graphicIndex_->Moved(control);
         return;
     }
-    for (int band = range.first; band <= range.last; ++band) {
-        if (add) {
-            bands_[band].push_back(control);
-            continue;
-        }
-        auto it = bands_.find(band);
-        if (it == bands_.end())
-            continue;
-        EraseOne(it->second, control);
-        if (it->second.empty())
-            bands_.erase(it);
-    }
-}
-
-void TWinControl::ChildMoved(TControl *control, const TRect &from)
-{
-    if (BandsOf(from) == BandsOf(control->BoundsRect()))
+    if (!windowIndex_)
         return;
-    IndexChild(control, from, false);
-    IndexChild(control, control->BoundsRect(), true);
+    windowIndex_->Moved(control);
+    // Moves made while laying out are looked at once, at the end.
+    if (alignLock_ > 0 || updatingWindows_ || !HandleAllocated())
+        return;
+    auto *child = static_cast<TWinControl *>(control);
+    if (!child->HandleAllocated() && child->Visible() && NearSeenPart(*child, 1))
+        MakeChildWindow(*child);
+    else if (child->HandleAllocated() && !NearSeenPart(*child, 2) && !HoldsWindow(*child))
+        GiveBackChildWindow(child);
 }
 
 std::vector<TControl *> TWinControl::ChildrenIn(const TRect &area) const
 {
     std::vector<TControl *> found;
-    if (area.Right <= area.Left || area.Bottom <= area.Top)
+    if (!graphicIndex_ || area.Right <= area.Left || area.Bottom <= area.Top)
         return found;
-    auto take = [&](const std::vector<TControl *> &list) {
-        for (TControl *c : list) {
-            TRect common;
-            if (c->Visible() && IntersectRect(common, c->BoundsRect(), area))
-                found.push_back(c);
-        }
-    };
-    take(tallChildren_);
-    TBandRange range = BandsOf(area);
-    if (static_cast<long long>(range.last) - range.first >= static_cast<long long>(bands_.size())) {
-        for (const auto &[band, list] : bands_)
-            take(list);
-    } else {
-        for (int band = range.first; band <= range.last; ++band)
-            if (auto it = bands_.find(band); it != bands_.end())
-                take(it->second);
-    }
-    // A child reaching several bands was found once in each.
+    graphicIndex_->ForEachNear(area, [&](TControl *c) {
+        if (c->Visible() && Meets(c->BoundsRect(), area))
+            found.push_back(c);
+    });
     std::sort(found.begin(), found.end(), [](TControl *a, TControl *b) {
         return a->ZOrder() != b->ZOrder() ? a->ZOrder() < b->ZOrder() : a->Serial() < b->Serial();
     });
-    found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
+}
+
+// ---------------------------------------------------------------- windows on demand
+
+void TWinControl::SetChildWindowsOnDemand(bool onDemand)
+{
+    if (windowsOnDemand_ == onDemand)
+        return;
+    windowsOnDemand_ = onDemand;
+    auto &parents = OnDemandParents();
+    if (!onDemand) {
+        parents.erase(std::remove(parents.begin(), parents.end(), this), parents.end());
+        windowIndex_.reset();
+        tabOrder_.reset();
+        nearWindows_.clear();
+        if (HandleAllocated())
+            CreateChildHandles();
+        return;
+    }
+    parents.push_back(this);
+    windowIndex_ = std::make_unique<TChildIndex>();
+    tabOrder_ = std::make_unique<std::map<std::uint64_t, TControl *>>();
+    for (TControl *c : controls_)
+        if (c->windowed_) {
+            windowIndex_->Add(c);
+            (*tabOrder_)[c->Serial()] = c;
+            if (static_cast<TWinControl *>(c)->HandleAllocated())
+                nearWindows_.push_back(c);
+        }
+    UpdateChildWindows();
+}
+
+TRect TWinControl::SeenRect() const
+{
+    // Walks up with the rectangle in each parent's coordinates: a scrolling
+    // parent's children sit in its scrolled area, of which it shows its view.
+    TRect seen = ClientRect();
+    int dx = 0, dy = 0;  // from this control's coordinates to the current ones
+    const TControl *child = this;
+    for (const TWinControl *p = Parent(); p; child = p, p = p->Parent()) {
+        OffsetRect(seen, child->Left(), child->Top());
+        dx += child->Left();
+        dy += child->Top();
+        const TRect view = p->ViewRect();
+        if (!IntersectRect(seen, seen, view))
+            return TRect{0, 0, 0, 0};
+        OffsetRect(seen, -view.Left, -view.Top);
+        dx -= view.Left;
+        dy -= view.Top;
+    }
+    OffsetRect(seen, -dx, -dy);
+    return seen;
+}
+
+// Near means within `margins` heights of the seen part above or below it
+// (at least a few rows' worth); only the height counts, so a narrow column
+// still has its windows.
+bool TWinControl::NearSeenPart(const TControl &child, int margins) const
+{
+    TRect seen = SeenRect();
+    if (seen.Bottom <= seen.Top)
+        return false;
+    const int margin = std::max(seen.Height(), 256) * margins;
+    return child.Top() + child.Height() > seen.Top - margin && child.Top() < seen.Bottom + margin;
+}
+
+bool TWinControl::HoldsWindow(const TWinControl &child)
+{
+    if (gCapture == &child || gDrag.source == &child)
+        return true;
+    QWidget *own = child.HandleAllocated() ? child.link_->Widget() : nullptr;
+    if (!own)
+        return false;
+    // The focus its window has, or gets back when it is active again (a modal
+    // dialog may be open over it).
+    QWidget *focus = own->window()->focusWidget();
+    return focus && (focus == own || own->isAncestorOf(focus));
+}
+
+void TWinControl::MakeChildWindow(TWinControl &child)
+{
+    child.CreateHandle();
+    child.InitializeHandle();
+    child.CreateChildHandles();
+    nearWindows_.push_back(&child);
+}
+
+void TWinControl::GiveBackChildWindow(TControl *child)
+{
+    auto it = std::find(nearWindows_.begin(), nearWindows_.end(), child);
+    if (it != nearWindows_.end()) {
+        *it = nearWindows_.back();
+        nearWindows_.pop_back();
+    }
+    static_cast<TWinControl *>(child)->DestroyHandle();
+}
+
+void TWinControl::UpdateChildWindows()
+{
+    if (!windowsOnDemand_ || !HandleAllocated() || updatingWindows_ || alignLock_ > 0)
+        return;
+    updatingWindows_ = true;
+    std::vector<TControl *> far;
+    for (TControl *c : nearWindows_)
+        if (!NearSeenPart(*c, 2) && !HoldsWindow(*static_cast<TWinControl *>(c)))
+            far.push_back(c);
+    for (TControl *c : far)
+        GiveBackChildWindow(c);
+    TRect seen = SeenRect();
+    const int margin = std::max(seen.Height(), 256);
+    std::vector<TWinControl *> near;
+    windowIndex_->ForEachNear(TRect{0, seen.Top - margin, 1, seen.Bottom + margin}, [&](TControl *c) {
+        auto *child = static_cast<TWinControl *>(c);
+        if (child->Visible() && !child->HandleAllocated() && NearSeenPart(*child, 1))
+            near.push_back(child);
+    });
+    for (TWinControl *child : near)
+        MakeChildWindow(*child);
+    updatingWindows_ = false;
+}
+
+void UpdateOnDemandWindows()
+{
+    for (TWinControl *parent : OnDemandParents())
+        parent->UpdateChildWindows();
+}
+
+bool TWinControl::FocusNextChild(bool forward)
+{
+    if (!tabOrder_)
+        return false;
+    TWinControl *focused = FocusedControl();
+    while (focused && focused->Parent() != this)
+        focused = focused->Parent();
+    if (!focused)
+        return false;
+    auto at = tabOrder_->find(focused->Serial());
+    if (at == tabOrder_->end())
+        return false;
+    auto usable = [](TControl *c) {
+        auto *w = static_cast<TWinControl *>(c);
+        return w->TabStop() && w->CanFocus();
+    };
+    if (forward) {
+        for (auto it = std::next(at); it != tabOrder_->end(); ++it)
+            if (usable(it->second)) {
+                static_cast<TWinControl *>(it->second)->SetFocus();
+                return true;
+            }
+    } else {
+        for (auto it = at; it != tabOrder_->begin();) {
+            --it;
+            if (usable(it->second)) {
+                static_cast<TWinControl *>(it->second)->SetFocus();
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 TControl *TWinControl::ControlAtPos(TPoint p) const
@@ -691,10 +928,16 @@ void TWinControl::HandleNeeded()
     CreateHandle();
     InitializeHandle();
     CreateChildHandles();
+    if (Parent() && Parent()->windowsOnDemand_)
+        Parent()->nearWindows_.push_back(this);
 }
 
 void TWinControl::CreateChildHandles()
 {
+    if (windowsOnDemand_) {
+        UpdateChildWindows();
+        return;
+    }
     for (TControl *c : controls_)
         if (auto *win = dynamic_cast<TWinControl *>(c))
             if (win->Visible() && !win->HandleAllocated()) {
@@ -716,6 +959,7 @@ void TWinControl::DestroyHandle()
     for (TControl *c : controls_)
         if (auto *win = dynamic_cast<TWinControl *>(c))
             win->DestroyHandle();
+    nearWindows_.clear();
     link_.reset();
 }
 
@@ -813,10 +1057,12 @@ void TWinControl::AlignChildren(TControl *cause)
     --alignLock_;
     alignPending_ = false;
     alignCause_ = nullptr;
+    UpdateChildWindows();
 }
 
 void TWinControl::SetRedraw(bool redraw)
 {
+    redrawOff_ = !redraw;
     if (HandleAllocated())
         link_->Widget()->setUpdatesEnabled(redraw);
 }
@@ -874,13 +1120,15 @@ void TWinControl::FontChanged()
 
 void TWinControl::Invalidate()
 {
-    if (HandleAllocated())
+    if (HandleAllocated() && !redrawOff_)
         link_->Widget()->update();
 }
 
 void TWinControl::InvalidateRect(const TRect &rect)
 {
-    if (HandleAllocated() && link_->Client())
+    // While the redraw is off (thousands of children may be moving), the
+    // toolkit is not asked at all; turning it on repaints everything.
+    if (!redrawOff_ && HandleAllocated() && link_->Client())
         link_->Client()->update(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
 }
 
@@ -1094,8 +1342,13 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
             return KeyEvent(event);
         return false;
     case QEvent::FocusIn:
-        if (source == widget_)
+        if (source == widget_) {
+            // Scrolling parents bring the focused control into view.
+            for (TWinControl *p = control_->Parent(); p; p = p->Parent())
+                if (auto *box = dynamic_cast<TScrollBox *>(p))
+                    box->ScrollInView(*control_);
             SendMessage(control_, WM_SETFOCUS);
+        }
         return false;
     case QEvent::FocusOut:
         if (source == widget_)
@@ -1248,6 +1501,13 @@ bool TWidgetLink::KeyEvent(QEvent *event)
 TQtWindow::TQtWindow(TWinControl *control, QWidget *parent) : QWidget(parent), control_(control)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool TQtWindow::focusNextPrevChild(bool next)
+{
+    bool moved = false;
+    Application().Guard([&] { moved = control_->FocusNextChild(next); });
+    return moved || QWidget::focusNextPrevChild(next);
 }
 
 void TQtWindow::paintEvent(QPaintEvent *event)

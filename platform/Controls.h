@@ -17,12 +17,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class TWinControl;
+class TChildIndex;
 class TPopupMenu;
 class TCanvas;
 class TFont;
@@ -107,8 +108,8 @@ public:
 
     TColor Color() const { return color_; }
     virtual void SetColor(TColor color);
-    TFont &Font() { return *font_; }
-    const TFont &Font() const { return *font_; }
+    TFont &Font() { return font_; }
+    const TFont &Font() const { return font_; }
     // Tells the control that its font changed (called by the font's change hook).
     virtual void FontChanged();
     const std::string &Hint() const { return hint_; }
@@ -146,15 +147,6 @@ public:
     std::uint64_t Serial() const { return serial_; }
     static TControl *FindBySerial(std::uint64_t serial);
 
-    TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
-    TMouseEvent OnMouseDown;
-    TMouseMoveEvent OnMouseMove;
-    TMouseEvent OnMouseUp;
-    TDragOverEvent OnDragOver;
-    TDragDropEvent OnDragDrop;
-    TNotifyEvent OnResize;
-
     // Used by the dispatcher and by parents; not for the program's code.
     int indexInParent_ = -1;
     // Paints a windowless control onto the canvas the parent gives (origin at the control's corner).
@@ -181,28 +173,47 @@ protected:
 
     TWinControl *parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-    std::string caption_;
 
 private:
     friend class TWinControl;
+    friend class TChildIndex;
     void HandleMouseMessage(TMessage &message);
 
     std::uint64_t serial_;
     std::uint64_t zOrder_ = 0;
     bool windowed_ = false;
+    // Where the parent's child index files this control: the band, and the
+    // place in that band's list (-1: not filed).
+    int indexBand_ = 0;
+    int indexSlot_ = -1;
     TAlign align_ = alNone;
     bool visible_ = true;
     bool enabled_ = true;
     TColor color_ = clBtnFace;
-    std::unique_ptr<TFont> font_;
-    std::string hint_;
+    TFont font_;  // kept in the control: a redraw reads it beside the bounds
+    TSizeConstraints constraints_;
     bool showHint_ = false;
     // A left press started on this control; only its release is a click (the
     // release that ends a double click is not).
     bool clicked_ = false;
     TCursor cursor_ = crDefault;
     TPopupMenu *popupMenu_ = nullptr;
-    TSizeConstraints constraints_;
+    std::string hint_;
+
+protected:
+    std::string caption_;
+
+public:
+    // The events come after the state, so that the fields a redraw of
+    // thousands of controls reads lie together.
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TNotifyEvent OnResize;
 };
 
 // A control without a window of its own; its parent paints it.
@@ -240,6 +251,24 @@ public:
     void HandleNeeded();
     bool HandleAllocated() const;
 
+    // The windowed children get their toolkit windows only while they are near
+    // the part of this control that can be seen, and give them back when they
+    // are far from it again (unless they hold the focus or the mouse): a column
+    // of thousands of text boxes holds a few screenfuls of windows, and a child
+    // without one is a plain object that keeps its state. Tab moves through
+    // these children in the order they were made.
+    void SetChildWindowsOnDemand(bool onDemand);
+    bool ChildWindowsOnDemand() const { return windowsOnDemand_; }
+    // The part of the client area that can be seen through the parents
+    // (a scrolling parent shows only its view), in client coordinates.
+    TRect SeenRect() const;
+    // Makes and gives back the children's windows for the part now seen.
+    void UpdateChildWindows();
+    // Platform side: Tab (forward) or Shift+Tab from the focused child to the
+    // next child that can take the focus; false when this control does not
+    // choose (the toolkit's order then applies).
+    bool FocusNextChild(bool forward);
+
     // Focus.
     virtual bool CanFocus() const;
     bool Focused() const;
@@ -257,6 +286,8 @@ public:
     void EnableAlign();
     // The rectangle children are aligned in (scrolling controls make it taller than the client area).
     virtual TRect AlignRect() const { return ClientRect(); }
+    // The part of the client area shown on screen (a scrolling control shows a part of it).
+    virtual TRect ViewRect() const { return ClientRect(); }
 
     // Stops (false) or resumes (true) the window's repainting.
     void SetRedraw(bool redraw);
@@ -311,23 +342,36 @@ private:
     friend class TWidgetLink;
     void AlignChildren(TControl *cause);
     void CreateChildHandles();
-    // The index of windowless children by the bands of the client area they
-    // reach, so that painting a part of the window or finding the child under
-    // the mouse looks only at the children near it, however many there are.
-    void IndexChild(TControl *control, const TRect &bounds, bool add);
-    void ChildMoved(TControl *control, const TRect &from);
+    // A child was moved: its place in the indexes follows.
+    void ChildMoved(TControl *control);
     // The visible windowless children that meet the area, back to front.
     std::vector<TControl *> ChildrenIn(const TRect &area) const;
+    // Windows on demand: whether a child is near the part seen; making and
+    // giving back one child's window; whether a child must keep its window.
+    bool NearSeenPart(const TControl &child, int margins) const;
+    void MakeChildWindow(TWinControl &child);
+    void GiveBackChildWindow(TControl *child);
+    static bool HoldsWindow(const TWinControl &child);
 
     std::vector<TControl *> controls_;
-    std::unordered_map<int, std::vector<TControl *>> bands_;
-    std::vector<TControl *> tallChildren_;
+    // The windowless children by the part of the client area they cover, so
+    // that painting a part of the window or finding the child under the mouse
+    // looks only at the children near it, however many there are.
+    std::unique_ptr<TChildIndex> graphicIndex_;
+    // With windows on demand: the windowed children likewise, those that have
+    // a window now, and all of them in the order they were made (tab order).
+    std::unique_ptr<TChildIndex> windowIndex_;
+    std::vector<TControl *> nearWindows_;
+    std::unique_ptr<std::map<std::uint64_t, TControl *>> tabOrder_;
+    bool windowsOnDemand_ = false;
+    bool updatingWindows_ = false;
     int lastKey_ = 0;
     int alignLock_ = 0;
     bool alignPending_ = false;
     TControl *alignCause_ = nullptr;
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
+    bool redrawOff_ = false;  // SetRedraw(false): invalidations are dropped here at once
 };
 
 // A windowed control that paints itself on Canvas() in Paint.
@@ -359,6 +403,9 @@ private:
 
 // The control whose window has the keyboard focus, or nullptr.
 TWinControl *FocusedControl();
+// Platform side: what a scrolling control shows has moved; the controls with
+// child windows on demand make and give back their children's windows.
+void UpdateOnDemandWindows();
 
 // A new control of type T owned by and placed on `parent`, at the given bounds.
 template <typename T>

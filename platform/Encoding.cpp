@@ -1,8 +1,11 @@
 #include "platform/Encoding.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -25,6 +28,13 @@ public:
     {
         std::string out;
         out.reserve(in.size() * 3 / 2 + 4);
+        Append(in, inputIsUtf8, replaced, out);
+        return out;
+    }
+
+    // Converts the text onto the end of `out`.
+    void Append(std::string_view in, bool inputIsUtf8, std::size_t *replaced, std::string &out)
+    {
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         char *src = const_cast<char *>(in.data());
         size_t srcLeft = in.size();
@@ -51,7 +61,6 @@ public:
             srcLeft -= skip;
             iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         }
-        return out;
     }
 
 private:
@@ -103,12 +112,79 @@ std::string RepairUtf8(std::string_view text)
     return converter.Convert(text, false);
 }
 
+namespace {
+
+// What the converter makes of each code page 932 character, learnt the first
+// time the character is seen: a document repeats the same few hundred
+// characters, and asking iconv once per character run costs more than the
+// rest of reading.
+class TCp932Decoder {
+public:
+    void Append(std::string_view cp932, std::string &out)
+    {
+        const size_t n = cp932.size();
+        size_t i = 0;
+        while (i < n) {
+            const auto lead = static_cast<unsigned char>(cp932[i]);
+            if (lead < 0x80) {
+                out.push_back(static_cast<char>(lead));
+                ++i;
+                continue;
+            }
+            const size_t length = IsCp932LeadByte(lead) && i + 1 < n ? 2 : 1;
+            const unsigned code = length == 2 ? (lead << 8) | static_cast<unsigned char>(cp932[i + 1]) : lead;
+            TEntry &entry = table_[code];
+            if (entry.state == kUnknown)
+                Learn(entry, cp932.substr(i, length));
+            if (entry.state == kKnown) {
+                out.append(entry.utf8, entry.length);
+                i += length;
+            } else {
+                // A damaged character: "?" for its first byte, as the converter
+                // does, and the rest is read again from the next byte.
+                out.push_back('?');
+                ++i;
+            }
+        }
+    }
+
+private:
+    enum : std::uint8_t { kUnknown, kKnown, kDamaged };
+    struct TEntry {
+        std::uint8_t state = kUnknown;
+        std::uint8_t length = 0;
+        char utf8[4] = {};
+    };
+
+    void Learn(TEntry &entry, std::string_view character)
+    {
+        std::size_t replaced = 0;
+        std::string text;
+        converter_.Append(character, false, &replaced, text);
+        if (replaced > 0 || text.empty() || text.size() > sizeof entry.utf8) {
+            entry.state = kDamaged;
+            return;
+        }
+        entry.state = kKnown;
+        entry.length = static_cast<std::uint8_t>(text.size());
+        std::copy(text.begin(), text.end(), entry.utf8);
+    }
+
+    Converter converter_{"UTF-8", "CP932"};
+    std::vector<TEntry> table_ = std::vector<TEntry>(65536);
+};
+
+} // namespace
+
 std::string Cp932ToUtf8(std::string_view cp932)
 {
     if (IsAscii(cp932))
         return std::string(cp932);
-    thread_local Converter converter("UTF-8", "CP932");
-    return converter.Convert(cp932, false);
+    thread_local TCp932Decoder decoder;
+    std::string out;
+    out.reserve(cp932.size() + cp932.size() / 4 + 4);
+    decoder.Append(cp932, out);
+    return out;
 }
 
 std::size_t Cp932Length(std::string_view utf8)

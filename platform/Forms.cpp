@@ -631,6 +631,28 @@ TRect TScrollBox::AlignRect() const
     return TRect{0, 0, std::max(ClientWidth(), horz_.Range()), std::max(ClientHeight(), vert_.Range())};
 }
 
+TRect TScrollBox::ViewRect() const
+{
+    return TRect{0, vert_.Position(), ClientWidth(), vert_.Position() + ClientHeight()};
+}
+
+void TScrollBox::ScrollInView(const TControl &control)
+{
+    int top = 0;
+    const TControl *c = &control;
+    for (; c && c != this; c = c->Parent())
+        top += c->Top();
+    if (!c)
+        return;
+    const int position = vert_.Position();
+    const int above = top - position;
+    const int below = top + control.Height() - (position + ClientHeight());
+    if (above < 0)
+        vert_.SetPosition(top);
+    else if (below > 0)
+        vert_.SetPosition(position + std::min(below, above));
+}
+
 void TScrollBox::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
@@ -646,6 +668,7 @@ void TScrollBox::CreateHandle()
     link_->WatchWidget(area->viewport());
     QObject::connect(area->verticalScrollBar(), &QScrollBar::valueChanged, area, [this](int value) {
         vert_.PositionScrolled(value);
+        Application().Guard([] { UpdateOnDemandWindows(); });
         if (OnScroll)
             Application().Guard([this] { OnScroll(this); });
     });
@@ -663,6 +686,7 @@ void TScrollBox::BoundsChanged()
 {
     TWinControl::BoundsChanged();
     UpdateScrollArea();
+    UpdateOnDemandWindows();
 }
 
 void TScrollBox::UpdateScrollArea()

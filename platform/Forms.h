@@ -164,6 +164,11 @@ public:
     int ClientWidth() const override;
     int ClientHeight() const override;
     TRect AlignRect() const override;
+    // The part of the scrolled area in view.
+    TRect ViewRect() const override;
+    // Scrolls so that the control (a child or a deeper descendant) is in view:
+    // its top when it is above the view or taller than it, else its bottom.
+    void ScrollInView(const TControl &control);
 
     // Platform side: applies range and position to the window.
     void UpdateScrollArea();

@@ -50,6 +50,7 @@ public:
     TQtWindow(TWinControl *control, QWidget *parent);
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 private:
     TWinControl *control_;
 };

@@ -402,6 +402,8 @@ void TfrmMain::CreateControls()
     pnlItem->SetBounds(0, 0, kCaptionColumnWidth, 100);
     pnlItem->SetAlign(alLeft);
     pnlItem->SetPopupMenu(pmn2);
+    // Thousands of rows: only the captions near the view have a window.
+    pnlItem->SetChildWindowsOnDemand(true);
     pnlItem->SetParent(scb1);
     spl1 = new TSplitter(this);
     spl1->SetBounds(kCaptionColumnWidth, 0, 3, 100);
@@ -897,7 +899,7 @@ bool TfrmMain::DeleteChart()
     SelectedChart = nullptr;
     mitCopy1->SetEnabled(false);
     mitCut1->SetEnabled(false);
-    if (SelectedItem->FMemo->HandleAllocated())
+    if (SelectedItem->FMemo->CanFocus())
         SelectedItem->FMemo->SetFocus();
     memChartComment->Hide();
     Modified = true;
@@ -1120,15 +1122,19 @@ void TfrmMain::tbcCalSelectChange(TObject *)
 
 // ---------------------------------------------------------------- the redraw
 
+// The redraw changes the chart panel (every bar and band on it), the date
+// strips and the date range label: only the chart panel, which holds the
+// thousands of controls, has its updates stopped, and only what changed is
+// repainted afterwards.
 void TfrmMain::BeginChartUpdate()
 {
-    SetRedraw(false);
+    pnlBase->SetRedraw(false);
 }
 
 void TfrmMain::EndChartUpdate()
 {
-    SetRedraw(true);
-    Invalidate();
+    pnlBase->SetRedraw(true);
+    pnlBase->Invalidate();
 }
 
 namespace {
@@ -1240,6 +1246,34 @@ void TfrmMain::DrawStrips(int w)
     imgDay->Invalidate();
 }
 
+namespace {
+
+// The redraw walks every bar of a large document, whose objects lie far apart
+// in memory: the next ones (in this row, then in the next row) are asked for
+// ahead, so that the memory works while the current bar is placed.
+using TChartList = std::vector<std::unique_ptr<TChart>>;
+
+const TChart *ChartAhead(const TChartList &charts, const TChartList *next, size_t k)
+{
+    if (k < charts.size())
+        return charts[k].get();
+    k -= charts.size();
+    return next && k < next->size() ? (*next)[k].get() : nullptr;
+}
+
+void PrefetchBar(const TChartList &charts, const TChartList *next, size_t k)
+{
+    if (const TChart *chart = ChartAhead(charts, next, k + 2))
+        __builtin_prefetch(chart);
+    if (const TChart *chart = ChartAhead(charts, next, k + 1)) {
+        const char *bar = reinterpret_cast<const char *>(chart->FBar.get());
+        for (size_t offset = 0; offset < sizeof(TBevelLabel); offset += 64)
+            __builtin_prefetch(bar + offset);
+    }
+}
+
+} // namespace
+
 void TfrmMain::PlaceChart(TChart &c, int w)
 {
     int x1 = DateToPixel(PixelsPerDay, c.FStartDate);
@@ -1304,7 +1338,15 @@ void TfrmMain::RedrawChart()
             int top = j == 0 ? row.Top() : row.FLines[static_cast<size_t>(j - 1)]->Top() + height;
             row.FLines[static_cast<size_t>(j)]->SetBounds(0, top, imgBase->Width(), height);
         }
-        for (auto &chart : row.FCharts) {
+        const auto &charts = row.FCharts;
+        const TChartList *next = r + 1 < ItemList.size() ? &ItemList[r + 1]->FCharts : nullptr;
+        if (r + 2 < ItemList.size())
+            __builtin_prefetch(ItemList[r + 2].get());
+        if (next)
+            __builtin_prefetch(next->data());
+        for (size_t k = 0; k < charts.size(); ++k) {
+            PrefetchBar(charts, next, k);
+            const auto &chart = charts[k];
             // A bar on a line the row does not have stays in the model, unseen.
             if (chart->FLine < 0 || chart->FLine >= n) {
                 chart->FBar->Hide();

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -31,17 +32,18 @@ bool IsBlank(std::string_view line)
     return line.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// Appends the lines of a piece of text; a line break is CR LF, LF or CR.
-void SplitLines(std::string_view piece, bool keepBlank, std::vector<std::string_view> &out)
+// Calls `line` for each line of a piece of text; a line break is CR LF, LF or CR.
+template <typename F>
+void SplitLines(std::string_view piece, bool keepBlank, F &&line)
 {
     size_t start = 0;
     for (size_t i = 0;; ++i) {
         bool end = i == piece.size();
         if (!end && piece[i] != '\r' && piece[i] != '\n')
             continue;
-        std::string_view line = piece.substr(start, i - start);
-        if (keepBlank || !IsBlank(line))
-            out.push_back(line);
+        std::string_view part = piece.substr(start, i - start);
+        if (keepBlank || !IsBlank(part))
+            line(part);
         if (end)
             break;
         if (piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n')
@@ -75,43 +77,63 @@ class TDocumentLines {
 public:
     explicit TDocumentLines(std::string text) : text_(std::move(text))
     {
+        // Lines are kept as 32-bit places in the text, half the room of views.
+        if (text_.size() > UINT32_MAX)
+            throw EConvertError("ファイルが大きすぎます。");
         // A piece is a value only between an opening tag and its own closing
         // tag, so each piece is kept until the next one is known.
         std::string_view all(text_);
         lines_.reserve(EstimatedLineCount(all));
         std::string_view before, current;
-        bool haveCurrent = false;
-        auto take = [&](std::string_view next, bool last) {
+        bool haveCurrent = false, currentBreaks = false;
+        auto take = [&](std::string_view next, bool nextBreaks, bool last) {
             if (haveCurrent) {
                 bool value = current.front() != '<' && !before.empty() && !last && IsOpeningTag(before)
                     && Closes(next, before);
-                SplitLines(current, value, lines_);
+                if (currentBreaks)
+                    SplitLines(current, value, [this](std::string_view line) { Add(line); });
+                else if (value || !IsBlank(current))
+                    Add(current);  // most pieces: one line as it stands
                 before = current;
             }
             current = next;
+            currentBreaks = nextBreaks;
             haveCurrent = true;
         };
+        // One pass: a piece ends before "<" and after ">", and it is noted
+        // whether it holds a line break.
+        const char *data = all.data();
+        const size_t n = all.size();
         size_t start = 0;
-        for (size_t i = all.find_first_of("<>"); i != std::string_view::npos; i = all.find_first_of("<>", i + 1)) {
-            if (all[i] == '<' && i > start) {
-                take(all.substr(start, i - start), false);
+        bool breaks = false;
+        for (size_t i = 0; i < n; ++i) {
+            const char c = data[i];
+            if (c == '\r' || c == '\n') {
+                breaks = true;
+            } else if (c == '<' && i > start) {
+                take(all.substr(start, i - start), breaks, false);
                 start = i;
-            } else if (all[i] == '>') {
-                take(all.substr(start, i + 1 - start), false);
+                breaks = false;
+            } else if (c == '>') {
+                take(all.substr(start, i + 1 - start), breaks, false);
                 start = i + 1;
+                breaks = false;
             }
         }
-        if (start < all.size())
-            take(all.substr(start), false);
-        take({}, true);
+        if (start < n)
+            take(all.substr(start), breaks, false);
+        take({}, false, true);
     }
 
     size_t Count() const { return lines_.size(); }
-    std::string_view operator[](size_t index) const { return lines_[index]; }
+    std::string_view operator[](size_t index) const
+    {
+        return std::string_view(text_).substr(lines_[index].offset, lines_[index].length);
+    }
     // The line of the file (from 1) where a line of the list starts.
     int FileLine(size_t index) const
     {
-        size_t offset = static_cast<size_t>(lines_[index].data() - text_.data());
+        size_t offset = lines_[index].offset;
         int line = 1;
         for (size_t i = 0; i < offset; ++i)
             if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
@@ -120,22 +142,32 @@ public:
     }
 
 private:
+    struct TLine {
+        std::uint32_t offset, length;
+    };
+    void Add(std::string_view line)
+    {
+        lines_.push_back(TLine{static_cast<std::uint32_t>(line.data() - text_.data()),
+                               static_cast<std::uint32_t>(line.size())});
+    }
+
     std::string text_;
-    std::vector<std::string_view> lines_;
+    std::vector<TLine> lines_;
 };
 
 // The text as UTF-8: the first line that mentions "encoding" decides; only
 // "UTF-8" there makes it UTF-8, everything else is code page 932.
 std::string DecodeDocument(std::string_view bytes)
 {
-    std::vector<std::string_view> lines;
-    SplitLines(bytes, true, lines);
-    for (std::string_view line : lines) {
-        if (line.find("encoding") == std::string_view::npos)
-            continue;
+    // The first line that mentions it is the line of the first mention.
+    const size_t at = bytes.find("encoding");
+    if (at != std::string_view::npos) {
+        const size_t before = bytes.find_last_of("\r\n", at);
+        const size_t begin = before == std::string_view::npos ? 0 : before + 1;
+        const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+        const std::string_view line = bytes.substr(begin, end - begin);
         if (line.find("Shift_JIS") == std::string_view::npos && line.find("UTF-8") != std::string_view::npos)
             return RepairUtf8(bytes);
-        break;
     }
     return Cp932ToUtf8(bytes);
 }
@@ -979,7 +1011,7 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
     {
         TAlignPause pause(*form.pnlItem);
         int shownPercent = 0;
-        for (const TRowValues &values : doc.Rows) {
+        for (TRowValues &values : doc.Rows) {
             progress.StepIt();
             // The window is repainted at each whole percent; the person's input waits for the end.
             int percent = progress.Max() > 0 ? static_cast<int>(100LL * progress.Position() / progress.Max()) : 100;
@@ -1034,7 +1066,10 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
                 form.ChartHintText(c);
                 row.FCharts.push_back(std::move(chart));
             }
-            row.FEvents = values.Events;
+            row.FEvents = std::move(values.Events);
+            // The row's values go as soon as it is built: their memory serves
+            // the next rows instead of fresh memory, and the peak stays lower.
+            values = TRowValues{};
         }
     }
     if (failure)

@@ -35,6 +35,13 @@ void FocusIfShown(TWinControl &control)
         control.SetFocus();
 }
 
+// A row caption far from the view has no window until it takes the focus.
+void FocusCaption(TMemo &caption)
+{
+    if (caption.CanFocus())
+        caption.SetFocus();
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- shared pieces
@@ -362,7 +369,7 @@ void TfrmMain::shpItemMouseDown(TObject *sender, TMouseButton button, TShiftStat
         FocusIfShown(*txtDummy);
         EndModes();
     } else {
-        FocusIfShown(*row.FMemo);
+        FocusCaption(*row.FMemo);
     }
 }
 
@@ -443,7 +450,7 @@ void TfrmMain::memItemMouseDown(TObject *sender, TMouseButton button, TShiftStat
 {
     auto *memo = static_cast<TMemo *>(sender);
     if (button == mbRight) {
-        FocusIfShown(*memo);
+        FocusCaption(*memo);
     } else if (button == mbLeft && (shift & ssShift)) {
         long rowIndex = memo->Tag();
         if (rowIndex >= 0 && rowIndex < static_cast<long>(ItemList.size()))

@@ -464,6 +464,142 @@ TEST(Controls, AParentFreedLeavesItsAlignedChildrenWhereTheyWere)
     EXPECT_EQ(c.Width(), 50);
 }
 
+TEST(Controls, TheChildIndexKeepsEveryChildFindableThroughSwapsAndBandChanges)
+{
+    // Children filed in one band are unfiled by swapping with the last of the
+    // band; whichever child takes the freed place must stay findable.
+    TPanel panel(nullptr);
+    panel.SetBounds(0, 0, 1000, 5000);
+    std::vector<std::unique_ptr<TSwatch>> cells;
+    auto at = [](int i) { return Point((i % 10) * 100 + 5, (i / 10) * 25 + 5); };
+    for (int i = 0; i < 400; ++i) {
+        cells.push_back(std::make_unique<TSwatch>(nullptr, clRed));
+        cells.back()->SetBounds((i % 10) * 100, (i / 10) * 25, 90, 20);
+        cells.back()->SetParent(&panel);
+    }
+    // Every third one leaves, every fifth one goes to a far band and back to
+    // its place, a few grow over many bands and shrink again.
+    for (int i = 0; i < 400; i += 3)
+        cells[static_cast<size_t>(i)].reset();
+    for (int i = 1; i < 400; i += 5) {
+        if (!cells[static_cast<size_t>(i)])
+            continue;
+        TSwatch &c = *cells[static_cast<size_t>(i)];
+        TRect home = c.BoundsRect();
+        c.SetBounds(home.Left, 4500, 90, 20);
+        c.SetBounds(home.Left, home.Top, 90, 20);
+    }
+    for (int i : {2, 50, 398}) {
+        TSwatch &c = *cells[static_cast<size_t>(i)];
+        TRect home = c.BoundsRect();
+        c.SetBounds(home.Left, home.Top, 90, 3000);
+        c.SetBounds(home.Left, home.Top, 90, 20);
+    }
+    for (int i = 0; i < 400; ++i)
+        EXPECT_EQ(panel.ControlAtPos(at(i)), cells[static_cast<size_t>(i)].get()) << "cell " << i;
+}
+
+namespace {
+
+// A scroll box over a column of `count` one-line edits, 30 pixels each, whose
+// windows are made on demand.
+struct TEditColumn {
+    TForm form{nullptr};
+    TScrollBox box{nullptr};
+    TPanel column{nullptr};
+    std::vector<std::unique_ptr<TEdit>> edits;
+    explicit TEditColumn(int count)
+    {
+        form.SetBounds(0, 0, 300, 300);
+        box.SetAlign(alClient);
+        box.SetParent(&form);
+        column.SetBevelOuter(bvNone);
+        column.SetChildWindowsOnDemand(true);
+        column.SetAlign(alClient);
+        column.SetParent(&box);
+        for (int i = 0; i < count; ++i) {
+            edits.push_back(std::make_unique<TEdit>(nullptr));
+            edits.back()->SetBounds(0, i * 30, 100, 30);
+            edits.back()->SetText(std::to_string(i));
+            edits.back()->SetParent(&column);
+        }
+        box.VertScrollBar().SetRange(count * 30);
+    }
+    int Windows() const
+    {
+        int n = 0;
+        for (const auto &e : edits)
+            n += e->HandleAllocated() ? 1 : 0;
+        return n;
+    }
+    bool InView(const TEdit &e)
+    {
+        int pos = box.VertScrollBar().Position();
+        return e.Top() >= pos && e.Top() + e.Height() <= pos + box.ClientHeight();
+    }
+};
+
+} // namespace
+
+TEST(Controls, ChildWindowsOnDemandFollowTheViewAndKeepTheirState)
+{
+    TEditColumn c(300);
+    ASSERT_TRUE(SimulateActivation(c.form));
+    EXPECT_TRUE(c.edits.front()->HandleAllocated());
+    EXPECT_FALSE(c.edits.back()->HandleAllocated());
+    EXPECT_LE(c.Windows(), 60);
+
+    // Typed text stays with the control when its window is given back.
+    c.edits[1]->SetFocus();
+    SimulateTyping("x");
+    ASSERT_EQ(c.edits[1]->Text(), "1x");
+    c.box.VertScrollBar().SetPosition(300 * 30);
+    EXPECT_TRUE(c.edits.back()->HandleAllocated());
+    EXPECT_TRUE(c.edits[1]->HandleAllocated()) << "the focused control keeps its window";
+    c.edits.back()->SetFocus();
+    c.box.VertScrollBar().SetPosition(8000);
+    EXPECT_FALSE(c.edits[1]->HandleAllocated());
+    EXPECT_LE(c.Windows(), 60);
+    EXPECT_EQ(c.edits[1]->Text(), "1x");
+
+    // Focus into a control far from the view: it gets a window and comes into view.
+    c.edits[150]->SetFocus();
+    EXPECT_EQ(FocusedControl(), c.edits[150].get());
+    EXPECT_TRUE(c.InView(*c.edits[150]));
+    SimulateTyping("y");
+    EXPECT_EQ(c.edits[150]->Text(), "150y");
+
+    // A control moved next to the view gets a window, one moved away gives it back.
+    int pos = c.box.VertScrollBar().Position();
+    c.edits[5]->SetTop(pos + 40);
+    EXPECT_TRUE(c.edits[5]->HandleAllocated());
+    c.edits[5]->SetTop(5 * 30);
+    EXPECT_FALSE(c.edits[5]->HandleAllocated());
+    c.form.Hide();
+}
+
+TEST(Controls, TabMovesThroughChildWindowsOnDemandInTheOrderTheyWereMade)
+{
+    TEditColumn c(200);
+    ASSERT_TRUE(SimulateActivation(c.form));
+    c.edits[0]->SetFocus();
+    for (int i = 1; i < 120; ++i) {
+        SimulateKey(VK_TAB);
+        ASSERT_EQ(FocusedControl(), c.edits[static_cast<size_t>(i)].get()) << "after " << i << " tabs";
+        ASSERT_TRUE(c.InView(*c.edits[static_cast<size_t>(i)]));
+    }
+    EXPECT_LE(c.Windows(), 60);
+    for (int i = 118; i >= 100; --i) {
+        SimulateKey(VK_TAB, ssShift);
+        ASSERT_EQ(FocusedControl(), c.edits[static_cast<size_t>(i)].get());
+    }
+    // A control that cannot take the focus is passed over.
+    c.edits[101]->SetEnabled(false);
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), c.edits[102].get());
+    c.form.Hide();
+}
+
 TEST(Controls, PastingAnEmptyClipboardIntoATextBoxInsertsNothing)
 {
     TForm form(nullptr);

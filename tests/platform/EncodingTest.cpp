@@ -39,3 +39,12 @@ TEST(Encoding, CountsCharactersCodePage932Lacks)
     EXPECT_EQ(RepairUtf8("aあ"), "aあ");
     EXPECT_EQ(RepairUtf8("a\xFF" "b\xE3\x81"), "a?b??");
 }
+
+TEST(Encoding, Cp932TextMixedWithAsciiKeepsEveryCharacterWhole)
+{
+    // Trail bytes in the ASCII range belong to their lead byte ("表" is 0x95 0x5C,
+    // "ソ" 0x83 0x5C); a lead byte before a line break is damaged, the break stays.
+    EXPECT_EQ(Cp932ToUtf8("<t>\x95\x5C\\\x83\x5C</t>"), "<t>表\\ソ</t>");
+    EXPECT_EQ(Cp932ToUtf8("a\x82\r\nb\xB1x"), "a?\r\nbｱx");
+    EXPECT_EQ(Cp932ToUtf8("\x81\x40\x81"), "　?");
+}

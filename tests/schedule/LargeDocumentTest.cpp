@@ -1,6 +1,10 @@
 // Documents of many rows: closing one must not lay the caption column out
 // again for every row that goes, and row lookups must not walk the list.
 #include "MainFixture.h"
+#include "TestBars.h"
+
+#include "platform/InputSimulation.h"
+#include "schedule/MainDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -56,4 +60,208 @@ TEST(LargeDocument, WorkingDaysFollowTheHolidayListAsItChanges)
     for (int i = 0; i < 1000; ++i)
         many.push_back(d - 500 + i * 7);
     EXPECT_EQ(WorkingDays(d + 0.5, d + 14.5, 14, many), 14 - 2);
+}
+
+namespace {
+
+constexpr int kRows = 300;
+
+// A shown window with a document far taller than its view: 300 rows of two
+// bars each, with captions, progress strips and events.
+class LargeView : public ::testing::Test {
+protected:
+    TStartup startup;
+    TfrmMain form{nullptr, "", false};
+
+    void SetUp() override
+    {
+        form.SetBounds(0, 0, 900, 600);
+        StartDate = form.FDocStartDate = EncodeDate(2024, 1, 1);
+        {
+            TAlignPause pause(*form.pnlItem);
+            for (int r = 0; r < kRows; ++r) {
+                form.AddItem();
+                TItem &row = *ItemList.back();
+                row.FMemo->SetText("行 " + std::to_string(r) + (r % 7 == 0 ? "\r\n二行目" : ""));
+                TChart &a = AddTestBar(row, StartDate + r % 3, StartDate + r % 3 + 2, r);
+                a.FBar->SetCaption("作業" + std::to_string(r));
+                TChart &b = AddTestBar(row, StartDate + 4, StartDate + 6, r);
+                b.FJisseki = 1;
+                b.FRitsu = 50;
+                b.ProgressBarNeeded().SetTag(r);
+                row.FEvents.push_back(TEvent{StartDate + 1, "▲", "検査", "ＭＳ ゴシック", 9, 0, 0, 1, 0});
+            }
+        }
+        form.UpdateScrollRange();
+        ASSERT_TRUE(SimulateActivation(form));
+        form.RedrawChart();
+        Modified = false;
+    }
+    void TearDown() override { form.Hide(); }
+
+    static TItem &Row(int r) { return *ItemList[static_cast<size_t>(r)]; }
+    static int CaptionWindows()
+    {
+        int n = 0;
+        for (const auto &row : ItemList)
+            n += row->FMemo->HandleAllocated() ? 1 : 0;
+        return n;
+    }
+    bool InView(const TControl &caption)
+    {
+        int pos = form.scb1->VertScrollBar().Position();
+        return caption.Top() >= pos && caption.Top() + caption.Height() <= pos + form.scb1->ClientHeight();
+    }
+    // The view down to the last rows (the scrolled area goes on below them).
+    void ScrollToEnd()
+    {
+        const TItem &last = *ItemList.back();
+        form.scb1->VertScrollBar().SetPosition(last.Top() + last.Height() + 20 - form.scb1->ClientHeight());
+    }
+    // The rows stand one under the other with their bands and bars, each
+    // numbered by its place.
+    static void ExpectRowsInOrder()
+    {
+        for (int r = 0; r < static_cast<int>(ItemList.size()); ++r) {
+            TItem &row = Row(r);
+            if (r > 0) {
+                ASSERT_EQ(row.Top(), Row(r - 1).Top() + Row(r - 1).Height() + 1) << "row " << r;
+            }
+            ASSERT_EQ(row.FMemo->Tag(), r);
+            ASSERT_EQ(row.FLines[0]->Top(), row.Top()) << "row " << r;
+            for (auto &chart : row.FCharts)
+                ASSERT_EQ(chart->FBar->Tag(), r);
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(LargeView, OnlyCaptionsNearTheViewHaveWindowsAndTheOthersKeepTheirText)
+{
+    EXPECT_TRUE(Row(0).FMemo->HandleAllocated());
+    EXPECT_FALSE(Row(kRows - 1).FMemo->HandleAllocated());
+    EXPECT_LE(CaptionWindows(), 60);
+    ScrollToEnd();
+    EXPECT_TRUE(Row(kRows - 1).FMemo->HandleAllocated());
+    EXPECT_FALSE(Row(0).FMemo->HandleAllocated());
+    EXPECT_LE(CaptionWindows(), 60);
+    EXPECT_EQ(Row(0).FMemo->Text(), "行 0\r\n二行目");
+    // The chart's bars are placed for every row, seen or not.
+    EXPECT_TRUE(Row(0).FCharts[0]->FBar->Visible());
+    EXPECT_EQ(Row(0).FCharts[0]->FBar->Top(), Row(0).FLines[0]->Top() + Row(0).FLines[0]->Height() / 5);
+}
+
+TEST_F(LargeView, FocusMovesIntoAFarCaptionWhichComesIntoViewAndTakesTyping)
+{
+    // 項目の追加 puts the focus on the new last row, far below the view.
+    form.mitItemAdd->Click();
+    TItem &added = *ItemList.back();
+    ASSERT_EQ(FocusedControl(), added.FMemo.get());
+    EXPECT_EQ(SelectedItem, &added);
+    EXPECT_EQ(form.lblItemSuu->Caption(), "項目：301/301");
+    EXPECT_TRUE(InView(*added.FMemo));
+    SimulateTyping("新しい行");
+    EXPECT_EQ(added.FMemo->Text(), "新しい行");
+
+    // Deleting a selected bar of a far row focuses that row's caption.
+    form.scb1->VertScrollBar().SetPosition(0);
+    TItem &far = Row(150);
+    form.SelectChart(*far.FCharts[0]);
+    SelectedItem = &far;
+    ASSERT_TRUE(form.DeleteChart());
+    EXPECT_EQ(FocusedControl(), far.FMemo.get());
+    EXPECT_TRUE(InView(*far.FMemo));
+    EXPECT_EQ(form.lblItemSuu->Caption(), "項目：151/301");
+    SimulateKey(VK_END);
+    SimulateTyping("!");
+    EXPECT_EQ(far.FMemo->Text(), "行 150!");
+}
+
+TEST_F(LargeView, RowsInsertedAndDeletedNearTheEndKeepTheLayout)
+{
+    ScrollToEnd();
+    TItem &before = Row(kRows - 2);
+    SimulateClick(*before.FMemo, TPoint{5, 5});
+    ASSERT_EQ(SelectedItem, &before);
+    form.mitItemInsert->Click();
+    ASSERT_EQ(ItemList.size(), static_cast<size_t>(kRows + 1));
+    TItem &inserted = Row(kRows - 2);
+    EXPECT_EQ(&Row(kRows - 1), &before);
+    EXPECT_EQ(FocusedControl(), inserted.FMemo.get());
+    EXPECT_TRUE(InView(*inserted.FMemo));
+    ExpectRowsInOrder();
+
+    startup.services->answer = IDYES;
+    form.mitItemDelete->Click();
+    ASSERT_EQ(ItemList.size(), static_cast<size_t>(kRows));
+    EXPECT_EQ(&Row(kRows - 2), &before);
+    ExpectRowsInOrder();
+    // The last row goes too; the view keeps its windows near it.
+    SimulateClick(*Row(kRows - 1).FMemo, TPoint{5, 5});
+    form.mitItemDelete->Click();
+    ASSERT_EQ(ItemList.size(), static_cast<size_t>(kRows - 1));
+    ExpectRowsInOrder();
+    EXPECT_TRUE(Row(kRows - 2).FMemo->HandleAllocated());
+    EXPECT_LE(CaptionWindows(), 60);
+}
+
+TEST_F(LargeView, BarsAndCaptionsAreDraggedAcrossRowsAtTheEnd)
+{
+    ScrollToEnd();
+    const int last = kRows - 1;
+    // A bar moved by one day.
+    TChart &bar = *Row(last).FCharts[1];
+    const TDateTime start = bar.FStartDate;
+    const int day = RoundInt(PixelsPerDay);
+    SimulateDrag(*bar.FBar, TPoint{20, 3}, TPoint{20 + day, 3});
+    EXPECT_EQ(bar.FStartDate, start + 1);
+    EXPECT_EQ(bar.FEndDate, start + 3);
+    // Carried with Shift to the row above: its dates stay (nothing pushes it).
+    AutoMove = false;
+    TPoint target = bar.FBar->ScreenToClient(Row(last - 1).FLines[0]->ClientToScreen(TPoint{30, 5}));
+    SimulateDrag(*bar.FBar, TPoint{20, 3}, target, ssShift);
+    ASSERT_EQ(Row(last - 1).FCharts.size(), 3u);
+    EXPECT_EQ(Row(last - 1).FCharts.back().get(), &bar);
+    EXPECT_EQ(bar.FStartDate, start + 1);
+    EXPECT_EQ(bar.FBar->Tag(), last - 1);
+    // The last caption dropped on the one two rows up takes that row's place.
+    TItem &moved = Row(last);
+    TPoint onto = moved.FMemo->ScreenToClient(Row(last - 2).FMemo->ClientToScreen(TPoint{10, 5}));
+    SimulateDrag(*moved.FMemo, TPoint{10, 5}, onto, ssShift);
+    EXPECT_EQ(&Row(last - 2), &moved);
+    ExpectRowsInOrder();
+}
+
+TEST_F(LargeView, TheDocumentRoundTripsByteForByte)
+{
+    const std::string first = startup.root + "first.xml", second = startup.root + "second.xml";
+    ASSERT_TRUE(WriteXmlFile(form, first));
+    form.FreeDocument();
+    form.NewDocument();
+    ReadXmlFile(form, first);
+    ASSERT_EQ(ItemList.size(), static_cast<size_t>(kRows));
+    EXPECT_FALSE(Row(kRows - 1).FMemo->HandleAllocated());
+    EXPECT_EQ(Row(kRows - 1).FMemo->Text(), "行 299");
+    ASSERT_TRUE(WriteXmlFile(form, second));
+    const std::string a = ReadFileBytes(first), b = ReadFileBytes(second);
+    EXPECT_EQ(a.size(), b.size());
+    EXPECT_TRUE(a == b);
+}
+
+TEST_F(LargeView, TabMovesThroughTheCaptionsDownToTheLastRow)
+{
+    SimulateClick(*Row(0).FMemo, TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), Row(0).FMemo.get());
+    for (int r = 1; r < kRows; ++r) {
+        SimulateKey(VK_TAB);
+        ASSERT_EQ(FocusedControl(), Row(r).FMemo.get()) << "after " << r << " tabs";
+    }
+    EXPECT_EQ(SelectedItem, &Row(kRows - 1));
+    EXPECT_EQ(form.lblItemSuu->Caption(), "項目：300/300");
+    EXPECT_TRUE(InView(*Row(kRows - 1).FMemo));
+    EXPECT_LE(CaptionWindows(), 60);
+    EXPECT_EQ(Row(kRows - 1).FMemo->Text(), "行 299") << "Tab moved on, it typed nothing";
+    SimulateKey(VK_TAB, ssShift);
+    EXPECT_EQ(FocusedControl(), Row(kRows - 2).FMemo.get());
 }
