@@ -317,9 +317,12 @@ void TRpPrinter::SetPreviewActive(bool active)
 
 void TRpPrinter::ClosePreview()
 {
+    // The report may free this printer while it handles the notice.
+    std::weak_ptr<int> alive = lifetime_;
     if (TMessageTarget *report = messagingReport_.Get())
         SendMessage(report, WM_RPPREVIEWCLOSED, 0, reinterpret_cast<std::intptr_t>(this));
-    previewActive_ = false;
+    if (!alive.expired())
+        previewActive_ = false;
 }
 
 void TRpPrinter::SetOutlineView(TTreeView &view)

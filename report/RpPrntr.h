@@ -252,6 +252,7 @@ private:
     int topOffset_ = 0;
     TMessageTargetRef progressWindow_;
     TMessageTargetRef messagingReport_;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
     TMessageTargetRef previewWindow_;
     std::unique_ptr<TRpProgressWindow> progressForm_;
     std::unique_ptr<TMetafile> metafile_;

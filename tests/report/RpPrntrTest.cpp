@@ -344,6 +344,18 @@ TEST_F(RpPrntr, PrinterAndReportNeverTouchAFreedOther)
     EXPECT_TRUE(printer->Print());
     printer.reset();
 
+    // A report that frees the printer on the preview's close notice.
+    printer = PdfPrinter();
+    auto closer = std::make_unique<TRecorder>();
+    closer->OnMessage = [&](const TMessage &m) {
+        if (m.Msg == WM_RPPREVIEWCLOSED)
+            printer.reset();
+    };
+    printer->SetMessagingReport(closer.get());
+    printer->SetPreviewActive(true);
+    printer->ClosePreview();
+    EXPECT_EQ(printer, nullptr);
+
     // A preview that goes before a posted notice arrives does not get it.
     printer = PdfPrinter();
     auto window = std::make_unique<TRecorder>();
