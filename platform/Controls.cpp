@@ -1334,8 +1334,12 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-        return MouseEvent(source, event) && !native_;
+    case QEvent::MouseMove: {
+        // A handler may take the window away (a toolbar dragged off its dock
+        // floats in a new frame), freeing this link: read it first.
+        bool native = native_;
+        return MouseEvent(source, event) && !native;
+    }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
         if (source == widget_ || native_)
