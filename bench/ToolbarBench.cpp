@@ -1,6 +1,7 @@
 // The toolbar framework: laying out a toolbar of 50 buttons (images only, then
 // images and captions), and a 30-item
 // popup from the press on its button to its first paint (no show animation).
+#include "bench/PopupBench.h"
 #include "../tests/toolbar/ToolbarHost.h"
 
 #include "platform/Messages.h"
@@ -55,39 +56,5 @@ static void BM_ToolbarLayout50(benchmark::State &state)
 }
 BENCHMARK(BM_ToolbarLayout50)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-static void BM_Popup30PressToFirstPaint(benchmark::State &state)
-{
-    TScopedSystemParameters parameters;
-    SystemParameters().MenuAnimation = false;
-    TBarRootItem root;
-    auto *file = new TBarCustomItem;
-    file->SetCaption("&File");
-    file->SetItemStyle(file->ItemStyle() | HasSubmenu);
-    root.Add(file);
-    for (int i = 0; i < 30; ++i) {
-        auto *item = new TBarCustomItem;
-        item->SetCaption("Command " + std::to_string(i) + "\tCtrl+" + std::to_string(i % 10));
-        file->Add(item);
-    }
-    TForm form(nullptr);
-    form.SetBounds(50, 50, 400, 200);
-    auto *bar = new TTestBar(&form, &root);
-    bar->SetParent(&form);
-    bar->SetBounds(0, 0, 400, 24);
-    form.ShowForm();
-    ProcessMessages();
-    TBarView &view = bar->View();
-    for (auto _ : state) {
-        // What a press on the button does: select it and open its submenu.
-        view.Select(view.Viewers(0), true);
-        view.SubmenuTimerElapsed(false);
-        view.OpenPopup()->Repaint();
-        state.PauseTiming();
-        view.CloseChildPopup();
-        view.Select(nullptr, false);
-        ProcessMessages();
-        state.ResumeTiming();
-    }
-    delete bar;
-}
+static void BM_Popup30PressToFirstPaint(benchmark::State &state) { MeasurePopupPressToFirstPaint<TBarCustomItem>(state); }
 BENCHMARK(BM_Popup30PressToFirstPaint)->Unit(benchmark::kMicrosecond);
