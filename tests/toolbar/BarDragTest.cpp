@@ -1,4 +1,5 @@
 #include "platform/Forms.h"
+#include "tests/toolbar/StepScript.h"
 #include "platform/InputSimulation.h"
 #include "toolbar/BarToolbar.h"
 
@@ -9,35 +10,6 @@
 #include <functional>
 
 namespace {
-
-// Steps run one after another from the event loop, so that they also run
-// inside the drag loop.
-class Script : public TMessageTarget {
-public:
-    void Add(std::function<void()> step) { steps_.push_back(std::move(step)); }
-    void WndProc(TMessage &) override
-    {
-        if (steps_.empty())
-            return;
-        auto step = std::move(steps_.front());
-        steps_.pop_front();
-        PostMessage(this, WM_USER);
-        step();
-    }
-    bool Run()
-    {
-        PostMessage(this, WM_USER);
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!steps_.empty() && std::chrono::steady_clock::now() < until)
-            ProcessMessages();
-        for (int i = 0; i < 5; ++i)
-            ProcessMessages();
-        return steps_.empty();
-    }
-
-private:
-    std::deque<std::function<void()>> steps_;
-};
 
 struct DragForm {
     TForm form{nullptr};
