@@ -1321,6 +1321,8 @@ void TCustomControl::PaintWindow(TCanvas &canvas)
 
 TControl *CaptureControl() { return gCapture; }
 
+void ReleaseCapture() { gCapture = nullptr; }
+
 TWinControl *FocusedControl()
 {
     QWidget *focus = QApplication::focusWidget();
@@ -1511,6 +1513,13 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
         return true;
     }
 
+    // A capture with no button held is left over from a release that never
+    // reached us (the window under the press moved to another top-level
+    // window in between): it ends here.
+    const Qt::MouseButtons others = event->type() == QEvent::MouseMove ? mouse->buttons()
+                                                                      : mouse->buttons() & ~mouse->button();
+    if (gCapture && others == Qt::NoButton && event->type() != QEvent::MouseButtonRelease)
+        gCapture = nullptr;
     // The target: the captured control, else the topmost windowless child under
     // the point, else the window itself.
     TControl *target = gCapture;

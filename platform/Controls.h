@@ -412,6 +412,8 @@ private:
 TWinControl *FocusedControl();
 // The control that holds the mouse while a button is down on it, or nullptr.
 TControl *CaptureControl();
+// Ends the capture (a mouse loop that took the button's release ends with it).
+void ReleaseCapture();
 // Platform side: what a scrolling control shows has moved; the controls with
 // child windows on demand make and give back their children's windows.
 void UpdateOnDemandWindows();

@@ -296,6 +296,7 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
             w->SlidingInRow = false;
             w->smoothDragging_ = false;
             ReleasePointer();
+            ReleaseCapture();
             w->ShowOutline(TRect{}, 0);
             Screen().SetCursor(crDefault);
         }

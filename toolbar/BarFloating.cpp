@@ -333,6 +333,7 @@ void TBarCustomDockableWindow::BeginSizing(int edge, TPoint cursor)
         ~TEnd()
         {
             ReleasePointer();
+            ReleaseCapture();
             w->ShowOutline(TRect{}, 0);
             Screen().SetCursor(crDefault);
             w->SizingEnd();

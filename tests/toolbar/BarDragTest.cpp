@@ -204,3 +204,40 @@ TEST(BarDrag, TheUpperQuarterOfARowOpensANewRow)
     EXPECT_EQ(a->EffectiveRow, b->EffectiveRow);
     EXPECT_EQ(f.dock->Height(), 26);
 }
+
+// The toolkit reports the second press of a double click as a press, which
+// starts a drag loop, and then the double click itself: the loop ends without
+// moving anything and the docking toggles; no capture is left behind.
+TEST(BarDrag, ADoubleClickThatArrivesInTheLoopTogglesTheDocking)
+{
+    DragForm f;
+    TBarCustomToolbar *tb = f.Toolbar(3);
+    tb->SetFloatingPosition(f.Screen(TPoint{100, 150}));
+    tb->SetFloating(true);
+    TBarFloatingWindowParent *frame = tb->FloatingParent();
+    const TRect before = frame->BoundsRect();
+    TRect caption = frame->CaptionRect();
+    TPoint grab{caption.Left + 10, caption.Top + 5};
+    auto doubleClick = [](TControl &target, TPoint p) {
+        TMessage m{WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(p.X, p.Y), 0};
+        DispatchMessage(&target, m);
+    };
+    Script script;
+    script.Add([&] { SimulateMousePress(*frame, grab); });
+    script.Add([&] { doubleClick(*frame, grab); });
+    script.Add([&] { SimulateMouseRelease(*f.dock, TPoint{5, 5}); });
+    ASSERT_TRUE(script.Run());
+    EXPECT_TRUE(tb->Docked());
+    EXPECT_EQ(tb->Parent(), f.dock);
+    EXPECT_EQ(CaptureControl(), nullptr);
+
+    // On the docked handle it floats again, where it floated before.
+    Script again;
+    again.Add([&] { SimulateMousePress(*tb, TPoint{3, 10}); });
+    again.Add([&] { doubleClick(*tb, TPoint{3, 10}); });
+    again.Add([&] { SimulateMouseRelease(*frame, grab); });
+    ASSERT_TRUE(again.Run());
+    EXPECT_TRUE(tb->Floating());
+    EXPECT_EQ(frame->BoundsRect(), before);
+    EXPECT_EQ(CaptureControl(), nullptr);
+}
