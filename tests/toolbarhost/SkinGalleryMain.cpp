@@ -162,12 +162,12 @@ public:
         auto *dock = new TBarDock(this);
         dock->SetParent(this);
         toolbar_ = new TSkinToolbar(this);
-        for (int i = 0; i < 14; ++i) {
+        for (int i = 0; i < 20; ++i) {
             auto *item = new TSkinItem(this);
             item->SetCaption("B" + std::to_string(i));
-            item->SetChecked(i == 11);
-            item->SetEnabled(i != 12);
-            if (i == 13)
+            item->SetChecked(i == 17);
+            item->SetEnabled(i != 18);
+            if (i == 19)
                 item->SetItemStyle(item->ItemStyle() | HasSubmenu | SubmenuOnArrowOnly);
             toolbar_->Items()->Add(item);
         }
