@@ -609,6 +609,13 @@ void TSkinToolbar::SetInactive(bool inactive)
         FloatingParent()->Invalidate();
 }
 
+void TSkinToolbar::SetColor(TColor color)
+{
+    TBarCustomToolbar::SetColor(color);
+    UpdateEffectiveColor();
+    Invalidate();
+}
+
 std::uint32_t TSkinToolbar::ViewKind() const
 {
     std::uint32_t kind = VIEWKIND_TOOLBAR | (menuBar_ ? VIEWKIND_MENUBAR : VIEWKIND_TOOLBAR_PLAIN);

@@ -202,6 +202,8 @@ public:
     bool Inactive() const { return inactive_; }
     void SetInactive(bool inactive);
 
+    // A set colour (clNone: automatic) becomes the effective colour at once.
+    void SetColor(TColor color) override;
     std::uint32_t ViewKind() const;
     TColor EffectiveColor() const { return effectiveColor_; }
     void UpdateEffectiveColor();

@@ -227,7 +227,6 @@ TEST(SkinToolbar, MarginsAndBackgroundComeFromTheTheme)
     EXPECT_EQ(bitmap.Pixel(0, 5), RGB(50, 0, 0));
     EXPECT_EQ(bitmap.Pixel(100, 20), RGB(150, 0, 0));
     tb->SetColor(RGB(0, 0, 255));
-    tb->UpdateEffectiveColor();
     tb->PaintTo(bitmap.Canvas());
     EXPECT_EQ(bitmap.Pixel(100, 20), RGB(0, 0, 255));
 }
