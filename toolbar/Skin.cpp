@@ -704,6 +704,13 @@ void TSkinToolbar::PaintClient(TCanvas &canvas)
     TBarCustomToolbar::PaintClient(canvas);
 }
 
+void TSkinToolbar::MouseMove(TShiftState shift, int x, int y)
+{
+    if (auto *frame = dynamic_cast<TSkinFloatingWindowParent *>(FloatingParent()); frame && Floating())
+        frame->SetCloseButtonHot(false);
+    TBarCustomToolbar::MouseMove(shift, x, y);
+}
+
 void TSkinToolbar::WndProc(TMessage &message)
 {
     switch (message.Msg) {

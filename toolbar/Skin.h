@@ -215,6 +215,8 @@ public:
 protected:
     void DrawNCArea(TCanvas &canvas) override;
     void PaintClient(TCanvas &canvas) override;
+    // The mouse on the toolbar is off its floating frame's close button.
+    void MouseMove(TShiftState shift, int x, int y) override;
     // The client area's background: the parent's own background for an
     // automatic-colour toolbar on a plain control, then the theme's.
     void EraseBackground(TCanvas &canvas);

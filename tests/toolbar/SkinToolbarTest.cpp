@@ -254,6 +254,10 @@ TEST(SkinToolbar, TheFloatingCloseButtonLightsUnderTheMouse)
     SendMessage(frame, WM_MOUSEMOVE, 0, MakeLParam(close.Left + 3, close.Top + 3));
     SendMessage(frame, CM_MOUSELEAVE);
     EXPECT_EQ(state(), CDBS_VISIBLE);
+    // Straight from the button onto the toolbar inside the frame.
+    SendMessage(frame, WM_MOUSEMOVE, 0, MakeLParam(close.Left + 3, close.Top + 3));
+    SendMessage(tb, WM_MOUSEMOVE, 0, MakeLParam(5, 5));
+    EXPECT_EQ(state(), CDBS_VISIBLE);
     // The frame paints all of itself: nothing is erased first.
     EXPECT_EQ(SendMessage(frame, WM_ERASEBKGND), 1);
 }
