@@ -38,11 +38,13 @@ enum : unsigned {
     THEMECHANGE_APPDEACTIVATED = 5,
 };
 
+// Erase a window's background: LParam the canvas (TCanvas *) in the window's
+// coordinates; Result 1 when it was erased. Themed toolbars ask their parent
+// for the background they stand on with it.
+enum : unsigned { WM_ERASEBKGND = 0x0014 };
+
 // System messages the manager's window answers.
 enum : unsigned {
-    // Erase a window's background: LParam the canvas (TCanvas *) in the
-    // window's coordinates; Result 1 when it was erased.
-    WM_ERASEBKGND = 0x0014,
     WM_SYSCOLORCHANGE = 0x0015,
     WM_SETTINGCHANGE = 0x001A,
     WM_DISPLAYCHANGE = 0x007E,
