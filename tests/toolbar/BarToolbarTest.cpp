@@ -313,3 +313,46 @@ TEST(BarToolbar, ShortCutsWorkFromAnyControlOfTheForm)
     ProcessMessages();
     EXPECT_EQ(log.size(), 2u);
 }
+
+namespace {
+
+// An edit that counts its frees.
+struct CountedEdit : TEdit {
+    int *freed;
+    CountedEdit(TComponent *owner, int *count) : TEdit(owner), freed(count) {}
+    ~CountedEdit() override { ++*freed; }
+};
+
+} // namespace
+
+// The form frees hosted controls made before and after its toolbar, with items
+// made before and after their controls, each once: an item frees its control
+// when it goes first, a control that goes first clears its item.
+TEST(BarToolbar, FreeingAFormFreesEachHostedControlOnce)
+{
+    int freed = 0;
+    {
+        auto *form = new TForm(nullptr);
+        form->SetBounds(0, 0, 400, 200);
+        auto *dock = new TBarDock(form);
+        dock->SetParent(form);
+        auto *before = new CountedEdit(form, &freed);
+        auto *early = new TBarControlItem(form);
+        auto *tb = new TBarCustomToolbar(form);
+        auto *after = new CountedEdit(form, &freed);
+        auto *late = new TBarControlItem(form, before);
+        early->SetControl(after);
+        for (TEdit *e : {static_cast<TEdit *>(before), static_cast<TEdit *>(after)}) {
+            e->SetBounds(0, 0, 60, 20);
+            e->SetParent(tb);
+        }
+        tb->Items()->Add(early);
+        tb->Items()->Add(late);
+        tb->SetCurrentDock(dock);
+        form->Show();
+        tb->View().UpdateLayout();
+        ProcessMessages();
+        delete form;
+    }
+    EXPECT_EQ(freed, 2);
+}
