@@ -145,6 +145,22 @@ TEST(BarDrag, EscOrAPressCancelsAnOutlineDrag)
     EXPECT_TRUE(a->Docked());
     EXPECT_EQ(a->BoundsRect(), before);
 
+    // So does a left press: the outline goes, nothing moved.
+    TRect outline;
+    Script pressed;
+    pressed.Add([&] { SimulateMousePress(*a, TPoint{3, 10}); });
+    pressed.Add([&] { f.MoveTo(*a, TPoint{200, 150}); });
+    pressed.Add([&] {
+        outline = a->OutlineRect();
+        SimulateMousePress(f.form, TPoint{200, 150}, mbLeft);
+    });
+    pressed.Add([&] { f.ReleaseAt(f.form, TPoint{200, 150}); });
+    ASSERT_TRUE(pressed.Run());
+    EXPECT_FALSE(outline.IsEmpty());
+    EXPECT_TRUE(a->OutlineRect().IsEmpty());
+    EXPECT_TRUE(a->Docked());
+    EXPECT_EQ(a->BoundsRect(), before);
+
     // Accepted, the outline drag applies at the end.
     Script accepted;
     accepted.Add([&] { SimulateMousePress(*a, TPoint{3, 10}); });
@@ -240,4 +256,47 @@ TEST(BarDrag, ADoubleClickThatArrivesInTheLoopTogglesTheDocking)
     EXPECT_TRUE(tb->Floating());
     EXPECT_EQ(frame->BoundsRect(), before);
     EXPECT_EQ(CaptureControl(), nullptr);
+}
+
+// In a crowded row a shrunk toolbar dragged along the row by more than 9
+// pixels locks to the row: the sizing cursor shows, moving off the dock no
+// longer floats it, and only its position changes.
+TEST(BarDrag, AShrunkToolbarSlidesInItsCrowdedRowAfterNinePixels)
+{
+    DragForm f;
+    TBarCustomToolbar *a = f.Toolbar(15);
+    TBarCustomToolbar *b = f.Toolbar(10);
+    ASSERT_EQ(a->EffectiveRow, 0);
+    ASSERT_EQ(b->EffectiveRow, 0);
+    ASSERT_GT(b->ShrunkLength + a->ShrunkLength, 0);
+    const TPoint handle{3, 10};
+    const TPoint start{b->Left() + handle.X, b->Top() + handle.Y};
+    TCursor early = crDefault, sliding = crDefault;
+    bool slidingEarly = true, floatedWhileSliding = true;
+    Script script;
+    script.Add([&] { SimulateMousePress(*b, handle); });
+    script.Add([&] { f.MoveTo(*b, TPoint{start.X - 6, start.Y}); });
+    script.Add([&] {
+        early = b->DragCursor;
+        slidingEarly = b->SlidingInRow;
+        f.MoveTo(*b, TPoint{start.X - 30, start.Y});
+    });
+    script.Add([&] {
+        sliding = b->DragCursor;
+        f.MoveTo(*b, TPoint{start.X - 40, start.Y + 150});
+    });
+    script.Add([&] {
+        floatedWhileSliding = b->Floating();
+        f.ReleaseAt(*b, TPoint{start.X - 40, start.Y + 150});
+    });
+    ASSERT_TRUE(script.Run());
+    EXPECT_FALSE(slidingEarly);
+    EXPECT_EQ(early, crSizeAll);
+    EXPECT_EQ(sliding, crSizeWE);
+    EXPECT_FALSE(floatedWhileSliding);
+    EXPECT_TRUE(b->Docked());
+    EXPECT_EQ(b->EffectiveRow, 0);
+    EXPECT_EQ(a->EffectiveRow, 0);
+    EXPECT_EQ(f.dock->Height(), 26);
+    EXPECT_FALSE(b->SlidingInRow);
 }
