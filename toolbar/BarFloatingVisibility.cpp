@@ -1,0 +1,89 @@
+// Floating frames that hide while the program is inactive or their form is
+// hidden or minimised, and show again when that ends; the window's Visible
+// (which the View menu shows) stays as it is.
+#include "toolbar/BarDock.h"
+#include "toolbar/BarHook.h"
+
+#include "platform/Forms.h"
+#include "platform/WindowEffects.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+std::vector<TBarCustomDockableWindow *> &Watched()
+{
+    static std::vector<TBarCustomDockableWindow *> windows;
+    return windows;
+}
+
+// Activation anywhere in the program, and any window shown, hidden, moved or
+// resized: every floating window looks again.
+void VisibilityHook(THookKind kind, TMessageTarget *, WPARAM, LPARAM)
+{
+    if (kind != HookKindActivate && kind != HookKindActivateApp && kind != HookKindWindowPosChanged)
+        return;
+    // A copy: showing or hiding a frame may free or add windows.
+    const std::vector<TBarCustomDockableWindow *> windows = Watched();
+    for (TBarCustomDockableWindow *window : windows) {
+        const auto &live = Watched();
+        if (std::find(live.begin(), live.end(), window) != live.end() && window->Floating())
+            window->UpdateVisibility();
+    }
+}
+
+constexpr THookKinds kVisibilityKinds =
+    (1u << HookKindActivate) | (1u << HookKindActivateApp) | (1u << HookKindWindowPosChanged);
+
+} // namespace
+
+void JoinVisibilityWatch(TBarCustomDockableWindow *window)
+{
+    Watched().push_back(window);
+    HookSubscribe(window, VisibilityHook, kVisibilityKinds);
+}
+
+void LeaveVisibilityWatch(TBarCustomDockableWindow *window)
+{
+    auto &windows = Watched();
+    windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+    HookUnsubscribe(window, VisibilityHook);
+}
+
+void TBarCustomDockableWindow::SetHideWhenInactive(bool v)
+{
+    if (v == hideWhenInactive_)
+        return;
+    hideWhenInactive_ = v;
+    UpdateVisibility();
+}
+
+bool TBarCustomDockableWindow::ShouldBeVisible() const
+{
+    if (!Visible())
+        return false;
+    if (!floating_)
+        return true;
+    const TBarFloatingWindowParent *frame = FloatingParent();
+    TWinControl *form = frame ? frame->OwnerForm() : nullptr;
+    if (!form || !form->Showing())
+        return false;
+    if (auto *f = dynamic_cast<TCustomForm *>(form); f && f->WindowState() == wsMinimized)
+        return false;
+    return !hideWhenInactive_ || ProgramHasActiveWindow();
+}
+
+void TBarCustomDockableWindow::UpdateVisibility()
+{
+    TBarFloatingWindowParent *frame = FloatingParent();
+    if (!floating_ || !frame || Parent() != frame)
+        return;
+    const bool show = ShouldBeVisible();
+    if (show == frame->Visible())
+        return;
+    if (show)
+        frame->ShowAt(TPoint{frame->Left(), frame->Top()});
+    else
+        frame->Hide();
+}
