@@ -18,12 +18,23 @@ std::vector<TBarCustomDockableWindow *> &Watched()
     return windows;
 }
 
+// Set while an activation change is handled: only then does the program's
+// inactivity hide a shown frame. A frame shown or moved in between stays (its
+// own window may take the activation a moment later).
+bool gActivationChanging = false;
+
 // Activation anywhere in the program, and any window shown, hidden, moved or
 // resized: every floating window looks again.
 void VisibilityHook(THookKind kind, TMessageTarget *, WPARAM, LPARAM)
 {
     if (kind != HookKindActivate && kind != HookKindActivateApp && kind != HookKindWindowPosChanged)
         return;
+    struct TScope {
+        bool saved = gActivationChanging;
+        ~TScope() { gActivationChanging = saved; }
+    } scope;
+    if (kind != HookKindWindowPosChanged)
+        gActivationChanging = true;
     // A copy: showing or hiding a frame may free or add windows.
     const std::vector<TBarCustomDockableWindow *> windows = Watched();
     for (TBarCustomDockableWindow *window : windows) {
@@ -59,19 +70,30 @@ void TBarCustomDockableWindow::SetHideWhenInactive(bool v)
     UpdateVisibility();
 }
 
-bool TBarCustomDockableWindow::ShouldBeVisible() const
+namespace {
+
+// Visible, and when floating, with its form shown and not minimised.
+bool PlacedToShow(const TBarCustomDockableWindow &window)
 {
-    if (!Visible())
+    if (!window.Visible())
         return false;
-    if (!floating_)
+    if (!window.Floating())
         return true;
-    const TBarFloatingWindowParent *frame = FloatingParent();
+    const TBarFloatingWindowParent *frame = window.FloatingParent();
     TWinControl *form = frame ? frame->OwnerForm() : nullptr;
     if (!form || !form->Showing())
         return false;
-    if (auto *f = dynamic_cast<TCustomForm *>(form); f && f->WindowState() == wsMinimized)
+    auto *f = dynamic_cast<TCustomForm *>(form);
+    return !f || f->WindowState() != wsMinimized;
+}
+
+} // namespace
+
+bool TBarCustomDockableWindow::ShouldBeVisible() const
+{
+    if (!PlacedToShow(*this))
         return false;
-    return !hideWhenInactive_ || ProgramHasActiveWindow();
+    return !floating_ || !hideWhenInactive_ || ProgramHasActiveWindow();
 }
 
 void TBarCustomDockableWindow::UpdateVisibility()
@@ -81,6 +103,8 @@ void TBarCustomDockableWindow::UpdateVisibility()
         return;
     const bool show = ShouldBeVisible();
     if (show == frame->Visible())
+        return;
+    if (!show && !gActivationChanging && PlacedToShow(*this))
         return;
     if (show)
         frame->ShowAt(TPoint{frame->Left(), frame->Top()});
