@@ -81,7 +81,8 @@ bool PlacedToShow(const TBarCustomDockableWindow &window)
         return true;
     const TBarFloatingWindowParent *frame = window.FloatingParent();
     TWinControl *form = frame ? frame->OwnerForm() : nullptr;
-    if (!form || !form->Showing())
+    // A form being freed (its windows going) shows nothing any more.
+    if (!form || form->Destroying() || !form->Showing())
         return false;
     auto *f = dynamic_cast<TCustomForm *>(form);
     return !f || f->WindowState() != wsMinimized;
