@@ -179,7 +179,8 @@ TEST(BarToolbar, PositionSavingOfUndraggableAndUnnamedDocks)
 TEST(BarToolbar, FloatsInItsFrameAndDocksBackOnACaptionDoubleClick)
 {
     ToolbarForm f(400);
-    f.form.Show();
+    // Active: a floating frame hides while the program is inactive.
+    ASSERT_TRUE(SimulateActivation(f.form));
     TBarCustomToolbar *tb = f.Toolbar("tlbFile", 3);
     tb->SetCaption("File");
     tb->SetFloatingPosition(TPoint{100, 120});
@@ -325,9 +326,9 @@ struct CountedEdit : TEdit {
 
 } // namespace
 
-// The form frees hosted controls made before and after its toolbar, with items
-// made before and after their controls, each once: an item frees its control
-// when it goes first, a control that goes first clears its item.
+// The form frees hosted controls made before and after its toolbar, with an
+// item made before its control, each once; a control dropped on the toolbar
+// is hosted by a new item at the end.
 TEST(BarToolbar, FreeingAFormFreesEachHostedControlOnce)
 {
     int freed = 0;
@@ -340,14 +341,17 @@ TEST(BarToolbar, FreeingAFormFreesEachHostedControlOnce)
         auto *early = new TBarControlItem(form);
         auto *tb = new TBarCustomToolbar(form);
         auto *after = new CountedEdit(form, &freed);
-        auto *late = new TBarControlItem(form, before);
+        tb->Items()->Add(early);
         early->SetControl(after);
-        for (TEdit *e : {static_cast<TEdit *>(before), static_cast<TEdit *>(after)}) {
+        for (TEdit *e : {static_cast<TEdit *>(after), static_cast<TEdit *>(before)}) {
             e->SetBounds(0, 0, 60, 20);
             e->SetParent(tb);
         }
-        tb->Items()->Add(early);
-        tb->Items()->Add(late);
+        ASSERT_EQ(tb->Items()->Count(), 2);
+        EXPECT_EQ(tb->Items()->GetItem(0), early);
+        auto *dropped = dynamic_cast<TBarControlItem *>(tb->Items()->GetItem(1));
+        ASSERT_NE(dropped, nullptr);
+        EXPECT_EQ(dropped->Control(), before);
         tb->SetCurrentDock(dock);
         form->Show();
         tb->View().UpdateLayout();
