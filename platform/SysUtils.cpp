@@ -644,11 +644,13 @@ std::string ReadFileBytes(const std::string &path)
     if (!file)
         throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
     std::string bytes;
-    // The size is only a hint (the file may change while it is read): it
-    // saves growing and copying a large file many times over.
+    // The size is only a hint (the file may change while it is read): the
+    // bytes are read straight into room of that size, then whatever follows.
     struct stat info {};
-    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        bytes.reserve(static_cast<size_t>(info.st_size));
+    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    }
     char buffer[65536];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)

@@ -804,12 +804,17 @@ void TfrmMain::UpdateItemCounter()
 
 void TfrmMain::AddItem()
 {
+    AddItemQuietly();
+    UpdateItemCounter();
+}
+
+void TfrmMain::AddItemQuietly()
+{
     auto row = std::make_unique<TItem>();
     TItem *added = row.get();
     ItemList.push_back(std::move(row));
     SetLineCount(*added, 1);
     SelectItem(added);
-    UpdateItemCounter();
     imgBase->Invalidate();
     Modified = true;
 }

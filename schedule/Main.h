@@ -79,6 +79,8 @@ public:
     void NewDocument();
     void FreeDocument();
     void AddItem();
+    // AddItem without showing the row counter (the reader shows it once, at the end).
+    void AddItemQuietly();
     void InsertItem();
     void RelayoutItems(int newIndex);
     void DeleteItem();

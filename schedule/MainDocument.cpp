@@ -526,6 +526,8 @@ private:
             } else if (line == "<font>") {
                 ReadFont(row().Font);
             } else if (line == "<chartlist>") {
+                // Room for a row's usual bars at once rather than growing four times.
+                row().Charts.reserve(std::max<size_t>(row().Charts.capacity(), 16));
                 WalkList("</chartlist>", "<chart>", [&] { ReadChart(row().Charts.emplace_back()); });
             } else if (line == "<eventlist>") {
                 WalkList("</eventlist>", "<event>", [&] { ReadEvent(row().Events.emplace_back()); });
@@ -1059,7 +1061,9 @@ void ApplyPageSettings(const TDocumentValues &d)
 // One row read from the file, as a row of the window with its bars.
 void BuildRow(TfrmMain &form, TRowValues &values)
 {
-    form.AddItem();
+    // The row counter is shown once the rows are read (measuring its text for
+    // each row was a tenth of the reading).
+    form.AddItemQuietly();
     TItem &row = *ItemList.back();
     const long rowIndex = static_cast<long>(ItemList.size() - 1);
     if (values.Height)
