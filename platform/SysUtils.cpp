@@ -1,6 +1,7 @@
 #include "platform/SysUtils.h"
 
 #include "platform/Exceptions.h"
+#include "platform/MemoryPages.h"
 
 #include <algorithm>
 #include <cctype>
@@ -638,6 +639,14 @@ std::string GetTempFileName(const std::string &dir, const std::string &prefix)
         throw EFCreateError("Cannot create a temporary file in " + dir + ": " + std::strerror(errno));
     ::close(fd);
     return std::string(buffer.data());
+}
+
+void ReleaseReadPages(const char *begin, std::size_t size)
+{
+    const std::uintptr_t page = 4096, first = reinterpret_cast<std::uintptr_t>(begin);
+    const std::uintptr_t from = (first + page - 1) & ~(page - 1), to = (first + size) & ~(page - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED);
 }
 
 std::string ReadFileBytes(const std::string &path)

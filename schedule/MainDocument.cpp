@@ -5,6 +5,7 @@
 #include "platform/Application.h"
 #include "platform/Encoding.h"
 #include "platform/Exceptions.h"
+#include "platform/MemoryPages.h"
 #include "platform/Messages.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
@@ -75,7 +76,7 @@ bool Closes(std::string_view closing, std::string_view opening)
 // a line is decoded only when its value is read (most are tags and numbers).
 class TDocumentLines {
 public:
-    TDocumentLines(std::string_view bytes, bool utf8) : bytes_(bytes), utf8_(utf8)
+    TDocumentLines(std::string_view bytes, bool utf8, bool release) : bytes_(bytes), utf8_(utf8), release_(release)
     {
         // Lines are kept as 32-bit places in the bytes.
         if (bytes_.size() > UINT32_MAX)
@@ -110,13 +111,15 @@ public:
         const size_t drop = std::min(index - base_, lines_.size());
         lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(drop));
         base_ += drop;
+        if (release_)
+            ReleaseBefore(lines_.empty() ? start_ : std::min<size_t>(lines_.front().offset, start_));
     }
     // The line of the file (from 1) where a line of the list starts.
     int FileLine(size_t index) const
     {
         size_t offset = lines_[index - base_].offset;
-        int line = 1;
-        for (size_t i = 0; i < offset; ++i)
+        int line = 1 + breaksReleased_;
+        for (size_t i = released_; i < offset; ++i)
             if (bytes_[i] == '\n' || (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
                 ++line;
         return line;
@@ -202,8 +205,29 @@ private:
         }
     }
 
+    // Gives back the bytes before `needed` (and before the pieces the cutter
+    // still holds), a megabyte at a time, counting their line breaks first.
+    void ReleaseBefore(size_t needed)
+    {
+        auto at = [this](std::string_view piece) {
+            return piece.empty() ? bytes_.size() : static_cast<size_t>(piece.data() - bytes_.data());
+        };
+        needed = std::min({needed, at(before_), at(current_)});
+        const size_t cut = needed & ~size_t{4095};
+        if (cut < released_ + (size_t{1} << 20))
+            return;
+        for (size_t i = released_; i < cut; ++i)
+            if (bytes_[i] == '\n' || (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
+                ++breaksReleased_;
+        ReleaseReadPages(bytes_.data() + released_, cut - released_);
+        released_ = cut;
+    }
+
     std::string_view bytes_;
     bool utf8_;
+    bool release_;
+    size_t released_ = 0;     // the bytes before this place were given back
+    int breaksReleased_ = 0;  // and held this many line breaks
     std::vector<TLine> lines_;
     size_t base_ = 0;  // the index of lines_[0]
     size_t pos_ = 0, start_ = 0;
@@ -987,7 +1011,7 @@ void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
 {
     if (bytes.find(kScheduleElement) == std::string_view::npos)
         throw EConvertError("スケジュールのファイルではありません（<schedule> 要素がありません）。");
-    TDocumentLines lines(bytes, IsUtf8Document(bytes));
+    TDocumentLines lines(bytes, IsUtf8Document(bytes), doc.ReleaseBytesRead);
     TDocumentParser(lines, doc).Run();
 }
 
@@ -1148,6 +1172,7 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         }
         BuildRow(form, values);
     };
+    doc.ReleaseBytesRead = true;
     std::exception_ptr failure;
     {
         TAlignPause pause(*form.pnlItem);

@@ -74,6 +74,9 @@ struct TDocumentValues {
     // once); the row migrations are then the receiver's (MigrateChart,
     // MigrateEventLine), once the whole file is read.
     std::function<void(TRowValues &row)> RowRead;
+    // The bytes may be given back to the system as they are read (the caller
+    // reads them no more; they then read as zeros).
+    bool ReleaseBytesRead = false;
     // The time-scale tab the file asks for after the migrations; none: keep the current one.
     std::optional<int> TabIndex;
     bool Complete = false;

@@ -401,6 +401,34 @@ TEST(XmlFile, LinesReadFromTheBytesAreTheLinesOfTheText)
     EXPECT_EQ(line, 0);
 }
 
+TEST(XmlFile, AFailureFarIntoALargeFileNamesItsLine)
+{
+    // The reader gives back the bytes it has read as it goes: the line of a
+    // bad value megabytes in is still counted from the start of the file.
+    TDocumentFixture f;
+    std::string text = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<schedule>\r\n<itemlist>\r\n";
+    int line = 4;
+    for (int r = 0; r < 40000; ++r) {
+        text += r % 2 ? "<item>\r\n<height>30</height>\r\n</item>\r\n" : "<item>\n<height>\r30\r</height>\n</item>\r\n";
+        line += r % 2 ? 3 : 5;
+    }
+    text += "<item>\r\n<height>\r\n" + Utf8ToCp932("３x") + "\r\n</height>\r\n</item>\r\n</itemlist>\r\n</schedule>\r\n";
+    ASSERT_GT(text.size(), 1500000u);
+    const std::string path = f.dir.File("large.xml");
+    WriteBytes(path, text);
+    f.form->FreeDocument();
+    f.form->NewDocument();
+    try {
+        ReadXmlFile(*f.form, path);
+        FAIL() << "no error";
+    } catch (const std::exception &e) {
+        EXPECT_EQ(std::string(e.what()), IntToStr(line + 2) + " 行目の値 \"３x\" は整数ではありません。");
+    }
+    ASSERT_EQ(ItemList.size(), 40001u);
+    EXPECT_EQ(ItemList[39999]->Height(), 30);
+    EXPECT_EQ(ReadBytes(path), text);
+}
+
 TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
 {
     TDocumentFixture f;
