@@ -5,6 +5,7 @@
 #include "platform/Menus.h"
 #include "platform/QtCanvas.h"
 #include "platform/QtControls.h"
+#include "platform/WindowEffects.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -1500,6 +1501,21 @@ bool TWidgetLink::KeyEvent(QEvent *event)
     LRESULT result = SendMessage(control_, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
                                  static_cast<WPARAM>(vk), static_cast<LPARAM>(shift));
     return result == 0;
+}
+
+bool DeliverMousePressAt(TPoint screen, unsigned msg, WPARAM keys)
+{
+    TControl *target = ControlUnderScreenPoint(screen);
+    if (!target) {
+        gCapture = nullptr;
+        return false;
+    }
+    // The control keeps the mouse only while a button is still down; a press
+    // whose release has already come gets no capture.
+    gCapture = QGuiApplication::mouseButtons() != Qt::NoButton ? target : nullptr;
+    TPoint p = target->ScreenToClient(screen);
+    SendMessage(target, msg, keys, MakeLParam(p.X, p.Y));
+    return true;
 }
 
 TQtWindow::TQtWindow(TWinControl *control, QWidget *parent) : QWidget(parent), control_(control)

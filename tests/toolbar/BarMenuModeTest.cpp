@@ -4,6 +4,7 @@
 #include "platform/InputSimulation.h"
 #include "platform/Services.h"
 #include "platform/SystemParameters.h"
+#include "platform/WindowEffects.h"
 #include "toolbar/BarAnim.h"
 
 #include <gtest/gtest.h>
@@ -301,6 +302,56 @@ TEST(BarMenuMode, TheRootWindowHidingEndsMenuMode)
     script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
     script.Add([&] { h.bar->Hide(); });
     EXPECT_TRUE(script.Run());
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, ThePointerIsHeldWhileMenusAreOpenAndAPressOnAnotherWindowReachesIt)
+{
+    BoundHost h;
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(600, 100, 200, 120);
+    auto *target = PlaceControl<PressTarget>(&elsewhere, 10, 10, 100, 50);
+    int presses = 0;
+    target->OnPress = [&] { ++presses; };
+    elsewhere.Show();
+    bool heldInside = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        heldInside = HoldsPointer(*h.bar);
+        // Under the grab the press first comes to the bar; menu mode ends and
+        // hands it to the window that is really under the pointer.
+        SimulateClick(*target, TPoint{20, 20});
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_TRUE(heldInside);
+    EXPECT_FALSE(HoldsPointer(*h.bar));
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(presses, 1);
+    EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, LosingThePointerEndsMenuModeWithoutACommand)
+{
+    BoundHost h;
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(600, 100, 200, 120);
+    elsewhere.Show();
+    bool wasOpen = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        wasOpen = h.FilePopup() != nullptr;
+        GrabPointer(elsewhere);
+    });
+    script.Add([] {});
+    EXPECT_TRUE(script.Run());
+    ReleasePointer(elsewhere);
+    EXPECT_TRUE(wasOpen);
     EXPECT_FALSE(h.bar->View().State() & vsModal);
     EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
     EXPECT_TRUE(h.log.empty());
