@@ -1371,10 +1371,24 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         TControl *target = control_->ControlAtPos(TPoint{help->pos().x(), help->pos().y()});
         if (!target)
             target = control_;
-        if (target->ShowHint() && !target->Hint().empty())
-            QToolTip::showText(help->globalPos(), QStr(target->Hint()), source, QRect(), Application().HintHidePause());
-        else
+        // The control may change the text and the rectangle the hint holds
+        // in (a toolbar gives the hint of the button under the pointer).
+        THintInfo info;
+        info.HintControl = target;
+        TPoint screen{help->globalPos().x(), help->globalPos().y()};
+        info.CursorPos = target->ScreenToClient(screen);
+        info.CursorRect = target->ClientRect();
+        info.HintStr = GetShortHint(target->Hint());
+        if (target->ShowHint() && SendMessage(target, CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0
+            && !info.HintStr.empty()) {
+            TPoint topLeft = target->ClientToScreen(TPoint{info.CursorRect.Left, info.CursorRect.Top});
+            QPoint local = source->mapFromGlobal(QPoint(topLeft.X, topLeft.Y));
+            QToolTip::showText(help->globalPos(), QStr(info.HintStr), source,
+                               QRect(local, QSize(info.CursorRect.Width(), info.CursorRect.Height())),
+                               Application().HintHidePause());
+        } else {
             QToolTip::hideText();
+        }
         return true;
     }
     case QEvent::Resize:
@@ -1501,6 +1515,18 @@ bool TWidgetLink::KeyEvent(QEvent *event)
     LRESULT result = SendMessage(control_, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
                                  static_cast<WPARAM>(vk), static_cast<LPARAM>(shift));
     return result == 0;
+}
+
+std::string GetShortHint(const std::string &hint)
+{
+    size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(0, bar);
+}
+
+std::string GetLongHint(const std::string &hint)
+{
+    size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
 bool DeliverMousePressAt(TPoint screen, unsigned msg, WPARAM keys)

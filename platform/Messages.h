@@ -60,6 +60,10 @@ enum : unsigned {
     // that accelerator takes it and sets Result to 1.
     CM_DIALOGCHAR = 0xB006,
     CM_MOUSEENTER = 0xB013,
+    // A hint is about to show for the control: LParam is a THintInfo the
+    // control may change (text, the rectangle the hint holds in); a Result
+    // other than 0 shows none.
+    CM_HINTSHOW = 0xB030,
     CM_MOUSELEAVE = 0xB014,
     // Posted by a form to itself to be freed (TCustomForm::Release).
     CM_RELEASE = 0xB021,

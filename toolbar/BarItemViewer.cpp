@@ -3,6 +3,7 @@
 #include "toolbar/BarItem.h"
 
 #include "platform/SystemParameters.h"
+#include "platform/Application.h"
 #include "toolbar/BarCommon.h"
 
 #include <algorithm>
@@ -193,6 +194,13 @@ std::string TBarItemViewer::GetViewerHint() const
     if (hint.empty() && !(item_->EffectiveOptions() & broNoAutoHint)
         && (!(style & HasSubmenu) || (style & SubmenuOnArrowOnly) || !CaptionShown()))
         hint = StripAccelChars(StripTrailingPunctuation(GetCaptionText()));
+    if (TAction *action = item_->Action(); action && !action->DoHint(hint))
+        hint.clear();
+    if (!hint.empty() && Application().HintShortCuts()) {
+        std::string shortCut = item_->GetShortCutText();
+        if (!shortCut.empty())
+            hint += " (" + shortCut + ")";
+    }
     return hint;
 }
 

@@ -121,6 +121,7 @@ private:
     TBarView *PressingView() const;
     TBarView *TargetView(TPoint screen, TBarItemViewer *&viewer) const;
     void HoverUpdate();
+    void UpdateApplicationHint();
     void KeepPress(TMessageTarget *target, const TMessage &message, TPoint screen)
     {
         pending_ = true;
@@ -167,6 +168,8 @@ void TBarModalHandler::Loop(bool startWithPress, bool noPriority, bool executeSe
     }
     for (TBarView *v : Chain(root_))
         v->EndMousePress();
+    Application().SetHint({});
+    Application().CancelHint();
 }
 
 bool TBarModalHandler::OnMessage(TMessageTarget *target, TMessage &message)
@@ -175,13 +178,20 @@ bool TBarModalHandler::OnMessage(TMessageTarget *target, TMessage &message)
         return false;
     unsigned msg = message.Msg;
     if (msg >= WM_KEYDOWN && msg <= 0x0109) {
+        Application().CancelHint();
         if (msg == WM_KEYDOWN || msg == 0x0104)
             HandleKey(message);
         message.Result = 0;
+        if (ShouldContinue())
+            UpdateApplicationHint();
         return true;
     }
-    if (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL)
-        return HandleMouse(target, message);
+    if (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL) {
+        bool handled = HandleMouse(target, message);
+        if (handled && ShouldContinue())
+            UpdateApplicationHint();
+        return handled;
+    }
     return false;
 }
 
@@ -267,6 +277,28 @@ TBarView *TBarModalHandler::TargetView(TPoint screen, TBarItemViewer *&viewer) c
 void TBarModalHandler::HoverUpdate()
 {
     UpdateChainSelection(gMenuLastPos, true);
+    // The hint of the row under the pointer shows after the hint pause, in
+    // views that show hints or for items that ask for theirs.
+    TBarView *view = nullptr;
+    for (TBarView *v : Chain(root_))
+        if (v->Selected() && v->Window())
+            view = v;
+    if (view && !view->Pressing()
+        && ((view->Style() & vsAlwaysShowHints) || (view->Selected()->Item()->EffectiveOptions() & broShowHint))) {
+        Application().ActivateHint(view->Window(), gMenuLastPos);
+    } else {
+        Application().CancelHint();
+    }
+}
+
+void TBarModalHandler::UpdateApplicationHint()
+{
+    // The long hint of the deepest selected row, for a status bar.
+    TBarItemViewer *deepest = nullptr;
+    for (TBarView *v : Chain(root_))
+        if (v->Selected())
+            deepest = v->Selected();
+    Application().SetHint(deepest ? GetLongHint(deepest->Item()->Hint()) : std::string());
 }
 
 bool TBarModalHandler::HandleMouse(TMessageTarget *target, TMessage &message)
@@ -317,6 +349,7 @@ bool TBarModalHandler::HandleMouse(TMessageTarget *target, TMessage &message)
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+        Application().CancelHint();
         closeOnRelease_ = false;
         UpdateChainSelection(screen, true);
         TBarItemViewer *viewer = nullptr;

@@ -111,6 +111,11 @@ void TBarPopupWindow::WndProc(TMessage &message)
     case BARWM_POPUPSHOW:
     case WM_CLOSE:
         return;
+    case CM_HINTSHOW:
+        // The hint of the selected row, holding while the pointer stays on it.
+        if (!view_->ViewerHintInfo(view_->Selected(), *reinterpret_cast<THintInfo *>(message.LParam)))
+            message.Result = 1;
+        return;
     default:
         TInputPopupWindow::WndProc(message);
     }

@@ -743,3 +743,17 @@ void TBarView::SetOpenPopup(TBarPopupWindow *window, TBarView *view, TBarItemVie
     if (window)
         window->FreeNotification(this);
 }
+
+bool TBarView::ViewerHintInfo(TBarItemViewer *viewer, THintInfo &info) const
+{
+    if (!viewer || !info.HintControl)
+        return false;
+    std::string text = viewer->GetViewerHint();
+    if (text.empty())
+        return false;
+    TRect b = viewer->BoundsRect();
+    TPoint topLeft = info.HintControl->ScreenToClient(ClientToScreen(TPoint{b.Left, b.Top}));
+    info.CursorRect = TRect{topLeft.X, topLeft.Y, topLeft.X + b.Width(), topLeft.Y + b.Height()};
+    info.HintStr = text;
+    return true;
+}

@@ -113,6 +113,10 @@ public:
     void DrawAll(TCanvas &canvas);
     void InvalidateViewer(TBarItemViewer *viewer);
     TBarItemViewer *ViewerFromPoint(TPoint clientPoint);
+    // Fills a hint request of the view's window for a viewer: its hint text
+    // and its bounds as the rectangle the hint holds in; false (no hint)
+    // without a viewer or a text.
+    bool ViewerHintInfo(TBarItemViewer *viewer, THintInfo &info) const;
 
     // Selection.
     void Select(TBarItemViewer *viewer, bool byMouse);

@@ -1,7 +1,9 @@
 #include "ToolbarHost.h"
 #include "tests/toolbar/StepScript.h"
 
+#include "platform/Application.h"
 #include "platform/InputSimulation.h"
+#include "platform/Menus.h"
 #include "platform/Services.h"
 #include "platform/SystemParameters.h"
 #include "platform/WindowEffects.h"
@@ -355,4 +357,85 @@ TEST(BarMenuMode, LosingThePointerEndsMenuModeWithoutACommand)
     EXPECT_FALSE(h.bar->View().State() & vsModal);
     EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
     EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, HoveredRowsShowTheirHintAfterThePauseWhereHintsAreAskedFor)
+{
+    BoundHost h;
+    int savedPause = Application().HintPause();
+    Application().SetHintPause(20);
+    h.open->SetHint("Open a file|Opens a schedule from disk");
+    h.open->SetShortCut('O' | scCtrl);
+    h.open->SetOptions(broShowHint);
+    h.cut->SetHint("Cut|Moves the bar to the clipboard");
+    std::string shownOnOpen, longOnOpen, shownOnCut, longOnCut;
+    bool stillModal = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseMove(*h.FilePopup(), PopupRowCentre(*h.FilePopup(), 1)); });
+    script.AddPause(100);
+    script.Add([&] {
+        shownOnOpen = Application().ShownHint();
+        longOnOpen = Application().Hint();
+        // A menu row without the option shows no hint window, only the long hint.
+        SimulateMouseMove(*h.FilePopup(), PopupRowCentre(*h.FilePopup(), 2));
+    });
+    script.AddPause(100);
+    script.Add([&] {
+        shownOnCut = Application().ShownHint();
+        longOnCut = Application().Hint();
+        stillModal = (h.bar->View().State() & vsModal) != 0;
+        SimulateClick(*h.other, TPoint{5, 5});
+    });
+    EXPECT_TRUE(script.Run());
+    Application().SetHintPause(savedPause);
+    EXPECT_EQ(shownOnOpen, "Open a file (Ctrl+O)");
+    EXPECT_EQ(longOnOpen, "Opens a schedule from disk");
+    EXPECT_EQ(shownOnCut, "");
+    EXPECT_EQ(longOnCut, "Moves the bar to the clipboard");
+    EXPECT_TRUE(stillModal);
+    // Leaving menu mode clears both.
+    EXPECT_EQ(Application().Hint(), "");
+    EXPECT_EQ(Application().ShownHint(), "");
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+}
+
+TEST(BarMenuMode, ViewerHintsComeFromTheHintOrTheCaptionAndEndWithTheShortCut)
+{
+    TBarRootItem root;
+    auto add = [&](const std::string &caption) {
+        auto *item = new TBarCustomItem;
+        item->SetCaption(caption);
+        root.Add(item);
+        return item;
+    };
+    TBarCustomItem *open = add("&Open...");
+    open->SetShortCut('O' | scCtrl);
+    TBarCustomItem *save = add("&Save\tCtrl+S");
+    save->SetHint("Save the file|Writes the schedule");
+    TBarCustomItem *recent = add("&Recent");
+    recent->SetItemStyle(recent->ItemStyle() | HasSubmenu);
+    TBarCustomItem *split = add("&Print");
+    split->SetItemStyle(split->ItemStyle() | HasSubmenu | SubmenuOnArrowOnly);
+    TBarCustomItem *quiet = add("&Quiet");
+    quiet->SetOptions(broNoAutoHint);
+    TAction vetoing, renaming;
+    vetoing.OnHint = [](std::string &, bool &canShow) { canShow = false; };
+    renaming.OnHint = [](std::string &hint, bool &) { hint = "renamed " + hint; };
+    TBarCustomItem *vetoed = add("");
+    vetoed->SetAction(&vetoing);
+    vetoed->SetCaption("Vetoed");
+    TBarCustomItem *renamed = add("");
+    renamed->SetAction(&renaming);
+    renamed->SetCaption("Renamed:");
+    TBarView view(nullptr, nullptr, &root, nullptr, false, false, false);
+    std::vector<std::string> hints;
+    for (int i = 0; i < view.ViewerCount(); ++i)
+        hints.push_back(view.Viewers(i)->GetViewerHint());
+    EXPECT_EQ(hints, (std::vector<std::string>{"Open (Ctrl+O)", "Save the file (Ctrl+S)", "", "Print", "", "",
+                                               "renamed Renamed"}));
+    Application().SetHintShortCuts(false);
+    EXPECT_EQ(view.Viewers(0)->GetViewerHint(), "Open");
+    Application().SetHintShortCuts(true);
 }
