@@ -40,3 +40,11 @@ bool RunningVersion51OrLater();
 // The work area (or the whole monitor) nearest to a rectangle or a point.
 TRect GetMonitorRectOfRect(const TRect &rect, bool workArea);
 TRect GetMonitorRectOfPoint(TPoint point, bool workArea);
+
+// Draws a caption top to bottom (turned 90 degrees clockwise, for vertical
+// toolbars), centred across the rectangle. Each single "&" is removed and the
+// character after it underlined, unless DT_NOPREFIX keeps the "&"s or
+// DT_HIDEPREFIX hides the underline; DT_END_ELLIPSIS cuts a caption longer
+// than the rectangle's height and appends "..."; DT_CENTER centres it along
+// the rectangle; without DT_NOCLIP it is clipped to the rectangle.
+void DrawRotatedText(TCanvas &canvas, const std::string &text, const TRect &rect, unsigned flags);
