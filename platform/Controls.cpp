@@ -961,6 +961,12 @@ void TWinControl::DestroyHandle()
         if (auto *win = dynamic_cast<TWinControl *>(c))
             win->DestroyHandle();
     nearWindows_.clear();
+    if (link_) {
+        // Hooks learn that the window goes while it still exists.
+        TMessage destroy;
+        destroy.Msg = WM_DESTROY;
+        DispatchMessage(this, destroy);
+    }
     link_.reset();
 }
 

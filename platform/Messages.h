@@ -27,6 +27,8 @@ class TMessageTarget;
 // Message numbers, with their Windows values.
 enum : unsigned {
     WM_NULL = 0x0000,
+    // A window is going away (dispatched while it still exists).
+    WM_DESTROY = 0x0002,
     WM_SIZE = 0x0005,
     WM_SETFOCUS = 0x0007,
     WM_KILLFOCUS = 0x0008,

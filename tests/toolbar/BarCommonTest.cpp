@@ -117,7 +117,9 @@ TEST(BarHook, WindowActivationAndMovesReachTheSubscribers)
 {
     gWindowEvents.clear();
     int owner = 0;
-    HookSubscribe(&owner, RecordWindowEvent, (1u << HookKindActivate) | (1u << HookKindWindowPosChanged));
+    HookSubscribe(&owner, RecordWindowEvent,
+                  (1u << HookKindActivate) | (1u << HookKindWindowPosChanged) | (1u << HookKindDestroyWindow));
+    const void *formAddress = nullptr;
     {
         TForm form(nullptr);
         form.SetBounds(10, 10, 200, 100);
@@ -132,7 +134,14 @@ TEST(BarHook, WindowActivationAndMovesReachTheSubscribers)
         };
         EXPECT_TRUE(seen(HookKindActivate));
         EXPECT_TRUE(seen(HookKindWindowPosChanged));
+        EXPECT_FALSE(seen(HookKindDestroyWindow));
+        formAddress = static_cast<TMessageTarget *>(&form);
     }
+    // The window's end is told once, while it still existed.
+    int destroyed = 0;
+    for (auto &[k, w] : gWindowEvents)
+        destroyed += k == HookKindDestroyWindow && static_cast<const void *>(w) == formAddress;
+    EXPECT_EQ(destroyed, 1);
     HookUnsubscribe(&owner, RecordWindowEvent);
     size_t before = gWindowEvents.size();
     TForm later(nullptr);
