@@ -123,6 +123,12 @@ void ProcessPaintMessages();
 // Waits until at least one message or input arrives, delivering it.
 void WaitMessage();
 
+// A repeating timer of a target: every `ms` milliseconds WM_TIMER (WParam =
+// the id) goes to the target through the dispatcher, until KillTimer or the
+// target's end. Setting an id again restarts it. False without an event loop.
+bool SetTimer(TMessageTarget *target, unsigned id, int ms);
+void KillTimer(const TMessageTarget *target, unsigned id);
+
 // A hook sees every sent, posted and input message before its target does;
 // returning true consumes it.
 using TMessageHook = std::function<bool(TMessageTarget *target, TMessage &message)>;

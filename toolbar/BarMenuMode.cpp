@@ -186,6 +186,14 @@ bool TBarModalHandler::OnMessage(TMessageTarget *target, TMessage &message)
             UpdateApplicationHint();
         return true;
     }
+    if (msg == WM_TIMER && message.WParam >= kPopupTimerBase && message.WParam < kPopupTimerBase + 4) {
+        // A timer of one of the menus' popup windows.
+        if (auto *popup = dynamic_cast<TBarPopupWindow *>(target); popup && popup->View()) {
+            popup->View()->TimerElapsed(static_cast<int>(message.WParam - kPopupTimerBase));
+            return true;
+        }
+        return false;
+    }
     if (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL) {
         bool handled = HandleMouse(target, message);
         if (handled && ShouldContinue())

@@ -111,6 +111,13 @@ void TBarPopupWindow::WndProc(TMessage &message)
     case BARWM_POPUPSHOW:
     case WM_CLOSE:
         return;
+    case WM_TIMER:
+        if (message.WParam >= kPopupTimerBase && message.WParam < kPopupTimerBase + 4) {
+            view_->TimerElapsed(static_cast<int>(message.WParam - kPopupTimerBase));
+            return;
+        }
+        TInputPopupWindow::WndProc(message);
+        return;
     case CM_HINTSHOW:
         // The hint of the selected row, holding while the pointer stays on it.
         if (!view_->ViewerHintInfo(view_->Selected(), *reinterpret_cast<THintInfo *>(message.LParam)))

@@ -225,9 +225,11 @@ private:
     std::unique_ptr<TFont> font_;
     std::shared_ptr<TBarView *> alive_;
     friend class TBarModalHandler;
-    class TTimerHost;
-    std::unique_ptr<TTimerHost> timerHost_;
 };
+
+// The ids of a popup window's timers are this plus the view's timer id
+// (0 open a submenu, 1 close it, 2 scroll up, 3 scroll down).
+constexpr unsigned kPopupTimerBase = 9000;
 
 // The font menus are drawn with ("MS UI Gothic" 9 pt unless the system says otherwise).
 TFont &SharedMenuFont();

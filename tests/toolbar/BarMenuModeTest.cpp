@@ -439,3 +439,35 @@ TEST(BarMenuMode, ViewerHintsComeFromTheHintOrTheCaptionAndEndWithTheShortCut)
     EXPECT_EQ(view.Viewers(0)->GetViewerHint(), "Open");
     Application().SetHintShortCuts(true);
 }
+
+TEST(BarMenuMode, RestingOnASubmenuRowOpensItAfterTheDelayThroughThePopupsTimer)
+{
+    BoundHost h;
+    SystemParameters().MenuShowDelay = 40;
+    bool openAtOnce = true, openLater = false;
+    // The opening comes as the popup window's timer message, through the dispatcher.
+    int openTimerMessages = 0;
+    int hook = AddMessageHook([&](TMessageTarget *target, TMessage &message) {
+        if (message.Msg == WM_TIMER && message.WParam == 9000 && target == h.FilePopup())
+            ++openTimerMessages;
+        return false;
+    });
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseMove(*h.FilePopup(), PopupRowCentre(*h.FilePopup(), 0)); });
+    script.Add([&] {
+        openAtOnce = h.FilePopup()->View()->OpenPopup() != nullptr;
+    });
+    script.AddPause(150);
+    script.Add([&] {
+        openLater = h.FilePopup()->View()->OpenPopup() != nullptr;
+        SimulateKey(VK_MENU);
+    });
+    EXPECT_TRUE(script.Run());
+    RemoveMessageHook(hook);
+    EXPECT_FALSE(openAtOnce);
+    EXPECT_TRUE(openLater);
+    EXPECT_EQ(openTimerMessages, 1);
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+}
