@@ -1418,6 +1418,17 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
             }
         return false;
     case QEvent::Wheel:
+        // While a window holds the pointer (menus), the wheel is its, wherever
+        // the pointer stands: it gets WM_MOUSEWHEEL with the screen point.
+        if (QWidget *grabber = QWidget::mouseGrabber()) {
+            if (TWinControl *holder = ControlOf(grabber)) {
+                auto *wheel = static_cast<QWheelEvent *>(event);
+                auto turn = static_cast<std::uint16_t>(static_cast<std::int16_t>(wheel->angleDelta().y()));
+                QPoint g = wheel->globalPosition().toPoint();
+                SendMessage(holder, WM_MOUSEWHEEL, static_cast<WPARAM>(turn) << 16, MakeLParam(g.x(), g.y()));
+                return true;
+            }
+        }
         if (auto *form = FormOf(control_)) {
             auto *wheel = static_cast<QWheelEvent *>(event);
             TShiftState shift = ShiftOf(wheel->modifiers(), wheel->buttons());
