@@ -471,3 +471,48 @@ TEST(BarMenuMode, RestingOnASubmenuRowOpensItAfterTheDelayThroughThePopupsTimer)
     EXPECT_EQ(openTimerMessages, 1);
     EXPECT_FALSE(h.bar->View().State() & vsModal);
 }
+
+TEST(BarMenuMode, ALongSubmenuScrollsWithTheWheelAndAChosenRowRunsOnce)
+{
+    BoundHost h;
+    SystemParameters().MenuShowDelay = 0;
+    for (int i = 1; i <= 60; ++i) {
+        TBarCustomItem *item = AddItem(*h.recent, "Item " + std::to_string(i));
+        item->OnClick = [&h, item](TObject *) { h.log.push_back(item->Caption()); };
+    }
+    TBarPopupWindow *recent = nullptr;
+    int offsetBefore = -1, offsetAfter = -1;
+    bool arrow = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey(VK_DOWN); });  // "Recent"
+    script.Add([&] { SimulateKey(VK_RIGHT); }); // its submenu
+    script.Add([&] {
+        recent = h.FilePopup()->View()->OpenPopup();
+        if (!recent)
+            return;
+        arrow = recent->View()->ShowDownArrow();
+        offsetBefore = recent->View()->ScrollOffset();
+        SimulateMouseMove(*recent, PopupRowCentre(*recent, 5));
+    });
+    script.AddPause(30); // the move is taken before the wheel turns
+    script.Add([&] {
+        if (recent)
+            SimulateWheel(*recent, PopupRowCentre(*recent, 5), -120);
+    });
+    script.Add([&] {
+        if (!recent)
+            return;
+        offsetAfter = recent->View()->ScrollOffset();
+        SimulateClick(*recent, PopupRowCentre(*recent, 10));
+    });
+    EXPECT_TRUE(script.Run());
+    ASSERT_NE(recent, nullptr);
+    EXPECT_TRUE(arrow);
+    EXPECT_EQ(offsetBefore, 0);
+    EXPECT_GT(offsetAfter, 0);
+    ASSERT_EQ(h.log.size(), 1u);
+    EXPECT_EQ(h.log[0], "Item 10"); // the row is the tenth item: "first.xml" is row 0
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+}
