@@ -34,6 +34,11 @@ enum : unsigned {
     WM_KILLFOCUS = 0x0008,
     WM_SETREDRAW = 0x000B,
     WM_PAINT = 0x000F,
+    WM_ERASEBKGND = 0x0014,
+    // A window paints itself into another canvas: WParam is the TCanvas *,
+    // LParam PRF_* flags saying which parts.
+    WM_PRINT = 0x0317,
+    WM_PRINTCLIENT = 0x0318,
     WM_CLOSE = 0x0010,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,

@@ -258,3 +258,35 @@ void DrawRotatedText(TCanvas &canvas, const std::string &text, const TRect &rect
     }
     canvas.RestoreDC(saved);
 }
+
+void HandleWMPrint(TWinControl &window, TMessage &message, TPoint ncSize,
+                   const std::function<void(TCanvas &)> &paintNonClient)
+{
+    auto *canvas = reinterpret_cast<TCanvas *>(message.WParam);
+    auto flags = static_cast<unsigned>(message.LParam);
+    if (!canvas || ((flags & PRF_CHECKVISIBLE) && !window.Visible()))
+        return;
+    int saved = canvas->SaveDC();
+    if ((flags & PRF_NONCLIENT) && paintNonClient)
+        paintNonClient(*canvas);
+    TPoint origin = (flags & PRF_NONCLIENT) ? ncSize : TPoint{0, 0};
+    if (flags & PRF_CLIENT) {
+        canvas->SaveDC();
+        TPoint org = canvas->WindowOrg();
+        canvas->SetWindowOrg(org.X - origin.X, org.Y - origin.Y);
+        if (flags & PRF_ERASEBKGND)
+            SendMessage(&window, WM_ERASEBKGND, message.WParam, 0);
+        SendMessage(&window, WM_PRINTCLIENT, message.WParam, static_cast<LPARAM>(flags));
+        canvas->RestoreDC(-1);
+    }
+    if (flags & PRF_CHILDREN) {
+        for (int i = 0; i < window.ControlCount(); ++i) {
+            auto *child = dynamic_cast<TWinControl *>(window.Controls(i));
+            if (!child || !child->Visible())
+                continue;
+            child->PaintTo(*canvas, origin.X + child->Left(), origin.Y + child->Top());
+        }
+    }
+    canvas->RestoreDC(saved);
+    message.Result = 1;
+}
