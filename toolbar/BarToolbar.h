@@ -75,6 +75,9 @@ public:
     int InLayout = 0;
 
 protected:
+    // A derived toolbar's own kinds of view and chevron item, put in place by
+    // its constructor (the toolbar takes both).
+    void ReplaceViewAndChevron(std::unique_ptr<TBarToolbarView> view, TBarChevronItem *chevron);
     void PaintClient(TCanvas &canvas) override;
     bool HitTestContent(TPoint clientPoint) const override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
