@@ -34,6 +34,8 @@ enum : unsigned {
     WM_KILLFOCUS = 0x0008,
     WM_SETREDRAW = 0x000B,
     WM_PAINT = 0x000F,
+    // Erase a window's background: LParam the canvas (TCanvas *) in the
+    // window's coordinates; Result 1 when it was erased.
     WM_ERASEBKGND = 0x0014,
     // A window paints itself into another canvas: WParam is the TCanvas *,
     // LParam PRF_* flags saying which parts.

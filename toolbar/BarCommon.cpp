@@ -275,7 +275,7 @@ void HandleWMPrint(TWinControl &window, TMessage &message, TPoint ncSize,
         TPoint org = canvas->WindowOrg();
         canvas->SetWindowOrg(org.X - origin.X, org.Y - origin.Y);
         if (flags & PRF_ERASEBKGND)
-            SendMessage(&window, WM_ERASEBKGND, message.WParam, 0);
+            SendMessage(&window, WM_ERASEBKGND, 0, static_cast<LPARAM>(message.WParam));
         SendMessage(&window, WM_PRINTCLIENT, message.WParam, static_cast<LPARAM>(flags));
         canvas->RestoreDC(-1);
     }

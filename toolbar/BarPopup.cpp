@@ -120,7 +120,7 @@ void TBarPopupWindow::WndProc(TMessage &message)
             PaintClient(*canvas, false);
         return;
     case WM_ERASEBKGND:
-        if (auto *canvas = reinterpret_cast<TCanvas *>(message.WParam)) {
+        if (auto *canvas = reinterpret_cast<TCanvas *>(message.LParam)) {
             TPoint nc = GetNCSize();
             canvas->Brush().SetStyle(bsSolid);
             canvas->Brush().SetColor(Color());
