@@ -3,12 +3,14 @@
 // with CreateForm, carries the title and the hint pause, and runs the message
 // loop until the main form closes.
 #include "platform/Component.h"
+#include "platform/Graphics.h"
 
 #include <exception>
 #include <memory>
 #include <string>
 #include <utility>
 
+class TControl;
 class TCustomForm;
 
 class TApplication : public TComponent {
@@ -23,6 +25,26 @@ public:
     // Milliseconds a hint stays shown.
     int HintHidePause() const { return hintHidePause_; }
     void SetHintHidePause(int ms) { hintHidePause_ = ms; }
+    // Milliseconds the pointer rests before a hint shows.
+    int HintPause() const { return hintPause_; }
+    void SetHintPause(int ms) { hintPause_ = ms; }
+    // Hints end with the shortcut of their command, "Save (Ctrl+S)".
+    bool HintShortCuts() const { return hintShortCuts_; }
+    void SetHintShortCuts(bool v) { hintShortCuts_ = v; }
+    // The long hint of what the pointer is on (a status bar shows it); OnHint
+    // is told when it changes.
+    const std::string &Hint() const { return hint_; }
+    void SetHint(const std::string &hint);
+    TNotifyEvent OnHint;
+    // The pointer rests at a screen point over the control: its hint shows
+    // after the hint pause (asked from the control with CM_HINTSHOW), unless
+    // the pointer moves out of the hint's rectangle first. For windows that
+    // take the mouse themselves (menus), which feed their moves here.
+    void ActivateHint(TControl *control, TPoint screen);
+    // Hides the hint and forgets the pending one.
+    void CancelHint();
+    // The hint text showing now ("" when none).
+    const std::string &ShownHint() const { return shownHint_; }
 
     // Makes a form owned by the application; the first one becomes the main form.
     template <class T, class... Args>
@@ -70,6 +92,13 @@ protected:
 private:
     std::string title_;
     int hintHidePause_ = 2500;
+    int hintPause_ = 500;
+    bool hintShortCuts_ = true;
+    std::string hint_;
+    std::string shownHint_;
+    struct THintState;
+    std::unique_ptr<THintState> hintState_;
+    void ShowPendingHint();
     TCustomForm *mainForm_ = nullptr;
     bool terminated_ = false;
     int argc_ = 0;

@@ -5,6 +5,7 @@
 #include "platform/Menus.h"
 #include "platform/QtCanvas.h"
 #include "platform/QtControls.h"
+#include "platform/WindowEffects.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -1026,6 +1027,12 @@ void TWinControl::DestroyHandle()
         if (auto *win = dynamic_cast<TWinControl *>(c))
             win->DestroyHandle();
     nearWindows_.clear();
+    if (link_) {
+        // Hooks learn that the window goes while it still exists.
+        TMessage destroy;
+        destroy.Msg = WM_DESTROY;
+        DispatchMessage(this, destroy);
+    }
     link_.reset();
 }
 
@@ -1447,10 +1454,24 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         TControl *target = control_->ControlAtPos(TPoint{help->pos().x(), help->pos().y()});
         if (!target)
             target = control_;
-        if (target->ShowHint() && !target->Hint().empty())
-            QToolTip::showText(help->globalPos(), QStr(target->Hint()), source, QRect(), Application().HintHidePause());
-        else
+        // The control may change the text and the rectangle the hint holds
+        // in (a toolbar gives the hint of the button under the pointer).
+        THintInfo info;
+        info.HintControl = target;
+        TPoint screen{help->globalPos().x(), help->globalPos().y()};
+        info.CursorPos = target->ScreenToClient(screen);
+        info.CursorRect = target->ClientRect();
+        info.HintStr = GetShortHint(target->Hint());
+        if (target->ShowHint() && SendMessage(target, CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0
+            && !info.HintStr.empty()) {
+            TPoint topLeft = target->ClientToScreen(TPoint{info.CursorRect.Left, info.CursorRect.Top});
+            QPoint local = source->mapFromGlobal(QPoint(topLeft.X, topLeft.Y));
+            QToolTip::showText(help->globalPos(), QStr(info.HintStr), source,
+                               QRect(local, QSize(info.CursorRect.Width(), info.CursorRect.Height())),
+                               Application().HintHidePause());
+        } else {
             QToolTip::hideText();
+        }
         return true;
     }
     case QEvent::Resize:
@@ -1474,6 +1495,17 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
             }
         return false;
     case QEvent::Wheel:
+        // While a window holds the pointer (menus), the wheel is its, wherever
+        // the pointer stands: it gets WM_MOUSEWHEEL with the screen point.
+        if (QWidget *grabber = QWidget::mouseGrabber()) {
+            if (TWinControl *holder = ControlOf(grabber)) {
+                auto *wheel = static_cast<QWheelEvent *>(event);
+                auto turn = static_cast<std::uint16_t>(static_cast<std::int16_t>(wheel->angleDelta().y()));
+                QPoint g = wheel->globalPosition().toPoint();
+                SendMessage(holder, WM_MOUSEWHEEL, static_cast<WPARAM>(turn) << 16, MakeLParam(g.x(), g.y()));
+                return true;
+            }
+        }
         if (auto *form = FormOf(control_)) {
             auto *wheel = static_cast<QWheelEvent *>(event);
             TShiftState shift = ShiftOf(wheel->modifiers(), wheel->buttons());
@@ -1584,6 +1616,33 @@ bool TWidgetLink::KeyEvent(QEvent *event)
     LRESULT result = SendMessage(control_, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
                                  static_cast<WPARAM>(vk), static_cast<LPARAM>(shift));
     return result == 0;
+}
+
+std::string GetShortHint(const std::string &hint)
+{
+    size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(0, bar);
+}
+
+std::string GetLongHint(const std::string &hint)
+{
+    size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
+bool DeliverMousePressAt(TPoint screen, unsigned msg, WPARAM keys)
+{
+    TControl *target = ControlUnderScreenPoint(screen);
+    if (!target) {
+        gCapture = nullptr;
+        return false;
+    }
+    // The control keeps the mouse only while a button is still down; a press
+    // whose release has already come gets no capture.
+    gCapture = QGuiApplication::mouseButtons() != Qt::NoButton ? target : nullptr;
+    TPoint p = target->ScreenToClient(screen);
+    SendMessage(target, msg, keys, MakeLParam(p.X, p.Y));
+    return true;
 }
 
 TQtWindow::TQtWindow(TWinControl *control, QWidget *parent) : QWidget(parent), control_(control)

@@ -22,7 +22,20 @@
 #include <string>
 #include <vector>
 
+class TControl;
 class TWinControl;
+
+// What CM_HINTSHOW hands a control before its hint shows.
+struct THintInfo {
+    TControl *HintControl = nullptr;
+    TPoint CursorPos; // in the control's client coordinates
+    TRect CursorRect; // the hint stays while the pointer is inside (client coordinates)
+    std::string HintStr; // the short hint, which the control may change
+};
+// The part of a hint before "|" (shown in the hint window) and after it
+// (shown in a status bar; the whole hint when there is no "|").
+std::string GetShortHint(const std::string &hint);
+std::string GetLongHint(const std::string &hint);
 class TChildIndex;
 class TPopupMenu;
 class TCanvas;

@@ -329,6 +329,29 @@ void TCanvas::TextOut(int x, int y, const std::string &text)
     MoveTo(x + TextWidth(text), y);
 }
 
+void TCanvas::RotatedTextOut(int x, int y, const std::string &text)
+{
+    int height = TextMetrics().tmHeight;
+    unsigned savedAlign = TextAlign();
+    TBrushStyle savedStyle = state_.Brush.Style();
+    SetTextAlign(TA_LEFT | TA_TOP);
+    state_.Brush.SetStyle(bsClear);
+    size_t i = 0;
+    while (i < text.size()) {
+        // One character (a UTF-8 sequence) at a time.
+        size_t n = 1;
+        while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80)
+            ++n;
+        std::string ch = text.substr(i, n);
+        int width = TextWidth(ch);
+        ExtTextOut(x - height + std::max(0, (height - width) / 2), y, 0, nullptr, ch);
+        y += width;
+        i += n;
+    }
+    state_.Brush.SetStyle(savedStyle);
+    SetTextAlign(savedAlign);
+}
+
 void TCanvas::TextRect(const TRect &rect, int x, int y, const std::string &text)
 {
     unsigned options = ETO_CLIPPED;

@@ -350,6 +350,11 @@ public:
     // The primitive behind both (options ETO_*; rect may be null).
     virtual void ExtTextOut(int x, int y, unsigned options, const TRect *rect, const std::string &text) = 0;
     virtual TSize TextExtent(const std::string &text) = 0;
+    // Text turned 90 degrees clockwise, read from top to bottom, in the font
+    // colour without background: (x, y) is the top-right corner of the turned
+    // text, which takes the text height across and its width along. Back ends
+    // that cannot turn text set the characters one below the other.
+    virtual void RotatedTextOut(int x, int y, const std::string &text);
     int TextWidth(const std::string &text) { return TextExtent(text).cx; }
     int TextHeight(const std::string &text) { return TextExtent(text).cy; }
     virtual TTextMetric TextMetrics() = 0;

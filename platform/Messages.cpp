@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -112,6 +113,73 @@ void WaitMessage()
 {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+namespace {
+
+struct TTargetTimer {
+    TMessageTargetRef target;
+    const TMessageTarget *key;
+    unsigned id;
+    QTimer *timer;
+};
+
+std::vector<std::unique_ptr<TTargetTimer>> &TargetTimers()
+{
+    static std::vector<std::unique_ptr<TTargetTimer>> timers;
+    return timers;
+}
+
+void DropTimer(std::vector<std::unique_ptr<TTargetTimer>>::iterator it)
+{
+    // The timer may be the one whose message is being handled: it goes later.
+    (*it)->timer->stop();
+    (*it)->timer->deleteLater();
+    TargetTimers().erase(it);
+}
+
+} // namespace
+
+bool SetTimer(TMessageTarget *target, unsigned id, int ms)
+{
+    if (!target || !QCoreApplication::instance())
+        return false;
+    KillTimer(target, id);
+    auto entry = std::make_unique<TTargetTimer>();
+    entry->target = TMessageTargetRef(target);
+    entry->key = target;
+    entry->id = id;
+    entry->timer = new QTimer(QCoreApplication::instance());
+    entry->timer->setInterval(std::max(1, ms));
+    const TMessageTarget *key = target;
+    QTimer *timer = entry->timer;
+    QObject::connect(timer, &QTimer::timeout, timer, [key, id, timer] {
+        auto &timers = TargetTimers();
+        auto it = std::find_if(timers.begin(), timers.end(),
+                               [&](const auto &e) { return e->key == key && e->id == id && e->timer == timer; });
+        if (it == timers.end())
+            return;
+        TMessageTarget *t = (*it)->target.Get();
+        if (!t) {
+            DropTimer(it); // the target is gone, and so is its timer
+            return;
+        }
+        TMessage message;
+        message.Msg = WM_TIMER;
+        message.WParam = id;
+        DispatchMessage(t, message);
+    });
+    entry->timer->start();
+    TargetTimers().push_back(std::move(entry));
+    return true;
+}
+
+void KillTimer(const TMessageTarget *target, unsigned id)
+{
+    auto &timers = TargetTimers();
+    auto it = std::find_if(timers.begin(), timers.end(), [&](const auto &e) { return e->key == target && e->id == id; });
+    if (it != timers.end())
+        DropTimer(it);
 }
 
 void DispatchMessage(TMessageTarget *target, TMessage &message)

@@ -27,11 +27,20 @@ class TMessageTarget;
 // Message numbers, with their Windows values.
 enum : unsigned {
     WM_NULL = 0x0000,
+    // A window is going away (dispatched while it still exists).
+    WM_DESTROY = 0x0002,
     WM_SIZE = 0x0005,
     WM_SETFOCUS = 0x0007,
     WM_KILLFOCUS = 0x0008,
     WM_SETREDRAW = 0x000B,
     WM_PAINT = 0x000F,
+    // Erase a window's background: LParam the canvas (TCanvas *) in the
+    // window's coordinates; Result 1 when it was erased.
+    WM_ERASEBKGND = 0x0014,
+    // A window paints itself into another canvas: WParam is the TCanvas *,
+    // LParam PRF_* flags saying which parts.
+    WM_PRINT = 0x0317,
+    WM_PRINTCLIENT = 0x0318,
     WM_CLOSE = 0x0010,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
@@ -65,6 +74,10 @@ enum : unsigned {
     // typed with Alt, 0 for Alt alone) offered by the form it was typed in to
     // the application's hooks before the system sees it; a taker sets Result to 1.
     CM_APPSYSCOMMAND = 0xB017,
+    // A hint is about to show for the control: LParam is a THintInfo the
+    // control may change (text, the rectangle the hint holds in); a Result
+    // other than 0 shows none.
+    CM_HINTSHOW = 0xB030,
     CM_MOUSELEAVE = 0xB014,
     // Posted by a form to itself to be freed (TCustomForm::Release).
     CM_RELEASE = 0xB021,
@@ -124,6 +137,12 @@ void ProcessMessages();
 void ProcessPaintMessages();
 // Waits until at least one message or input arrives, delivering it.
 void WaitMessage();
+
+// A repeating timer of a target: every `ms` milliseconds WM_TIMER (WParam =
+// the id) goes to the target through the dispatcher, until KillTimer or the
+// target's end. Setting an id again restarts it. False without an event loop.
+bool SetTimer(TMessageTarget *target, unsigned id, int ms);
+void KillTimer(const TMessageTarget *target, unsigned id);
 
 // A hook sees every sent, posted and input message before its target does;
 // returning true consumes it.

@@ -372,6 +372,22 @@ void TQtCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, co
     p->drawText(QPoint(left, baseline), s);
 }
 
+void TQtCanvas::RotatedTextOut(int x, int y, const std::string &text)
+{
+    QPainter *p = Prepare();
+    if (!p || text.empty())
+        return;
+    QFont font = ToQFont(Font());
+    QFontMetrics m(font);
+    p->save();
+    p->translate(x, y);
+    p->rotate(90);
+    p->setFont(font);
+    p->setPen(ToQColor(Font().Color()));
+    p->drawText(QPoint(0, m.ascent()), ToQString(text));
+    p->restore();
+}
+
 TSize TQtCanvas::TextExtent(const std::string &text)
 {
     return MeasureText(Font(), text);

@@ -50,6 +50,7 @@ public:
     void InvertRect(const TRect &rect) override;
     void ExtTextOut(int x, int y, unsigned options, const TRect *rect, const std::string &text) override;
     TSize TextExtent(const std::string &text) override;
+    void RotatedTextOut(int x, int y, const std::string &text) override;
     TTextMetric TextMetrics() override;
     void BitBlt(const TRect &dest, const TBitmap &source, TPoint sourceOrigin, std::uint32_t rop = SRCCOPY) override;
     void StretchDraw(const TRect &dest, const TBitmap &bitmap) override;

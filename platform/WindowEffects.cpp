@@ -193,3 +193,25 @@ bool WindowIsUnderPoint(const TWinControl &window, TPoint screen)
             return true;
     return false;
 }
+
+bool GrabPointer(TWinControl &window)
+{
+    if (!window.HandleAllocated() || !window.Showing())
+        return false;
+    QWidget *w = window.Link()->Widget();
+    if (!w->isVisible())
+        return false;
+    w->grabMouse();
+    return QWidget::mouseGrabber() == w;
+}
+
+void ReleasePointer(TWinControl &window)
+{
+    if (HoldsPointer(window))
+        window.Link()->Widget()->releaseMouse();
+}
+
+bool HoldsPointer(const TWinControl &window)
+{
+    return window.HandleAllocated() && QWidget::mouseGrabber() == window.Link()->Widget();
+}

@@ -33,3 +33,17 @@ bool ProgramHasActiveWindow();
 // Whether the window on top at a screen point is this control's window (or a
 // window inside it): where windows overlap, only the topmost one is under the point.
 bool WindowIsUnderPoint(const TWinControl &window, TPoint screen);
+
+// Takes the pointer for a window: every press, move and release, over the
+// program's other windows and over other programs' windows too, goes to it
+// (points in its own coordinates) until it is released or the window hides.
+// False when the window is not showing.
+bool GrabPointer(TWinControl &window);
+// Gives the pointer back when the window still holds it.
+void ReleasePointer(TWinControl &window);
+// Whether the window still holds the pointer.
+bool HoldsPointer(const TWinControl &window);
+// Delivers a press that was held back to the control under the screen point,
+// which keeps the mouse until the buttons are up; false when none of the
+// program's windows is there.
+bool DeliverMousePressAt(TPoint screen, unsigned msg, WPARAM keys);

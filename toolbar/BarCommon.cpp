@@ -193,3 +193,100 @@ std::string ShortCutToText(int shortCut)
         text += "Alt+";
     return text + name;
 }
+
+void DrawRotatedText(TCanvas &canvas, const std::string &text, const TRect &rect, unsigned flags)
+{
+    // The characters as shown, and which one the accelerator underlines.
+    std::vector<std::string> chars;
+    int accel = -1;
+    for (size_t i = 0; i < text.size();) {
+        size_t n = CharLength(text, i);
+        std::string ch = text.substr(i, n);
+        i += n;
+        if (ch == "&" && !(flags & DT_NOPREFIX)) {
+            if (i >= text.size())
+                break; // a final "&" marks nothing
+            n = CharLength(text, i);
+            std::string next = text.substr(i, n);
+            i += n;
+            if (next != "&")
+                accel = static_cast<int>(chars.size());
+            chars.push_back(next);
+            continue;
+        }
+        chars.push_back(ch);
+    }
+    auto join = [&](size_t count) {
+        std::string s;
+        for (size_t k = 0; k < count && k < chars.size(); ++k)
+            s += chars[k];
+        return s;
+    };
+    std::string shown = join(chars.size());
+    int length = canvas.TextWidth(shown);
+    if ((flags & DT_END_ELLIPSIS) && length > rect.Height() && chars.size() > 1) {
+        size_t keep = chars.size();
+        if (rect.Height() < 3) {
+            keep = 1;
+            shown = join(1);
+        } else {
+            while (keep > 1 && canvas.TextWidth(join(keep) + "...") > rect.Height())
+                --keep;
+            shown = join(keep) + "...";
+        }
+        if (accel >= static_cast<int>(keep))
+            accel = -1;
+        length = canvas.TextWidth(shown);
+    }
+    TTextMetric metrics = canvas.TextMetrics();
+    int left = rect.Left + (rect.Width() - metrics.tmHeight) / 2;
+    int right = left + metrics.tmHeight;
+    int top = (flags & DT_CENTER) ? rect.Top + (rect.Height() - length) / 2 : rect.Top;
+    int saved = canvas.SaveDC();
+    if (!(flags & DT_NOCLIP))
+        canvas.IntersectClipRect(rect);
+    canvas.RotatedTextOut(right, top, shown);
+    if (accel >= 0 && !(flags & DT_HIDEPREFIX)) {
+        // The underline runs along the turned text, just beyond its baseline.
+        int from = top + canvas.TextWidth(join(static_cast<size_t>(accel)));
+        int to = from + canvas.TextWidth(chars[static_cast<size_t>(accel)]);
+        int x = right - metrics.tmAscent - 1;
+        canvas.Pen().SetStyle(psSolid);
+        canvas.Pen().SetColor(canvas.Font().Color());
+        canvas.MoveTo(x, from);
+        canvas.LineTo(x, to);
+    }
+    canvas.RestoreDC(saved);
+}
+
+void HandleWMPrint(TWinControl &window, TMessage &message, TPoint ncSize,
+                   const std::function<void(TCanvas &)> &paintNonClient)
+{
+    auto *canvas = reinterpret_cast<TCanvas *>(message.WParam);
+    auto flags = static_cast<unsigned>(message.LParam);
+    if (!canvas || ((flags & PRF_CHECKVISIBLE) && !window.Visible()))
+        return;
+    int saved = canvas->SaveDC();
+    if ((flags & PRF_NONCLIENT) && paintNonClient)
+        paintNonClient(*canvas);
+    TPoint origin = (flags & PRF_NONCLIENT) ? ncSize : TPoint{0, 0};
+    if (flags & PRF_CLIENT) {
+        canvas->SaveDC();
+        TPoint org = canvas->WindowOrg();
+        canvas->SetWindowOrg(org.X - origin.X, org.Y - origin.Y);
+        if (flags & PRF_ERASEBKGND)
+            SendMessage(&window, WM_ERASEBKGND, 0, static_cast<LPARAM>(message.WParam));
+        SendMessage(&window, WM_PRINTCLIENT, message.WParam, static_cast<LPARAM>(flags));
+        canvas->RestoreDC(-1);
+    }
+    if (flags & PRF_CHILDREN) {
+        for (int i = 0; i < window.ControlCount(); ++i) {
+            auto *child = dynamic_cast<TWinControl *>(window.Controls(i));
+            if (!child || !child->Visible())
+                continue;
+            child->PaintTo(*canvas, origin.X + child->Left(), origin.Y + child->Top());
+        }
+    }
+    canvas->RestoreDC(saved);
+    message.Result = 1;
+}

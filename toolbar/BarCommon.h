@@ -3,6 +3,10 @@
 // integer division, system parameters as the framework reads them, monitors.
 #include "platform/Graphics.h"
 
+#include "platform/Controls.h"
+#include "platform/Messages.h"
+
+#include <functional>
 #include <string>
 
 // The caption without its accelerator marks: each "&" goes, the character
@@ -40,3 +44,30 @@ bool RunningVersion51OrLater();
 // The work area (or the whole monitor) nearest to a rectangle or a point.
 TRect GetMonitorRectOfRect(const TRect &rect, bool workArea);
 TRect GetMonitorRectOfPoint(TPoint point, bool workArea);
+
+// What WM_PRINT asks to paint.
+enum : unsigned {
+    PRF_CHECKVISIBLE = 0x01,
+    PRF_NONCLIENT = 0x02,
+    PRF_CLIENT = 0x04,
+    PRF_ERASEBKGND = 0x08,
+    PRF_CHILDREN = 0x10,
+    PRF_OWNED = 0x20,
+};
+
+// Answers WM_PRINT for a window with a border of `ncSize` that it paints
+// itself: nothing for a hidden window when PRF_CHECKVISIBLE is set; the border
+// through `paintNonClient`; the client (WM_ERASEBKGND first when asked, then
+// WM_PRINTCLIENT, both with the origin at the client area when the border is
+// painted too); the visible child windows at their places. The canvas's state
+// is restored; the result is 1.
+void HandleWMPrint(TWinControl &window, TMessage &message, TPoint ncSize,
+                   const std::function<void(TCanvas &)> &paintNonClient);
+
+// Draws a caption top to bottom (turned 90 degrees clockwise, for vertical
+// toolbars), centred across the rectangle. Each single "&" is removed and the
+// character after it underlined, unless DT_NOPREFIX keeps the "&"s or
+// DT_HIDEPREFIX hides the underline; DT_END_ELLIPSIS cuts a caption longer
+// than the rectangle's height and appends "..."; DT_CENTER centres it along
+// the rectangle; without DT_NOCLIP it is clipped to the rectangle.
+void DrawRotatedText(TCanvas &canvas, const std::string &text, const TRect &rect, unsigned flags);

@@ -17,7 +17,6 @@ using THookKinds = unsigned; // bit (1 << kind)
 
 // Message numbers that feed the kinds.
 enum : unsigned {
-    WM_DESTROY = 0x0002,
     WM_ACTIVATE = 0x0006,
     WM_ACTIVATEAPP = 0x001C,
     WM_WINDOWPOSCHANGED = 0x0047,

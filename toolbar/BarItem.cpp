@@ -95,14 +95,64 @@ bool DeferredCallWindowExists() { return Queue().window != nullptr; }
 
 // ---------------------------------------------------------------- images
 
+TBarImageList::~TBarImageList()
+{
+    for (TChangeLink *link : links_)
+        link->images_ = nullptr;
+}
+
+void TBarImageList::TChangeLink::SetImages(TBarImageList *images)
+{
+    if (images == images_)
+        return;
+    if (images_) {
+        auto &links = images_->links_;
+        links.erase(std::remove(links.begin(), links.end(), this), links.end());
+    }
+    images_ = images;
+    if (images_)
+        images_->links_.push_back(this);
+}
+
+void TBarImageList::Change()
+{
+    // A handler may drop its link (or another's) while the change is told.
+    std::vector<TChangeLink *> snapshot = links_;
+    for (TChangeLink *link : snapshot)
+        if (std::find(links_.begin(), links_.end(), link) != links_.end() && link->OnChange)
+            link->OnChange(this);
+}
+
 void TBarImageList::SetSize(int width, int height)
 {
     if (width == width_ && height == height_)
         return;
     width_ = width;
     height_ = height;
-    if (OnChange)
-        OnChange(this);
+    colors_.clear(); // images of the old size do not fit the new one
+    Change();
+}
+
+void TBarImageList::Add(TColor color)
+{
+    colors_.push_back(color);
+    Change();
+}
+
+void TBarImageList::Replace(int index, TColor color)
+{
+    if (index < 0 || index >= Count())
+        return;
+    colors_[static_cast<size_t>(index)] = color;
+    Change();
+}
+
+void TBarImageList::Clear()
+{
+    if (colors_.empty())
+        return;
+    colors_.clear();
+    Change();
 }
 
 void TBarImageList::Draw(TCanvas &canvas, int x, int y, int index, bool enabled) const
@@ -116,7 +166,12 @@ void TBarImageList::Draw(TCanvas &canvas, int x, int y, int index, bool enabled)
 
 // ---------------------------------------------------------------- items
 
-TBarCustomItem::TBarCustomItem(TComponent *owner) : TComponent(owner) { AddDeferredUser(); }
+TBarCustomItem::TBarCustomItem(TComponent *owner) : TComponent(owner)
+{
+    AddDeferredUser();
+    imagesLink_.OnChange = [this](TBarImageList *) { ImagesChanged(); };
+    submenuImagesLink_.OnChange = [this](TBarImageList *) { SubmenuImagesListChanged(); };
+}
 
 TBarCustomItem::~TBarCustomItem()
 {
@@ -131,6 +186,9 @@ TBarCustomItem::~TBarCustomItem()
     SetLinkSubitems(nullptr);
     for (TBarCustomItem *linkParent : std::vector<TBarCustomItem *>(linkParents_))
         linkParent->SetLinkSubitems(nullptr);
+    actionLink_.reset();
+    imagesLink_.SetImages(nullptr);
+    submenuImagesLink_.SetImages(nullptr);
     notifyList_.clear();
     ReleaseDeferredUser();
 }
@@ -361,13 +419,26 @@ void TBarCustomItem::SetImages(TBarImageList *images)
 {
     if (images == images_)
         return;
-    TBarImageList *old = images_;
-    if (old)
-        old->RemoveFreeNotification(this);
+    if (images_)
+        images_->RemoveFreeNotification(this);
     images_ = images;
+    imagesLink_.SetImages(images);
     if (images)
         images->FreeNotification(this);
-    bool resize = !old || !images || old->Width() != images->Width() || old->Height() != images->Height();
+    // The room the item takes changes only with the size of its images.
+    int width = images ? images->Width() : 0, height = images ? images->Height() : 0;
+    bool resize = width != imagesWidth_ || height != imagesHeight_;
+    imagesWidth_ = width;
+    imagesHeight_ = height;
+    Changed(resize);
+}
+
+void TBarCustomItem::ImagesChanged()
+{
+    int width = images_ ? images_->Width() : 0, height = images_ ? images_->Height() : 0;
+    bool resize = width != imagesWidth_ || height != imagesHeight_;
+    imagesWidth_ = width;
+    imagesHeight_ = height;
     Changed(resize);
 }
 
@@ -378,10 +449,13 @@ void TBarCustomItem::SetSubmenuImages(TBarImageList *images)
     if (submenuImages_)
         submenuImages_->RemoveFreeNotification(this);
     submenuImages_ = images;
+    submenuImagesLink_.SetImages(images);
     if (images)
         images->FreeNotification(this);
     Notify(SubmenuImagesChanged, -1, nullptr);
 }
+
+void TBarCustomItem::SubmenuImagesListChanged() { Notify(SubmenuImagesChanged, -1, nullptr); }
 
 void TBarCustomItem::SetRadioItem(bool radio)
 {
@@ -423,10 +497,16 @@ void TBarCustomItem::Notification(TComponent *component, TOperation operation)
     TComponent::Notification(component, operation);
     if (operation != TOperation::opRemove)
         return;
-    if (component == images_)
+    if (component == images_) {
         images_ = nullptr;
-    if (component == submenuImages_)
+        imagesLink_.SetImages(nullptr);
+    }
+    if (component == submenuImages_) {
         submenuImages_ = nullptr;
+        submenuImagesLink_.SetImages(nullptr);
+    }
+    if (component == actionComponent_)
+        SetAction(nullptr);
     if (component == linkSubitems_)
         SetLinkSubitems(nullptr);
     linkParents_.erase(std::remove(linkParents_.begin(), linkParents_.end(), component), linkParents_.end());
@@ -454,10 +534,161 @@ void TBarCustomItem::Click()
 {
     if (!enabled_)
         return;
-    if (autoCheck_)
+    if (autoCheck_ && !(actionLink_ && actionLink_->IsAutoCheckLinked()))
         SetChecked(!checked_);
-    if (OnClick)
-        OnClick(this);
+    if (!OnClick || !actionLink_ || OnClickIsActionHandler()) {
+        if (actionLink_) {
+            actionLink_->Execute();
+            return;
+        }
+        if (!OnClick)
+            return;
+    }
+    OnClick(this);
+}
+
+// ---------------------------------------------------------------- actions
+
+namespace {
+
+// The action's execute handler as an item's OnClick; recognised by its type,
+// so that a click of the item runs the action itself.
+struct TActionExecuteHandler {
+    const TAction *action; // compared only, never read
+    TNotifyEvent handler;
+    void operator()(TObject *sender) const
+    {
+        if (handler)
+            handler(sender);
+    }
+};
+
+} // namespace
+
+TAction *TBarCustomItem::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+bool TBarCustomItem::OnClickIsActionHandler() const
+{
+    const auto *h = OnClick.target<TActionExecuteHandler>();
+    return h && actionLink_ && h->action == actionLink_->Action();
+}
+
+std::unique_ptr<TBarCustomItemActionLink> TBarCustomItem::CreateActionLink()
+{
+    return std::make_unique<TBarCustomItemActionLink>(this);
+}
+
+void TBarCustomItem::SetAction(TAction *action)
+{
+    if (actionComponent_)
+        actionComponent_->RemoveFreeNotification(this);
+    actionComponent_ = action;
+    if (!action) {
+        actionLink_.reset();
+        return;
+    }
+    if (!actionLink_) {
+        actionLink_ = CreateActionLink();
+        actionLink_->OnChange = [this](TAction *changed) {
+            if (changed)
+                ActionChange(changed, false);
+        };
+    }
+    actionLink_->SetAction(action);
+    ActionChange(action, false);
+    action->FreeNotification(this);
+}
+
+void TBarCustomItem::ActionChange(TAction *action, bool checkDefaults)
+{
+    if (!checkDefaults || !autoCheck_)
+        SetAutoCheck(action->AutoCheck());
+    if (!checkDefaults || caption_.empty())
+        SetCaption(action->Caption());
+    if (!checkDefaults || !checked_)
+        SetChecked(action->Checked());
+    if (!checkDefaults || enabled_)
+        SetEnabled(action->Enabled());
+    if (!checkDefaults || helpContext_ == 0)
+        SetHelpContext(action->HelpContext());
+    if (!checkDefaults || hint_.empty())
+        SetHint(action->Hint());
+    if (!checkDefaults || imageIndex_ == -1)
+        SetImageIndex(action->ImageIndex());
+    if (!checkDefaults || shortCut_ == 0)
+        SetShortCut(action->ShortCut());
+    if (!checkDefaults || visible_)
+        SetVisible(action->Visible());
+    if (!checkDefaults || !OnClick)
+        OnClick = TActionExecuteHandler{action, action->OnExecute};
+}
+
+void TBarCustomItem::InitiateAction()
+{
+    if (actionLink_)
+        actionLink_->Update();
+}
+
+bool TBarCustomItemActionLink::IsAutoCheckLinked() const { return Action() && client_->AutoCheck() == Action()->AutoCheck(); }
+bool TBarCustomItemActionLink::IsCaptionLinked() const { return Action() && client_->Caption() == Action()->Caption(); }
+bool TBarCustomItemActionLink::IsCheckedLinked() const { return Action() && client_->Checked() == Action()->Checked(); }
+bool TBarCustomItemActionLink::IsEnabledLinked() const { return Action() && client_->Enabled() == Action()->Enabled(); }
+bool TBarCustomItemActionLink::IsHelpContextLinked() const
+{
+    return Action() && client_->HelpContext() == Action()->HelpContext();
+}
+bool TBarCustomItemActionLink::IsHintLinked() const { return Action() && client_->Hint() == Action()->Hint(); }
+bool TBarCustomItemActionLink::IsImageIndexLinked() const
+{
+    return Action() && client_->ImageIndex() == Action()->ImageIndex();
+}
+bool TBarCustomItemActionLink::IsShortCutLinked() const { return Action() && client_->ShortCut() == Action()->ShortCut(); }
+bool TBarCustomItemActionLink::IsVisibleLinked() const { return Action() && client_->Visible() == Action()->Visible(); }
+
+void TBarCustomItemActionLink::SetAutoCheck(bool value)
+{
+    if (IsAutoCheckLinked())
+        client_->SetAutoCheck(value);
+}
+void TBarCustomItemActionLink::SetCaption(const std::string &value)
+{
+    if (IsCaptionLinked())
+        client_->SetCaption(value);
+}
+void TBarCustomItemActionLink::SetChecked(bool value)
+{
+    if (IsCheckedLinked())
+        client_->SetChecked(value);
+}
+void TBarCustomItemActionLink::SetEnabled(bool value)
+{
+    if (IsEnabledLinked())
+        client_->SetEnabled(value);
+}
+void TBarCustomItemActionLink::SetHelpContext(int value)
+{
+    if (IsHelpContextLinked())
+        client_->SetHelpContext(value);
+}
+void TBarCustomItemActionLink::SetHint(const std::string &value)
+{
+    if (IsHintLinked())
+        client_->SetHint(value);
+}
+void TBarCustomItemActionLink::SetImageIndex(int value)
+{
+    if (IsImageIndexLinked())
+        client_->SetImageIndex(value);
+}
+void TBarCustomItemActionLink::SetShortCut(int value)
+{
+    if (IsShortCutLinked())
+        client_->SetShortCut(value);
+}
+void TBarCustomItemActionLink::SetVisible(bool value)
+{
+    if (IsVisibleLinked())
+        client_->SetVisible(value);
 }
 
 std::unique_ptr<TBarItemViewer> TBarCustomItem::CreateViewer(TBarView *view, int groupDepth)

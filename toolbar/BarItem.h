@@ -4,6 +4,7 @@
 // item (TBarItemViewer), their layout, the popup windows of submenus and the
 // deferred-call queue through which a chosen command runs after every menu
 // has closed.
+#include "platform/Actions.h"
 #include "platform/Component.h"
 #include "platform/Controls.h"
 #include "platform/Exceptions.h"
@@ -21,6 +22,7 @@ class TBarItemViewer;
 class TBarView;
 class TBarPopupWindow;
 class TBarPopupView;
+class TBarCustomItemActionLink;
 
 class ETBItemError : public Exception {
 public:
@@ -38,14 +40,36 @@ public:
     void SetSize(int width, int height);
     int Count() const { return static_cast<int>(colors_.size()); }
     // Images are plain colour squares here; a real picture strip can derive.
-    void Add(TColor color) { colors_.push_back(color); }
+    void Add(TColor color);
+    void Replace(int index, TColor color);
+    void Clear();
     virtual void Draw(TCanvas &canvas, int x, int y, int index, bool enabled) const;
-    // Told when the size changes.
-    std::function<void(TBarImageList *)> OnChange;
+
+    // Whoever shows the images registers a link and is told of every change
+    // (size, images added, replaced or removed).
+    class TChangeLink {
+    public:
+        TChangeLink() = default;
+        ~TChangeLink() { SetImages(nullptr); }
+        TChangeLink(const TChangeLink &) = delete;
+        TChangeLink &operator=(const TChangeLink &) = delete;
+        TBarImageList *Images() const { return images_; }
+        void SetImages(TBarImageList *images);
+        std::function<void(TBarImageList *)> OnChange;
+
+    private:
+        friend class TBarImageList;
+        TBarImageList *images_ = nullptr;
+    };
+    ~TBarImageList() override;
+
+protected:
+    void Change();
 
 private:
     int width_, height_;
     std::vector<TColor> colors_;
+    std::vector<TChangeLink *> links_;
 };
 
 // ---------------------------------------------------------------- items
@@ -179,6 +203,12 @@ public:
     void SetLinkSubitems(TBarCustomItem *item);
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
+    // The action the item shows and runs (nullptr: none).
+    TAction *Action() const;
+    void SetAction(TAction *action);
+    TBarCustomItemActionLink *ActionLink() const { return actionLink_.get(); }
+    // Whether OnClick is the execute handler taken from the action.
+    bool OnClickIsActionHandler() const;
 
     // The text shown right of the caption in menus.
     std::string GetShortCutText() const;
@@ -198,7 +228,8 @@ public:
         bool customizing);
     virtual bool ViewerNeedsRecreate(TBarItemViewer *) { return false; }
     virtual void Click();
-    virtual void InitiateAction() {}
+    // Lets the action update the item's state (its update handler runs).
+    virtual void InitiateAction();
 
     TNotifyEvent OnClick;
     TBarPopupEvent OnSubmenuPopup;
@@ -210,9 +241,16 @@ public:
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;
+    // The link class that ties this item to an action.
+    virtual std::unique_ptr<TBarCustomItemActionLink> CreateActionLink();
+    // Takes the action's properties; with `checkDefaults` only those still
+    // at their default.
+    virtual void ActionChange(TAction *action, bool checkDefaults);
 
 private:
     void RecalcOptions();
+    void ImagesChanged();
+    void SubmenuImagesListChanged();
     void UncheckGroupSiblings();
 
     struct TRegistration {
@@ -223,6 +261,10 @@ private:
     std::vector<std::shared_ptr<TRegistration>> notifyList_;
     std::vector<TBarCustomItem *> items_;
     std::vector<TBarCustomItem *> linkParents_;
+    std::unique_ptr<TBarCustomItemActionLink> actionLink_;
+    TComponent *actionComponent_ = nullptr;
+    TBarImageList::TChangeLink imagesLink_, submenuImagesLink_;
+    int imagesWidth_ = 0, imagesHeight_ = 0;
     TBarCustomItem *parent_ = nullptr;
     TBarCustomItem *linkSubitems_ = nullptr;
     TBarImageList *images_ = nullptr;
@@ -242,6 +284,38 @@ private:
     bool inheritOptions_ = true;
     bool radioItem_ = false;
     bool visible_ = true;
+};
+
+// Ties an item to an action: a property the action changes reaches the item
+// only while the item still shows the action's old value; when the action
+// then reports the change, the item takes all of its properties again.
+class TBarCustomItemActionLink : public TActionLink {
+public:
+    explicit TBarCustomItemActionLink(TBarCustomItem *client) : client_(client) {}
+    TBarCustomItem *Client() const { return client_; }
+    bool IsAutoCheckLinked() const;
+    bool IsCaptionLinked() const;
+    bool IsCheckedLinked() const;
+    bool IsEnabledLinked() const;
+    bool IsHelpContextLinked() const;
+    bool IsHintLinked() const;
+    bool IsImageIndexLinked() const;
+    bool IsShortCutLinked() const;
+    bool IsVisibleLinked() const;
+
+protected:
+    void SetAutoCheck(bool value) override;
+    void SetCaption(const std::string &value) override;
+    void SetChecked(bool value) override;
+    void SetEnabled(bool value) override;
+    void SetHelpContext(int value) override;
+    void SetHint(const std::string &value) override;
+    void SetImageIndex(int value) override;
+    void SetShortCut(int value) override;
+    void SetVisible(bool value) override;
+
+private:
+    TBarCustomItem *client_;
 };
 
 class TBarRootItem : public TBarCustomItem {

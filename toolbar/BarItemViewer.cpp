@@ -3,6 +3,7 @@
 #include "toolbar/BarItem.h"
 
 #include "platform/SystemParameters.h"
+#include "platform/Application.h"
 #include "toolbar/BarCommon.h"
 
 #include <algorithm>
@@ -193,6 +194,13 @@ std::string TBarItemViewer::GetViewerHint() const
     if (hint.empty() && !(item_->EffectiveOptions() & broNoAutoHint)
         && (!(style & HasSubmenu) || (style & SubmenuOnArrowOnly) || !CaptionShown()))
         hint = StripAccelChars(StripTrailingPunctuation(GetCaptionText()));
+    if (TAction *action = item_->Action(); action && !action->DoHint(hint))
+        hint.clear();
+    if (!hint.empty() && Application().HintShortCuts()) {
+        std::string shortCut = item_->GetShortCutText();
+        if (!shortCut.empty())
+            hint += " (" + shortCut + ")";
+    }
     return hint;
 }
 
@@ -251,18 +259,26 @@ void TBarItemViewer::MouseUp(int x, int y, bool closeOnRelease)
 void TBarItemViewer::DrawItemCaption(TCanvas &canvas, TRect rect, const std::string &caption, bool embossed,
                                      unsigned format)
 {
+    // A vertical toolbar's captions read from top to bottom.
+    bool rotated = IsRotated();
+    auto draw = [&](TRect r) {
+        if (rotated)
+            DrawRotatedText(canvas, caption, r, format);
+        else
+            canvas.DrawText(caption, r, format);
+    };
     if (embossed) {
         TColor saved = canvas.Font().Color();
         TRect r = rect;
         OffsetRect(r, 1, 1);
         canvas.Font().SetColor(clBtnHighlight);
-        canvas.DrawText(caption, r, format);
+        draw(r);
         canvas.Font().SetColor(clBtnShadow);
-        canvas.DrawText(caption, rect, format);
+        draw(rect);
         canvas.Font().SetColor(saved);
         return;
     }
-    canvas.DrawText(caption, rect, format);
+    draw(rect);
 }
 
 void TBarItemViewer::Paint(TCanvas &canvas, const TRect &clientRect, bool embossed, bool pushed, bool selected)

@@ -7,9 +7,11 @@
 #include "platform/Forms.h"
 #include "platform/Services.h"
 #include "platform/SystemParameters.h"
+#include "platform/WindowEffects.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarPopup.h"
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -53,10 +55,26 @@ public:
         gMessagePos = gMenuLastPos;
         activeForm_ = Screen().ActiveForm();
         hookId_ = AddMessageHook([this](TMessageTarget *target, TMessage &message) { return OnMessage(target, message); });
+        // The pointer is taken, so that a press anywhere, also outside the
+        // program, reaches the loop and ends it.
+        if (TWinControl *window = root_->Window()) {
+            grabbed_ = GrabPointer(*window);
+            grabWindow_ = TMessageTargetRef(window);
+        }
     }
-    ~TBarModalHandler()
+    ~TBarModalHandler() { Release(); }
+    // Gives back the pointer and stops looking at messages.
+    void Release()
     {
-        RemoveMessageHook(hookId_);
+        if (hookId_) {
+            RemoveMessageHook(hookId_);
+            hookId_ = 0;
+        }
+        // The root view may be gone by now (freed by a handler); its window is
+        // reached through a reference that empties itself.
+        if (auto *window = dynamic_cast<TWinControl *>(grabWindow_.Get()); grabbed_ && window)
+            ReleasePointer(*window);
+        grabbed_ = false;
         gMessagePos.X = kStalePos;
     }
     TBarModalHandler(const TBarModalHandler &) = delete;
@@ -69,6 +87,12 @@ public:
         if (!pending_)
             return;
         pending_ = false;
+        // Under the pointer grab every press came to the root window: the
+        // press goes to the control under its point instead.
+        if (pendingScreen_) {
+            DeliverMousePressAt(*pendingScreen_, pendingMessage_.Msg, pendingMessage_.WParam);
+            return;
+        }
         if (TMessageTarget *target = pendingTarget_.Get())
             DispatchMessage(target, pendingMessage_);
     }
@@ -80,6 +104,9 @@ private:
             return false;
         // The window that holds the menus going away is losing the capture.
         if (root_->Window() && !root_->WindowShowing())
+            return false;
+        // Another window (or program) taking the pointer ends menu mode too.
+        if (grabbed_ && !HoldsPointer(*root_->Window()))
             return false;
         // A popup may take the activation where windows cannot refuse it; only
         // another form, or another program, changes the active window.
@@ -94,9 +121,13 @@ private:
     TBarView *PressingView() const;
     TBarView *TargetView(TPoint screen, TBarItemViewer *&viewer) const;
     void HoverUpdate();
-    void KeepPress(TMessageTarget *target, const TMessage &message)
+    void UpdateApplicationHint();
+    void KeepPress(TMessageTarget *target, const TMessage &message, TPoint screen)
     {
         pending_ = true;
+        pendingScreen_.reset();
+        if (grabbed_)
+            pendingScreen_ = screen;
         pendingTarget_ = TMessageTargetRef(target);
         pendingMessage_ = message;
         exit_ = true;
@@ -111,6 +142,9 @@ private:
     bool pending_ = false;
     TMessageTargetRef pendingTarget_;
     TMessage pendingMessage_;
+    std::optional<TPoint> pendingScreen_;
+    bool grabbed_ = false;
+    TMessageTargetRef grabWindow_;
 };
 
 void TBarModalHandler::Loop(bool startWithPress, bool noPriority, bool executeSelected)
@@ -134,6 +168,8 @@ void TBarModalHandler::Loop(bool startWithPress, bool noPriority, bool executeSe
     }
     for (TBarView *v : Chain(root_))
         v->EndMousePress();
+    Application().SetHint({});
+    Application().CancelHint();
 }
 
 bool TBarModalHandler::OnMessage(TMessageTarget *target, TMessage &message)
@@ -142,13 +178,28 @@ bool TBarModalHandler::OnMessage(TMessageTarget *target, TMessage &message)
         return false;
     unsigned msg = message.Msg;
     if (msg >= WM_KEYDOWN && msg <= 0x0109) {
+        Application().CancelHint();
         if (msg == WM_KEYDOWN || msg == 0x0104)
             HandleKey(message);
         message.Result = 0;
+        if (ShouldContinue())
+            UpdateApplicationHint();
         return true;
     }
-    if (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL)
-        return HandleMouse(target, message);
+    if (msg == WM_TIMER && message.WParam >= kPopupTimerBase && message.WParam < kPopupTimerBase + 4) {
+        // A timer of one of the menus' popup windows.
+        if (auto *popup = dynamic_cast<TBarPopupWindow *>(target); popup && popup->View()) {
+            popup->View()->TimerElapsed(static_cast<int>(message.WParam - kPopupTimerBase));
+            return true;
+        }
+        return false;
+    }
+    if (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL) {
+        bool handled = HandleMouse(target, message);
+        if (handled && ShouldContinue())
+            UpdateApplicationHint();
+        return handled;
+    }
     return false;
 }
 
@@ -234,6 +285,28 @@ TBarView *TBarModalHandler::TargetView(TPoint screen, TBarItemViewer *&viewer) c
 void TBarModalHandler::HoverUpdate()
 {
     UpdateChainSelection(gMenuLastPos, true);
+    // The hint of the row under the pointer shows after the hint pause, in
+    // views that show hints or for items that ask for theirs.
+    TBarView *view = nullptr;
+    for (TBarView *v : Chain(root_))
+        if (v->Selected() && v->Window())
+            view = v;
+    if (view && !view->Pressing()
+        && ((view->Style() & vsAlwaysShowHints) || (view->Selected()->Item()->EffectiveOptions() & broShowHint))) {
+        Application().ActivateHint(view->Window(), gMenuLastPos);
+    } else {
+        Application().CancelHint();
+    }
+}
+
+void TBarModalHandler::UpdateApplicationHint()
+{
+    // The long hint of the deepest selected row, for a status bar.
+    TBarItemViewer *deepest = nullptr;
+    for (TBarView *v : Chain(root_))
+        if (v->Selected())
+            deepest = v->Selected();
+    Application().SetHint(deepest ? GetLongHint(deepest->Item()->Hint()) : std::string());
 }
 
 bool TBarModalHandler::HandleMouse(TMessageTarget *target, TMessage &message)
@@ -255,14 +328,14 @@ bool TBarModalHandler::HandleMouse(TMessageTarget *target, TMessage &message)
                 inChainPopup = true;
         if (!inChainPopup) {
             if (root_->IsPopup() || !root_->WindowAt(screen)) {
-                KeepPress(target, message);
+                KeepPress(target, message, screen);
                 return true;
             }
             if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
                 UpdateChainSelection(screen, true);
                 TBarItemViewer *s = root_->Selected();
                 if (!s || !root_->MouseOverSelected() || (s->Item()->ItemStyle() & NotClickable)) {
-                    KeepPress(target, message);
+                    KeepPress(target, message, screen);
                     return true;
                 }
             }
@@ -284,6 +357,7 @@ bool TBarModalHandler::HandleMouse(TMessageTarget *target, TMessage &message)
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+        Application().CancelHint();
         closeOnRelease_ = false;
         UpdateChainSelection(screen, true);
         TBarItemViewer *viewer = nullptr;
@@ -367,6 +441,7 @@ void TBarView::EnterModalLoop(unsigned options)
         CloseChildPopup();
         TPoint cursor = CursorPos();
         UpdateSelectionAt(&cursor, true);
+        handler->Release();
     };
     try {
         handler->Loop(options & 1, options & 4, options & 2);

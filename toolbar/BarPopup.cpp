@@ -111,6 +111,35 @@ void TBarPopupWindow::WndProc(TMessage &message)
     case BARWM_POPUPSHOW:
     case WM_CLOSE:
         return;
+    case WM_PRINT:
+        // The same picture as on the screen, into the canvas in WParam.
+        HandleWMPrint(*this, message, GetNCSize(), [this](TCanvas &canvas) { PaintBorder(canvas); });
+        return;
+    case WM_PRINTCLIENT:
+        if (auto *canvas = reinterpret_cast<TCanvas *>(message.WParam))
+            PaintClient(*canvas, false);
+        return;
+    case WM_ERASEBKGND:
+        if (auto *canvas = reinterpret_cast<TCanvas *>(message.LParam)) {
+            TPoint nc = GetNCSize();
+            canvas->Brush().SetStyle(bsSolid);
+            canvas->Brush().SetColor(Color());
+            canvas->FillRect(TRect{0, 0, Width() - 2 * nc.X, Height() - 2 * nc.Y});
+            message.Result = 1;
+        }
+        return;
+    case WM_TIMER:
+        if (message.WParam >= kPopupTimerBase && message.WParam < kPopupTimerBase + 4) {
+            view_->TimerElapsed(static_cast<int>(message.WParam - kPopupTimerBase));
+            return;
+        }
+        TInputPopupWindow::WndProc(message);
+        return;
+    case CM_HINTSHOW:
+        // The hint of the selected row, holding while the pointer stays on it.
+        if (!view_->ViewerHintInfo(view_->Selected(), *reinterpret_cast<THintInfo *>(message.LParam)))
+            message.Result = 1;
+        return;
     default:
         TInputPopupWindow::WndProc(message);
     }
@@ -122,10 +151,26 @@ void TBarPopupWindow::PaintWindow(TCanvas &canvas)
     // While sliding in, the whole picture stands moved.
     TPoint slide = PopupAnimationOffset(this);
     canvas.SetWindowOrg(canvas.WindowOrg().X - slide.X, canvas.WindowOrg().Y - slide.Y);
+    PaintBorder(canvas);
+    TPoint nc = GetNCSize();
+    canvas.SaveDC();
+    canvas.SetWindowOrg(canvas.WindowOrg().X - nc.X, canvas.WindowOrg().Y - nc.Y);
+    PaintClient(canvas, true);
+    canvas.RestoreDC(-1);
+    canvas.RestoreDC(-1);
+}
+
+void TBarPopupWindow::PaintBorder(TCanvas &canvas)
+{
     TRect r{0, 0, Width(), Height()};
+    TPoint nc = GetNCSize();
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(Color());
-    canvas.FillRect(r);
+    // The ring around the client area only.
+    canvas.FillRect(TRect{0, 0, r.Right, nc.Y});
+    canvas.FillRect(TRect{0, r.Bottom - nc.Y, r.Right, r.Bottom});
+    canvas.FillRect(TRect{0, nc.Y, nc.X, r.Bottom - nc.Y});
+    canvas.FillRect(TRect{r.Right - nc.X, nc.Y, r.Right, r.Bottom - nc.Y});
     if (FlatMenusEnabled()) {
         canvas.Brush().SetColor(clBtnShadow);
         canvas.FrameRect(r);
@@ -134,13 +179,21 @@ void TBarPopupWindow::PaintWindow(TCanvas &canvas)
         canvas.Brush().SetColor(clBtnFace);
         canvas.FrameRect(r);
     }
+}
+
+void TBarPopupWindow::PaintClient(TCanvas &canvas, bool erase)
+{
     TPoint nc = GetNCSize();
+    TRect client{0, 0, Width() - 2 * nc.X, Height() - 2 * nc.Y};
     canvas.SaveDC();
-    canvas.IntersectClipRect(TRect{nc.X, nc.Y, Width() - nc.X, Height() - nc.Y});
-    canvas.SetWindowOrg(canvas.WindowOrg().X - nc.X, canvas.WindowOrg().Y - nc.Y);
+    canvas.IntersectClipRect(client);
+    if (erase) {
+        canvas.Brush().SetStyle(bsSolid);
+        canvas.Brush().SetColor(Color());
+        canvas.FillRect(client);
+    }
     view_->DrawAll(canvas);
     PaintScrollArrows(canvas);
-    canvas.RestoreDC(-1);
     canvas.RestoreDC(-1);
 }
 

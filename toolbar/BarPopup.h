@@ -38,6 +38,10 @@ public:
 protected:
     void PaintWindow(TCanvas &canvas) override;
     virtual void PaintScrollArrows(TCanvas &canvas);
+    // The 3-pixel border, and the client area (the view and its scroll
+    // arrows) at the canvas's origin.
+    void PaintBorder(TCanvas &canvas);
+    void PaintClient(TCanvas &canvas, bool erase);
 
 private:
     std::uint8_t animateDirection_ = 0;

@@ -24,24 +24,11 @@ TFont &SharedMenuFont()
 }
 
 // The popup timers of a view: ids 0 open submenu, 1 close submenu, 2 scroll up, 3 scroll down.
-class TBarView::TTimerHost {
-public:
-    explicit TTimerHost(TBarView *view)
-    {
-        for (int id = 0; id < 4; ++id) {
-            timers[id] = std::make_unique<TTimer>(nullptr);
-            timers[id]->SetEnabled(false);
-            timers[id]->OnTimer = [view, id](TObject *) { view->TimerElapsed(id); };
-        }
-    }
-    std::unique_ptr<TTimer> timers[4];
-};
-
 TBarView::TBarView(TComponent *owner, TBarView *parentView, TBarCustomItem *parentItem, TWinControl *window,
                    bool isToolbar, bool customizing, bool priorityListKept)
     : TComponent(owner), customizing_(customizing), isPopup_(!isToolbar), isToolbar_(isToolbar),
       parentView_(parentView), parentItem_(parentItem), priorityListKept_(priorityListKept), window_(window),
-      alive_(std::make_shared<TBarView *>(this)), timerHost_(std::make_unique<TTimerHost>(this))
+      alive_(std::make_shared<TBarView *>(this))
 {
     if (parentItem_) {
         parentItem_->RegisterNotification(ParentItemNotification, this);
@@ -691,17 +678,17 @@ void TBarView::StartTimer(int id, int ms)
     StopTimer(id);
     if (!isPopup_ || !window_)
         return;
-    TTimer &timer = *timerHost_->timers[id];
-    timer.SetInterval(std::max(1, ms));
-    timer.SetEnabled(true);
-    timers_ |= 1u << id;
+    // Timers of the popup window, whose WM_TIMER the menu loop (or the
+    // window) hands back to TimerElapsed.
+    if (SetTimer(window_, kPopupTimerBase + static_cast<unsigned>(id), ms))
+        timers_ |= 1u << id;
 }
 
 void TBarView::StopTimer(int id)
 {
     if (!(timers_ & (1u << id)))
         return;
-    timerHost_->timers[id]->SetEnabled(false);
+    KillTimer(window_, kPopupTimerBase + static_cast<unsigned>(id));
     timers_ &= ~(1u << id);
 }
 
@@ -742,4 +729,18 @@ void TBarView::SetOpenPopup(TBarPopupWindow *window, TBarView *view, TBarItemVie
     openViewer_ = viewer;
     if (window)
         window->FreeNotification(this);
+}
+
+bool TBarView::ViewerHintInfo(TBarItemViewer *viewer, THintInfo &info) const
+{
+    if (!viewer || !info.HintControl)
+        return false;
+    std::string text = viewer->GetViewerHint();
+    if (text.empty())
+        return false;
+    TRect b = viewer->BoundsRect();
+    TPoint topLeft = info.HintControl->ScreenToClient(ClientToScreen(TPoint{b.Left, b.Top}));
+    info.CursorRect = TRect{topLeft.X, topLeft.Y, topLeft.X + b.Width(), topLeft.Y + b.Height()};
+    info.HintStr = text;
+    return true;
 }

@@ -113,6 +113,10 @@ public:
     void DrawAll(TCanvas &canvas);
     void InvalidateViewer(TBarItemViewer *viewer);
     TBarItemViewer *ViewerFromPoint(TPoint clientPoint);
+    // Fills a hint request of the view's window for a viewer: its hint text
+    // and its bounds as the rectangle the hint holds in; false (no hint)
+    // without a viewer or a text.
+    bool ViewerHintInfo(TBarItemViewer *viewer, THintInfo &info) const;
 
     // Selection.
     void Select(TBarItemViewer *viewer, bool byMouse);
@@ -225,9 +229,11 @@ private:
     std::unique_ptr<TFont> font_;
     std::shared_ptr<TBarView *> alive_;
     friend class TBarModalHandler;
-    class TTimerHost;
-    std::unique_ptr<TTimerHost> timerHost_;
 };
+
+// The ids of a popup window's timers are this plus the view's timer id
+// (0 open a submenu, 1 close it, 2 scroll up, 3 scroll down).
+constexpr unsigned kPopupTimerBase = 9000;
 
 // The font menus are drawn with ("MS UI Gothic" 9 pt unless the system says otherwise).
 TFont &SharedMenuFont();

@@ -38,10 +38,8 @@ enum : unsigned {
     THEMECHANGE_APPDEACTIVATED = 5,
 };
 
-// Erase a window's background: LParam the canvas (TCanvas *) in the window's
-// coordinates; Result 1 when it was erased. Themed toolbars ask their parent
-// for the background they stand on with it.
-enum : unsigned { WM_ERASEBKGND = 0x0014 };
+// Themed toolbars ask their parent for the background they stand on with
+// WM_ERASEBKGND (platform/Messages.h).
 
 // System messages the manager's window answers.
 enum : unsigned {

@@ -117,7 +117,9 @@ TEST(BarHook, WindowActivationAndMovesReachTheSubscribers)
 {
     gWindowEvents.clear();
     int owner = 0;
-    HookSubscribe(&owner, RecordWindowEvent, (1u << HookKindActivate) | (1u << HookKindWindowPosChanged));
+    HookSubscribe(&owner, RecordWindowEvent,
+                  (1u << HookKindActivate) | (1u << HookKindWindowPosChanged) | (1u << HookKindDestroyWindow));
+    const void *formAddress = nullptr;
     {
         TForm form(nullptr);
         form.SetBounds(10, 10, 200, 100);
@@ -132,10 +134,112 @@ TEST(BarHook, WindowActivationAndMovesReachTheSubscribers)
         };
         EXPECT_TRUE(seen(HookKindActivate));
         EXPECT_TRUE(seen(HookKindWindowPosChanged));
+        EXPECT_FALSE(seen(HookKindDestroyWindow));
+        formAddress = static_cast<TMessageTarget *>(&form);
     }
+    // The window's end is told once, while it still existed.
+    int destroyed = 0;
+    for (auto &[k, w] : gWindowEvents)
+        destroyed += k == HookKindDestroyWindow && static_cast<const void *>(w) == formAddress;
+    EXPECT_EQ(destroyed, 1);
     HookUnsubscribe(&owner, RecordWindowEvent);
     size_t before = gWindowEvents.size();
     TForm later(nullptr);
     SimulateActivation(later);
     EXPECT_EQ(gWindowEvents.size(), before); // nobody listens any more
+}
+
+namespace {
+// A canvas with fixed metrics (7 pixels a character, 13 high, ascent 11)
+// that records turned text and lines.
+class RecordingCanvas : public TCanvas {
+public:
+    std::vector<std::string> log;
+    void LineTo(int x, int y) override { log.push_back("line " + Point(PenPos()) + "-" + Point({x, y})); }
+    void Rectangle(const TRect &) override {}
+    void FillRect(const TRect &) override {}
+    void RoundRect(const TRect &, int, int) override {}
+    void Ellipse(const TRect &) override {}
+    void Polygon(const std::vector<TPoint> &) override {}
+    void InvertRect(const TRect &) override {}
+    void ExtTextOut(int, int, unsigned, const TRect *, const std::string &) override {}
+    void BitBlt(const TRect &, const TBitmap &, TPoint, std::uint32_t) override {}
+    void StretchDraw(const TRect &, const TBitmap &) override {}
+    TSize TextExtent(const std::string &text) override
+    {
+        int chars = 0;
+        for (char c : text)
+            chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        return TSize{7 * chars, 13};
+    }
+    TTextMetric TextMetrics() override
+    {
+        TTextMetric m;
+        m.tmHeight = 13;
+        m.tmAscent = 11;
+        return m;
+    }
+    void RotatedTextOut(int x, int y, const std::string &text) override
+    {
+        log.push_back("text " + Point({x, y}) + " " + text);
+    }
+    static std::string Point(TPoint p) { return std::to_string(p.X) + "," + std::to_string(p.Y); }
+};
+} // namespace
+
+TEST(BarCommon, RotatedCaptionsReadDownwardsCentredAcrossWithTheirAccelerator)
+{
+    RecordingCanvas c;
+    // Centred across a 23-wide column: the text's 13 pixels from x 5 to 18.
+    DrawRotatedText(c, "&File", TRect{0, 0, 23, 100}, DT_SINGLELINE);
+    EXPECT_EQ(c.log, (std::vector<std::string>{"text 18,0 File", "line 6,0-6,7"}));
+
+    c.log.clear();
+    DrawRotatedText(c, "Fi&le && more", TRect{10, 20, 33, 200}, DT_CENTER | DT_HIDEPREFIX);
+    // 11 characters (77 pixels) centred along 180; no underline shown.
+    EXPECT_EQ(c.log, std::vector<std::string>{"text 28,71 File & more"});
+
+    c.log.clear();
+    DrawRotatedText(c, "&Save", TRect{0, 0, 23, 100}, DT_NOPREFIX);
+    EXPECT_EQ(c.log, std::vector<std::string>{"text 18,0 &Save"});
+}
+
+TEST(BarCommon, RotatedCaptionsLongerThanTheirRoomAreCut)
+{
+    RecordingCanvas c;
+    // 40 pixels hold two characters and the "..." (35 pixels); the
+    // accelerator beyond the cut is not underlined.
+    DrawRotatedText(c, "Propert&ies", TRect{0, 0, 23, 40}, DT_END_ELLIPSIS);
+    EXPECT_EQ(c.log, std::vector<std::string>{"text 18,0 Pr..."});
+    c.log.clear();
+    DrawRotatedText(c, "&Print", TRect{0, 0, 23, 2}, DT_END_ELLIPSIS);
+    EXPECT_EQ(c.log, (std::vector<std::string>{"text 18,0 P", "line 6,0-6,7"}));
+    c.log.clear();
+    DrawRotatedText(c, "Fits", TRect{0, 0, 23, 28}, DT_END_ELLIPSIS);
+    EXPECT_EQ(c.log, std::vector<std::string>{"text 18,0 Fits"});
+}
+
+TEST(BarCommon, TurnedTextOnABitmapStandsInAColumn)
+{
+    TBitmap bitmap(60, 120);
+    TCanvas &c = bitmap.Canvas();
+    c.Font().SetColor(clBlack);
+    DrawRotatedText(c, "WWWWWW", TRect{0, 0, 60, 120}, DT_NOCLIP);
+    int minX = 60, maxX = -1, minY = 120, maxY = -1;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (bitmap.Pixel(x, y) != clWhite) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+                maxY = std::max(maxY, y);
+            }
+    ASSERT_GE(maxX, 0);
+    int height = c.TextMetrics().tmHeight, length = c.TextWidth("WWWWWW");
+    // Taller than wide, within the text's column and as long as the text.
+    EXPECT_GT(maxY - minY, 2 * (maxX - minX));
+    EXPECT_GE(minX, (60 - height) / 2 - 1);
+    EXPECT_LE(maxX, (60 - height) / 2 + height);
+    EXPECT_LE(maxY, length + 1);
+    EXPECT_GE(maxY - minY, length / 2);
 }

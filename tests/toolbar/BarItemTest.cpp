@@ -1,5 +1,6 @@
 #include "toolbar/BarItem.h"
 
+#include "platform/Actions.h"
 #include "platform/Controls.h"
 #include "platform/Menus.h"
 
@@ -296,4 +297,138 @@ TEST(BarItemTree, ShortCutTextComesFromTheCaptionOrTheShortCut)
     EXPECT_EQ(item.GetShortCutText(), "Shift+Ctrl+P");
     item.SetShortCut(0);
     EXPECT_EQ(item.GetShortCutText(), "");
+}
+
+TEST(BarItemActions, AnItemShowsItsActionAndFollowsItsChanges)
+{
+    TBarRootItem root;
+    TBarCustomItem *item = AddItem(root, "old");
+    TAction action;
+    action.SetCaption("保存(&S)");
+    action.SetHint("Save|Saves the document");
+    action.SetShortCut('S' | scCtrl);
+    action.SetImageIndex(4);
+    action.SetHelpContext(7);
+    action.SetChecked(true);
+    item->SetAction(&action);
+    EXPECT_EQ(item->Caption(), "保存(&S)");
+    EXPECT_EQ(item->Hint(), "Save|Saves the document");
+    EXPECT_EQ(item->ShortCut(), 'S' | scCtrl);
+    EXPECT_EQ(item->ImageIndex(), 4);
+    EXPECT_EQ(item->HelpContext(), 7);
+    EXPECT_TRUE(item->Checked());
+
+    NotifyLog log;
+    root.RegisterNotification(Recorder::Proc, nullptr);
+    action.SetEnabled(false);
+    EXPECT_FALSE(item->Enabled());
+    EXPECT_EQ(log.entries, std::vector<std::string>{"invalidate"});
+    action.SetCaption("名前を付けて保存(&A)...");
+    action.SetVisible(false);
+    EXPECT_EQ(item->Caption(), "名前を付けて保存(&A)...");
+    EXPECT_FALSE(item->Visible());
+    root.UnregisterNotification(Recorder::Proc, nullptr);
+
+    // Freeing the action unties the item, which keeps what it shows.
+    {
+        TAction gone;
+        gone.SetCaption("gone");
+        item->SetAction(&gone);
+    }
+    EXPECT_EQ(item->Action(), nullptr);
+    EXPECT_EQ(item->Caption(), "gone");
+    item->Click(); // nothing to run, nothing read from the freed action
+}
+
+TEST(BarItemActions, AClickRunsTheActionOnceAfterItsUpdate)
+{
+    TBarRootItem root;
+    TBarCustomItem *item = AddItem(root);
+    TAction action;
+    std::vector<std::string> calls;
+    bool allow = true;
+    action.OnUpdate = [&](TObject *) {
+        calls.push_back("update");
+        action.SetEnabled(allow);
+    };
+    action.OnExecute = [&](TObject *sender) { calls.push_back(sender == &action ? "execute" : "execute?"); };
+    action.SetAutoCheck(true);
+    item->SetAction(&action);
+    EXPECT_TRUE(item->AutoCheck());
+    EXPECT_TRUE(item->OnClickIsActionHandler());
+
+    item->Click();
+    EXPECT_EQ(calls, (std::vector<std::string>{"update", "execute"}));
+    // The action toggles its check once and the item follows it.
+    EXPECT_TRUE(action.Checked());
+    EXPECT_TRUE(item->Checked());
+
+    // An update that disables the action stops the command (the item shows it).
+    calls.clear();
+    allow = false;
+    item->Click();
+    EXPECT_EQ(calls, std::vector<std::string>{"update"});
+    EXPECT_FALSE(item->Enabled());
+    item->Click(); // a disabled item does nothing at all
+    EXPECT_EQ(calls, std::vector<std::string>{"update"});
+
+    // An own OnClick set afterwards runs instead of the action.
+    allow = true;
+    action.SetEnabled(true);
+    calls.clear();
+    item->OnClick = [&](TObject *sender) { calls.push_back(sender == item ? "own" : "own?"); };
+    EXPECT_FALSE(item->OnClickIsActionHandler());
+    item->Click();
+    EXPECT_EQ(calls, std::vector<std::string>{"own"});
+}
+
+TEST(BarItemActions, ShortCutsLetTheActionsUpdateBeforeRunning)
+{
+    TBarRootItem root;
+    TBarCustomItem *file = AddItem(root, "&File");
+    TBarCustomItem *save = AddItem(*file, "&Save");
+    TAction action;
+    int runs = 0;
+    bool allow = false;
+    action.OnUpdate = [&](TObject *) { action.SetEnabled(allow); };
+    action.OnExecute = [&](TObject *) { ++runs; };
+    action.SetShortCut('S' | scCtrl);
+    save->SetAction(&action);
+    EXPECT_FALSE(ProcessItemShortCut(&root, 'S', ssCtrl));
+    EXPECT_EQ(runs, 0);
+    allow = true;
+    EXPECT_TRUE(ProcessItemShortCut(&root, 'S', ssCtrl));
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(BarItemImages, ItemsFollowTheChangesOfTheirImageLists)
+{
+    TBarRootItem root;
+    TBarCustomItem *item = AddItem(root, "a");
+    NotifyLog log;
+    root.RegisterNotification(Recorder::Proc, nullptr);
+    {
+        TBarImageList images(nullptr, 16, 16);
+        item->SetImages(&images); // gains images of a size: a re-layout
+        images.Add(clRed);        // another picture, same size: a redraw
+        images.SetSize(24, 24);   // another size: a re-layout
+        images.SetSize(24, 24);   // no change
+        TBarImageList same(nullptr, 24, 24);
+        item->SetImages(&same);   // same size: a redraw
+        item->SetImages(&images);
+    }
+    EXPECT_EQ(item->Images(), nullptr);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"resize", "invalidate", "resize", "invalidate", "invalidate"}));
+    root.UnregisterNotification(Recorder::Proc, nullptr);
+
+    // The submenu's images tell the item's own views.
+    log.entries.clear();
+    item->RegisterNotification(Recorder::Proc, nullptr);
+    TBarImageList submenu(nullptr, 16, 16);
+    item->SetSubmenuImages(&submenu);
+    submenu.Replace(0, clBlue); // no such picture: nothing
+    submenu.Add(clBlue);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"images", "images"}));
+    item->UnregisterNotification(Recorder::Proc, nullptr);
+    item->SetSubmenuImages(nullptr);
 }

@@ -1,9 +1,12 @@
 #include "ToolbarHost.h"
 #include "tests/toolbar/StepScript.h"
 
+#include "platform/Application.h"
 #include "platform/InputSimulation.h"
+#include "platform/Menus.h"
 #include "platform/Services.h"
 #include "platform/SystemParameters.h"
+#include "platform/WindowEffects.h"
 #include "toolbar/BarAnim.h"
 
 #include <gtest/gtest.h>
@@ -304,4 +307,212 @@ TEST(BarMenuMode, TheRootWindowHidingEndsMenuMode)
     EXPECT_FALSE(h.bar->View().State() & vsModal);
     EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
     EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, ThePointerIsHeldWhileMenusAreOpenAndAPressOnAnotherWindowReachesIt)
+{
+    BoundHost h;
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(600, 100, 200, 120);
+    auto *target = PlaceControl<PressTarget>(&elsewhere, 10, 10, 100, 50);
+    int presses = 0;
+    target->OnPress = [&] { ++presses; };
+    elsewhere.Show();
+    bool heldInside = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        heldInside = HoldsPointer(*h.bar);
+        // Under the grab the press first comes to the bar; menu mode ends and
+        // hands it to the window that is really under the pointer.
+        SimulateClick(*target, TPoint{20, 20});
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_TRUE(heldInside);
+    EXPECT_FALSE(HoldsPointer(*h.bar));
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(presses, 1);
+    EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, LosingThePointerEndsMenuModeWithoutACommand)
+{
+    BoundHost h;
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(600, 100, 200, 120);
+    elsewhere.Show();
+    bool wasOpen = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] {
+        wasOpen = h.FilePopup() != nullptr;
+        GrabPointer(elsewhere);
+    });
+    script.Add([] {});
+    EXPECT_TRUE(script.Run());
+    ReleasePointer(elsewhere);
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+    EXPECT_EQ(h.bar->View().OpenPopup(), nullptr);
+    EXPECT_TRUE(h.log.empty());
+}
+
+TEST(BarMenuMode, HoveredRowsShowTheirHintAfterThePauseWhereHintsAreAskedFor)
+{
+    BoundHost h;
+    int savedPause = Application().HintPause();
+    Application().SetHintPause(20);
+    h.open->SetHint("Open a file|Opens a schedule from disk");
+    h.open->SetShortCut('O' | scCtrl);
+    h.open->SetOptions(broShowHint);
+    h.cut->SetHint("Cut|Moves the bar to the clipboard");
+    std::string shownOnOpen, longOnOpen, shownOnCut, longOnCut;
+    bool stillModal = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseMove(*h.FilePopup(), PopupRowCentre(*h.FilePopup(), 1)); });
+    script.AddPause(100);
+    script.Add([&] {
+        shownOnOpen = Application().ShownHint();
+        longOnOpen = Application().Hint();
+        // A menu row without the option shows no hint window, only the long hint.
+        SimulateMouseMove(*h.FilePopup(), PopupRowCentre(*h.FilePopup(), 2));
+    });
+    script.AddPause(100);
+    script.Add([&] {
+        shownOnCut = Application().ShownHint();
+        longOnCut = Application().Hint();
+        stillModal = (h.bar->View().State() & vsModal) != 0;
+        SimulateClick(*h.other, TPoint{5, 5});
+    });
+    EXPECT_TRUE(script.Run());
+    Application().SetHintPause(savedPause);
+    EXPECT_EQ(shownOnOpen, "Open a file (Ctrl+O)");
+    EXPECT_EQ(longOnOpen, "Opens a schedule from disk");
+    EXPECT_EQ(shownOnCut, "");
+    EXPECT_EQ(longOnCut, "Moves the bar to the clipboard");
+    EXPECT_TRUE(stillModal);
+    // Leaving menu mode clears both.
+    EXPECT_EQ(Application().Hint(), "");
+    EXPECT_EQ(Application().ShownHint(), "");
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+}
+
+TEST(BarMenuMode, ViewerHintsComeFromTheHintOrTheCaptionAndEndWithTheShortCut)
+{
+    TBarRootItem root;
+    auto add = [&](const std::string &caption) {
+        auto *item = new TBarCustomItem;
+        item->SetCaption(caption);
+        root.Add(item);
+        return item;
+    };
+    TBarCustomItem *open = add("&Open...");
+    open->SetShortCut('O' | scCtrl);
+    TBarCustomItem *save = add("&Save\tCtrl+S");
+    save->SetHint("Save the file|Writes the schedule");
+    TBarCustomItem *recent = add("&Recent");
+    recent->SetItemStyle(recent->ItemStyle() | HasSubmenu);
+    TBarCustomItem *split = add("&Print");
+    split->SetItemStyle(split->ItemStyle() | HasSubmenu | SubmenuOnArrowOnly);
+    TBarCustomItem *quiet = add("&Quiet");
+    quiet->SetOptions(broNoAutoHint);
+    TAction vetoing, renaming;
+    vetoing.OnHint = [](std::string &, bool &canShow) { canShow = false; };
+    renaming.OnHint = [](std::string &hint, bool &) { hint = "renamed " + hint; };
+    TBarCustomItem *vetoed = add("");
+    vetoed->SetAction(&vetoing);
+    vetoed->SetCaption("Vetoed");
+    TBarCustomItem *renamed = add("");
+    renamed->SetAction(&renaming);
+    renamed->SetCaption("Renamed:");
+    TBarView view(nullptr, nullptr, &root, nullptr, false, false, false);
+    std::vector<std::string> hints;
+    for (int i = 0; i < view.ViewerCount(); ++i)
+        hints.push_back(view.Viewers(i)->GetViewerHint());
+    EXPECT_EQ(hints, (std::vector<std::string>{"Open (Ctrl+O)", "Save the file (Ctrl+S)", "", "Print", "", "",
+                                               "renamed Renamed"}));
+    Application().SetHintShortCuts(false);
+    EXPECT_EQ(view.Viewers(0)->GetViewerHint(), "Open");
+    Application().SetHintShortCuts(true);
+}
+
+TEST(BarMenuMode, RestingOnASubmenuRowOpensItAfterTheDelayThroughThePopupsTimer)
+{
+    BoundHost h;
+    SystemParameters().MenuShowDelay = 40;
+    bool openAtOnce = true, openLater = false;
+    // The opening comes as the popup window's timer message, through the dispatcher.
+    int openTimerMessages = 0;
+    int hook = AddMessageHook([&](TMessageTarget *target, TMessage &message) {
+        if (message.Msg == WM_TIMER && message.WParam == 9000 && target == h.FilePopup())
+            ++openTimerMessages;
+        return false;
+    });
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseMove(*h.FilePopup(), PopupRowCentre(*h.FilePopup(), 0)); });
+    script.Add([&] {
+        openAtOnce = h.FilePopup()->View()->OpenPopup() != nullptr;
+    });
+    script.AddPause(150);
+    script.Add([&] {
+        openLater = h.FilePopup()->View()->OpenPopup() != nullptr;
+        SimulateKey(VK_MENU);
+    });
+    EXPECT_TRUE(script.Run());
+    RemoveMessageHook(hook);
+    EXPECT_FALSE(openAtOnce);
+    EXPECT_TRUE(openLater);
+    EXPECT_EQ(openTimerMessages, 1);
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
+}
+
+TEST(BarMenuMode, ALongSubmenuScrollsWithTheWheelAndAChosenRowRunsOnce)
+{
+    BoundHost h;
+    SystemParameters().MenuShowDelay = 0;
+    for (int i = 1; i <= 60; ++i) {
+        TBarCustomItem *item = AddItem(*h.recent, "Item " + std::to_string(i));
+        item->OnClick = [&h, item](TObject *) { h.log.push_back(item->Caption()); };
+    }
+    TBarPopupWindow *recent = nullptr;
+    int offsetBefore = -1, offsetAfter = -1;
+    bool arrow = false;
+    Script script;
+    script.Add([&] { SimulateMousePress(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateMouseRelease(*h.bar, h.bar->CentreOf(0)); });
+    script.Add([&] { SimulateKey(VK_DOWN); });  // "Recent"
+    script.Add([&] { SimulateKey(VK_RIGHT); }); // its submenu
+    script.Add([&] {
+        recent = h.FilePopup()->View()->OpenPopup();
+        if (!recent)
+            return;
+        arrow = recent->View()->ShowDownArrow();
+        offsetBefore = recent->View()->ScrollOffset();
+        SimulateMouseMove(*recent, PopupRowCentre(*recent, 5));
+    });
+    script.AddPause(30); // the move is taken before the wheel turns
+    script.Add([&] {
+        if (recent)
+            SimulateWheel(*recent, PopupRowCentre(*recent, 5), -120);
+    });
+    script.Add([&] {
+        if (!recent)
+            return;
+        offsetAfter = recent->View()->ScrollOffset();
+        SimulateClick(*recent, PopupRowCentre(*recent, 10));
+    });
+    EXPECT_TRUE(script.Run());
+    ASSERT_NE(recent, nullptr);
+    EXPECT_TRUE(arrow);
+    EXPECT_EQ(offsetBefore, 0);
+    EXPECT_GT(offsetAfter, 0);
+    ASSERT_EQ(h.log.size(), 1u);
+    EXPECT_EQ(h.log[0], "Item 10"); // the row is the tenth item: "first.xml" is row 0
+    EXPECT_FALSE(h.bar->View().State() & vsModal);
 }

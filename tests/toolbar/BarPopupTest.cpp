@@ -1,6 +1,7 @@
 #include "toolbar/BarPopup.h"
 
 #include "platform/SystemParameters.h"
+#include "toolbar/BarCommon.h"
 
 #include <gtest/gtest.h>
 
@@ -166,4 +167,42 @@ TEST(BarPopupScrolling, TheWheelScrollsWholeRowsAndAlwaysDrains)
     EXPECT_EQ(view.ScrollOffset(), end);
     view.MouseWheel(60, 0, 0);
     EXPECT_LT(view.ScrollOffset(), end);
+}
+
+TEST(BarPopupPrinting, APopupPrintsTheSamePictureItShowsAndSkipsWhenHidden)
+{
+    TBarRootItem root;
+    for (const char *caption : {"&Open", "&Save", "E&xit"}) {
+        auto *item = new TBarCustomItem;
+        item->SetCaption(caption);
+        root.Add(item);
+    }
+    std::unique_ptr<TBarPopupWindow> popup(
+        root.CreatePopup(nullptr, nullptr, false, true, false, TPoint{100, 100}, tbpaLeft));
+    ASSERT_NE(popup, nullptr);
+    int w = popup->Width(), h = popup->Height();
+    TBitmap shown(w, h), printed(w, h), client(w - 6, h - 6);
+    popup->PaintTo(shown.Canvas());
+    auto print = [&](TBitmap &bitmap, unsigned flags) {
+        return SendMessage(popup.get(), WM_PRINT, reinterpret_cast<WPARAM>(&bitmap.Canvas()), flags);
+    };
+    EXPECT_EQ(print(printed, PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN), 1);
+    EXPECT_EQ(print(client, PRF_CLIENT | PRF_ERASEBKGND), 1);
+    int differ = 0, clientDiffer = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            differ += printed.Pixel(x, y) != shown.Pixel(x, y);
+            if (x >= 3 && y >= 3 && x < w - 3 && y < h - 3)
+                clientDiffer += client.Pixel(x - 3, y - 3) != shown.Pixel(x, y);
+        }
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(clientDiffer, 0);
+    // The selected first row is painted as on the screen, in the highlight.
+    EXPECT_NE(shown.Pixel(w / 2, 3 + popup->View()->Viewers(0)->BoundsRect().Top + 2), shown.Pixel(w / 2, h - 4));
+
+    popup->HidePopup();
+    TBitmap untouched(w, h);
+    EXPECT_EQ(print(untouched, PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT), 0);
+    EXPECT_EQ(untouched.Pixel(0, 0), clWhite);
+    EXPECT_EQ(untouched.Pixel(w / 2, h / 2), clWhite);
 }

@@ -12,6 +12,19 @@ public:
     TTestBar(TComponent *owner, TBarCustomItem *root) : TCustomControl(owner)
     {
         view_ = std::make_unique<TBarView>(nullptr, nullptr, root, this, true, false, false);
+        view_->SetStyle(view_->Style() | vsAlwaysShowHints);
+        SetShowHint(true);
+    }
+    void WndProc(TMessage &message) override
+    {
+        if (message.Msg == CM_HINTSHOW) {
+            // The hint of the button under the pointer.
+            auto &info = *reinterpret_cast<THintInfo *>(message.LParam);
+            if (!view_->ViewerHintInfo(view_->ViewerFromPoint(info.CursorPos), info))
+                message.Result = 1;
+            return;
+        }
+        TCustomControl::WndProc(message);
     }
     ~TTestBar() override { view_.reset(); }
     TBarView &View() { return *view_; }

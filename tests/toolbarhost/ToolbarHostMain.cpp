@@ -24,6 +24,7 @@ public:
         TBarCustomItem *edit = AddItem(root_, "&Edit", true);
         AddItem(*edit, "&Cut");
         AddItem(*edit, "C&opy");
+        AddItem(root_, "&Print...")->SetHint("Print the schedule|Prints every page");
         bar_ = new TTestBar(this, &root_);
         bar_->SetParent(this);
         bar_->SetBounds(0, 0, 480, 24);
