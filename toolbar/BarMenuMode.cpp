@@ -7,6 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/Services.h"
 #include "platform/SystemParameters.h"
+#include "toolbar/BarAcc.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarPopup.h"
 
@@ -359,14 +360,18 @@ void TBarView::EnterModalLoop(unsigned options)
         return;
     std::weak_ptr<TBarView *> alive = alive_;
     auto handler = std::make_unique<TBarModalHandler>(this);
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUSTART, window_, OBJID_CLIENT, CHILDID_SELF);
     state_ = (state_ & vsShowAccels) | vsModal;
     doneAction_ = TBarDoneAction{};
+    if (selected_)
+        NotifyFocus();
     auto cleanUp = [&] {
         state_ &= ~vsModal;
         StopAllTimers();
         CloseChildPopup();
         TPoint cursor = CursorPos();
         UpdateSelectionAt(&cursor, true);
+        CallNotifyWinEvent(EVENT_SYSTEM_MENUEND, window_, OBJID_CLIENT, CHILDID_SELF);
     };
     try {
         handler->Loop(options & 1, options & 4, options & 2);

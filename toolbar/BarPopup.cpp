@@ -4,6 +4,7 @@
 
 #include "platform/SystemParameters.h"
 #include "platform/WindowEffects.h"
+#include "toolbar/BarAcc.h"
 #include "toolbar/BarAnim.h"
 #include "toolbar/BarCommon.h"
 
@@ -77,6 +78,7 @@ TBarPopupWindow::TBarPopupWindow(TComponent *owner, TBarView *parentView, TBarCu
 TBarPopupWindow::~TBarPopupWindow()
 {
     StopPopupAnimation(this);
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, this, OBJID_CLIENT, CHILDID_SELF);
     view_->CloseChildPopup();
     view_->StopAllTimers();
     view_.reset();
@@ -110,6 +112,11 @@ void TBarPopupWindow::WndProc(TMessage &message)
         return;
     case BARWM_POPUPSHOW:
     case WM_CLOSE:
+        return;
+    case WM_GETOBJECT:
+        if (view_ && view_->HandleWMGetObject(message))
+            return;
+        TInputPopupWindow::WndProc(message);
         return;
     default:
         TInputPopupWindow::WndProc(message);
@@ -375,6 +382,9 @@ TBarPopupWindow *TBarCustomItem::CreatePopup(TBarView *parentView, TBarItemViewe
         PlaySound("MenuPopup");
         raw->ShowPopup();
     }
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, raw, OBJID_CLIENT, CHILDID_SELF);
+    if (view->Selected())
+        view->NotifyFocus();
     return window.release();
 }
 

@@ -2,6 +2,7 @@
 #include "toolbar/BarToolbar.h"
 
 #include "platform/Graphics.h"
+#include "toolbar/BarAcc.h"
 
 #include <algorithm>
 
@@ -242,6 +243,13 @@ int TBarCustomToolbar::GetRowCrossMinimum() const
 void TBarCustomToolbar::WritePositionData(const TPositionIntegerWriter &writeInteger, const TPositionStringWriter &)
 {
     writeInteger(Name(), "FloatRightX", floatingWrapWidth_);
+}
+
+void TBarCustomToolbar::WndProc(TMessage &message)
+{
+    if (message.Msg == WM_GETOBJECT && view_ && view_->HandleWMGetObject(message))
+        return;
+    TBarCustomDockableWindow::WndProc(message);
 }
 
 void TBarCustomToolbar::PaintClient(TCanvas &canvas)

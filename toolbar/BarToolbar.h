@@ -75,6 +75,7 @@ public:
     int InLayout = 0;
 
 protected:
+    void WndProc(TMessage &message) override;
     void PaintClient(TCanvas &canvas) override;
     bool HitTestContent(TPoint clientPoint) const override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
