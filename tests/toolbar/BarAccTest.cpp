@@ -275,6 +275,14 @@ TEST(BarAcc, DestroyedViewersAnswerNothing)
     EXPECT_EQ(LiveViewerAccObjects(), viewersBefore - 1);
     EXPECT_EQ(f.Toolbar()->childCount(), 1);
 
+    // Shutdown cuts every live object off: the stand-ins go, and the window
+    // hands out its object anew when asked again.
+    QAccessible::Id barId = QAccessible::uniqueId(f.Toolbar());
+    DisconnectAccObjects();
+    EXPECT_EQ(QAccessible::accessibleInterface(barId), nullptr);
+    EXPECT_EQ(f.Toolbar()->role(), QAccessible::ToolBar);
+    EXPECT_EQ(Name(f.Toolbar()->child(0)), "新規作成");
+
     // A view's object outlives its view the same way.
     std::shared_ptr<TBarViewAccObject> view = f.toolbar->View().GetAccObject();
     delete f.toolbar;
