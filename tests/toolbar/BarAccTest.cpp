@@ -4,6 +4,7 @@
 
 #include "platform/Forms.h"
 #include "platform/InputSimulation.h"
+#include "platform/Memo.h"
 #include "platform/Menus.h"
 #include "platform/QtControls.h"
 #include "platform/SystemParameters.h"
@@ -178,6 +179,19 @@ TEST(BarAcc, AToolbarIsAToolBarOfNamedButtons)
 
     // The form's tree leads to the toolbar through the dock.
     EXPECT_EQ(bar->parent(), QAccessible::queryAccessibleInterface(f.dock->Link()->Widget()));
+
+    // A hosted windowed control is a child through its own window's object.
+    auto *edit = new TEdit(&f.form);
+    edit->SetParent(f.toolbar);
+    edit->SetBounds(0, 0, 80, 22);
+    f.toolbar->Items()->Add(new TBarControlItem(&f.form, edit));
+    ASSERT_EQ(bar->childCount(), 6);
+    QAccessibleInterface *hosted = bar->child(5);
+    ASSERT_NE(hosted, nullptr);
+    EXPECT_EQ(hosted, QAccessible::queryAccessibleInterface(edit->Link()->Widget()));
+    EXPECT_EQ(hosted->role(), QAccessible::EditableText);
+    EXPECT_EQ(hosted->parent(), bar);
+    EXPECT_EQ(bar->indexOfChild(hosted), 5);
 }
 
 TEST(BarAcc, ItemsBehindTheChevronAreCountedButInvisible)
