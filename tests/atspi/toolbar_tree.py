@@ -3,6 +3,9 @@
 its accessibility tree holds a tool bar with the given buttons.
 
 Usage: toolbar_tree.py PROGRAM TOOLBAR BUTTON... [--skip-without-toolbar]
+                       [--open BUTTON ITEM...]
+
+With --open, the button's action opens its menu, which must hold the items.
 
 The check runs on a private session bus (dbus-run-session), with its own X
 server and runtime folder, so that several checks may run at once; the
@@ -80,7 +83,30 @@ def tool_bars(pyatspi, node, depth=0, seen=None):
     return found
 
 
-def check(program, toolbar, buttons, skip_without_toolbar):
+def check_menu(bar, names, button, items):
+    """Opens a button's menu through its action and lists the menu's items."""
+    import pyatspi
+    node = bar.getChildAtIndex(names.index(button))
+    action = node.queryAction()
+    if action.nActions < 1 or action.getName(0) != "Open":
+        print("%r offers no Open action" % button)
+        return 1
+    action.doAction(0)
+    until = time.time() + 10
+    while time.time() < until and node.childCount < 1:
+        time.sleep(0.2)
+    if node.childCount < 1:
+        print("%r opened no menu" % button)
+        return 1
+    menu = node.getChildAtIndex(0)
+    shown = [menu.getChildAtIndex(i).name for i in range(menu.childCount)]
+    print("menu %r (%s): %s" % (menu.name, menu.getRoleName(), ", ".join(shown)))
+    if menu.getRole() != pyatspi.ROLE_POPUP_MENU or shown[:len(items)] != items:
+        return 1
+    return 0
+
+
+def check(program, toolbar, buttons, skip_without_toolbar, menu):
     """Runs on the private bus, with DISPLAY set to our X server."""
     import pyatspi
     home = os.environ["HOME"]
@@ -113,6 +139,8 @@ def check(program, toolbar, buttons, skip_without_toolbar):
             if roles[names.index(b)] != "push button":
                 print("%r is a %s, not a push button" % (b, roles[names.index(b)]))
                 return 1
+        if menu:
+            return check_menu(bars[0], names, menu[0], menu[1:])
         return 0
     finally:
         child.kill()
@@ -124,12 +152,16 @@ def main():
     inner = "--inner" in sys.argv
     skip_without_toolbar = "--skip-without-toolbar" in sys.argv
     args = [a for a in sys.argv[1:] if a not in ("--inner", "--skip-without-toolbar")]
-    if len(args) < 3:
+    menu = []
+    if "--open" in args:
+        menu = args[args.index("--open") + 1:]
+        args = args[:args.index("--open")]
+    if len(args) < 3 or ("--open" in sys.argv and len(menu) < 2):
         print(__doc__)
         return 2
     program, toolbar, buttons = os.path.abspath(args[0]), args[1], args[2:]
     if inner:
-        return check(program, toolbar, buttons, skip_without_toolbar)
+        return check(program, toolbar, buttons, skip_without_toolbar, menu)
     try:
         import pyatspi  # noqa: F401
     except ImportError:
@@ -155,6 +187,7 @@ def main():
     try:
         command = [dbus_run_session, "--", sys.executable, os.path.abspath(__file__), "--inner", program, toolbar]
         command += buttons + (["--skip-without-toolbar"] if skip_without_toolbar else [])
+        command += (["--open"] + menu) if menu else []
         return subprocess.run(command, env=env, timeout=110).returncode
     finally:
         server.kill()
