@@ -362,6 +362,32 @@ TEST(BarAcc, MenusAnnounceFocusStartAndEnd)
     EXPECT_TRUE(f.log.empty());
 }
 
+TEST(BarAcc, TakingTheFocusDrivesTheToolbarFromTheKeyboard)
+{
+    AccForm f(600, {"新規作成", "開く", "上書き保存"});
+    QAccessibleInterface *open = f.Toolbar()->child(1);
+    std::shared_ptr<TBarItemViewerAccObject> object = f.toolbar->View().Viewers(1)->GetAccObject();
+    EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS | 2, CHILDID_SELF), E_INVALIDARG);
+    Script script;
+    TBarItemViewer *selected = nullptr;
+    bool modal = false, focused = false;
+    script.Add([&] { open->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction()); });
+    script.Add([] {}); // the action runs after the call has returned
+    script.Add([&] {
+        // Menu mode runs on the toolbar with the button selected; nothing ran.
+        modal = f.toolbar->View().State() & vsModal;
+        selected = f.toolbar->View().Selected();
+        focused = open->state().focused;
+        SimulateKey(VK_RIGHT);
+    });
+    script.Add([&] { SimulateKey(VK_RETURN); });
+    EXPECT_TRUE(script.Run());
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(selected, f.toolbar->View().Viewers(1));
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(f.log, std::vector<std::string>{"上書き保存"});
+}
+
 TEST(BarAcc, WithoutSupportNoObjectIsMade)
 {
     int viewsBefore = LiveViewAccObjects();
