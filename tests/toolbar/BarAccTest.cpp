@@ -211,6 +211,36 @@ TEST(BarAcc, ItemsBehindTheChevronAreCountedButInvisible)
     EXPECT_FALSE(bar->child(10)->state().invisible); // the chevron shows
 }
 
+TEST(BarAcc, TheChevronMenuListsTheHiddenItemsAndRunsOne)
+{
+    std::vector<std::string> captions;
+    for (int i = 0; i < 10; ++i)
+        captions.push_back("B" + std::to_string(i));
+    AccForm f(150, captions);
+    QAccessibleInterface *chevron = f.Toolbar()->child(10);
+    ASSERT_EQ(Actions(chevron), QStringList{"Open"});
+    Script script;
+    std::vector<std::string> names;
+    QAccessible::Role role = QAccessible::NoRole, itemRole = QAccessible::NoRole;
+    script.Add([&] { chevron->actionInterface()->doAction("Open"); });
+    script.Add([] {});
+    script.Add([&] {
+        QAccessibleInterface *popup = chevron->child(0);
+        ASSERT_NE(popup, nullptr);
+        role = popup->role();
+        for (int i = 0; i < popup->childCount(); ++i)
+            names.push_back(Name(popup->child(i)));
+        itemRole = popup->child(2)->role();
+        popup->child(2)->actionInterface()->doAction("Execute");
+    });
+    EXPECT_TRUE(script.Run());
+    EXPECT_EQ(role, QAccessible::PopupMenu);
+    // Only the items hidden behind the chevron are in its menu.
+    EXPECT_EQ(names, (std::vector<std::string>{"B0", "B1", "B2", "B3", "B4"}));
+    EXPECT_EQ(itemRole, QAccessible::MenuItem);
+    EXPECT_EQ(f.log, std::vector<std::string>{"B2"});
+}
+
 TEST(BarAcc, ChildIdsOutsideTheViewersNameNoChild)
 {
     AccForm f(600, {"新規作成", "開く"});
