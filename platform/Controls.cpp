@@ -1360,6 +1360,10 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         if (source == widget_)
             SendMessage(control_, WM_KILLFOCUS);
         return false;
+    case QEvent::Leave:
+        if (source == widget_)
+            SendMessage(control_, CM_MOUSELEAVE);
+        return false;
     case QEvent::ContextMenu:
         // A control with a popup menu (its own or a parent's) shows that one on the
         // right button's release, never the toolkit's own edit menu.

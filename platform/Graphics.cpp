@@ -724,6 +724,8 @@ TBitmap::~TBitmap() = default;
 TBitmap::TBitmap(TBitmap &&other) noexcept = default;
 TBitmap &TBitmap::operator=(TBitmap &&other) noexcept = default;
 
+bool TCanvas::CopyToBitmap(const TRect &, TBitmap &) { return false; }
+
 void TBitmap::Assign(const TBitmap &other)
 {
     if (this == &other)

@@ -364,6 +364,9 @@ public:
     virtual void BitBlt(const TRect &dest, const TBitmap &source, TPoint sourceOrigin, std::uint32_t rop = SRCCOPY) = 0;
     void Draw(int x, int y, const TBitmap &bitmap);
     virtual void StretchDraw(const TRect &dest, const TBitmap &bitmap) = 0;
+    // Copies what the canvas shows in the rectangle into the bitmap (sized to
+    // it); false where the device cannot be read back (a recorded page).
+    virtual bool CopyToBitmap(const TRect &rect, TBitmap &dest);
 
     // Clipping, in logical coordinates at the time of the call.
     virtual void IntersectClipRect(const TRect &rect);

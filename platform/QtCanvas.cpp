@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPolygon>
 
 #include <algorithm>
@@ -414,6 +415,29 @@ void TQtCanvas::BitBlt(const TRect &dest, const TBitmap &source, TPoint sourceOr
     p->setCompositionMode(ModeForRop(rop));
     p->drawImage(QPoint(dest.Left, dest.Top), source.Internal().image,
                  QRect(sourceOrigin.X, sourceOrigin.Y, dest.Width(), dest.Height()));
+}
+
+bool TQtCanvas::CopyToBitmap(const TRect &rect, TBitmap &dest)
+{
+    QPainter *p = Prepare();
+    if (!p || rect.IsEmpty())
+        return false;
+    // The raster engine paints into an image (a bitmap's own, or the window's
+    // backing store); what is painted so far can be read from it.
+    QPaintEngine *engine = p->paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return false;
+    const QImage &image = *static_cast<const QImage *>(device);
+    const QPoint origin = p->deviceTransform().map(QPoint(rect.Left, rect.Top));
+    dest.SetSize(rect.Width(), rect.Height());
+    dest.Internal().Flush();
+    QImage &target = dest.Internal().image;
+    target.fill(Qt::white);
+    QPainter copy(&target);
+    copy.setCompositionMode(QPainter::CompositionMode_Source);
+    copy.drawImage(QPoint(0, 0), image, QRect(origin.x(), origin.y(), rect.Width(), rect.Height()));
+    return true;
 }
 
 void TQtCanvas::StretchDraw(const TRect &dest, const TBitmap &bitmap)

@@ -53,6 +53,7 @@ public:
     TTextMetric TextMetrics() override;
     void BitBlt(const TRect &dest, const TBitmap &source, TPoint sourceOrigin, std::uint32_t rop = SRCCOPY) override;
     void StretchDraw(const TRect &dest, const TBitmap &bitmap) override;
+    bool CopyToBitmap(const TRect &rect, TBitmap &dest) override;
 
 private:
     // The painter with the canvas's clip and origin applied; null when it cannot paint.

@@ -195,6 +195,9 @@ public:
     virtual std::unique_ptr<TBarItemViewer> CreateViewer(TBarView *view, int groupDepth);
     virtual void GetPopupPosition(TBarView *parentView, TBarPopupWindow *popup, TBarPopupPositionRec &rec);
     virtual std::unique_ptr<TBarPopupWindow> CreatePopupWindow(TBarView *parentView, bool customizing);
+    // The window of a chevron's popup, which shows `shown`'s children.
+    virtual std::unique_ptr<TBarPopupWindow> CreateChevronPopupWindow(TBarCustomItem *shown, TBarView *parentView,
+        bool customizing);
     virtual bool ViewerNeedsRecreate(TBarItemViewer *) { return false; }
     virtual void Click();
     virtual void InitiateAction() {}

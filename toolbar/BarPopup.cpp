@@ -290,6 +290,12 @@ std::unique_ptr<TBarPopupWindow> TBarCustomItem::CreatePopupWindow(TBarView *par
     return std::make_unique<TBarPopupWindow>(nullptr, parentView, this, customizing);
 }
 
+std::unique_ptr<TBarPopupWindow> TBarCustomItem::CreateChevronPopupWindow(TBarCustomItem *shown, TBarView *parentView,
+                                                                          bool customizing)
+{
+    return shown->CreatePopupWindow(parentView, customizing);
+}
+
 TBarPopupWindow *TBarCustomItem::CreatePopup(TBarView *parentView, TBarItemViewer *parentViewer,
                                              bool positionAsSubmenu, bool selectFirst, bool customizing,
                                              TPoint point, TBarPopupAlignment alignment)
@@ -299,7 +305,9 @@ TBarPopupWindow *TBarCustomItem::CreatePopup(TBarView *parentView, TBarItemViewe
     DoPopup(this, false);
     TBarView *chevronParent = GetChevronParentView();
     TBarCustomItem *shown = chevronParent ? chevronParent->ParentItem() : this;
-    std::unique_ptr<TBarPopupWindow> window = shown->CreatePopupWindow(parentView, customizing);
+    std::unique_ptr<TBarPopupWindow> window = chevronParent
+        ? CreateChevronPopupWindow(shown, parentView, customizing)
+        : shown->CreatePopupWindow(parentView, customizing);
     TBarPopupView *view = window->View();
     if (chevronParent) {
         view->SetChevronParentView(chevronParent);

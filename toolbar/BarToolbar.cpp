@@ -133,6 +133,16 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent *owner) : TBarCustomDockableWind
     SetBounds(0, 0, 23, 22);
 }
 
+void TBarCustomToolbar::ReplaceViewAndChevron(std::unique_ptr<TBarToolbarView> view, TBarChevronItem *chevron)
+{
+    view_.reset();
+    delete chevron_;
+    chevron_ = chevron;
+    chevron_->SetLinkSubitems(items_);
+    view_ = std::move(view);
+    view_->RecreateAllViewers();
+}
+
 TBarCustomToolbar::~TBarCustomToolbar()
 {
     SetProcessShortCuts(false);

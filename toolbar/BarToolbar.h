@@ -76,6 +76,9 @@ public:
 
 protected:
     void WndProc(TMessage &message) override;
+    // A derived toolbar's own kinds of view and chevron item, put in place by
+    // its constructor (the toolbar takes both).
+    void ReplaceViewAndChevron(std::unique_ptr<TBarToolbarView> view, TBarChevronItem *chevron);
     void PaintClient(TCanvas &canvas) override;
     bool HitTestContent(TPoint clientPoint) const override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

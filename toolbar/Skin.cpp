@@ -3,6 +3,7 @@
 #include "platform/Controls.h"
 #include "platform/Services.h"
 #include "platform/SystemParameters.h"
+#include "toolbar/BarAnim.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/SkinDefaultTheme.h"
 
@@ -15,9 +16,12 @@
 TSkinNexus &SkinNexus()
 {
     static std::unique_ptr<TSkinNexus> nexus = [] {
-        if (FindTheme("Default") < 0)
-            RegisterTheme("Default", [](const std::string &name) { return std::make_unique<TSkinDefaultTheme>(name); });
-        return std::make_unique<TSkinNexus>("Default");
+        TSkinThemeFactory factory = [](const std::string &name) { return std::make_unique<TSkinDefaultTheme>(name); };
+        if (FindTheme(DefaultThemeName) < 0)
+            RegisterTheme(DefaultThemeName, factory);
+        auto made = std::make_unique<TSkinNexus>(DefaultThemeName);
+        made->SetDefaultFactory(factory);
+        return made;
     }();
     return *nexus;
 }
@@ -484,6 +488,32 @@ void TSkinSeparatorItemViewer::Paint(TCanvas &canvas, const TRect &clientRect, b
     CurrentTheme().PaintSeparator(canvas, clientRect, info, horizontal, LineBreak());
 }
 
+// ---------------------------------------------------------------- chevron
+
+std::unique_ptr<TBarItemViewer> TSkinChevronItem::CreateViewer(TBarView *view, int groupDepth)
+{
+    return std::make_unique<TSkinChevronItemViewer>(view, this, groupDepth);
+}
+
+std::unique_ptr<TBarPopupWindow> TSkinChevronItem::CreateChevronPopupWindow(TBarCustomItem *shown,
+    TBarView *parentView, bool customizing)
+{
+    return std::make_unique<TSkinChevronPopupWindow>(nullptr, parentView, shown, customizing);
+}
+
+void TSkinChevronItemViewer::Paint(TCanvas &canvas, const TRect &clientRect, bool, bool pushed, bool selected)
+{
+    TSkinItemInfo info;
+    info.ViewType = GetViewKind(View());
+    info.ItemOptions = IO_TOOLBARSTYLE | (View()->Customizing() ? IO_DESIGNING : 0u);
+    info.Enabled = true;
+    info.Pushed = pushed;
+    if (selected)
+        info.HoverKind = HOVER_MOUSE;
+    info.IsVertical = View()->Orientation() == tbvoVertical;
+    CurrentTheme().PaintChevron(canvas, clientRect, info);
+}
+
 // ---------------------------------------------------------------- toolbars
 
 TPoint SnapToWorkArea(const TRect &bounds, const TRect &workArea, int distance)
@@ -514,8 +544,42 @@ TColor GetEffectiveColor(TControl *control)
     return control->Color();
 }
 
+TSkinToolbarView::TSkinToolbarView(TSkinToolbar *toolbar, TBarCustomItem *root)
+    : TBarToolbarView(toolbar, root, true), toolbar_(toolbar)
+{
+}
+
+TRect TSkinToolbarView::GetViewMargins(TBarViewOrientation orientation) const
+{
+    std::uint32_t kind = toolbar_->ViewKind();
+    if (orientation == tbvoFloating)
+        kind |= VIEWKIND_FLOATING;
+    else
+        kind &= ~static_cast<std::uint32_t>(VIEWKIND_FLOATING);
+    TRect margins;
+    CurrentTheme().GetViewMargins(kind, margins);
+    return margins;
+}
+
+void PaintParentBackground(TControl *parent, TCanvas &canvas, const TRect &rect, TPoint offset)
+{
+    if (!parent) {
+        FillRectEx(canvas, rect, clBtnFace);
+        return;
+    }
+    canvas.SaveDC();
+    canvas.IntersectClipRect(rect);
+    canvas.SetWindowOrg(canvas.WindowOrg().X + offset.X, canvas.WindowOrg().Y + offset.Y);
+    TMessage message{WM_ERASEBKGND, 0, reinterpret_cast<std::intptr_t>(&canvas), 0};
+    DispatchMessage(parent, message);
+    canvas.RestoreDC(-1);
+    if (!message.Result)
+        FillRectEx(canvas, rect, GetEffectiveColor(parent));
+}
+
 TSkinToolbar::TSkinToolbar(TComponent *owner) : TBarCustomToolbar(owner)
 {
+    ReplaceViewAndChevron(std::make_unique<TSkinToolbarView>(this, Items()), new TSkinChevronItem(this));
     SkinNexus().AddToolbar(this);
     effectiveColor_ = Color();
     SetColor(clNone);
@@ -543,6 +607,13 @@ void TSkinToolbar::SetInactive(bool inactive)
     inactive_ = inactive;
     if (FloatingParent())
         FloatingParent()->Invalidate();
+}
+
+void TSkinToolbar::SetColor(TColor color)
+{
+    TBarCustomToolbar::SetColor(color);
+    UpdateEffectiveColor();
+    Invalidate();
 }
 
 std::uint32_t TSkinToolbar::ViewKind() const
@@ -615,9 +686,40 @@ void TSkinToolbar::DrawNCArea(TCanvas &canvas)
     theme.PaintToolbarNCArea(canvas, TRect{0, 0, Width(), Height()}, GetFrameInfo());
 }
 
+void TSkinToolbar::EraseBackground(TCanvas &canvas)
+{
+    const TRect client{0, 0, ClientWidth(), ClientHeight()};
+    bool transparent = false;
+    if (Color() == clNone && !Docked() && !Floating() && Parent()) {
+        PaintParentBackground(Parent(), canvas, client, TPoint{Left(), Top()});
+        transparent = true;
+    }
+    const TRect reference = Docked() ? BoundsRect() : TRect{};
+    CurrentTheme().PaintBackground(canvas, reference, client, client, effectiveColor_, transparent, ViewKind());
+}
+
+void TSkinToolbar::PaintClient(TCanvas &canvas)
+{
+    EraseBackground(canvas);
+    TBarCustomToolbar::PaintClient(canvas);
+}
+
+void TSkinToolbar::MouseMove(TShiftState shift, int x, int y)
+{
+    if (auto *frame = dynamic_cast<TSkinFloatingWindowParent *>(FloatingParent()); frame && Floating())
+        frame->SetCloseButtonHot(false);
+    TBarCustomToolbar::MouseMove(shift, x, y);
+}
+
 void TSkinToolbar::WndProc(TMessage &message)
 {
     switch (message.Msg) {
+    case WM_ERASEBKGND:
+        if (auto *canvas = reinterpret_cast<TCanvas *>(message.LParam)) {
+            EraseBackground(*canvas);
+            message.Result = 1;
+        }
+        return;
     case BARWM_GETVIEWKIND:
         message.Result = static_cast<std::intptr_t>(ViewKind());
         return;
@@ -680,6 +782,29 @@ TSkinFloatingWindowInfo TSkinFloatingWindowParent::GetFloatingInfo(std::uint32_t
     return info;
 }
 
+void TSkinFloatingWindowParent::MouseMove(TShiftState shift, int x, int y)
+{
+    TBarFloatingWindowParent::MouseMove(shift, x, y);
+    const TRect close = CloseButtonRect();
+    SetCloseButtonHot(x >= close.Left && x < close.Right && y >= close.Top && y < close.Bottom);
+}
+
+void TSkinFloatingWindowParent::WndProc(TMessage &message)
+{
+    switch (message.Msg) {
+    case CM_MOUSELEAVE:
+        SetCloseButtonHot(false);
+        break;
+    case WM_ERASEBKGND:
+        // The whole frame is painted by the theme.
+        message.Result = 1;
+        return;
+    default:
+        break;
+    }
+    TBarFloatingWindowParent::WndProc(message);
+}
+
 void TSkinFloatingWindowParent::PaintWindow(TCanvas &canvas)
 {
     canvas.Brush().SetBitmap(nullptr);
@@ -714,22 +839,90 @@ TPoint TSkinPopupWindow::GetNCSize() const
     return border;
 }
 
+TSkinPopupWindow::~TSkinPopupWindow() { DestroyShadows(); }
+
 void TSkinPopupWindow::WndProc(TMessage &message)
 {
-    if (message.Msg == BARWM_GETVIEWKIND) {
+    switch (message.Msg) {
+    case BARWM_GETVIEWKIND:
         message.Result = static_cast<std::intptr_t>(ViewKind());
         return;
+    case BARWM_POPUPSHOW:
+        // 3: shown without animation (not sent while one runs: its end sends 2).
+        if ((message.WParam == 2 || (message.WParam == 3 && !PopupAnimationRunning())) && Visible()
+            && CanHaveShadow() && !shadows_) {
+            const int type = CurrentTheme().GetPopupShadowType();
+            if (type == 2 || type == 3)
+                CreateShadows();
+        }
+        break;
+    default:
+        break;
     }
     TBarPopupWindow::WndProc(message);
+}
+
+bool TSkinPopupWindow::CanHaveShadow() const
+{
+    return !IsViewKind(ViewKind(), VIEWKIND_POPUP | VIEWKIND_SINGLELIST);
+}
+
+TRect TSkinPopupWindow::ExcludedRect()
+{
+    TBarView *parentView = View()->ParentView();
+    TBarItemViewer *parentViewer = parentView && parentView->OpenPopup() == this ? parentView->OpenViewer() : nullptr;
+    const bool chevron = IsViewKind(ViewKind(), VIEWKIND_POPUP | VIEWKIND_CHEVRONPOPUP);
+    if (parentViewer && (dynamic_cast<TSkinItemViewer *>(parentViewer) || chevron)
+        && !IsViewKind(GetViewKind(parentView), VIEWKIND_POPUP | VIEWKIND_POPUPMENU)) {
+        const TRect &b = parentViewer->BoundsRect();
+        const TPoint tl = parentView->ClientToScreen(b.TopLeft());
+        savedParentRect_ = Bounds(tl.X, tl.Y, b.Width(), b.Height());
+        return savedParentRect_;
+    }
+    return savedParentRect_;
+}
+
+void TSkinPopupWindow::CreateShadows()
+{
+    const int type = CurrentTheme().GetPopupShadowType();
+    const TRect excluded = type == 2 ? ExcludedRect() : TRect{};
+    shadows_ = std::make_unique<TShadows>(excluded, SkinSystemState().LowColor, 61, 4, BoundsRect());
+    shadows_->SetZOrder(*this);
+}
+
+void TSkinPopupWindow::DestroyShadows() { shadows_.reset(); }
+
+void TSkinPopupWindow::BoundsChanged()
+{
+    TBarPopupWindow::BoundsChanged();
+    // Moved or resized: the strips follow.
+    if (shadows_) {
+        DestroyShadows();
+        CreateShadows();
+    }
+}
+
+void TSkinPopupWindow::VisibleChanged()
+{
+    TBarPopupWindow::VisibleChanged();
+    if (Visible())
+        PostMessage(this, BARWM_POPUPSHOW, 3, 0);
+    else
+        DestroyShadows();
 }
 
 void TSkinPopupWindow::PaintWindow(TCanvas &canvas)
 {
     TSkinTheme &theme = CurrentTheme();
+    canvas.SaveDC();
+    // While sliding in, the whole picture stands moved.
+    const TPoint slide = PopupAnimationOffset(this);
+    canvas.SetWindowOrg(canvas.WindowOrg().X - slide.X, canvas.WindowOrg().Y - slide.Y);
     const TRect whole{0, 0, Width(), Height()};
     const TPoint nc = GetNCSize();
     const TRect client{nc.X, nc.Y, Width() - nc.X, Height() - nc.Y};
-    theme.PaintBackground(canvas, client, client, client, theme.GetViewColor(ViewKind()), false, ViewKind());
+    const TColor color = theme.GetViewColor(ViewKind());
+    theme.PaintBackground(canvas, client, client, client, color, false, ViewKind());
     TSkinPopupInfo info;
     info.Window = this;
     info.ViewType = ViewKind();
@@ -738,8 +931,9 @@ void TSkinPopupWindow::PaintWindow(TCanvas &canvas)
     theme.PaintPopupNCArea(canvas, whole, info);
     canvas.SaveDC();
     canvas.IntersectClipRect(client);
-    canvas.SetWindowOrg(-nc.X, -nc.Y);
+    canvas.SetWindowOrg(canvas.WindowOrg().X - nc.X, canvas.WindowOrg().Y - nc.Y);
     View()->DrawAll(canvas);
     PaintScrollArrows(canvas);
+    canvas.RestoreDC(-1);
     canvas.RestoreDC(-1);
 }

@@ -6,6 +6,7 @@
 #include "toolbar/BarPopup.h"
 #include "toolbar/BarToolbar.h"
 #include "toolbar/SkinThemes.h"
+#include "toolbar/SkinUtils.h"
 
 #include <functional>
 #include <string>
@@ -142,6 +143,21 @@ public:
     void Paint(TCanvas &canvas, const TRect &clientRect, bool embossed, bool pushed, bool selected) override;
 };
 
+// The chevron of a themed toolbar: painted by the theme, its popup a themed one.
+class TSkinChevronItem : public TBarChevronItem {
+public:
+    using TBarChevronItem::TBarChevronItem;
+    std::unique_ptr<TBarItemViewer> CreateViewer(TBarView *view, int groupDepth) override;
+    std::unique_ptr<TBarPopupWindow> CreateChevronPopupWindow(TBarCustomItem *shown, TBarView *parentView,
+        bool customizing) override;
+};
+
+class TSkinChevronItemViewer : public TBarItemViewer {
+public:
+    using TBarItemViewer::TBarItemViewer;
+    void Paint(TCanvas &canvas, const TRect &clientRect, bool embossed, bool pushed, bool selected) override;
+};
+
 // ---------------------------------------------------------------- toolbars
 
 enum TSkinItemTransparency { itAuto, itEnable, itDisable };
@@ -152,6 +168,23 @@ TPoint SnapToWorkArea(const TRect &bounds, const TRect &workArea, int distance);
 
 // The effective colour of a control: its answer to BARWM_GETBACKCOLOR, else its colour.
 TColor GetEffectiveColor(TControl *control);
+// Paints the background a control shows behind the rectangle of a child (in
+// the child's coordinates, the child at `offset` in the control): the
+// control's answer to WM_ERASEBKGND, else its effective colour; clBtnFace
+// without a control.
+void PaintParentBackground(TControl *parent, TCanvas &canvas, const TRect &rect, TPoint offset);
+
+class TSkinToolbar;
+
+// The view of a themed toolbar: its margins come from the theme.
+class TSkinToolbarView : public TBarToolbarView {
+public:
+    TSkinToolbarView(TSkinToolbar *toolbar, TBarCustomItem *root);
+    TRect GetViewMargins(TBarViewOrientation orientation) const override;
+
+private:
+    TSkinToolbar *toolbar_;
+};
 
 // A toolbar whose frame and floating frame are drawn by the current theme.
 class TSkinToolbar : public TBarCustomToolbar {
@@ -169,6 +202,8 @@ public:
     bool Inactive() const { return inactive_; }
     void SetInactive(bool inactive);
 
+    // A set colour (clNone: automatic) becomes the effective colour at once.
+    void SetColor(TColor color) override;
     std::uint32_t ViewKind() const;
     TColor EffectiveColor() const { return effectiveColor_; }
     void UpdateEffectiveColor();
@@ -179,6 +214,12 @@ public:
 
 protected:
     void DrawNCArea(TCanvas &canvas) override;
+    void PaintClient(TCanvas &canvas) override;
+    // The mouse on the toolbar is off its floating frame's close button.
+    void MouseMove(TShiftState shift, int x, int y) override;
+    // The client area's background: the parent's own background for an
+    // automatic-colour toolbar on a plain control, then the theme's.
+    void EraseBackground(TCanvas &canvas);
 
 private:
     TSkinItemTransparency itemTransparency_ = itAuto;
@@ -198,8 +239,11 @@ public:
     TSkinFloatingWindowInfo GetFloatingInfo(std::uint32_t parts) const;
     void SetBounds(int left, int top, int width, int height) override;
 
+    void WndProc(TMessage &message) override;
+
 protected:
     void PaintWindow(TCanvas &canvas) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
 
 private:
     TSkinToolbar *toolbar_;
@@ -207,14 +251,36 @@ private:
     bool closeHot_ = false;
 };
 
-// A popup whose background and frame are drawn by the current theme.
+// A popup whose background and frame are drawn by the current theme, with
+// shadow strips round it when the theme asks for them.
 class TSkinPopupWindow : public TBarPopupWindow {
 public:
     using TBarPopupWindow::TBarPopupWindow;
+    ~TSkinPopupWindow() override;
     virtual std::uint32_t ViewKind() const { return VIEWKIND_POPUP | VIEWKIND_POPUPMENU; }
     TPoint GetNCSize() const override;
     void WndProc(TMessage &message) override;
 
+    virtual void CreateShadows();
+    virtual void DestroyShadows();
+    virtual bool CanHaveShadow() const;
+    const TShadows *Shadows() const { return shadows_.get(); }
+
 protected:
     void PaintWindow(TCanvas &canvas) override;
+    void BoundsChanged() override;
+    void VisibleChanged() override;
+
+private:
+    // The screen rectangle the shadows leave out: the parent item's.
+    TRect ExcludedRect();
+    std::unique_ptr<TShadows> shadows_;
+    TRect savedParentRect_;
+};
+
+// The popup of a themed toolbar's chevron.
+class TSkinChevronPopupWindow : public TSkinPopupWindow {
+public:
+    using TSkinPopupWindow::TSkinPopupWindow;
+    std::uint32_t ViewKind() const override { return VIEWKIND_POPUP | VIEWKIND_CHEVRONPOPUP; }
 };

@@ -453,9 +453,24 @@ void TSkinDefaultTheme::PaintImage(TCanvas &canvas, const TRect &rect, const TSk
     TRect r = rect;
     if (item.Pushed || item.Selected)
         OffsetRect(r, 1, 1);
-    // The recoloured glyphs of the flat look are not drawn here: every image
-    // is drawn by its list, enabled or disabled.
-    images->Draw(canvas, r.Left, r.Top, imageIndex, item.Enabled);
+    const bool toolbarStyle = IsToolbarStyle(item);
+    if ((!toolbarStyle && IsPopupMenu(item.ViewType) && !FlatMenus()) || (toolbarStyle && !VisualStyles())) {
+        images->Draw(canvas, r.Left, r.Top, imageIndex, item.Enabled);
+        return;
+    }
+    const bool dark = toolbarStyle && IsDarkColor(GetFlatMenuItemColor(item), 100);
+    const TSkinSystemState &state = SkinSystemState();
+    bool drawn;
+    if (!item.Enabled)
+        drawn = DrawGlyphShaded(canvas, *images, imageIndex, r.Left, r.Top, 0);
+    else if (!item.Selected && !item.Pushed && item.HoverKind == HOVER_NONE && !dark && !state.HighContrast
+        && !state.LowColor)
+        drawn = DrawGlyphBlended(canvas, *images, imageIndex, r.Left, r.Top, 178, clWindow);
+    else
+        drawn = DrawGlyphHighContrast(canvas, *images, imageIndex, r.Left, r.Top, dark);
+    // A canvas that cannot be read back (a recorded page) gets the list's own drawing.
+    if (!drawn)
+        images->Draw(canvas, r.Left, r.Top, imageIndex, item.Enabled);
 }
 
 void TSkinDefaultTheme::PaintSeparator(TCanvas &canvas, const TRect &rect, const TSkinItemInfo &item, bool horizontal,

@@ -81,7 +81,26 @@ void ReleaseTheme(TSkinTheme *&theme)
     }
 }
 
-void ClearThemeRegistry() { Registry().clear(); }
+namespace {
+
+// The live nexuses, told when a theme they hold is freed with its entry.
+std::vector<TSkinNexus *> &Nexuses()
+{
+    static std::vector<TSkinNexus *> nexuses;
+    return nexuses;
+}
+
+} // namespace
+
+void ClearThemeRegistry()
+{
+    std::vector<TThemeEntry> &registry = Registry();
+    for (const TThemeEntry &entry : registry)
+        if (entry.Instance)
+            for (TSkinNexus *nexus : Nexuses())
+                nexus->ThemeFreed(entry.Instance.get());
+    registry.clear();
+}
 
 // ---------------------------------------------------------------- system state
 
@@ -258,13 +277,32 @@ void RemoveThemeNotification(TMessageTarget *listener) { SkinThemeManager().Remo
 
 TSkinNexus::TSkinNexus(const std::string &themeName) : theme_(GetTheme(themeName))
 {
+    Nexuses().push_back(this);
     AddThemeNotification(this);
 }
 
 TSkinNexus::~TSkinNexus()
 {
     RemoveThemeNotification(this);
-    ReleaseTheme(theme_);
+    Nexuses().erase(std::find(Nexuses().begin(), Nexuses().end(), this));
+    if (theme_)
+        ReleaseTheme(theme_);
+}
+
+void TSkinNexus::ThemeFreed(const TSkinTheme *theme)
+{
+    if (theme_ == theme)
+        theme_ = nullptr;
+}
+
+TSkinTheme *TSkinNexus::Theme()
+{
+    if (!theme_) {
+        if (FindTheme(DefaultThemeName) < 0 && defaultFactory_)
+            RegisterTheme(DefaultThemeName, defaultFactory_);
+        theme_ = GetTheme(DefaultThemeName);
+    }
+    return theme_;
 }
 
 int TSkinNexus::AddToolbar(TMessageTarget *toolbar)

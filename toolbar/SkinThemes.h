@@ -38,6 +38,11 @@ enum : unsigned {
     THEMECHANGE_APPDEACTIVATED = 5,
 };
 
+// Erase a window's background: LParam the canvas (TCanvas *) in the window's
+// coordinates; Result 1 when it was erased. Themed toolbars ask their parent
+// for the background they stand on with it.
+enum : unsigned { WM_ERASEBKGND = 0x0014 };
+
 // System messages the manager's window answers.
 enum : unsigned {
     WM_SYSCOLORCHANGE = 0x0015,
@@ -256,6 +261,9 @@ void RemoveThemeNotification(TMessageTarget *listener);
 
 // ---------------------------------------------------------------- nexus
 
+// The theme the framework falls back to.
+inline constexpr const char *DefaultThemeName = "Default";
+
 // Holds the current theme and relays the manager's broadcasts to the themed toolbars.
 class TSkinNexus : public TMessageTarget {
 public:
@@ -263,11 +271,18 @@ public:
     ~TSkinNexus() override;
     int AddToolbar(TMessageTarget *toolbar);
     void RemoveToolbar(TMessageTarget *toolbar);
-    TSkinTheme *Theme() const { return theme_; }
+    // The current theme. One that was freed with its registry entry is no
+    // longer current: "Default" is taken again (registered anew with the
+    // default factory when it is gone as well).
+    TSkinTheme *Theme();
+    void SetDefaultFactory(TSkinThemeFactory factory) { defaultFactory_ = std::move(factory); }
+    // The registry frees a theme's instance: a nexus holding it lets go.
+    void ThemeFreed(const TSkinTheme *theme);
     void WndProc(TMessage &message) override;
 
 private:
     TSkinTheme *theme_ = nullptr;
+    TSkinThemeFactory defaultFactory_;
     std::vector<TMessageTarget *> toolbars_;
 };
 

@@ -1,5 +1,8 @@
 #include "toolbar/SkinUtils.h"
 
+#include "platform/SystemParameters.h"
+#include "toolbar/BarItem.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
@@ -265,6 +268,82 @@ void ClearGradientCache()
 
 int GradientRampsComputed() { return rampsComputed; }
 
+// ---------------------------------------------------------------- glyphs
+
+namespace {
+
+// The two work bitmaps, reused by every call.
+TBitmap &WorkBitmap(int which)
+{
+    static TBitmap bitmaps[2];
+    return bitmaps[which];
+}
+
+// Reads the canvas under the glyph into both work bitmaps, draws the glyph
+// into the second, changes the pixels the glyph changed and puts the first back.
+template <typename Recolor>
+bool RecolorGlyph(TCanvas &canvas, const TBarImageList &images, int index, int x, int y, Recolor recolor)
+{
+    if (index < 0 || index >= images.Count() || images.Width() <= 0 || images.Height() <= 0)
+        return true;
+    const TRect area = Bounds(x, y, images.Width(), images.Height());
+    TBitmap &under = WorkBitmap(0), &glyph = WorkBitmap(1);
+    if (!canvas.CopyToBitmap(area, under))
+        return false;
+    glyph.Assign(under);
+    images.Draw(glyph.Canvas(), 0, 0, index, true);
+    for (int py = 0; py < area.Height(); ++py)
+        for (int px = 0; px < area.Width(); ++px) {
+            const TColor background = under.Pixel(px, py), pixel = glyph.Pixel(px, py);
+            if (background != pixel)
+                under.SetPixel(px, py, recolor(pixel, background));
+        }
+    canvas.BitBlt(area, under, TPoint{0, 0});
+    return true;
+}
+
+TColor Channels(int r, int g, int b) { return RGB(Clamp255(r), Clamp255(g), Clamp255(b)); }
+
+} // namespace
+
+bool DrawGlyphHighContrast(TCanvas &canvas, const TBarImageList &images, int index, int x, int y, bool darkBackground)
+{
+    if (!darkBackground) {
+        images.Draw(canvas, x, y, index, true);
+        return true;
+    }
+    return RecolorGlyph(canvas, images, index, x, y, [](TColor pixel, TColor) {
+        const int luma = 76 * GetRValue(pixel) + 150 * GetGValue(pixel) + 29 * GetBValue(pixel);
+        if (luma > 0xFD00)
+            pixel = RGB(0, 0, 0);
+        else if (luma < 100 * 256)
+            pixel = RGB(255, 255, 255);
+        return ShiftColor(pixel, 32);
+    });
+}
+
+bool DrawGlyphBlended(TCanvas &canvas, const TBarImageList &images, int index, int x, int y, int alpha, TColor color)
+{
+    color = ColorToRGB(color);
+    return RecolorGlyph(canvas, images, index, x, y, [alpha, color](TColor pixel, TColor) {
+        auto mix = [alpha](int p, int c) { return (alpha * p + (255 - alpha) * c) / 256; };
+        return Channels(mix(GetRValue(pixel), GetRValue(color)), mix(GetGValue(pixel), GetGValue(color)),
+            mix(GetBValue(pixel), GetBValue(color)));
+    });
+}
+
+bool DrawGlyphShaded(TCanvas &canvas, const TBarImageList &images, int index, int x, int y, int ramp)
+{
+    assert(ramp >= 0 && ramp <= 2);
+    static constexpr int divisors[] = {3, 8, 20}, offsets[] = {170, 224, 243};
+    const int divisor = divisors[ramp], offset = offsets[ramp];
+    return RecolorGlyph(canvas, images, index, x, y, [divisor, offset](TColor pixel, TColor background) {
+        const int l = offset + ((29 * GetRValue(pixel) + 150 * GetGValue(pixel) + 76 * GetBValue(pixel)) / 256) / divisor;
+        return Channels(GetRValue(background) * l / 256, GetGValue(background) * l / 256,
+            GetBValue(background) * l / 256);
+    });
+}
+
 // ---------------------------------------------------------------- shadows
 
 namespace {
@@ -375,4 +454,34 @@ std::vector<std::uint8_t> ShadowAlphaImage(const TShadowStrip &strip)
         }
     }
     return alpha;
+}
+
+TShadowMode ShadowModeFor(bool lowColor)
+{
+    if (lowColor)
+        return shmPlain;
+    return SystemParameters().Compositing ? shmTranslucent : shmOverScreen;
+}
+
+TShadow::TShadow(const TShadowStrip &strip, bool lowColor, int opacity)
+    : TShadowWindow(nullptr, ShadowModeFor(lowColor)), strip_(strip)
+{
+    SetBounds(strip.Bounds.Left, strip.Bounds.Top, strip.Bounds.Width(), strip.Bounds.Height());
+    SetAlpha(ShadowAlphaImage(strip), opacity);
+}
+
+TShadows::TShadows(const TRect &excluded, bool lowColor, int opacity, int depth, const TRect &bounds)
+{
+    // Painter composition is always at hand, so only a low-colour screen halves the depth.
+    const TShadowStrips strips = ComputeShadowStrips(bounds, excluded, depth, lowColor);
+    for (std::size_t i = 0; i < strips.size(); ++i)
+        if (strips[i] && !strips[i]->Bounds.IsEmpty())
+            strips_[i] = std::make_unique<TShadow>(*strips[i], lowColor, opacity);
+}
+
+void TShadows::SetZOrder(TWinControl &window)
+{
+    for (const std::unique_ptr<TShadow> &strip : strips_)
+        if (strip)
+            strip->ShowBelow(window);
 }

@@ -4,6 +4,7 @@
 // a ramp cache, and the geometry and alpha of the drop-shadow strips.
 
 #include "platform/Graphics.h"
+#include "platform/ShadowWindow.h"
 
 #include <array>
 #include <cstdint>
@@ -41,6 +42,20 @@ void Frame3DEx(TCanvas &canvas, TRect &rect, TColor topLeft, bool adjust, TColor
 void DrawMonoPatternCentered(TCanvas &canvas, const TRect &rect, int width, TColor color,
     const std::uint16_t *pattern, int height);
 
+// Glyphs of an image list recoloured over what the canvas shows: the area
+// under the glyph is read back, the glyph drawn over a copy of it, and only
+// the pixels the glyph changed are recoloured. Each answers false, drawing
+// nothing, where the canvas cannot be read back.
+class TBarImageList;
+// Dark background: near-white glyph pixels become black, dark ones white, and
+// all are lightened by 32; otherwise the glyph is drawn as it is.
+bool DrawGlyphHighContrast(TCanvas &canvas, const TBarImageList &images, int index, int x, int y, bool darkBackground);
+// Glyph pixels mixed with the colour: (alpha * pixel + (255 - alpha) * color) / 256.
+bool DrawGlyphBlended(TCanvas &canvas, const TBarImageList &images, int index, int x, int y, int alpha, TColor color);
+// The background under each glyph pixel darkened by the glyph's lightness
+// (ramp 0, 1 or 2: strong to faint), as disabled glyphs look.
+bool DrawGlyphShaded(TCanvas &canvas, const TBarImageList &images, int index, int x, int y, int ramp);
+
 // The n colours from a to b (n >= 1); the last is exactly b.
 std::vector<TColor> ComputeGradientRamp(TColor a, TColor b, int n);
 // The ramp from the 16-slot cache, computing it into the next slot when missing.
@@ -69,3 +84,30 @@ using TShadowStrips = std::array<std::optional<TShadowStrip>, 6>;
 TShadowStrips ComputeShadowStrips(const TRect &popup, const TRect &excluded, int depth, bool halfDepth);
 // Per-pixel alpha of a strip, row by row.
 std::vector<std::uint8_t> ShadowAlphaImage(const TShadowStrip &strip);
+
+// The mode of a strip: plain on a low-colour screen, translucent where the
+// screen composites, else blended over the screen under it.
+TShadowMode ShadowModeFor(bool lowColor);
+
+// One strip of the shadow round a popup.
+class TShadow : public TShadowWindow {
+public:
+    TShadow(const TShadowStrip &strip, bool lowColor, int opacity);
+    const TShadowStrip &Strip() const { return strip_; }
+
+private:
+    TShadowStrip strip_;
+};
+
+// The strips round a popup's screen rectangle that leave out the parent
+// item's rectangle (excluded), in the six slots of ComputeShadowStrips.
+class TShadows {
+public:
+    TShadows(const TRect &excluded, bool lowColor, int opacity, int depth, const TRect &bounds);
+    // Shows every strip right below the window.
+    void SetZOrder(TWinControl &window);
+    TShadow *Strip(int slot) const { return strips_[static_cast<std::size_t>(slot)].get(); }
+
+private:
+    std::array<std::unique_ptr<TShadow>, 6> strips_;
+};

@@ -1,3 +1,5 @@
+#include "platform/SystemParameters.h"
+#include "toolbar/BarItem.h"
 #include "toolbar/SkinDefaultTheme.h"
 #include "toolbar/SkinUtils.h"
 
@@ -236,4 +238,45 @@ TEST(SkinDefaultTheme, MetricsBordersAndColours)
     theme.GetMargins(MID_MENUITEM, m);
     EXPECT_EQ(m.TopHeight, 2);
     EXPECT_EQ(theme.DockPanelColor(), MixColors(clBtnFace, clWindow, 64));
+}
+
+// Classic menus and toolbar buttons draw images as the list does; with flat
+// menus a popup item's image is blended with the window colour at rest and
+// shaded when disabled.
+TEST(SkinDefaultTheme, ImagesOfFlatMenusAreRecoloured)
+{
+    TSkinDefaultTheme theme("Default");
+    TBarImageList images(nullptr, 4, 4);
+    images.Add(RGB(200, 40, 100));
+    TSkinItemInfo menu;
+    menu.ViewType = VIEWKIND_POPUP | VIEWKIND_POPUPMENU;
+    menu.Enabled = true;
+    const TRect at = Bounds(2, 2, 4, 4);
+
+    TFaceBitmap plain;
+    theme.PaintImage(plain.Bitmap.Canvas(), at, menu, &images, 0);
+    EXPECT_EQ(plain.At(3, 3), RGB(200, 40, 100));
+    TFaceBitmap button;
+    theme.PaintImage(button.Bitmap.Canvas(), at, ToolbarButton(), &images, 0);
+    EXPECT_EQ(button.At(3, 3), RGB(200, 40, 100));
+
+    TScopedSystemParameters parameters;
+    SystemParameters().FlatMenus = true;
+    SkinThemeManager().UpdateSystemState();
+    ASSERT_TRUE(SkinSystemState().FlatMenus);
+    TFaceBitmap blended;
+    theme.PaintImage(blended.Bitmap.Canvas(), at, menu, &images, 0);
+    EXPECT_EQ(blended.At(3, 3), RGB(215, 104, 146));
+    menu.HoverKind = HOVER_MOUSE;
+    TFaceBitmap hovered;
+    theme.PaintImage(hovered.Bitmap.Canvas(), at, menu, &images, 0);
+    EXPECT_EQ(hovered.At(3, 3), RGB(200, 40, 100)); // on a light background as it is
+    menu.HoverKind = HOVER_NONE;
+    menu.Enabled = false;
+    TFaceBitmap shaded;
+    theme.PaintImage(shaded.Bitmap.Canvas(), at, menu, &images, 0);
+    EXPECT_EQ(shaded.At(3, 3), RGB(212 * 195 / 256, 208 * 195 / 256, 200 * 195 / 256));
+    EXPECT_EQ(shaded.At(1, 1), Face);
+    SystemParameters().FlatMenus = false;
+    SkinThemeManager().UpdateSystemState();
 }

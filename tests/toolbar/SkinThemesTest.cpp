@@ -1,3 +1,5 @@
+#include "platform/Forms.h"
+#include "toolbar/Skin.h"
 #include "toolbar/SkinDefaultTheme.h"
 #include "toolbar/SkinThemes.h"
 #include "toolbar/SkinUtils.h"
@@ -215,4 +217,37 @@ TEST(SkinFrameGeometry, DragHandlesAndCloseButtons)
     EXPECT_EQ(GetFloatingCaptionRect(floating, false, false), (TRect{0, 0, 80, SkinSmallCaptionHeight - 1}));
     EXPECT_EQ(GetFloatingCaptionRect(floating, true, true), (TRect{3, 3, 83 - 15, 18}));
     EXPECT_EQ(GetFloatingCloseButtonRect(floating, true), (TRect{68, 3, 83, 18}));
+}
+
+namespace {
+
+class TMarkedTheme : public TSkinDefaultTheme {
+public:
+    using TSkinDefaultTheme::TSkinDefaultTheme;
+};
+
+} // namespace
+
+// A theme freed with its registry entry is no longer current: the next use
+// takes "Default" again, registering it anew when it is gone as well, and a
+// themed toolbar painted meanwhile reads no freed theme.
+TEST(SkinNexus, AThemeFreedWithTheRegistryIsNoLongerCurrent)
+{
+    TSkinTheme *before = &CurrentTheme();
+    EXPECT_EQ(before->Name(), "Default");
+    ClearThemeRegistry();
+    EXPECT_EQ(FindTheme("Default"), -1);
+    RegisterTheme("Default", [](const std::string &name) { return std::make_unique<TMarkedTheme>(name); });
+    EXPECT_NE(dynamic_cast<TMarkedTheme *>(&CurrentTheme()), nullptr);
+
+    TForm form(nullptr);
+    auto *toolbar = new TSkinToolbar(&form);
+    toolbar->SetParent(&form);
+    ClearThemeRegistry();
+    TBitmap bitmap(toolbar->Width(), toolbar->Height());
+    toolbar->PaintTo(bitmap.Canvas());
+    EXPECT_EQ(bitmap.Pixel(0, 0), RGB(212, 208, 200));
+    EXPECT_EQ(dynamic_cast<TMarkedTheme *>(&CurrentTheme()), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinDefaultTheme *>(&CurrentTheme()), nullptr);
+    EXPECT_GE(FindTheme("Default"), 0);
 }

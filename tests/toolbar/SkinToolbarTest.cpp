@@ -1,6 +1,7 @@
 #include "platform/Forms.h"
 #include "platform/SystemParameters.h"
 #include "toolbar/Skin.h"
+#include "toolbar/SkinDefaultTheme.h"
 #include "toolbar/SkinUtils.h"
 
 #include <gtest/gtest.h>
@@ -116,4 +117,147 @@ TEST(SkinToolbar, DockedAndFloatingFramesArePaintedByTheTheme)
     frame->PaintTo(inactive.Canvas());
     EXPECT_EQ(inactive.Pixel(caption.Left, caption.Bottom - 1), Shadow);
     EXPECT_EQ(inactive.Pixel(caption.Right - 1, caption.Bottom - 1), RGB(192, 192, 192));
+}
+
+TEST(SkinToolbar, TheChevronAndItsPopupAreThemed)
+{
+    SkinToolbarForm f;
+    f.form.SetWidth(150);
+    TSkinToolbar *tb = f.Toolbar(10);
+    tb->SetCurrentDock(f.dock);
+    f.form.Show();
+    ASSERT_NE(dynamic_cast<TSkinChevronItem *>(tb->ChevronItem()), nullptr);
+    TBarView &view = tb->View();
+    view.EnsureLayout();
+    TBarItemViewer *chevron = view.Viewers(view.ViewerCount() - 1);
+    ASSERT_EQ(chevron->Item(), tb->ChevronItem());
+    ASSERT_TRUE(chevron->Show());
+    ASSERT_NE(dynamic_cast<TSkinChevronItemViewer *>(chevron), nullptr);
+
+    // The glyph's first row (11001100) at the top of its 8 x 5 block, centred
+    // across and 4 below the top.
+    TBitmap bitmap(tb->Width(), tb->Height());
+    tb->PaintTo(bitmap.Canvas());
+    const TPoint origin = tb->ClientOrigin();
+    const TRect b = chevron->BoundsRect();
+    const int left = origin.X + (b.Left + b.Right - 8 + 1) / 2, top = origin.Y + b.Top + 4;
+    EXPECT_EQ(bitmap.Pixel(left, top), RGB(0, 0, 0));
+    EXPECT_EQ(bitmap.Pixel(left + 1, top), RGB(0, 0, 0));
+    EXPECT_EQ(bitmap.Pixel(left + 2, top), Face);
+    EXPECT_EQ(bitmap.Pixel(left + 4, top + 2), Face);
+    EXPECT_EQ(bitmap.Pixel(left + 6, top + 2), RGB(0, 0, 0));
+
+    // Its popup is the themed chevron popup, holding themed viewers of the hidden items.
+    TBarPopupWindow *popup = tb->ChevronItem()->CreatePopup(&view, chevron, false, false, false, TPoint{}, tbpaLeft);
+    ASSERT_NE(dynamic_cast<TSkinChevronPopupWindow *>(popup), nullptr);
+    EXPECT_EQ(SendMessage(popup, BARWM_GETVIEWKIND), VIEWKIND_POPUP | VIEWKIND_CHEVRONPOPUP);
+    popup->View()->EnsureLayout();
+    ASSERT_GT(popup->View()->ViewerCount(), 0);
+    EXPECT_NE(dynamic_cast<TSkinItemViewer *>(popup->View()->Viewers(0)), nullptr);
+    TBitmap shown(popup->Width(), popup->Height());
+    popup->PaintTo(shown.Canvas());
+    EXPECT_EQ(shown.Pixel(1, 1), White); // the raised frame of a popup without flat menus
+    view.CloseChildPopup();
+}
+
+namespace {
+
+// A theme answering its own view margins, recording the kinds asked about.
+class TMarginTheme : public TSkinDefaultTheme {
+public:
+    using TSkinDefaultTheme::TSkinDefaultTheme;
+    static inline std::vector<std::uint32_t> Kinds;
+    void GetViewMargins(std::uint32_t viewType, TRect &margins) override
+    {
+        Kinds.push_back(viewType);
+        margins = (viewType & VIEWKIND_FLOATING) ? TRect{1, 2, 3, 4} : TRect{5, 6, 7, 8};
+    }
+};
+
+// A control whose background is a red ramp along x, answered to WM_ERASEBKGND.
+class TRampPanel : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    void WndProc(TMessage &message) override
+    {
+        if (message.Msg == WM_ERASEBKGND) {
+            auto &canvas = *reinterpret_cast<TCanvas *>(message.LParam);
+            for (int x = 0; x < Width(); ++x)
+                FillRectEx(canvas, TRect{x, 0, x + 1, Height()}, RGB(x, 0, 0));
+            message.Result = 1;
+            return;
+        }
+        TCustomControl::WndProc(message);
+    }
+};
+
+} // namespace
+
+TEST(SkinToolbar, MarginsAndBackgroundComeFromTheTheme)
+{
+    // The theme in use answers the margins: the placement decides the floating flag.
+    ClearThemeRegistry();
+    RegisterTheme("Default", [](const std::string &name) { return std::make_unique<TMarginTheme>(name); });
+    {
+        SkinToolbarForm f;
+        TSkinToolbar *tb = f.Toolbar(1);
+        tb->SetCurrentDock(f.dock);
+        TMarginTheme::Kinds.clear();
+        EXPECT_EQ(tb->View().GetViewMargins(tbvoFloating), (TRect{1, 2, 3, 4}));
+        EXPECT_EQ(tb->View().GetViewMargins(tbvoHorizontal), (TRect{5, 6, 7, 8}));
+        ASSERT_EQ(TMarginTheme::Kinds.size(), 2u);
+        EXPECT_EQ(TMarginTheme::Kinds[0], tb->ViewKind() | VIEWKIND_FLOATING);
+        EXPECT_EQ(TMarginTheme::Kinds[1], tb->ViewKind());
+        EXPECT_EQ(tb->ViewKind() & VIEWKIND_FLOATING, 0u);
+    }
+    ClearThemeRegistry();
+
+    // On a plain control an automatic-colour toolbar shows the control's own
+    // background where it lies; a set colour fills.
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 100);
+    auto *panel = new TRampPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 256, 60);
+    auto *tb = new TSkinToolbar(&form);
+    tb->SetParent(panel);
+    tb->SetBounds(50, 10, 120, 24);
+    TBitmap bitmap(tb->Width(), tb->Height());
+    tb->PaintTo(bitmap.Canvas());
+    EXPECT_EQ(bitmap.Pixel(0, 5), RGB(50, 0, 0));
+    EXPECT_EQ(bitmap.Pixel(100, 20), RGB(150, 0, 0));
+    tb->SetColor(RGB(0, 0, 255));
+    tb->PaintTo(bitmap.Canvas());
+    EXPECT_EQ(bitmap.Pixel(100, 20), RGB(0, 0, 255));
+}
+
+TEST(SkinToolbar, TheFloatingCloseButtonLightsUnderTheMouse)
+{
+    SkinToolbarForm f;
+    TSkinToolbar *tb = f.Toolbar(2);
+    tb->SetCaption("Tools");
+    tb->SetCloseButton(true);
+    tb->SetCurrentDock(f.dock);
+    f.form.Show();
+    tb->SetFloatingPosition(TPoint{100, 120});
+    tb->SetFloating(true);
+    auto *frame = dynamic_cast<TSkinFloatingWindowParent *>(tb->FloatingParent());
+    ASSERT_NE(frame, nullptr);
+    auto state = [&] { return frame->GetFloatingInfo(SFWP_CLOSEBUTTON).CloseButtonState; };
+    EXPECT_EQ(state(), CDBS_VISIBLE);
+    const TRect close = frame->CloseButtonRect();
+    SendMessage(frame, WM_MOUSEMOVE, 0, MakeLParam(close.Left + 3, close.Top + 3));
+    EXPECT_TRUE(frame->CloseButtonHot());
+    EXPECT_EQ(state(), CDBS_VISIBLE | CDBS_HOT);
+    SendMessage(frame, WM_MOUSEMOVE, 0, MakeLParam(close.Left - 3, close.Top + 3));
+    EXPECT_FALSE(frame->CloseButtonHot());
+    SendMessage(frame, WM_MOUSEMOVE, 0, MakeLParam(close.Left + 3, close.Top + 3));
+    SendMessage(frame, CM_MOUSELEAVE);
+    EXPECT_EQ(state(), CDBS_VISIBLE);
+    // Straight from the button onto the toolbar inside the frame.
+    SendMessage(frame, WM_MOUSEMOVE, 0, MakeLParam(close.Left + 3, close.Top + 3));
+    SendMessage(tb, WM_MOUSEMOVE, 0, MakeLParam(5, 5));
+    EXPECT_EQ(state(), CDBS_VISIBLE);
+    // The frame paints all of itself: nothing is erased first.
+    EXPECT_EQ(SendMessage(frame, WM_ERASEBKGND), 1);
 }

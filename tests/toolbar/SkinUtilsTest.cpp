@@ -1,3 +1,4 @@
+#include "toolbar/BarItem.h"
 #include "toolbar/SkinUtils.h"
 
 #include <gtest/gtest.h>
@@ -146,4 +147,51 @@ TEST(SkinUtils, ShadowAlphaFadesAwayFromThePopup)
     EXPECT_EQ(v[3 * 4 + 0], 255); // bottom of the top corner, by the popup
     EXPECT_EQ(v[0 * 4 + 3], 0);
     EXPECT_EQ(v[9 * 4 + 1], 255 - 64);
+}
+
+// The recoloured glyphs change only the glyph's own pixels, read back from
+// what the canvas shows under them.
+TEST(SkinUtils, GlyphsAreRecolouredOverTheCanvas)
+{
+    TBarImageList images(nullptr, 4, 4);
+    images.Add(RGB(200, 40, 100));
+    images.Add(RGB(212, 208, 200)); // the same as the background: no pixel changes
+    images.Add(RGB(255, 255, 255));
+    images.Add(RGB(10, 10, 10));
+    const TColor face = RGB(212, 208, 200);
+    TBitmap bitmap(10, 10);
+    auto clear = [&] { FillRectEx(bitmap.Canvas(), TRect{0, 0, 10, 10}, face); };
+
+    clear();
+    ASSERT_TRUE(DrawGlyphBlended(bitmap.Canvas(), images, 0, 2, 3, 178, RGB(255, 255, 255)));
+    // (178 * 200 + 77 * 255) / 256 = 215, (178 * 40 + 77 * 255) / 256 = 104, (178 * 100 + 77 * 255) / 256 = 146.
+    EXPECT_EQ(bitmap.Pixel(2, 3), RGB(215, 104, 146));
+    EXPECT_EQ(bitmap.Pixel(5, 6), RGB(215, 104, 146));
+    EXPECT_EQ(bitmap.Pixel(1, 3), face);
+    EXPECT_EQ(bitmap.Pixel(6, 3), face);
+
+    clear();
+    ASSERT_TRUE(DrawGlyphShaded(bitmap.Canvas(), images, 0, 0, 0, 0));
+    // l = 170 + ((29 * 200 + 150 * 40 + 76 * 100) / 256) / 3 = 170 + 75 / 3 = 195: the face darkened.
+    EXPECT_EQ(bitmap.Pixel(1, 1), RGB(212 * 195 / 256, 208 * 195 / 256, 200 * 195 / 256));
+    clear();
+    ASSERT_TRUE(DrawGlyphShaded(bitmap.Canvas(), images, 1, 0, 0, 0));
+    EXPECT_EQ(bitmap.Pixel(1, 1), face);
+
+    clear();
+    ASSERT_TRUE(DrawGlyphHighContrast(bitmap.Canvas(), images, 2, 0, 0, true));
+    EXPECT_EQ(bitmap.Pixel(0, 0), RGB(32, 32, 32));    // near white turns black, then lightened
+    ASSERT_TRUE(DrawGlyphHighContrast(bitmap.Canvas(), images, 3, 4, 4, true));
+    EXPECT_EQ(bitmap.Pixel(4, 4), RGB(255, 255, 255)); // dark turns white
+    ASSERT_TRUE(DrawGlyphHighContrast(bitmap.Canvas(), images, 0, 4, 4, false));
+    EXPECT_EQ(bitmap.Pixel(4, 4), RGB(200, 40, 100));  // on a light background as it is
+
+    // Drawn through a moved origin, the glyph lands where the canvas says.
+    clear();
+    bitmap.Canvas().SaveDC();
+    bitmap.Canvas().SetWindowOrg(-3, -3);
+    ASSERT_TRUE(DrawGlyphBlended(bitmap.Canvas(), images, 0, 0, 0, 178, RGB(255, 255, 255)));
+    bitmap.Canvas().RestoreDC(-1);
+    EXPECT_EQ(bitmap.Pixel(2, 2), face);
+    EXPECT_EQ(bitmap.Pixel(3, 3), RGB(215, 104, 146));
 }

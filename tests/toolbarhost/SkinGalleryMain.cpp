@@ -157,10 +157,24 @@ public:
     explicit TGalleryForm(TComponent *owner) : TForm(owner)
     {
         SetText("Theme gallery");
-        SetBounds(20, 20, 420, 300);
+        SetBounds(20, 20, 420, 330);
+        // A crowded docked toolbar: checked, disabled and split items, the chevron.
+        auto *dock = new TBarDock(this);
+        dock->SetParent(this);
+        toolbar_ = new TSkinToolbar(this);
+        for (int i = 0; i < 20; ++i) {
+            auto *item = new TSkinItem(this);
+            item->SetCaption("B" + std::to_string(i));
+            item->SetChecked(i == 17);
+            item->SetEnabled(i != 18);
+            if (i == 19)
+                item->SetItemStyle(item->ItemStyle() | HasSubmenu | SubmenuOnArrowOnly);
+            toolbar_->Items()->Add(item);
+        }
+        toolbar_->SetCurrentDock(dock);
         gallery_ = new TGallery(this);
         gallery_->SetParent(this);
-        gallery_->SetBounds(0, 0, 420, 240);
+        gallery_->SetBounds(0, 60, 420, 240);
         timer_ = new TTimer(this);
         timer_->SetInterval(1500);
         timer_->OnTimer = [this](TObject *) { Report(); };
@@ -172,15 +186,39 @@ private:
         timer_->SetEnabled(false);
         TBitmap offscreen(gallery_->Width(), gallery_->Height());
         gallery_->PaintTo(offscreen.Canvas());
-        for (const TSample &s : gallery_->Samples) {
-            const TPoint screen = gallery_->ClientToScreen(s.At);
-            const TColor c = offscreen.Pixel(s.At.X, s.At.Y);
-            std::printf("%s %d %d %02x%02x%02x\n", s.Name.c_str(), screen.X, screen.Y, GetRValue(c), GetGValue(c),
+        auto print = [](const std::string &name, TPoint screen, TColor c) {
+            std::printf("%s %d %d %02x%02x%02x\n", name.c_str(), screen.X, screen.Y, GetRValue(c), GetGValue(c),
                 GetBValue(c));
+        };
+        for (const TSample &s : gallery_->Samples)
+            print(s.Name, gallery_->ClientToScreen(s.At), offscreen.Pixel(s.At.X, s.At.Y));
+        // The real toolbar: its grip, a checked button's dither and the chevron's glyph.
+        TBitmap bar(toolbar_->Width(), toolbar_->Height());
+        toolbar_->PaintTo(bar.Canvas());
+        TBarView &view = toolbar_->View();
+        view.EnsureLayout();
+        const TPoint origin = toolbar_->ClientOrigin();
+        std::vector<TSample> samples{{"toolbar.grip", {4, 10}}, {"toolbar.frame", {0, 0}}};
+        for (int i = 0; i < view.ViewerCount(); ++i) {
+            TBarItemViewer *viewer = view.Viewers(i);
+            if (!viewer->Show())
+                continue;
+            const TRect b = viewer->BoundsRect();
+            if (viewer->Item() == toolbar_->ChevronItem()) {
+                const int left = origin.X + (b.Left + b.Right - 8 + 1) / 2;
+                samples.push_back({"toolbar.chevron.glyph", {left, origin.Y + b.Top + 4}});
+                samples.push_back({"toolbar.chevron.gap", {left + 2, origin.Y + b.Top + 4}});
+            } else if (viewer->Item()->Checked()) {
+                samples.push_back({"toolbar.checked.a", {origin.X + b.Left + 3, origin.Y + b.Top + 3}});
+                samples.push_back({"toolbar.checked.b", {origin.X + b.Left + 4, origin.Y + b.Top + 3}});
+            }
         }
+        for (const TSample &s : samples)
+            print(s.Name, toolbar_->ClientToScreen(s.At), bar.Pixel(s.At.X, s.At.Y));
         std::fflush(stdout);
     }
     TGallery *gallery_;
+    TSkinToolbar *toolbar_;
     TTimer *timer_;
 };
 
