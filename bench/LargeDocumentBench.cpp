@@ -168,14 +168,14 @@ void BM_OpenAndShow(benchmark::State &state)
 }
 BENCHMARK(BM_OpenAndShow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// One click on the one-day move button, alternately right and left.
+// One one-day move command, alternately right and left.
 void BM_DateStep(benchmark::State &state)
 {
     TBenchWindow w;
     w.Open(w.WriteDocument(static_cast<int>(state.range(0))));
     bool right = true;
     for (auto _ : state) {
-        SimulateClick(right ? *w.form->btnDayR : *w.form->btnDayL, TPoint{5, 5});
+        (right ? w.form->btnDayR : w.form->btnDayL)->Click();
         ProcessMessages();
         right = !right;
     }

@@ -682,11 +682,17 @@ void TWinControl::InsertControl(TControl *control)
     }
     if (control->Align() != alNone)
         Realign();
+    ControlListChange(control, true);
 }
 
 void TWinControl::RemoveControl(TControl *control)
 {
     int index = control->indexInParent_;
+    if (index < 0 || index >= ControlCount() || controls_[static_cast<size_t>(index)] != control)
+        return;
+    ControlListChange(control, false);
+    // The handler may have changed the list.
+    index = control->indexInParent_;
     if (index < 0 || index >= ControlCount() || controls_[static_cast<size_t>(index)] != control)
         return;
     if (!control->windowed_) {

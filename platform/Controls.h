@@ -334,6 +334,9 @@ protected:
     void BoundsChanged() override;
     void VisibleChanged() override;
     void PaintControls(TCanvas &canvas, const TRect &clip);
+    // Told after a child joined this control, and before a child leaves it
+    // (also when the child is being freed: then only its address may be used).
+    virtual void ControlListChange(TControl *, bool /*inserting*/) {}
 
     std::unique_ptr<TWidgetLink> link_;
 

@@ -115,7 +115,19 @@ bool SimulateActivation(TCustomForm &form)
     form.ShowForm();
     QWidget *window = form.Link()->Widget();
     window->activateWindow();
+    // After SimulateApplicationDeactivation the window system still has the
+    // window focused and asks for nothing: the program is told directly.
+    if (!QTest::qWaitForWindowActive(window, 200))
+        QApplication::setActiveWindow(window);
     return QTest::qWaitForWindowActive(window, 2000);
+}
+
+void SimulateApplicationDeactivation()
+{
+    // Activations still on their way would come after and undo it.
+    QApplication::processEvents();
+    QApplication::setActiveWindow(nullptr);
+    QApplication::processEvents();
 }
 
 void SimulateWindowResize(TCustomForm &form, int width, int height)

@@ -17,6 +17,9 @@ class TCustomForm;
 // Shows the form, makes it the active window and waits until it is, so that
 // focus and keys reach it; false when the window could not be activated.
 bool SimulateActivation(TCustomForm &form);
+// The person turns to another program: none of the program's windows stays
+// active (the windows are told as they would be).
+void SimulateApplicationDeactivation();
 
 // The person resizes the form's window to this outer size.
 void SimulateWindowResize(TCustomForm &form, int width, int height);

@@ -179,6 +179,11 @@ void EnableWindowStateMessages(bool enable)
     }
 }
 
+bool ProgramHasActiveWindow()
+{
+    return QCoreApplication::instance() && QApplication::activeWindow() != nullptr;
+}
+
 bool WindowIsUnderPoint(const TWinControl &window, TPoint screen)
 {
     if (!window.HandleAllocated() || !QCoreApplication::instance())

@@ -26,6 +26,9 @@ void PostMessageFromThread(const TMessageTargetRef &target, unsigned msg, WPARAM
 // window, WParam 1 or 0) and when they move, are resized, shown or hidden
 // (WM_WINDOWPOSCHANGED), so that message hooks see these events. Calls nest.
 void EnableWindowStateMessages(bool enable);
+// Whether one of the program's windows is the active window (none is while
+// the person works in another program).
+bool ProgramHasActiveWindow();
 
 // Whether the window on top at a screen point is this control's window (or a
 // window inside it): where windows overlap, only the topmost one is under the point.

@@ -268,59 +268,35 @@ void TfrmMain::CreateControls()
     stb1->AddPanel(50);
     stb1->SetParent(this);
 
+    // The font controls sit on one panel, which the font toolbar hosts. The
+    // panel is narrow enough for the four toolbars to share the dock's row in
+    // the default window of 800 pixels without hiding a button.
     pnlFont = new TPanel(this);
-    pnlFont->SetBounds(0, 0, Width(), 26);
-    pnlFont->SetAlign(alTop);
-    pnlFont->SetParent(this);
+    pnlFont->SetName("pnlFont");
+    pnlFont->SetBevelOuter(bvNone);
+    pnlFont->SetBounds(0, 0, 272, 25);
     cmbFontName = new TComboBox(this);
-    cmbFontName->SetBounds(4, 2, 150, 21);
+    cmbFontName->SetBounds(2, 2, 100, 21);
     cmbFontName->SetParent(pnlFont);
     cmbFontSize = new TComboBox(this);
-    cmbFontSize->SetBounds(158, 2, 50, 21);
+    cmbFontSize->SetBounds(104, 2, 40, 21);
     cmbFontSize->SetItems({"6", "8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "30",
                            "32", "34", "36", "38", "40", "42"});
     cmbFontSize->SetParent(pnlFont);
     cmbAlignment = new TComboBox(this);
     cmbAlignment->SetStyle(csDropDownList);
-    cmbAlignment->SetBounds(212, 2, 80, 21);
+    cmbAlignment->SetBounds(146, 2, 64, 21);
     cmbAlignment->SetItems({"左寄せ", "中央", "右寄せ"});
     cmbAlignment->SetParent(pnlFont);
     pnlFontColor = new TPanel(this);
-    pnlFontColor->SetBounds(296, 3, 40, 20);
+    pnlFontColor->SetBounds(212, 3, 28, 20);
     pnlFontColor->SetCaption("Font");
     pnlFontColor->SetParent(pnlFont);
     pnlBgColor = new TPanel(this);
-    pnlBgColor->SetBounds(340, 3, 40, 20);
+    pnlBgColor->SetBounds(242, 3, 28, 20);
     pnlBgColor->SetCaption("BG");
     pnlBgColor->SetParent(pnlFont);
-
-    // Until the toolbars come, the move buttons sit on the font panel.
-    struct TMoveButton { TSpeedButton **button; const char *caption; const char *hint; };
-    const TMoveButton moves[] = {
-        {&btnYearL, "◀年", "左に１年移動"}, {&btnMonthL, "◀月", "左に１月移動"}, {&btnWeekL, "◀週", "左に１週間移動"},
-        {&btnDayL, "◀日", "左に１日移動"}, {&btnInitDate, "●", "最初の日付に戻る"}, {&btnDayR, "日▶", "右に１日移動"},
-        {&btnWeekR, "週▶", "右に１週間移動"}, {&btnMonthR, "月▶", "右に１月移動"}, {&btnYearR, "年▶", "右に１年移動"}};
-    int moveLeft = 400;
-    for (const TMoveButton &move : moves) {
-        auto *button = new TSpeedButton(this);
-        button->SetBounds(moveLeft, 2, 34, 22);
-        // The picture is the caption drawn on the transparent colour (taken from the bottom-left pixel).
-        TBitmap &glyph = button->Glyph();
-        glyph.SetSize(30, 16);
-        glyph.Canvas().Brush().SetColor(clFuchsia);
-        glyph.Canvas().FillRect(TRect{0, 0, 30, 16});
-        glyph.Canvas().Brush().SetStyle(bsClear);
-        glyph.Canvas().Font().SetColor(clBlack);
-        TRect face{0, 0, 30, 16};
-        glyph.Canvas().DrawText(move.caption, face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        button->SetHint(move.hint);
-        button->SetShowHint(true);
-        button->SetParent(pnlFont);
-        *move.button = button;
-        moveLeft += 35;
-    }
-    btnPrint->SetBounds(moveLeft + 8, 2, 60, 22);
-    btnPrint->SetParent(pnlFont);
+    CreateToolbars();
 
     pnlDate = new TPanel(this);
     pnlDate->SetName("pnlDate");
@@ -374,15 +350,9 @@ void TfrmMain::CreateControls()
         top += height;
     }
 
-    pnlBottom = new TPanel(this);
-    pnlBottom->SetBevelOuter(bvNone);
-    pnlBottom->SetBounds(0, 0, Width(), 17);
-    pnlBottom->SetAlign(alBottom);
-    pnlBottom->SetParent(this);
     pnlScb = new TPanel(this);
     pnlScb->SetBevelOuter(bvNone);
     pnlScb->SetBounds(0, 0, kCaptionColumnWidth, 17);
-    pnlScb->SetParent(pnlBottom);
     scb2 = new TScrollBar(this);
     scb2->SetBounds(kCaptionColumnWidth, 0, 400, 17);
     scb2->OnScroll = [this](TObject *, TScrollCode code, int &pos) {
@@ -391,7 +361,7 @@ void TfrmMain::CreateControls()
         StartDate = FDocStartDate + (pos - FScrollOrigin);
         RedrawChart();
     };
-    scb2->SetParent(pnlBottom);
+    CreateBottomToolbar();
 
     scb1 = new TScrollBox(this);
     scb1->SetAlign(alClient);
@@ -554,8 +524,13 @@ void TfrmMain::ReadSettings()
     long double versionNumber = 0;
     if (!TryStrToFloat(version, versionNumber))
         ReportStartupError("設定ファイルの Version が数値ではありません: " + version);
-    // The toolbars come later; until then their menu checks stay as designed.
-    (void)versionNumber;
+    // Settings written by an older version leave the checks as designed.
+    if (versionNumber >= 0.99L) {
+        mitDspFile->SetChecked(tlbFile->Visible());
+        mitDspEdit->SetChecked(tlbEdit->Visible());
+        mitDspMove->SetChecked(tlbMove->Visible());
+        mitDspFont->SetChecked(tlbFont->Visible());
+    }
     if (CustomTimeScale < 1 || CustomTimeScale > 9999)
         CustomTimeScale = 7;
     if (ItemDefHeight == 0)
@@ -640,6 +615,7 @@ void TfrmMain::WriteSettings()
     s.WriteBool("Other", "XmlTarvoldLink", XmlTarvoldLink);
     s.WriteString("Other", "DateIniDir", DateIniDir);
     s.WriteInteger("Other", "CustomTimeScale", CustomTimeScale);
+    SaveDockablePositionsToIni(this, s.Path(), "frmMain_");
     s.WriteInteger("Other", "PrinterIndex", PrinterIndex);
     s.WriteString("Other", "EncodingStrSet", EncodingStrSet);
 }
@@ -709,6 +685,7 @@ void TfrmMain::LayoutHeader()
     pnlScb->SetWidth(l);
     scb2->SetLeft(l);
     scb2->SetWidth(std::max(0, scb1->Width() - l));
+    ArrangeBottomToolbar();
 }
 
 void TfrmMain::DisableFontControls()
@@ -1100,6 +1077,7 @@ std::string TfrmMain::NextFreeFileName() const
 void TfrmMain::FormResize(TObject *)
 {
     scb2->SetWidth(std::max(0, scb1->Width() - pnlBase->Left() + 2));
+    ArrangeBottomToolbar();
     RedrawChart();
 }
 

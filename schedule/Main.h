@@ -13,11 +13,13 @@
 #include "platform/Menus.h"
 #include "platform/Panel.h"
 #include "platform/ScrollBar.h"
-#include "platform/SpeedButton.h"
 #include "platform/StatusBar.h"
 #include "platform/TabControl.h"
 #include "schedule/Head.h"
+#include "toolbar/BarDock.h"
+#include "toolbar/Skin.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,7 +42,7 @@ public:
         *mitPaste, *mitChartInfo2;
     TMenuItem *mitItemAdd2, *mitItemInsert2, *mitItemDelete2, *mitEvent2, *mitColorChange3, *mitFontColorChange3,
         *mitItemHeight, *mitItemMove;
-    TPanel *pnlHead, *pnlDate, *pnlTimeScale, *pnlFont, *pnlBottom, *pnlScb, *pnlItem, *pnlBase, *pnlChartSelect,
+    TPanel *pnlHead, *pnlDate, *pnlTimeScale, *pnlFont, *pnlScb, *pnlItem, *pnlBase, *pnlChartSelect,
         *pnlFontColor, *pnlBgColor;
     TEdit *edtHdTitle, *txtDummy;
     TLabel *lblLine, *lblItemSuu, *lblDateHanni;
@@ -51,8 +53,12 @@ public:
     TScrollBox *scb1;
     TSplitter *spl1;
     TScrollBar *scb2;
+    // The toolbars: four in the top dock, one on the form above the status bar.
+    TBarDock *dockTop;
+    TSkinToolbar *tlbFile, *tlbEdit, *tlbMove, *tlbFont, *SkinToolbar1;
+    TSkinItem *btnNew, *btnOpen, *btnSave;
     // The date move buttons, left to right (their commands are bound by the date navigation).
-    TSpeedButton *btnYearL, *btnMonthL, *btnWeekL, *btnDayL, *btnInitDate, *btnDayR, *btnWeekR, *btnMonthR,
+    TSkinItem *btnYearL, *btnMonthL, *btnWeekL, *btnDayL, *btnInitDate, *btnDayR, *btnWeekR, *btnMonthR,
         *btnYearR;
     TMemo *memChartComment;
     TStatusBar *stb1;
@@ -110,6 +116,15 @@ public:
     // Save as (名前をつけて保存); false when cancelled or not saved.
     bool mitSaveAsClick();
     void mitExitClick();
+    void btnNewClick();
+    void btnOpenClick();
+    void btnSaveClick();
+
+    // ---- toolbars (MainToolbars.cpp): the View menu's checks follow them
+    void tlbFileVisibleChanged(TObject *sender);
+    void tlbEditVisibleChanged(TObject *sender);
+    void tlbMoveVisibleChanged(TObject *sender);
+    void tlbFontVisibleChanged(TObject *sender);
     // Before new, open and a recent file: asks to save a modified document.
     // False when the person chose to save and the document was not saved.
     bool SavePrompt();
@@ -117,7 +132,7 @@ public:
 
     // ---- printing (MainPrint.cpp)
     TMenuItem *mitPrint, *mitPreview, *mitPageSetting;
-    TButton *btnPrint;
+    TSkinItem *btnPrint;
     // Shows the print dialog; tests fill it through their own runner.
     TModalRunner RunPrintDialog = RunModal;
     // Told when a preview window has been shown (tests drive it from here).
@@ -203,6 +218,13 @@ private:
     void MoveStartRight(TDateTime newStart);
     void CreateControls();
     void CreateMenus();
+    void CreateToolbars();
+    TSkinToolbar *CreateToolbar(const std::string &name, const std::string &caption, int dockPos);
+    TSkinItem *AddToolbarItem(TSkinToolbar *toolbar, const std::string &name, const std::string &caption,
+                              int picture, std::function<void()> click);
+    void CreateBottomToolbar();
+    // Lays the bottom toolbar's controls out again after their widths changed.
+    void ArrangeBottomToolbar();
     void CreatePrintCommands(TMenuItem *fileMenu);
     void SetPrintCommandsEnabled(bool enabled);
     void LoadCursors();
@@ -225,6 +247,7 @@ private:
     void tbcCalSelectChange(TObject *sender);
     void ReportStartupError(const std::string &message);
 
+    TBarImageList *toolbarImages_ = nullptr;
     TModelHost host_;
     bool startupErrors_ = false;
     bool settingsRead_ = false;

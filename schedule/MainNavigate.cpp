@@ -56,7 +56,7 @@ void TfrmMain::BindNavigationHandlers()
 {
     OnMouseWheelUp = [this](TObject *s, TShiftState sh, TPoint p, bool &h) { FormMouseWheelUp(s, sh, p, h); };
     OnMouseWheelDown = [this](TObject *s, TShiftState sh, TPoint p, bool &h) { FormMouseWheelDown(s, sh, p, h); };
-    const std::pair<TSpeedButton *, void (TfrmMain::*)(TObject *)> moves[] = {
+    const std::pair<TSkinItem *, void (TfrmMain::*)(TObject *)> moves[] = {
         {btnYearL, &TfrmMain::btnYearLeftClick},   {btnMonthL, &TfrmMain::btnMonthLeftClick},
         {btnWeekL, &TfrmMain::btnWeekLeftClick},   {btnDayL, &TfrmMain::btnDayLeftClick},
         {btnInitDate, &TfrmMain::btnInitDateClick}, {btnDayR, &TfrmMain::btnDayRightClick},

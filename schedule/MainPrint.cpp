@@ -22,10 +22,11 @@ void TfrmMain::CreatePrintCommands(TMenuItem *fileMenu)
     mitPrint = item("印刷(&P)...", [this] { mitPrintClick(); }, scCtrl | 'P');
     mitPreview = item("印刷プレビュー(&V)", [this] { mitPreviewClick(); });
     mitPageSetting = item("ページ設定(&T)", [this] { mitPageSettingClick(); });
-    btnPrint = new TButton(this);
+    // The File toolbar shows it after 上書き保存.
+    btnPrint = new TSkinItem(this);
+    btnPrint->SetName("btnPrint");
     btnPrint->SetCaption("印刷(&P)");
     btnPrint->SetHint("印刷");
-    btnPrint->SetShowHint(true);
     btnPrint->OnClick = [this](TObject *) { btnPrintClick(); };
 }
 

@@ -221,6 +221,16 @@ public:
     bool SmoothDrag() const { return smoothDrag_; }
     void SetSmoothDrag(bool v) { smoothDrag_ = v; }
 
+    // Visibility of a floating window: its frame shows only while the window
+    // is Visible, its form is shown and not minimised and, with
+    // HideWhenInactive, while one of the program's windows is active. Visible
+    // itself does not change when the frame hides for these reasons.
+    bool HideWhenInactive() const { return hideWhenInactive_; }
+    void SetHideWhenInactive(bool v);
+    bool ShouldBeVisible() const;
+    // Shows or hides the floating frame as ShouldBeVisible says.
+    void UpdateVisibility();
+
     // The frame: the drag handle's size and the whole non-client size.
     int DragHandleSize() const;
     virtual TPoint GetNCSize() const;
@@ -292,6 +302,7 @@ private:
     void ApplyDragPosition(TBarDragState &state);
 
     bool smoothDragging_ = false;
+    bool hideWhenInactive_ = true;
     bool closeButton_ = true;
     bool showCaption_ = true;
     bool resizable_ = true;
@@ -299,6 +310,11 @@ private:
     // and used again when the window floats again.
     std::unique_ptr<TBarFloatingWindowParent> floatingParent_;
 };
+
+// The dockable windows whose floating frames follow the program's activation
+// and their forms' showing (every window, from its construction to its end).
+void JoinVisibilityWatch(TBarCustomDockableWindow *window);
+void LeaveVisibilityWatch(TBarCustomDockableWindow *window);
 
 void SaveDockablePositions(TComponent *owner, const TPositionIntegerWriter &writeInteger,
                            const TPositionStringWriter &writeString);

@@ -44,10 +44,12 @@ private:
 TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent *owner) : TCustomControl(owner)
 {
     SetColor(clBtnFace);
+    JoinVisibilityWatch(this);
 }
 
 TBarCustomDockableWindow::~TBarCustomDockableWindow()
 {
+    LeaveVisibilityWatch(this);
     // Leave the own frame before it goes with the members.
     if (floatingParent_ && Parent() == floatingParent_.get())
         TCustomControl::SetParent(nullptr);
@@ -302,6 +304,7 @@ void TBarCustomDockableWindow::VisibleChanged()
     TCustomControl::VisibleChanged();
     if (currentDock_)
         currentDock_->ChangeVisibleBarList(this, false);
+    UpdateVisibility();
     if (OnVisibleChanged)
         OnVisibleChanged(this);
 }

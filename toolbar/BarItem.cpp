@@ -5,6 +5,7 @@
 #include "toolbar/BarCommon.h"
 
 #include <algorithm>
+#include <utility>
 
 // ---------------------------------------------------------------- deferred calls
 
@@ -499,10 +500,13 @@ TBarControlItem::TBarControlItem(TComponent *owner, TControl *control) : TBarCon
 
 TBarControlItem::~TBarControlItem()
 {
-    if (control_) {
-        control_->RemoveFreeNotification(this);
+    // Forgotten before it is freed: whoever is told of its going (the toolbar
+    // it sits in) must not find it hosted here and free this item again.
+    TControl *control = std::exchange(control_, nullptr);
+    if (control) {
+        control->RemoveFreeNotification(this);
         if (!dontFree_)
-            delete control_;
+            delete control;
     }
 }
 

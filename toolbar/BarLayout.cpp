@@ -456,19 +456,23 @@ bool TBarView::ComputeLayout(bool apply, TBarViewOrientation orientation, int &l
         showUpArrow_ = showDownArrow_ = false;
     }
 
-    // 13. Hosted controls.
-    if (apply)
+    // 13. Hosted controls (in the window's coordinates; hidden ones just outside it).
+    if (apply) {
+        const TPoint origin = ControlOrigin();
         for (int i = 0; i < n; ++i) {
             auto *item = dynamic_cast<TBarControlItem *>(Viewers(i)->Item());
             if (!item || !item->Control())
                 continue;
             TControl *c = item->Control();
             if (rec[i].show) {
-                if (c->BoundsRect() != rec[i].bounds)
-                    c->SetBounds(rec[i].bounds.Left, rec[i].bounds.Top, rec[i].bounds.Width(), rec[i].bounds.Height());
+                TRect placed = rec[i].bounds;
+                OffsetRect(placed, origin.X, origin.Y);
+                if (c->BoundsRect() != placed)
+                    c->SetBounds(placed.Left, placed.Top, placed.Width(), placed.Height());
             } else if ((rec[i].offEdge || rec[i].clipped) && window_)
-                c->SetBounds(window_->ClientWidth(), window_->ClientHeight(), c->Width(), c->Height());
+                c->SetBounds(window_->Width(), window_->Height(), c->Width(), c->Height());
         }
+    }
 
     // 14. Line-break separators span the toolbar.
     if (isToolbar_)

@@ -121,6 +121,8 @@ void TBarToolbarView::InvalidateWindowRect(const TRect &rect)
         TRect{rect.Left + origin.X, rect.Top + origin.Y, rect.Right + origin.X, rect.Bottom + origin.Y});
 }
 
+TPoint TBarToolbarView::ControlOrigin() const { return toolbar_->ClientOrigin(); }
+
 // ---------------------------------------------------------------- toolbar
 
 TBarCustomToolbar::TBarCustomToolbar(TComponent *owner) : TBarCustomDockableWindow(owner)
@@ -145,6 +147,8 @@ void TBarCustomToolbar::ReplaceViewAndChevron(std::unique_ptr<TBarToolbarView> v
 
 TBarCustomToolbar::~TBarCustomToolbar()
 {
+    // The hosted controls go with their items below; nothing more is hosted.
+    destroying_ = true;
     SetProcessShortCuts(false);
     view_.reset();
     delete chevron_;
@@ -292,4 +296,51 @@ void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x,
 void TBarCustomToolbar::MouseMove(TShiftState shift, int x, int y)
 {
     TBarCustomDockableWindow::MouseMove(shift, x, y);
+}
+
+// ---------------------------------------------------------------- hosted controls
+
+void TBarCustomToolbar::HostControl(TControl *control)
+{
+    for (int i = 0; i < items_->Count(); ++i) {
+        auto *item = dynamic_cast<TBarControlItem *>(items_->GetItem(i));
+        if (item && item->Control() == control)
+            return;
+    }
+    items_->Add(new TBarControlItem(Owner(), control));
+}
+
+void TBarCustomToolbar::Loaded()
+{
+    loading_ = false;
+    // Hosting may add items but never children: the list stays as it is.
+    for (int i = 0; i < ControlCount(); ++i)
+        HostControl(Controls(i));
+}
+
+void TBarCustomToolbar::ControlListChange(TControl *control, bool inserting)
+{
+    TBarCustomDockableWindow::ControlListChange(control, inserting);
+    if (destroying_)
+        return;
+    if (inserting) {
+        if (loading_)
+            return;
+        HostControl(control);
+        // An item may have hosted it before it came: it shows only now.
+        view_->InvalidateLayout();
+        Arrange();
+        return;
+    }
+    // The control stays alive (it moves elsewhere, or is already being freed):
+    // its items go without it.
+    for (int i = items_->Count() - 1; i >= 0; --i) {
+        if (i >= items_->Count())
+            continue;
+        auto *item = dynamic_cast<TBarControlItem *>(items_->GetItem(i));
+        if (item && item->Control() == control) {
+            item->SetDontFreeControl(true);
+            delete item;
+        }
+    }
 }

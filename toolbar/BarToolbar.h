@@ -31,6 +31,7 @@ public:
     TPoint ClientToScreen(TPoint p) const override;
     TPoint ScreenToClient(TPoint p) const override;
     void InvalidateWindowRect(const TRect &rect) override;
+    TPoint ControlOrigin() const override;
 
 private:
     TBarCustomToolbar *toolbar_;
@@ -74,6 +75,15 @@ public:
     int GetRowCrossMinimum() const;
     int InLayout = 0;
 
+    // Hosted controls. Every child control of the toolbar is shown through a
+    // control item of the root item: a control that joins the toolbar gets one
+    // at the end (unless one hosts it already); one that leaves it takes its
+    // items with it. While the toolbar is being built (BeginLoading until
+    // Loaded) joining controls wait; Loaded gives those without an item one.
+    void BeginLoading() { loading_ = true; }
+    void Loaded();
+    bool Loading() const { return loading_; }
+
 protected:
     void WndProc(TMessage &message) override;
     // A derived toolbar's own kinds of view and chevron item, put in place by
@@ -83,8 +93,10 @@ protected:
     bool HitTestContent(TPoint clientPoint) const override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
+    void ControlListChange(TControl *control, bool inserting) override;
 
 private:
+    void HostControl(TControl *control);
     TBarRootItem *items_;
     TBarChevronItem *chevron_;
     std::unique_ptr<TBarToolbarView> view_;
@@ -93,6 +105,8 @@ private:
     int lineCount_ = 0;
     TSize baseSize_;
     bool processShortCuts_ = false;
+    bool loading_ = false;
+    bool destroying_ = false;
 };
 
 // Offers a key to the toolbars that process shortcuts in a form; true when one took it.

@@ -168,6 +168,10 @@ public:
     virtual bool WindowShowing() const;
     // Whether the control under a screen point is this view's window.
     virtual bool WindowAt(TPoint screen) const;
+    // Where the view's client area starts in the window's own coordinates,
+    // in which its hosted controls are placed (a docked toolbar's frame
+    // comes first).
+    virtual TPoint ControlOrigin() const { return TPoint{0, 0}; }
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;

@@ -3,6 +3,7 @@
 
 #include "platform/InputSimulation.h"
 #include "tests/KeyInput.h"
+#include "ToolbarClicks.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +25,10 @@ struct TNavBoard {
     ~TNavBoard() { form.Hide(); }
     std::string Range() const { return form.lblDateHanni->Caption(); }
     int Position() const { return form.scb2->Position(); }
-    static void Press(TSpeedButton *button, int times = 1)
+    void Press(TSkinItem *button, int times = 1)
     {
         for (int i = 0; i < times; ++i)
-            SimulateClick(*button, TPoint{5, 5});
+            ClickToolbarItem(*form.tlbMove, button);
     }
     void ChooseTab(int index) { SimulateClick(*form.tbcCalSelect, Middle(form.tbcCalSelect->TabRect(index))); }
     bool KeepsTheScrollInvariant() const
@@ -54,7 +55,7 @@ TEST(Navigation, MonthStepsClampTheDayAndEveryStepKeepsTheScrollInvariant)
     EXPECT_TRUE(board.KeepsTheScrollInvariant());
 
     board.Press(board.form.btnInitDate);
-    for (TSpeedButton *step : {board.form.btnWeekR, board.form.btnWeekL, board.form.btnDayL, board.form.btnDayL}) {
+    for (TSkinItem *step : {board.form.btnWeekR, board.form.btnWeekL, board.form.btnDayL, board.form.btnDayL}) {
         board.Press(step);
         EXPECT_TRUE(board.KeepsTheScrollInvariant());
     }

@@ -179,7 +179,8 @@ TEST(BarToolbar, PositionSavingOfUndraggableAndUnnamedDocks)
 TEST(BarToolbar, FloatsInItsFrameAndDocksBackOnACaptionDoubleClick)
 {
     ToolbarForm f(400);
-    f.form.Show();
+    // Active: a floating frame hides while the program is inactive.
+    ASSERT_TRUE(SimulateActivation(f.form));
     TBarCustomToolbar *tb = f.Toolbar("tlbFile", 3);
     tb->SetCaption("File");
     tb->SetFloatingPosition(TPoint{100, 120});

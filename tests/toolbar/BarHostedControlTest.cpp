@@ -1,0 +1,142 @@
+// Controls hosted in a toolbar through control items.
+#include "platform/Forms.h"
+#include "platform/Panel.h"
+#include "toolbar/BarToolbar.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct HostForm {
+    TForm form{nullptr};
+    TBarImageList images{nullptr, 16, 16};
+    TBarDock *dock;
+    TBarCustomToolbar *tb;
+    HostForm()
+    {
+        images.Add(clRed);
+        form.SetBounds(0, 0, 600, 200);
+        dock = new TBarDock(&form);
+        dock->SetName("dockTop");
+        dock->SetParent(&form);
+        tb = new TBarCustomToolbar(&form);
+        tb->SetName("tlbHost");
+        for (int i = 0; i < 2; ++i) {
+            auto *item = new TBarCustomItem(&form);
+            item->SetImages(&images);
+            item->SetImageIndex(0);
+            tb->Items()->Add(item);
+        }
+        tb->SetCurrentDock(dock);
+    }
+    TPanel *Panel(int width)
+    {
+        auto *panel = new TPanel(&form);
+        panel->SetBounds(0, 0, width, 20);
+        return panel;
+    }
+    TBarControlItem *HostItem(int index) { return dynamic_cast<TBarControlItem *>(tb->Items()->GetItem(index)); }
+};
+
+// Counts how often a watched component is freed.
+struct FreeCounter : TComponent {
+    int freed = 0;
+    void Watch(TComponent *c) { c->FreeNotification(this); }
+    void Notification(TComponent *, TOperation operation) override
+    {
+        if (operation == TOperation::opRemove)
+            ++freed;
+    }
+};
+
+} // namespace
+
+TEST(HostedControls, AControlJoiningIsHostedOnceAtTheEndAndLeavesWithoutItsItem)
+{
+    HostForm f;
+    TPanel *first = f.Panel(60);
+    first->SetParent(f.tb);
+    ASSERT_EQ(f.tb->Items()->Count(), 3);
+    ASSERT_NE(f.HostItem(2), nullptr);
+    EXPECT_EQ(f.HostItem(2)->Control(), first);
+
+    // A control an item already hosts gets no second item.
+    TPanel *second = f.Panel(40);
+    f.tb->Items()->Add(new TBarControlItem(&f.form, second));
+    second->SetParent(f.tb);
+    EXPECT_EQ(f.tb->Items()->Count(), 4);
+
+    // Placed after the buttons, inside the docked frame (after the drag handle).
+    f.tb->View().EnsureLayout();
+    const TPoint origin = f.tb->ClientOrigin();
+    const TRect button = f.tb->View().Viewers(1)->BoundsRect();
+    EXPECT_EQ(first->Left(), origin.X + button.Right);
+    EXPECT_EQ(first->Top() >= origin.Y, true);
+    EXPECT_EQ(second->Left(), first->Left() + 60);
+    EXPECT_GE(f.tb->Width(), origin.X + button.Right + 100);
+
+    // Leaving frees the item, not the control.
+    FreeCounter counter;
+    counter.Watch(first);
+    first->SetParent(&f.form);
+    EXPECT_EQ(counter.freed, 0);
+    EXPECT_EQ(first->Parent(), &f.form);
+    ASSERT_EQ(f.tb->Items()->Count(), 3);
+    EXPECT_EQ(f.HostItem(2)->Control(), second);
+    // Back in, it is hosted again, at the end.
+    first->SetParent(f.tb);
+    ASSERT_EQ(f.tb->Items()->Count(), 4);
+    EXPECT_EQ(f.HostItem(3)->Control(), first);
+}
+
+TEST(HostedControls, ControlsJoiningWhileLoadingAreHostedWhenLoadedInTheirOrder)
+{
+    HostForm f;
+    f.tb->BeginLoading();
+    TPanel *a = f.Panel(30), *b = f.Panel(30), *c = f.Panel(30);
+    a->SetParent(f.tb);
+    b->SetParent(f.tb);
+    f.tb->Items()->Insert(0, new TBarControlItem(&f.form, b));
+    c->SetParent(f.tb);
+    EXPECT_EQ(f.tb->Items()->Count(), 3);
+    f.tb->Loaded();
+    ASSERT_EQ(f.tb->Items()->Count(), 5);
+    EXPECT_EQ(f.HostItem(0)->Control(), b);
+    EXPECT_EQ(f.HostItem(3)->Control(), a);
+    EXPECT_EQ(f.HostItem(4)->Control(), c);
+    // Loaded once, later controls are hosted as they come.
+    TPanel *d = f.Panel(30);
+    d->SetParent(f.tb);
+    EXPECT_EQ(f.HostItem(5)->Control(), d);
+}
+
+TEST(HostedControls, AHostedControlIsFreedExactlyOnce)
+{
+    FreeCounter counter;
+    {
+        HostForm f;
+        TPanel *freedFirst = f.Panel(30), *freedWithToolbar = f.Panel(30), *freedWithForm = f.Panel(30);
+        for (TPanel *p : {freedFirst, freedWithToolbar})
+            p->SetParent(f.tb);
+        counter.Watch(freedFirst);
+        counter.Watch(freedWithToolbar);
+        counter.Watch(freedWithForm);
+
+        // Freed by its owner: its item goes, the toolbar goes on without it.
+        delete freedFirst;
+        EXPECT_EQ(counter.freed, 1);
+        ASSERT_EQ(f.tb->Items()->Count(), 3);
+        EXPECT_EQ(f.HostItem(2)->Control(), freedWithToolbar);
+        f.tb->View().UpdateLayout();
+
+        // Freed by its item, when the toolbar goes.
+        delete f.tb;
+        EXPECT_EQ(counter.freed, 2);
+
+        // A control hosted by an item of a toolbar that never took it as a child.
+        auto *loose = new TBarCustomToolbar(&f.form);
+        loose->Items()->Add(new TBarControlItem(&f.form, freedWithForm));
+    }
+    // The form frees the rest once.
+    EXPECT_EQ(counter.freed, 3);
+}
