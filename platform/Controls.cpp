@@ -153,13 +153,29 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress)
+            altAlone_ = false;
+        if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType())
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         int vk = VirtualKey(key);
-        if (vk == 0 || vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU)
-            return false;
         auto *form = dynamic_cast<TCustomForm *>(TWidgetLink::ControlOf(static_cast<QWidget *>(watched)->window()));
+        if (type == QEvent::KeyRelease) {
+            // Alt pressed and let go with nothing between: the system's menu key.
+            if (vk != VK_MENU || !altAlone_ || key->isAutoRepeat())
+                return false;
+            altAlone_ = false;
+            return form && OfferSysCommand(form, 0);
+        }
+        if (vk == VK_MENU) {
+            if (!key->isAutoRepeat())
+                altAlone_ = (key->modifiers() & ~Qt::AltModifier) == Qt::NoModifier;
+            return false;
+        }
+        altAlone_ = false;
+        if (vk == 0 || vk == VK_SHIFT || vk == VK_CONTROL)
+            return false;
         if (!form)
             return false;
         TShiftState shift = ShiftOf(key->modifiers(), Qt::NoButton);
@@ -168,8 +184,28 @@ public:
                         && ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'));
         bool taken = false;
         Application().Guard([&] { taken = form->IsShortCut(shortCut) || (accelerator && form->DialogChar(vk)); });
-        return taken;
+        if (taken || !(shift & ssAlt) || (shift & ssCtrl))
+            return taken;
+        // Alt and a character nobody took: the system's menu key with that character.
+        char32_t ch = 0;
+        QString text = key->text();
+        if (text.size() == 1 && text.at(0).isPrint())
+            ch = text.at(0).toLower().unicode();
+        else if (vk >= 'A' && vk <= 'Z')
+            ch = static_cast<char32_t>(vk - 'A' + 'a');
+        else if (vk >= '0' && vk <= '9')
+            ch = static_cast<char32_t>(vk);
+        return ch != 0 && ch != U' ' && OfferSysCommand(form, ch);
     }
+
+private:
+    static bool OfferSysCommand(TCustomForm *form, char32_t ch)
+    {
+        TMessage message{CM_APPSYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(ch), 0};
+        Application().Guard([&] { DispatchMessage(form, message); });
+        return message.Result != 0;
+    }
+    bool altAlone_ = false;
 };
 
 void InstallFormKeyFilter()
@@ -714,10 +750,34 @@ void TWinControl::RemoveControl(TControl *control)
     if (alignCause_ == control)
         alignCause_ = nullptr;
     // A window being freed has already let its handle go and is no TWinControl any more.
-    if (auto *win = dynamic_cast<TWinControl *>(control))
+    if (auto *win = dynamic_cast<TWinControl *>(control); win && !win->keepWindow_)
         win->DestroyHandle();
     if (control->Align() != alNone)
         Realign();
+}
+
+void TWinControl::MoveWindowTo(TWinControl *parent)
+{
+    if (parent == Parent())
+        return;
+    bool keep = HandleAllocated() && parent && parent->HandleAllocated() && !parent->windowsOnDemand_
+             && (!Parent() || !Parent()->windowsOnDemand_);
+    if (!keep) {
+        TControl::SetParent(parent);
+        return;
+    }
+    QWidget *widget = link_->Widget();
+    keepWindow_ = true;
+    try {
+        TControl::SetParent(parent);
+    } catch (...) {
+        keepWindow_ = false;
+        throw;
+    }
+    keepWindow_ = false;
+    widget->setParent(parent->Link()->Client());
+    widget->setGeometry(Left(), Top(), Width(), Height());
+    widget->setVisible(Visible());
 }
 
 
@@ -1266,6 +1326,10 @@ void TCustomControl::PaintWindow(TCanvas &canvas)
     canvas_ = nullptr;
 }
 
+TControl *CaptureControl() { return gCapture; }
+
+void ReleaseCapture() { gCapture = nullptr; }
+
 TWinControl *FocusedControl()
 {
     QWidget *focus = QApplication::focusWidget();
@@ -1461,6 +1525,13 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
         return true;
     }
 
+    // A capture with no button held is left over from a release that never
+    // reached us (the window under the press moved to another top-level
+    // window in between): it ends here.
+    const Qt::MouseButtons others = event->type() == QEvent::MouseMove ? mouse->buttons()
+                                                                      : mouse->buttons() & ~mouse->button();
+    if (gCapture && others == Qt::NoButton && event->type() != QEvent::MouseButtonRelease)
+        gCapture = nullptr;
     // The target: the captured control, else the topmost windowless child under
     // the point, else the window itself.
     TControl *target = gCapture;

@@ -249,6 +249,12 @@ public:
 
     // Makes the toolkit window now (parents first).
     void HandleNeeded();
+    // Moves the control to another parent keeping its toolkit window, its
+    // children's windows and what they hold (typed text, a held mouse press):
+    // the window changes parent instead of being made again. When either side
+    // has no window (or makes its children's windows on demand) it is the
+    // plain move. The window shows again as it was, without activation.
+    void MoveWindowTo(TWinControl *parent);
     bool HandleAllocated() const;
 
     // The windowed children get their toolkit windows only while they are near
@@ -375,6 +381,7 @@ private:
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
     bool redrawOff_ = false;  // SetRedraw(false): invalidations are dropped here at once
+    bool keepWindow_ = false; // MoveWindowTo runs: leaving the old parent keeps the window
 };
 
 // A windowed control that paints itself on Canvas() in Paint.
@@ -406,6 +413,10 @@ private:
 
 // The control whose window has the keyboard focus, or nullptr.
 TWinControl *FocusedControl();
+// The control that holds the mouse while a button is down on it, or nullptr.
+TControl *CaptureControl();
+// Ends the capture (a mouse loop that took the button's release ends with it).
+void ReleaseCapture();
 // Platform side: what a scrolling control shows has moved; the controls with
 // child windows on demand make and give back their children's windows.
 void UpdateOnDemandWindows();

@@ -36,6 +36,7 @@ enum : unsigned {
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
     WM_CHAR = 0x0102,
+    WM_SYSCOMMAND = 0x0112,
     WM_TIMER = 0x0113,
     WM_HSCROLL = 0x0114,
     WM_VSCROLL = 0x0115,
@@ -60,10 +61,17 @@ enum : unsigned {
     // that accelerator takes it and sets Result to 1.
     CM_DIALOGCHAR = 0xB006,
     CM_MOUSEENTER = 0xB013,
+    // A system command (WParam = SC_KEYMENU for Alt, LParam = the character
+    // typed with Alt, 0 for Alt alone) offered by the form it was typed in to
+    // the application's hooks before the system sees it; a taker sets Result to 1.
+    CM_APPSYSCOMMAND = 0xB017,
     CM_MOUSELEAVE = 0xB014,
     // Posted by a form to itself to be freed (TCustomForm::Release).
     CM_RELEASE = 0xB021,
 };
+
+// System commands of WM_SYSCOMMAND.
+enum : unsigned { SC_KEYMENU = 0xF100 };
 
 // Key and button state flags of the mouse messages' WParam.
 enum : unsigned { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10 };

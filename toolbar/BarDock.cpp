@@ -269,6 +269,27 @@ void TBarDock::Notification(TComponent *component, TOperation operation)
         RemoveBar(bar);
 }
 
+void TBarDock::WndProc(TMessage &message)
+{
+    if (message.Msg == WM_SYSCOMMAND || message.Msg == CM_DIALOGKEY || message.Msg == CM_DIALOGCHAR) {
+        // A copy: a command may take windows away.
+        std::vector<TBarCustomDockableWindow *> bars = barList_;
+        for (TBarCustomDockableWindow *bar : bars) {
+            if (std::find(barList_.begin(), barList_.end(), bar) == barList_.end())
+                continue;
+            if (!bar->HasMenuEvents() || !bar->Floating() || !bar->Showing() || !bar->Enabled())
+                continue;
+            message.Result = 0;
+            DispatchMessage(bar, message);
+            if (message.Result != 0)
+                return;
+        }
+        if (message.Msg == WM_SYSCOMMAND)
+            return;
+    }
+    TCustomControl::WndProc(message);
+}
+
 void TBarDock::Paint()
 {
     TCanvas &canvas = Canvas();

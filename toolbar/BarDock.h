@@ -4,6 +4,7 @@
 // in a dock (with a drag handle) or plainly on a form. Position saving writes
 // each named window's placement through two writer functions.
 #include "platform/Controls.h"
+#include "platform/DragOutline.h"
 #include "platform/Exceptions.h"
 #include "platform/PopupWindow.h"
 
@@ -88,6 +89,8 @@ public:
     TBarRequestDockEvent OnRequestDock;
 
     void SetParent(TWinControl *parent) override;
+    // Alt keys typed in the form reach the floating menu bars that last sat here.
+    void WndProc(TMessage &message) override;
 
 protected:
     void BoundsChanged() override;
@@ -130,10 +133,15 @@ public:
     TRect CaptionRect() const;
     TRect CloseButtonRect() const;
     bool CloseButtonPressed = false;
+    // The sizing border under a point of the frame: 10 left, 11 right, 12 top,
+    // 13 top-left, 14 top-right, 15 bottom, 16 bottom-left, 17 bottom-right;
+    // 0 elsewhere (and for a frame that cannot be sized).
+    int HitTestBorder(int x, int y) const;
 
 protected:
     void PaintWindow(TCanvas &canvas) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
@@ -172,8 +180,17 @@ public:
     void CloseWindow();
     // The drag loop; x, y in the window's coordinates. Runs until the button is released.
     void BeginMoving(int x, int y);
+    // The size loop of a floating window: edge 0 left, 1 right, 2 top, 3 top-left,
+    // 4 top-right, 5 bottom, 6 bottom-left, 7 bottom-right; `cursor` is the
+    // press on the frame's border (screen). Runs until the button is released.
+    void BeginSizing(int edge, TPoint cursor);
     // The cursor the drag shows (size-all, sizing while sliding, no-entry where nothing can drop).
     TCursor DragCursor = crDefault;
+    // Bit 0: the frame's corners size both ways; bit 1: the cursor stays on
+    // the screen while sizing (left out: nothing here confines the cursor).
+    unsigned SizingOptions = 3;
+    // The outline an outline-mode drag or sizing shows now (screen; empty when none).
+    TRect OutlineRect() const;
     bool CloseButton() const { return closeButton_; }
     void SetCloseButton(bool v) { closeButton_ = v; }
     bool ShowCaption() const { return showCaption_; }
@@ -246,6 +263,10 @@ public:
     virtual void GetMinDockedLength(int &) {}
     virtual TBarShrinkMode GetShrinkMode() const { return brsmNone; }
     virtual void SizeChanging(int, int) {}
+    // Client sizes a floating window may take (a maximum of 0: no limit).
+    virtual void GetFloatingSizeLimits(int &, int &, int &, int &) {}
+    // Whether the window takes the form's menu keys (a menu bar does).
+    virtual bool HasMenuEvents() const { return false; }
 
     // Recomputes the window's own size.
     void Arrange();
@@ -273,8 +294,15 @@ protected:
     // Whether a point of the client area lies on content (a press there is no drag).
     virtual bool HitTestContent(TPoint clientPoint) const;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    // Hooks of the size loop: the loop starts and ends, a rectangle (frame,
+    // screen) is about to be shown, the chosen size is about to be applied.
+    virtual void SizingStart(int) {}
+    virtual void SizingEnd() {}
+    virtual void SizingAdjustRect(TRect &, const TRect &) {}
+    virtual void SizingApply() {}
 
 private:
+    friend class TBarFloatingWindowParent;
     int dockRow_ = 0;
     int dockPos_ = -1;
     TBarDock *currentDock_ = nullptr;
@@ -300,8 +328,13 @@ private:
     void ComputeDragTarget(TBarDragState &state, TPoint cursor, bool ctrlHeld);
     int RowFromPosition(const TBarDragState &state, const TBarDragTarget &target, int centre, bool &newRow) const;
     void ApplyDragPosition(TBarDragState &state);
+    void ShowOutline(const TRect &rect, int thickness);
+    void ApplySizing(const TRect &rect);
+    bool arrangePending_ = false;
 
     bool smoothDragging_ = false;
+    // The outline of an outline-mode loop; made on first use.
+    std::unique_ptr<TDragOutline> outline_;
     bool hideWhenInactive_ = true;
     bool closeButton_ = true;
     bool showCaption_ = true;

@@ -82,7 +82,8 @@ void TBarCustomDockableWindow::SetParent(TWinControl *parent)
             currentDock_ = nullptr;
             oldDock->ChangeVisibleBarList(this, true);
         }
-        TCustomControl::SetParent(parent);
+        // The same window moves, with the controls it hosts and a mouse press it holds.
+        MoveWindowTo(parent);
         currentDock_ = newDock;
         floating_ = frame != nullptr;
         if (frame) {
@@ -264,7 +265,12 @@ TPoint TBarCustomDockableWindow::ClientOrigin() const
 
 void TBarCustomDockableWindow::Arrange()
 {
-    if (arrangeDisableCount_ > 0 || !Parent())
+    if (arrangeDisableCount_ > 0) {
+        arrangePending_ = true;
+        return;
+    }
+    arrangePending_ = false;
+    if (!Parent())
         return;
     TSize size = GetSizeForOrientation(true, TBarDock::OrientationOf(currentDock_, floating_), currentDock_, floating_);
     if (autoResize_ || currentDock_ || floating_)

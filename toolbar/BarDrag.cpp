@@ -2,6 +2,7 @@
 // floating state until the button is released.
 #include "toolbar/BarDock.h"
 
+#include "platform/DragOutline.h"
 #include "platform/Forms.h"
 #include "platform/SystemParameters.h"
 
@@ -174,8 +175,30 @@ void TBarCustomDockableWindow::ComputeDragTarget(TBarDragState &state, TPoint cu
         state.DragRect = rect;
     }
     Screen().SetCursor(DragCursor);
-    if (state.Smooth && !IsEmpty(state.DragRect))
-        ApplyDragPosition(state);
+    if (state.Smooth) {
+        if (!IsEmpty(state.DragRect))
+            ApplyDragPosition(state);
+        // The window may sit in another top-level window now: the pointer
+        // stays with it there until the button is released.
+        GrabPointer(this);
+    } else {
+        ShowOutline(state.DragRect, target ? 1 : GetFloatingBorderSize().X);
+    }
+}
+
+void TBarCustomDockableWindow::ShowOutline(const TRect &rect, int thickness)
+{
+    if (!outline_) {
+        if (IsEmpty(rect))
+            return;
+        outline_ = std::make_unique<TDragOutline>();
+    }
+    outline_->Show(rect, thickness);
+}
+
+TRect TBarCustomDockableWindow::OutlineRect() const
+{
+    return outline_ && outline_->Visible() ? outline_->Rect() : TRect{};
 }
 
 int TBarCustomDockableWindow::RowFromPosition(const TBarDragState &state, const TBarDragTarget &target, int centre,
@@ -262,11 +285,19 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
     SlidingInRow = false;
     struct TEnd {
         TBarCustomDockableWindow *w;
-        ~TEnd()
+        bool finished = false;
+        ~TEnd() { Finish(); }
+        void Finish()
         {
+            if (finished)
+                return;
+            finished = true;
             w->IsDragged = false;
             w->SlidingInRow = false;
             w->smoothDragging_ = false;
+            ReleasePointer();
+            ReleaseCapture();
+            w->ShowOutline(TRect{}, 0);
             Screen().SetCursor(crDefault);
         }
     } end{this};
@@ -319,8 +350,10 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
     state.DockingAllowed = currentDock_ != nullptr;
     ComputeDragTarget(state, grabScreen, false);
     state.DockingAllowed = true;
+    TWinControl *held = floating_ && floatingParent_ ? static_cast<TWinControl *>(floatingParent_.get()) : this;
+    GrabPointer(held);
 
-    bool done = false, accept = false;
+    bool done = false, accept = false, doubleClick = false;
     int hook = AddMessageHook([&](TMessageTarget *target, TMessage &m) {
         if (done)
             return false;
@@ -350,7 +383,12 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
             accept = true;
             return true;
         case WM_LBUTTONDOWN:
+            done = true;
+            return true;
         case WM_LBUTTONDBLCLK:
+            // The toolkit reports the second press of a double click as a
+            // press (which started this loop) followed by the double click.
+            doubleClick = state.LastCursor.X == state.StartCursor.X && state.LastCursor.Y == state.StartCursor.Y;
             done = true;
             return true;
         case WM_RBUTTONDOWN:
@@ -383,5 +421,9 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
     if (!currentDock_) {
         dockRow_ = state.StartRow;
         dockPos_ = state.StartPos;
+    }
+    if (doubleClick) {
+        end.Finish();
+        ToggleDocking();
     }
 }

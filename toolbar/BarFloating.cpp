@@ -2,6 +2,7 @@
 // and the docks, and the mouse on the frame and on the docked handle.
 #include "toolbar/BarDock.h"
 
+#include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/SystemParameters.h"
 
@@ -81,11 +82,79 @@ void TBarFloatingWindowParent::PaintWindow(TCanvas &canvas)
     }
 }
 
+int TBarFloatingWindowParent::HitTestBorder(int x, int y) const
+{
+    if (!hosted_->Resizable())
+        return 0;
+    const int b = BorderSize();
+    const int w = Width(), h = Height();
+    const TPoint client = ClientOrigin();
+    if (x >= client.X && x < client.X + hosted_->Width() && y >= client.Y && y < client.Y + hosted_->Height())
+        return 0;
+    const bool corners = (hosted_->SizingOptions & 1) != 0;
+    const int corner = kSmallCaption + b - 1;
+    if (y < b) {
+        if (corners && x < corner)
+            return 13;
+        if (corners && x >= w - corner)
+            return 14;
+        return 12;
+    }
+    if (y >= h - b - 1) {
+        if (corners && x < corner)
+            return 16;
+        if (corners && x >= w - corner)
+            return 17;
+        return 15;
+    }
+    if (x < b) {
+        if (corners && y < corner)
+            return 13;
+        if (corners && y >= h - corner)
+            return 16;
+        return 10;
+    }
+    if (x >= w - b - 1) {
+        if (corners && y < corner)
+            return 14;
+        if (corners && y >= h - corner)
+            return 17;
+        return 11;
+    }
+    return 0;
+}
+
+namespace {
+
+TCursor SizingCursor(int code)
+{
+    switch (code) {
+    case 10: case 11: return crSizeWE;
+    case 12: case 15: return crSizeNS;
+    case 13: case 17: return crSizeNWSE;
+    case 14: case 16: return crSizeNESW;
+    default: return crDefault;
+    }
+}
+
+} // namespace
+
+void TBarFloatingWindowParent::MouseMove(TShiftState shift, int x, int y)
+{
+    TPopupWindow::MouseMove(shift, x, y);
+    SetCursor(SizingCursor(HitTestBorder(x, y)));
+}
+
 void TBarFloatingWindowParent::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     TPopupWindow::MouseDown(button, shift, x, y);
     if (button != mbLeft)
         return;
+    if (int code = HitTestBorder(x, y)) {
+        if (!(shift & ssDouble))
+            hosted_->BeginSizing(code - 10, ClientToScreen(TPoint{x, y}));
+        return;
+    }
     if (PtIn(CloseButtonRect(), x, y)) {
         CloseButtonPressed = true;
         Invalidate();
@@ -149,6 +218,9 @@ void TBarCustomDockableWindow::SetFloating(bool floating)
     TBarFloatingWindowParent *frame = floatingParent_.get();
     TSize size = frame->FrameSizeFor(TSize{Width(), Height()});
     frame->SetBounds(floatingPosition_.X, floatingPosition_.Y, size.cx, size.cy);
+    // The frame's window first, so that the window moves into it rather than being made again.
+    if (HandleAllocated())
+        frame->HandleNeeded();
     SetParent(frame);
     frame->ShowAt(floatingPosition_);
 }
@@ -236,4 +308,155 @@ void TBarCustomDockableWindow::MouseDown(TMouseButton button, TShiftState shift,
         ToggleDocking();
     else
         BeginMoving(x, y);
+}
+
+// ---------------------------------------------------------------- size loop
+
+void TBarCustomDockableWindow::BeginSizing(int edge, TPoint cursor)
+{
+    if (!floating_ || !floatingParent_ || Parent() != floatingParent_.get())
+        return;
+    TBarFloatingWindowParent *frame = floatingParent_.get();
+    int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
+    GetFloatingSizeLimits(minWidth, minHeight, maxWidth, maxHeight);
+    const TSize nc = frame->FrameSizeFor(TSize{0, 0});
+    minWidth += nc.cx;
+    minHeight += nc.cy;
+    if (maxWidth > 0)
+        maxWidth += nc.cx;
+    if (maxHeight > 0)
+        maxHeight += nc.cy;
+
+    SizingStart(edge);
+    struct TEnd {
+        TBarCustomDockableWindow *w;
+        ~TEnd()
+        {
+            ReleasePointer();
+            ReleaseCapture();
+            w->ShowOutline(TRect{}, 0);
+            Screen().SetCursor(crDefault);
+            w->SizingEnd();
+        }
+    } end{this};
+
+    const bool smooth = smoothDrag_;
+    const int border = GetFloatingBorderSize().X;
+    const TRect start = frame->BoundsRect();
+    TRect rect = start;
+    if (!smooth)
+        ShowOutline(start, border);
+    GrabPointer(frame);
+    Screen().SetCursor(SizingCursor(edge + 10));
+    const bool moveLeft = edge == 0 || edge == 3 || edge == 6;
+    const bool moveRight = edge == 1 || edge == 4 || edge == 7;
+    const bool moveTop = edge == 2 || edge == 3 || edge == 4;
+    const bool moveBottom = edge == 5 || edge == 6 || edge == 7;
+    TPoint last = cursor;
+
+    auto follow = [&](TPoint p) {
+        const int dx = p.X - cursor.X, dy = p.Y - cursor.Y;
+        TRect r = start;
+        if (moveLeft)
+            r.Left += dx;
+        if (moveRight)
+            r.Right += dx;
+        if (moveTop)
+            r.Top += dy;
+        if (moveBottom)
+            r.Bottom += dy;
+        int w = std::max(r.Right - r.Left, minWidth);
+        if (maxWidth > 0)
+            w = std::min(w, maxWidth);
+        if (moveLeft)
+            r.Left = r.Right - w;
+        else
+            r.Right = r.Left + w;
+        int h = std::max(r.Bottom - r.Top, minHeight);
+        if (maxHeight > 0)
+            h = std::min(h, maxHeight);
+        if (moveTop)
+            r.Top = r.Bottom - h;
+        else
+            r.Bottom = r.Top + h;
+        SizingAdjustRect(r, start);
+        rect = r;
+        if (smooth)
+            ApplySizing(rect);
+        else
+            ShowOutline(rect, border);
+    };
+
+    bool done = false, accept = false;
+    int hook = AddMessageHook([&](TMessageTarget *target, TMessage &m) {
+        if (done)
+            return false;
+        switch (m.Msg) {
+        case WM_KEYDOWN:
+            if (m.WParam == VK_ESCAPE)
+                done = true;
+            return true;
+        case WM_KEYUP:
+        case WM_CHAR:
+            return true;
+        case WM_MOUSEMOVE: {
+            auto *control = dynamic_cast<TControl *>(target);
+            if (!control)
+                return true;
+            TPoint p = control->ClientToScreen(TPoint{LParamX(m.LParam), LParamY(m.LParam)});
+            if (p.X != last.X || p.Y != last.Y) {
+                last = p;
+                follow(p);
+            }
+            return true;
+        }
+        case WM_LBUTTONUP:
+            done = true;
+            accept = true;
+            return true;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            done = true;
+            return true;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+            return true;
+        default:
+            return false;
+        }
+    });
+    struct TUnhook {
+        int id;
+        ~TUnhook() { RemoveMessageHook(id); }
+    } unhook{hook};
+    while (!done && !Destroying() && floating_)
+        WaitMessage();
+    if (accept && !smooth && floating_)
+        ApplySizing(rect);
+}
+
+void TBarCustomDockableWindow::ApplySizing(const TRect &rect)
+{
+    TBarFloatingWindowParent *frame = floatingParent_.get();
+    if (!frame || Parent() != frame)
+        return;
+    const TSize nc = frame->FrameSizeFor(TSize{0, 0});
+    {
+        ++arrangeDisableCount_;
+        struct TLower {
+            int &count;
+            ~TLower() { --count; }
+        } lower{arrangeDisableCount_};
+        SizingApply();
+        frame->SetBounds(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+        floatingPosition_ = TPoint{rect.Left, rect.Top};
+        SetBounds(0, 0, rect.Right - rect.Left - nc.cx, rect.Bottom - rect.Top - nc.cy);
+    }
+    if (arrangePending_)
+        Arrange();
+    MoveOnScreen(true);
 }

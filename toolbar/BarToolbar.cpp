@@ -2,9 +2,27 @@
 #include "toolbar/BarToolbar.h"
 
 #include "platform/Graphics.h"
+#include "platform/SystemParameters.h"
 #include "toolbar/BarAcc.h"
 
 #include <algorithm>
+
+// The state of one floating resize.
+struct TBarFloatingResize {
+    int Edge = 0;
+    TRect StartFrame;
+    int ClientLeft = 0;
+    int StartWrapWidth = 0;
+    bool Moved = false;
+    bool Growing = false;
+    struct TEntry {
+        TSize Frame;
+        int WrapWidth;
+    };
+    std::vector<TEntry> Sizes; // by the sizing dimension, largest first
+    int Snap = 12;
+    int ChosenWrapWidth = 0;
+};
 
 namespace {
 
@@ -147,6 +165,7 @@ void TBarCustomToolbar::ReplaceViewAndChevron(std::unique_ptr<TBarToolbarView> v
 
 TBarCustomToolbar::~TBarCustomToolbar()
 {
+    menuBar_ = false;
     // The hosted controls go with their items below; nothing more is hosted.
     destroying_ = true;
     SetProcessShortCuts(false);
@@ -221,7 +240,9 @@ TSize TBarCustomToolbar::GetSizeForOrientation(bool current, TBarOrientation, TB
 {
     if (current) {
         UpdateViewLimits();
-        return view_->UpdateLayout();
+        TSize size = view_->UpdateLayout();
+        lineCount_ = view_->LineCount();
+        return size;
     }
     TBarViewOrientation orientation = ViewOrientationOf(dock, floating);
     TSize total, base;
@@ -259,13 +280,6 @@ void TBarCustomToolbar::WritePositionData(const TPositionIntegerWriter &writeInt
     writeInteger(Name(), "FloatRightX", floatingWrapWidth_);
 }
 
-void TBarCustomToolbar::WndProc(TMessage &message)
-{
-    if (message.Msg == WM_GETOBJECT && view_ && view_->HandleWMGetObject(message))
-        return;
-    TBarCustomDockableWindow::WndProc(message);
-}
-
 void TBarCustomToolbar::PaintClient(TCanvas &canvas)
 {
     view_->DrawAll(canvas);
@@ -297,6 +311,242 @@ void TBarCustomToolbar::MouseMove(TShiftState shift, int x, int y)
 {
     TBarCustomDockableWindow::MouseMove(shift, x, y);
 }
+
+// ---------------------------------------------------------------- menu bar and keyboard
+
+void TBarCustomToolbar::SetMenuBar(bool menuBar)
+{
+    if (menuBar == menuBar_)
+        return;
+    menuBar_ = menuBar;
+    unsigned style = view_->Style() & ~(vsMenuBar | vsUseHiddenAccels);
+    if (menuBar)
+        style |= vsMenuBar | vsUseHiddenAccels;
+    view_->SetStyle(style);
+    view_->RecreateAllViewers();
+    SetFullSize(menuBar);
+    SetShrinkMode(menuBar ? brsmWrap : brsmChevron);
+    SetCloseButton(!menuBar);
+    SetProcessShortCuts(menuBar);
+}
+
+bool TBarCustomToolbar::KeyboardOpen(char32_t ch, bool accelOnly)
+{
+    TBarView &view = *view_;
+    view.SetAccelsVisible(true);
+    struct THide {
+        TBarView &view;
+        bool entered = false;
+        ~THide()
+        {
+            if (!entered)
+                view.SetAccelsVisible(false);
+        }
+    } hide{view};
+    if (ch == 0) {
+        TBarItemViewer *first = view.FirstKeyboardViewer();
+        if (!first)
+            return false;
+        hide.entered = true;
+        view.Select(first, false);
+        view.EnterModalLoop(0);
+        return true;
+    }
+    bool unique = false;
+    TBarItemViewer *found = view.NextViewerByAccel(nullptr, ch, unique, accelOnly);
+    if (!found || !found->Item()->Enabled())
+        return false;
+    if (!unique && !menuBar_)
+        return false;
+    hide.entered = true;
+    view.Select(found, false);
+    view.EnterModalLoop(unique ? 2 : 0);
+    return true;
+}
+
+void TBarCustomToolbar::WndProc(TMessage &message)
+{
+    switch (message.Msg) {
+    case WM_GETOBJECT:
+        // Screen readers ask the view first.
+        if (view_ && view_->HandleWMGetObject(message))
+            return;
+        break;
+    case CM_DIALOGCHAR:
+        // Alt and a letter on an ordinary toolbar: only its explicit accelerators.
+        if (!menuBar_ && Enabled() && Showing() && message.WParam != 0) {
+            char32_t ch = static_cast<char32_t>(message.WParam);
+            if (ch >= U'A' && ch <= U'Z')
+                ch = ch - U'A' + U'a';
+            if (KeyboardOpen(ch, true)) {
+                message.Result = 1;
+                return;
+            }
+        }
+        break;
+    case WM_SYSCOMMAND:
+        if (menuBar_ && Enabled() && Showing() && !CaptureControl() && (message.WParam & 0xFFF0) == SC_KEYMENU
+            && message.LParam != U' ') {
+            auto ch = static_cast<char32_t>(message.LParam);
+            if (!KeyboardOpen(ch, false)) {
+                // The minus key is the system's; anything else that opens nothing beeps.
+                if (ch == U'-')
+                    return;
+                MessageBeep(0);
+            }
+            message.Result = 1;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    TBarCustomDockableWindow::WndProc(message);
+}
+
+// ---------------------------------------------------------------- floating resize
+
+std::vector<TSize> TBarCustomToolbar::GetWrapPoints()
+{
+    std::vector<TSize> points;
+    const TRect margins = view_->GetViewMargins(tbvoFloating);
+    const int narrowest = margins.Left + margins.Right;
+    const int savedWrap = floatingWrapWidth_;
+    const int savedLines = lineCount_;
+    struct TRestore {
+        TBarCustomToolbar *t;
+        int wrap, lines;
+        ~TRestore()
+        {
+            t->floatingWrapWidth_ = wrap;
+            t->lineCount_ = lines;
+        }
+    } restore{this, savedWrap, savedLines};
+    floatingWrapWidth_ = 0;
+    TSize size = GetSizeForOrientation(false, tboFloating, nullptr, true);
+    points.push_back(size);
+    int lines = 1;
+    for (int i = size.cx - 1; i >= narrowest;) {
+        floatingWrapWidth_ = i;
+        TSize s = GetSizeForOrientation(false, tboFloating, nullptr, true);
+        if (s.cx > i)
+            break;
+        if (s.cx < i) {
+            i = s.cx; // the same layout as at that width: try that width next
+            continue;
+        }
+        if (lineCount_ == lines) {
+            points.back() = s;
+        } else {
+            points.push_back(s);
+            lines = lineCount_;
+        }
+        --i;
+    }
+    return points;
+}
+
+namespace {
+
+bool SizesByHeight(int edge) { return edge == 2 || edge == 5; }
+
+} // namespace
+
+void TBarCustomToolbar::SizingStart(int edge)
+{
+    TBarFloatingWindowParent *frame = FloatingParent();
+    if (!frame)
+        return;
+    resize_ = std::make_unique<TBarFloatingResize>();
+    TBarFloatingResize &r = *resize_;
+    r.Edge = edge;
+    r.StartFrame = frame->BoundsRect();
+    r.ClientLeft = frame->ClientOrigin().X;
+    r.StartWrapWidth = floatingWrapWidth_;
+    r.ChosenWrapWidth = floatingWrapWidth_;
+    const TSize nc = frame->FrameSizeFor(TSize{0, 0});
+    std::vector<TSize> points = GetWrapPoints();
+    for (size_t i = 0; i < points.size(); ++i)
+        r.Sizes.push_back({TSize{points[i].cx + nc.cx, points[i].cy + nc.cy}, i == 0 ? 0 : points[i].cx});
+    const bool byHeight = SizesByHeight(edge);
+    auto dim = [byHeight](const TSize &s) { return byHeight ? s.cy : s.cx; };
+    std::stable_sort(r.Sizes.begin(), r.Sizes.end(),
+                     [&](const auto &a, const auto &b) { return dim(a.Frame) > dim(b.Frame); });
+    // Within the snap distance of the present size nothing changes; closer
+    // neighbours make the zone smaller, so that each size can be reached.
+    const int present = byHeight ? r.StartFrame.Height() : r.StartFrame.Width();
+    for (size_t i = 0; i < r.Sizes.size(); ++i) {
+        if (dim(r.Sizes[i].Frame) != present)
+            continue;
+        for (size_t n : {i - 1, i + 1})
+            if (n < r.Sizes.size())
+                r.Snap = std::min(r.Snap, std::abs(dim(r.Sizes[n].Frame) - present) - 1);
+        r.Snap = std::max(r.Snap, 0);
+        break;
+    }
+}
+
+void TBarCustomToolbar::SizingAdjustRect(TRect &rect, const TRect &startRect)
+{
+    if (!resize_ || resize_->Sizes.empty())
+        return;
+    TBarFloatingResize &r = *resize_;
+    const bool byHeight = SizesByHeight(r.Edge);
+    auto dim = [byHeight](const TSize &s) { return byHeight ? s.cy : s.cx; };
+    const int startSize = byHeight ? startRect.Height() : startRect.Width();
+    int wanted = byHeight ? rect.Height() : rect.Width();
+    const bool growing = wanted > startSize;
+    if (!r.Moved || growing != r.Growing) {
+        r.Growing = growing;
+        if (std::abs(wanted - startSize) <= r.Snap)
+            wanted = startSize;
+    }
+    const TBarFloatingResize::TEntry *chosen = nullptr;
+    if (wanted > startSize) {
+        // The smallest size larger than the wish; the largest when none is.
+        for (const auto &e : r.Sizes)
+            if (dim(e.Frame) > wanted)
+                chosen = &e;
+        if (!chosen)
+            chosen = &r.Sizes.front();
+    } else {
+        // The largest size not larger than the wish; the smallest when none is.
+        for (const auto &e : r.Sizes)
+            if (dim(e.Frame) <= wanted) {
+                chosen = &e;
+                break;
+            }
+        if (!chosen)
+            chosen = &r.Sizes.back();
+    }
+    const bool moveLeft = r.Edge == 0 || r.Edge == 3 || r.Edge == 6;
+    const bool moveTop = r.Edge == 2 || r.Edge == 3 || r.Edge == 4;
+    if (moveLeft) {
+        rect.Right = startRect.Right;
+        rect.Left = rect.Right - chosen->Frame.cx;
+    } else {
+        rect.Left = startRect.Left;
+        rect.Right = rect.Left + chosen->Frame.cx;
+    }
+    if (moveTop) {
+        rect.Bottom = startRect.Bottom;
+        rect.Top = rect.Bottom - chosen->Frame.cy;
+    } else {
+        rect.Top = startRect.Top;
+        rect.Bottom = rect.Top + chosen->Frame.cy;
+    }
+    r.ChosenWrapWidth = chosen->WrapWidth;
+    if (rect != startRect)
+        r.Moved = true;
+}
+
+void TBarCustomToolbar::SizingApply()
+{
+    if (resize_)
+        SetFloatingWrapWidth(resize_->ChosenWrapWidth);
+}
+
+void TBarCustomToolbar::SizingEnd() { resize_.reset(); }
 
 // ---------------------------------------------------------------- hosted controls
 

@@ -7,8 +7,10 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TBarCustomToolbar;
+struct TBarFloatingResize;
 
 // The item at the end of a crowded toolbar whose menu holds the hidden items.
 class TBarChevronItem : public TBarCustomItem {
@@ -71,10 +73,25 @@ public:
     // Offers a key to the toolbar: OnShortCut first, then the items; true when taken.
     bool ProcessToolbarShortCut(int key, TShiftState shift);
 
+    // A menu bar: its own row across the dock, wrapping, no close button,
+    // shortcuts for the whole form, and Alt or Alt+letter open its menus.
+    bool MenuBar() const { return menuBar_; }
+    void SetMenuBar(bool menuBar);
+    bool HasMenuEvents() const override { return menuBar_; }
+    // Opens the toolbar's menus from the keyboard: character 0 selects the
+    // first item; otherwise the item whose accelerator (with `accelOnly`, only
+    // an explicit one) is the character. True when menu mode was entered.
+    bool KeyboardOpen(char32_t ch, bool accelOnly);
+
+    // Floating resize: the narrowest client size for each number of lines the
+    // toolbar can wrap into, the unwrapped size first.
+    std::vector<TSize> GetWrapPoints();
+
     // The largest docked cross size of the other windows of this window's row.
     int GetRowCrossMinimum() const;
     int InLayout = 0;
 
+    void WndProc(TMessage &message) override;
     // Hosted controls. Every child control of the toolbar is shown through a
     // control item of the root item: a control that joins the toolbar gets one
     // at the end (unless one hosts it already); one that leaves it takes its
@@ -85,7 +102,10 @@ public:
     bool Loading() const { return loading_; }
 
 protected:
-    void WndProc(TMessage &message) override;
+    void SizingStart(int edge) override;
+    void SizingEnd() override;
+    void SizingAdjustRect(TRect &rect, const TRect &startRect) override;
+    void SizingApply() override;
     // A derived toolbar's own kinds of view and chevron item, put in place by
     // its constructor (the toolbar takes both).
     void ReplaceViewAndChevron(std::unique_ptr<TBarToolbarView> view, TBarChevronItem *chevron);
@@ -105,12 +125,17 @@ private:
     int lineCount_ = 0;
     TSize baseSize_;
     bool processShortCuts_ = false;
+    bool menuBar_ = false;
+    std::unique_ptr<TBarFloatingResize> resize_;
     bool loading_ = false;
     bool destroying_ = false;
 };
 
 // Offers a key to the toolbars that process shortcuts in a form; true when one took it.
 bool DispatchShortCutForForm(TWinControl *form, int key, TShiftState shift);
+// Offers a system command (Alt, Alt+letter) to the menu bars of a form, and
+// through its docks to their floating menu bars; true when one took it.
+bool DispatchSysCommand(TWinControl *form, TMessage &message);
 
 // The view orientation of a placement: no dock or a top or bottom dock
 // horizontal, a left or right dock vertical, floating floating.

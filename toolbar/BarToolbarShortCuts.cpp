@@ -36,6 +36,15 @@ TWinControl *TopLevelOf(TControl *control)
 
 bool ApplicationShortCutHook(TMessageTarget *target, TMessage &message)
 {
+    if (message.Msg == CM_APPSYSCOMMAND) {
+        auto *form = dynamic_cast<TWinControl *>(target);
+        if (!form || !form->Enabled() || !form->Visible())
+            return false;
+        TMessage command{WM_SYSCOMMAND, message.WParam, message.LParam, 0};
+        if (DispatchSysCommand(form, command))
+            message.Result = 1;
+        return message.Result != 0;
+    }
     if (message.Msg != WM_KEYDOWN)
         return false;
     auto *control = dynamic_cast<TControl *>(target);
@@ -92,10 +101,31 @@ bool DispatchShortCutForForm(TWinControl *form, int key, TShiftState shift)
     return false;
 }
 
+bool DispatchSysCommand(TWinControl *container, TMessage &message)
+{
+    for (int i = 0; i < container->ControlCount(); ++i) {
+        TControl *c = container->Controls(i);
+        if (!c->Visible() || !c->Enabled())
+            continue;
+        auto *toolbar = dynamic_cast<TBarCustomToolbar *>(c);
+        if (dynamic_cast<TBarDock *>(c) || (toolbar && toolbar->MenuBar())) {
+            message.Result = 0;
+            DispatchMessage(c, message);
+            if (message.Result != 0)
+                return true;
+        }
+    }
+    for (int i = 0; i < container->ControlCount(); ++i)
+        if (auto *child = dynamic_cast<TWinControl *>(container->Controls(i)); child && child->Showing())
+            if (DispatchSysCommand(child, message))
+                return true;
+    return false;
+}
+
 void TBarCustomToolbar::SetProcessShortCuts(bool process)
 {
     processShortCuts_ = process;
-    if (process)
+    if (process || menuBar_)
         RegisterShortCuts(this);
     else
         UnregisterShortCuts(this);

@@ -145,6 +145,22 @@ TEST(BarDrag, EscOrAPressCancelsAnOutlineDrag)
     EXPECT_TRUE(a->Docked());
     EXPECT_EQ(a->BoundsRect(), before);
 
+    // So does a left press: the outline goes, nothing moved.
+    TRect outline;
+    Script pressed;
+    pressed.Add([&] { SimulateMousePress(*a, TPoint{3, 10}); });
+    pressed.Add([&] { f.MoveTo(*a, TPoint{200, 150}); });
+    pressed.Add([&] {
+        outline = a->OutlineRect();
+        SimulateMousePress(f.form, TPoint{200, 150}, mbLeft);
+    });
+    pressed.Add([&] { f.ReleaseAt(f.form, TPoint{200, 150}); });
+    ASSERT_TRUE(pressed.Run());
+    EXPECT_FALSE(outline.IsEmpty());
+    EXPECT_TRUE(a->OutlineRect().IsEmpty());
+    EXPECT_TRUE(a->Docked());
+    EXPECT_EQ(a->BoundsRect(), before);
+
     // Accepted, the outline drag applies at the end.
     Script accepted;
     accepted.Add([&] { SimulateMousePress(*a, TPoint{3, 10}); });
@@ -203,4 +219,84 @@ TEST(BarDrag, TheUpperQuarterOfARowOpensANewRow)
     ASSERT_TRUE(join.Run());
     EXPECT_EQ(a->EffectiveRow, b->EffectiveRow);
     EXPECT_EQ(f.dock->Height(), 26);
+}
+
+// The toolkit reports the second press of a double click as a press, which
+// starts a drag loop, and then the double click itself: the loop ends without
+// moving anything and the docking toggles; no capture is left behind.
+TEST(BarDrag, ADoubleClickThatArrivesInTheLoopTogglesTheDocking)
+{
+    DragForm f;
+    TBarCustomToolbar *tb = f.Toolbar(3);
+    tb->SetFloatingPosition(f.Screen(TPoint{100, 150}));
+    tb->SetFloating(true);
+    TBarFloatingWindowParent *frame = tb->FloatingParent();
+    const TRect before = frame->BoundsRect();
+    TRect caption = frame->CaptionRect();
+    TPoint grab{caption.Left + 10, caption.Top + 5};
+    auto doubleClick = [](TControl &target, TPoint p) {
+        TMessage m{WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(p.X, p.Y), 0};
+        DispatchMessage(&target, m);
+    };
+    Script script;
+    script.Add([&] { SimulateMousePress(*frame, grab); });
+    script.Add([&] { doubleClick(*frame, grab); });
+    script.Add([&] { SimulateMouseRelease(*f.dock, TPoint{5, 5}); });
+    ASSERT_TRUE(script.Run());
+    EXPECT_TRUE(tb->Docked());
+    EXPECT_EQ(tb->Parent(), f.dock);
+    EXPECT_EQ(CaptureControl(), nullptr);
+
+    // On the docked handle it floats again, where it floated before.
+    Script again;
+    again.Add([&] { SimulateMousePress(*tb, TPoint{3, 10}); });
+    again.Add([&] { doubleClick(*tb, TPoint{3, 10}); });
+    again.Add([&] { SimulateMouseRelease(*frame, grab); });
+    ASSERT_TRUE(again.Run());
+    EXPECT_TRUE(tb->Floating());
+    EXPECT_EQ(frame->BoundsRect(), before);
+    EXPECT_EQ(CaptureControl(), nullptr);
+}
+
+// In a crowded row a shrunk toolbar dragged along the row by more than 9
+// pixels locks to the row: the sizing cursor shows, moving off the dock no
+// longer floats it, and only its position changes.
+TEST(BarDrag, AShrunkToolbarSlidesInItsCrowdedRowAfterNinePixels)
+{
+    DragForm f;
+    TBarCustomToolbar *a = f.Toolbar(15);
+    TBarCustomToolbar *b = f.Toolbar(10);
+    ASSERT_EQ(a->EffectiveRow, 0);
+    ASSERT_EQ(b->EffectiveRow, 0);
+    ASSERT_GT(b->ShrunkLength + a->ShrunkLength, 0);
+    const TPoint handle{3, 10};
+    const TPoint start{b->Left() + handle.X, b->Top() + handle.Y};
+    TCursor early = crDefault, sliding = crDefault;
+    bool slidingEarly = true, floatedWhileSliding = true;
+    Script script;
+    script.Add([&] { SimulateMousePress(*b, handle); });
+    script.Add([&] { f.MoveTo(*b, TPoint{start.X - 6, start.Y}); });
+    script.Add([&] {
+        early = b->DragCursor;
+        slidingEarly = b->SlidingInRow;
+        f.MoveTo(*b, TPoint{start.X - 30, start.Y});
+    });
+    script.Add([&] {
+        sliding = b->DragCursor;
+        f.MoveTo(*b, TPoint{start.X - 40, start.Y + 150});
+    });
+    script.Add([&] {
+        floatedWhileSliding = b->Floating();
+        f.ReleaseAt(*b, TPoint{start.X - 40, start.Y + 150});
+    });
+    ASSERT_TRUE(script.Run());
+    EXPECT_FALSE(slidingEarly);
+    EXPECT_EQ(early, crSizeAll);
+    EXPECT_EQ(sliding, crSizeWE);
+    EXPECT_FALSE(floatedWhileSliding);
+    EXPECT_TRUE(b->Docked());
+    EXPECT_EQ(b->EffectiveRow, 0);
+    EXPECT_EQ(a->EffectiveRow, 0);
+    EXPECT_EQ(f.dock->Height(), 26);
+    EXPECT_FALSE(b->SlidingInRow);
 }

@@ -314,3 +314,49 @@ TEST(BarToolbar, ShortCutsWorkFromAnyControlOfTheForm)
     ProcessMessages();
     EXPECT_EQ(log.size(), 2u);
 }
+
+namespace {
+
+// An edit that counts its frees.
+struct CountedEdit : TEdit {
+    int *freed;
+    CountedEdit(TComponent *owner, int *count) : TEdit(owner), freed(count) {}
+    ~CountedEdit() override { ++*freed; }
+};
+
+} // namespace
+
+// The form frees hosted controls made before and after its toolbar, with an
+// item made before its control, each once; a control dropped on the toolbar
+// is hosted by a new item at the end.
+TEST(BarToolbar, FreeingAFormFreesEachHostedControlOnce)
+{
+    int freed = 0;
+    {
+        auto *form = new TForm(nullptr);
+        form->SetBounds(0, 0, 400, 200);
+        auto *dock = new TBarDock(form);
+        dock->SetParent(form);
+        auto *before = new CountedEdit(form, &freed);
+        auto *early = new TBarControlItem(form);
+        auto *tb = new TBarCustomToolbar(form);
+        auto *after = new CountedEdit(form, &freed);
+        tb->Items()->Add(early);
+        early->SetControl(after);
+        for (TEdit *e : {static_cast<TEdit *>(after), static_cast<TEdit *>(before)}) {
+            e->SetBounds(0, 0, 60, 20);
+            e->SetParent(tb);
+        }
+        ASSERT_EQ(tb->Items()->Count(), 2);
+        EXPECT_EQ(tb->Items()->GetItem(0), early);
+        auto *dropped = dynamic_cast<TBarControlItem *>(tb->Items()->GetItem(1));
+        ASSERT_NE(dropped, nullptr);
+        EXPECT_EQ(dropped->Control(), before);
+        tb->SetCurrentDock(dock);
+        form->Show();
+        tb->View().UpdateLayout();
+        ProcessMessages();
+        delete form;
+    }
+    EXPECT_EQ(freed, 2);
+}
