@@ -15,6 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const EConvertError &) {
         return 0;
     }
+    // Rows handed over as they are read are the rows kept otherwise.
+    TDocumentValues handed;
+    size_t count = 0;
+    handed.RowRead = [&](TRowValues &row) {
+        if (count >= doc.Rows.size() || row.Text != doc.Rows[count].Text
+            || row.Charts.size() != doc.Rows[count].Charts.size())
+            __builtin_trap();
+        ++count;
+    };
+    ParseScheduleDocument(std::string_view(reinterpret_cast<const char *>(data), size), handed);
+    if (count != doc.Rows.size() || !handed.Rows.empty() || handed.ItemCount != doc.ItemCount)
+        __builtin_trap();
     for (const TRowValues &row : doc.Rows) {
         for (const TChartValues &chart : row.Charts)
             if (chart.Duration && *chart.Duration < 0)

@@ -3,6 +3,7 @@
 // frees it; components that refer to one another ask for a free notification
 // and clear the reference when told that the other is being freed.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,55 @@ public:
 
 // The handler of a simple event: the object that fired it.
 using TNotifyEvent = std::function<void(TObject *sender)>;
+
+// An event of a control, used like the handler type F (assigned, tested,
+// called), that takes the room of one pointer until a handler is set: a
+// control has a dozen events and most of thousands of controls set few.
+template <typename F>
+class TEventSlot {
+public:
+    TEventSlot() = default;
+    TEventSlot(const TEventSlot &other) : f_(other.f_ ? std::make_unique<F>(*other.f_) : nullptr) {}
+    TEventSlot &operator=(const TEventSlot &other)
+    {
+        if (this != &other)
+            f_ = other.f_ ? std::make_unique<F>(*other.f_) : nullptr;
+        return *this;
+    }
+    TEventSlot &operator=(F f)
+    {
+        if (f)
+            f_ = std::make_unique<F>(std::move(f));
+        else
+            f_.reset();
+        return *this;
+    }
+    TEventSlot &operator=(std::nullptr_t)
+    {
+        f_.reset();
+        return *this;
+    }
+    explicit operator bool() const { return f_ && *f_; }
+    // The handler (an empty one when none is set).
+    operator const F &() const { return f_ ? *f_ : Empty(); }
+    template <typename... A>
+    decltype(auto) operator()(A &&...args) const
+    {
+        // A handler that replaces itself while it runs stays alive until it returns.
+        if (!f_)
+            throw std::bad_function_call();
+        F keep = *f_;
+        return keep(std::forward<A>(args)...);
+    }
+
+private:
+    static const F &Empty()
+    {
+        static const F empty;
+        return empty;
+    }
+    std::unique_ptr<F> f_;
+};
 
 enum class TOperation { opInsert, opRemove };
 

@@ -1245,10 +1245,13 @@ void TWinControl::PaintTo(TCanvas &canvas, int x, int y)
     PaintWindow(canvas);
     PaintControls(canvas, clip);
     // Windowed children that paint themselves are drawn too, back to front.
+    // (Only those meeting the clip: a panel of thousands of windowless
+    // children and a column of thousands of captions paint what is asked.)
     std::vector<TWinControl *> wins;
+    TRect meets;
     for (TControl *c : controls_)
-        if (auto *win = dynamic_cast<TWinControl *>(c); win && win->Visible())
-            wins.push_back(win);
+        if (c->windowed_ && c->Visible() && IntersectRect(meets, c->BoundsRect(), clip))
+            wins.push_back(static_cast<TWinControl *>(c));
     std::sort(wins.begin(), wins.end(), [](TControl *a, TControl *b) { return a->ZOrder() < b->ZOrder(); });
     for (TWinControl *win : wins)
         win->PaintTo(canvas, win->Left(), win->Top());

@@ -112,8 +112,27 @@ public:
     const TFont &Font() const { return font_; }
     // Tells the control that its font changed (called by the font's change hook).
     virtual void FontChanged();
-    const std::string &Hint() const { return hint_; }
-    void SetHint(const std::string &hint) { hint_ = hint; }
+    // The hint: set as a text, or made when it is first asked for after
+    // HintChanged (a control of thousands need not keep a text nobody reads).
+    const std::string &Hint() const
+    {
+        if (hintPending_) {
+            hint_ = MakeHint();
+            hintPending_ = false;
+        }
+        return hint_;
+    }
+    void SetHint(const std::string &hint)
+    {
+        hint_ = hint;
+        hintPending_ = false;
+    }
+    // What the hint depends on changed: MakeHint makes it again when it is asked for.
+    void HintChanged()
+    {
+        std::string().swap(hint_);
+        hintPending_ = true;
+    }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool show) { showHint_ = show; }
     TCursor Cursor() const { return cursor_; }
@@ -161,6 +180,8 @@ protected:
     // Told after the bounds changed.
     virtual void BoundsChanged();
     virtual void VisibleChanged();
+    // The hint's text when it is made on demand (see HintChanged).
+    virtual std::string MakeHint() const { return {}; }
     void Notification(TComponent *component, TOperation operation) override;
     // Asks the parent to lay out its aligned children again.
     void RequestAlign();
@@ -193,12 +214,13 @@ private:
     TFont font_;  // kept in the control: a redraw reads it beside the bounds
     TSizeConstraints constraints_;
     bool showHint_ = false;
+    mutable bool hintPending_ = false;
     // A left press started on this control; only its release is a click (the
     // release that ends a double click is not).
     bool clicked_ = false;
     TCursor cursor_ = crDefault;
     TPopupMenu *popupMenu_ = nullptr;
-    std::string hint_;
+    mutable std::string hint_;
 
 protected:
     std::string caption_;
@@ -206,14 +228,14 @@ protected:
 public:
     // The events come after the state, so that the fields a redraw of
     // thousands of controls reads lie together.
-    TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
-    TMouseEvent OnMouseDown;
-    TMouseMoveEvent OnMouseMove;
-    TMouseEvent OnMouseUp;
-    TDragOverEvent OnDragOver;
-    TDragDropEvent OnDragDrop;
-    TNotifyEvent OnResize;
+    TEventSlot<TNotifyEvent> OnClick;
+    TEventSlot<TNotifyEvent> OnDblClick;
+    TEventSlot<TMouseEvent> OnMouseDown;
+    TEventSlot<TMouseMoveEvent> OnMouseMove;
+    TEventSlot<TMouseEvent> OnMouseUp;
+    TEventSlot<TDragOverEvent> OnDragOver;
+    TEventSlot<TDragDropEvent> OnDragDrop;
+    TEventSlot<TNotifyEvent> OnResize;
 };
 
 // A control without a window of its own; its parent paints it.
@@ -316,10 +338,10 @@ public:
     void SendToBack() override;
     void WndProc(TMessage &message) override;
 
-    TNotifyEvent OnEnter;
-    TNotifyEvent OnExit;
-    TKeyEvent OnKeyDown;
-    TKeyEvent OnKeyUp;
+    TEventSlot<TNotifyEvent> OnEnter;
+    TEventSlot<TNotifyEvent> OnExit;
+    TEventSlot<TKeyEvent> OnKeyDown;
+    TEventSlot<TKeyEvent> OnKeyUp;
 
     // Platform side: the window and the widget children go into.
     TWidgetLink *Link() const { return link_.get(); }

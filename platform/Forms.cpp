@@ -588,8 +588,15 @@ int TControlScrollBar::MaxPosition() const
 
 void TControlScrollBar::SetPosition(int position)
 {
+    const int before = position_;
     position_ = std::clamp(position, 0, MaxPosition());
     box_->UpdateScrollArea();
+    // With a window the toolkit reports the scroll; without one it is told here.
+    if (vertical_ && !box_->HandleAllocated() && position_ != before) {
+        UpdateOnDemandWindows();
+        if (box_->OnScroll)
+            box_->OnScroll(box_);
+    }
 }
 
 void TControlScrollBar::SetVisible(bool visible)

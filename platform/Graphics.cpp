@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
+#include <unordered_set>
 
 // ---------------------------------------------------------------- geometry
 
@@ -110,7 +112,21 @@ void TFont::Assign(const TFont &other)
     Changed();
 }
 
-void TFont::SetName(const std::string &name) { if (name != name_) { name_ = name; Changed(); } }
+const std::string *TFont::SharedName(const std::string &name)
+{
+    static std::mutex lock;
+    static std::unordered_set<std::string> names;
+    std::lock_guard<std::mutex> guard(lock);
+    return &*names.insert(name).first;
+}
+
+void TFont::SetName(const std::string &name)
+{
+    if (name != *name_) {
+        name_ = SharedName(name);
+        Changed();
+    }
+}
 int TFont::Size() const { return -MulDiv(height_, 72, pixelsPerInch_); }
 void TFont::SetSize(int points) { SetHeight(-MulDiv(points, pixelsPerInch_, 72)); }
 void TFont::SetHeight(int height) { if (height != height_) { height_ = height; Changed(); } }
@@ -122,7 +138,7 @@ void TFont::Changed() { if (OnChange) OnChange(); }
 
 bool TFont::SameAs(const TFont &o) const
 {
-    return name_ == o.name_ && height_ == o.height_ && color_ == o.color_ && style_ == o.style_ &&
+    return *name_ == *o.name_ && height_ == o.height_ && color_ == o.color_ && style_ == o.style_ &&
            charset_ == o.charset_ && pitch_ == o.pitch_;
 }
 

@@ -129,7 +129,7 @@ public:
     // Takes the other's attributes; across resolutions the point size is kept.
     void Assign(const TFont &other);
 
-    const std::string &Name() const { return name_; }
+    const std::string &Name() const { return *name_; }
     void SetName(const std::string &name);
     int Size() const;
     void SetSize(int points);
@@ -154,7 +154,10 @@ public:
 
 private:
     void Changed();
-    std::string name_ = "ＭＳ Ｐゴシック";
+    // Names are kept once for the process (a few faces serve thousands of
+    // controls); the font points at its name there.
+    static const std::string *SharedName(const std::string &name);
+    const std::string *name_ = SharedName("ＭＳ Ｐゴシック");
     int height_ = -12;
     int pixelsPerInch_ = 96;
     TColor color_ = clWindowText;

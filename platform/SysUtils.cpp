@@ -1,6 +1,7 @@
 #include "platform/SysUtils.h"
 
 #include "platform/Exceptions.h"
+#include "platform/MemoryPages.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,11 +9,13 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -638,17 +641,37 @@ std::string GetTempFileName(const std::string &dir, const std::string &prefix)
     return std::string(buffer.data());
 }
 
+void ReleaseReadPages(const char *begin, std::size_t size)
+{
+    const std::uintptr_t page = 4096, first = reinterpret_cast<std::uintptr_t>(begin);
+    const std::uintptr_t from = (first + page - 1) & ~(page - 1), to = (first + size) & ~(page - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED);
+}
+
 std::string ReadFileBytes(const std::string &path)
 {
     std::FILE *file = std::fopen(path.c_str(), "rb");
     if (!file)
         throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
     std::string bytes;
-    // The size is only a hint (the file may change while it is read): it
-    // saves growing and copying a large file many times over.
+    // The size is only a hint (the file may change while it is read): the
+    // bytes are read straight into room of that size, then whatever follows.
     struct stat info {};
-    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
         bytes.reserve(static_cast<size_t>(info.st_size));
+        // A large file's room is asked in large pages: first touching tens of
+        // megabytes page by page costs more than reading them.
+        if (bytes.capacity() >= (size_t{4} << 20)) {
+            const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+            const std::uintptr_t page = 4096, from = (begin + page - 1) & ~(page - 1),
+                                 to = (begin + bytes.capacity()) & ~(page - 1);
+            if (to > from)
+                ::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+        }
+        bytes.resize(static_cast<size_t>(info.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    }
     char buffer[65536];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)

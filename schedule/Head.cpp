@@ -290,7 +290,24 @@ TAlignment AlignmentOfText(const std::string &text, TAlignment fallback)
 
 } // namespace
 
-TChart::TChart() : FBar(std::make_unique<TBevelLabel>(nullptr))
+namespace {
+
+// The label of a bar or of its progress strip: its hint is made from the
+// bar's values only when it is asked for.
+class TChartLabel : public TBevelLabel {
+public:
+    explicit TChartLabel(const TChart &chart) : TBevelLabel(nullptr), chart_(chart) { HintChanged(); }
+
+protected:
+    std::string MakeHint() const override { return chart_.HintText(); }
+
+private:
+    const TChart &chart_;
+};
+
+} // namespace
+
+TChart::TChart() : FBar(std::make_unique<TChartLabel>(*this))
 {
     TBevelLabel &bar = *FBar;
     bar.SetRaisedWidth(1);
@@ -335,7 +352,7 @@ void TChart::AssignClipFields(const TChart &from)
 TBevelLabel &TChart::ProgressBarNeeded()
 {
     if (!FProgressBar) {
-        FProgressBar = std::make_unique<TBevelLabel>(nullptr);
+        FProgressBar = std::make_unique<TChartLabel>(*this);
         FProgressBar->SetRaisedWidth(1);
         FProgressBar->SetBevelColor(0);
         FProgressBar->SetHeight(5);
@@ -343,6 +360,32 @@ TBevelLabel &TChart::ProgressBarNeeded()
         FProgressBar->SetParent(FBar->Parent());
     }
     return *FProgressBar;
+}
+
+std::string TChart::HintText() const
+{
+    TDateTime last = std::trunc(FEndDate);
+    if (last == FEndDate)
+        last -= 1;
+    std::string hint = "開始日：" + FormatDateTime("yyyy/MM/dd", FStartDate) + "\r\n"
+        + "終了日：" + FormatDateTime("yyyy/MM/dd", last) + "\r\n"
+        + "日数：" + FormatFloat("0.00", FDuration) + "日" + "(" + FormatFloat("0.00", WorkingDays(*this)) + ")\r\n"
+        + "予定数：" + IntToStr(FYotei) + "\r\n"
+        + "実績数：" + IntToStr(FJisseki) + "\r\n";
+    if (FJisseki > 0)
+        hint += "着手日：" + FormatDateTime("yyyy/MM/dd", FChakushubi) + "\r\n"
+            + "実績日：" + FormatDateTime("yyyy/MM/dd", FJissekibi) + "\r\n";
+    hint += "達成率：" + IntToStr(static_cast<long long>(std::trunc(FRitsu))) + "％\r\n"
+        + "ｸﾞﾙｰﾌﾟ：" + FGroup + "\r\n"
+        + "備考：" + FBikou;
+    return hint;
+}
+
+void TChart::HintChanged()
+{
+    FBar->HintChanged();
+    if (FProgressBar)
+        FProgressBar->HintChanged();
 }
 
 TItem::TItem() : FMemo(std::make_unique<TMemo>(nullptr)), FSplitter(std::make_unique<TSplitter>(nullptr))

@@ -122,6 +122,12 @@ public:
 
     // Makes the progress strip (5 pixels high, under the bar) when there is none.
     TBevelLabel &ProgressBarNeeded();
+    // The bar's summary that its label and strip show as their hint: dates,
+    // days, counts, rate, group and remarks as they are now.
+    std::string HintText() const;
+    // The values the hint shows changed: the label and the strip make their
+    // hint again when it is next asked for.
+    void HintChanged();
     // What the bar clipboard carries from one bar to another: duration, counts,
     // dates of work, rate, remarks, group, and the label's text, alignment,
     // colour and font; not the place (dates, line), selection or strip.
@@ -143,6 +149,12 @@ public:
     int FLineCount = 0;
     std::vector<TEvent> FEvents;
     std::array<std::unique_ptr<TShape>, MaxLineCount> FLines;
+
+    // The chart redraw that placed this row's bars; kBarsHidden: the bars
+    // are hidden (the row was far from the view at a redraw, or it was read
+    // so); a new row may show bars anywhere until a redraw places or hides them.
+    static constexpr unsigned kBarsHidden = 0, kBarsUnplaced = ~0u;
+    unsigned PlacedRedraw = kBarsUnplaced;
 
     int Top() const { return FMemo->Top(); }
     int Height() const { return FMemo->Height(); }

@@ -391,6 +391,7 @@ void TfrmMain::CreateControls()
     pnlBase->SetAlign(alClient);
     pnlBase->SetPopupMenu(pmn1);
     pnlBase->SetParent(scb1);
+    scb1->OnScroll = [this](TObject *) { PlaceChartsNearView(); };
     imgBase = new TPaintBox(this);
     imgBase->SetAlign(alClient);
     imgBase->OnPaint = [this](TObject *s) { PaintChartBackground(s); };
@@ -780,12 +781,17 @@ void TfrmMain::UpdateItemCounter()
 
 void TfrmMain::AddItem()
 {
+    AddItemQuietly();
+    UpdateItemCounter();
+}
+
+void TfrmMain::AddItemQuietly()
+{
     auto row = std::make_unique<TItem>();
     TItem *added = row.get();
     ItemList.push_back(std::move(row));
     SetLineCount(*added, 1);
     SelectItem(added);
-    UpdateItemCounter();
     imgBase->Invalidate();
     Modified = true;
 }
@@ -1039,23 +1045,8 @@ void TfrmMain::SelectItem(TItem *row)
 
 void TfrmMain::ChartHintText(TChart &c)
 {
-    TDateTime last = std::trunc(c.FEndDate);
-    if (last == c.FEndDate)
-        last -= 1;
-    std::string hint = "開始日：" + FormatDateTime("yyyy/MM/dd", c.FStartDate) + "\r\n"
-        + "終了日：" + FormatDateTime("yyyy/MM/dd", last) + "\r\n"
-        + "日数：" + FormatFloat("0.00", c.FDuration) + "日" + "(" + FormatFloat("0.00", WorkingDays(c)) + ")\r\n"
-        + "予定数：" + IntToStr(c.FYotei) + "\r\n"
-        + "実績数：" + IntToStr(c.FJisseki) + "\r\n";
-    if (c.FJisseki > 0)
-        hint += "着手日：" + FormatDateTime("yyyy/MM/dd", c.FChakushubi) + "\r\n"
-            + "実績日：" + FormatDateTime("yyyy/MM/dd", c.FJissekibi) + "\r\n";
-    hint += "達成率：" + IntToStr(static_cast<long long>(std::trunc(c.FRitsu))) + "％\r\n"
-        + "ｸﾞﾙｰﾌﾟ：" + c.FGroup + "\r\n"
-        + "備考：" + c.FBikou;
-    c.FBar->SetHint(hint);
-    if (c.FProgressBar)
-        c.FProgressBar->SetHint(hint);
+    // The text is made when the hint is shown: reading thousands of bars makes none.
+    c.HintChanged();
 }
 
 void TfrmMain::UpdateScrollRange()
@@ -1224,34 +1215,6 @@ void TfrmMain::DrawStrips(int w)
     imgDay->Invalidate();
 }
 
-namespace {
-
-// The redraw walks every bar of a large document, whose objects lie far apart
-// in memory: the next ones (in this row, then in the next row) are asked for
-// ahead, so that the memory works while the current bar is placed.
-using TChartList = std::vector<std::unique_ptr<TChart>>;
-
-const TChart *ChartAhead(const TChartList &charts, const TChartList *next, size_t k)
-{
-    if (k < charts.size())
-        return charts[k].get();
-    k -= charts.size();
-    return next && k < next->size() ? (*next)[k].get() : nullptr;
-}
-
-void PrefetchBar(const TChartList &charts, const TChartList *next, size_t k)
-{
-    if (const TChart *chart = ChartAhead(charts, next, k + 2))
-        __builtin_prefetch(chart);
-    if (const TChart *chart = ChartAhead(charts, next, k + 1)) {
-        const char *bar = reinterpret_cast<const char *>(chart->FBar.get());
-        for (size_t offset = 0; offset < sizeof(TBevelLabel); offset += 64)
-            __builtin_prefetch(bar + offset);
-    }
-}
-
-} // namespace
-
 void TfrmMain::PlaceChart(TChart &c, int w)
 {
     int x1 = DateToPixel(PixelsPerDay, c.FStartDate);
@@ -1294,18 +1257,103 @@ void TfrmMain::PlaceChart(TChart &c, int w)
     strip.BringToFront();
 }
 
+void TfrmMain::PlaceRowCharts(TItem &row, int w)
+{
+    row.PlacedRedraw = redrawCount_;
+    const int n = row.FLineCount;
+    for (const auto &chart : row.FCharts) {
+        // A bar on a line the row does not have stays in the model, unseen.
+        if (chart->FLine < 0 || chart->FLine >= n) {
+            chart->FBar->Hide();
+            if (chart->FProgressBar)
+                chart->FProgressBar->Hide();
+            continue;
+        }
+        PlaceChart(*chart, w);
+    }
+}
+
+// Bars placed by an earlier redraw stand where that redraw put them: they are
+// hidden until the row comes near the view again.
+void TfrmMain::HideRowCharts(TItem &row)
+{
+    row.PlacedRedraw = TItem::kBarsHidden;
+    for (const auto &chart : row.FCharts) {
+        chart->FBar->Hide();
+        if (chart->FProgressBar)
+            chart->FProgressBar->Hide();
+    }
+}
+
+namespace {
+
+// The rows [first, last) that meet the rows' area from `top` to `bottom`
+// (rows are in the order of their Top).
+std::pair<size_t, size_t> RowsBetween(int top, int bottom)
+{
+    auto first = std::lower_bound(ItemList.begin(), ItemList.end(), top,
+                                  [](const auto &row, int y) { return row->Top() + row->Height() + 2 < y; });
+    auto last = std::upper_bound(first, ItemList.end(), bottom,
+                                 [](int y, const auto &row) { return y < row->Top(); });
+    return {static_cast<size_t>(first - ItemList.begin()), static_cast<size_t>(last - ItemList.begin())};
+}
+
+// The rows within a view height (at least 256 pixels) above and below the
+// part of the chart in view, so that a scroll by a page finds its bars in
+// place; every row while nothing of the chart can be seen.
+std::pair<size_t, size_t> RowsNearView(const TWinControl &chart)
+{
+    const TRect seen = chart.SeenRect();
+    if (seen.Bottom <= seen.Top || seen.Right <= seen.Left)
+        return {0, ItemList.size()};
+    const int margin = std::max(seen.Height(), 256);
+    return RowsBetween(seen.Top - margin, seen.Bottom + margin);
+}
+
+} // namespace
+
+void TfrmMain::PlaceChartsNearView()
+{
+    if (redrawing_ || redrawCount_ == 0 || PixelsPerDay <= 0)
+        return;
+    const auto [first, last] = RowsNearView(*pnlBase);
+    const int w = pnlBase->Width();
+    bool placed = false;
+    for (size_t r = first; r < last; ++r) {
+        TItem &row = *ItemList[r];
+        if (row.PlacedRedraw == redrawCount_)
+            continue;
+        if (!placed)
+            BeginChartUpdate();
+        placed = true;
+        PlaceRowCharts(row, w);
+    }
+    if (!placed)
+        return;
+    if (SelectedChart)
+        SelectedChart->FBar->BringToFront();
+    EndChartUpdate();
+}
+
 void TfrmMain::RedrawChart()
 {
     if (redrawing_ || DaysShown <= 0)
         return;
     redrawing_ = true;
     BeginChartUpdate();
+    ++redrawCount_;
+    if (redrawCount_ == TItem::kBarsHidden || redrawCount_ == TItem::kBarsUnplaced)
+        redrawCount_ = 1;
     const int w = pnlBase->Width();
     PixelsPerDay = static_cast<long double>(w) / DaysShown;
     TDateTime last = Round(DaysShown * PixelsPerDay) - w < Round(PixelsPerDay / 2) ? StartDate + DaysShown - 1
                                                                                   : StartDate + DaysShown - 2;
     lblDateHanni->SetCaption(FormatDateTime("yyyy/MM/dd", StartDate) + "～" + FormatDateTime("yyyy/MM/dd", last));
     DrawStrips(w);
+    // Every row's bands, which the rows' drops and clicks need; the bars only
+    // of the rows near the view (and of the selected row), the others when
+    // they come near.
+    const auto [first, lastNear] = RowsNearView(*pnlBase);
     for (size_t r = 0; r < ItemList.size(); ++r) {
         TItem &row = *ItemList[r];
         int n = row.FLineCount;
@@ -1316,24 +1364,10 @@ void TfrmMain::RedrawChart()
             int top = j == 0 ? row.Top() : row.FLines[static_cast<size_t>(j - 1)]->Top() + height;
             row.FLines[static_cast<size_t>(j)]->SetBounds(0, top, imgBase->Width(), height);
         }
-        const auto &charts = row.FCharts;
-        const TChartList *next = r + 1 < ItemList.size() ? &ItemList[r + 1]->FCharts : nullptr;
-        if (r + 2 < ItemList.size())
-            __builtin_prefetch(ItemList[r + 2].get());
-        if (next)
-            __builtin_prefetch(next->data());
-        for (size_t k = 0; k < charts.size(); ++k) {
-            PrefetchBar(charts, next, k);
-            const auto &chart = charts[k];
-            // A bar on a line the row does not have stays in the model, unseen.
-            if (chart->FLine < 0 || chart->FLine >= n) {
-                chart->FBar->Hide();
-                if (chart->FProgressBar)
-                    chart->FProgressBar->Hide();
-                continue;
-            }
-            PlaceChart(*chart, w);
-        }
+        if ((r >= first && r < lastNear) || &row == SelectedItem)
+            PlaceRowCharts(row, w);
+        else if (row.PlacedRedraw != TItem::kBarsHidden)
+            HideRowCharts(row);
     }
     if (SelectedChart)
         SelectedChart->FBar->BringToFront();

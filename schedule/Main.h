@@ -85,6 +85,8 @@ public:
     void NewDocument();
     void FreeDocument();
     void AddItem();
+    // AddItem without showing the row counter (the reader shows it once, at the end).
+    void AddItemQuietly();
     void InsertItem();
     void RelayoutItems(int newIndex);
     void DeleteItem();
@@ -239,6 +241,13 @@ private:
     // Frees every row, laying out the caption column once.
     void ClearItemList();
     void PlaceChart(TChart &chart, int width);
+    // Places the bars of one row on the chart for the current redraw.
+    void PlaceRowCharts(TItem &row, int width);
+    void HideRowCharts(TItem &row);
+    // Places the bars of the rows near the part of the chart in view that the
+    // last redraw left unplaced: the redraw does the rows near the view only,
+    // the others when a scroll brings them near.
+    void PlaceChartsNearView();
     void DrawStrips(int width);
     void PaintChartBackground(TObject *sender);
     void DrawRowSeparators(TCanvas &canvas, const TItem &row, int width);
@@ -252,6 +261,9 @@ private:
     bool startupErrors_ = false;
     bool settingsRead_ = false;
     bool redrawing_ = false;
+    // Counts the redraws; a row whose bars were placed by the current one
+    // carries its number.
+    unsigned redrawCount_ = 0;
 };
 
 // The document reader (MainDocument.cpp): reads the file into the freshly reset

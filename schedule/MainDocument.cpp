@@ -5,6 +5,7 @@
 #include "platform/Application.h"
 #include "platform/Encoding.h"
 #include "platform/Exceptions.h"
+#include "platform/MemoryPages.h"
 #include "platform/Messages.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
@@ -63,82 +64,87 @@ bool Closes(std::string_view closing, std::string_view opening)
     return closing.size() == opening.size() + 1 && closing.substr(0, 2) == "</" && closing.substr(2) == opening.substr(1);
 }
 
-// Every tag is a line, and about every other tag closes a one-line value: a
-// close guess that saves growing the list many times over for a large document.
-size_t EstimatedLineCount(std::string_view text)
-{
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '>')) * 3 / 2 + 16;
-}
-
-// The document text cut into lines: a line break before every "<" and after
-// every ">", and blank lines dropped, except inside an element's value, whose
-// lines are all kept.
+// The document cut into lines: a line break before every "<" and after every
+// ">", and blank lines dropped, except inside an element's value, whose lines
+// are all kept.
+//
+// The lines are cut from the file's bytes as the reader asks for them, and
+// the reader lets go of those it has passed (Forget): a large document never
+// has a list of all its lines. The bytes are not decoded as a whole either:
+// "<", ">" and the line breaks are never part of another character in code
+// page 932 or UTF-8, so the lines of the bytes are the lines of the text, and
+// a line is decoded only when its value is read (most are tags and numbers).
 class TDocumentLines {
 public:
-    explicit TDocumentLines(std::string text) : text_(std::move(text))
+    TDocumentLines(std::string_view bytes, bool utf8, bool release) : bytes_(bytes), utf8_(utf8), release_(release)
     {
-        // Lines are kept as 32-bit places in the text, half the room of views.
-        if (text_.size() > UINT32_MAX)
+        // Lines are kept as 32-bit places in the bytes.
+        if (bytes_.size() > UINT32_MAX)
             throw EConvertError("ファイルが大きすぎます。");
-        // A piece is a value only between an opening tag and its own closing
-        // tag, so each piece is kept until the next one is known.
-        std::string_view all(text_);
-        lines_.reserve(EstimatedLineCount(all));
-        std::string_view before, current;
-        bool haveCurrent = false, currentBreaks = false;
-        auto take = [&](std::string_view next, bool nextBreaks, bool last) {
-            if (haveCurrent) {
-                bool value = current.front() != '<' && !before.empty() && !last && IsOpeningTag(before)
-                    && Closes(next, before);
-                if (currentBreaks)
-                    SplitLines(current, value, [this](std::string_view line) { Add(line); });
-                else if (value || !IsBlank(current))
-                    Add(current);  // most pieces: one line as it stands
-                before = current;
-            }
-            current = next;
-            currentBreaks = nextBreaks;
-            haveCurrent = true;
-        };
-        // One pass: a piece ends before "<" and after ">", and it is noted
-        // whether it holds a line break.
-        const char *data = all.data();
-        const size_t n = all.size();
-        size_t start = 0;
-        bool breaks = false;
-        for (size_t i = 0; i < n; ++i) {
-            const char c = data[i];
-            if (c == '\r' || c == '\n') {
-                breaks = true;
-            } else if (c == '<' && i > start) {
-                take(all.substr(start, i - start), breaks, false);
-                start = i;
-                breaks = false;
-            } else if (c == '>') {
-                take(all.substr(start, i + 1 - start), breaks, false);
-                start = i + 1;
-                breaks = false;
-            }
-        }
-        if (start < n)
-            take(all.substr(start), breaks, false);
-        take({}, false, true);
     }
 
-    size_t Count() const { return lines_.size(); }
+    // Whether there is a line `index` (cutting up to it).
+    bool Has(size_t index)
+    {
+        while (index >= base_ + lines_.size() && !done_)
+            CutMore();
+        return index < base_ + lines_.size();
+    }
+    // The line's bytes (valid until it is forgotten). Tags and numbers
+    // compare and read the same in the bytes as in the text.
     std::string_view operator[](size_t index) const
     {
-        return std::string_view(text_).substr(lines_[index].offset, lines_[index].length);
+        const TLine &line = lines_[index - base_];
+        return bytes_.substr(line.offset, line.length);
+    }
+    // The line as UTF-8 text.
+    std::string Text(size_t index) const
+    {
+        const std::string_view line = (*this)[index];
+        return utf8_ ? RepairUtf8(line) : Cp932ToUtf8(line);
+    }
+    // The lines before `index` are not asked for again.
+    void Forget(size_t index)
+    {
+        if (index <= base_ || index - base_ < 4096)
+            return;
+        const size_t drop = std::min(index - base_, lines_.size());
+        lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(drop));
+        base_ += drop;
+        if (release_)
+            ReleaseBefore(lines_.empty() ? start_ : std::min<size_t>(lines_.front().offset, start_));
     }
     // The line of the file (from 1) where a line of the list starts.
     int FileLine(size_t index) const
     {
-        size_t offset = lines_[index].offset;
-        int line = 1;
-        for (size_t i = 0; i < offset; ++i)
-            if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
+        size_t offset = lines_[index - base_].offset;
+        int line = 1 + breaksReleased_;
+        for (size_t i = released_; i < offset; ++i)
+            if (bytes_[i] == '\n' || (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
                 ++line;
         return line;
+    }
+    // The lines that are "<item>" once their spaces are taken out, counted
+    // over the whole document without cutting it: such a line is a piece
+    // from "<" to the next ">" with no other "<" and no line break in it.
+    int CountItems() const
+    {
+        static constexpr std::string_view item = "<item>";
+        int count = 0;
+        const size_t n = bytes_.size();
+        for (size_t p = bytes_.find('<'); p != std::string_view::npos && p < n; p = bytes_.find('<', p + 1)) {
+            size_t k = 0;
+            for (size_t q = p; q < n && k < item.size(); ++q) {
+                const char c = bytes_[q];
+                if (c == ' ')
+                    continue;
+                if (c != item[k])
+                    break;
+                ++k;
+            }
+            count += k == item.size() ? 1 : 0;
+        }
+        return count;
     }
 
 private:
@@ -147,29 +153,103 @@ private:
     };
     void Add(std::string_view line)
     {
-        lines_.push_back(TLine{static_cast<std::uint32_t>(line.data() - text_.data()),
+        lines_.push_back(TLine{static_cast<std::uint32_t>(line.data() - bytes_.data()),
                                static_cast<std::uint32_t>(line.size())});
     }
+    // A piece is a value only between an opening tag and its own closing
+    // tag, so each piece is kept until the next one is known.
+    void Take(std::string_view next, bool nextBreaks, bool last)
+    {
+        if (haveCurrent_) {
+            bool value = current_.front() != '<' && !before_.empty() && !last && IsOpeningTag(before_)
+                && Closes(next, before_);
+            if (currentBreaks_)
+                SplitLines(current_, value, [this](std::string_view line) { Add(line); });
+            else if (value || !IsBlank(current_))
+                Add(current_);  // most pieces: one line as it stands
+            before_ = current_;
+        }
+        current_ = next;
+        currentBreaks_ = nextBreaks;
+        haveCurrent_ = true;
+    }
+    // Cuts pieces until at least one more line is made or the bytes end: a
+    // piece ends before "<" and after ">", and it is noted whether it holds a
+    // line break.
+    void CutMore()
+    {
+        const size_t before = lines_.size();
+        const char *data = bytes_.data();
+        const size_t n = bytes_.size();
+        while (pos_ < n && lines_.size() == before) {
+            const char c = data[pos_];
+            if (c == '\r' || c == '\n') {
+                breaks_ = true;
+            } else if (c == '<' && pos_ > start_) {
+                Take(bytes_.substr(start_, pos_ - start_), breaks_, false);
+                start_ = pos_;
+                breaks_ = false;
+            } else if (c == '>') {
+                Take(bytes_.substr(start_, pos_ + 1 - start_), breaks_, false);
+                start_ = pos_ + 1;
+                breaks_ = false;
+            }
+            ++pos_;
+        }
+        if (pos_ >= n && lines_.size() == before) {
+            if (start_ < n)
+                Take(bytes_.substr(start_), breaks_, false);
+            start_ = n;
+            Take({}, false, true);
+            done_ = true;
+        }
+    }
 
-    std::string text_;
+    // Gives back the bytes before `needed` (and before the pieces the cutter
+    // still holds), a megabyte at a time, counting their line breaks first.
+    void ReleaseBefore(size_t needed)
+    {
+        auto at = [this](std::string_view piece) {
+            return piece.empty() ? bytes_.size() : static_cast<size_t>(piece.data() - bytes_.data());
+        };
+        needed = std::min({needed, at(before_), at(current_)});
+        const size_t cut = needed & ~size_t{4095};
+        if (cut < released_ + (size_t{1} << 20))
+            return;
+        for (size_t i = released_; i < cut; ++i)
+            if (bytes_[i] == '\n' || (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
+                ++breaksReleased_;
+        ReleaseReadPages(bytes_.data() + released_, cut - released_);
+        released_ = cut;
+    }
+
+    std::string_view bytes_;
+    bool utf8_;
+    bool release_;
+    size_t released_ = 0;     // the bytes before this place were given back
+    int breaksReleased_ = 0;  // and held this many line breaks
     std::vector<TLine> lines_;
+    size_t base_ = 0;  // the index of lines_[0]
+    size_t pos_ = 0, start_ = 0;
+    bool breaks_ = false;
+    std::string_view before_, current_;
+    bool haveCurrent_ = false, currentBreaks_ = false;
+    bool done_ = false;
 };
 
-// The text as UTF-8: the first line that mentions "encoding" decides; only
-// "UTF-8" there makes it UTF-8, everything else is code page 932.
-std::string DecodeDocument(std::string_view bytes)
+// Whether the bytes are UTF-8: the first line that mentions "encoding"
+// decides; only "UTF-8" there makes it UTF-8, everything else is code page 932.
+bool IsUtf8Document(std::string_view bytes)
 {
     // The first line that mentions it is the line of the first mention.
     const size_t at = bytes.find("encoding");
-    if (at != std::string_view::npos) {
-        const size_t before = bytes.find_last_of("\r\n", at);
-        const size_t begin = before == std::string_view::npos ? 0 : before + 1;
-        const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
-        const std::string_view line = bytes.substr(begin, end - begin);
-        if (line.find("Shift_JIS") == std::string_view::npos && line.find("UTF-8") != std::string_view::npos)
-            return RepairUtf8(bytes);
-    }
-    return Cp932ToUtf8(bytes);
+    if (at == std::string_view::npos)
+        return false;
+    const size_t before = bytes.find_last_of("\r\n", at);
+    const size_t begin = before == std::string_view::npos ? 0 : before + 1;
+    const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+    const std::string_view line = bytes.substr(begin, end - begin);
+    return line.find("Shift_JIS") == std::string_view::npos && line.find("UTF-8") != std::string_view::npos;
 }
 
 // Indices and lines far outside any meaningful range stay outside it, and the
@@ -186,15 +266,14 @@ struct TValueRange {
 
 class TDocumentParser {
 public:
-    TDocumentParser(const TDocumentLines &lines, TDocumentValues &doc) : lines_(lines), doc_(doc) {}
+    TDocumentParser(TDocumentLines &lines, TDocumentValues &doc) : lines_(lines), doc_(doc) {}
 
     void Run()
     {
-        CountItems();
+        doc_.ItemCount = lines_.CountItems();
         const auto header = HeaderHandlers();
         bool inItemList = false;
-        const size_t n = lines_.Count();
-        while (i_ < n) {
+        while (lines_.Has(i_)) {
             std::string_view line = lines_[i_];
             if (line == "</schedule>")
                 break;
@@ -220,35 +299,22 @@ public:
 private:
     using THandler = std::function<void(TValueRange)>;
 
-    void CountItems()
-    {
-        for (size_t k = 0; k < lines_.Count(); ++k) {
-            std::string_view line = lines_[k];
-            if (line.size() >= 6 && line.find("item") != std::string_view::npos) {
-                std::string packed(line);
-                packed.erase(std::remove(packed.begin(), packed.end(), ' '), packed.end());
-                if (packed == "<item>")
-                    ++doc_.ItemCount;
-            }
-        }
-    }
-
     // The lines after the opening tag at the cursor up to its closing tag; the
     // cursor moves past the closing tag.
     TValueRange Values(std::string_view openingTag)
     {
         TValueRange range{++i_, 0};
-        while (i_ < lines_.Count() && !Closes(lines_[i_], openingTag))
+        while (lines_.Has(i_) && !Closes(lines_[i_], openingTag))
             ++i_;
         range.last = i_;
-        if (i_ < lines_.Count())
+        if (lines_.Has(i_))
             ++i_;
         return range;
     }
 
     [[noreturn]] void Fail(size_t index, const char *what) const
     {
-        std::string value = ShortenUtf8(lines_[index], 80);
+        std::string value = ShortenUtf8(lines_.Text(index), 80);
         throw EConvertError(IntToStr(lines_.FileLine(index)) + " 行目の値 \"" + value + "\" は" + what + "ではありません。");
     }
 
@@ -263,25 +329,33 @@ private:
     int Int(size_t k) const
     {
         int value;
-        if (!TryStrToInt(Trim(lines_[k]), value))
+        if (!TryStrToInt(Trim(Number(k)), value))
             Fail(k, "整数");
         return value;
     }
     long double Float(size_t k) const
     {
         long double value;
-        if (!TryStrToFloat(Trim(lines_[k]), value) || !std::isfinite(value))
+        if (!TryStrToFloat(Trim(Number(k)), value) || !std::isfinite(value))
             Fail(k, "数値");
         return value;
     }
     TDateTime Date(size_t k) const
     {
         TDateTime value;
-        if (!TryStrToDateTime(Trim(lines_[k]), value))
+        if (!TryStrToDateTime(Trim(Number(k)), value))
             Fail(k, "日付");
         return value;
     }
-    std::string Text(size_t k) const { return UnescapeXmlText(lines_[k]); }
+    std::string Text(size_t k) const { return UnescapeXmlText(lines_.Text(k)); }
+    // A number's or date's line: its bytes when they are plain ASCII (as they
+    // almost always are), else its text.
+    std::string Number(size_t k) const
+    {
+        const std::string_view line = lines_[k];
+        const bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        return ascii ? std::string(line) : lines_.Text(k);
+    }
 
     void SetInt(TValueRange r, std::optional<int> &to) const { EachValue(r, [&](size_t k) { to = Int(k); }); }
     void SetInt(TValueRange r, int &to) const { EachValue(r, [&](size_t k) { to = Int(k); }); }
@@ -384,11 +458,11 @@ private:
     // which either consumes the element (true) or lets the line be passed over.
     void Walk(std::string_view closing, const std::function<bool(std::string_view)> &element)
     {
-        while (i_ < lines_.Count() && lines_[i_] != closing) {
+        while (lines_.Has(i_) && lines_[i_] != closing) {
             if (!element(lines_[i_]))
                 ++i_;
         }
-        if (i_ < lines_.Count())
+        if (lines_.Has(i_))
             ++i_;
     }
 
@@ -420,10 +494,33 @@ private:
         });
     }
 
+    // A row goes to the receiver once read: also a row cut short by a value
+    // that could not be read, as a kept row would stay.
     void ReadRow()
     {
+        // The lines of the rows before are done with.
+        lines_.Forget(i_);
         doc_.Rows.emplace_back();
-        const size_t index = doc_.Rows.size() - 1;
+        try {
+            ReadRowValues(doc_.Rows.size() - 1);
+        } catch (...) {
+            HandOverRow();
+            throw;
+        }
+        HandOverRow();
+    }
+
+    void HandOverRow()
+    {
+        if (!doc_.RowRead || doc_.Rows.empty())
+            return;
+        TRowValues row = std::move(doc_.Rows.back());
+        doc_.Rows.pop_back();
+        doc_.RowRead(row);
+    }
+
+    void ReadRowValues(size_t index)
+    {
         auto row = [&]() -> TRowValues & { return doc_.Rows[index]; };
         ++i_;
         Walk("</item>", [&](std::string_view line) {
@@ -453,6 +550,8 @@ private:
             } else if (line == "<font>") {
                 ReadFont(row().Font);
             } else if (line == "<chartlist>") {
+                // Room for a row's usual bars at once rather than growing four times.
+                row().Charts.reserve(std::max<size_t>(row().Charts.capacity(), 16));
                 WalkList("</chartlist>", "<chart>", [&] { ReadChart(row().Charts.emplace_back()); });
             } else if (line == "<eventlist>") {
                 WalkList("</eventlist>", "<event>", [&] { ReadEvent(row().Events.emplace_back()); });
@@ -511,12 +610,12 @@ private:
             } else if (line == "<ritsu>") {
                 // The rate's value ends at its own closing tag or at "</jisseki>".
                 ++i_;
-                while (i_ < lines_.Count() && lines_[i_] != "</ritsu>" && lines_[i_] != "</jisseki>") {
+                while (lines_.Has(i_) && lines_[i_] != "</ritsu>" && lines_[i_] != "</jisseki>") {
                     if (!IsBlank(lines_[i_]))
                         c.Ritsu = Float(i_);
                     ++i_;
                 }
-                if (i_ < lines_.Count())
+                if (lines_.Has(i_))
                     ++i_;
             } else if (line == "<bikou>") {
                 TValueRange r = Values(line);
@@ -581,23 +680,18 @@ private:
             else if (index >= 2 && index <= 10)
                 doc_.TabIndex = index - 1;
         } else {
-            for (TRowValues &row : doc_.Rows)
-                for (TChartValues &c : row.Charts)
-                    if (c.Jisseki > 0 && c.Jissekibi == 0) {
-                        c.Chakushubi = c.StartDate;
-                        TDateTime last = std::trunc(c.EndDate);
-                        c.Jissekibi = last == c.EndDate ? last - 1 : last;
-                    }
             if (index >= 0 && index <= 6)
                 doc_.TabIndex = index;
         }
-        if (v < 83)
-            for (TRowValues &row : doc_.Rows)
-                for (TEvent &e : row.Events)
-                    e.Line -= 1;
+        for (TRowValues &row : doc_.Rows) {
+            for (TChartValues &c : row.Charts)
+                MigrateChart(v, c.StartDate, c.EndDate, c.Jisseki, c.Chakushubi, c.Jissekibi);
+            for (TEvent &e : row.Events)
+                MigrateEventLine(v, e.Line);
+        }
     }
 
-    const TDocumentLines &lines_;
+    TDocumentLines &lines_;
     TDocumentValues &doc_;
     size_t i_ = 0;
 };
@@ -917,8 +1011,24 @@ void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
 {
     if (bytes.find(kScheduleElement) == std::string_view::npos)
         throw EConvertError("スケジュールのファイルではありません（<schedule> 要素がありません）。");
-    TDocumentLines lines(DecodeDocument(bytes));
+    TDocumentLines lines(bytes, IsUtf8Document(bytes), doc.ReleaseBytesRead);
     TDocumentParser(lines, doc).Run();
+}
+
+void MigrateChart(int fileVersion, TDateTime startDate, TDateTime endDate, int jisseki, TDateTime &chakushubi,
+                  TDateTime &jissekibi)
+{
+    if (fileVersion >= 82 || jisseki <= 0 || jissekibi != 0)
+        return;
+    chakushubi = startDate;
+    TDateTime last = std::trunc(endDate);
+    jissekibi = last == endDate ? last - 1 : last;
+}
+
+void MigrateEventLine(int fileVersion, int &line)
+{
+    if (fileVersion < 83)
+        line -= 1;
 }
 
 // ---------------------------------------------------------------- the reader
@@ -972,6 +1082,63 @@ void ApplyPageSettings(const TDocumentValues &d)
     }
 }
 
+// One row read from the file, as a row of the window with its bars.
+void BuildRow(TfrmMain &form, TRowValues &values)
+{
+    // The row counter is shown once the rows are read (measuring its text for
+    // each row was a tenth of the reading).
+    form.AddItemQuietly();
+    TItem &row = *ItemList.back();
+    const long rowIndex = static_cast<long>(ItemList.size() - 1);
+    if (values.Height)
+        row.FMemo->SetHeight(*values.Height);
+    if (values.Text)
+        row.FMemo->SetText(*values.Text);
+    if (values.Color)
+        row.FMemo->SetColor(*values.Color);
+    if (auto a = AlignmentOf(values.Alignment))
+        row.FMemo->SetAlignment(*a);
+    if (values.LineCount)
+        form.SetLineCount(row, std::clamp(*values.LineCount, 1, MaxLineCount));
+    ApplyFont(row.FMemo->Font(), values.Font);
+    row.FCharts.reserve(values.Charts.size());
+    for (const TChartValues &v : values.Charts) {
+        auto chart = std::make_unique<TChart>();
+        TChart &c = *chart;
+        c.FBar->SetTag(rowIndex);
+        if (v.Text)
+            c.FBar->SetCaption(*v.Text);
+        if (v.Color)
+            c.FBar->SetColor(*v.Color);
+        if (auto a = AlignmentOf(v.Alignment))
+            c.FBar->SetAlignment(*a);
+        ApplyFont(c.FBar->Font(), v.Font);
+        c.FStartDate = v.StartDate;
+        c.FEndDate = v.EndDate;
+        if (v.Duration)
+            c.FDuration = *v.Duration;
+        c.FLine = v.Line;
+        c.FYotei = v.Yotei;
+        c.FJisseki = v.Jisseki;
+        c.FChakushubi = v.Chakushubi;
+        c.FJissekibi = v.Jissekibi;
+        c.FRitsu = v.Ritsu;
+        c.FBikou = v.Bikou;
+        c.FGroup = v.Group;
+        if (c.FJisseki >= 1) {
+            TBevelLabel &strip = c.ProgressBarNeeded();
+            strip.SetAutoSize(false);
+            strip.Hide();
+            strip.SetShowHint(true);
+            strip.SetTag(rowIndex);
+        }
+        row.FCharts.push_back(std::move(chart));
+    }
+    row.FEvents = std::move(values.Events);
+    // Its bars are made hidden; a redraw shows those near the view.
+    row.PlacedRedraw = TItem::kBarsHidden;
+}
+
 } // namespace
 
 void ReadXmlFile(TfrmMain &form, const std::string &fileName)
@@ -982,13 +1149,40 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
     auto wait = std::make_unique<TdlgWait>(nullptr);
     wait->ShowForm();
     ProcessPaintMessages();
+
+    // Each row is built as soon as it is read, and its values go at once:
+    // their memory serves the next rows, and the values of the whole document
+    // are never held beside its rows. The caption column is laid out once at the end.
+    TProgressBar &progress = *wait->pgb1;
+    const size_t firstRow = ItemList.size();
+    bool progressSet = false;
+    int shownPercent = 0;
+    doc.RowRead = [&](TRowValues &values) {
+        if (!progressSet) {
+            progress.SetMax(static_cast<int>(std::min<long long>(1LL * progress.Step() * doc.ItemCount, 1 << 30)));
+            progress.SetPosition(0);
+            progressSet = true;
+        }
+        progress.StepIt();
+        // The window is repainted at each whole percent; the person's input waits for the end.
+        int percent = progress.Max() > 0 ? static_cast<int>(100LL * progress.Position() / progress.Max()) : 100;
+        if (percent != shownPercent) {
+            shownPercent = percent;
+            ProcessPaintMessages();
+        }
+        BuildRow(form, values);
+    };
+    doc.ReleaseBytesRead = true;
     std::exception_ptr failure;
-    try {
-        ParseScheduleDocument(bytes, doc);
-    } catch (...) {
-        failure = std::current_exception();
+    {
+        TAlignPause pause(*form.pnlItem);
+        try {
+            ParseScheduleDocument(bytes, doc);
+        } catch (...) {
+            failure = std::current_exception();
+        }
     }
-    std::string().swap(bytes);  // the rows need the memory more
+    std::string().swap(bytes);
 
     // Header.
     FileVersion = doc.FileVersion;
@@ -1003,77 +1197,18 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         form.LayoutHeader();
     }
     ApplyPageSettings(doc);
-
-    // Rows: the caption column is laid out once at the end.
-    TProgressBar &progress = *wait->pgb1;
-    progress.SetMax(static_cast<int>(std::min<long long>(1LL * progress.Step() * doc.ItemCount, 1 << 30)));
-    progress.SetPosition(0);
-    {
-        TAlignPause pause(*form.pnlItem);
-        int shownPercent = 0;
-        for (TRowValues &values : doc.Rows) {
-            progress.StepIt();
-            // The window is repainted at each whole percent; the person's input waits for the end.
-            int percent = progress.Max() > 0 ? static_cast<int>(100LL * progress.Position() / progress.Max()) : 100;
-            if (percent != shownPercent) {
-                shownPercent = percent;
-                ProcessPaintMessages();
-            }
-            form.AddItem();
-            TItem &row = *ItemList.back();
-            const long rowIndex = static_cast<long>(ItemList.size() - 1);
-            if (values.Height)
-                row.FMemo->SetHeight(*values.Height);
-            if (values.Text)
-                row.FMemo->SetText(*values.Text);
-            if (values.Color)
-                row.FMemo->SetColor(*values.Color);
-            if (auto a = AlignmentOf(values.Alignment))
-                row.FMemo->SetAlignment(*a);
-            if (values.LineCount)
-                form.SetLineCount(row, std::clamp(*values.LineCount, 1, MaxLineCount));
-            ApplyFont(row.FMemo->Font(), values.Font);
-            for (const TChartValues &v : values.Charts) {
-                auto chart = std::make_unique<TChart>();
-                TChart &c = *chart;
-                c.FBar->SetTag(rowIndex);
-                if (v.Text)
-                    c.FBar->SetCaption(*v.Text);
-                if (v.Color)
-                    c.FBar->SetColor(*v.Color);
-                if (auto a = AlignmentOf(v.Alignment))
-                    c.FBar->SetAlignment(*a);
-                ApplyFont(c.FBar->Font(), v.Font);
-                c.FStartDate = v.StartDate;
-                c.FEndDate = v.EndDate;
-                if (v.Duration)
-                    c.FDuration = *v.Duration;
-                c.FLine = v.Line;
-                c.FYotei = v.Yotei;
-                c.FJisseki = v.Jisseki;
-                c.FChakushubi = v.Chakushubi;
-                c.FJissekibi = v.Jissekibi;
-                c.FRitsu = v.Ritsu;
-                c.FBikou = v.Bikou;
-                c.FGroup = v.Group;
-                if (c.FJisseki >= 1) {
-                    TBevelLabel &strip = c.ProgressBarNeeded();
-                    strip.SetAutoSize(false);
-                    strip.Hide();
-                    strip.SetShowHint(true);
-                    strip.SetTag(rowIndex);
-                }
-                form.ChartHintText(c);
-                row.FCharts.push_back(std::move(chart));
-            }
-            row.FEvents = std::move(values.Events);
-            // The row's values go as soon as it is built: their memory serves
-            // the next rows instead of fresh memory, and the peak stays lower.
-            values = TRowValues{};
-        }
-    }
     if (failure)
         std::rethrow_exception(failure);
+    // The rows' migrations, once the whole file is read.
+    for (size_t r = firstRow; r < ItemList.size(); ++r) {
+        TItem &row = *ItemList[r];
+        for (auto &chart : row.FCharts) {
+            TChart &c = *chart;
+            MigrateChart(doc.FileVersion, c.FStartDate, c.FEndDate, c.FJisseki, c.FChakushubi, c.FJissekibi);
+        }
+        for (TEvent &e : row.FEvents)
+            MigrateEventLine(doc.FileVersion, e.Line);
+    }
 
     // Time scale after the migrations.
     if (doc.TabIndex) {

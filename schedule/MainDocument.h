@@ -7,6 +7,7 @@
 #include "schedule/Head.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,14 @@ struct TDocumentValues {
     // Rows announced by the file (for the progress bar) and the rows read.
     int ItemCount = 0;
     std::vector<TRowValues> Rows;
+    // When set, each row is handed here as soon as it is read, instead of
+    // being kept in Rows (a large document then never holds all its values at
+    // once); the row migrations are then the receiver's (MigrateChart,
+    // MigrateEventLine), once the whole file is read.
+    std::function<void(TRowValues &row)> RowRead;
+    // The bytes may be given back to the system as they are read (the caller
+    // reads them no more; they then read as zeros).
+    bool ReleaseBytesRead = false;
     // The time-scale tab the file asks for after the migrations; none: keep the current one.
     std::optional<int> TabIndex;
     bool Complete = false;
@@ -86,6 +95,13 @@ std::string NotScheduleMessage(const std::string &fileName);
 // then stays in `doc` (Complete stays false). The migrations for files of
 // older versions are applied to the values once the whole file is read.
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc);
+
+// The migrations of one bar and one event from a file of that version: bars
+// with work done but no date of it get the bar's first and last day (before
+// 0.82), event lines count from 0 (before 0.83).
+void MigrateChart(int fileVersion, TDateTime startDate, TDateTime endDate, int jisseki, TDateTime &chakushubi,
+                  TDateTime &jissekibi);
+void MigrateEventLine(int fileVersion, int &line);
 
 // The days shown by a time-scale tab (9 is the custom scale).
 int DaysOfTimeScaleTab(int tabIndex);

@@ -147,9 +147,75 @@ TEST_F(LargeView, OnlyCaptionsNearTheViewHaveWindowsAndTheOthersKeepTheirText)
     EXPECT_FALSE(Row(0).FMemo->HandleAllocated());
     EXPECT_LE(CaptionWindows(), 60);
     EXPECT_EQ(Row(0).FMemo->Text(), "行 0\r\n二行目");
-    // The chart's bars are placed for every row, seen or not.
+}
+
+TEST_F(LargeView, BarsOfFarRowsArePlacedWhenAScrollBringsThemNear)
+{
+    // A date step with the view and the selection at the top places the
+    // bars near the view only: the last row's wait.
+    TChart &far = *Row(kRows - 1).FCharts[0];
+    SimulateClick(*Row(0).FMemo, TPoint{5, 5});
+    ASSERT_EQ(SelectedItem, &Row(0));
+    form.btnDayR->Click();
+    ASSERT_EQ(StartDate, EncodeDate(2024, 1, 2));
+    EXPECT_FALSE(far.FBar->Visible());
     EXPECT_TRUE(Row(0).FCharts[0]->FBar->Visible());
-    EXPECT_EQ(Row(0).FCharts[0]->FBar->Top(), Row(0).FLines[0]->Top() + Row(0).FLines[0]->Height() / 5);
+    // Down to the end: the last row's bar stands one day further left, on its band.
+    ScrollToEnd();
+    const TShape &band = *Row(kRows - 1).FLines[0];
+    EXPECT_TRUE(far.FBar->Visible());
+    EXPECT_EQ(far.FBar->Left(), std::max(-10, DateToPixel(PixelsPerDay, far.FStartDate)));
+    EXPECT_EQ(far.FBar->Top(), band.Top() + band.Height() / 5);
+    EXPECT_EQ(far.FBar->WidthEx(), DateToPixel(PixelsPerDay, far.FEndDate) - std::max(-10, DateToPixel(PixelsPerDay, far.FStartDate)));
+    EXPECT_TRUE(Row(kRows - 1).FCharts[1]->FProgressBar->Visible());
+    // The mouse finds it where it is drawn.
+    const TPoint middle = far.FBar->ClientToScreen(TPoint{2, 2});
+    EXPECT_EQ(form.pnlBase->ControlAtPos(form.pnlBase->ScreenToClient(middle)), far.FBar.get());
+
+    // Back at the top after a step made at the end: the first rows' bars,
+    // placed by an older redraw, follow the new date too; the ones left
+    // behind at the end are put away rather than left where they were.
+    form.btnDayL->Click();
+    form.btnDayL->Click();
+    ASSERT_EQ(StartDate, EncodeDate(2023, 12, 31));
+    form.scb1->VertScrollBar().SetPosition(0);
+    TChart &first = *Row(0).FCharts[0];
+    EXPECT_TRUE(first.FBar->Visible());
+    EXPECT_EQ(first.FBar->Left(), DateToPixel(PixelsPerDay, first.FStartDate));
+    form.btnDayR->Click();
+    EXPECT_FALSE(far.FBar->Visible());
+    EXPECT_EQ(first.FBar->Left(), DateToPixel(PixelsPerDay, first.FStartDate));
+
+    // Rows inserted above shift the far rows down: what comes into view
+    // stands on its own row, nothing where a row used to be.
+    SimulateClick(*Row(0).FMemo, TPoint{5, 5});
+    for (int i = 0; i < 40; ++i)
+        form.mitItemInsert->Click();
+    form.scb1->VertScrollBar().SetPosition(Row(60).Top());
+    for (int r = 0; r < static_cast<int>(ItemList.size()); ++r)
+        for (auto &chart : Row(r).FCharts)
+            if (chart->FBar->Visible()) {
+                const TShape &line = *Row(r).FLines[static_cast<size_t>(chart->FLine)];
+                ASSERT_EQ(chart->FBar->Top(), line.Top() + line.Height() / 5) << "row " << r;
+            }
+}
+
+TEST_F(LargeView, AFarBarsHintIsMadeWhenAskedFromItsValuesThen)
+{
+    TChart &far = *Row(kRows - 1).FCharts[1];
+    EXPECT_NE(far.FBar->Hint().find("開始日：2024/01/05\r\n終了日：2024/01/06\r\n"), std::string::npos)
+        << far.FBar->Hint();
+    EXPECT_EQ(far.FProgressBar->Hint(), far.FBar->Hint());
+    EXPECT_NE(far.FBar->Hint().find("達成率：50％"), std::string::npos);
+    // Made once: the same text until the bar's values are said to change.
+    far.FBikou = "後で";
+    EXPECT_EQ(far.FBar->Hint().find("後で"), std::string::npos);
+    form.ChartHintText(far);
+    EXPECT_NE(far.FBar->Hint().find("備考：後で"), std::string::npos);
+    EXPECT_NE(far.FProgressBar->Hint().find("備考：後で"), std::string::npos);
+    // A hint set as a text stays that text.
+    far.FBar->SetHint("固定");
+    EXPECT_EQ(far.FBar->Hint(), "固定");
 }
 
 TEST_F(LargeView, FocusMovesIntoAFarCaptionWhichComesIntoViewAndTakesTyping)

@@ -355,6 +355,80 @@ TEST(XmlFile, ReadFailureNamesTheLineAndKeepsRowsReadSoFar)
     EXPECT_THROW(ReadXmlFile(*f.form, f.dir.File("missing.xml")), std::exception);
 }
 
+TEST(XmlFile, LinesReadFromTheBytesAreTheLinesOfTheText)
+{
+    // Lines are cut from the bytes and decoded one by one: a damaged
+    // character just before a tag or a line break reads as "?" for each byte,
+    // as it would in the text decoded whole, and the tag after it stands.
+    const std::string sjis = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<schedule>\r\n<itemlist>\r\n"
+                             "< item >\r\n</item>\r\n<item>\r\n<text>" + Utf8ToCp932("工程") + "\x81</text>\r\n"
+                             "<text>a\x81\r\nb</text>\r\n<height>30</height>\r\n</item>\r\n"
+                             "<item>\r\n<height>\r\n" + Utf8ToCp932("１２") + "\r\n</height>\r\n</item>\r\n"
+                             "</itemlist>\r\n</schedule>\r\n";
+    TDocumentValues doc;
+    try {
+        ParseScheduleDocument(sjis, doc);
+        FAIL() << "no error";
+    } catch (const EConvertError &e) {
+        EXPECT_STREQ(e.what(), "14 行目の値 \"１２\" は整数ではありません。");
+    }
+    // "< item >" counts for the progress (spaces taken out) but is no row.
+    EXPECT_EQ(doc.ItemCount, 3);
+    ASSERT_EQ(doc.Rows.size(), 2u);
+    EXPECT_EQ(doc.Rows[0].Text, "工程?\r\na?\r\nb");
+    EXPECT_EQ(doc.Rows[0].Height, 30);
+
+    const std::string utf8 = OneRowDocument("<text>\xE3\x81</text><text>\xE3\x81\r\n\xE5\xB7\xA5</text><height>31</height>");
+    TDocumentValues u;
+    ParseScheduleDocument(utf8, u);
+    ASSERT_EQ(u.Rows.size(), 1u);
+    EXPECT_EQ(u.Rows[0].Text, "??\r\n??\r\n工");
+    EXPECT_EQ(u.Rows[0].Height, 31);
+
+    // Rows handed over as they are read are not kept; the migrations of an
+    // old file are then the receiver's.
+    TDocumentValues handed;
+    std::vector<std::string> texts;
+    handed.RowRead = [&](TRowValues &row) { texts.push_back(row.Text.value_or("")); };
+    ParseScheduleDocument(OneRowDocument("<text>x</text><eventlist><event><line>1</line></event></eventlist>", ""),
+                          handed);
+    EXPECT_TRUE(handed.Rows.empty());
+    EXPECT_EQ(texts, std::vector<std::string>{"x"});
+    int line = 1;
+    MigrateEventLine(0, line);
+    EXPECT_EQ(line, 0);
+    MigrateEventLine(118, line);
+    EXPECT_EQ(line, 0);
+}
+
+TEST(XmlFile, AFailureFarIntoALargeFileNamesItsLine)
+{
+    // The reader gives back the bytes it has read as it goes: the line of a
+    // bad value megabytes in is still counted from the start of the file.
+    TDocumentFixture f;
+    std::string text = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<schedule>\r\n<itemlist>\r\n";
+    int line = 4;
+    for (int r = 0; r < 40000; ++r) {
+        text += r % 2 ? "<item>\r\n<height>30</height>\r\n</item>\r\n" : "<item>\n<height>\r30\r</height>\n</item>\r\n";
+        line += r % 2 ? 3 : 5;
+    }
+    text += "<item>\r\n<height>\r\n" + Utf8ToCp932("３x") + "\r\n</height>\r\n</item>\r\n</itemlist>\r\n</schedule>\r\n";
+    ASSERT_GT(text.size(), 1500000u);
+    const std::string path = f.dir.File("large.xml");
+    WriteBytes(path, text);
+    f.form->FreeDocument();
+    f.form->NewDocument();
+    try {
+        ReadXmlFile(*f.form, path);
+        FAIL() << "no error";
+    } catch (const std::exception &e) {
+        EXPECT_EQ(std::string(e.what()), IntToStr(line + 2) + " 行目の値 \"３x\" は整数ではありません。");
+    }
+    ASSERT_EQ(ItemList.size(), 40001u);
+    EXPECT_EQ(ItemList[39999]->Height(), 30);
+    EXPECT_EQ(ReadBytes(path), text);
+}
+
 TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
 {
     TDocumentFixture f;
