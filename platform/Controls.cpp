@@ -1,5 +1,6 @@
 #include "platform/Controls.h"
 
+#include "platform/Accessibility.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
@@ -1353,6 +1354,7 @@ TWinControl *FocusedControl()
 TWidgetLink::TWidgetLink(TWinControl *control, QWidget *widget, QWidget *client)
     : control_(control), widget_(widget), client_(client ? client : widget)
 {
+    InstallAccessibilityFactory();
     WidgetControls()[widget] = control;
     if (client_ != widget)
         WidgetControls()[client_] = control;

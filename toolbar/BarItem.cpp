@@ -38,6 +38,9 @@ public:
         Application().Guard([&] {
             if (call.kind == dkItemClick)
                 static_cast<TBarCustomItem *>(const_cast<void *>(call.object))->Click();
+            else
+                RunViewerDefaultAction(static_cast<TBarItemViewer *>(const_cast<void *>(call.object)),
+                                       static_cast<unsigned>(message.WParam));
         });
     }
     std::vector<TDeferredCall> slots;

@@ -23,6 +23,8 @@ class TBarView;
 class TBarPopupWindow;
 class TBarPopupView;
 class TBarCustomItemActionLink;
+class TBarViewAccObject;
+class TBarItemViewerAccObject;
 
 class ETBItemError : public Exception {
 public:
@@ -364,6 +366,8 @@ bool ProcessItemShortCut(TBarCustomItem *root, int key, TShiftState shift);
 // loop, after what runs now (the menu loop) has returned.
 void QueueItemClick(TBarCustomItem *item);
 void QueueViewerDefaultAction(TBarItemViewer *viewer, unsigned flags);
+// Runs a viewer's queued default action (flags 1: carry the item out).
+void RunViewerDefaultAction(TBarItemViewer *viewer, unsigned flags);
 // Forgets the queued calls of an object that is being freed.
 void CancelDeferredCalls(const void *object);
 // Whether the hidden window of the queue exists (while items or viewers exist).
@@ -421,8 +425,17 @@ public:
     TPoint ScreenToViewer(TPoint screen) const;
     std::string GetViewerHint() const;
 
+    // Accessibility (BarAcc.cpp): the viewer's value text, when it has one;
+    // its object, made on first request and kept while clients hold it; the
+    // default action queued to run after the current call.
+    virtual bool GetAccValue(std::string &) const { return false; }
+    std::shared_ptr<TBarItemViewerAccObject> GetAccObject();
+    void PostAccDoDefaultAction(unsigned flags);
+
 private:
     friend class TBarView;
+    void DetachAccObject();
+    std::weak_ptr<TBarItemViewerAccObject> accObject_;
     TRect bounds_;
     bool clipped_ = false;
     int groupDepth_;

@@ -25,7 +25,11 @@ TBarItemViewer::TBarItemViewer(TBarView *view, TBarCustomItem *item, int groupDe
 {
 }
 
-TBarItemViewer::~TBarItemViewer() { CancelDeferredCalls(this); }
+TBarItemViewer::~TBarItemViewer()
+{
+    CancelDeferredCalls(this);
+    DetachAccObject();
+}
 
 bool TBarItemViewer::CaptionShown() const
 {

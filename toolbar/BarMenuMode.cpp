@@ -8,6 +8,7 @@
 #include "platform/Services.h"
 #include "platform/SystemParameters.h"
 #include "platform/WindowEffects.h"
+#include "toolbar/BarAcc.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarPopup.h"
 
@@ -433,8 +434,11 @@ void TBarView::EnterModalLoop(unsigned options)
         return;
     std::weak_ptr<TBarView *> alive = alive_;
     auto handler = std::make_unique<TBarModalHandler>(this);
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUSTART, window_, OBJID_CLIENT, CHILDID_SELF);
     state_ = (state_ & vsShowAccels) | vsModal;
     doneAction_ = TBarDoneAction{};
+    if (selected_)
+        NotifyFocus();
     auto cleanUp = [&] {
         state_ &= ~vsModal;
         StopAllTimers();
@@ -442,6 +446,7 @@ void TBarView::EnterModalLoop(unsigned options)
         TPoint cursor = CursorPos();
         UpdateSelectionAt(&cursor, true);
         handler->Release();
+        CallNotifyWinEvent(EVENT_SYSTEM_MENUEND, window_, OBJID_CLIENT, CHILDID_SELF);
     };
     try {
         handler->Loop(options & 1, options & 4, options & 2);

@@ -4,6 +4,7 @@
 
 #include "platform/SystemParameters.h"
 #include "platform/WindowEffects.h"
+#include "toolbar/BarAcc.h"
 #include "toolbar/BarAnim.h"
 #include "toolbar/BarCommon.h"
 
@@ -77,6 +78,7 @@ TBarPopupWindow::TBarPopupWindow(TComponent *owner, TBarView *parentView, TBarCu
 TBarPopupWindow::~TBarPopupWindow()
 {
     StopPopupAnimation(this);
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, this, OBJID_CLIENT, CHILDID_SELF);
     view_->CloseChildPopup();
     view_->StopAllTimers();
     view_.reset();
@@ -139,6 +141,11 @@ void TBarPopupWindow::WndProc(TMessage &message)
         // The hint of the selected row, holding while the pointer stays on it.
         if (!view_->ViewerHintInfo(view_->Selected(), *reinterpret_cast<THintInfo *>(message.LParam)))
             message.Result = 1;
+        return;
+    case WM_GETOBJECT:
+        if (view_ && view_->HandleWMGetObject(message))
+            return;
+        TInputPopupWindow::WndProc(message);
         return;
     default:
         TInputPopupWindow::WndProc(message);
@@ -436,6 +443,9 @@ TBarPopupWindow *TBarCustomItem::CreatePopup(TBarView *parentView, TBarItemViewe
         PlaySound("MenuPopup");
         raw->ShowPopup();
     }
+    CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, raw, OBJID_CLIENT, CHILDID_SELF);
+    if (view->Selected())
+        view->NotifyFocus();
     return window.release();
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/Graphics.h"
 #include "platform/SystemParameters.h"
+#include "toolbar/BarAcc.h"
 
 #include <algorithm>
 
@@ -366,6 +367,11 @@ bool TBarCustomToolbar::KeyboardOpen(char32_t ch, bool accelOnly)
 void TBarCustomToolbar::WndProc(TMessage &message)
 {
     switch (message.Msg) {
+    case WM_GETOBJECT:
+        // Screen readers ask the view first.
+        if (view_ && view_->HandleWMGetObject(message))
+            return;
+        break;
     case CM_DIALOGCHAR:
         // Alt and a letter on an ordinary toolbar: only its explicit accelerators.
         if (!menuBar_ && Enabled() && Showing() && message.WParam != 0) {

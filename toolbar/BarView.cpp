@@ -41,6 +41,7 @@ TBarView::~TBarView()
 {
     *alive_ = nullptr;
     CloseChildPopup();
+    DetachAccObject();
     if (parentView_ && parentView_->openViewerView_ == this) {
         parentView_->openViewerView_ = nullptr;
         parentView_->openPopup_ = nullptr;
@@ -63,6 +64,8 @@ TBarView::~TBarView()
     priorityList_.clear();
     selected_ = nullptr;
     viewers_.clear();
+    if (parentView_)
+        parentView_->NotifyFocus();
 }
 
 void TBarView::SetContainer(TBarCustomItem *container)
@@ -492,6 +495,7 @@ void TBarView::Select(TBarItemViewer *viewer, bool byMouse)
         InvalidateViewer(viewer);
     if (viewer)
         viewer->SelectionEntered();
+    NotifyFocus();
     if (!(state_ & vsModal) || !viewer)
         return;
     if (isPopup_) {

@@ -158,6 +158,12 @@ public:
     void ExecuteSelected(bool givePriority);
     void SelectNextViewer(bool forward);
 
+    // Accessibility (BarAcc.cpp): the view's object, made on first request;
+    // WM_GETOBJECT answered with it; the selected viewer announced as focused.
+    std::shared_ptr<TBarViewAccObject> GetAccObject();
+    bool HandleWMGetObject(TMessage &message);
+    void NotifyFocus();
+
     // Platform: the view's window repaints a part.
     virtual void InvalidateWindowRect(const TRect &rect);
     // The view's client origin in screen coordinates.
@@ -185,6 +191,7 @@ private:
     int InsertItemViewers(int index, TBarCustomItem *item, int groupDepth);
     void ClearAllViewers();
     bool ShouldBeVisible(int index, bool chevronPopup) const;
+    void DetachAccObject();
 
     std::vector<std::unique_ptr<TBarItemViewer>> viewers_;
     std::vector<TBarItemViewer *> priorityList_;
@@ -228,6 +235,7 @@ private:
     TSize totalSize_;
     std::unique_ptr<TFont> font_;
     std::shared_ptr<TBarView *> alive_;
+    std::shared_ptr<TBarViewAccObject> accObject_;
     friend class TBarModalHandler;
 };
 

@@ -28,6 +28,13 @@ public:
     }
     ~TTestBar() override { view_.reset(); }
     TBarView &View() { return *view_; }
+    // Screen readers ask the view (WM_GETOBJECT).
+    void WndProc(TMessage &message) override
+    {
+        if (view_ && view_->HandleWMGetObject(message))
+            return;
+        TCustomControl::WndProc(message);
+    }
     // The centre of an item's button, in the bar's coordinates.
     TPoint CentreOf(int index)
     {
