@@ -24,17 +24,13 @@ public:
                 message.Result = 1;
             return;
         }
-        TCustomControl::WndProc(message);
-    }
-    ~TTestBar() override { view_.reset(); }
-    TBarView &View() { return *view_; }
-    // Screen readers ask the view (WM_GETOBJECT).
-    void WndProc(TMessage &message) override
-    {
+        // Screen readers ask the view (WM_GETOBJECT).
         if (view_ && view_->HandleWMGetObject(message))
             return;
         TCustomControl::WndProc(message);
     }
+    ~TTestBar() override { view_.reset(); }
+    TBarView &View() { return *view_; }
     // The centre of an item's button, in the bar's coordinates.
     TPoint CentreOf(int index)
     {
