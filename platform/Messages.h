@@ -150,5 +150,23 @@ using TMessageHook = std::function<bool(TMessageTarget *target, TMessage &messag
 // Adds a hook; returns an id for RemoveMessageHook.
 int AddMessageHook(TMessageHook hook);
 void RemoveMessageHook(int id);
+// A hook for the length of a scope (a modal loop's).
+class TScopedMessageHook {
+public:
+    explicit TScopedMessageHook(TMessageHook hook) : id_(AddMessageHook(std::move(hook))) {}
+    ~TScopedMessageHook() { RemoveMessageHook(id_); }
+    TScopedMessageHook(const TScopedMessageHook &) = delete;
+    TScopedMessageHook &operator=(const TScopedMessageHook &) = delete;
+
+private:
+    int id_;
+};
+// Presses, releases and double clicks of the right and middle buttons, which
+// the toolbars' drag and size loops swallow.
+inline bool IsRightOrMiddleButtonMessage(unsigned msg)
+{
+    return msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDOWN ||
+           msg == WM_MBUTTONUP || msg == WM_MBUTTONDBLCLK;
+}
 // Sends the message through the hooks to the target's WndProc.
 void DispatchMessage(TMessageTarget *target, TMessage &message);

@@ -354,7 +354,7 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
     GrabPointer(held);
 
     bool done = false, accept = false, doubleClick = false;
-    int hook = AddMessageHook([&](TMessageTarget *target, TMessage &m) {
+    TScopedMessageHook hook([&](TMessageTarget *target, TMessage &m) {
         if (done)
             return false;
         switch (m.Msg) {
@@ -391,21 +391,10 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
             doubleClick = state.LastCursor.X == state.StartCursor.X && state.LastCursor.Y == state.StartCursor.Y;
             done = true;
             return true;
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-        case WM_MBUTTONDBLCLK:
-            return true;
         default:
-            return false;
+            return IsRightOrMiddleButtonMessage(m.Msg);
         }
     });
-    struct TUnhook {
-        int id;
-        ~TUnhook() { RemoveMessageHook(id); }
-    } unhook{hook};
     while (!done && !Destroying())
         WaitMessage();
 

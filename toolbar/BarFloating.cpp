@@ -388,7 +388,7 @@ void TBarCustomDockableWindow::BeginSizing(int edge, TPoint cursor)
     };
 
     bool done = false, accept = false;
-    int hook = AddMessageHook([&](TMessageTarget *target, TMessage &m) {
+    TScopedMessageHook hook([&](TMessageTarget *target, TMessage &m) {
         if (done)
             return false;
         switch (m.Msg) {
@@ -418,21 +418,10 @@ void TBarCustomDockableWindow::BeginSizing(int edge, TPoint cursor)
         case WM_LBUTTONDBLCLK:
             done = true;
             return true;
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-        case WM_MBUTTONDBLCLK:
-            return true;
         default:
-            return false;
+            return IsRightOrMiddleButtonMessage(m.Msg);
         }
     });
-    struct TUnhook {
-        int id;
-        ~TUnhook() { RemoveMessageHook(id); }
-    } unhook{hook};
     while (!done && !Destroying() && floating_)
         WaitMessage();
     if (accept && !smooth && floating_)
