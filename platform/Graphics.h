@@ -408,6 +408,22 @@ private:
     TCanvasState state_;
 };
 
+// A canvas whose drawing calls do nothing: the base of canvases that only
+// measure text or record some of the calls.
+class TNullCanvas : public TCanvas {
+public:
+    void LineTo(int, int) override {}
+    void Rectangle(const TRect &) override {}
+    void FillRect(const TRect &) override {}
+    void RoundRect(const TRect &, int, int) override {}
+    void Ellipse(const TRect &) override {}
+    void Polygon(const std::vector<TPoint> &) override {}
+    void InvertRect(const TRect &) override {}
+    void ExtTextOut(int, int, unsigned, const TRect *, const std::string &) override {}
+    void BitBlt(const TRect &, const TBitmap &, TPoint, std::uint32_t) override {}
+    void StretchDraw(const TRect &, const TBitmap &) override {}
+};
+
 // ---------------------------------------------------------------- bitmap
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };

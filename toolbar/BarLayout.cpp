@@ -22,18 +22,8 @@ bool IsSeparatorItem(const TBarCustomItem *item) { return (item->ItemStyle() & S
 // A canvas that only measures: text through a one-pixel bitmap's canvas, and
 // the font's metrics remembered for the fonts of the run, so that measuring
 // many items does not ask for the same metrics again.
-class TMeasureCanvas : public TCanvas {
+class TMeasureCanvas : public TNullCanvas {
 public:
-    void LineTo(int, int) override {}
-    void Rectangle(const TRect &) override {}
-    void FillRect(const TRect &) override {}
-    void RoundRect(const TRect &, int, int) override {}
-    void Ellipse(const TRect &) override {}
-    void Polygon(const std::vector<TPoint> &) override {}
-    void InvertRect(const TRect &) override {}
-    void ExtTextOut(int, int, unsigned, const TRect *, const std::string &) override {}
-    void BitBlt(const TRect &, const TBitmap &, TPoint, std::uint32_t) override {}
-    void StretchDraw(const TRect &, const TBitmap &) override {}
     TSize TextExtent(const std::string &text) override
     {
         TCached &font = ForFont();

@@ -23,7 +23,7 @@ struct TRecordedFill {
 };
 
 // Measures like a screen canvas scaled to the resolution; records what is drawn.
-class TRecordingCanvas : public TCanvas {
+class TRecordingCanvas : public TNullCanvas {
 public:
     explicit TRecordingCanvas(int dpi) : dpi_(dpi) {}
     int PixelsPerInch() const override { return dpi_; }
@@ -42,8 +42,6 @@ public:
     void FillRect(const TRect &rect) override { Fills.push_back({Page, rect, Brush().Color()}); }
     void RoundRect(const TRect &rect, int, int) override { Fills.push_back({Page, rect, Brush().Color()}); }
     void Ellipse(const TRect &rect) override { Fills.push_back({Page, rect, Brush().Color()}); }
-    void Polygon(const std::vector<TPoint> &) override {}
-    void InvertRect(const TRect &) override {}
     void ExtTextOut(int x, int y, unsigned, const TRect *, const std::string &text) override
     {
         Texts.push_back({Page, x, y, text});
@@ -56,8 +54,6 @@ public:
         return {MulDiv(size.cx, dpi_, 96), MulDiv(size.cy, dpi_, 96)};
     }
     TTextMetric TextMetrics() override { return {}; }
-    void BitBlt(const TRect &, const TBitmap &, TPoint, std::uint32_t) override {}
-    void StretchDraw(const TRect &, const TBitmap &) override {}
 
 private:
     int dpi_;

@@ -152,19 +152,10 @@ TEST(BarHook, WindowActivationAndMovesReachTheSubscribers)
 namespace {
 // A canvas with fixed metrics (7 pixels a character, 13 high, ascent 11)
 // that records turned text and lines.
-class RecordingCanvas : public TCanvas {
+class RecordingCanvas : public TNullCanvas {
 public:
     std::vector<std::string> log;
     void LineTo(int x, int y) override { log.push_back("line " + Point(PenPos()) + "-" + Point({x, y})); }
-    void Rectangle(const TRect &) override {}
-    void FillRect(const TRect &) override {}
-    void RoundRect(const TRect &, int, int) override {}
-    void Ellipse(const TRect &) override {}
-    void Polygon(const std::vector<TPoint> &) override {}
-    void InvertRect(const TRect &) override {}
-    void ExtTextOut(int, int, unsigned, const TRect *, const std::string &) override {}
-    void BitBlt(const TRect &, const TBitmap &, TPoint, std::uint32_t) override {}
-    void StretchDraw(const TRect &, const TBitmap &) override {}
     TSize TextExtent(const std::string &text) override
     {
         int chars = 0;
