@@ -53,15 +53,39 @@ void SplitLines(std::string_view piece, bool keepBlank, F &&line)
     }
 }
 
-bool IsOpeningTag(std::string_view piece)
+// A piece that holds a line break (`breaks`) is never an opening tag.
+bool IsOpeningTag(std::string_view piece, bool breaks)
 {
-    return piece.size() >= 3 && piece.front() == '<' && piece.back() == '>' && piece[1] != '/'
-        && piece.find_first_of("\r\n") == std::string_view::npos;
+    return !breaks && piece.size() >= 3 && piece.front() == '<' && piece.back() == '>' && piece[1] != '/';
+}
+
+// Whether a line is exactly `tag` (the compiler compares short literals inline).
+bool Same(std::string_view line, std::string_view tag)
+{
+    return line.size() == tag.size() && std::memcmp(line.data(), tag.data(), tag.size()) == 0;
 }
 
 bool Closes(std::string_view closing, std::string_view opening)
 {
-    return closing.size() == opening.size() + 1 && closing.substr(0, 2) == "</" && closing.substr(2) == opening.substr(1);
+    return closing.size() == opening.size() + 1 && closing.size() >= 2 && closing[0] == '<' && closing[1] == '/'
+        && std::memcmp(closing.data() + 2, opening.data() + 1, opening.size() - 1) == 0;
+}
+
+// The bytes that end a piece or mark a line break in it.
+constexpr std::array<bool, 256> kCutBytes = [] {
+    std::array<bool, 256> cut{};
+    cut['<'] = cut['>'] = cut['\r'] = cut['\n'] = true;
+    return cut;
+}();
+
+// Spaces and control characters around a number or date, as Trim takes them.
+std::string_view Stripped(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
 }
 
 // The document cut into lines: a line break before every "<" and after every
@@ -117,32 +141,44 @@ public:
     // The line of the file (from 1) where a line of the list starts.
     int FileLine(size_t index) const
     {
-        size_t offset = lines_[index - base_].offset;
-        int line = 1 + breaksReleased_;
-        for (size_t i = released_; i < offset; ++i)
-            if (bytes_[i] == '\n' || (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
-                ++line;
-        return line;
+        const size_t offset = lines_[index - base_].offset;
+        return static_cast<int>(1 + breaksReleased_ + CountBreaks(released_, offset));
     }
     // The lines that are "<item>" once their spaces are taken out, counted
     // over the whole document without cutting it: such a line is a piece
     // from "<" to the next ">" with no other "<" and no line break in it.
+    //
+    // Such a "<" is followed by "i" or a space, which few others are: the
+    // bytes are looked through a block at a time for that pair, and only a
+    // block that has one is read "<" by "<".
     int CountItems() const
     {
         static constexpr std::string_view item = "<item>";
-        int count = 0;
+        static constexpr size_t kBlock = 64;
+        const auto *data = reinterpret_cast<const unsigned char *>(bytes_.data());
         const size_t n = bytes_.size();
-        for (size_t p = bytes_.find('<'); p != std::string_view::npos && p < n; p = bytes_.find('<', p + 1)) {
-            size_t k = 0;
-            for (size_t q = p; q < n && k < item.size(); ++q) {
-                const char c = bytes_[q];
-                if (c == ' ')
+        int count = 0;
+        for (size_t block = 0; block + 1 < n; block += kBlock) {
+            const size_t end = std::min(block + kBlock, n - 1);
+            bool candidate = false;
+            for (size_t p = block; p < end; ++p)
+                candidate |= (data[p] == '<') & ((data[p + 1] == 'i') | (data[p + 1] == ' '));
+            if (!candidate)
+                continue;
+            for (size_t p = block; p < end; ++p) {
+                if (data[p] != '<')
                     continue;
-                if (c != item[k])
-                    break;
-                ++k;
+                size_t k = 0;
+                for (size_t q = p; q < n && k < item.size(); ++q) {
+                    const char c = static_cast<char>(data[q]);
+                    if (c == ' ')
+                        continue;
+                    if (c != item[k])
+                        break;
+                    ++k;
+                }
+                count += k == item.size() ? 1 : 0;
             }
-            count += k == item.size() ? 1 : 0;
         }
         return count;
     }
@@ -161,13 +197,14 @@ private:
     void Take(std::string_view next, bool nextBreaks, bool last)
     {
         if (haveCurrent_) {
-            bool value = current_.front() != '<' && !before_.empty() && !last && IsOpeningTag(before_)
+            bool value = current_.front() != '<' && !before_.empty() && !last && IsOpeningTag(before_, beforeBreaks_)
                 && Closes(next, before_);
             if (currentBreaks_)
                 SplitLines(current_, value, [this](std::string_view line) { Add(line); });
             else if (value || !IsBlank(current_))
                 Add(current_);  // most pieces: one line as it stands
             before_ = current_;
+            beforeBreaks_ = currentBreaks_;
         }
         current_ = next;
         currentBreaks_ = nextBreaks;
@@ -182,6 +219,10 @@ private:
         const char *data = bytes_.data();
         const size_t n = bytes_.size();
         while (pos_ < n && lines_.size() == before) {
+            while (pos_ < n && !kCutBytes[static_cast<unsigned char>(data[pos_])])
+                ++pos_;
+            if (pos_ == n)
+                break;
             const char c = data[pos_];
             if (c == '\r' || c == '\n') {
                 breaks_ = true;
@@ -216,24 +257,38 @@ private:
         const size_t cut = needed & ~size_t{4095};
         if (cut < released_ + (size_t{1} << 20))
             return;
-        for (size_t i = released_; i < cut; ++i)
-            if (bytes_[i] == '\n' || (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
-                ++breaksReleased_;
+        breaksReleased_ += CountBreaks(released_, cut);
         ReleaseReadPages(bytes_.data() + released_, cut - released_);
         released_ = cut;
+    }
+
+    // The line breaks (CR LF, LF or a lone CR) that start in [from, to),
+    // counted without a branch per byte.
+    size_t CountBreaks(size_t from, size_t to) const
+    {
+        const auto *data = reinterpret_cast<const unsigned char *>(bytes_.data());
+        const size_t n = bytes_.size();
+        to = std::min(to, n);
+        size_t count = 0;
+        const size_t inner = std::min(to, n - std::min<size_t>(n, 1));  // bytes with one after them
+        for (size_t i = from; i < inner; ++i)
+            count += (data[i] == '\n') | ((data[i] == '\r') & (data[i + 1] != '\n'));
+        if (inner < to && inner >= from)
+            count += (data[inner] == '\n') | (data[inner] == '\r');
+        return count;
     }
 
     std::string_view bytes_;
     bool utf8_;
     bool release_;
-    size_t released_ = 0;     // the bytes before this place were given back
-    int breaksReleased_ = 0;  // and held this many line breaks
+    size_t released_ = 0;        // the bytes before this place were given back
+    size_t breaksReleased_ = 0;  // and held this many line breaks
     std::vector<TLine> lines_;
     size_t base_ = 0;  // the index of lines_[0]
     size_t pos_ = 0, start_ = 0;
     bool breaks_ = false;
     std::string_view before_, current_;
-    bool haveCurrent_ = false, currentBreaks_ = false;
+    bool haveCurrent_ = false, currentBreaks_ = false, beforeBreaks_ = false;
     bool done_ = false;
 };
 
@@ -319,7 +374,8 @@ private:
     }
 
     // Calls `apply` for each non-blank value line, in turn.
-    void EachValue(TValueRange range, const std::function<void(size_t)> &apply) const
+    template <typename F>
+    void EachValue(TValueRange range, F &&apply) const
     {
         for (size_t k = range.first; k < range.last; ++k)
             if (!IsBlank(lines_[k]))
@@ -329,32 +385,39 @@ private:
     int Int(size_t k) const
     {
         int value;
-        if (!TryStrToInt(Trim(Number(k)), value))
+        if (!Number(k, [&](std::string_view text) { return TryStrToInt(text, value); }))
             Fail(k, "整数");
         return value;
     }
     long double Float(size_t k) const
     {
         long double value;
-        if (!TryStrToFloat(Trim(Number(k)), value) || !std::isfinite(value))
+        if (!Number(k, [&](std::string_view text) { return TryStrToFloat(text, value); }) || !std::isfinite(value))
             Fail(k, "数値");
         return value;
     }
     TDateTime Date(size_t k) const
     {
         TDateTime value;
-        if (!TryStrToDateTime(Trim(Number(k)), value))
+        if (!Number(k, [&](std::string_view text) { return TryStrToDateTime(text, value); }))
             Fail(k, "日付");
         return value;
     }
-    std::string Text(size_t k) const { return UnescapeXmlText(lines_.Text(k)); }
-    // A number's or date's line: its bytes when they are plain ASCII (as they
-    // almost always are), else its text.
-    std::string Number(size_t k) const
+    std::string Text(size_t k) const
+    {
+        std::string text = lines_.Text(k);
+        return text.find('&') == std::string::npos ? text : UnescapeXmlText(text);
+    }
+    // Reads a number's or date's line with `read`, trimmed: its bytes when
+    // they are plain ASCII (as they almost always are), else its text.
+    template <typename F>
+    bool Number(size_t k, F &&read) const
     {
         const std::string_view line = lines_[k];
-        const bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        return ascii ? std::string(line) : lines_.Text(k);
+        if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return read(Stripped(line));
+        const std::string text = lines_.Text(k);
+        return read(Stripped(text));
     }
 
     void SetInt(TValueRange r, std::optional<int> &to) const { EachValue(r, [&](size_t k) { to = Int(k); }); }
@@ -456,9 +519,10 @@ private:
 
     // Reads the lines up to `closing`, giving each opening line to `element`,
     // which either consumes the element (true) or lets the line be passed over.
-    void Walk(std::string_view closing, const std::function<bool(std::string_view)> &element)
+    template <typename F>
+    void Walk(std::string_view closing, F &&element)
     {
-        while (lines_.Has(i_) && lines_[i_] != closing) {
+        while (lines_.Has(i_) && !Same(lines_[i_], closing)) {
             if (!element(lines_[i_]))
                 ++i_;
         }
@@ -467,11 +531,12 @@ private:
     }
 
     // From an opening list line: each `item` line up to `closing` is read by `readItem`.
-    void WalkList(std::string_view closing, std::string_view item, const std::function<void()> &readItem)
+    template <typename F>
+    void WalkList(std::string_view closing, std::string_view item, F &&readItem)
     {
         ++i_;
         Walk(closing, [&](std::string_view line) {
-            if (line != item)
+            if (!Same(line, item))
                 return false;
             readItem();
             return true;
@@ -482,11 +547,11 @@ private:
     {
         ++i_;
         Walk("</font>", [&](std::string_view line) {
-            if (line == "<name>")
+            if (Same(line, "<name>"))
                 SetText(Values(line), font.Name);
-            else if (line == "<size>")
+            else if (Same(line, "<size>"))
                 SetInt(Values(line), font.Size);
-            else if (line == "<color>")
+            else if (Same(line, "<color>"))
                 SetColor(Values(line), font.Color);
             else
                 return false;
@@ -524,14 +589,14 @@ private:
         auto row = [&]() -> TRowValues & { return doc_.Rows[index]; };
         ++i_;
         Walk("</item>", [&](std::string_view line) {
-            if (line == "<height>") {
+            if (Same(line, "<height>")) {
                 TValueRange r = Values(line);
                 for (size_t k = r.first; k < r.last; ++k)
                     if (!IsBlank(lines_[k])) {
                         row().Height = Int(k);
                         break;
                     }
-            } else if (line == "<text>") {
+            } else if (Same(line, "<text>")) {
                 TValueRange r = Values(line);
                 if (r.last > r.first) {
                     // Appended in place: a row may hold a great many of them.
@@ -541,19 +606,19 @@ private:
                         row().Text.emplace();
                     AppendJoined(r, *row().Text);
                 }
-            } else if (line == "<color>") {
+            } else if (Same(line, "<color>")) {
                 SetColor(Values(line), row().Color);
-            } else if (line == "<alignment>") {
+            } else if (Same(line, "<alignment>")) {
                 SetInt(Values(line), row().Alignment);
-            } else if (line == "<chartcnt>") {
+            } else if (Same(line, "<chartcnt>")) {
                 SetInt(Values(line), row().LineCount);
-            } else if (line == "<font>") {
+            } else if (Same(line, "<font>")) {
                 ReadFont(row().Font);
-            } else if (line == "<chartlist>") {
+            } else if (Same(line, "<chartlist>")) {
                 // Room for a row's usual bars at once rather than growing four times.
                 row().Charts.reserve(std::max<size_t>(row().Charts.capacity(), 16));
                 WalkList("</chartlist>", "<chart>", [&] { ReadChart(row().Charts.emplace_back()); });
-            } else if (line == "<eventlist>") {
+            } else if (Same(line, "<eventlist>")) {
                 WalkList("</eventlist>", "<event>", [&] { ReadEvent(row().Events.emplace_back()); });
             } else {
                 return false;
@@ -580,48 +645,48 @@ private:
     {
         ++i_;
         Walk("</chart>", [&](std::string_view line) {
-            if (line == "<text>") {
+            if (Same(line, "<text>")) {
                 TValueRange r = Values(line);
                 if (r.last > r.first)
                     c.Text = Joined(r);
-            } else if (line == "<color>") {
+            } else if (Same(line, "<color>")) {
                 SetColor(Values(line), c.Color);
-            } else if (line == "<alignment>") {
+            } else if (Same(line, "<alignment>")) {
                 SetInt(Values(line), c.Alignment);
-            } else if (line == "<font>") {
+            } else if (Same(line, "<font>")) {
                 ReadFont(c.Font);
-            } else if (line == "<startdate>") {
+            } else if (Same(line, "<startdate>")) {
                 EachValue(Values(line), [&](size_t k) { c.StartDate = Date(k); });
-            } else if (line == "<enddate>") {
+            } else if (Same(line, "<enddate>")) {
                 EachValue(Values(line), [&](size_t k) {
                     c.EndDate = Date(k);
                     ApplyDurationRule(c);
                 });
-            } else if (line == "<line>") {
+            } else if (Same(line, "<line>")) {
                 SetInt(Values(line), c.Line);
-            } else if (line == "<yotei>") {
+            } else if (Same(line, "<yotei>")) {
                 SetInt(Values(line), c.Yotei);
-            } else if (line == "<jisseki>") {
+            } else if (Same(line, "<jisseki>")) {
                 SetInt(Values(line), c.Jisseki);
-            } else if (line == "<chakushubi>") {
+            } else if (Same(line, "<chakushubi>")) {
                 EachValue(Values(line), [&](size_t k) { c.Chakushubi = YearRuled(k); });
-            } else if (line == "<jissekibi>") {
+            } else if (Same(line, "<jissekibi>")) {
                 EachValue(Values(line), [&](size_t k) { c.Jissekibi = YearRuled(k); });
-            } else if (line == "<ritsu>") {
+            } else if (Same(line, "<ritsu>")) {
                 // The rate's value ends at its own closing tag or at "</jisseki>".
                 ++i_;
-                while (lines_.Has(i_) && lines_[i_] != "</ritsu>" && lines_[i_] != "</jisseki>") {
+                while (lines_.Has(i_) && !Same(lines_[i_], "</ritsu>") && !Same(lines_[i_], "</jisseki>")) {
                     if (!IsBlank(lines_[i_]))
                         c.Ritsu = Float(i_);
                     ++i_;
                 }
                 if (lines_.Has(i_))
                     ++i_;
-            } else if (line == "<bikou>") {
+            } else if (Same(line, "<bikou>")) {
                 TValueRange r = Values(line);
                 if (r.last > r.first)
                     c.Bikou = Joined(r);
-            } else if (line == "<group>") {
+            } else if (Same(line, "<group>")) {
                 SetText(Values(line), c.Group);
             } else {
                 return false;
@@ -635,25 +700,25 @@ private:
         ++i_;
         Walk("</event>", [&](std::string_view line) {
             std::optional<int> number;
-            if (line == "<eventdate>") {
+            if (Same(line, "<eventdate>")) {
                 EachValue(Values(line), [&](size_t k) { e.EventDate = Date(k); });
-            } else if (line == "<marker>") {
+            } else if (Same(line, "<marker>")) {
                 SetText(Values(line), e.Marker);
-            } else if (line == "<eventname>") {
+            } else if (Same(line, "<eventname>")) {
                 SetText(Values(line), e.EventName);
-            } else if (line == "<font>") {
+            } else if (Same(line, "<font>")) {
                 TFontValues font;
                 ReadFont(font);
                 e.FontName = font.Name.value_or(e.FontName);
                 e.FontSize = font.Size.value_or(e.FontSize);
                 e.FontColor = font.Color.value_or(e.FontColor);
-            } else if (line == "<line>") {
+            } else if (Same(line, "<line>")) {
                 SetInt(Values(line), e.Line);
                 e.Line = std::clamp(e.Line, -kIndexLimit, kIndexLimit);
-            } else if (line == "<position>") {
+            } else if (Same(line, "<position>")) {
                 SetInt(Values(line), number);
                 e.Position = static_cast<std::uint8_t>(number.value_or(e.Position));
-            } else if (line == "<endflg>") {
+            } else if (Same(line, "<endflg>")) {
                 SetInt(Values(line), number);
                 e.EndFlg = static_cast<std::uint8_t>(number.value_or(e.EndFlg));
             } else {
@@ -1102,7 +1167,7 @@ void BuildRow(TfrmMain &form, TRowValues &values)
         form.SetLineCount(row, std::clamp(*values.LineCount, 1, MaxLineCount));
     ApplyFont(row.FMemo->Font(), values.Font);
     row.FCharts.reserve(values.Charts.size());
-    for (const TChartValues &v : values.Charts) {
+    for (TChartValues &v : values.Charts) {
         auto chart = std::make_unique<TChart>();
         TChart &c = *chart;
         c.FBar->SetTag(rowIndex);
@@ -1123,8 +1188,8 @@ void BuildRow(TfrmMain &form, TRowValues &values)
         c.FChakushubi = v.Chakushubi;
         c.FJissekibi = v.Jissekibi;
         c.FRitsu = v.Ritsu;
-        c.FBikou = v.Bikou;
-        c.FGroup = v.Group;
+        c.FBikou = std::move(v.Bikou);
+        c.FGroup = std::move(v.Group);
         if (c.FJisseki >= 1) {
             TBevelLabel &strip = c.ProgressBarNeeded();
             strip.SetAutoSize(false);

@@ -401,6 +401,23 @@ TEST(XmlFile, LinesReadFromTheBytesAreTheLinesOfTheText)
     EXPECT_EQ(line, 0);
 }
 
+TEST(XmlFile, RowsAreCountedForTheProgressWhereverTheirTagsFall)
+{
+    // Each "<item>" line counts, also with spaces in it and as the file's
+    // last bytes, wherever it falls in the file; longer tags, a tag cut by a
+    // line break and other tags starting with "i" do not.
+    for (size_t pad = 0; pad < 140; ++pad) {
+        const std::string text = "<schedule>\r\n" + std::string(pad, 'x') + "<itemlist>\r\n<i>< x>\r\n<item>\r\n"
+                                 "<height>3</height>\r\n</item>\r\n< it em >\r\n<item\r\n>\r\n</itemlist>\r\n"
+                                 "</schedule>\r\n<item>";
+        TDocumentValues doc;
+        ParseScheduleDocument(text, doc);
+        EXPECT_EQ(doc.ItemCount, 3) << pad;
+        ASSERT_EQ(doc.Rows.size(), 1u) << pad;
+        EXPECT_EQ(doc.Rows[0].Height, 3) << pad;
+    }
+}
+
 TEST(XmlFile, AFailureFarIntoALargeFileNamesItsLine)
 {
     // The reader gives back the bytes it has read as it goes: the line of a
