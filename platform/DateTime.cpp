@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <vector>
+#include <array>
 
 const char *const ShortDayNames[7] = {"日", "月", "火", "水", "木", "金", "土"};
 const char *const LongDayNames[7] = {"日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};
@@ -313,7 +313,16 @@ void AppendFormatted(std::string &out, std::string_view format, TDateTime date, 
 }
 
 // Reads the numbers of a date or time text: digits separated by one separator.
-bool ScanNumbers(std::string_view text, char separator, std::vector<int> &numbers, std::vector<int> &digits)
+// The numbers of a date or a time and the digits each was written with. A
+// text of more numbers than a date or time has is refused as it is scanned.
+struct TScannedNumbers {
+    static constexpr size_t kMost = 3;
+    std::array<int, kMost> values{};
+    std::array<int, kMost> digits{};
+    size_t count = 0;
+};
+
+bool ScanNumbers(std::string_view text, char separator, TScannedNumbers &numbers)
 {
     size_t i = 0;
     while (i < text.size()) {
@@ -328,15 +337,18 @@ bool ScanNumbers(std::string_view text, char separator, std::vector<int> &number
             ++count;
             ++i;
         }
-        numbers.push_back(static_cast<int>(value));
-        digits.push_back(count);
+        if (numbers.count == TScannedNumbers::kMost)
+            return false;
+        numbers.values[numbers.count] = static_cast<int>(value);
+        numbers.digits[numbers.count] = count;
+        ++numbers.count;
         if (i < text.size()) {
             if (text[i] != separator || i + 1 >= text.size())
                 return false;
             ++i;
         }
     }
-    return !numbers.empty();
+    return numbers.count > 0;
 }
 
 std::string_view TrimSpaces(std::string_view text)
@@ -377,20 +389,20 @@ std::string DateTimeToStr(TDateTime date)
 bool TryStrToDate(std::string_view text, TDateTime &date)
 {
     text = TrimSpaces(text);
-    std::vector<int> numbers, digits;
-    if (!ScanNumbers(text, '/', numbers, digits) || numbers.size() < 2 || numbers.size() > 3)
+    TScannedNumbers numbers;
+    if (!ScanNumbers(text, '/', numbers) || numbers.count < 2)
         return false;
     int year, month, day;
-    if (numbers.size() == 2) {
+    if (numbers.count == 2) {
         int d;
         DecodeDate(Date(), year, month, d);
-        month = numbers[0];
-        day = numbers[1];
+        month = numbers.values[0];
+        day = numbers.values[1];
     } else {
-        year = numbers[0];
-        month = numbers[1];
-        day = numbers[2];
-        if (digits[0] <= 2) {
+        year = numbers.values[0];
+        month = numbers.values[1];
+        day = numbers.values[2];
+        if (numbers.digits[0] <= 2) {
             int currentYear, m, d;
             DecodeDate(Date(), currentYear, m, d);
             year += currentYear / 100 * 100;
@@ -410,10 +422,10 @@ TDateTime StrToDate(std::string_view text)
 bool TryStrToTime(std::string_view text, TDateTime &time)
 {
     text = TrimSpaces(text);
-    std::vector<int> numbers, digits;
-    if (!ScanNumbers(text, ':', numbers, digits) || numbers.size() < 2 || numbers.size() > 3)
+    TScannedNumbers numbers;
+    if (!ScanNumbers(text, ':', numbers) || numbers.count < 2)
         return false;
-    return TryEncodeTime(numbers[0], numbers[1], numbers.size() == 3 ? numbers[2] : 0, 0, time);
+    return TryEncodeTime(numbers.values[0], numbers.values[1], numbers.count == 3 ? numbers.values[2] : 0, 0, time);
 }
 
 TDateTime StrToTime(std::string_view text)

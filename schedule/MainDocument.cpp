@@ -33,6 +33,12 @@ bool IsBlank(std::string_view line)
     return line.find_first_not_of(' ') == std::string_view::npos;
 }
 
+// Whether every line of a piece of text is blank.
+bool IsBlankAcrossLines(std::string_view piece)
+{
+    return std::all_of(piece.begin(), piece.end(), [](char c) { return c == ' ' || c == '\r' || c == '\n'; });
+}
+
 // Calls `line` for each line of a piece of text; a line break is CR LF, LF or CR.
 template <typename F>
 void SplitLines(std::string_view piece, bool keepBlank, F &&line)
@@ -154,16 +160,13 @@ public:
     int CountItems() const
     {
         static constexpr std::string_view item = "<item>";
-        static constexpr size_t kBlock = 64;
+        static constexpr size_t kBlock = 64;  // as MayHoldItemTag looks at
         const auto *data = reinterpret_cast<const unsigned char *>(bytes_.data());
         const size_t n = bytes_.size();
         int count = 0;
         for (size_t block = 0; block + 1 < n; block += kBlock) {
             const size_t end = std::min(block + kBlock, n - 1);
-            bool candidate = false;
-            for (size_t p = block; p < end; ++p)
-                candidate |= (data[p] == '<') & ((data[p + 1] == 'i') | (data[p + 1] == ' '));
-            if (!candidate)
+            if (end == block + kBlock && !MayHoldItemTag(data + block))
                 continue;
             for (size_t p = block; p < end; ++p) {
                 if (data[p] != '<')
@@ -199,9 +202,11 @@ private:
         if (haveCurrent_) {
             bool value = current_.front() != '<' && !before_.empty() && !last && IsOpeningTag(before_, beforeBreaks_)
                 && Closes(next, before_);
-            if (currentBreaks_)
-                SplitLines(current_, value, [this](std::string_view line) { Add(line); });
-            else if (value || !IsBlank(current_))
+            if (currentBreaks_) {
+                // Between elements, most often: line breaks and spaces only, no line.
+                if (value || !IsBlankAcrossLines(current_))
+                    SplitLines(current_, value, [this](std::string_view line) { Add(line); });
+            } else if (value || !IsBlank(current_))
                 Add(current_);  // most pieces: one line as it stands
             before_ = current_;
             beforeBreaks_ = currentBreaks_;
@@ -262,6 +267,19 @@ private:
         released_ = cut;
     }
 
+    // Whether one of the 64 bytes from `block` is a "<" followed by "i" or a
+    // space (the byte after the block is looked at too). Written for the
+    // compiler to compare many bytes at once.
+    static bool MayHoldItemTag(const unsigned char *block)
+    {
+        unsigned char found = 0;
+        for (size_t i = 0; i < 64; ++i) {
+            const unsigned char c = block[i], next = block[i + 1];
+            found |= static_cast<unsigned char>((c == '<') & ((next == 'i') | (next == ' ')));
+        }
+        return found != 0;
+    }
+
     // The line breaks (CR LF, LF or a lone CR) that start in [from, to),
     // counted without a branch per byte.
     size_t CountBreaks(size_t from, size_t to) const
@@ -271,8 +289,18 @@ private:
         to = std::min(to, n);
         size_t count = 0;
         const size_t inner = std::min(to, n - std::min<size_t>(n, 1));  // bytes with one after them
-        for (size_t i = from; i < inner; ++i)
-            count += (data[i] == '\n') | ((data[i] == '\r') & (data[i + 1] != '\n'));
+        auto isBreak = [data](size_t i) {
+            return static_cast<unsigned char>((data[i] == '\n') | ((data[i] == '\r') & (data[i + 1] != '\n')));
+        };
+        size_t i = from;
+        for (; i + 64 <= inner; i += 64) {  // a fixed count the compiler does many at once
+            unsigned char block = 0;
+            for (size_t k = 0; k < 64; ++k)
+                block += isBreak(i + k);
+            count += block;
+        }
+        for (; i < inner; ++i)
+            count += isBreak(i);
         if (inner < to && inner >= from)
             count += (data[inner] == '\n') | (data[inner] == '\r');
         return count;

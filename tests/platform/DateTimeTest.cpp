@@ -60,7 +60,8 @@ TEST(DateTime, ParsingDatesAndTimes)
     EXPECT_DOUBLE_EQ(StrToDateTime("2024/1/5 12:00:00"), EncodeDate(2024, 1, 5) + 0.5);
     EXPECT_DOUBLE_EQ(StrToDateTime("2024/1/5 6:30"), EncodeDate(2024, 1, 5) + 0.2708333333333333);
     EXPECT_EQ(StrToDateTime("2024/1/5"), EncodeDate(2024, 1, 5));
-    for (const char *bad : {"", "2024/13/1", "2024/2/30", "2024-01-05", "2024/1/", "abc", "2024/1/5/6", "2024/1/5 25:00"})
+    for (const char *bad : {"", "2024/13/1", "2024/2/30", "2024-01-05", "2024/1/", "abc", "2024/1/5/6", "2024/1/5 25:00",
+                            "5", "2024/1/5 12", "2024/1/5 1:2:3:4", "1/2/3/4/5/6 1:2"})
         EXPECT_THROW(StrToDateTime(bad), EConvertError) << bad;
     try {
         StrToDate("x");
