@@ -4,6 +4,9 @@
 #include "platform/MemoryPages.h"
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cctype>
 #include <cerrno>
 #include <cfenv>
@@ -647,6 +650,13 @@ void ReleaseReadPages(const char *begin, std::size_t size)
     const std::uintptr_t from = (first + page - 1) & ~(page - 1), to = (first + size) & ~(page - 1);
     if (to > from)
         ::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED);
+}
+
+void ReturnFreeMemory()
+{
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
 }
 
 std::string ReadFileBytes(const std::string &path)
