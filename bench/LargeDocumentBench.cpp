@@ -2,6 +2,7 @@
 // the peak memory, one date step, one full redraw and one drag step, for 1,000
 // and 10,000 rows of ten bars and two events each. Each step includes the
 // repaint it causes. Every figure should grow no faster than the row count.
+#include "bench/MemoryUse.h"
 #include "platform/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Encoding.h"
@@ -13,7 +14,6 @@
 #include "schedule/MainDocument.h"
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -36,48 +36,10 @@ private:
     std::string dir_;
 };
 
-long PeakMemoryMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
-// The high-water mark of the resident size since the last ResetPeakMemory
-// (the whole process's when it cannot be reset).
-long PeakSinceResetMiB()
-{
-    long kib = -1;
-    if (FILE *f = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1)
-                break;
-        std::fclose(f);
-    }
-    return kib < 0 ? PeakMemoryMiB() : kib / 1024;
-}
-
-// Starts the high-water mark again from the present resident size, so that
-// writing the test document is not counted in the opening's peak.
-void ResetPeakMemory()
-{
-    if (FILE *f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
-
-long ResidentMiB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
-}
+using bench_memory::PeakMiB;
+using bench_memory::PeakSinceResetMiB;
+using bench_memory::ResetPeak;
+using bench_memory::ResidentMiB;
 
 // A folder of its own, the services, and a shown main window of 1200 x 800.
 class TBenchWindow {
@@ -166,7 +128,7 @@ private:
 void Label(benchmark::State &state)
 {
     state.SetLabel(std::to_string(state.range(0)) + " rows");
-    state.counters["peak_MiB"] = static_cast<double>(PeakMemoryMiB());
+    state.counters["peak_MiB"] = static_cast<double>(PeakMiB());
 }
 
 void BM_OpenAndShow(benchmark::State &state)
@@ -183,7 +145,7 @@ void BM_OpenAndShow(benchmark::State &state)
         w.form->NewDocument();
         ProcessMessages();
         if (first < 0) {
-            ResetPeakMemory();
+            ResetPeak();
             before = ResidentMiB();
         }
         state.ResumeTiming();
