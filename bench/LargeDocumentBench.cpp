@@ -2,6 +2,7 @@
 // the peak memory, one date step, one full redraw and one drag step, for 1,000
 // and 10,000 rows of ten bars and two events each. Each step includes the
 // repaint it causes. Every figure should grow no faster than the row count.
+#include "bench/MemoryUse.h"
 #include "platform/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Encoding.h"
@@ -13,7 +14,6 @@
 #include "schedule/MainDocument.h"
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -36,23 +36,10 @@ private:
     std::string dir_;
 };
 
-long PeakMemoryMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
-long ResidentMiB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
-}
+using bench_memory::PeakMiB;
+using bench_memory::PeakSinceResetMiB;
+using bench_memory::ResetPeak;
+using bench_memory::ResidentMiB;
 
 // A folder of its own, the services, and a shown main window of 1200 x 800.
 class TBenchWindow {
@@ -141,7 +128,7 @@ private:
 void Label(benchmark::State &state)
 {
     state.SetLabel(std::to_string(state.range(0)) + " rows");
-    state.counters["peak_MiB"] = static_cast<double>(PeakMemoryMiB());
+    state.counters["peak_MiB"] = static_cast<double>(PeakMiB());
 }
 
 void BM_OpenAndShow(benchmark::State &state)
@@ -151,25 +138,33 @@ void BM_OpenAndShow(benchmark::State &state)
         state.SkipWithError("the window could not be shown");
     const std::string path = w.WriteDocument(static_cast<int>(state.range(0)));
     double first = -1;
-    long firstPeak = -1;
+    long firstPeak = -1, before = -1;
     for (auto _ : state) {
         state.PauseTiming();
         w.form->FreeDocument();
         w.form->NewDocument();
         ProcessMessages();
+        if (first < 0) {
+            ResetPeak();
+            before = ResidentMiB();
+        }
         state.ResumeTiming();
         auto begin = std::chrono::steady_clock::now();
         w.Open(path);
         if (first < 0) {
             first = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
-            firstPeak = PeakMemoryMiB();
+            firstPeak = PeakSinceResetMiB();
         }
     }
     // The first opening of the process finds no memory to reuse, as a person's does.
     state.counters["first_ms"] = first;
-    // The peak up to the end of the first opening; later openings find the
-    // freed rows of the one before still held by the allocator.
+    // The peak during the first opening (writing the document is not counted);
+    // later openings find the freed rows of the one before still held by the allocator.
     state.counters["first_peak_MiB"] = static_cast<double>(firstPeak);
+    // The process before that opening: the program with an empty document.
+    state.counters["empty_MiB"] = static_cast<double>(before);
+    // The peak over all the openings: each frees the document before it first.
+    state.counters["openings_peak_MiB"] = static_cast<double>(PeakSinceResetMiB());
     if (ItemList.size() != static_cast<size_t>(state.range(0)))
         state.SkipWithError("the document did not open whole");
     state.counters["bytes"] = static_cast<double>(ReadFileBytes(path).size());

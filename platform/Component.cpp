@@ -24,12 +24,28 @@ TComponent::~TComponent()
         owner_->RemoveComponent(this);
 }
 
+const std::string &TComponent::Name() const
+{
+    static const std::string none;
+    return name_ ? *name_ : none;
+}
+
+void TComponent::SetName(const std::string &name)
+{
+    if (name.empty())
+        name_.reset();
+    else if (name_)
+        *name_ = name;
+    else
+        name_ = std::make_unique<std::string>(name);
+}
+
 TComponent *TComponent::FindComponent(const std::string &name) const
 {
     if (name.empty())
         return nullptr;
     for (TComponent *c : components_)
-        if (c->name_ == name)
+        if (c->Name() == name)
             return c;
     return nullptr;
 }

@@ -21,50 +21,77 @@ using TNotifyEvent = std::function<void(TObject *sender)>;
 // An event of a control, used like the handler type F (assigned, tested,
 // called), that takes the room of one pointer until a handler is set: a
 // control has a dozen events and most of thousands of controls set few.
+// Copying a slot shares its handler (thousands of bars bind the same few
+// handlers of their window), so a handler is held once, however many bind it.
+// Slots live on the thread of the windows; the count is not atomic.
 template <typename F>
 class TEventSlot {
 public:
     TEventSlot() = default;
-    TEventSlot(const TEventSlot &other) : f_(other.f_ ? std::make_unique<F>(*other.f_) : nullptr) {}
+    TEventSlot(const TEventSlot &other) : held_(Share(other.held_)) {}
+    ~TEventSlot() { Release(held_); }
     TEventSlot &operator=(const TEventSlot &other)
     {
-        if (this != &other)
-            f_ = other.f_ ? std::make_unique<F>(*other.f_) : nullptr;
+        THeld *shared = Share(other.held_);
+        Release(held_);
+        held_ = shared;
         return *this;
     }
     TEventSlot &operator=(F f)
     {
-        if (f)
-            f_ = std::make_unique<F>(std::move(f));
-        else
-            f_.reset();
+        THeld *made = f ? new THeld{std::move(f), 1} : nullptr;
+        Release(held_);
+        held_ = made;
         return *this;
     }
     TEventSlot &operator=(std::nullptr_t)
     {
-        f_.reset();
+        Release(held_);
+        held_ = nullptr;
         return *this;
     }
-    explicit operator bool() const { return f_ && *f_; }
+    explicit operator bool() const { return held_ && held_->f; }
     // The handler (an empty one when none is set).
-    operator const F &() const { return f_ ? *f_ : Empty(); }
+    operator const F &() const { return held_ ? held_->f : Empty(); }
     template <typename... A>
     decltype(auto) operator()(A &&...args) const
     {
         // A handler that replaces itself while it runs stays alive until it returns.
-        if (!f_)
+        if (!held_)
             throw std::bad_function_call();
-        F keep = *f_;
-        return keep(std::forward<A>(args)...);
+        const TKeep keep(held_);
+        return keep.held->f(std::forward<A>(args)...);
     }
 
 private:
+    struct THeld {
+        F f;
+        long count;
+    };
+    struct TKeep {
+        explicit TKeep(THeld *h) : held(Share(h)) {}
+        ~TKeep() { Release(held); }
+        TKeep(const TKeep &) = delete;
+        TKeep &operator=(const TKeep &) = delete;
+        THeld *held;
+    };
+    static THeld *Share(THeld *held)
+    {
+        if (held)
+            ++held->count;
+        return held;
+    }
+    static void Release(THeld *held)
+    {
+        if (held && --held->count == 0)
+            delete held;
+    }
     static const F &Empty()
     {
         static const F empty;
         return empty;
     }
-    std::unique_ptr<F> f_;
+    THeld *held_ = nullptr;
 };
 
 enum class TOperation { opInsert, opRemove };
@@ -75,8 +102,8 @@ public:
     ~TComponent() override;
 
     TComponent *Owner() const { return owner_; }
-    const std::string &Name() const { return name_; }
-    void SetName(const std::string &name) { name_ = name; }
+    const std::string &Name() const;
+    void SetName(const std::string &name);
     long Tag() const { return tag_; }
     void SetTag(long tag) { tag_ = tag; }
 
@@ -103,7 +130,7 @@ protected:
 
 private:
     TComponent *owner_ = nullptr;
-    std::string name_;
+    std::unique_ptr<std::string> name_;  // none while the name is empty (most controls have none)
     long tag_ = 0;
     bool destroying_ = false;
     std::vector<TComponent *> components_;

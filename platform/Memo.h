@@ -16,7 +16,7 @@ public:
     void SetImeOpen(bool open) { imeOpen_ = open; }
     bool CanFocus() const override { return TWinControl::CanFocus(); }
 
-    TNotifyEvent OnChange;
+    TEventSlot<TNotifyEvent> OnChange;
 
     // Platform side: the window's text changed by typing.
     void TextEdited(const std::string &text);

@@ -6,3 +6,7 @@
 // range stays usable but reads as zeros afterwards. For a large buffer read
 // once from front to back, so that what was read stops counting as used.
 void ReleaseReadPages(const char *begin, std::size_t size);
+
+// Gives the free memory the allocator still holds back to the system: after
+// a large document is freed, so that the next one does not come on top of it.
+void ReturnFreeMemory();

@@ -1,5 +1,7 @@
 #include "platform/Messages.h"
 
+#include <mutex>
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -63,10 +65,23 @@ TMessagePump *Pump()
 
 } // namespace
 
+namespace {
+// References are also taken on the animation thread when it posts.
+std::mutex &TargetSelfLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+} // namespace
+
 TMessageTargetRef::TMessageTargetRef(TMessageTarget *target)
 {
-    if (target)
-        target_ = target->self_;
+    if (!target)
+        return;
+    const std::lock_guard hold(TargetSelfLock());
+    if (!target->self_)
+        target->self_ = std::make_shared<TMessageTarget *>(target);
+    target_ = target->self_;
 }
 
 TMessageTarget *TMessageTargetRef::Get() const
@@ -75,9 +90,14 @@ TMessageTarget *TMessageTargetRef::Get() const
     return target ? *target : nullptr;
 }
 
-TMessageTarget::TMessageTarget() : self_(std::make_shared<TMessageTarget *>(this)) {}
+TMessageTarget::TMessageTarget() = default;
 
-TMessageTarget::~TMessageTarget() { *self_ = nullptr; }
+TMessageTarget::~TMessageTarget()
+{
+    const std::lock_guard hold(TargetSelfLock());
+    if (self_)
+        *self_ = nullptr;
+}
 
 std::intptr_t SendMessage(TMessageTarget *target, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam)
 {

@@ -123,6 +123,8 @@ public:
 
 private:
     friend class TMessageTargetRef;
+    // Made when the first reference is taken: most of thousands of controls
+    // are never referred to this way.
     std::shared_ptr<TMessageTarget *> self_;
 };
 

@@ -15,8 +15,8 @@ public:
     // The control the splitter resizes, or nullptr.
     TControl *ResizeControl() const;
 
-    TCanResizeEvent OnCanResize;
-    TNotifyEvent OnMoved;
+    TEventSlot<TCanResizeEvent> OnCanResize;
+    TEventSlot<TNotifyEvent> OnMoved;
 
 protected:
     void Paint() override;

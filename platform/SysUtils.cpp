@@ -4,6 +4,9 @@
 #include "platform/MemoryPages.h"
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cctype>
 #include <cerrno>
 #include <cfenv>
@@ -649,6 +652,13 @@ void ReleaseReadPages(const char *begin, std::size_t size)
         ::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED);
 }
 
+void ReturnFreeMemory()
+{
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
+}
+
 std::string ReadFileBytes(const std::string &path)
 {
     std::FILE *file = std::fopen(path.c_str(), "rb");
@@ -715,55 +725,90 @@ void CheckWritable(const std::string &path, const std::string &shownName)
 
 } // namespace
 
-void WriteFileAtomically(const std::string &shownPath, std::string_view bytes)
+TAtomicFileWriter::TAtomicFileWriter(const std::string &shownPath) : path_(LinkTarget(shownPath))
 {
-    const std::string path = LinkTarget(shownPath);
-    CheckWritable(path, shownPath);
-    std::string dir = ExtractFilePath(path);
-    std::string pattern = (dir.empty() ? std::string("./") : dir) + "." + ExtractFileName(path) + ".XXXXXX";
+    CheckWritable(path_, shownPath);
+    std::string dir = ExtractFilePath(path_);
+    std::string pattern = (dir.empty() ? std::string("./") : dir) + "." + ExtractFileName(path_) + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    int fd = ::mkstemp(buffer.data());
-    if (fd < 0)
-        throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
-    std::string temp(buffer.data());
-    auto fail = [&](const char *what) {
-        int err = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw EFCreateError(std::string(what) + " \"" + path + "\". " + std::strerror(err));
-    };
+    fd_ = ::mkstemp(buffer.data());
+    if (fd_ < 0)
+        throw EFCreateError("Cannot create file \"" + path_ + "\". " + std::strerror(errno));
+    temp_ = buffer.data();
+}
+
+TAtomicFileWriter::~TAtomicFileWriter()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!temp_.empty())
+        ::unlink(temp_.c_str());
+}
+
+void TAtomicFileWriter::Fail(const char *what, int err)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    throw EFCreateError(std::string(what) + " \"" + path_ + "\". " + std::strerror(err));
+}
+
+void TAtomicFileWriter::Write(std::string_view bytes)
+{
+    if (fd_ < 0)
+        Fail("Cannot write file", EBADF);
     size_t written = 0;
     while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        ssize_t n = ::write(fd_, bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail("Cannot write file");
+            Fail("Cannot write file", errno);
         }
         written += static_cast<size_t>(n);
     }
+}
+
+void TAtomicFileWriter::Restart()
+{
+    if (fd_ < 0)
+        Fail("Cannot write file", EBADF);
+    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)
+        Fail("Cannot write file", errno);
+}
+
+void TAtomicFileWriter::Commit()
+{
+    if (fd_ < 0)
+        Fail("Cannot write file", EBADF);
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
     struct stat st;
     mode_t mode = 0666;
-    if (::stat(path.c_str(), &st) == 0) {
+    if (::stat(path_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode &= ~mask;
     }
-    ::fchmod(fd, mode);
-    if (::fsync(fd) != 0)
-        fail("Cannot write file");
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw EFCreateError("Cannot write file \"" + path + "\". " + std::strerror(err));
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(err));
-    }
+    ::fchmod(fd_, mode);
+    if (::fsync(fd_) != 0)
+        Fail("Cannot write file", errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        Fail("Cannot write file", errno);
+    if (::rename(temp_.c_str(), path_.c_str()) != 0)
+        Fail("Cannot create file", errno);
+    temp_.clear();
+}
+
+void WriteFileAtomically(const std::string &shownPath, std::string_view bytes)
+{
+    TAtomicFileWriter file(shownPath);
+    file.Write(bytes);
+    file.Commit();
 }

@@ -69,3 +69,24 @@ std::string ReadFileBytes(const std::string &path);
 // link: its target is written (the temporary file beside the target). A file
 // without write permission is refused and left as it is.
 void WriteFileAtomically(const std::string &path, std::string_view bytes);
+
+// The same, for a file written in pieces: the temporary file is made at once,
+// written piece by piece and put in place by Commit; a writer freed without a
+// commit (a failure, a change of mind) removes it and leaves the old file.
+class TAtomicFileWriter {
+public:
+    explicit TAtomicFileWriter(const std::string &path);
+    ~TAtomicFileWriter();
+    TAtomicFileWriter(const TAtomicFileWriter &) = delete;
+    TAtomicFileWriter &operator=(const TAtomicFileWriter &) = delete;
+
+    void Write(std::string_view bytes);
+    // Drops what was written, to write the file again from its start.
+    void Restart();
+    void Commit();
+
+private:
+    [[noreturn]] void Fail(const char *what, int err);
+    std::string path_, temp_;
+    int fd_ = -1;
+};

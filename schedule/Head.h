@@ -69,20 +69,21 @@ struct TModelHost {
     TWinControl *ChartPanel = nullptr;  // the chart area
     TPopupMenu *ItemPopup = nullptr;
     bool ShowChartInfo = true;          // bars show their hints
-    TNotifyEvent ItemEnter, ItemChange;
-    TMouseEvent ItemMouseDown;
-    TMouseMoveEvent ItemMouseMove;
-    TDragOverEvent ItemDragOver;
-    TDragDropEvent ItemDragDrop;
-    TNotifyEvent SplitterMoved;
-    TCanResizeEvent SplitterCanResize;
-    TMouseEvent ChartMouseDown;
-    TMouseMoveEvent ChartMouseMove;
-    TMouseEvent ChartMouseUp;
-    TMouseEvent BandMouseDown;
-    TMouseMoveEvent BandMouseMove;
-    TDragOverEvent BandDragOver;
-    TDragDropEvent BandDragDrop;
+    // Held as event slots: every row and bar shares the one handler.
+    TEventSlot<TNotifyEvent> ItemEnter, ItemChange;
+    TEventSlot<TMouseEvent> ItemMouseDown;
+    TEventSlot<TMouseMoveEvent> ItemMouseMove;
+    TEventSlot<TDragOverEvent> ItemDragOver;
+    TEventSlot<TDragDropEvent> ItemDragDrop;
+    TEventSlot<TNotifyEvent> SplitterMoved;
+    TEventSlot<TCanResizeEvent> SplitterCanResize;
+    TEventSlot<TMouseEvent> ChartMouseDown;
+    TEventSlot<TMouseMoveEvent> ChartMouseMove;
+    TEventSlot<TMouseEvent> ChartMouseUp;
+    TEventSlot<TMouseEvent> BandMouseDown;
+    TEventSlot<TMouseMoveEvent> BandMouseMove;
+    TEventSlot<TDragOverEvent> BandDragOver;
+    TEventSlot<TDragDropEvent> BandDragDrop;
 };
 extern TModelHost *ModelHost;
 

@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Exceptions.h"
+#include "platform/MemoryPages.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
@@ -748,6 +749,7 @@ void TfrmMain::FreeDocument()
     SelectedChart = nullptr;
     ClearItemList();
     FClipChart.reset();
+    ReturnFreeMemory();
 }
 
 void TfrmMain::ClearItemList()

@@ -822,22 +822,16 @@ class TDocumentWriter {
 public:
     explicit TDocumentWriter(TfrmMain &form) : form_(form) {}
 
-    // The document as UTF-8.
-    std::string Text(const std::string &encoding) { return Build(encoding, nullptr); }
-    // The document in code page 932; `replaced` counts the characters it has
-    // no code for (each written as "?").
-    std::string Cp932Text(const std::string &encoding, size_t &replaced)
+    // Writes the document as UTF-8, or in code page 932 when `replaced` is
+    // given: it then counts the characters that have no code there (each
+    // written as "?").
+    void WriteTo(TAtomicFileWriter &file, const std::string &encoding, size_t *replaced)
     {
-        replaced = 0;
-        return Build(encoding, &replaced);
-    }
-
-private:
-    std::string Build(const std::string &encoding, size_t *replaced)
-    {
+        file_ = &file;
         out_.clear();
-        bytes_.clear();
         replaced_ = replaced;
+        if (replaced_)
+            *replaced_ = 0;
         out_ += "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\" ?>\r\n";
         out_ += "<?xml-stylesheet type=\"text/xsl\" href=\"" + XSL + "\"?>\r\n";
         out_ += "<schedule>\r\n";
@@ -845,25 +839,29 @@ private:
         out_ += "<itemlist>\r\n";
         for (const auto &row : ItemList) {
             Row(*row);
-            Convert();
+            if (out_.size() >= kPieceSize)
+                Flush();
         }
         out_ += "</itemlist>\r\n";
         out_ += "</schedule>\r\n";
-        if (!replaced_)
-            return std::move(out_);
-        Convert();
-        return std::move(bytes_);
+        Flush();
+        std::string().swap(out_);
+        file_ = nullptr;
     }
 
-    // Converts what was written so far, a row at a time, so that a large
-    // document is never held as a whole in both encodings.
-    void Convert()
+private:
+    // The text goes to the file a piece at a time, so that a large document
+    // is never held as a whole (nor in both encodings).
+    static constexpr size_t kPieceSize = size_t{1} << 18;
+    void Flush()
     {
-        if (!replaced_)
-            return;
-        size_t count = 0;
-        bytes_ += Utf8ToCp932(out_, count);
-        *replaced_ += count;
+        if (replaced_) {
+            size_t count = 0;
+            file_->Write(Utf8ToCp932(out_, count));
+            *replaced_ += count;
+        } else {
+            file_->Write(out_);
+        }
         out_.clear();
     }
 
@@ -995,7 +993,7 @@ private:
 
     TfrmMain &form_;
     std::string out_;
-    std::string bytes_;
+    TAtomicFileWriter *file_ = nullptr;
     size_t *replaced_ = nullptr;
 };
 
@@ -1331,26 +1329,29 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
     if (EncodingStrSet.empty())
         EncodingStrSet = "Shift_JIS";
     TDocumentWriter writer(form);
-    std::string bytes;
-    if (EncodingStrSet == "UTF-8") {
-        bytes = writer.Text(EncodingStrSet);
-    } else {
-        size_t replaced = 0;
-        bytes = writer.Cp932Text(EncodingStrSet, replaced);
-        if (replaced > 0) {
-            int answer = Services().MessageBox(
-                "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced))
-                    + " 文字あります。UTF-8 で保存しますか？\r\n"
-                      "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」になります）",
-                "確認", MB_YESNOCANCEL | MB_ICONWARNING);
-            if (answer == IDYES)
-                bytes = writer.Text("UTF-8");
-            else if (answer != IDNO)
-                return false;
-        }
-    }
     try {
-        WriteFileAtomically(fileName, bytes);
+        // The old file stays as it is until the new text is whole.
+        TAtomicFileWriter file(fileName);
+        if (EncodingStrSet == "UTF-8") {
+            writer.WriteTo(file, EncodingStrSet, nullptr);
+        } else {
+            size_t replaced = 0;
+            writer.WriteTo(file, EncodingStrSet, &replaced);
+            if (replaced > 0) {
+                int answer = Services().MessageBox(
+                    "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced))
+                        + " 文字あります。UTF-8 で保存しますか？\r\n"
+                          "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」になります）",
+                    "確認", MB_YESNOCANCEL | MB_ICONWARNING);
+                if (answer == IDYES) {
+                    file.Restart();
+                    writer.WriteTo(file, "UTF-8", nullptr);
+                } else if (answer != IDNO) {
+                    return false;
+                }
+            }
+        }
+        file.Commit();
     } catch (const std::exception &) {
         ShowError(kCannotWrite);
         return false;

@@ -44,6 +44,57 @@ TEST(Component, OwnerFreesItsComponentsLastFirstAndWatchersAreTold)
     EXPECT_EQ(watcher.watched, nullptr);
 }
 
+TEST(Component, NamesCanBeClearedAndFoundAgain)
+{
+    std::vector<std::string> log;
+    Probe owner(nullptr, log, "owner");
+    auto *a = new Probe(&owner, log, "");
+    EXPECT_EQ(a->Name(), "");
+    EXPECT_EQ(owner.FindComponent(""), nullptr);
+    a->SetName("a");
+    a->SetName("b");
+    EXPECT_EQ(owner.FindComponent("a"), nullptr);
+    EXPECT_EQ(owner.FindComponent("b"), a);
+    a->SetName("");
+    EXPECT_EQ(owner.FindComponent("b"), nullptr);
+}
+
+// Slots copied from one another share the handler; each keeps it while it
+// holds it, and a handler replacing its own slot runs to its end.
+TEST(EventSlot, CopiesShareTheHandlerAndEachKeepsItAlive)
+{
+    auto token = std::make_shared<int>(0);
+    TEventSlot<std::function<void(int)>> first;
+    EXPECT_FALSE(first);
+    EXPECT_THROW(first(1), std::bad_function_call);
+    first = [token](int n) { *token += n; };
+    std::vector<TEventSlot<std::function<void(int)>>> copies(100, first);
+    EXPECT_EQ(token.use_count(), 2);  // one handler for all 101 slots
+    first = nullptr;
+    copies[7](5);
+    EXPECT_EQ(*token, 5);
+    copies.erase(copies.begin(), copies.begin() + 99);
+    copies[0](1);
+    EXPECT_EQ(*token, 6);
+    copies.clear();
+    EXPECT_EQ(token.use_count(), 1);
+
+    TEventSlot<std::function<void(int)>> self;
+    std::string seen;
+    self = [&self, &seen, keep = std::string(40, 'x')](int) {
+        self = [](int) {};
+        seen = keep;  // the replaced handler's own capture is still there
+    };
+    TEventSlot<std::function<void(int)>> alias = self;
+    alias = std::function<void(int)>();  // an empty handler clears the slot
+    EXPECT_FALSE(alias);
+    self(0);
+    EXPECT_EQ(seen, std::string(40, 'x'));
+    EXPECT_TRUE(self);
+    const std::function<void(int)> &plain = self;
+    EXPECT_TRUE(static_cast<bool>(plain));
+}
+
 TEST(Menus, ItemsFormATreeAndReportChanges)
 {
     TComponent form;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 TEST(SysUtils, RoundingIsHalfToEven)
 {
     EXPECT_EQ(RoundHalfEven(0.5L), 0);
@@ -94,4 +96,31 @@ TEST(SysUtils, PathsAndAtomicWrites)
     EXPECT_FALSE(FileExists(path));
     WriteFileAtomically(path, "again");
     EXPECT_FALSE(RenameFile(path, dir.File("moved.txt"))); // never replaces a file
+}
+
+TEST(SysUtils, AFileWrittenInPiecesTakesThePlaceOfTheOldOneOnlyWhenCommitted)
+{
+    testing_support::TempDir dir;
+    const std::string path = dir.File("doc.txt");
+    WriteFileAtomically(path, "old");
+    auto folderEntries = [&] {
+        return std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator());
+    };
+    {
+        TAtomicFileWriter file(path);
+        file.Write("new ");
+        file.Write("text");
+        EXPECT_EQ(testing_support::ReadBytes(path), "old");
+    }  // given up: the temporary file goes
+    EXPECT_EQ(testing_support::ReadBytes(path), "old");
+    EXPECT_EQ(folderEntries(), 1);
+
+    TAtomicFileWriter file(path);
+    file.Write(std::string(100000, 'x'));
+    file.Restart();  // written again from the start, shorter
+    file.Write("short");
+    file.Commit();
+    EXPECT_EQ(testing_support::ReadBytes(path), "short");
+    EXPECT_EQ(folderEntries(), 1);
+    EXPECT_THROW(file.Write("more"), EFCreateError);  // a committed file takes no more
 }

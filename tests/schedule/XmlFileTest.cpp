@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <sys/stat.h>
 
@@ -473,6 +474,38 @@ TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
     EXPECT_NE(utf8.find("<title>😀計画</title>"), std::string::npos);
     f.Open(path);
     EXPECT_EQ(f.form->edtHdTitle->Text(), "😀計画");
+}
+
+// The text goes to the file in pieces: the count of characters Shift_JIS
+// lacks covers every piece, a change of mind leaves the old file and nothing
+// beside it, and the UTF-8 text replaces the first attempt whole.
+TEST(XmlFile, ALargeDocumentIsWrittenInPiecesAndAnswersStillDecide)
+{
+    TDocumentFixture f;
+    for (int i = 0; i < 3000; ++i) {
+        f.form->AddItem();
+        ItemList.back()->FMemo->SetText("工程 " + std::to_string(i));
+    }
+    ItemList.front()->FMemo->SetText("先頭😀");
+    ItemList.back()->FMemo->SetText("末尾😀");
+    const std::string path = f.dir.File("large.xml");
+    WriteBytes(path, "old");
+    f.services->answers = {IDCANCEL, IDYES};
+    EXPECT_FALSE(WriteXmlFile(*f.form, path));
+    EXPECT_NE(f.services->messages.at(0).text.find("が 2 文字"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), "old");
+    for (const auto &entry : std::filesystem::directory_iterator(f.dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().rfind(".large.xml", 0), std::string::npos) << entry.path();
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    const std::string utf8 = ReadBytes(path);
+    ASSERT_GT(utf8.size(), size_t{1} << 19);
+    EXPECT_EQ(utf8.find("<?xml version=\"1.0\" encoding=\"UTF-8\""), 0u);
+    EXPECT_EQ(utf8.find("<?xml version", 1), std::string::npos);
+    EXPECT_EQ(utf8.substr(utf8.size() - 13), "</schedule>\r\n");
+    f.Open(path);
+    ASSERT_EQ(ItemList.size(), 3000u);
+    EXPECT_EQ(ItemList.back()->FMemo->Text(), "末尾😀");
+    EXPECT_EQ(ItemList[1500]->FMemo->Text(), "工程 1500");
 }
 
 TEST(XmlFile, FailedSaveLeavesTheOldFileAndShowsTheError)
