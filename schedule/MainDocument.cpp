@@ -73,8 +73,13 @@ bool Same(std::string_view line, std::string_view tag)
 
 bool Closes(std::string_view closing, std::string_view opening)
 {
-    return closing.size() == opening.size() + 1 && closing.size() >= 2 && closing[0] == '<' && closing[1] == '/'
-        && std::memcmp(closing.data() + 2, opening.data() + 1, opening.size() - 1) == 0;
+    if (closing.size() != opening.size() + 1 || closing.size() < 2 || closing[0] != '<' || closing[1] != '/')
+        return false;
+    // Tags are short: compared here rather than through a library call.
+    for (size_t i = 1; i < opening.size(); ++i)
+        if (closing[i + 1] != opening[i])
+            return false;
+    return true;
 }
 
 // The bytes that end a piece or mark a line break in it.
@@ -571,12 +576,27 @@ private:
         });
     }
 
+    // Nearly every font of a document has the same name: the text of the
+    // last name's bytes is kept rather than decoded again.
+    void SetFontName(TValueRange r, std::optional<std::string> &to)
+    {
+        EachValue(r, [&](size_t k) {
+            const std::string_view bytes = lines_[k];
+            if (!fontNameRead_ || bytes != lastFontBytes_) {
+                lastFontName_ = Text(k);
+                lastFontBytes_.assign(bytes);
+                fontNameRead_ = true;
+            }
+            to = lastFontName_;
+        });
+    }
+
     void ReadFont(TFontValues &font)
     {
         ++i_;
         Walk("</font>", [&](std::string_view line) {
             if (Same(line, "<name>"))
-                SetText(Values(line), font.Name);
+                SetFontName(Values(line), font.Name);
             else if (Same(line, "<size>"))
                 SetInt(Values(line), font.Size);
             else if (Same(line, "<color>"))
@@ -787,6 +807,8 @@ private:
     TDocumentLines &lines_;
     TDocumentValues &doc_;
     size_t i_ = 0;
+    bool fontNameRead_ = false;
+    std::string lastFontBytes_, lastFontName_;
 };
 
 // ---------------------------------------------------------------- writing

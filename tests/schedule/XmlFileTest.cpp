@@ -419,6 +419,43 @@ TEST(XmlFile, RowsAreCountedForTheProgressWhereverTheirTagsFall)
     }
 }
 
+TEST(XmlFile, EachFontKeepsItsOwnName)
+{
+    // Fonts of one name follow each other in a document; a different name,
+    // one written with an entity and one in code page 932 each read as written.
+    const std::string chart = "<chart><font><name>%</name></font></chart>\r\n";
+    std::string charts;
+    for (const char *name : {"ＭＳ ゴシック", "ＭＳ ゴシック", "A&amp;B", "ＭＳ ゴシック", "  ", "A&amp;B"})
+        charts += std::string(chart).replace(chart.find('%'), 1, name);
+    TDocumentValues doc;
+    ParseScheduleDocument(OneRowDocument("<font><name>ＭＳ ゴシック</name></font><chartlist>" + charts
+                                         + "</chartlist><eventlist><event><font><name>x</name></font></event>"
+                                           "</eventlist>"),
+                          doc);
+    ASSERT_EQ(doc.Rows.size(), 1u);
+    EXPECT_EQ(doc.Rows[0].Font.Name, "ＭＳ ゴシック");
+    std::vector<std::optional<std::string>> names;
+    for (const TChartValues &c : doc.Rows[0].Charts)
+        names.push_back(c.Font.Name);
+    // A blank name is no name.
+    const std::vector<std::optional<std::string>> expected = {"ＭＳ ゴシック", "ＭＳ ゴシック", "A&B", "ＭＳ ゴシック",
+                                                              std::nullopt, "A&B"};
+    EXPECT_EQ(names, expected);
+    ASSERT_EQ(doc.Rows[0].Events.size(), 1u);
+    EXPECT_EQ(doc.Rows[0].Events[0].FontName, "x");
+
+    const std::string sjis = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<schedule>\r\n<itemlist>\r\n<item>\r\n"
+                             "<font><name>" + Utf8ToCp932("ＭＳ 明朝") + "</name></font>\r\n<chartlist><chart><font><name>"
+                             + Utf8ToCp932("ＭＳ 明朝") + "</name></font></chart></chartlist>\r\n</item>\r\n"
+                             "</itemlist>\r\n</schedule>\r\n";
+    TDocumentValues s;
+    ParseScheduleDocument(sjis, s);
+    ASSERT_EQ(s.Rows.size(), 1u);
+    EXPECT_EQ(s.Rows[0].Font.Name, "ＭＳ 明朝");
+    ASSERT_EQ(s.Rows[0].Charts.size(), 1u);
+    EXPECT_EQ(s.Rows[0].Charts[0].Font.Name, "ＭＳ 明朝");
+}
+
 TEST(XmlFile, AFailureFarIntoALargeFileNamesItsLine)
 {
     // The reader gives back the bytes it has read as it goes: the line of a
