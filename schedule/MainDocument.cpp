@@ -65,21 +65,45 @@ bool IsOpeningTag(std::string_view piece, bool breaks)
     return !breaks && piece.size() >= 3 && piece.front() == '<' && piece.back() == '>' && piece[1] != '/';
 }
 
-// Whether a line is exactly `tag` (the compiler compares short literals inline).
+// Whether `n` bytes are equal. Tags are short: they are compared here a word
+// at a time (the last word overlapping the one before) rather than through a
+// library call.
+bool EqualBytes(const char *a, const char *b, size_t n)
+{
+    auto word8 = [](const char *p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    };
+    auto word4 = [](const char *p) {
+        std::uint32_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    };
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8)
+            if (word8(a + i) != word8(b + i))
+                return false;
+        return word8(a + n - 8) == word8(b + n - 8);
+    }
+    if (n >= 4)
+        return word4(a) == word4(b) && word4(a + n - 4) == word4(b + n - 4);
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+// Whether a line is exactly `tag`.
 bool Same(std::string_view line, std::string_view tag)
 {
-    return line.size() == tag.size() && std::memcmp(line.data(), tag.data(), tag.size()) == 0;
+    return line.size() == tag.size() && EqualBytes(line.data(), tag.data(), tag.size());
 }
 
 bool Closes(std::string_view closing, std::string_view opening)
 {
-    if (closing.size() != opening.size() + 1 || closing.size() < 2 || closing[0] != '<' || closing[1] != '/')
-        return false;
-    // Tags are short: compared here rather than through a library call.
-    for (size_t i = 1; i < opening.size(); ++i)
-        if (closing[i + 1] != opening[i])
-            return false;
-    return true;
+    return closing.size() == opening.size() + 1 && closing.size() >= 2 && closing[0] == '<' && closing[1] == '/'
+        && EqualBytes(closing.data() + 2, opening.data() + 1, opening.size() - 1);
 }
 
 // The bytes that end a piece or mark a line break in it.
