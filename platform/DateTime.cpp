@@ -312,9 +312,7 @@ void AppendFormatted(std::string &out, std::string_view format, TDateTime date, 
     }
 }
 
-// Reads the numbers of a date or time text: digits separated by one separator.
-// The numbers of a date or a time and the digits each was written with. A
-// text of more numbers than a date or time has is refused as it is scanned.
+// The numbers of a date or a time and the digits each was written with.
 struct TScannedNumbers {
     static constexpr size_t kMost = 3;
     std::array<int, kMost> values{};
@@ -322,6 +320,8 @@ struct TScannedNumbers {
     size_t count = 0;
 };
 
+// Reads the numbers of a date or time text: digits separated by one separator.
+// A text of more numbers than a date or time has is refused as it is scanned.
 bool ScanNumbers(std::string_view text, char separator, TScannedNumbers &numbers)
 {
     size_t i = 0;
