@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/Services.h"
+#include "platform/SysUtils.h"
 
 #include <cctype>
 #include <cmath>
@@ -351,15 +352,6 @@ bool ScanNumbers(std::string_view text, char separator, TScannedNumbers &numbers
     return numbers.count > 0;
 }
 
-std::string_view TrimSpaces(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 } // namespace
 
 std::string FormatDateTime(std::string_view format, TDateTime date)
@@ -388,7 +380,7 @@ std::string DateTimeToStr(TDateTime date)
 
 bool TryStrToDate(std::string_view text, TDateTime &date)
 {
-    text = TrimSpaces(text);
+    text = TrimView(text);
     TScannedNumbers numbers;
     if (!ScanNumbers(text, '/', numbers) || numbers.count < 2)
         return false;
@@ -421,7 +413,7 @@ TDateTime StrToDate(std::string_view text)
 
 bool TryStrToTime(std::string_view text, TDateTime &time)
 {
-    text = TrimSpaces(text);
+    text = TrimView(text);
     TScannedNumbers numbers;
     if (!ScanNumbers(text, ':', numbers) || numbers.count < 2)
         return false;
@@ -438,7 +430,7 @@ TDateTime StrToTime(std::string_view text)
 
 bool TryStrToDateTime(std::string_view text, TDateTime &date)
 {
-    text = TrimSpaces(text);
+    text = TrimView(text);
     size_t space = text.find(' ');
     if (space == std::string_view::npos)
         return TryStrToDate(text, date);

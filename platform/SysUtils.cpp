@@ -42,18 +42,9 @@ int RoundInt(long double value)
 
 namespace {
 
-std::string_view Strip(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 bool ParseInt64(std::string_view text, long long &result)
 {
-    text = Strip(text);
+    text = TrimView(text);
     bool negative = false;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
         negative = text[0] == '-';
@@ -343,7 +334,7 @@ std::string IntToHex(unsigned long long value, int digits)
 
 bool TryStrToFloat(std::string_view text, long double &value)
 {
-    text = Strip(text);
+    text = TrimView(text);
     if (text.empty())
         return false;
     // Only plain decimal notation: sign, digits, ".", digits, exponent.
@@ -439,9 +430,18 @@ std::string FormatFloat(std::string_view format, long double value)
     return text;
 }
 
+std::string_view TrimView(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string Trim(std::string_view text)
 {
-    return std::string(Strip(text));
+    return std::string(TrimView(text));
 }
 
 std::string TrimLeft(std::string_view text)

@@ -29,6 +29,8 @@ std::string FloatToStr(long double value);
 std::string FormatFloat(std::string_view format, long double value);
 
 std::string Trim(std::string_view text);
+// The text without the spaces and control characters around it, as Trim takes them, uncopied.
+std::string_view TrimView(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 std::string UpperCase(std::string_view text);  // ASCII letters only

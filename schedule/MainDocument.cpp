@@ -113,16 +113,6 @@ constexpr std::array<bool, 256> kCutBytes = [] {
     return cut;
 }();
 
-// Spaces and control characters around a number or date, as Trim takes them.
-std::string_view Stripped(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 // The document cut into lines: a line break before every "<" and after every
 // ">", and blank lines dropped, except inside an element's value, whose lines
 // are all kept.
@@ -472,9 +462,9 @@ private:
     {
         const std::string_view line = lines_[k];
         if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-            return read(Stripped(line));
+            return read(TrimView(line));
         const std::string text = lines_.Text(k);
-        return read(Stripped(text));
+        return read(TrimView(text));
     }
 
     void SetInt(TValueRange r, std::optional<int> &to) const { EachValue(r, [&](size_t k) { to = Int(k); }); }
