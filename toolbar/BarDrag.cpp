@@ -279,8 +279,6 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
 {
     TBarDragState state;
     state.StartDock = currentDock_;
-    state.StartRow = dockRow_;
-    state.StartPos = dockPos_;
     IsDragged = true;
     SlidingInRow = false;
     struct TEnd {
@@ -308,6 +306,12 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y)
         state.StartVertical = currentDock_->Vertical();
         state.MaySlide = ShrunkInRow;
     }
+    // The row and position a drag that ends undocked goes back to: those the
+    // dock shows, committed just above as its other windows' are. The ones
+    // asked for before may name a row the dock drops as empty, which next to
+    // the committed neighbours would become a row of its own.
+    state.StartRow = dockRow_;
+    state.StartPos = dockPos_;
     state.Smooth = smoothDrag_;
     smoothDragging_ = state.Smooth;
     // The grab point relative to the outer rectangle (the frame's when floating).

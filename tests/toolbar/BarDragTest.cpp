@@ -8,6 +8,8 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -256,6 +258,61 @@ TEST(BarDrag, ADoubleClickThatArrivesInTheLoopTogglesTheDocking)
     EXPECT_TRUE(tb->Floating());
     EXPECT_EQ(frame->BoundsRect(), before);
     EXPECT_EQ(CaptureControl(), nullptr);
+}
+
+// Toolbars made with a row the dock drops as empty (the main window asks for
+// row 1 with nothing in row 0) show in row 0. One dragged off the dock keeps
+// the row and position it showed, saves them while it floats and comes back
+// there, beside its neighbour, when a double click on its caption docks it.
+TEST(BarDrag, AToolbarDraggedOffTheDockComesBackBesideItsNeighbour)
+{
+    DragForm f;
+    f.form.SetName("frmMain");
+    TBarCustomToolbar *a = f.Toolbar(3, 1, 0);
+    TBarCustomToolbar *b = f.Toolbar(3, 1, 150);
+    b->SetName("tlbMove");
+    ASSERT_EQ(a->EffectiveRow, 0);
+    ASSERT_EQ(b->EffectiveRow, 0);
+    ASSERT_EQ(f.dock->Height(), 26);
+    const int left = b->Left();
+    const int shownPos = b->EffectivePos;
+
+    Script script;
+    script.Add([&] { SimulateMousePress(*b, TPoint{3, 10}); });
+    script.Add([&] { f.MoveTo(*b, TPoint{left + 3, 60}); });
+    script.Add([&] { f.MoveTo(*b, TPoint{left + 3, 150}); });
+    script.Add([&] { f.ReleaseAt(*b, TPoint{left + 3, 150}); });
+    ASSERT_TRUE(script.Run());
+    ASSERT_TRUE(b->Floating());
+    EXPECT_EQ(b->DockRow(), 0);
+    EXPECT_EQ(b->DockPos(), shownPos);
+
+    std::vector<std::string> lines;
+    SaveDockablePositions(
+        &f.form, [&](const std::string &w, const std::string &k, int v) { lines.push_back(w + "." + k + "=" + std::to_string(v)); },
+        [&](const std::string &w, const std::string &k, const std::string &v) { lines.push_back(w + "." + k + "=" + v); });
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[2], "tlbMove.DockedTo=+");
+    EXPECT_EQ(lines[4], "tlbMove.DockRow=0");
+    EXPECT_EQ(lines[5], "tlbMove.DockPos=" + std::to_string(shownPos));
+
+    TBarFloatingWindowParent *frame = b->FloatingParent();
+    TRect caption = frame->CaptionRect();
+    TPoint grab{caption.Left + 10, caption.Top + 5};
+    Script back;
+    back.Add([&] { SimulateMousePress(*frame, grab); });
+    back.Add([&] {
+        TMessage m{WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(grab.X, grab.Y), 0};
+        DispatchMessage(frame, m);
+    });
+    back.Add([&] { SimulateMouseRelease(*f.dock, TPoint{5, 5}); });
+    ASSERT_TRUE(back.Run());
+    ASSERT_TRUE(b->Docked());
+    EXPECT_EQ(b->EffectiveRow, a->EffectiveRow);
+    EXPECT_EQ(b->DockRow(), 0);
+    EXPECT_EQ(b->DockPos(), shownPos);
+    EXPECT_EQ(b->Left(), left);
+    EXPECT_EQ(f.dock->Height(), 26);
 }
 
 // In a crowded row a shrunk toolbar dragged along the row by more than 9
