@@ -63,15 +63,13 @@ TMessagePump *Pump()
     return pump;
 }
 
-} // namespace
-
-namespace {
 // References are also taken on the animation thread when it posts.
 std::mutex &TargetSelfLock()
 {
     static std::mutex lock;
     return lock;
 }
+
 } // namespace
 
 TMessageTargetRef::TMessageTargetRef(TMessageTarget *target)

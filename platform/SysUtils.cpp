@@ -4,9 +4,6 @@
 #include "platform/MemoryPages.h"
 
 #include <algorithm>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <cctype>
 #include <cerrno>
 #include <cfenv>
@@ -22,6 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace fs = std::filesystem;
 
