@@ -1601,6 +1601,7 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
         if (button == Qt::RightButton)
             for (TControl *c = TControl::FindBySerial(serial); c; c = c->Parent())
                 if (c->PopupMenu()) {
+                    c->PopupMenu()->SetPopupComponent(TControl::FindBySerial(serial));
                     c->PopupMenu()->Popup(screen.X, screen.Y);
                     break;
                 }

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMimeData>
+#include <QTimer>
 #include <QWindow>
 #include <QPointer>
 #include <QTest>
@@ -181,6 +183,48 @@ void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift)
     QWheelEvent wheel(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(), QPoint(0, delta), gHeldButtons,
                       QtModifiers(shift), Qt::NoScrollPhase, false);
     QApplication::sendEvent(receiver, &wheel);
+}
+
+void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches)
+{
+    auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
+    for (int i = 0; i < notches; ++i)
+        QCoreApplication::postEvent(receiver,
+                                    new QWheelEvent(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(),
+                                                    QPoint(0, delta), gHeldButtons, Qt::NoModifier,
+                                                    Qt::NoScrollPhase, false));
+}
+
+namespace {
+
+// Looks for the menu every few milliseconds, for two seconds at most.
+void AnswerMenuWhenShown(const QString &caption, int triesLeft)
+{
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu) {
+        if (triesLeft > 0)
+            QTimer::singleShot(10, [caption, triesLeft] { AnswerMenuWhenShown(caption, triesLeft - 1); });
+        return;
+    }
+    for (QAction *action : menu->actions()) {
+        // The shortcut is shown after a tab.
+        if (!caption.isEmpty() && action->text().section('\t', 0, 0) == caption && action->isEnabled()) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+            return;
+        }
+    }
+    QTest::keyClick(menu, Qt::Key_Escape);
+}
+
+} // namespace
+
+void SimulateNextMenuChoice(const std::string &caption)
+{
+    const QString text = QString::fromStdString(caption);
+    QTimer::singleShot(0, [text] { AnswerMenuWhenShown(text, 200); });
 }
 
 void SimulateKey(int key, TShiftState shift)

@@ -35,6 +35,15 @@ void SimulateDoubleClick(TControl &control, TPoint p);
 void SimulateDrag(TControl &control, TPoint from, TPoint to, TShiftState shift = 0, int steps = 2);
 // The wheel turned by `delta` (120 = one notch away from the person) with the pointer at `p`.
 void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift = 0);
+// `notches` turns of the wheel arriving together, as a quick spin gives them:
+// all are queued before the first is handled (ProcessMessages delivers them).
+void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches);
+
+// The person's answer to the next popup menu that opens: the item with this
+// caption is chosen when the menu shows it enabled; otherwise (an empty
+// caption, a missing or disabled item) the menu is closed with Esc. Given
+// before the click that opens the menu.
+void SimulateNextMenuChoice(const std::string &caption);
 
 // A key pressed and released on the focused window (`key` is a VK_ value, a
 // letter 'A'..'Z' or a digit '0'..'9').

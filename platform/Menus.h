@@ -101,5 +101,13 @@ public:
     // Shows the menu at a screen point and waits until it closes; the chosen
     // item's click runs after the menu is gone.
     virtual void Popup(int x, int y);
+    // The control a right click opens the menu for; set while OnPopup runs
+    // (nullptr when the menu is opened otherwise), so that the handler can
+    // offer the items that fit what is under the pointer.
+    TComponent *PopupComponent() const { return popupComponent_; }
+    void SetPopupComponent(TComponent *component) { popupComponent_ = component; }
     TNotifyEvent OnPopup;
+
+private:
+    TComponent *popupComponent_ = nullptr;
 };

@@ -89,6 +89,7 @@ void TPopupMenu::Popup(int x, int y)
 {
     if (OnPopup)
         OnPopup(this);
+    popupComponent_ = nullptr;
     QMenu menu;
     TMenuItem *chosen = nullptr;
     FillMenu(menu, *Items(), &chosen);

@@ -154,7 +154,11 @@ public:
     // ---- mouse and keyboard editing (MainEdit.cpp)
     int FPressX = 0;
     int FPopupX = 0, FPopupY = 0;
+    // The band of the last right click on a line band; cleared when that band is freed.
     TShape *FPopupBand = nullptr;
+    void SetPopupBand(TShape *band);
+    // The chart popup opening: it offers the items for what it opens on.
+    void pmn1Popup();
     void SelectChart(TChart &chart);
     void DeselectChart();
     void LoadFontToolbar(const TChart &chart);
@@ -208,8 +212,14 @@ public:
     void FormMouseWheelUp(TObject *sender, TShiftState shift, TPoint mousePos, bool &handled);
     void FormMouseWheelDown(TObject *sender, TShiftState shift, TPoint mousePos, bool &handled);
 
+protected:
+    void Notification(TComponent *component, TOperation operation) override;
+
 private:
     friend void ReadXmlFile(TfrmMain &form, const std::string &fileName);
+    void EnableBandPopupItems();
+    void EnableBarPopupItems();
+    void DisableChartPopupItems();
     void BindEditingHandlers();
     void BindNavigationHandlers();
     void BindFontControls();

@@ -73,18 +73,73 @@ void TfrmMain::BindEditingHandlers()
     };
     host_.ItemDragDrop = [this](TObject *s, TObject *src, int x, int y) { memItemDragDrop(s, src, x, y); };
 
-    auto disableChartPopup = [this](TObject *, TMouseButton, TShiftState, int, int) {
-        for (TMenuItem *m : {mitChartAdd2, mitChartDelete2, mitColorChange2, mitFontColorChange2, mitCut2, mitCopy2,
-                             mitPaste, mitChartInfo2})
-            m->SetEnabled(false);
-    };
+    auto disableChartPopup = [this](TObject *, TMouseButton, TShiftState, int, int) { DisableChartPopupItems(); };
     imgBase->OnMouseDown = disableChartPopup;
     pnlItem->OnMouseDown = disableChartPopup;
+    pmn1->OnPopup = [this](TObject *) { pmn1Popup(); };
     memChartComment->OnExit = [this](TObject *) { CommitChartComment(); };
     memChartComment->OnChange = [](TObject *) { Modified = true; };
     edtHdTitle->OnEnter = [this](TObject *s) { edtHdTitleEnter(s); };
     OnKeyDown = [this](TObject *s, int &key, TShiftState shift) { FormKeyDown(s, key, shift); };
 }
+
+// ---------------------------------------------------------------- the chart popup
+
+void TfrmMain::DisableChartPopupItems()
+{
+    for (TMenuItem *m : {mitChartAdd2, mitChartDelete2, mitColorChange2, mitFontColorChange2, mitCut2, mitCopy2,
+                         mitPaste, mitChartInfo2})
+        m->SetEnabled(false);
+}
+
+void TfrmMain::EnableBandPopupItems()
+{
+    DisableChartPopupItems();
+    mitChartAdd2->SetEnabled(true);
+    mitPaste->SetEnabled(FClipChart != nullptr);
+}
+
+void TfrmMain::EnableBarPopupItems()
+{
+    DisableChartPopupItems();
+    for (TMenuItem *m : {mitChartDelete2, mitColorChange2, mitFontColorChange2, mitCut2, mitCopy2, mitChartInfo2})
+        m->SetEnabled(true);
+}
+
+void TfrmMain::SetPopupBand(TShape *band)
+{
+    if (FPopupBand == band)
+        return;
+    if (FPopupBand)
+        FPopupBand->RemoveFreeNotification(this);
+    FPopupBand = band;
+    if (band)
+        band->FreeNotification(this);
+}
+
+void TfrmMain::Notification(TComponent *component, TOperation operation)
+{
+    TForm::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FPopupBand)
+        FPopupBand = nullptr;
+}
+
+// The popup also opens over the chart's other children (a progress strip,
+// the in-place editor, the drag preview), whose presses set no items: the
+// bar and band items are offered only for the band or the selected bar the
+// right press was on, nothing otherwise.
+void TfrmMain::pmn1Popup()
+{
+    const TComponent *source = pmn1->PopupComponent();
+    if (source && source == FPopupBand)
+        EnableBandPopupItems();
+    else if (source && SelectedChart && source == SelectedChart->FBar.get())
+        EnableBarPopupItems();
+    else
+        DisableChartPopupItems();
+}
+
+// ---------------------------------------------------------------- selection
 
 void TfrmMain::DeselectChart()
 {
@@ -196,10 +251,7 @@ void TfrmMain::txtChartMouseDown(TObject *sender, TMouseButton button, TShiftSta
         FocusIfShown(*memChartComment);
     } else if (button == mbRight) {
         bar->BringToFront();
-        for (TMenuItem *m : {mitChartDelete2, mitColorChange2, mitFontColorChange2, mitCut2, mitCopy2, mitChartInfo2})
-            m->SetEnabled(true);
-        mitChartAdd2->SetEnabled(false);
-        mitPaste->SetEnabled(false);
+        EnableBarPopupItems();
     } else if (button == mbLeft && (shift & ssShift)) {
         bar->BeginDrag(true);
     } else if (button == mbLeft) {
@@ -347,11 +399,8 @@ void TfrmMain::shpItemMouseDown(TObject *sender, TMouseButton button, TShiftStat
     if (button == mbRight) {
         FPopupX = x;
         FPopupY = y;
-        FPopupBand = band;
-        mitChartAdd2->SetEnabled(true);
-        mitPaste->SetEnabled(FClipChart != nullptr);
-        for (TMenuItem *m : {mitChartDelete2, mitColorChange2, mitFontColorChange2, mitCut2, mitCopy2, mitChartInfo2})
-            m->SetEnabled(false);
+        SetPopupBand(band);
+        EnableBandPopupItems();
         return;
     }
     long rowIndex = band->Tag();

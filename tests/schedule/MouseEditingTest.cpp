@@ -306,3 +306,68 @@ TEST_F(MouseEditing, MenuShortcutsRunWhicheverControlHasTheFocus)
     EXPECT_EQ(form.edtHdTitle->Text(), "") << "Ctrl+A selected the title's text, which Delete removed";
     form.mitItemAdd->SetEnabled(true);
 }
+
+// ---------------------------------------------------------------- the chart popup
+
+TEST_F(MouseEditing, TheChartPopupOffersToAddABarOnlyOverALineBandThatStillExists)
+{
+    TChart &bar = Put(0, 1);
+    bar.FJisseki = 1;
+    bar.FRitsu = 50;
+    bar.ProgressBarNeeded().SetShowHint(true);
+    form.RedrawChart();
+    TBevelLabel &strip = *bar.FProgressBar;
+    ASSERT_TRUE(strip.Visible());
+
+    // A right click on row 1's band offers チャートの追加 there.
+    SimulateNextMenuChoice("");
+    SimulateClick(Band(1), TPoint{3 * Day(), 2}, mbRight);
+    EXPECT_TRUE(form.mitChartAdd2->Enabled());
+    ASSERT_EQ(form.FPopupBand, &Band(1));
+    // Row 1 goes, and its band with it.
+    form.SelectItem(ItemList[1].get());
+    startup.services->answer = IDYES;
+    form.mitItemDelete->Click();
+    ASSERT_EQ(ItemList.size(), 1u);
+    EXPECT_EQ(form.FPopupBand, nullptr);
+
+    // The progress strip and the drag preview open the chart's popup too:
+    // nothing there is a place for a new bar.
+    auto chooseAddOn = [&](TControl &target, TPoint p) {
+        SimulateNextMenuChoice("チャートの追加(&I)");
+        SimulateClick(target, p, mbRight);
+        EXPECT_FALSE(form.mitChartAdd2->Enabled());
+        EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
+    };
+    chooseAddOn(strip, TPoint{2, 3});
+    // As a left press on a bar leaves it until the release.
+    form.pnlChartSelect->SetBounds(5 * Day(), Band(0).Top() + 2, Day(), 4);
+    form.pnlChartSelect->Show();
+    form.pnlChartSelect->BringToFront();
+    chooseAddOn(*form.pnlChartSelect, TPoint{2, 2});
+    form.pnlChartSelect->Hide();
+
+    // Over a band the choice adds the bar where the click was.
+    SimulateNextMenuChoice("チャートの追加(&I)");
+    SimulateClick(Band(0), TPoint{RoundInt(4.5 * PixelsPerDay), 2}, mbRight);
+    ASSERT_EQ(ItemList[0]->FCharts.size(), 2u);
+    EXPECT_EQ(SelectedChart->FStartDate, EncodeDate(2024, 1, 5));
+}
+
+TEST_F(MouseEditing, ABandFreedByFewerLinesIsNoLongerThePopupsBand)
+{
+    form.SelectItem(ItemList[0].get());
+    form.cmbChartCnt->SetText("2");
+    form.cmbChartCntChange();
+    ASSERT_EQ(ItemList[0]->FLineCount, 2);
+    SimulateNextMenuChoice("");
+    SimulateClick(Band(0, 1), TPoint{2 * Day(), 2}, mbRight);
+    ASSERT_EQ(form.FPopupBand, &Band(0, 1));
+    form.cmbChartCnt->SetText("1");
+    form.cmbChartCntChange();
+    ASSERT_EQ(ItemList[0]->FLineCount, 1);
+    EXPECT_EQ(form.FPopupBand, nullptr);
+    // The menu item still shows enabled from that click; choosing it adds nothing.
+    form.mitChartAdd2->Click();
+    EXPECT_TRUE(ItemList[0]->FCharts.empty());
+}
