@@ -50,6 +50,7 @@ void TExEdit::SetDataType(TEditDataType type)
     if (type == dataType_)
         return;
     dataType_ = type;
+    SetNumericInput(type != dString);
     enteredText_.clear();
     SetText("");
     Invalidate();
@@ -130,7 +131,7 @@ bool TExEdit::ParseNumber(const std::string &typed, TExValue &value) const
         value = dataType_ == dInteger ? TExValue(0LL) : TExValue(0.0L);
         return true;
     }
-    std::string text = CleanNumber(typed);
+    std::string text = CleanNumber(HalfWidthForms(typed));
     if (dataType_ == dInteger) {
         int i = 0;
         if (!TryStrToInt(text, i))
@@ -149,8 +150,9 @@ bool TExEdit::ParseNumber(const std::string &typed, TExValue &value) const
     return true;
 }
 
-bool TExEdit::ParseDate(const std::string &text, TExValue &value) const
+bool TExEdit::ParseDate(const std::string &typed, TExValue &value) const
 {
+    const std::string text = HalfWidthForms(typed);
     if (text.empty()) {
         value = 0.0L;
         return true;

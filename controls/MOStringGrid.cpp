@@ -310,6 +310,8 @@ void TInplaceEdit3D::UpdateContents()
     int col = grid.Col(), row = grid.Row();
     TMOGridColumn *column = grid.Column(col);
     kind_ = column ? column->ButtonStyle() : cbsSimple;
+    SetImeMode(column ? column->ImeMode() : imDontCare);
+    SetNumericInput(kind_ == cbsCalendar || kind_ == cbsSpin || (column && column->DataType() == dtInteger));
     Font().Assign(column ? column->Font() : grid.Font());
     SetColor(grid.CellBackground(col, row));
     SetMaxLength(column ? column->MaxLength() : 0);
@@ -752,11 +754,12 @@ void TMOStringGrid::SetEditText(int col, int row, const std::string &value)
         CommitCell(col, row, text);
 }
 
-std::string TMOStringGrid::FormatCommitted(const TMOGridColumn &column, const std::string &text) const
+std::string TMOStringGrid::FormatCommitted(const TMOGridColumn &column, const std::string &typed) const
 {
+    if (column.DataType() == dtString && (column.DateTimeFormat().empty() || typed.empty()))
+        return typed;
+    const std::string text = HalfWidthForms(typed);
     if (column.DataType() == dtString) {
-        if (column.DateTimeFormat().empty() || text.empty())
-            return text;
         TDateTime date;
         if (!DateWithYearRule(Trim(text), date))
             return startText_;
@@ -842,7 +845,16 @@ void TMOStringGrid::ToggleCheckCell(int col, int row)
 
 bool TMOStringGrid::SelectCell(int col, int row)
 {
-    return TStringGrid::SelectCell(col, row);
+    if (!TStringGrid::SelectCell(col, row))
+        return false;
+    ApplyInputMethod(col);
+    return true;
+}
+
+void TMOStringGrid::ApplyInputMethod(int col)
+{
+    TMOGridColumn *column = Column(col);
+    SetImeMode(column ? column->ImeMode() : imDontCare);
 }
 
 // ---------------------------------------------------------------- navigation
@@ -987,6 +999,7 @@ void TMOStringGrid::DoEnter()
         if (col >= FixedCols() && col < ColCount())
             FocusCell(col, Row());
     }
+    ApplyInputMethod(Col());
     if ((Options() & goAlwaysShowEditor) && CanEditShow() && (!Editor() || !Editor()->Visible()))
         ShowEditor();
     if (Editor() && Editor()->Visible())

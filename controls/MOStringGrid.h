@@ -16,8 +16,6 @@ enum TMODateFormat { dtLong, dtShort };
 enum TAlignmentV { tavTop, tavCenter, tavBottom };
 enum TInputDataType { dtString, dtInteger };
 enum TMOColumnButtonStyle { cbsList, cbsDropList, cbsEllipsis, cbsCheckBox, cbsSimple, cbsSpin, cbsCalendar };
-// Input-method modes of a column (kept for the editor; the toolkit chooses the input method itself).
-enum TImeMode { imDisable, imClose, imOpen, imDontCare };
 
 struct TMOSpinButtonOption {
     int Increment = 1;
@@ -300,6 +298,8 @@ private:
     friend class TInplaceEdit3D;
     void CommitCell(int col, int row, const std::string &text);
     std::string FormatCommitted(const TMOGridColumn &column, const std::string &text) const;
+    // The grid takes the column's input-method mode (the editor takes it as it loads a cell).
+    void ApplyInputMethod(int col);
     void TabTo(bool forward);
     bool Editable(int col);
     void LeaveToNextControl(bool forward);

@@ -1424,9 +1424,15 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
     }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+        if (event->type() == QEvent::KeyPress && control_->NumericInput() && ResendHalfWidth(watched, event))
+            return true;
         if (source == widget_ || native_)
             return KeyEvent(event);
         return false;
+    case QEvent::InputMethod:
+        return control_->NumericInput() && ResendHalfWidth(watched, event);
+    case QEvent::InputMethodQuery:
+        return source == widget_ && AnswerInputMethodQuery(watched, event);
     case QEvent::FocusIn:
         if (source == widget_) {
             // Scrolling parents bring the focused control into view.

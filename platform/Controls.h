@@ -46,6 +46,11 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// The input method in a window: disabled, off, on, or as the window system
+// likes. The toolkit's input methods cannot be closed for one window and
+// opened there again by the person, so off keeps the input method out of the
+// window as disabled does.
+enum TImeMode : unsigned char { imDisable, imClose, imOpen, imDontCare };
 
 using TShiftState = unsigned;
 constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10,
@@ -317,6 +322,14 @@ public:
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v) { tabStop_ = v; }
 
+    TImeMode ImeMode() const { return imeMode_; }
+    void SetImeMode(TImeMode mode);
+    // The window takes a number or a date: the input method is asked for
+    // digits, and full-width digits, signs and slashes typed or committed
+    // into it arrive as their ASCII forms.
+    bool NumericInput() const { return numericInput_; }
+    void SetNumericInput(bool numeric);
+
     // Lays out the aligned children in the client area: top-aligned ones in the
     // order of their Top, then bottom, left (by Left), right and client. Among
     // children at the same place, `cause` (the child whose change asked for the
@@ -414,6 +427,8 @@ private:
     bool alignPending_ = false;
     TControl *alignCause_ = nullptr;
     bool tabStop_ = false;
+    TImeMode imeMode_ = imDontCare;
+    bool numericInput_ = false;
     bool doubleBuffered_ = false;
     bool redrawOff_ = false;  // SetRedraw(false): invalidations are dropped here at once
     bool keepWindow_ = false; // MoveWindowTo runs: leaving the old parent keeps the window

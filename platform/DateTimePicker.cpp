@@ -28,6 +28,7 @@ TDateTimePicker::TDateTimePicker(TComponent *owner) : TWinControl(owner)
     SetBounds(0, 0, 186, 21);
     SetColor(clWindow);
     SetTabStop(true);
+    SetNumericInput(true);
     date_ = std::floor(::Date());
 }
 

@@ -11,9 +11,6 @@ public:
     void SetReadOnly(bool r);
     // Selects the whole text (in the window, when there is one).
     void SelectAll();
-    // Input-method mode: open when the control gets the focus.
-    bool ImeOpen() const { return imeOpen_; }
-    void SetImeOpen(bool open) { imeOpen_ = open; }
     bool CanFocus() const override { return TWinControl::CanFocus(); }
 
     TEventSlot<TNotifyEvent> OnChange;
@@ -27,7 +24,6 @@ protected:
 
 private:
     bool readOnly_ = false;
-    bool imeOpen_ = false;
 };
 
 class TMemo : public TCustomEdit {

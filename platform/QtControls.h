@@ -37,6 +37,12 @@ private:
     bool FilterEvent(QObject *watched, QEvent *event);
     bool MouseEvent(QWidget *source, QEvent *event);
     bool KeyEvent(QEvent *event);
+    // The control's input-method mode: the widget's answer to the input
+    // method's query, with the input method kept out or digits asked for.
+    bool AnswerInputMethodQuery(QObject *watched, QEvent *event);
+    // A number or date field: a key or committed text holding full-width
+    // forms is sent again in ASCII; true when it was.
+    bool ResendHalfWidth(QObject *watched, QEvent *event);
 
     TWinControl *control_;
     QPointer<QWidget> widget_;

@@ -12,6 +12,7 @@ TSpinEdit::TSpinEdit(TComponent *owner) : TWinControl(owner)
     SetBounds(0, 0, 121, 22);
     SetColor(clWindow);
     SetTabStop(true);
+    SetNumericInput(true);
 }
 
 void TSpinEdit::SetRange(int minValue, int maxValue)

@@ -499,6 +499,47 @@ std::string StringReplaceAll(std::string_view text, std::string_view from, std::
     return out;
 }
 
+namespace {
+
+// The ASCII character a full-width or look-alike form stands for, or 0.
+char HalfWidthOf(char32_t c)
+{
+    if (c >= 0xFF01 && c <= 0xFF5E)
+        return static_cast<char>(c - 0xFF01 + 0x21);
+    switch (c) {
+    case 0x3000: return ' ';
+    case 0xFFE5: return '\\';
+    case 0x2212:
+    case 0x30FC: return '-';
+    default: return 0;
+    }
+}
+
+} // namespace
+
+std::string HalfWidthForms(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        // Every form replaced is a three-byte sequence.
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if ((lead & 0xF0) == 0xE0 && i + 2 < text.size() && (text[i + 1] & 0xC0) == 0x80
+            && (text[i + 2] & 0xC0) == 0x80) {
+            const char32_t c = (static_cast<char32_t>(lead & 0x0F) << 12)
+                             | (static_cast<char32_t>(static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6)
+                             | (static_cast<unsigned char>(text[i + 2]) & 0x3F);
+            if (char ascii = HalfWidthOf(c)) {
+                out += ascii;
+                i += 3;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    return out;
+}
+
 bool FileExists(const std::string &path)
 {
     std::error_code ec;

@@ -37,6 +37,12 @@ std::string UpperCase(std::string_view text);  // ASCII letters only
 std::string LowerCase(std::string_view text);  // ASCII letters only
 bool SameText(std::string_view a, std::string_view b); // ASCII case-insensitive
 std::string StringReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+// UTF-8 text with the full-width forms of the ASCII characters (digits, signs,
+// slash, letters...) as those characters, the ideographic space as a blank,
+// the full-width yen sign as "\\", and the minus sign and the long-vowel mark
+// (which an input method types for the minus key) as "-": what a number or
+// date typed with an input method on means.
+std::string HalfWidthForms(std::string_view text);
 
 // Files and folders. Paths use "/".
 bool FileExists(const std::string &path);

@@ -23,6 +23,7 @@ TExEdit *CountEdit(TForm *form, int left, int top)
     edit->SetDataType(dInteger);
     edit->SetDataFormat("###,##0");
     edit->SetAlignment(taRightJustify);
+    edit->SetImeMode(imClose);
     return edit;
 }
 
@@ -65,10 +66,10 @@ TdlgChartSetting::TdlgChartSetting(TfrmMain &main, TChart &chart) : TForm(nullpt
     cmbGroup->OnChange = [this](TObject *s) { cmbGroupChange(s); };
     AddLabel(this, "内容", 12, 144);
     memText = PlaceControl<TMemo>(this, 90, 140, 250, 60);
-    memText->SetImeOpen(true);
+    memText->SetImeMode(imOpen);
     AddLabel(this, "備考", 12, 206);
     memBikou = PlaceControl<TMemo>(this, 90, 202, 250, 60);
-    memBikou->SetImeOpen(true);
+    memBikou->SetImeMode(imOpen);
     btnOk = PlaceControl<TButton>(this, 180, 290, 75, 25);
     btnOk->SetCaption("OK");
     btnOk->SetDefault(true);
@@ -82,8 +83,10 @@ TdlgChartSetting::TdlgChartSetting(TfrmMain &main, TChart &chart) : TForm(nullpt
     pnlChartColor->SetBevelOuter(bvLowered);
     pnlChartColor->OnDblClick = [this](TObject *s) { pnlChartColorDblClick(s); };
 
-    for (TDateTimePicker *picker : {dtpChakushubi, dtpJissekibi})
+    for (TDateTimePicker *picker : {dtpChakushubi, dtpJissekibi}) {
         picker->SetFormat("yyyy/MM/dd");
+        picker->SetImeMode(imClose);
+    }
     edtYotei->SetVal(static_cast<long long>(chart.FYotei));
     edtJisseki->SetVal(static_cast<long long>(chart.FJisseki));
     bool done = chart.FJisseki > 0;

@@ -72,7 +72,7 @@ void TdlgGroup::CreateRows()
         auto *edit = PlaceControl<TExEdit>(this, left + 30, top, 110, 21);
         edit->SetName("edtGroup" + IntToStr(n));
         edit->SetDataType(dString);
-        edit->SetImeOpen(true);
+        edit->SetImeMode(imOpen);
         edit->OnValidate = [this](TObject *s) { edtGroup1Validate(s); };
         auto *swatch = PlaceControl<TPanel>(this, left + 146, top, 39, 20);
         swatch->SetName("pnlColor" + IntToStr(n));

@@ -402,7 +402,7 @@ TItem::TItem() : FMemo(std::make_unique<TMemo>(nullptr)), FSplitter(std::make_un
     memo.Font().SetSize(ItemSize);
     memo.Font().SetColor(ItemFontColor);
     memo.SetTag(static_cast<long>(ItemList.size()));
-    memo.SetImeOpen(true);
+    memo.SetImeMode(imOpen);
     TSplitter &splitter = *FSplitter;
     splitter.SetMinSize(20);
     splitter.SetCursor(crVSplit);

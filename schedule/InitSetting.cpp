@@ -203,6 +203,7 @@ TdlgInitSetting::TdlgInitSetting(TfrmMain &main) : TForm(nullptr), main_(main)
     edtItemHeight = Place<TExEdit>(this, tabItem, 120, 8, 60, 21);
     edtItemHeight->SetDataType(dInteger);
     edtItemHeight->SetDataFormat("###0");
+    edtItemHeight->SetImeMode(imClose);
     edtItemHeight->OnEnter = [this](TObject *s) { edtItemHeightEnter(s); };
     edtItemHeight->OnExit = [this](TObject *s) { edtItemHeightExit(s); };
     label(tabItem, "項目色", 8, 40);

@@ -28,6 +28,7 @@ TdlgItemMove::TdlgItemMove() : TForm(nullptr)
     cmbRow = new TComboBox(this);
     cmbRow->SetParent(this);
     cmbRow->SetStyle(csDropDownList);
+    cmbRow->SetImeMode(imClose);
     cmbRow->SetBounds(100, 14, 60, 21);
     lblTo = new TLabel(this);
     lblTo->SetParent(this);

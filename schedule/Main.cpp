@@ -400,6 +400,7 @@ void TfrmMain::CreateControls()
     memChartComment = new TMemo(this);
     memChartComment->SetBounds(0, 0, 230, 111);
     memChartComment->SetColor(clWhite);
+    memChartComment->SetImeMode(imOpen);
     memChartComment->Hide();
     memChartComment->SetParent(pnlBase);
     pnlChartSelect = new TPanel(this);

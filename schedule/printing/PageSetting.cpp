@@ -40,7 +40,7 @@ TExEdit *TdlgPageSetting::MarginEdit(const std::string &caption, int left, int t
     auto *edit = PlaceControl<TExEdit>(this, left + 20, top, 60, 21);
     edit->SetDataType(dFloat);
     edit->SetDataFormat("##0.00");
-    edit->SetImeOpen(false);
+    edit->SetImeMode(imDisable);
     edit->SetSilentEnable(true);
     edit->OnEnter = [this](TObject *s) { edtEnter(s); };
     edit->OnExit = [this](TObject *s) { edtTopMarginExit(s); };
@@ -92,7 +92,7 @@ TdlgPageSetting::TdlgPageSetting(TComponent *owner) : TForm(owner)
     AddCaption(this, "見出し", 280, 52, 50);
     edtMidashi = PlaceControl<TExEdit>(this, 332, 48, 170, 21);
     edtMidashi->SetDataType(dString);
-    edtMidashi->SetImeOpen(true);
+    edtMidashi->SetImeMode(imOpen);
     ckbTitle = Check(this, "タイトル", 280, 78, 90);
     ckbDate = Check(this, "作成日/頁", 380, 78, 100);
     GroupBox2 = AddCaption(this, "はんこ欄", 272, 106, 120);
@@ -103,7 +103,7 @@ TdlgPageSetting::TdlgPageSetting(TComponent *owner) : TForm(owner)
     GroupBox4 = AddCaption(this, "フッター", 272, 182, 120);
     AddCaption(this, "会社名", 280, 206, 50);
     memKaishamei = PlaceControl<TMemo>(this, 332, 202, 170, 60);
-    memKaishamei->SetImeOpen(true);
+    memKaishamei->SetImeMode(imOpen);
 
     btnOk = PlaceControl<TButton>(this, 340, 360, 75, 25);
     btnOk->SetCaption("OK");

@@ -100,6 +100,38 @@ TEST(ExEdit, MonthAndDayTypedLateInTheYearMeanNextYear)
     EXPECT_EQ(f.edit->Text(), "");
 }
 
+// Text typed with an input method on (or pasted) in full-width forms is read
+// as its ASCII forms in number and date edits, and kept in text edits.
+TEST(ExEdit, FullWidthNumbersAndDatesAreReadAsTheirAsciiForms)
+{
+    ScopedFakeServices services;
+    services->now = EncodeDate(2024, 11, 20) + 0.5;
+    Fixture integer(dInteger, "###,##0");
+    EXPECT_TRUE(integer.edit->NumericInput());
+    integer.Enter();
+    integer.Type("－１，２３４");
+    EXPECT_EQ(integer.edit->AsInteger(), -1234);
+    integer.Leave();
+    EXPECT_EQ(integer.edit->Text(), "-1,234");
+    integer.Type("１２ー３");
+    EXPECT_EQ(integer.edit->AsInteger(), 123);
+
+    Fixture real(dFloat, "##0.00");
+    real.Type("１５．２５");
+    EXPECT_EQ(real.edit->AsFloat(), 15.25L);
+
+    Fixture date(dDateTime, "yyyy/mm/dd");
+    date.Type("２０２４／０１／０５");
+    EXPECT_EQ(date.edit->AsDate(), EncodeDate(2024, 1, 5));
+    date.Type("１／１５");
+    EXPECT_EQ(date.edit->AsDate(), EncodeDate(2025, 1, 15));
+
+    Fixture text(dString, "");
+    EXPECT_FALSE(text.edit->NumericInput());
+    text.Type("第１期");
+    EXPECT_EQ(text.edit->AsString(), "第１期");
+}
+
 TEST(ExEdit, OnValidateFiresOnlyWhenTheTextChangedSinceEntering)
 {
     Fixture f(dInteger, "###,##0");

@@ -105,6 +105,47 @@ TEST_F(GridFixture, IntegerColumnFormatsAndKeepsAnEqualText)
     EXPECT_EQ(grid.Cells(3, 1), "0");
 }
 
+// Selecting a cell gives the grid and its editor the column's input method;
+// number and date columns ask for digits.
+TEST_F(GridFixture, EachColumnGivesTheGridAndTheEditorItsInputMethod)
+{
+    grid.GridColumns()[1].SetImeMode(imClose);
+    grid.GridColumns()[3].SetImeMode(imDisable);
+    grid.GridColumns()[5].SetCanEdit(true);
+    grid.GridColumns()[5].SetImeMode(imOpen);
+    struct Expected {
+        int col;
+        TImeMode mode;
+        bool numeric;
+    };
+    for (Expected e : {Expected{3, imDisable, true}, Expected{5, imOpen, false}, Expected{2, imDontCare, false},
+                       Expected{1, imClose, true}}) {
+        SCOPED_TRACE(e.col);
+        grid.FocusCell(e.col, 1);
+        grid.ShowEditor();
+        ASSERT_TRUE(grid.Editor() && grid.Editor()->Visible());
+        EXPECT_EQ(grid.ImeMode(), e.mode);
+        EXPECT_EQ(grid.Editor()->ImeMode(), e.mode);
+        EXPECT_EQ(grid.Editor()->NumericInput(), e.numeric);
+    }
+}
+
+// Full-width text that reaches a cell (an input method's, or pasted) is read
+// as its ASCII forms when an integer or date cell is committed.
+TEST_F(GridFixture, FullWidthNumbersAndDatesAreCommittedInAscii)
+{
+    grid.FocusCell(3, 1);
+    Type(Input(grid), "１，２００");
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Cells(3, 1), "1,200");
+    grid.GridColumns()[5].SetCanEdit(true);
+    grid.GridColumns()[5].SetDateTimeFormat("yyyy/mm/dd");
+    grid.FocusCell(5, 1);
+    Type(Input(grid), "２０２４／１／５");
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Cells(5, 1), "2024/01/05");
+}
+
 TEST_F(GridFixture, TabSkipsReadOnlyColumnsAndEscRestores)
 {
     grid.FocusCell(4, 1);
