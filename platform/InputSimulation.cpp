@@ -183,6 +183,17 @@ void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift)
     QApplication::sendEvent(receiver, &wheel);
 }
 
+TCursor ShownCursor(TControl &control, TPoint p)
+{
+    auto [receiver, local] = MouseReceiver(control, p);
+    const Qt::CursorShape shape = receiver->cursor().shape();
+    for (TCursor cursor : {crSizeAll, crSizeWE, crSizeNS, crSizeNWSE, crSizeNESW, crHandPoint, crIBeam, crCross,
+                           crHSplit, crVSplit, crDrag, crNoDrop, crHourGlass, crUpArrow})
+        if (QtCursor(cursor).shape() == shape)
+            return cursor;
+    return crDefault;
+}
+
 void SimulateKey(int key, TShiftState shift)
 {
     QTest::keyClick(static_cast<QWidget *>(nullptr), QtKey(key), QtModifiers(shift));

@@ -36,6 +36,10 @@ void SimulateDrag(TControl &control, TPoint from, TPoint to, TShiftState shift =
 // The wheel turned by `delta` (120 = one notch away from the person) with the pointer at `p`.
 void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift = 0);
 
+// The cursor the window under a point of the control shows now (after a
+// mouse move there); crDefault for the arrow.
+TCursor ShownCursor(TControl &control, TPoint p);
+
 // A key pressed and released on the focused window (`key` is a VK_ value, a
 // letter 'A'..'Z' or a digit '0'..'9').
 void SimulateKey(int key, TShiftState shift = 0);
