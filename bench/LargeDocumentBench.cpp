@@ -1,6 +1,6 @@
 // Large documents in a shown window (offscreen): opening up to the first paint,
-// the peak memory, one date step, one full redraw and one drag step, for 1,000
-// and 10,000 rows of ten bars and two events each. Each step includes the
+// the peak memory, one date step, one full redraw, one drag step and the start
+// of a toolbar drag, for 1,000 and 10,000 rows of ten bars and two events each. Each step includes the
 // repaint it causes. Every figure should grow no faster than the row count.
 #include "bench/MemoryUse.h"
 #include "platform/Application.h"
@@ -221,5 +221,23 @@ void BM_DragStep(benchmark::State &state)
     Label(state);
 }
 BENCHMARK(BM_DragStep)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// A press on the Edit toolbar's drag handle until its drag loop runs (an Esc
+// waiting in the queue ends the loop at once), then the release.
+void BM_ToolbarDragStart(benchmark::State &state)
+{
+    TBenchWindow w;
+    w.Open(w.WriteDocument(static_cast<int>(state.range(0))));
+    TControl &toolbar = *w.form->tlbEdit;
+    const TPoint handle{4, toolbar.Height() / 2};
+    for (auto _ : state) {
+        PostMessage(&toolbar, WM_KEYDOWN, VK_ESCAPE);
+        SimulateMousePress(toolbar, handle);
+        SimulateMouseRelease(toolbar, handle);
+        ProcessMessages();
+    }
+    Label(state);
+}
+BENCHMARK(BM_ToolbarDragStart)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 } // namespace

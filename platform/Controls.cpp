@@ -365,6 +365,14 @@ void TControl::SetCursor(TCursor cursor)
     cursor_ = cursor;
 }
 
+void TControl::SetShowHint(bool show)
+{
+    if (show == showHint_)
+        return;
+    showHint_ = show;
+    SendMessage(this, CM_SHOWHINTCHANGED);
+}
+
 void TControl::SetPopupMenu(TPopupMenu *menu)
 {
     if (popupMenu_)
@@ -1447,8 +1455,10 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
             SendMessage(control_, WM_KILLFOCUS);
         return false;
     case QEvent::Leave:
-        if (source == widget_)
+        if (source == widget_) {
+            Application().CancelHint();
             SendMessage(control_, CM_MOUSELEAVE);
+        }
         return false;
     case QEvent::ContextMenu:
         // A control with a popup menu (its own or a parent's) shows that one on the
@@ -1457,31 +1467,9 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
             if (c->PopupMenu())
                 return true;
         return false;
-    case QEvent::ToolTip: {
-        auto *help = static_cast<QHelpEvent *>(event);
-        TControl *target = control_->ControlAtPos(TPoint{help->pos().x(), help->pos().y()});
-        if (!target)
-            target = control_;
-        // The control may change the text and the rectangle the hint holds
-        // in (a toolbar gives the hint of the button under the pointer).
-        THintInfo info;
-        info.HintControl = target;
-        TPoint screen{help->globalPos().x(), help->globalPos().y()};
-        info.CursorPos = target->ScreenToClient(screen);
-        info.CursorRect = target->ClientRect();
-        info.HintStr = GetShortHint(target->Hint());
-        if (target->ShowHint() && SendMessage(target, CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0
-            && !info.HintStr.empty()) {
-            TPoint topLeft = target->ClientToScreen(TPoint{info.CursorRect.Left, info.CursorRect.Top});
-            QPoint local = source->mapFromGlobal(QPoint(topLeft.X, topLeft.Y));
-            QToolTip::showText(help->globalPos(), QStr(info.HintStr), source,
-                               QRect(local, QSize(info.CursorRect.Width(), info.CursorRect.Height())),
-                               Application().HintHidePause());
-        } else {
-            QToolTip::hideText();
-        }
+    case QEvent::ToolTip:
+        // Hints come after the application's own pause (FeedHint), not the toolkit's.
         return true;
-    }
     case QEvent::Resize:
         if (source == widget_ && widget_->isWindow()) {
             auto *form = dynamic_cast<TCustomForm *>(control_);
@@ -1525,6 +1513,33 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         return false;
     }
 }
+
+namespace {
+
+// The cursor over a point of the control: its own answer to WM_SETCURSOR,
+// else its Cursor, else its parent window's.
+TCursor CursorAt(TControl &control, TPoint p)
+{
+    TMessage message{WM_SETCURSOR, 0, MakeLParam(p.X, p.Y), 0};
+    DispatchMessage(&control, message);
+    if (message.Result != 0)
+        return static_cast<TCursor>(message.WParam);
+    for (TControl *c = &control; c; c = c->Parent())
+        if (c->Cursor() != crDefault || dynamic_cast<TWinControl *>(c))
+            return c->Cursor();
+    return crDefault;
+}
+
+// The pointer rests on the control: the application's hint becomes the
+// control's long hint, and its short hint shows after the hint pause where
+// the control shows hints.
+void FeedHint(TControl &control, TPoint screen)
+{
+    Application().SetHint(GetLongHint(control.Hint()));
+    Application().ActivateHint(control.ShowHint() ? &control : nullptr, screen);
+}
+
+} // namespace
 
 bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
 {
@@ -1592,16 +1607,20 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
     case QEvent::MouseButtonRelease: msg = static_cast<unsigned>(base + 1); break;
     default: break;
     }
-    if (msg == WM_MOUSEMOVE && !gCapture) {
-        TCursor cursor = target->Cursor() != crDefault ? target->Cursor() : control_->Cursor();
-        source->setCursor(QtCursor(cursor));
-    }
+    if (msg == WM_MOUSEMOVE && !gCapture)
+        source->setCursor(QtCursor(CursorAt(*target, p)));
+    else if (msg != WM_MOUSEMOVE)
+        Application().CancelHint();
     std::uint64_t serial = target->Serial();
     // The capture ends with the last button, before the release is handled:
     // a click that opens a modal window leaves the mouse to that window.
     if (event->type() == QEvent::MouseButtonRelease && mouse->buttons() == Qt::NoButton)
         gCapture = nullptr;
     SendMessage(target, msg, MouseKeys(shift), MakeLParam(p.X, p.Y));
+    // The handler may have changed the hint (a toolbar's follows its buttons) or freed the control.
+    if (msg == WM_MOUSEMOVE && !gCapture && mouse->buttons() == Qt::NoButton && !QWidget::mouseGrabber())
+        if (TControl *over = TControl::FindBySerial(serial))
+            FeedHint(*over, screen);
     if (event->type() == QEvent::MouseButtonRelease) {
         // A right click opens the popup menu of the control or of its nearest parent that has one.
         if (button == Qt::RightButton)
@@ -1617,6 +1636,8 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
 
 bool TWidgetLink::KeyEvent(QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress)
+        Application().CancelHint();
     auto *key = static_cast<QKeyEvent *>(event);
     int vk = VirtualKey(key);
     if (vk == 0)

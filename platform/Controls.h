@@ -152,7 +152,7 @@ public:
         hintPending_ = true;
     }
     bool ShowHint() const { return showHint_; }
-    void SetShowHint(bool show) { showHint_ = show; }
+    void SetShowHint(bool show);
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor cursor);
     TPopupMenu *PopupMenu() const { return popupMenu_; }

@@ -227,6 +227,17 @@ void SimulateNextMenuChoice(const std::string &caption)
     QTimer::singleShot(0, [text] { AnswerMenuWhenShown(text, 200); });
 }
 
+TCursor ShownCursor(TControl &control, TPoint p)
+{
+    auto [receiver, local] = MouseReceiver(control, p);
+    const Qt::CursorShape shape = receiver->cursor().shape();
+    for (TCursor cursor : {crSizeAll, crSizeWE, crSizeNS, crSizeNWSE, crSizeNESW, crHandPoint, crIBeam, crCross,
+                           crHSplit, crVSplit, crDrag, crNoDrop, crHourGlass, crUpArrow})
+        if (QtCursor(cursor).shape() == shape)
+            return cursor;
+    return crDefault;
+}
+
 void SimulateKey(int key, TShiftState shift)
 {
     QTest::keyClick(static_cast<QWidget *>(nullptr), QtKey(key), QtModifiers(shift));

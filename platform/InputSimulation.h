@@ -45,6 +45,10 @@ void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches);
 // before the click that opens the menu.
 void SimulateNextMenuChoice(const std::string &caption);
 
+// The cursor the window under a point of the control shows now (after a
+// mouse move there); crDefault for the arrow.
+TCursor ShownCursor(TControl &control, TPoint p);
+
 // A key pressed and released on the focused window (`key` is a VK_ value, a
 // letter 'A'..'Z' or a digit '0'..'9').
 void SimulateKey(int key, TShiftState shift = 0);

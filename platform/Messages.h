@@ -42,6 +42,10 @@ enum : unsigned {
     WM_PRINT = 0x0317,
     WM_PRINTCLIENT = 0x0318,
     WM_CLOSE = 0x0010,
+    // The pointer moves over the control (LParam: the point in its client
+    // coordinates): a control that shows a cursor of its own there sets
+    // Result to 1 and WParam to the cursor (TCursor).
+    WM_SETCURSOR = 0x0020,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
     WM_CHAR = 0x0102,
@@ -78,6 +82,8 @@ enum : unsigned {
     // control may change (text, the rectangle the hint holds in); a Result
     // other than 0 shows none.
     CM_HINTSHOW = 0xB030,
+    // The control's ShowHint changed.
+    CM_SHOWHINTCHANGED = 0xB031,
     CM_MOUSELEAVE = 0xB014,
     // Posted by a form to itself to be freed (TCustomForm::Release).
     CM_RELEASE = 0xB021,

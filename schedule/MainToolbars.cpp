@@ -241,6 +241,7 @@ TSkinToolbar *TfrmMain::CreateToolbar(const std::string &name, const std::string
     toolbar->SetDockRow(1);
     toolbar->SetDockPos(dockPos);
     toolbar->SetCurrentDock(dockTop);
+    toolbar->SetShowHint(true);
     return toolbar;
 }
 
@@ -297,8 +298,10 @@ void TfrmMain::CreateToolbars()
         {&btnDayR, "btnDayR", "右に１日移動", picDayR}, {&btnWeekR, "btnWeekR", "右に１週間移動", picWeekR},
         {&btnMonthR, "btnMonthR", "右に１月移動", picMonthR}, {&btnYearR, "btnYearR", "右に１年移動", picYearR},
     };
-    for (const auto &move : moves)
+    for (const auto &move : moves) {
         *move.button = AddToolbarItem(tlbMove, move.name, move.hint, move.picture, nullptr);
+        (*move.button)->SetHint(move.hint);
+    }
 
     // The font toolbar hosts the font panel.
     tlbFont = CreateToolbar("tlbFont", "フォント", 304);

@@ -45,13 +45,32 @@ bool IsInsideDockOrWindow(TWinControl *parent)
 
 } // namespace
 
+namespace {
+
+// Every dock alive (the GUI thread's), so that a drag finds its form's docks
+// without visiting the form's other controls.
+std::vector<TBarDock *> &LiveDocks()
+{
+    static std::vector<TBarDock *> docks;
+    return docks;
+}
+
+} // namespace
+
 TBarDock::TBarDock(TComponent *owner) : TCustomControl(owner)
 {
     SetColor(clBtnFace);
     SetAlign(alTop);
+    LiveDocks().push_back(this);
 }
 
-TBarDock::~TBarDock() = default;
+TBarDock::~TBarDock()
+{
+    std::vector<TBarDock *> &docks = LiveDocks();
+    docks.erase(std::find(docks.begin(), docks.end(), this));
+}
+
+const std::vector<TBarDock *> &TBarDock::AllDocks() { return LiveDocks(); }
 
 TBarOrientation TBarDock::OrientationOf(const TBarDock *dock, bool floating)
 {
@@ -628,7 +647,7 @@ void TBarDock::PlaceRows(int highest, const std::vector<TBarCustomDockableWindow
                 bar->SetBounds(origin.X + across, origin.Y + e.position, thickness, e.currentLength);
             else
                 bar->SetBounds(origin.X + e.position, origin.Y + across, e.currentLength, thickness);
-            if (e.relayout)
+            if (e.relayout || bar->NeedsRowRelayout())
                 bar->Arrange();
         }
         across += thickness;

@@ -43,6 +43,8 @@ class TBarDock : public TCustomControl {
 public:
     explicit TBarDock(TComponent *owner);
     ~TBarDock() override;
+    // The docks alive, in the order they were made.
+    static const std::vector<TBarDock *> &AllDocks();
 
     TBarDockPosition Position() const { return position_; }
     void SetPosition(TBarDockPosition position);
@@ -250,6 +252,16 @@ public:
 
     // The frame: the drag handle's size and the whole non-client size.
     int DragHandleSize() const;
+    // Whether a window point lies on the docked drag handle (the size-all
+    // cursor shows there).
+    bool OnDragHandle(TPoint p) const;
+    // The docked close button: shown with CloseButtonWhenDocked on a dock
+    // that allows dragging; its square in window coordinates; lit under the
+    // mouse, pushed while a press on it stays inside.
+    bool DockedCloseButtonShown() const;
+    virtual TRect GetDockedCloseButtonRect() const;
+    bool DockedCloseButtonHot() const { return closeHot_; }
+    bool DockedCloseButtonPushed() const { return closePressed_ && closeHot_; }
     virtual TPoint GetNCSize() const;
     // Where the client area starts inside the window.
     TPoint ClientOrigin() const;
@@ -267,6 +279,9 @@ public:
     virtual void GetFloatingSizeLimits(int &, int &, int &, int &) {}
     // Whether the window takes the form's menu keys (a menu bar does).
     virtual bool HasMenuEvents() const { return false; }
+    // Whether the window's layout depends on its row's thickness and must be
+    // made again now that the row has been placed.
+    virtual bool NeedsRowRelayout() const { return false; }
 
     // Recomputes the window's own size.
     void Arrange();
@@ -294,6 +309,9 @@ protected:
     // Whether a point of the client area lies on content (a press there is no drag).
     virtual bool HitTestContent(TPoint clientPoint) const;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void WndProc(TMessage &message) override;
     // Hooks of the size loop: the loop starts and ends, a rectangle (frame,
     // screen) is about to be shown, the chosen size is about to be applied.
     virtual void SizingStart(int) {}
@@ -317,6 +335,10 @@ private:
     bool dblClickUndock_ = true;
     bool smoothDrag_ = true;
     bool closeButtonWhenDocked_ = false;
+    bool closePressed_ = false;
+    bool closeHot_ = false;
+    void SetDockedCloseButtonHot(bool hot);
+    void DrawDockedCloseButton(TCanvas &canvas);
     TBarDockMode dockMode_ = dmCanFloat;
     TBarDockableTo dockableTo_ = dtTop | dtBottom | dtLeft | dtRight;
     TBarDragHandleStyle dragHandleStyle_ = dhSingle;

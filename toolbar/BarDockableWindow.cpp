@@ -5,6 +5,7 @@
 #include "platform/Graphics.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -335,6 +336,8 @@ void TBarCustomDockableWindow::DrawNCArea(TCanvas &canvas)
         return;
     TRect outer{0, 0, Width(), Height()};
     canvas.DrawEdge(outer, BDR_RAISEDINNER, BF_RECT);
+    if (DockedCloseButtonShown())
+        DrawDockedCloseButton(canvas);
     if (!currentDock_->AllowsDrag() || dragHandleStyle_ == dhNone)
         return;
     const bool vertical = currentDock_->Vertical();
@@ -357,4 +360,95 @@ void TBarCustomDockableWindow::DrawNCArea(TCanvas &canvas)
         TPoint far = vertical ? TPoint{bar.Right - 1, bar.Top} : TPoint{bar.Left, bar.Bottom - 1};
         canvas.FillRect(TRect{far.X, far.Y, far.X + 1, far.Y + 1});
     }
+}
+
+// ---------------------------------------------------------------- drag handle and docked close button
+
+void TBarCustomDockableWindow::DrawDockedCloseButton(TCanvas &canvas)
+{
+    TRect button = GetDockedCloseButtonRect();
+    const bool pushed = DockedCloseButtonPushed();
+    if (pushed || closeHot_) {
+        TRect edge = button;
+        canvas.DrawEdge(edge, pushed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    }
+    static constexpr std::uint8_t kCross[8] = {0x00, 0xCC, 0x78, 0x30, 0x78, 0xCC, 0x00, 0x00};
+    const int shift = pushed ? 1 : 0;
+    const TPoint at{(button.Left + button.Right) / 2 - 4 + shift, (button.Top + button.Bottom) / 2 - 4 + shift};
+    canvas.Brush().SetColor(clBtnText);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if (kCross[y] & (0x80u >> x))
+                canvas.FillRect(Bounds(at.X + x, at.Y + y, 1, 1));
+    canvas.Brush().SetColor(Color());
+}
+
+bool TBarCustomDockableWindow::OnDragHandle(TPoint p) const
+{
+    if (!currentDock_ || !currentDock_->AllowsDrag() || dragHandleStyle_ == dhNone)
+        return false;
+    const int reach = DragHandleSize() + 2;
+    return currentDock_->Vertical() ? p.Y < reach : p.X < reach;
+}
+
+bool TBarCustomDockableWindow::DockedCloseButtonShown() const
+{
+    return closeButtonWhenDocked_ && currentDock_ && currentDock_->AllowsDrag();
+}
+
+TRect TBarCustomDockableWindow::GetDockedCloseButtonRect() const
+{
+    const int side = DragHandleSize() - 3;
+    if (currentDock_ && currentDock_->Vertical())
+        return Bounds(ClientWidth() - DragHandleSize() + 5, 3, side, side);
+    return Bounds(3, 2, side, side);
+}
+
+void TBarCustomDockableWindow::SetDockedCloseButtonHot(bool hot)
+{
+    if (hot == closeHot_)
+        return;
+    closeHot_ = hot;
+    Invalidate();
+}
+
+void TBarCustomDockableWindow::MouseMove(TShiftState shift, int x, int y)
+{
+    TCustomControl::MouseMove(shift, x, y);
+    // While a press on the close button lasts, "hot" is whether the pointer is still on it.
+    if (DockedCloseButtonShown() && (closePressed_ || !(shift & ssLeft)))
+        SetDockedCloseButtonHot(PtInRect(GetDockedCloseButtonRect(), TPoint{x, y}));
+}
+
+void TBarCustomDockableWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TCustomControl::MouseUp(button, shift, x, y);
+    if (button != mbLeft || !closePressed_)
+        return;
+    closePressed_ = false;
+    const bool inside = DockedCloseButtonShown() && PtInRect(GetDockedCloseButtonRect(), TPoint{x, y});
+    SetDockedCloseButtonHot(inside);
+    Invalidate();
+    if (inside)
+        CloseWindow();
+}
+
+void TBarCustomDockableWindow::WndProc(TMessage &message)
+{
+    switch (message.Msg) {
+    case WM_SETCURSOR:
+        if (OnDragHandle(TPoint{LParamX(message.LParam), LParamY(message.LParam)})) {
+            message.WParam = static_cast<WPARAM>(crSizeAll);
+            message.Result = 1;
+            return;
+        }
+        break;
+    case CM_MOUSELEAVE:
+        if (!closePressed_)
+            SetDockedCloseButtonHot(false);
+        break;
+    default:
+        break;
+    }
+    TCustomControl::WndProc(message);
 }

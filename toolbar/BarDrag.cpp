@@ -76,21 +76,40 @@ std::vector<TBarDock *> TBarCustomDockableWindow::CollectCandidateDocks()
     }
     if (currentDock_)
         add(currentDock_);
+    TWinControl *form = ParentForm();
+    if (!form)
+        return docks;
+    // Only the containers on the way from the form to its docks are walked:
+    // the form's other controls (thousands of rows) are never visited.
+    const std::vector<TBarDock *> &all = TBarDock::AllDocks();
+    std::vector<const TWinControl *> onTheWay;
+    for (TBarDock *dock : all) {
+        std::vector<const TWinControl *> path;
+        TWinControl *c = dock->Parent();
+        for (; c && c != form; c = c->Parent())
+            path.push_back(c);
+        if (c == form)
+            onTheWay.insert(onTheWay.end(), path.begin(), path.end());
+    }
+    auto dockOf = [&](TControl *c) -> TBarDock * {
+        auto it = std::find(all.begin(), all.end(), c);
+        return it == all.end() ? nullptr : *it;
+    };
     std::function<void(TWinControl *)> walk = [&](TWinControl *container) {
         if (container == this || Contains(this, container) || !container->Showing())
             return;
         for (TBarDockPosition position : {dpTop, dpBottom, dpLeft, dpRight})
             for (int i = 0; i < container->ControlCount(); ++i)
-                if (auto *dock = dynamic_cast<TBarDock *>(container->Controls(i));
+                if (TBarDock *dock = dockOf(container->Controls(i));
                     dock && dock->Position() == position && dock->Showing())
                     add(dock);
-        for (int i = 0; i < container->ControlCount(); ++i)
-            if (auto *child = dynamic_cast<TWinControl *>(container->Controls(i));
-                child && !dynamic_cast<TBarDock *>(child))
-                walk(child);
+        for (int i = 0; i < container->ControlCount(); ++i) {
+            TControl *child = container->Controls(i);
+            if (std::find(onTheWay.begin(), onTheWay.end(), child) != onTheWay.end() && !dockOf(child))
+                walk(static_cast<TWinControl *>(child));
+        }
     };
-    if (TWinControl *form = ParentForm())
-        walk(form);
+    walk(form);
     return docks;
 }
 

@@ -300,6 +300,11 @@ void TBarCustomDockableWindow::MouseDown(TMouseButton button, TShiftState shift,
     TCustomControl::MouseDown(button, shift, x, y);
     if (button != mbLeft)
         return;
+    if (DockedCloseButtonShown() && PtInRect(GetDockedCloseButtonRect(), TPoint{x, y})) {
+        closePressed_ = true;
+        SetDockedCloseButtonHot(true);
+        return;
+    }
     bool draggable = (currentDock_ && currentDock_->AllowsDrag()) || floating_;
     TPoint origin = ClientOrigin();
     if (!draggable || HitTestContent(TPoint{x - origin.X, y - origin.Y}))

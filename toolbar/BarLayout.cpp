@@ -389,8 +389,7 @@ bool TBarView::ComputeLayout(bool apply, TBarViewOrientation orientation, int &l
     if (wrapLength > 0)
         wrapLength = std::max(1, wrapLength - margins.Right);
 
-    // 9-10. Placement.
-    totalSize = TSize{};
+    // 9-10. Placement; the total size starts from the minimum asked for.
     TLayoutRun run(*this, rec.get(), n, orientation, wrapLength, margins, chevronPopup);
     bool previousToolbarSized = false;
     bool anyShown = false;

@@ -107,6 +107,8 @@ void TBarToolbarView::ApplySize(int width, int height)
 // The toolbar's shrunk length is the dock's to set: resetting it here would
 // make the dock think nothing changed when the room grows again, and the view
 // would keep hiding items.
+// The view is at least as thick as the row's other windows, so that its
+// buttons are centred across the row.
 void TBarToolbarView::LayoutAndApply(TSize &size)
 {
     ++toolbar_->InLayout;
@@ -114,7 +116,18 @@ void TBarToolbarView::LayoutAndApply(TSize &size)
         TBarCustomToolbar *t;
         ~TLeave() { --t->InLayout; }
     } leave{toolbar_};
+    const int across = toolbar_->GetRowCrossMinimum();
+    const bool vertical = toolbar_->CurrentDock() && toolbar_->CurrentDock()->Vertical();
+    (vertical ? size.cx : size.cy) = across;
+    if (toolbar_->FullSize())
+        (vertical ? size.cy : size.cx) = std::max(vertical ? size.cy : size.cx, WrapLength());
+    layoutCrossMinimum_ = across;
     TBarView::LayoutAndApply(size);
+}
+
+bool TBarToolbarView::RowCrossMinimumChanged() const
+{
+    return LayoutValid() && toolbar_->GetRowCrossMinimum() != layoutCrossMinimum_;
 }
 
 TBarCustomItem *TBarToolbarView::GetChevronItem() { return toolbar_->ChevronItem(); }
@@ -275,6 +288,8 @@ int TBarCustomToolbar::GetRowCrossMinimum() const
     return CurrentDock() ? CurrentDock()->GetRowMaxSize(EffectiveRow, this) : 0;
 }
 
+bool TBarCustomToolbar::NeedsRowRelayout() const { return view_->RowCrossMinimumChanged(); }
+
 void TBarCustomToolbar::WritePositionData(const TPositionIntegerWriter &writeInteger, const TPositionStringWriter &)
 {
     writeInteger(Name(), "FloatRightX", floatingWrapWidth_);
@@ -310,6 +325,26 @@ void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x,
 void TBarCustomToolbar::MouseMove(TShiftState shift, int x, int y)
 {
     TBarCustomDockableWindow::MouseMove(shift, x, y);
+    if (view_->State() & vsModal)
+        return;
+    TPoint screen = ClientToScreen(TPoint{x, y});
+    view_->UpdateSelectionAt(&screen, true);
+    HintFollowsSelection();
+}
+
+void TBarCustomToolbar::HintFollowsSelection()
+{
+    TBarItemViewer *hovered = view_->Selected();
+    const bool shown = hovered && !(hovered->Item()->EffectiveOptions() & broLongHintInMenuOnly);
+    SetHint(shown ? hovered->Item()->Hint() : std::string());
+}
+
+void TBarCustomToolbar::MouseLeft()
+{
+    if ((view_->State() & vsModal) || view_->Pressing() || CaptureControl())
+        return;
+    view_->UpdateSelectionAt(nullptr, true);
+    HintFollowsSelection();
 }
 
 // ---------------------------------------------------------------- menu bar and keyboard
@@ -371,6 +406,20 @@ void TBarCustomToolbar::WndProc(TMessage &message)
         // Screen readers ask the view first.
         if (view_ && view_->HandleWMGetObject(message))
             return;
+        break;
+    case CM_MOUSELEAVE:
+        MouseLeft();
+        break;
+    case CM_HINTSHOW: {
+        // The hint of the button under the pointer, held while the pointer stays on it.
+        auto &info = *reinterpret_cast<THintInfo *>(message.LParam);
+        const TPoint origin = ClientOrigin();
+        TBarItemViewer *viewer = view_->ViewerFromPoint(TPoint{info.CursorPos.X - origin.X, info.CursorPos.Y - origin.Y});
+        message.Result = view_->ViewerHintInfo(viewer, info) ? 0 : 1;
+        return;
+    }
+    case CM_SHOWHINTCHANGED:
+        view_->SetStyle(ShowHint() ? view_->Style() | vsAlwaysShowHints : view_->Style() & ~vsAlwaysShowHints);
         break;
     case CM_DIALOGCHAR:
         // Alt and a letter on an ordinary toolbar: only its explicit accelerators.

@@ -34,9 +34,12 @@ public:
     TPoint ScreenToClient(TPoint p) const override;
     void InvalidateWindowRect(const TRect &rect) override;
     TPoint ControlOrigin() const override;
+    // The row's thickness changed since the layout was made.
+    bool RowCrossMinimumChanged() const;
 
 private:
     TBarCustomToolbar *toolbar_;
+    int layoutCrossMinimum_ = 0;
 };
 
 class TBarCustomToolbar : public TBarCustomDockableWindow {
@@ -89,6 +92,7 @@ public:
 
     // The largest docked cross size of the other windows of this window's row.
     int GetRowCrossMinimum() const;
+    bool NeedsRowRelayout() const override;
     int InLayout = 0;
 
     void WndProc(TMessage &message) override;
@@ -117,6 +121,10 @@ protected:
 
 private:
     void HostControl(TControl *control);
+    // The toolbar's Hint is the hovered item's (empty over nothing).
+    void HintFollowsSelection();
+    // The pointer left the toolbar: nothing stays hovered, unless a press goes on.
+    void MouseLeft();
     TBarRootItem *items_;
     TBarChevronItem *chevron_;
     std::unique_ptr<TBarToolbarView> view_;

@@ -662,8 +662,9 @@ TSkinToolbarFrameInfo TSkinToolbar::GetFrameInfo() const
     info.DragHandleStyle = DragHandleStyle();
     info.ClientWidth = ClientWidth();
     info.ClientHeight = ClientHeight();
-    if (info.AllowDrag && CloseButtonWhenDocked())
-        info.CloseButtonState = CDBS_VISIBLE;
+    if (DockedCloseButtonShown())
+        info.CloseButtonState = CDBS_VISIBLE | (DockedCloseButtonHot() ? CDBS_HOT : 0u)
+            | (DockedCloseButtonPushed() ? CDBS_PUSHED : 0u);
     info.BorderStyle = 1;
     TPoint border;
     CurrentTheme().GetViewBorder(info.ViewType, border);
@@ -672,6 +673,8 @@ TSkinToolbarFrameInfo TSkinToolbar::GetFrameInfo() const
     info.EffectiveColor = effectiveColor_;
     return info;
 }
+
+TRect TSkinToolbar::GetDockedCloseButtonRect() const { return ::GetDockedCloseButtonRect(GetFrameInfo()); }
 
 void TSkinToolbar::DrawNCArea(TCanvas &canvas)
 {

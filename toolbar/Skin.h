@@ -208,6 +208,7 @@ public:
     TColor EffectiveColor() const { return effectiveColor_; }
     void UpdateEffectiveColor();
     virtual TSkinToolbarFrameInfo GetFrameInfo() const;
+    TRect GetDockedCloseButtonRect() const override;
     TPoint GetFloatingBorderSize() const override;
     std::unique_ptr<TBarFloatingWindowParent> CreateFloatingParent(TWinControl *form) override;
     void WndProc(TMessage &message) override;
