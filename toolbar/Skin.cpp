@@ -602,13 +602,6 @@ void TSkinToolbar::SetSnapDistance(int distance)
         frame->SetSnapDistance(snapDistance_);
 }
 
-void TSkinToolbar::SetInactive(bool inactive)
-{
-    inactive_ = inactive;
-    if (FloatingParent())
-        FloatingParent()->Invalidate();
-}
-
 void TSkinToolbar::SetColor(TColor color)
 {
     TBarCustomToolbar::SetColor(color);
@@ -664,7 +657,7 @@ TSkinToolbarFrameInfo TSkinToolbar::GetFrameInfo() const
     info.ClientHeight = ClientHeight();
     if (info.AllowDrag && CloseButtonWhenDocked())
         info.CloseButtonState = CDBS_VISIBLE;
-    info.BorderStyle = 1;
+    info.BorderStyle = BorderStyle() == bsSingle ? 1 : 0;
     TPoint border;
     CurrentTheme().GetViewBorder(info.ViewType, border);
     info.BorderSizeX = border.X;
@@ -778,7 +771,7 @@ TSkinFloatingWindowInfo TSkinFloatingWindowParent::GetFloatingInfo(std::uint32_t
     info.RedrawPart = parts;
     info.Caption = toolbar_->Caption();
     info.EffectiveColor = toolbar_->EffectiveColor();
-    info.Active = !toolbar_->Inactive();
+    info.Active = !toolbar_->CaptionInactive();
     return info;
 }
 
