@@ -6,6 +6,7 @@
 #include "platform/Menus.h"
 #include "platform/QtCanvas.h"
 #include "platform/QtControls.h"
+#include "platform/ToolWindow.h"
 #include "platform/WindowEffects.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QToolTip>
+#include <QWindow>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -161,7 +163,17 @@ public:
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         int vk = VirtualKey(key);
-        auto *form = dynamic_cast<TCustomForm *>(TWidgetLink::ControlOf(static_cast<QWidget *>(watched)->window()));
+        TWinControl *window = TWidgetLink::ControlOf(static_cast<QWidget *>(watched)->window());
+        // A tool window's keys are its owner form's (its menu's shortcuts
+        // work there); Esc gives the keyboard back to the owner.
+        if (auto *tool = dynamic_cast<TToolWindow *>(window)) {
+            window = tool->OwnerWindow();
+            if (window && type == QEvent::KeyPress && vk == VK_ESCAPE && key->modifiers() == Qt::NoModifier) {
+                ActivateWindow(*window);
+                return true;
+            }
+        }
+        auto *form = dynamic_cast<TCustomForm *>(window);
         if (type == QEvent::KeyRelease) {
             // Alt pressed and let go with nothing between: the system's menu key.
             if (vk != VK_MENU || !altAlone_ || key->isAutoRepeat())
@@ -214,6 +226,23 @@ void InstallFormKeyFilter()
     QCoreApplication *app = QCoreApplication::instance();
     if (app && !app->findChild<QObject *>(TFormKeyFilter::kName, Qt::FindDirectChildrenOnly))
         app->installEventFilter(new TFormKeyFilter(app));
+}
+
+
+// A press on a control that takes the focus, in a tool window that is not the
+// active window, makes that window active (as the window system does for a
+// plain window), so that what the person types next reaches the control.
+void ActivateToolWindowForFocus(QWidget *source)
+{
+    const QWidget *taker = source->focusProxy() ? source->focusProxy() : source;
+    if (!(taker->focusPolicy() & Qt::ClickFocus) || !taker->isEnabled())
+        return;
+    QWidget *top = source->window();
+    if (top->isActiveWindow() || !dynamic_cast<TToolWindow *>(TWidgetLink::ControlOf(top)) || !top->windowHandle())
+        return;
+    // Until it loses the activation again (the widget keeps refusing it).
+    top->windowHandle()->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+    top->activateWindow();
 }
 
 } // namespace
@@ -1454,6 +1483,11 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         if (source == widget_)
             SendMessage(control_, WM_KILLFOCUS);
         return false;
+    case QEvent::WindowDeactivate:
+        // A tool window refuses the activation again once it has lost it.
+        if (source == widget_ && widget_->windowHandle() && dynamic_cast<TToolWindow *>(control_))
+            widget_->windowHandle()->setFlag(Qt::WindowDoesNotAcceptFocus, true);
+        return false;
     case QEvent::Leave:
         if (source == widget_) {
             Application().CancelHint();
@@ -1489,6 +1523,12 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
                 form->Close();
                 return true;
             }
+        // A tool window decides itself what closing it means.
+        if (source == widget_ && dynamic_cast<TToolWindow *>(control_)) {
+            event->ignore();
+            SendMessage(control_, WM_CLOSE);
+            return true;
+        }
         return false;
     case QEvent::Wheel:
         // While a window holds the pointer (menus), the wheel is its, wherever
@@ -1601,6 +1641,8 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
     unsigned msg = WM_MOUSEMOVE;
     Qt::MouseButton button = mouse->button();
     int base = button == Qt::RightButton ? WM_RBUTTONDOWN : button == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
+    if (event->type() == QEvent::MouseButtonPress)
+        ActivateToolWindowForFocus(source);
     switch (event->type()) {
     case QEvent::MouseButtonPress: msg = static_cast<unsigned>(base); gCapture = target; break;
     case QEvent::MouseButtonDblClick: msg = static_cast<unsigned>(base + 2); gCapture = target; break;

@@ -14,6 +14,8 @@ using TModalResult = int;
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// The border of a control: bsNone or bsSingle.
+using TBorderStyle = TFormBorderStyle;
 enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TFormStyle { fsNormal, fsStayOnTop };

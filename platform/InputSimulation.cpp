@@ -117,11 +117,14 @@ bool SimulateActivation(TCustomForm &form)
     form.ShowForm();
     QWidget *window = form.Link()->Widget();
     window->activateWindow();
+    // The form's own window, not a tool window it owns (the toolkit counts
+    // those as the form being active).
+    auto active = [window] { return QApplication::activeWindow() == window; };
     // After SimulateApplicationDeactivation the window system still has the
     // window focused and asks for nothing: the program is told directly.
-    if (!QTest::qWaitForWindowActive(window, 200))
+    if (!QTest::qWaitFor(active, 200))
         QApplication::setActiveWindow(window);
-    return QTest::qWaitForWindowActive(window, 2000);
+    return QTest::qWaitFor(active, 2000);
 }
 
 void SimulateApplicationDeactivation()

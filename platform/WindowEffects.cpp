@@ -184,6 +184,12 @@ bool ProgramHasActiveWindow()
     return QCoreApplication::instance() && QApplication::activeWindow() != nullptr;
 }
 
+TWinControl *ActiveWindowControl()
+{
+    QWidget *active = QCoreApplication::instance() ? QApplication::activeWindow() : nullptr;
+    return active ? TWidgetLink::ControlOf(active) : nullptr;
+}
+
 bool WindowIsUnderPoint(const TWinControl &window, TPoint screen)
 {
     if (!window.HandleAllocated() || !QCoreApplication::instance())

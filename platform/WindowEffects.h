@@ -29,6 +29,8 @@ void EnableWindowStateMessages(bool enable);
 // Whether one of the program's windows is the active window (none is while
 // the person works in another program).
 bool ProgramHasActiveWindow();
+// The control whose top-level window is the active window, or nullptr.
+TWinControl *ActiveWindowControl();
 
 // Whether the window on top at a screen point is this control's window (or a
 // window inside it): where windows overlap, only the topmost one is under the point.

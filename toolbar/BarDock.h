@@ -6,7 +6,8 @@
 #include "platform/Controls.h"
 #include "platform/DragOutline.h"
 #include "platform/Exceptions.h"
-#include "platform/PopupWindow.h"
+#include "platform/Forms.h"
+#include "platform/ToolWindow.h"
 
 #include <algorithm>
 #include <functional>
@@ -26,6 +27,10 @@ using TBarDockBoundLines = unsigned;
 enum TBarShrinkMode : std::uint8_t { brsmNone, brsmWrap, brsmChevron };
 enum TBarDockMode { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
 enum TBarDragHandleStyle { dhDouble, dhNone, dhSingle };
+// fmOnTopOfParentForm: a floating frame belongs to its form (above that form
+// only); fmOnTopOfAllForms: it belongs to the program and stays above every
+// window while it is enabled.
+enum TBarFloatingMode { fmOnTopOfParentForm, fmOnTopOfAllForms };
 // 0 no dock, 1 floating, 2 top or bottom dock, 3 left or right dock.
 enum TBarOrientation { tboNone = 0, tboFloating = 1, tboTopBottom = 2, tboLeftRight = 3 };
 enum : unsigned { dtTop = 1u << dpTop, dtBottom = 1u << dpBottom, dtLeft = 1u << dpLeft, dtRight = 1u << dpRight };
@@ -36,6 +41,8 @@ using TPositionIntegerWriter = std::function<void(const std::string &window, con
 using TPositionStringWriter =
     std::function<void(const std::string &window, const std::string &key, const std::string &value)>;
 
+// Told before a window changes its placement: whether it floats next, and the dock it goes to (nullptr: none).
+using TBarDockChangingEvent = std::function<void(TObject *sender, bool floating, TBarDock *dockingTo)>;
 using TBarInsertRemoveEvent = std::function<void(TObject *sender, bool inserting, TBarCustomDockableWindow *bar)>;
 using TBarRequestDockEvent = std::function<void(TObject *sender, TBarCustomDockableWindow *bar, bool &accept)>;
 
@@ -120,8 +127,9 @@ private:
 };
 
 // The small tool window a floating window sits in: our own border, caption
-// and close button, shown without activation.
-class TBarFloatingWindowParent : public TPopupWindow {
+// and close button, shown without activation; its window title is the
+// hosted window's caption.
+class TBarFloatingWindowParent : public TToolWindow {
 public:
     TBarFloatingWindowParent(TBarCustomDockableWindow *hosted, TWinControl *ownerForm);
     TBarCustomDockableWindow *HostedWindow() const { return hosted_; }
@@ -139,6 +147,8 @@ public:
     // 13 top-left, 14 top-right, 15 bottom, 16 bottom-left, 17 bottom-right;
     // 0 elsewhere (and for a frame that cannot be sized).
     int HitTestBorder(int x, int y) const;
+
+    void WndProc(TMessage &message) override;
 
 protected:
     void PaintWindow(TCanvas &canvas) override;
@@ -239,6 +249,27 @@ public:
     void SetDblClickUndock(bool v) { dblClickUndock_ = v; }
     bool SmoothDrag() const { return smoothDrag_; }
     void SetSmoothDrag(bool v) { smoothDrag_ = v; }
+    // The docked frame's outer ring: raised (bsSingle) or flat (bsNone).
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle style);
+
+    // Whom the floating frame belongs to (see TBarFloatingMode).
+    TBarFloatingMode FloatingMode() const { return floatingMode_; }
+    void SetFloatingMode(TBarFloatingMode mode);
+    // A click on the floating frame activates its form.
+    bool ActivateParent() const { return activateParent_; }
+    void SetActivateParent(bool v) { activateParent_ = v; }
+    // The floating caption is drawn inactive unless the program is active and
+    // its active window is the frame or the frame's form (or the frame
+    // belongs to the program); a change repaints the frame.
+    void UpdateCaptionState();
+    bool CaptionInactive() const { return captionInactive_; }
+    void SetCaptionInactive(bool inactive);
+    // The frame is kept above every window while it is enabled
+    // (fmOnTopOfAllForms), or while its form is (fmOnTopOfParentForm).
+    void UpdateTopmost();
+    // With ActivateParent, a press on the floating window or its frame makes its form the active window.
+    void ActivateParentForm();
 
     // Visibility of a floating window: its frame shows only while the window
     // is Visible, its form is shown and not minimised and, with
@@ -287,6 +318,8 @@ public:
     void Arrange();
     void ChangeSize(int width, int height);
     void SetBounds(int left, int top, int width, int height) override;
+    // The floating frame's caption (and window title) follows the text.
+    void SetText(const std::string &text) override;
     void BeginBoundsUpdate() { ++boundsUpdateCount_; }
     void EndBoundsUpdate() { --boundsUpdateCount_; }
 
@@ -294,6 +327,13 @@ public:
     virtual void WritePositionData(const TPositionIntegerWriter &, const TPositionStringWriter &) {}
 
     TNotifyEvent OnVisibleChanged;
+    // A placement change: OnDockChanging and OnRecreating before anything
+    // moves, OnDockChangingHidden once the window is hidden for the move,
+    // OnRecreated and OnDockChanged when it sits in its new place.
+    TBarDockChangingEvent OnDockChanging;
+    TBarDockChangingEvent OnDockChangingHidden;
+    TNotifyEvent OnRecreating;
+    TNotifyEvent OnRecreated;
     TNotifyEvent OnDockChanged;
     TNotifyEvent OnClose;
     std::function<void(TObject *sender, bool &canClose)> OnCloseQuery;
@@ -357,6 +397,12 @@ private:
     bool smoothDragging_ = false;
     // The outline of an outline-mode loop; made on first use.
     std::unique_ptr<TDragOutline> outline_;
+    // Gives the frame its owner (the form, or none) and its band, before it shows.
+    void ApplyFloatingOwner();
+    TBorderStyle borderStyle_ = bsSingle;
+    TBarFloatingMode floatingMode_ = fmOnTopOfParentForm;
+    bool activateParent_ = true;
+    bool captionInactive_ = false;
     bool hideWhenInactive_ = true;
     bool closeButton_ = true;
     bool showCaption_ = true;

@@ -71,11 +71,20 @@ void TBarCustomDockableWindow::SetParent(TWinControl *parent)
     TBarDock *oldDock = dynamic_cast<TBarDock *>(Parent());
     auto *oldFrame = dynamic_cast<TBarFloatingWindowParent *>(Parent());
     TBarDock *newDock = dynamic_cast<TBarDock *>(parent);
+    const bool told = parent && !Destroying();
+    if (told) {
+        if (OnDockChanging)
+            OnDockChanging(this, frame != nullptr, newDock);
+        if (OnRecreating)
+            OnRecreating(this);
+    }
     {
         TArrangeScope newArrange(newDock);
         TArrangeScope oldArrange(oldDock);
         TCounterScope bounds(boundsUpdateCount_);
         TCounterScope arrange(arrangeDisableCount_);
+        if (told && OnDockChangingHidden)
+            OnDockChangingHidden(this, frame != nullptr, newDock);
         ShrunkLength = 0;
         if (oldDock) {
             if (!(useLastDock_ && lastDock_ == oldDock))
@@ -106,8 +115,12 @@ void TBarCustomDockableWindow::SetParent(TWinControl *parent)
         // The docks end their deferral (new first, then old) as the scopes close.
     }
     Arrange();
-    if (parent && OnDockChanged)
-        OnDockChanged(this);
+    if (told) {
+        if (OnRecreated)
+            OnRecreated(this);
+        if (OnDockChanged)
+            OnDockChanged(this);
+    }
 }
 
 void TBarCustomDockableWindow::SetCurrentDock(TBarDock *dock)
@@ -221,6 +234,16 @@ void TBarCustomDockableWindow::SetDragHandleStyle(TBarDragHandleStyle style)
     Invalidate();
 }
 
+void TBarCustomDockableWindow::SetBorderStyle(TBorderStyle style)
+{
+    if (style == borderStyle_)
+        return;
+    borderStyle_ = style;
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+    Invalidate();
+}
+
 void TBarCustomDockableWindow::SetCloseButtonWhenDocked(bool v)
 {
     if (v == closeButtonWhenDocked_)
@@ -306,6 +329,15 @@ void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int heigh
     TCustomControl::SetBounds(left, top, width, height);
 }
 
+void TBarCustomDockableWindow::SetText(const std::string &text)
+{
+    TCustomControl::SetText(text);
+    if (floatingParent_) {
+        floatingParent_->SetText(text);
+        floatingParent_->Invalidate();
+    }
+}
+
 void TBarCustomDockableWindow::VisibleChanged()
 {
     TCustomControl::VisibleChanged();
@@ -335,7 +367,12 @@ void TBarCustomDockableWindow::DrawNCArea(TCanvas &canvas)
     if (!currentDock_)
         return;
     TRect outer{0, 0, Width(), Height()};
-    canvas.DrawEdge(outer, BDR_RAISEDINNER, BF_RECT);
+    if (borderStyle_ == bsSingle) {
+        canvas.DrawEdge(outer, BDR_RAISEDINNER, BF_RECT);
+    } else {
+        canvas.Brush().SetColor(Color());
+        canvas.FrameRect(outer);
+    }
     if (DockedCloseButtonShown())
         DrawDockedCloseButton(canvas);
     if (!currentDock_->AllowsDrag() || dragHandleStyle_ == dhNone)

@@ -22,10 +22,11 @@ bool PtIn(const TRect &r, int x, int y) { return x >= r.Left && x < r.Right && y
 // ---------------------------------------------------------------- frame
 
 TBarFloatingWindowParent::TBarFloatingWindowParent(TBarCustomDockableWindow *hosted, TWinControl *ownerForm)
-    : TPopupWindow(nullptr), hosted_(hosted), ownerForm_(ownerForm)
+    : TToolWindow(nullptr), hosted_(hosted), ownerForm_(ownerForm)
 {
     SetColor(clBtnFace);
     SetText(hosted->Caption());
+    SetOwnerWindow(ownerForm);
 }
 
 int TBarFloatingWindowParent::BorderSize() const { return hosted_->Resizable() ? kSizingFrame : kFixedFrame; }
@@ -67,9 +68,10 @@ void TBarFloatingWindowParent::PaintWindow(TCanvas &canvas)
     TRect text = caption;
     if (close.Right > close.Left)
         text.Right = close.Left;
-    canvas.Brush().SetColor(clActiveCaption);
+    const bool inactive = hosted_->CaptionInactive();
+    canvas.Brush().SetColor(inactive ? clInactiveCaption : clActiveCaption);
     canvas.FillRect(caption);
-    canvas.Font().SetColor(clCaptionText);
+    canvas.Font().SetColor(inactive ? clInactiveCaptionText : clCaptionText);
     canvas.Brush().SetStyle(bsClear);
     TRect textRect{text.Left + 2, text.Top, text.Right, text.Bottom};
     canvas.DrawText(hosted_->Caption(), textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
@@ -141,13 +143,14 @@ TCursor SizingCursor(int code)
 
 void TBarFloatingWindowParent::MouseMove(TShiftState shift, int x, int y)
 {
-    TPopupWindow::MouseMove(shift, x, y);
+    TToolWindow::MouseMove(shift, x, y);
     SetCursor(SizingCursor(HitTestBorder(x, y)));
 }
 
 void TBarFloatingWindowParent::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TPopupWindow::MouseDown(button, shift, x, y);
+    TToolWindow::MouseDown(button, shift, x, y);
+    hosted_->ActivateParentForm();
     if (button != mbLeft)
         return;
     if (int code = HitTestBorder(x, y)) {
@@ -170,13 +173,24 @@ void TBarFloatingWindowParent::MouseDown(TMouseButton button, TShiftState shift,
 
 void TBarFloatingWindowParent::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TPopupWindow::MouseUp(button, shift, x, y);
+    TToolWindow::MouseUp(button, shift, x, y);
     if (button != mbLeft || !CloseButtonPressed)
         return;
     CloseButtonPressed = false;
     Invalidate();
     if (PtIn(CloseButtonRect(), x, y))
         hosted_->CloseWindow();
+}
+
+void TBarFloatingWindowParent::WndProc(TMessage &message)
+{
+    // Closing the frame (Alt+F4) is closing its form.
+    if (message.Msg == WM_CLOSE) {
+        if (auto *form = dynamic_cast<TCustomForm *>(ownerForm_))
+            form->Close();
+        return;
+    }
+    TToolWindow::WndProc(message);
 }
 
 // ---------------------------------------------------------------- the window
@@ -222,7 +236,9 @@ void TBarCustomDockableWindow::SetFloating(bool floating)
     if (HandleAllocated())
         frame->HandleNeeded();
     SetParent(frame);
+    ApplyFloatingOwner();
     frame->ShowAt(floatingPosition_);
+    UpdateCaptionState();
 }
 
 void TBarCustomDockableWindow::ToggleDocking()

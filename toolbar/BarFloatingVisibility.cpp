@@ -5,6 +5,7 @@
 #include "toolbar/BarHook.h"
 
 #include "platform/Forms.h"
+#include "platform/SystemParameters.h"
 #include "platform/WindowEffects.h"
 
 #include <algorithm>
@@ -103,12 +104,79 @@ void TBarCustomDockableWindow::UpdateVisibility()
     if (!floating_ || !frame || Parent() != frame)
         return;
     const bool show = ShouldBeVisible();
-    if (show == frame->Visible())
+    if (show == frame->Visible()) {
+        if (show)
+            UpdateCaptionState();
         return;
+    }
     if (!show && !gActivationChanging && PlacedToShow(*this))
         return;
-    if (show)
+    if (show) {
+        ApplyFloatingOwner();
         frame->ShowAt(TPoint{frame->Left(), frame->Top()});
-    else
+        UpdateCaptionState();
+    } else {
         frame->Hide();
+    }
+}
+
+void TBarCustomDockableWindow::SetFloatingMode(TBarFloatingMode mode)
+{
+    if (mode == floatingMode_)
+        return;
+    floatingMode_ = mode;
+    ApplyFloatingOwner();
+    UpdateVisibility();
+}
+
+void TBarCustomDockableWindow::ApplyFloatingOwner()
+{
+    TBarFloatingWindowParent *frame = FloatingParent();
+    if (!frame)
+        return;
+    frame->SetOwnerWindow(floatingMode_ == fmOnTopOfAllForms ? nullptr : frame->OwnerForm());
+    UpdateTopmost();
+}
+
+void TBarCustomDockableWindow::UpdateTopmost()
+{
+    TBarFloatingWindowParent *frame = FloatingParent();
+    if (!frame)
+        return;
+    TWinControl *form = frame->OwnerForm();
+    frame->SetTopmost(floatingMode_ == fmOnTopOfAllForms ? frame->Enabled() : form && WindowIsTopmost(*form));
+}
+
+void TBarCustomDockableWindow::SetCaptionInactive(bool inactive)
+{
+    if (inactive == captionInactive_)
+        return;
+    captionInactive_ = inactive;
+    if (FloatingParent())
+        FloatingParent()->Invalidate();
+}
+
+void TBarCustomDockableWindow::UpdateCaptionState()
+{
+    TBarFloatingWindowParent *frame = FloatingParent();
+    if (!floating_ || !frame || !frame->HandleAllocated())
+        return;
+    TWinControl *owner = frame->OwnerWindow();
+    TWinControl *active = ActiveWindowControl();
+    // An active floating frame stands for its form.
+    if (auto *activeFrame = dynamic_cast<TBarFloatingWindowParent *>(active))
+        active = activeFrame->OwnerForm();
+    const bool activeCaption = ApplicationIsActive()
+        && (floatingMode_ == fmOnTopOfAllForms || !owner || active == frame || (active && active == owner));
+    SetCaptionInactive(!activeCaption);
+}
+
+void TBarCustomDockableWindow::ActivateParentForm()
+{
+    TBarFloatingWindowParent *frame = FloatingParent();
+    if (!activateParent_ || floatingMode_ != fmOnTopOfParentForm || !floating_ || !frame || Parent() != frame)
+        return;
+    TWinControl *form = frame->OwnerForm();
+    if (form && ActiveWindowControl() != form)
+        ActivateWindow(*form);
 }

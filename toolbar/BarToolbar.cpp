@@ -158,6 +158,8 @@ TPoint TBarToolbarView::ControlOrigin() const { return toolbar_->ClientOrigin();
 
 TBarCustomToolbar::TBarCustomToolbar(TComponent *owner) : TBarCustomDockableWindow(owner)
 {
+    // A floating toolbar sizes only by its wrap steps: no corner sizing.
+    SizingOptions = 0;
     items_ = new TBarRootItem(this);
     chevron_ = new TBarChevronItem(this);
     chevron_->SetLinkSubitems(items_);

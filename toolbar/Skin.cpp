@@ -602,13 +602,6 @@ void TSkinToolbar::SetSnapDistance(int distance)
         frame->SetSnapDistance(snapDistance_);
 }
 
-void TSkinToolbar::SetInactive(bool inactive)
-{
-    inactive_ = inactive;
-    if (FloatingParent())
-        FloatingParent()->Invalidate();
-}
-
 void TSkinToolbar::SetColor(TColor color)
 {
     TBarCustomToolbar::SetColor(color);
@@ -665,7 +658,7 @@ TSkinToolbarFrameInfo TSkinToolbar::GetFrameInfo() const
     if (DockedCloseButtonShown())
         info.CloseButtonState = CDBS_VISIBLE | (DockedCloseButtonHot() ? CDBS_HOT : 0u)
             | (DockedCloseButtonPushed() ? CDBS_PUSHED : 0u);
-    info.BorderStyle = 1;
+    info.BorderStyle = BorderStyle() == bsSingle ? 1 : 0;
     TPoint border;
     CurrentTheme().GetViewBorder(info.ViewType, border);
     info.BorderSizeX = border.X;
@@ -781,7 +774,7 @@ TSkinFloatingWindowInfo TSkinFloatingWindowParent::GetFloatingInfo(std::uint32_t
     info.RedrawPart = parts;
     info.Caption = toolbar_->Caption();
     info.EffectiveColor = toolbar_->EffectiveColor();
-    info.Active = !toolbar_->Inactive();
+    info.Active = !toolbar_->CaptionInactive();
     return info;
 }
 

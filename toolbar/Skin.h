@@ -198,9 +198,6 @@ public:
     void SetSnapDistance(int distance);
     bool MenuBar() const { return menuBar_; }
     void SetMenuBar(bool menuBar) { menuBar_ = menuBar; }
-    // Whether the floating caption is drawn active.
-    bool Inactive() const { return inactive_; }
-    void SetInactive(bool inactive);
 
     // A set colour (clNone: automatic) becomes the effective colour at once.
     void SetColor(TColor color) override;
@@ -226,7 +223,6 @@ private:
     TSkinItemTransparency itemTransparency_ = itAuto;
     int snapDistance_ = 0;
     bool menuBar_ = false;
-    bool inactive_ = false;
     TColor effectiveColor_ = clBtnFace;
 };
 

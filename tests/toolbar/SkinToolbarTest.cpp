@@ -1,4 +1,5 @@
 #include "platform/Forms.h"
+#include "platform/InputSimulation.h"
 #include "platform/SystemParameters.h"
 #include "toolbar/Skin.h"
 #include "toolbar/SkinDefaultTheme.h"
@@ -106,13 +107,14 @@ TEST(SkinToolbar, DockedAndFloatingFramesArePaintedByTheTheme)
     tb->SetFloating(true);
     auto *frame = dynamic_cast<TSkinFloatingWindowParent *>(tb->FloatingParent());
     ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(SimulateActivation(f.form)) << "an active caption needs its form active";
     const TSkinFloatingWindowInfo info = frame->GetFloatingInfo(SFWP_FRAME | SFWP_CAPTION | SFWP_CLOSEBUTTON);
     const TRect caption = GetFloatingCaptionRect(info, true, true);
     TBitmap active(frame->Width(), frame->Height());
     frame->PaintTo(active.Canvas());
     EXPECT_EQ(active.Pixel(caption.Left, caption.Bottom - 1), RGB(10, 36, 106));
     EXPECT_EQ(active.Pixel(caption.Right - 1, caption.Bottom - 1), RGB(166, 202, 240));
-    tb->SetInactive(true);
+    tb->SetCaptionInactive(true);
     TBitmap inactive(frame->Width(), frame->Height());
     frame->PaintTo(inactive.Canvas());
     EXPECT_EQ(inactive.Pixel(caption.Left, caption.Bottom - 1), Shadow);
