@@ -16,11 +16,14 @@ const char *const LabelFont = "ＭＳ Ｐゴシック";
 const char *const AxisFont = "MS UI Gothic";
 constexpr int ShiftJisCharset = 128;
 
+// Every control of the form carries its own font, also where that font equals
+// its band's: a label never prints in the band's face.
 template <typename T>
 T *Place(TComponent *owner, TRpControl *parent)
 {
     auto *control = new T(owner);
     control->SetParent(parent);
+    control->SetParentFont(false);
     return control;
 }
 
@@ -29,6 +32,7 @@ T &Make(std::vector<std::unique_ptr<T>> &pool, TRpControl *parent)
 {
     pool.push_back(std::make_unique<T>(nullptr));
     pool.back()->SetParent(parent);
+    pool.back()->SetParentFont(false);
     return *pool.back();
 }
 

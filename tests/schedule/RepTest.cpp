@@ -85,6 +85,36 @@ TEST(RepForm, TwelveRowsMakeTwoLandscapePagesWithTheHeaderOnEach)
     EXPECT_EQ(rep.WaitDialog(), nullptr);
 }
 
+// The faces of the form's texts equal the fonts a new control starts with
+// (9 pt of the proportional face); they must not fall back to the band's or
+// the report's font for that.
+TEST(RepForm, EveryTextPrintsInTheFaceItsControlNames)
+{
+    TReportBoard board(1);
+    TEvent event;
+    event.EventDate = StartDate + 3;
+    event.Marker = "▲";
+    event.EventName = "検収";
+    event.FontName = "ＭＳ Ｐゴシック";
+    event.FontSize = 9;
+    ItemList[0]->FEvents.push_back(event);
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    // The face of the first text on page 1 that starts so.
+    auto faceOf = [&](const std::string &text) {
+        for (const report_test::TRecordedText &t : device->Texts())
+            if (t.Page == 1 && t.Text.rfind(text, 0) == 0)
+                return t.Face;
+        return std::string("(not printed)");
+    };
+    for (const char *text : {" ", "スケジュール表", "タイトル", "作成日:", "2024/01/10", "頁:1",
+                             "承認", "作成者", " 日付範囲", " 2024/04/01～2024/05/01", "▲検収"})
+        EXPECT_EQ(faceOf(text), "ＭＳ Ｐゴシック") << text;
+    for (const char *text : {"2024年", "4月", "15"})
+        EXPECT_EQ(faceOf(text), "MS UI Gothic") << text;
+    EXPECT_EQ(faceOf("項目1"), ItemList[0]->FMemo->Font().Name());
+}
+
 TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
 {
     TReportBoard board(1);
