@@ -339,8 +339,9 @@ void TrepForm::ApplyPageSettings()
 void TrepForm::PlaceHeaderTexts(int bandWidth)
 {
     TRpControl *dateTexts[] = {lblD, lblDate, rpsPage};
+    const std::string today = FormatDateTime("yyyy/mm/dd", Services().Now());
     if (PrintDate) {
-        lblDate->SetCaption(FormatDateTime("yyyy/mm/dd", Services().Now()) + "\xE3\x80\x80       ");
+        lblDate->SetCaption(today + "\xE3\x80\x80       ");
         for (TRpControl *text : dateTexts)
             text->SetLeft(bandWidth - text->Width());
     } else {
@@ -365,12 +366,31 @@ void TrepForm::PlaceHeaderTexts(int bandWidth)
         if (stamp.box != lblHanko1)
             right -= stamp.box->Width();
     }
+    if (PrintDate)
+        KeepDateTextsApart(today);
     const bool anyStamp = PrintHanko1 || PrintHanko2 || PrintHanko3 || PrintHanko4;
     lblHeader->SetHeight(anyStamp ? 50 : 30);
     bndHeader->SetHeight(anyStamp ? 90 : 70);
     if (anyStamp)
         for (const TStamp &stamp : stamps)
             stamp.box->SetHeight(lblHeader->Height() - 3);
+}
+
+// The page number prints over the date label's trailing spaces, which leave
+// it room in the face the form was drawn for. In a wider face the digits
+// would run under the page number (and the date under 作成日:), so each label
+// moves left by the room its text misses.
+void TrepForm::KeepDateTextsApart(const std::string &today)
+{
+    auto widthOf = [this](const TRpLabel &label, const std::string &text) {
+        return rep1->MeasureTextWidth(label.EffectiveFont(), text);
+    };
+    const int dateMissing = widthOf(*lblDate, today + " ") - (rpsPage->Left() - lblDate->Left());
+    if (dateMissing > 0)
+        lblDate->SetLeft(lblDate->Left() - dateMissing);
+    const int captionMissing = widthOf(*lblD, lblD->Caption()) - (lblDate->Left() - lblD->Left());
+    if (captionMissing > 0)
+        lblD->SetLeft(lblD->Left() - captionMissing);
 }
 
 void TrepForm::PlaceFooter()

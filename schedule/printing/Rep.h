@@ -81,6 +81,7 @@ private:
     void EndReading();
     void ApplyPageSettings();
     void PlaceHeaderTexts(int bandWidth);
+    void KeepDateTextsApart(const std::string &today);
     void PlaceFooter();
     void LayOutHeader();
     void WritePeriod();

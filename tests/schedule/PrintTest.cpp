@@ -2,6 +2,8 @@
 // printer ("PDF") or in a saved-report file, and what the command leaves behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "report/RpPrntr.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Print.h"
@@ -81,6 +83,44 @@ TEST(PrintCommand, TwelveRowsPrintToPdfAsTwoA4LandscapePages)
     EXPECT_TRUE(Has(page2, "項目12"));
     EXPECT_TRUE(board.main->mitPrint->Enabled());
     EXPECT_TRUE(board.main->btnPrint->Enabled());
+    DeleteFile(pdf);
+}
+
+// On paper every text is in the face its font names through the one
+// substitution table, and the heading line's words do not overlap.
+TEST(PrintCommand, TheHeaderPrintsInItsFacesWithEveryWordApart)
+{
+    TPrintBoard board(12);
+    board.services->now = EncodeDate(2026, 12, 9) + 0.5;
+    const std::string pdf = UniqueTempPath("faces.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    for (const std::string &font : PdfFontNames(pdf)) {
+        EXPECT_TRUE(font == "IPAPGothic" || font == "IPAGothic") << font;
+    }
+    for (const auto &[text, family] : PdfTextFamilies(pdf, 1)) {
+        if (Has(text, "日付範囲") || Has(text, "2024/04/01") || Has(text, "作成日") || Has(text, "頁:1")) {
+            EXPECT_EQ(family, "IPAPGothic") << text;
+        } else if (Has(text, "2024年")) {
+            EXPECT_EQ(family, "IPAGothic") << text;
+        }
+    }
+    const std::vector<TPdfWord> words = PdfWords(pdf, 1);
+    std::vector<TPdfWord> heading;
+    for (const TPdfWord &word : words)
+        if (word.YMin < 45 && word.XMin > 400)
+            heading.push_back(word);
+    std::sort(heading.begin(), heading.end(), [](const TPdfWord &a, const TPdfWord &b) { return a.XMin < b.XMin; });
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < heading.size(); ++i) {
+        texts.push_back(heading[i].Text);
+        if (i > 0) {
+            EXPECT_LE(heading[i - 1].XMax, heading[i].XMin) << heading[i - 1].Text << " / " << heading[i].Text;
+        }
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"作成日:", "2026/12/09", "頁:1", "承認", "査閲", "担当者", "作成者"}));
     DeleteFile(pdf);
 }
 

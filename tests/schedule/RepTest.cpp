@@ -127,8 +127,11 @@ TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
         EXPECT_EQ(rep.lblhanko4->Left(), w - 51);
         EXPECT_EQ(rep.lblHanko1->Left(), w - 1 - 50 * 4);
         EXPECT_EQ(rep.lblHanko1->Height(), 47);
-        for (TRpControl *text : {(TRpControl *)rep.lblD, (TRpControl *)rep.lblDate, (TRpControl *)rep.rpsPage})
-            EXPECT_EQ(Right(*text), rep.lblHanko1->Left());
+        // The page number ends at the leftmost box; the date labels end
+        // there too, or left of it where the date needs more room.
+        EXPECT_EQ(Right(*rep.rpsPage), rep.lblHanko1->Left());
+        EXPECT_LE(Right(*rep.lblDate), rep.lblHanko1->Left());
+        EXPECT_LE(Right(*rep.lblD), Right(*rep.lblDate));
     }
     PrintHanko2 = PrintHanko3 = PrintHanko4 = false;
     {
@@ -136,7 +139,7 @@ TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
         board.Run(rep);
         const int w = rep.bndHeader->Width();
         EXPECT_EQ(rep.lblHanko1->Left(), w - 51);
-        EXPECT_EQ(Right(*rep.lblDate), w - 51);
+        EXPECT_EQ(Right(*rep.rpsPage), w - 51);
         EXPECT_EQ(rep.lblhanko2->Top(), ParkedTop);
     }
     PrintHanko1 = false;
@@ -156,6 +159,32 @@ TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
         board.Run(rep);
         EXPECT_EQ(rep.lblT->Top(), ParkedTop);
         EXPECT_EQ(rep.lblHdTitle->Top(), ParkedTop);
+    }
+}
+
+// The page number prints over the date label's trailing spaces; in any face
+// the date's digits end before it, and 作成日: ends before the date.
+TEST(RepForm, ThePageNumberNeverCoversTheDate)
+{
+    TReportBoard board(1);
+    board.services->now = EncodeDate(2026, 12, 9) + 0.5;
+    for (const char *face : {"ＭＳ Ｐゴシック", "DejaVu Sans", "DejaVu Sans Mono"}) {
+        TrepForm rep(*board.main);
+        for (TRpCustomLabel *label : {(TRpCustomLabel *)rep.lblD, (TRpCustomLabel *)rep.lblDate, (TRpCustomLabel *)rep.rpsPage})
+            label->Font().SetName(face);
+        auto device = board.Run(rep);
+        TBitmap measure(1, 1);
+        measure.Canvas().Font().Assign(rep.lblDate->Font());
+        auto drawn = [&](const std::string &start) {
+            for (const report_test::TRecordedText &t : device->Texts())
+                if (t.Page == 1 && t.Text.rfind(start, 0) == 0)
+                    return t;
+            return report_test::TRecordedText{};
+        };
+        const auto caption = drawn("作成日:"), date = drawn("2026/12/09"), page = drawn("頁:1");
+        EXPECT_LE(caption.X + measure.Canvas().TextWidth("作成日:"), date.X) << face;
+        EXPECT_LT(date.X + measure.Canvas().TextWidth("2026/12/09"), page.X) << face;
+        EXPECT_EQ(Right(*rep.rpsPage), rep.lblHanko1->Left()) << face;
     }
 }
 
