@@ -1,8 +1,10 @@
 #include "schedule/printing/Rep.h"
 
 #include "platform/Application.h"
+#include "platform/Printers.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
+#include "report/RpPrntr.h"
 #include "schedule/Main.h"
 #include "schedule/Wait.h"
 #include "schedule/printing/Preview.h"
@@ -316,13 +318,47 @@ bool TrepForm::ChartFits()
     return false;
 }
 
+int RunPrinterIndex()
+{
+    return PrinterIndex >= 0 && PrinterIndex < Printer().PrinterCount() ? PrinterIndex : -1;
+}
+
+bool PrintedPageSize(int paperSize, int orientation, long double &width, long double &length)
+{
+    if (paperSize < 0 || paperSize > 26)
+        return false;
+    const TPrinterOrientation turn = orientation == 1 ? poLandscape : poPortrait;
+    if (paperSize == 0) {
+        // Asked as the run asks its printer, so that both get the same page.
+        TRpPrinter printer;
+        printer.SetPrinterIndex(RunPrinterIndex());
+        printer.SetPaperSize(TRpPaperSize::Default);
+        printer.SetOrientation(turn);
+        width = printer.PageWidth();
+        length = printer.PageHeight();
+        return true;
+    }
+    const auto size = static_cast<TRpPaperSize>(paperSize);
+    width = PaperSizeWidthMm(size) * 10;
+    length = PaperSizeLengthMm(size) * 10;
+    if (turn == poLandscape)
+        std::swap(width, length);
+    return true;
+}
+
 void TrepForm::ApplyPageSettings()
 {
     TRpPage &page = rep1->Page();
+    rep1->PrinterSettings().PrinterIndex = RunPrinterIndex();
     if (PaperSize >= 0 && PaperSize <= 26) {
         page.SetPaperSize(static_cast<TRpPaperSize>(PaperSize));
         page.SetOrientation(Orientation == 1 ? poLandscape : poPortrait);
     }
+    // The default paper is the printer's: the header and the chart are laid
+    // out for the page the run prints on, not for the form's.
+    long double width = 0, length = 0;
+    if (PaperSize == 0 && PrintedPageSize(PaperSize, Orientation, width, length))
+        page.SetDimensions(width, length);
     page.SetTopMargin(TopMargin);
     page.SetBottomMargin(BottomMargin);
     page.SetLeftMargin(LeftMargin);

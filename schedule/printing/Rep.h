@@ -117,5 +117,13 @@ private:
     std::vector<std::unique_ptr<TRpShape>> progressShapes_;
 };
 
+// The printer the pages go to: the chosen one while it exists, else the default.
+int RunPrinterIndex();
+// The page a run prints on in 0.1 mm, turned as `orientation` says (1
+// landscape): a named paper from the paper table, the default paper (0) as
+// the printer the pages go to has it. False for a paper outside the list,
+// which leaves the form's page.
+bool PrintedPageSize(int paperSize, int orientation, long double &width, long double &length);
+
 // A control at this top prints nothing: it lies outside its band.
 constexpr int ParkedTop = -3000;

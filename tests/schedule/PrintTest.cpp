@@ -124,6 +124,54 @@ TEST(PrintCommand, TheHeaderPrintsInItsFacesWithEveryWordApart)
     DeleteFile(pdf);
 }
 
+// The first paper of the list lays the page out for the paper the printer
+// prints on (its default, A4 here), in both orientations.
+TEST(PrintCommand, TheDefaultPaperIsLaidOutForThePrintersPaper)
+{
+    TPrintBoard board(2);
+    PaperSize = 0;
+    for (const int orientation : {0, 1}) {
+        Orientation = static_cast<std::uint8_t>(orientation);
+        const std::string pdf = UniqueTempPath("default-paper.pdf");
+        board.Print([&](TdlgPrint &d) {
+            board.ToPdf(d, pdf);
+            d.btnOk->Click();
+        });
+        const bool landscape = orientation == 1;
+        EXPECT_NE(PdfInfoField(pdf, "Page size").find(landscape ? "842 x 595" : "595 x 842"), std::string::npos)
+            << PdfInfoField(pdf, "Page size");
+        const double paperRight = landscape ? 841.89 : 595.28;
+        const double marginRight = paperRight - 10 / 25.4 * 72;
+        double right = 0;
+        int found = 0;
+        for (const TPdfWord &word : PdfWords(pdf, 1)) {
+            if (word.Text == "作成日:" || word.Text == "頁:1" || word.Text == "承認" || word.Text == "作成者") {
+                EXPECT_LT(word.XMax, marginRight) << word.Text << " " << orientation;
+                right = std::max(right, word.XMax);
+                ++found;
+            }
+        }
+        EXPECT_EQ(found, 4) << orientation;  // text off the paper is not read back
+        // The stamps end at the printable width's edge: no strip stays blank.
+        EXPECT_GT(right, marginRight - 25) << orientation;
+        DeleteFile(pdf);
+    }
+    EXPECT_TRUE(board.services->messages.empty());
+    // The caption column is measured against that paper: 720 pixels leave
+    // no chart on A4 portrait (190 mm printable), though they would on the
+    // form's own 250 mm page.
+    Orientation = 0;
+    board.main->pnlItem->SetWidth(720);
+    const std::string pdf = UniqueTempPath("default-nochart.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    EXPECT_FALSE(FileExists(pdf));
+    ASSERT_EQ(board.services->messages.size(), 1u);
+    EXPECT_EQ(board.services->messages[0].text, "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。");
+}
+
 TEST(PrintCommand, ARangePastTheLastPageIsLoweredToIt)
 {
     TPrintBoard board(23);
