@@ -136,7 +136,7 @@ void TrepForm::CreateComponents()
     rep1->Page().SetPaperSize(TRpPaperSize::Custom);
     rep1->Page().SetOrientation(poPortrait);
     // Bottom margin, length, top margin, width, left, right, column space (0.1 mm).
-    rep1->Page().ReadValues({100, 3540, 100, 2500, 100, 100, 0});
+    rep1->Page().ReadValues({100, FormPageLength, 100, FormPageWidth, 100, 100, 0});
     rep1->PrinterSettings().Copies = 1;
     rep1->PrinterSettings().OutputBin = TRpBin::Auto;
     rep1->PrinterSettings().FirstPage = 0;
@@ -311,11 +311,24 @@ void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
 bool TrepForm::ChartFits()
 {
     ApplyPageSettings();
-    if (bndDetail->Width() - main_.pnlItem->Width() >= 1)
+    const char *refusal = MarginsRefusal(rep1->ReportPageWidth(), rep1->ReportPageLength(), TopMargin, BottomMargin,
+                                         LeftMargin, RightMargin);
+    if (refusal == nullptr && bndDetail->Width() - main_.pnlItem->Width() >= 1)
         return true;
-    Services().MessageBox("項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。", "PRINT",
-                          MB_OK | MB_ICONERROR);
+    if (refusal == nullptr)
+        refusal = "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。";
+    Services().MessageBox(refusal, "PRINT", MB_OK | MB_ICONERROR);
     return false;
+}
+
+const char *MarginsRefusal(long double width, long double length, long double top, long double bottom,
+                           long double left, long double right)
+{
+    if ((top + bottom) * 10 >= length)
+        return "上下の余白が大きすぎて、印刷する範囲がありません。";
+    if ((left + right) * 10 >= width)
+        return "左右の余白が大きすぎて、印刷する範囲がありません。";
+    return nullptr;
 }
 
 int RunPrinterIndex()
@@ -325,8 +338,11 @@ int RunPrinterIndex()
 
 bool PrintedPageSize(int paperSize, int orientation, long double &width, long double &length)
 {
-    if (paperSize < 0 || paperSize > 26)
+    if (paperSize < 0 || paperSize > 26) {
+        width = FormPageWidth;
+        length = FormPageLength;
         return false;
+    }
     const TPrinterOrientation turn = orientation == 1 ? poLandscape : poPortrait;
     if (paperSize == 0) {
         // Asked as the run asks its printer, so that both get the same page.

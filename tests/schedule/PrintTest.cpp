@@ -172,6 +172,29 @@ TEST(PrintCommand, TheDefaultPaperIsLaidOutForThePrintersPaper)
     EXPECT_EQ(board.services->messages[0].text, "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。");
 }
 
+// A document saved with margins that leave no room is told so in the
+// page-setting dialog's words before anything runs.
+TEST(PrintCommand, MarginsWithoutRoomAreRefusedBeforeTheRun)
+{
+    TPrintBoard board(2);
+    PaperSize = 9;
+    Orientation = 0;
+    TopMargin = BottomMargin = 150;
+    const std::string pdf = UniqueTempPath("margins.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    board.main->mitPreviewClick();
+    EXPECT_FALSE(FileExists(pdf));
+    EXPECT_EQ(frmPreview, nullptr);
+    ASSERT_EQ(board.services->messages.size(), 2u);
+    for (const auto &message : board.services->messages)
+        EXPECT_EQ(message.text, "上下の余白が大きすぎて、印刷する範囲がありません。");
+    EXPECT_TRUE(board.main->mitPrint->Enabled());
+    EXPECT_EQ(board.main->FReportRuns, 0);
+}
+
 TEST(PrintCommand, ARangePastTheLastPageIsLoweredToIt)
 {
     TPrintBoard board(23);
