@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <unistd.h>
 
@@ -63,4 +65,80 @@ inline std::string RenderPdfPage(const std::string &pdf, int page, int dpi)
     if (std::system(command.c_str()) != 0)
         return "";
     return base + ".png";
+}
+
+// A word of `pdftotext -bbox-layout`, in points from the page's top left corner.
+struct TPdfWord {
+    std::string Text;
+    double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+};
+
+namespace pdf_tools_detail {
+
+inline double Attribute(const std::string &tag, const std::string &name)
+{
+    const size_t at = tag.find(" " + name + "=\"");
+    return at == std::string::npos ? 0 : std::stod(tag.substr(at + name.size() + 3));
+}
+
+inline std::string TextAttribute(const std::string &tag, const std::string &name)
+{
+    const size_t at = tag.find(" " + name + "=\"");
+    if (at == std::string::npos)
+        return "";
+    const size_t begin = at + name.size() + 3;
+    return tag.substr(begin, tag.find('"', begin) - begin);
+}
+
+} // namespace pdf_tools_detail
+
+// The words of one page with their boxes, in reading order.
+inline std::vector<TPdfWord> PdfWords(const std::string &pdf, int page)
+{
+    const std::string p = std::to_string(page);
+    const std::string xml =
+        CommandOutput("pdftotext -bbox-layout -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
+    std::vector<TPdfWord> words;
+    for (size_t at = xml.find("<word "); at != std::string::npos; at = xml.find("<word ", at + 1)) {
+        const size_t close = xml.find('>', at);
+        const size_t end = xml.find("</word>", close);
+        const std::string tag = xml.substr(at, close - at);
+        using namespace pdf_tools_detail;
+        words.push_back({xml.substr(close + 1, end - close - 1), Attribute(tag, "xMin"), Attribute(tag, "yMin"),
+                         Attribute(tag, "xMax"), Attribute(tag, "yMax")});
+    }
+    return words;
+}
+
+// The names of the fonts a PDF embeds, as `pdffonts` lists them.
+inline std::vector<std::string> PdfFontNames(const std::string &pdf)
+{
+    std::vector<std::string> names;
+    const std::string list = CommandOutput("pdffonts '" + pdf + "' 2>/dev/null");
+    size_t line = list.find('\n', list.find('\n') + 1);  // past the two heading lines
+    while (line != std::string::npos && line + 1 < list.size()) {
+        const size_t begin = line + 1;
+        names.push_back(list.substr(begin, list.find(' ', begin) - begin));
+        line = list.find('\n', begin);
+    }
+    return names;
+}
+
+// The font family of each text piece of a page, as `pdftohtml -xml` gives
+// them: pairs of (text, family).
+inline std::vector<std::pair<std::string, std::string>> PdfTextFamilies(const std::string &pdf, int page)
+{
+    const std::string p = std::to_string(page);
+    const std::string xml = CommandOutput("pdftohtml -xml -i -stdout -f " + p + " -l " + p + " '" + pdf + "' 2>/dev/null");
+    using namespace pdf_tools_detail;
+    std::vector<std::pair<std::string, std::string>> families;
+    for (size_t at = xml.find("<text "); at != std::string::npos; at = xml.find("<text ", at + 1)) {
+        const size_t close = xml.find('>', at);
+        const std::string font = TextAttribute(xml.substr(at, close - at), "font");
+        const size_t spec = xml.find("<fontspec id=\"" + font + "\"");
+        const std::string family =
+            spec == std::string::npos ? "" : TextAttribute(xml.substr(spec, xml.find('>', spec) - spec), "family");
+        families.emplace_back(xml.substr(close + 1, xml.find("</text>", close) - close - 1), family);
+    }
+    return families;
 }

@@ -4,6 +4,7 @@
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
 #include "schedule/printing/Preview.h"
+#include "schedule/printing/Rep.h"
 
 const std::array<const char *, 26> PageSettingPaperNames = {
     "Default Size", "Letter 8 12 x 11 in", "Letter Small 8 12 x 11 in", "Tabloid 11 x 17 in",
@@ -176,6 +177,16 @@ void TdlgPageSetting::btnOkClick(TObject *)
 {
     // The margin being edited is checked as leaving it would.
     if (enteredEdit_ != nullptr && !edtTopMarginExit(enteredEdit_)) {
+        SetModalResult(mrNone);
+        return;
+    }
+    // Margins that leave no room would stop every run; they are refused here.
+    long double width = 0, length = 0;
+    PrintedPageSize(cmbSize->ItemIndex() >= 0 ? cmbSize->ItemIndex() : PaperSize,
+                    rdgOrientation->ItemIndex() >= 0 ? rdgOrientation->ItemIndex() : Orientation, width, length);
+    if (const char *refusal = MarginsRefusal(width, length, edtTopMargin->AsFloat(), edtBottomMargin->AsFloat(),
+                                             edtLeftMargin->AsFloat(), edtRightMargin->AsFloat())) {
+        Services().MessageBox(refusal, Caption(), MB_OK | MB_ICONWARNING);
         SetModalResult(mrNone);
         return;
     }

@@ -1,8 +1,10 @@
 #include "schedule/printing/Rep.h"
 
 #include "platform/Application.h"
+#include "platform/Printers.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
+#include "report/RpPrntr.h"
 #include "schedule/Main.h"
 #include "schedule/Wait.h"
 #include "schedule/printing/Preview.h"
@@ -16,11 +18,14 @@ const char *const LabelFont = "ＭＳ Ｐゴシック";
 const char *const AxisFont = "MS UI Gothic";
 constexpr int ShiftJisCharset = 128;
 
+// Every control of the form carries its own font, also where that font equals
+// its band's: a label never prints in the band's face.
 template <typename T>
 T *Place(TComponent *owner, TRpControl *parent)
 {
     auto *control = new T(owner);
     control->SetParent(parent);
+    control->SetParentFont(false);
     return control;
 }
 
@@ -29,6 +34,7 @@ T &Make(std::vector<std::unique_ptr<T>> &pool, TRpControl *parent)
 {
     pool.push_back(std::make_unique<T>(nullptr));
     pool.back()->SetParent(parent);
+    pool.back()->SetParentFont(false);
     return *pool.back();
 }
 
@@ -130,7 +136,7 @@ void TrepForm::CreateComponents()
     rep1->Page().SetPaperSize(TRpPaperSize::Custom);
     rep1->Page().SetOrientation(poPortrait);
     // Bottom margin, length, top margin, width, left, right, column space (0.1 mm).
-    rep1->Page().ReadValues({100, 3540, 100, 2500, 100, 100, 0});
+    rep1->Page().ReadValues({100, FormPageLength, 100, FormPageWidth, 100, 100, 0});
     rep1->PrinterSettings().Copies = 1;
     rep1->PrinterSettings().OutputBin = TRpBin::Auto;
     rep1->PrinterSettings().FirstPage = 0;
@@ -305,20 +311,70 @@ void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
 bool TrepForm::ChartFits()
 {
     ApplyPageSettings();
-    if (bndDetail->Width() - main_.pnlItem->Width() >= 1)
+    const char *refusal = MarginsRefusal(rep1->ReportPageWidth(), rep1->ReportPageLength(), TopMargin, BottomMargin,
+                                         LeftMargin, RightMargin);
+    if (refusal == nullptr && bndDetail->Width() - main_.pnlItem->Width() >= 1)
         return true;
-    Services().MessageBox("項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。", "PRINT",
-                          MB_OK | MB_ICONERROR);
+    if (refusal == nullptr)
+        refusal = "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。";
+    Services().MessageBox(refusal, "PRINT", MB_OK | MB_ICONERROR);
     return false;
+}
+
+const char *MarginsRefusal(long double width, long double length, long double top, long double bottom,
+                           long double left, long double right)
+{
+    if ((top + bottom) * 10 >= length)
+        return "上下の余白が大きすぎて、印刷する範囲がありません。";
+    if ((left + right) * 10 >= width)
+        return "左右の余白が大きすぎて、印刷する範囲がありません。";
+    return nullptr;
+}
+
+int RunPrinterIndex()
+{
+    return PrinterIndex >= 0 && PrinterIndex < Printer().PrinterCount() ? PrinterIndex : -1;
+}
+
+bool PrintedPageSize(int paperSize, int orientation, long double &width, long double &length)
+{
+    if (paperSize < 0 || paperSize > 26) {
+        width = FormPageWidth;
+        length = FormPageLength;
+        return false;
+    }
+    const TPrinterOrientation turn = orientation == 1 ? poLandscape : poPortrait;
+    if (paperSize == 0) {
+        // Asked as the run asks its printer, so that both get the same page.
+        TRpPrinter printer;
+        printer.SetPrinterIndex(RunPrinterIndex());
+        printer.SetPaperSize(TRpPaperSize::Default);
+        printer.SetOrientation(turn);
+        width = printer.PageWidth();
+        length = printer.PageHeight();
+        return true;
+    }
+    const auto size = static_cast<TRpPaperSize>(paperSize);
+    width = PaperSizeWidthMm(size) * 10;
+    length = PaperSizeLengthMm(size) * 10;
+    if (turn == poLandscape)
+        std::swap(width, length);
+    return true;
 }
 
 void TrepForm::ApplyPageSettings()
 {
     TRpPage &page = rep1->Page();
+    rep1->PrinterSettings().PrinterIndex = RunPrinterIndex();
     if (PaperSize >= 0 && PaperSize <= 26) {
         page.SetPaperSize(static_cast<TRpPaperSize>(PaperSize));
         page.SetOrientation(Orientation == 1 ? poLandscape : poPortrait);
     }
+    // The default paper is the printer's: the header and the chart are laid
+    // out for the page the run prints on, not for the form's.
+    long double width = 0, length = 0;
+    if (PaperSize == 0 && PrintedPageSize(PaperSize, Orientation, width, length))
+        page.SetDimensions(width, length);
     page.SetTopMargin(TopMargin);
     page.SetBottomMargin(BottomMargin);
     page.SetLeftMargin(LeftMargin);
@@ -335,8 +391,9 @@ void TrepForm::ApplyPageSettings()
 void TrepForm::PlaceHeaderTexts(int bandWidth)
 {
     TRpControl *dateTexts[] = {lblD, lblDate, rpsPage};
+    const std::string today = FormatDateTime("yyyy/mm/dd", Services().Now());
     if (PrintDate) {
-        lblDate->SetCaption(FormatDateTime("yyyy/mm/dd", Services().Now()) + "\xE3\x80\x80       ");
+        lblDate->SetCaption(today + "\xE3\x80\x80       ");
         for (TRpControl *text : dateTexts)
             text->SetLeft(bandWidth - text->Width());
     } else {
@@ -361,12 +418,31 @@ void TrepForm::PlaceHeaderTexts(int bandWidth)
         if (stamp.box != lblHanko1)
             right -= stamp.box->Width();
     }
+    if (PrintDate)
+        KeepDateTextsApart(today);
     const bool anyStamp = PrintHanko1 || PrintHanko2 || PrintHanko3 || PrintHanko4;
     lblHeader->SetHeight(anyStamp ? 50 : 30);
     bndHeader->SetHeight(anyStamp ? 90 : 70);
     if (anyStamp)
         for (const TStamp &stamp : stamps)
             stamp.box->SetHeight(lblHeader->Height() - 3);
+}
+
+// The page number prints over the date label's trailing spaces, which leave
+// it room in the face the form was drawn for. In a wider face the digits
+// would run under the page number (and the date under 作成日:), so each label
+// moves left by the room its text misses.
+void TrepForm::KeepDateTextsApart(const std::string &today)
+{
+    auto widthOf = [this](const TRpLabel &label, const std::string &text) {
+        return rep1->MeasureTextWidth(label.EffectiveFont(), text);
+    };
+    const int dateMissing = widthOf(*lblDate, today + " ") - (rpsPage->Left() - lblDate->Left());
+    if (dateMissing > 0)
+        lblDate->SetLeft(lblDate->Left() - dateMissing);
+    const int captionMissing = widthOf(*lblD, lblD->Caption()) - (lblDate->Left() - lblD->Left());
+    if (captionMissing > 0)
+        lblD->SetLeft(lblD->Left() - captionMissing);
 }
 
 void TrepForm::PlaceFooter()

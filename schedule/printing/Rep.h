@@ -42,8 +42,9 @@ public:
     void myPrintClick();
     void myFormCloseQuery(bool &canClose);
 
-    // Whether the caption column leaves room for the chart on the page the
-    // settings give; tells the person when it does not.
+    // Whether the margins leave room to print on and the caption column
+    // room for the chart on the page the settings give; tells the person
+    // when they do not.
     bool ChartFits();
     // The run has ended (or not begun).
     bool Ready() const { return rep1->Idle(); }
@@ -81,6 +82,7 @@ private:
     void EndReading();
     void ApplyPageSettings();
     void PlaceHeaderTexts(int bandWidth);
+    void KeepDateTextsApart(const std::string &today);
     void PlaceFooter();
     void LayOutHeader();
     void WritePeriod();
@@ -115,6 +117,21 @@ private:
     std::vector<std::unique_ptr<TRpLabel>> barLabels_;
     std::vector<std::unique_ptr<TRpShape>> progressShapes_;
 };
+
+// The printer the pages go to: the chosen one while it exists, else the default.
+int RunPrinterIndex();
+// The form's own page in 0.1 mm (portrait), kept for a paper outside the list.
+constexpr int FormPageWidth = 2500;
+constexpr int FormPageLength = 3540;
+// The page a run prints on in 0.1 mm, turned as `orientation` says (1
+// landscape): a named paper from the paper table, the default paper (0) as
+// the printer the pages go to has it. For a paper outside the list it gives
+// the form's page and answers false.
+bool PrintedPageSize(int paperSize, int orientation, long double &width, long double &length);
+// What to tell the person when margins (mm) leave no room on a page of that
+// width and length (0.1 mm); null when they leave some.
+const char *MarginsRefusal(long double width, long double length, long double top, long double bottom,
+                           long double left, long double right);
 
 // A control at this top prints nothing: it lies outside its band.
 constexpr int ParkedTop = -3000;

@@ -14,6 +14,7 @@ struct TRecordedText {
     int X = 0;
     int Y = 0;
     std::string Text;
+    std::string Face;  // the font name the text was drawn in
 };
 
 struct TRecordedFill {
@@ -44,7 +45,7 @@ public:
     void Ellipse(const TRect &rect) override { Fills.push_back({Page, rect, Brush().Color()}); }
     void ExtTextOut(int x, int y, unsigned, const TRect *, const std::string &text) override
     {
-        Texts.push_back({Page, x, y, text});
+        Texts.push_back({Page, x, y, text, Font().Name()});
     }
     TSize TextExtent(const std::string &text) override
     {

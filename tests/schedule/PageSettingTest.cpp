@@ -91,6 +91,39 @@ TEST(PageSetting, MarginsOutsideZeroTo200AreRefusedAndTheOldTextReturns)
     EXPECT_EQ(RightMargin, 10);
 }
 
+// Margins that leave no paper between them are refused on OK, against the
+// paper and orientation chosen in the dialog; the dialog stays open.
+TEST(PageSetting, MarginsThatLeaveNoRoomOnThePaperAreRefused)
+{
+    TDialogFixture f;
+    Show(f, [&](TdlgPageSetting &d) {
+        d.cmbSize->SetItemIndex(9);  // A4
+        d.rdgOrientation->SetItemIndex(0);
+        TypeMargin(*d.edtTopMargin, "150");
+        TypeMargin(*d.edtBottomMargin, "150");
+        d.btnOk->Click();
+        EXPECT_EQ(d.ModalResult(), mrNone);
+        TypeMargin(*d.edtBottomMargin, "140");
+        TypeMargin(*d.edtLeftMargin, "110");
+        TypeMargin(*d.edtRightMargin, "100");
+        d.btnOk->Click();
+        EXPECT_EQ(d.ModalResult(), mrNone);
+        d.rdgOrientation->SetItemIndex(1);  // 297 mm wide, 210 mm long
+        d.btnOk->Click();
+        EXPECT_EQ(d.ModalResult(), mrNone);
+        TypeMargin(*d.edtTopMargin, "60");
+        d.btnOk->Click();
+        EXPECT_EQ(d.ModalResult(), mrOk);
+    });
+    ASSERT_EQ(f.services->messages.size(), 3u);
+    EXPECT_EQ(f.services->messages[0].text, "上下の余白が大きすぎて、印刷する範囲がありません。");
+    EXPECT_EQ(f.services->messages[1].text, "左右の余白が大きすぎて、印刷する範囲がありません。");
+    EXPECT_EQ(f.services->messages[2].text, "上下の余白が大きすぎて、印刷する範囲がありません。");
+    EXPECT_EQ(TopMargin, 60);
+    EXPECT_EQ(BottomMargin, 140);
+    EXPECT_EQ(Orientation, 1);
+}
+
 TEST(PageSetting, CancelChangesNothingAndMissingChoicesKeepTheirValues)
 {
     TDialogFixture f;

@@ -2,6 +2,8 @@
 // printer ("PDF") or in a saved-report file, and what the command leaves behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "report/RpPrntr.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Print.h"
@@ -82,6 +84,115 @@ TEST(PrintCommand, TwelveRowsPrintToPdfAsTwoA4LandscapePages)
     EXPECT_TRUE(board.main->mitPrint->Enabled());
     EXPECT_TRUE(board.main->btnPrint->Enabled());
     DeleteFile(pdf);
+}
+
+// On paper every text is in the face its font names through the one
+// substitution table, and the heading line's words do not overlap.
+TEST(PrintCommand, TheHeaderPrintsInItsFacesWithEveryWordApart)
+{
+    TPrintBoard board(12);
+    board.services->now = EncodeDate(2026, 12, 9) + 0.5;
+    const std::string pdf = UniqueTempPath("faces.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    for (const std::string &font : PdfFontNames(pdf)) {
+        EXPECT_TRUE(font == "IPAPGothic" || font == "IPAGothic") << font;
+    }
+    for (const auto &[text, family] : PdfTextFamilies(pdf, 1)) {
+        if (Has(text, "日付範囲") || Has(text, "2024/04/01") || Has(text, "作成日") || Has(text, "頁:1")) {
+            EXPECT_EQ(family, "IPAPGothic") << text;
+        } else if (Has(text, "2024年")) {
+            EXPECT_EQ(family, "IPAGothic") << text;
+        }
+    }
+    const std::vector<TPdfWord> words = PdfWords(pdf, 1);
+    std::vector<TPdfWord> heading;
+    for (const TPdfWord &word : words)
+        if (word.YMin < 45 && word.XMin > 400)
+            heading.push_back(word);
+    std::sort(heading.begin(), heading.end(), [](const TPdfWord &a, const TPdfWord &b) { return a.XMin < b.XMin; });
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < heading.size(); ++i) {
+        texts.push_back(heading[i].Text);
+        if (i > 0) {
+            EXPECT_LE(heading[i - 1].XMax, heading[i].XMin) << heading[i - 1].Text << " / " << heading[i].Text;
+        }
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"作成日:", "2026/12/09", "頁:1", "承認", "査閲", "担当者", "作成者"}));
+    DeleteFile(pdf);
+}
+
+// The first paper of the list lays the page out for the paper the printer
+// prints on (its default, A4 here), in both orientations.
+TEST(PrintCommand, TheDefaultPaperIsLaidOutForThePrintersPaper)
+{
+    TPrintBoard board(2);
+    PaperSize = 0;
+    for (const int orientation : {0, 1}) {
+        Orientation = static_cast<std::uint8_t>(orientation);
+        const std::string pdf = UniqueTempPath("default-paper.pdf");
+        board.Print([&](TdlgPrint &d) {
+            board.ToPdf(d, pdf);
+            d.btnOk->Click();
+        });
+        const bool landscape = orientation == 1;
+        EXPECT_NE(PdfInfoField(pdf, "Page size").find(landscape ? "842 x 595" : "595 x 842"), std::string::npos)
+            << PdfInfoField(pdf, "Page size");
+        const double paperRight = landscape ? 841.89 : 595.28;
+        const double marginRight = paperRight - 10 / 25.4 * 72;
+        double right = 0;
+        int found = 0;
+        for (const TPdfWord &word : PdfWords(pdf, 1)) {
+            if (word.Text == "作成日:" || word.Text == "頁:1" || word.Text == "承認" || word.Text == "作成者") {
+                EXPECT_LT(word.XMax, marginRight) << word.Text << " " << orientation;
+                right = std::max(right, word.XMax);
+                ++found;
+            }
+        }
+        EXPECT_EQ(found, 4) << orientation;  // text off the paper is not read back
+        // The stamps end at the printable width's edge: no strip stays blank.
+        EXPECT_GT(right, marginRight - 25) << orientation;
+        DeleteFile(pdf);
+    }
+    EXPECT_TRUE(board.services->messages.empty());
+    // The caption column is measured against that paper: 720 pixels leave
+    // no chart on A4 portrait (190 mm printable), though they would on the
+    // form's own 250 mm page.
+    Orientation = 0;
+    board.main->pnlItem->SetWidth(720);
+    const std::string pdf = UniqueTempPath("default-nochart.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    EXPECT_FALSE(FileExists(pdf));
+    ASSERT_EQ(board.services->messages.size(), 1u);
+    EXPECT_EQ(board.services->messages[0].text, "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。");
+}
+
+// A document saved with margins that leave no room is told so in the
+// page-setting dialog's words before anything runs.
+TEST(PrintCommand, MarginsWithoutRoomAreRefusedBeforeTheRun)
+{
+    TPrintBoard board(2);
+    PaperSize = 9;
+    Orientation = 0;
+    TopMargin = BottomMargin = 150;
+    const std::string pdf = UniqueTempPath("margins.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    board.main->mitPreviewClick();
+    EXPECT_FALSE(FileExists(pdf));
+    EXPECT_EQ(frmPreview, nullptr);
+    ASSERT_EQ(board.services->messages.size(), 2u);
+    for (const auto &message : board.services->messages)
+        EXPECT_EQ(message.text, "上下の余白が大きすぎて、印刷する範囲がありません。");
+    EXPECT_TRUE(board.main->mitPrint->Enabled());
+    EXPECT_EQ(board.main->FReportRuns, 0);
 }
 
 TEST(PrintCommand, ARangePastTheLastPageIsLoweredToIt)

@@ -85,6 +85,36 @@ TEST(RepForm, TwelveRowsMakeTwoLandscapePagesWithTheHeaderOnEach)
     EXPECT_EQ(rep.WaitDialog(), nullptr);
 }
 
+// The faces of the form's texts equal the fonts a new control starts with
+// (9 pt of the proportional face); they must not fall back to the band's or
+// the report's font for that.
+TEST(RepForm, EveryTextPrintsInTheFaceItsControlNames)
+{
+    TReportBoard board(1);
+    TEvent event;
+    event.EventDate = StartDate + 3;
+    event.Marker = "▲";
+    event.EventName = "検収";
+    event.FontName = "ＭＳ Ｐゴシック";
+    event.FontSize = 9;
+    ItemList[0]->FEvents.push_back(event);
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    // The face of the first text on page 1 that starts so.
+    auto faceOf = [&](const std::string &text) {
+        for (const report_test::TRecordedText &t : device->Texts())
+            if (t.Page == 1 && t.Text.rfind(text, 0) == 0)
+                return t.Face;
+        return std::string("(not printed)");
+    };
+    for (const char *text : {" ", "スケジュール表", "タイトル", "作成日:", "2024/01/10", "頁:1",
+                             "承認", "作成者", " 日付範囲", " 2024/04/01～2024/05/01", "▲検収"})
+        EXPECT_EQ(faceOf(text), "ＭＳ Ｐゴシック") << text;
+    for (const char *text : {"2024年", "4月", "15"})
+        EXPECT_EQ(faceOf(text), "MS UI Gothic") << text;
+    EXPECT_EQ(faceOf("項目1"), ItemList[0]->FMemo->Font().Name());
+}
+
 TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
 {
     TReportBoard board(1);
@@ -97,8 +127,11 @@ TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
         EXPECT_EQ(rep.lblhanko4->Left(), w - 51);
         EXPECT_EQ(rep.lblHanko1->Left(), w - 1 - 50 * 4);
         EXPECT_EQ(rep.lblHanko1->Height(), 47);
-        for (TRpControl *text : {(TRpControl *)rep.lblD, (TRpControl *)rep.lblDate, (TRpControl *)rep.rpsPage})
-            EXPECT_EQ(Right(*text), rep.lblHanko1->Left());
+        // The page number ends at the leftmost box; the date labels end
+        // there too, or left of it where the date needs more room.
+        EXPECT_EQ(Right(*rep.rpsPage), rep.lblHanko1->Left());
+        EXPECT_LE(Right(*rep.lblDate), rep.lblHanko1->Left());
+        EXPECT_LE(Right(*rep.lblD), Right(*rep.lblDate));
     }
     PrintHanko2 = PrintHanko3 = PrintHanko4 = false;
     {
@@ -106,7 +139,7 @@ TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
         board.Run(rep);
         const int w = rep.bndHeader->Width();
         EXPECT_EQ(rep.lblHanko1->Left(), w - 51);
-        EXPECT_EQ(Right(*rep.lblDate), w - 51);
+        EXPECT_EQ(Right(*rep.rpsPage), w - 51);
         EXPECT_EQ(rep.lblhanko2->Top(), ParkedTop);
     }
     PrintHanko1 = false;
@@ -126,6 +159,32 @@ TEST(RepForm, StampBoxesSetTheHeadingHeightAndPushTheDateLeft)
         board.Run(rep);
         EXPECT_EQ(rep.lblT->Top(), ParkedTop);
         EXPECT_EQ(rep.lblHdTitle->Top(), ParkedTop);
+    }
+}
+
+// The page number prints over the date label's trailing spaces; in any face
+// the date's digits end before it, and 作成日: ends before the date.
+TEST(RepForm, ThePageNumberNeverCoversTheDate)
+{
+    TReportBoard board(1);
+    board.services->now = EncodeDate(2026, 12, 9) + 0.5;
+    for (const char *face : {"ＭＳ Ｐゴシック", "DejaVu Sans", "DejaVu Sans Mono"}) {
+        TrepForm rep(*board.main);
+        for (TRpCustomLabel *label : {(TRpCustomLabel *)rep.lblD, (TRpCustomLabel *)rep.lblDate, (TRpCustomLabel *)rep.rpsPage})
+            label->Font().SetName(face);
+        auto device = board.Run(rep);
+        TBitmap measure(1, 1);
+        measure.Canvas().Font().Assign(rep.lblDate->Font());
+        auto drawn = [&](const std::string &start) {
+            for (const report_test::TRecordedText &t : device->Texts())
+                if (t.Page == 1 && t.Text.rfind(start, 0) == 0)
+                    return t;
+            return report_test::TRecordedText{};
+        };
+        const auto caption = drawn("作成日:"), date = drawn("2026/12/09"), page = drawn("頁:1");
+        EXPECT_LE(caption.X + measure.Canvas().TextWidth("作成日:"), date.X) << face;
+        EXPECT_LT(date.X + measure.Canvas().TextWidth("2026/12/09"), page.X) << face;
+        EXPECT_EQ(Right(*rep.rpsPage), rep.lblHanko1->Left()) << face;
     }
 }
 
