@@ -2,6 +2,7 @@
 // page and zoom controls, and what the window refuses while the run goes on.
 #include <gtest/gtest.h>
 
+#include "platform/InputSimulation.h"
 #include "platform/Timer.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Rep.h"
@@ -191,4 +192,28 @@ TEST(PreviewWindow, AReportFormGoingFirstClosesItsPreview)
     // The window closed itself; nothing is left to call into the freed form.
     EXPECT_EQ(frmPreview, nullptr);
     ProcessMessages();
+}
+
+TEST(PreviewWindow, TheZoomBoxStepsByTen)
+{
+    TPreviewBoard board(1);
+    TLater later;
+    std::vector<int> zooms;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            form.speZoom->SetValue(64);
+            ASSERT_TRUE(SimulateActivation(form));
+            SimulateClick(*form.speZoom, TPoint{5, 5});
+            ASSERT_EQ(FocusedControl(), form.speZoom);
+            SimulateKey(VK_UP);
+            zooms.push_back(form.pre1->Zoom());
+            SimulateKey(VK_DOWN);
+            SimulateKey(VK_DOWN);
+            zooms.push_back(form.pre1->Zoom());
+            form.btnCloseClick(nullptr);
+        });
+    });
+    EXPECT_EQ(zooms, (std::vector<int>{74, 54}));
 }
