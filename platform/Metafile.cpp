@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 // ---------------------------------------------------------------- sizes
 
@@ -756,6 +757,7 @@ struct TPlayState {
     std::optional<TRect> clip;  // in the target's logical coordinates
     TPoint windowOrg;
     TPoint viewportOrg;
+    TPoint position;  // the pen position in the picture's own coordinates
 };
 
 TColor FromColorRef(const char *p)
@@ -967,14 +969,60 @@ private:
             canvas_.IntersectClipRect(*state_.clip);
     }
 
+    // Picture pixels [x0, x1) x [y0, y1) as target pixels: at least one each
+    // way, so that a thin line of a page shows at every scale.
+    TRect MapPixels(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const
+    {
+        TPoint a = Map(x0, y0), b = Map(x1, y1);
+        TRect r{std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
+        r.Right = std::max(r.Right, r.Left + 1);
+        r.Bottom = std::max(r.Bottom, r.Top + 1);
+        return r;
+    }
+
+    // A rectangle without outline fills one pixel short of its right and
+    // bottom edges, pixels of the picture: scaled, the fill keeps exactly the
+    // picture's pixels (a frame line of one pixel prints one pixel wide).
+    void FillInside(const char *box)
+    {
+        std::int64_t l = ReadI32(box), t = ReadI32(box + 4), r = ReadI32(box + 8), b = ReadI32(box + 12);
+        if (r - 1 <= l || b - 1 <= t)
+            return;
+        TRect inside = MapPixels(l, t, r - 1, b - 1);
+        canvas_.Rectangle(TRect{inside.Left, inside.Top, inside.Right + 1, inside.Bottom + 1});
+    }
+
+    // A solid one-pixel line along a row or a column covers whole pixels of
+    // the picture (without its last one); it is filled as those pixels.
+    // False for any other line, which the pen draws.
+    bool FillLinePixels(TPoint from, TPoint to)
+    {
+        const TPenStyle style = state_.pen.Style();
+        if (state_.nullPen || state_.pen.Width() > 1 || (style != psSolid && style != psInsideFrame) ||
+            state_.rop2 != U_R2_COPYPEN || from == to || (from.X != to.X && from.Y != to.Y))
+            return false;
+        // From the start up to the end, the end left out, whichever way it runs.
+        auto span = [](std::int64_t a, std::int64_t b) { return b > a ? std::pair{a, b} : std::pair{b + 1, a + 1}; };
+        std::int64_t x0 = from.X, x1 = from.X + 1, y0 = from.Y, y1 = from.Y + 1;
+        if (from.Y == to.Y)
+            std::tie(x0, x1) = span(from.X, to.X);
+        else
+            std::tie(y0, y1) = span(from.Y, to.Y);
+        canvas_.Brush() = TBrush();
+        canvas_.Brush().SetColor(state_.pen.Color());
+        canvas_.FillRect(MapPixels(x0, y0, x1, y1));
+        return true;
+    }
+
     void ApplyShape(bool withBrush)
     {
         TPen &pen = canvas_.Pen();
         pen = state_.pen;
         if (state_.nullPen)
             pen.SetStyle(psClear);
-        if (pen.Width() > 1)
-            pen.SetWidth(std::max(1, MapLength(pen.Width(), sx_)));
+        // A pen is as wide as its pixels of the picture; the thinnest one
+        // pixel, and at least one target pixel.
+        pen.SetWidth(std::max(1, MapLength(std::max(1, pen.Width()), sx_)));
         pen.SetMode(ModeForRop2(state_.rop2));
         if (withBrush)
             canvas_.Brush() = state_.brush;
@@ -1212,16 +1260,23 @@ private:
         case U_EMR_HEADER: break;
         case U_EMR_MOVETOEX: {
             Need(size, 16);
-            TPoint p = Map(ReadI32(record + 8), ReadI32(record + 12));
+            state_.position = {ReadI32(record + 8), ReadI32(record + 12)};
+            TPoint p = Map(state_.position.X, state_.position.Y);
             canvas_.MoveTo(p.X, p.Y);
             break;
         }
         case U_EMR_LINETO: {
             Need(size, 16);
-            TPoint p = Map(ReadI32(record + 8), ReadI32(record + 12));
+            TPoint to{ReadI32(record + 8), ReadI32(record + 12)};
+            TPoint p = Map(to.X, to.Y);
             Prepare();
-            ApplyShape(false);
-            canvas_.LineTo(p.X, p.Y);
+            if (FillLinePixels(state_.position, to)) {
+                canvas_.MoveTo(p.X, p.Y);
+            } else {
+                ApplyShape(false);
+                canvas_.LineTo(p.X, p.Y);
+            }
+            state_.position = to;
             break;
         }
         case U_EMR_RECTANGLE:
@@ -1230,7 +1285,9 @@ private:
             TRect box = MapRect(record + 8);
             Prepare();
             ApplyShape(true);
-            if (type == U_EMR_RECTANGLE)
+            if (type == U_EMR_RECTANGLE && state_.nullPen)
+                FillInside(record + 8);
+            else if (type == U_EMR_RECTANGLE)
                 canvas_.Rectangle(box);
             else
                 canvas_.Ellipse(box);

@@ -250,7 +250,10 @@ void TQtCanvas::ApplyPenAndBrush(QPainter &p, bool withPen, bool withBrush)
         QPen qpen(ToQColor(pen.Color()));
         qpen.setStyle(ToQtPenStyle(pen.Style()));
         qpen.setWidth(pen.Width() <= 1 ? 0 : pen.Width());
-        qpen.setCapStyle(Qt::RoundCap);
+        // A wide dotted or dashed pen is a thin one scaled up (a page played
+        // onto a printer): its dashes keep their length.
+        const bool styled = pen.Style() != psSolid && pen.Style() != psInsideFrame;
+        qpen.setCapStyle(styled ? Qt::FlatCap : Qt::RoundCap);
         qpen.setJoinStyle(Qt::RoundJoin);
         if (pen.Mode() == pmBlack)
             qpen.setColor(Qt::black);

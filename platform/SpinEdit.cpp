@@ -35,6 +35,12 @@ void TSpinEdit::SetMaxLength(int digits)
     Sync();
 }
 
+void TSpinEdit::SetIncrement(int increment)
+{
+    increment_ = std::max(1, increment);
+    Sync();
+}
+
 void TSpinEdit::ChangedInWindow(int value)
 {
     if (syncing_ || value == value_)
@@ -73,6 +79,7 @@ void TSpinEdit::Sync()
         hi = std::min(hi, limit - 1);
     }
     box->setRange(lo, hi);
+    box->setSingleStep(increment_);
     box->setValue(value_);
     syncing_ = false;
 }

@@ -13,6 +13,9 @@ public:
     // The most digits the person may type (0 = no limit).
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int digits);
+    // What one press of an arrow (or of the Up and Down keys) adds or takes away.
+    int Increment() const { return increment_; }
+    void SetIncrement(int increment);
 
     TNotifyEvent OnChange;
 
@@ -25,6 +28,6 @@ protected:
 
 private:
     void Sync();
-    int min_ = 0, max_ = 100, value_ = 0, maxLength_ = 0;
+    int min_ = 0, max_ = 100, value_ = 0, maxLength_ = 0, increment_ = 1;
     bool syncing_ = false;
 };

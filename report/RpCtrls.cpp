@@ -99,6 +99,24 @@ std::string FormatMoneyMask(const std::string &mask, long double value)
     return out;
 }
 
+// The part of a label's device rectangle its text may use: each drawn frame
+// side keeps its line and as much clear space again, so that no caption
+// touches its frame line.
+TRect TextRoom(const TRpFrame &frame, TRect box, const TRpOutputDevice &device)
+{
+    const int across = 2 * frame.LineThickness(device.XFactor());
+    const int down = 2 * frame.LineThickness(device.YFactor());
+    if (frame.DrawLeft())
+        box.Left += across;
+    if (frame.DrawRight())
+        box.Right -= across;
+    if (frame.DrawTop())
+        box.Top += down;
+    if (frame.DrawBottom())
+        box.Bottom -= down;
+    return box;
+}
+
 TCanvas &OwnMeasureCanvas()
 {
     static TBitmap bitmap(1, 1);
@@ -346,6 +364,17 @@ void TRpCustomLabel::PrintLines(int x, int y, long double lineHeight)
     }
     canvas.SetTextAlign(align);
     canvas.Brush().SetStyle(bsClear);
+    auto textRoom = [&] {
+        const TRect box{device.XPos(left), device.YPos(top), device.XPos(left + width), device.YPos(bottom)};
+        return TextRoom(Frame(), box, device);
+    };
+    const TRect room = textRoom();
+    int anchorX = device.XPos(anchor);
+    if (Alignment() == TRpAlignment::Right)
+        anchorX = std::min(anchorX, room.Right);
+    else if (Alignment() != TRpAlignment::Center)
+        anchorX = std::max(anchorX, room.Left);
+    const int shiftY = std::max(0, room.Top - device.YPos(textY));
 
     if (PrintFinished())
         printLine_ = 0;
@@ -355,8 +384,8 @@ void TRpCustomLabel::PrintLines(int x, int y, long double lineHeight)
     const auto count = static_cast<int>(FormattedLines().size());
     while (printLine_ < count) {
         if (bottom + 1 >= textY + lineHeight) {
-            const TRect clip{device.XPos(left), device.YPos(top), device.XPos(left + width), device.YPos(bottom)};
-            canvas.ExtTextOut(device.XPos(anchor), device.YPos(textY), ETO_CLIPPED, &clip,
+            const TRect clip = textRoom();
+            canvas.ExtTextOut(anchorX, device.YPos(textY) + shiftY, ETO_CLIPPED, &clip,
                               FormattedLines()[static_cast<size_t>(printLine_)]);
             textY += lineHeight;
             ++printLine_;

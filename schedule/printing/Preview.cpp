@@ -66,6 +66,7 @@ TfrmPreview::TfrmPreview(TComponent *owner) : TForm(owner)
     ToolCaption(pnlTool, "倍率", left, 28);
     speZoom = PlaceControl<TSpinEdit>(pnlTool, left, 4, 56, 22);
     speZoom->SetRange(10, 300);
+    speZoom->SetIncrement(10);
     speZoom->SetValue(100);
     speZoom->SetHint("Zoom to the specified percentage");
     speZoom->SetShowHint(true);

@@ -1,4 +1,5 @@
 #include "platform/DateTimePicker.h"
+#include "platform/InputSimulation.h"
 #include "platform/Forms.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
@@ -57,4 +58,36 @@ TEST(ChoiceControls, SpinEditKeepsItsValueInRangeAndPickerHoldsWholeDays)
     picker.SetDate(EncodeDate(2024, 3, 9) + 0.75);
     EXPECT_EQ(picker.Date(), EncodeDate(2024, 3, 9));
     EXPECT_EQ(picker.Text(), "2024/03/09");
+}
+
+TEST(ChoiceControls, SpinEditArrowKeysStepByTheIncrement)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 100);
+    TSpinEdit spin(&form);
+    spin.SetParent(&form);
+    spin.SetBounds(10, 10, 80, 22);
+    spin.SetRange(10, 300);
+    spin.SetIncrement(10);
+    spin.SetValue(64);
+    std::vector<int> seen;
+    spin.OnChange = [&](TObject *) { seen.push_back(spin.Value()); };
+    ASSERT_TRUE(SimulateActivation(form));
+    SimulateClick(spin, TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), &spin);
+    SimulateKey(VK_UP);
+    EXPECT_EQ(spin.Value(), 74);
+    SimulateKey(VK_DOWN);
+    SimulateKey(VK_DOWN);
+    EXPECT_EQ(spin.Value(), 54);
+    EXPECT_EQ(seen, (std::vector<int>{74, 64, 54}));
+    // A step past the end stops at the end; an increment below 1 is one.
+    spin.SetValue(295);
+    SimulateKey(VK_UP);
+    EXPECT_EQ(spin.Value(), 300);
+    spin.SetIncrement(0);
+    EXPECT_EQ(spin.Increment(), 1);
+    SimulateKey(VK_DOWN);
+    EXPECT_EQ(spin.Value(), 299);
+    form.Hide();
 }

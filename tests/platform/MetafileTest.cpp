@@ -352,3 +352,80 @@ TEST(Metafile, IndependentReaderAgrees)
     DeleteFile(svgPath);
     DeleteFile(pngPath);
 }
+
+namespace {
+
+// The lengths of the dark runs along a row (or a column) of a bitmap.
+std::vector<int> DarkRuns(const TBitmap &b, int at, bool row)
+{
+    std::vector<int> runs;
+    int run = 0;
+    const int length = row ? b.Width() : b.Height();
+    for (int i = 0; i <= length; ++i) {
+        const bool dark = i < length && (row ? b.Pixel(i, at) : b.Pixel(at, i)) == clBlack;
+        if (dark) {
+            ++run;
+        } else if (run > 0) {
+            runs.push_back(run);
+            run = 0;
+        }
+    }
+    return runs;
+}
+
+// A page as a report draws it: frame lines filled one pixel wide, a one-pixel
+// rule and a three-pixel line drawn with the pen.
+void DrawRuledPage(TCanvas &c)
+{
+    c.Brush().SetColor(clBlack);
+    c.FrameRect({10, 10, 190, 130});
+    c.Pen().SetColor(clBlack);
+    c.MoveTo(20, 40);
+    c.LineTo(180, 40);
+    c.MoveTo(100, 120);
+    c.LineTo(100, 50);
+    c.Pen().SetWidth(3);
+    c.MoveTo(30, 100);
+    c.LineTo(90, 100);
+}
+
+} // namespace
+
+TEST(Metafile, LinesPlayAsWideAsTheirPixelsAtEveryScale)
+{
+    TMetafile mf;
+    mf.LoadFromBytes(Record(200, 140, DrawRuledPage));
+
+    // Eight times the size, as a page goes to a printer: each line as wide
+    // as its pixels were, where they were.
+    TBitmap big(1600, 1120);
+    mf.Play(big.Canvas(), {0, 0, 1600, 1120});
+    EXPECT_EQ(DarkRuns(big, 600, true), (std::vector<int>{8, 8, 8}));   // frame, vertical rule, frame
+    EXPECT_EQ(DarkRuns(big, 1200, false), (std::vector<int>{8, 8, 8}));  // frame, rule, frame
+    EXPECT_EQ(big.Pixel(79, 500), clWhite);
+    EXPECT_EQ(big.Pixel(80, 500), clBlack);   // the frame starts at pixel 10
+    EXPECT_EQ(big.Pixel(87, 500), clBlack);
+    EXPECT_EQ(big.Pixel(88, 500), clWhite);
+    EXPECT_EQ(big.Pixel(800, 319), clWhite);  // the rule fills the row of pixel 40
+    EXPECT_EQ(big.Pixel(800, 320), clBlack);
+    EXPECT_EQ(big.Pixel(800, 327), clBlack);
+    EXPECT_EQ(big.Pixel(800, 328), clWhite);
+    EXPECT_EQ(big.Pixel(1439, 322), clBlack);  // its last pixel (179) is the line's,
+    EXPECT_EQ(big.Pixel(1440, 322), clWhite);  // its end point is not
+    // The pen three pixels wide draws about 24.
+    const std::vector<int> crossing = DarkRuns(big, 480, false);
+    ASSERT_EQ(crossing.size(), 4u);
+    EXPECT_NEAR(crossing[2], 24, 1);
+
+    // Smaller than the page, no line vanishes: each keeps a pixel.
+    for (int percent : {64, 68, 50, 33}) {
+        const int w = 200 * percent / 100, h = 140 * percent / 100;
+        TBitmap small(w, h);
+        mf.Play(small.Canvas(), {0, 0, w, h});
+        const int middleRow = 70 * percent / 100, middleColumn = 150 * percent / 100;
+        EXPECT_EQ(DarkRuns(small, middleRow, true).size(), 3u) << percent;     // frame, rule, frame
+        EXPECT_EQ(DarkRuns(small, middleColumn, false).size(), 3u) << percent;  // frame, rule, frame
+        for (int run : DarkRuns(small, middleRow, true))
+            EXPECT_EQ(run, 1) << percent;
+    }
+}

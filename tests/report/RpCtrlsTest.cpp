@@ -279,3 +279,46 @@ TEST(RpFrame, BandFramesAtScreenAndPrinterResolution)
         EXPECT_EQ(frames[0].Top, RoundInt(100 * dpi / 254.0L)) << dpi;
     }
 }
+
+TEST(RpFrame, CaptionsKeepClearOfTheirFrameLines)
+{
+    // Wherever a label lies on the device's pixels, its text keeps at least
+    // the line's own thickness of space from each drawn frame line.
+    for (int dpi : {96, 600}) {
+        for (int left = 100; left < 110; ++left) {
+            TOneBandReport r;
+            auto *stamp = r.Add<TRpLabel>();
+            stamp->SetAutoSize(false);
+            stamp->Size().SetLeft(left / 10.0L);
+            stamp->Size().SetTop(left / 10.0L);
+            stamp->Size().SetWidth(13);
+            stamp->Size().SetHeight(12);
+            stamp->SetCaption("承認");
+            stamp->Frame().SetDrawLeft(true);
+            stamp->Frame().SetDrawTop(true);
+            auto *total = r.Add<TRpLabel>();
+            total->SetAutoSize(false);
+            total->SetAlignment(TRpAlignment::Right);
+            total->Size().SetLeft(30 + left / 10.0L);
+            total->Size().SetWidth(20);
+            total->Size().SetHeight(8);
+            total->SetCaption("合計");
+            total->Frame().SetDrawRight(true);
+            TTestDevice device(dpi);
+            r.Run(device, 1);
+            const int thickness = dpi == 96 ? 1 : 8;
+            std::vector<TRect> lines;
+            for (const auto &fill : device.Fills())
+                if (fill.Color == clBlack)
+                    lines.push_back(fill.Rect);
+            ASSERT_EQ(lines.size(), 3u);
+            ASSERT_EQ(device.Texts().size(), 2u);
+            const auto &caption = device.Texts()[0];
+            const TRect top = lines[0], side = lines[1], right = lines[2];
+            EXPECT_EQ(side.Width(), thickness);
+            EXPECT_GE(caption.X, side.Right + thickness) << dpi << " " << left;
+            EXPECT_GE(caption.Y, top.Bottom + thickness) << dpi << " " << left;
+            EXPECT_LE(device.Texts()[1].X, right.Left - thickness) << dpi << " " << left;
+        }
+    }
+}

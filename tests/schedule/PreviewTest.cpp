@@ -2,6 +2,7 @@
 // page and zoom controls, and what the window refuses while the run goes on.
 #include <gtest/gtest.h>
 
+#include "platform/InputSimulation.h"
 #include "platform/Timer.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Rep.h"
@@ -191,4 +192,128 @@ TEST(PreviewWindow, AReportFormGoingFirstClosesItsPreview)
     // The window closed itself; nothing is left to call into the freed form.
     EXPECT_EQ(frmPreview, nullptr);
     ProcessMessages();
+}
+
+TEST(PreviewWindow, TheZoomBoxStepsByTen)
+{
+    TPreviewBoard board(1);
+    TLater later;
+    std::vector<int> zooms;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            form.speZoom->SetValue(64);
+            ASSERT_TRUE(SimulateActivation(form));
+            SimulateClick(*form.speZoom, TPoint{5, 5});
+            ASSERT_EQ(FocusedControl(), form.speZoom);
+            SimulateKey(VK_UP);
+            zooms.push_back(form.pre1->Zoom());
+            SimulateKey(VK_DOWN);
+            SimulateKey(VK_DOWN);
+            zooms.push_back(form.pre1->Zoom());
+            form.btnCloseClick(nullptr);
+        });
+    });
+    EXPECT_EQ(zooms, (std::vector<int>{74, 54}));
+}
+
+namespace {
+
+bool Black(const TBitmap &b, int x, int y)
+{
+    return x >= 0 && y >= 0 && x < b.Width() && y < b.Height() && b.Pixel(x, y) == clBlack;
+}
+
+// The first black pixel from `from` towards `to` along a row or a column.
+int FirstBlack(const TBitmap &b, int from, int to, int at, bool alongRow)
+{
+    for (int i = from; i != to; i += from < to ? 1 : -1)
+        if (alongRow ? Black(b, i, at) : Black(b, at, i))
+            return i;
+    return -1;
+}
+
+// Lines of a page found where no text lies, in pixels of the page drawn at
+// 100 %: the frame's four sides, the heading rule and the lines that cross
+// the row just above the rule (the stamp boxes').
+struct TPageLines {
+    std::vector<int> across;  // x of vertical lines, crossing the middle row
+    std::vector<int> stamps;  // x of vertical lines, crossing the row above the rule
+    std::vector<int> down;    // y of horizontal lines, crossing the middle column
+    int stampRow = 0;
+};
+
+TPageLines FindLines(const TBitmap &page)
+{
+    const int faceRight = page.Width() - 4, faceBottom = page.Height() - 4;
+    const int midX = page.Width() / 2, midY = page.Height() / 2;
+    TPageLines lines;
+    const int left = FirstBlack(page, 1, faceRight, midY, true);
+    const int right = FirstBlack(page, faceRight, 0, midY, true);
+    const int top = FirstBlack(page, 1, faceBottom, midX, false);
+    const int bottom = FirstBlack(page, faceBottom, 0, midX, false);
+    const int rule = FirstBlack(page, top + 2, faceBottom, right - 3, false);
+    lines.across = {left, right};
+    lines.down = {top, rule, bottom};
+    lines.stampRow = rule - 3;
+    for (int x = left + 2; x < right - 1; ++x)
+        if (Black(page, x, lines.stampRow) && !Black(page, x - 1, lines.stampRow))
+            lines.stamps.push_back(x);
+    return lines;
+}
+
+// What the preview control shows now, painted as on screen.
+TBitmap ControlPixels(TRpPreview &preview)
+{
+    TBitmap shown(preview.Width(), preview.Height());
+    preview.PaintTo(shown.Canvas());
+    return shown;
+}
+
+} // namespace
+
+TEST(PreviewWindow, EveryLineOfThePageShowsWhenThePageIsShownSmaller)
+{
+    TPreviewBoard board(12);
+    TLater later;
+    std::vector<int> checked;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            TRpPreview &preview = *form.pre1;
+            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
+            const TMetafile &page = *preview.Image().Metafile();
+            preview.SetZoom(100);
+            TBitmap full(preview.Image().Width(), preview.Image().Height());
+            TRpPreviewImage::DrawPageImage(&page, full.Canvas(), {0, 0, full.Width(), full.Height()}, false);
+            const TPageLines lines = FindLines(full);
+            ASSERT_EQ(lines.stamps.size(), 4u);
+            const int opening = [&] { preview.ZoomToWidth(); return preview.Zoom(); }();
+            const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
+            for (int zoom : {opening, fit, 64, 68, 50}) {
+                preview.SetZoom(zoom);
+                const TBitmap shown = ControlPixels(preview);
+                const TRpPreviewImage &image = preview.Image();
+                auto x = [&](int px) { return image.Left() + RoundInt(px * static_cast<long double>(image.Width()) / full.Width()); };
+                auto y = [&](int py) { return image.Top() + RoundInt(py * static_cast<long double>(image.Height()) / full.Height()); };
+                auto vertical = [&](int px, int row) {
+                    return Black(shown, x(px) - 1, y(row)) || Black(shown, x(px), y(row)) || Black(shown, x(px) + 1, y(row));
+                };
+                auto horizontal = [&](int py, int column) {
+                    return Black(shown, x(column), y(py) - 1) || Black(shown, x(column), y(py)) || Black(shown, x(column), y(py) + 1);
+                };
+                for (int px : lines.across)
+                    EXPECT_TRUE(vertical(px, full.Height() / 2)) << "zoom " << zoom << ", line at x " << px;
+                for (int px : lines.stamps)
+                    EXPECT_TRUE(vertical(px, lines.stampRow)) << "zoom " << zoom << ", stamp line at x " << px;
+                for (int py : lines.down)
+                    EXPECT_TRUE(horizontal(py, full.Width() / 2)) << "zoom " << zoom << ", line at y " << py;
+                checked.push_back(zoom);
+            }
+            form.btnCloseClick(nullptr);
+        });
+    });
+    EXPECT_EQ(checked.size(), 5u);
 }
