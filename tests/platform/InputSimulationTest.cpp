@@ -83,16 +83,31 @@ TEST(InputSimulation, KeysReachTheFocusedWindowAndTypingChangesAComboBoxText)
     form.Hide();
 }
 
+namespace {
+
+// A form with a memo above a one-line edit.
+struct TMemoAndEdit {
+    TForm form{nullptr};
+    TMemo memo{nullptr};
+    TEdit edit{nullptr};
+    TMemoAndEdit()
+    {
+        form.SetBounds(0, 0, 300, 200);
+        memo.SetBounds(10, 10, 150, 60);
+        memo.SetParent(&form);
+        edit.SetBounds(10, 100, 150, 21);
+        edit.SetParent(&form);
+    }
+};
+
+} // namespace
+
 TEST(InputSimulation, TabInAMemoMovesOnUnlessTheMemoWantsTabs)
 {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 300, 200);
-    TMemo memo(nullptr);
-    memo.SetBounds(10, 10, 150, 60);
-    memo.SetParent(&form);
-    TEdit edit(nullptr);
-    edit.SetBounds(10, 100, 150, 21);
-    edit.SetParent(&form);
+    TMemoAndEdit f;
+    TForm &form = f.form;
+    TMemo &memo = f.memo;
+    TEdit &edit = f.edit;
     EXPECT_FALSE(memo.WantTabs());
     ASSERT_TRUE(SimulateActivation(form));
     SimulateClick(memo, TPoint{5, 5});
@@ -167,14 +182,10 @@ TEST(InputSimulation, MenuShortcutsAndAcceleratorsComeBeforeTheFocusedControl)
 // want returns.
 TEST(InputSimulation, EnterInAMemoTypesANewLineAndInAnEditPressesTheDefaultButton)
 {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 300, 200);
-    TMemo memo(nullptr);
-    memo.SetBounds(10, 10, 150, 60);
-    memo.SetParent(&form);
-    TEdit edit(nullptr);
-    edit.SetBounds(10, 100, 150, 21);
-    edit.SetParent(&form);
+    TMemoAndEdit f;
+    TForm &form = f.form;
+    TMemo &memo = f.memo;
+    TEdit &edit = f.edit;
     TButton ok(nullptr);
     ok.SetBounds(200, 160, 75, 25);
     ok.SetDefault(true);
@@ -207,11 +218,10 @@ TEST(InputSimulation, EnterInAMemoTypesANewLineAndInAnEditPressesTheDefaultButto
 // Text given with CR LF shows as its lines, and typing on keeps CR LF.
 TEST(InputSimulation, AMemoShowsCrLfTextAsLinesAndKeepsCrLfWhenTypedOn)
 {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 300, 200);
-    TMemo memo(nullptr);
-    memo.SetBounds(10, 10, 150, 90);
-    memo.SetParent(&form);
+    TMemoAndEdit f;
+    TForm &form = f.form;
+    TMemo &memo = f.memo;
+    memo.SetHeight(90);
     memo.SetText("一行目\r\n\r\n三行目");
     ASSERT_TRUE(SimulateActivation(form));
     SimulateClick(memo, TPoint{5, 5});
