@@ -1350,7 +1350,7 @@ void TWinControl::WndProc(TMessage &message)
                 KeyUp(key, shift);
         }
         if (message.Msg == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE) && gKeyPreviewDepth == 0 && form
-            && TControl::FindBySerial(Serial()) == this && form->DialogKey(key))
+            && TControl::FindBySerial(Serial()) == this && !WantsSpecialKey(key) && form->DialogKey(key))
             key = 0;
         lastKey_ = key;
         message.Result = key;

@@ -321,6 +321,9 @@ public:
     virtual void SetFocus();
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v) { tabStop_ = v; }
+    // True when the control takes this key (Enter or Esc) itself, so that the
+    // form's default or cancel button does not get it.
+    virtual bool WantsSpecialKey(int /*key*/) const { return false; }
 
     TImeMode ImeMode() const { return imeMode_; }
     void SetImeMode(TImeMode mode);

@@ -3,7 +3,9 @@
 #include "platform/Application.h"
 #include "platform/QtCanvas.h"
 #include "platform/QtControls.h"
+#include "platform/SysUtils.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPalette>
@@ -12,12 +14,20 @@
 namespace {
 
 // The toolkit's plain-text editor ends the program when it is asked to paste
-// clipboard data that holds nothing: such a paste inserts nothing here.
+// clipboard data that holds nothing: such a paste inserts nothing here. Enter
+// types a new line only when the memo wants returns.
 class TPastingPlainTextEdit : public QPlainTextEdit {
 public:
-    using QPlainTextEdit::QPlainTextEdit;
+    TPastingPlainTextEdit(const TMemo &memo, QWidget *parent) : QPlainTextEdit(parent), memo_(memo) {}
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && !memo_.WantReturns())
+            return;
+        QPlainTextEdit::keyPressEvent(event);
+    }
     bool canInsertFromMimeData(const QMimeData *source) const override
     {
         return source && source->hasText();
@@ -27,7 +37,16 @@ protected:
         if (!isReadOnly() && source && source->hasText() && !source->text().isEmpty())
             insertPlainText(source->text());
     }
+
+private:
+    const TMemo &memo_;
 };
+
+// The editor's lines (joined by LF) joined by CR LF.
+std::string CrLfLines(const QString &plain)
+{
+    return StringReplaceAll(plain.toStdString(), "\n", "\r\n");
+}
 
 } // namespace
 
@@ -102,13 +121,13 @@ void TMemo::SetText(const std::string &text)
 void TMemo::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
-    auto *edit = new TPastingPlainTextEdit(parentWidget);
+    auto *edit = new TPastingPlainTextEdit(*this, parentWidget);
     edit->setFrameShape(QFrame::NoFrame);
     link_ = std::make_unique<TWidgetLink>(this, edit);
     link_->SetNative(true);
     link_->WatchWidget(edit->viewport());
     QObject::connect(edit, &QPlainTextEdit::textChanged, edit,
-                     [this, edit] { TextEdited(edit->toPlainText().toStdString()); });
+                     [this, edit] { TextEdited(CrLfLines(edit->toPlainText())); });
 }
 
 void TMemo::InitializeHandle()

@@ -1,6 +1,7 @@
 #pragma once
 // Text boxes: TMemo (several lines) and TEdit (one line). The text lives in the
-// control, so it can be set and read without a window.
+// control, so it can be set and read without a window; a memo's lines are
+// joined by CR LF, as documents keep them.
 #include "platform/Controls.h"
 
 class TCustomEdit : public TWinControl {
@@ -35,6 +36,11 @@ public:
     // the next control, as in every other control of the form.
     bool WantTabs() const { return wantTabs_; }
     void SetWantTabs(bool want);
+    // Enter types a new line, and the form's default button does not get it;
+    // when this is off, Enter goes to the form's buttons and types nothing.
+    bool WantReturns() const { return wantReturns_; }
+    void SetWantReturns(bool want) { wantReturns_ = want; }
+    bool WantsSpecialKey(int key) const override { return key == VK_RETURN && wantReturns_; }
     // The text's alignment, kept with the text.
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment a) { alignment_ = a; }
@@ -50,6 +56,7 @@ private:
     void ApplyLook();
     bool wordWrap_ = true;
     bool wantTabs_ = false;
+    bool wantReturns_ = true;
     TAlignment alignment_ = taLeftJustify;
 };
 

@@ -83,16 +83,31 @@ TEST(InputSimulation, KeysReachTheFocusedWindowAndTypingChangesAComboBoxText)
     form.Hide();
 }
 
+namespace {
+
+// A form with a memo above a one-line edit.
+struct TMemoAndEdit {
+    TForm form{nullptr};
+    TMemo memo{nullptr};
+    TEdit edit{nullptr};
+    TMemoAndEdit()
+    {
+        form.SetBounds(0, 0, 300, 200);
+        memo.SetBounds(10, 10, 150, 60);
+        memo.SetParent(&form);
+        edit.SetBounds(10, 100, 150, 21);
+        edit.SetParent(&form);
+    }
+};
+
+} // namespace
+
 TEST(InputSimulation, TabInAMemoMovesOnUnlessTheMemoWantsTabs)
 {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 300, 200);
-    TMemo memo(nullptr);
-    memo.SetBounds(10, 10, 150, 60);
-    memo.SetParent(&form);
-    TEdit edit(nullptr);
-    edit.SetBounds(10, 100, 150, 21);
-    edit.SetParent(&form);
+    TMemoAndEdit f;
+    TForm &form = f.form;
+    TMemo &memo = f.memo;
+    TEdit &edit = f.edit;
     EXPECT_FALSE(memo.WantTabs());
     ASSERT_TRUE(SimulateActivation(form));
     SimulateClick(memo, TPoint{5, 5});
@@ -160,4 +175,58 @@ TEST(InputSimulation, MenuShortcutsAndAcceleratorsComeBeforeTheFocusedControl)
     EXPECT_EQ(pressed, 2);
     form.Hide();
     form.SetMenu(nullptr);
+}
+
+// A memo takes Enter as a new line, and its lines are joined by CR LF; the
+// default button answers Enter in a one-line edit, and in a memo that does not
+// want returns.
+TEST(InputSimulation, EnterInAMemoTypesANewLineAndInAnEditPressesTheDefaultButton)
+{
+    TMemoAndEdit f;
+    TForm &form = f.form;
+    TMemo &memo = f.memo;
+    TEdit &edit = f.edit;
+    TButton ok(nullptr);
+    ok.SetBounds(200, 160, 75, 25);
+    ok.SetDefault(true);
+    ok.SetParent(&form);
+    int clicks = 0;
+    ok.OnClick = [&](TObject *) { ++clicks; };
+    EXPECT_TRUE(memo.WantReturns());
+    ASSERT_TRUE(SimulateActivation(form));
+    SimulateClick(memo, TPoint{5, 5});
+    SimulateTyping("A1");
+    SimulateKey(VK_RETURN);
+    SimulateTyping("xyz");
+    EXPECT_EQ(memo.Text(), "A1\r\nxyz");
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(FocusedControl(), &memo);
+
+    SimulateClick(edit, TPoint{5, 5});
+    SimulateKey(VK_RETURN);
+    EXPECT_EQ(clicks, 1);
+
+    memo.SetWantReturns(false);
+    SimulateClick(memo, TPoint{5, 40});
+    SimulateKey(VK_END);
+    SimulateKey(VK_RETURN);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(memo.Text(), "A1\r\nxyz");
+    form.Hide();
+}
+
+// Text given with CR LF shows as its lines, and typing on keeps CR LF.
+TEST(InputSimulation, AMemoShowsCrLfTextAsLinesAndKeepsCrLfWhenTypedOn)
+{
+    TMemoAndEdit f;
+    TForm &form = f.form;
+    TMemo &memo = f.memo;
+    memo.SetHeight(90);
+    memo.SetText("一行目\r\n\r\n三行目");
+    ASSERT_TRUE(SimulateActivation(form));
+    SimulateClick(memo, TPoint{5, 5});
+    SimulateKey(VK_END, ssCtrl);
+    SimulateTyping("!");
+    EXPECT_EQ(memo.Text(), "一行目\r\n\r\n三行目!");
+    form.Hide();
 }

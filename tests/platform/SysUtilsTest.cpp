@@ -124,3 +124,17 @@ TEST(SysUtils, AFileWrittenInPiecesTakesThePlaceOfTheOldOneOnlyWhenCommitted)
     EXPECT_EQ(folderEntries(), 1);
     EXPECT_THROW(file.Write("more"), EFCreateError);  // a committed file takes no more
 }
+
+TEST(SysUtils, HalfWidthFormsTurnsFullWidthAsciiFormsAndLookAlikesIntoAscii)
+{
+    EXPECT_EQ(HalfWidthForms("０１２３４５６７８９"), "0123456789");
+    EXPECT_EQ(HalfWidthForms("２０２４／０１／０５"), "2024/01/05");
+    EXPECT_EQ(HalfWidthForms("－１　２−３ー４"), "-1 2-3-4");
+    EXPECT_EQ(HalfWidthForms("￥１，２００．５０"), "\\1,200.50");
+    EXPECT_EQ(HalfWidthForms("ＡＢｃ～！"), "ABc~!");
+    // Everything else stays byte for byte, a broken sequence too.
+    EXPECT_EQ(HalfWidthForms("工程 ｱｲ 12 あ"), "工程 ｱｲ 12 あ");
+    EXPECT_EQ(HalfWidthForms("\xEF\xBC"), "\xEF\xBC");
+    EXPECT_EQ(HalfWidthForms("\xEF\xBC\x31\xEF\xBC\x91"), "\xEF\xBC\x31" "1");
+    EXPECT_EQ(HalfWidthForms(""), "");
+}

@@ -1,5 +1,8 @@
 #include "schedule/ChartSetting.h"
 
+#include "platform/InputSimulation.h"
+#include "tests/InputMethodProbe.h"
+#include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +10,9 @@
 #include <cmath>
 
 namespace {
+
+using testing_support::AskFocusedWindow;
+using testing_support::RunModalScript;
 
 struct ChartSettingTest : ::testing::Test {
     TDialogFixture f;
@@ -123,6 +129,67 @@ TEST_F(ChartSettingTest, GroupAndColourFollowEachOtherAndAnUnlistedGroupIsCleare
     EXPECT_EQ(chart.FGroup, "製造");
     EXPECT_EQ(chart.FBar->Color(), 0xFFFF80u);
     EXPECT_EQ(f.main->pnlBgColor->Color(), 0xFFFF80u);
+}
+
+// The counts and dates keep the input method out and ask for digits, the
+// texts let it in; counts typed in full-width digits are taken.
+TEST_F(ChartSettingTest, CountsAndDatesKeepTheInputMethodOutAndTakeFullWidthDigits)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        return RunModalScript(d, [&] {
+            d.edtYotei->SetFocus();
+            EXPECT_FALSE(AskFocusedWindow().enabled);
+            EXPECT_TRUE(AskFocusedWindow().PrefersNumbers());
+            SimulateTyping("１，２００");
+            d.edtJisseki->SetFocus();
+            EXPECT_FALSE(AskFocusedWindow().enabled);
+            SimulateTyping("５");
+            d.edtYotei->SetFocus(); // leaving 実績数 enables the dates
+            d.dtpChakushubi->SetFocus();
+            ASSERT_EQ(FocusedControl(), d.dtpChakushubi);
+            EXPECT_FALSE(AskFocusedWindow().enabled);
+            EXPECT_TRUE(AskFocusedWindow().PrefersNumbers());
+            for (TMemo *memo : {d.memText, d.memBikou}) {
+                memo->SetFocus();
+                EXPECT_TRUE(AskFocusedWindow().enabled);
+                EXPECT_FALSE(AskFocusedWindow().PrefersNumbers());
+            }
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(chart.FYotei, 1200);
+    EXPECT_EQ(chart.FJisseki, 5);
+}
+
+// Enter in 内容 and 備考 types a new line and leaves the dialog open; OK keeps
+// both lines, and the document keeps them as CR LF lines.
+TEST_F(ChartSettingTest, EnterInTheTextAndTheRemarksTypesANewLine)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        return RunModalScript(d, [&] {
+            for (TMemo *memo : {d.memText, d.memBikou}) {
+                SimulateClick(*memo, TPoint{5, 5});
+                SimulateTyping("A1");
+                SimulateKey(VK_RETURN);
+                SimulateTyping("xyz");
+                EXPECT_EQ(d.ModalResult(), mrNone);
+                EXPECT_TRUE(d.Visible());
+                EXPECT_EQ(FocusedControl(), memo);
+            }
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(chart.FBar->Caption(), "A1\r\nxyz");
+    EXPECT_EQ(chart.FBikou, "A1\r\nxyz");
+    const std::string path = f.home.File("lines.xml");
+    ASSERT_TRUE(WriteXmlFile(*f.main, path));
+    const std::string bytes = testing_support::ReadBytes(path);
+    EXPECT_NE(bytes.find("<text>A1\r\nxyz</text>"), std::string::npos);
+    EXPECT_NE(bytes.find("A1\r\nxyz</bikou>"), std::string::npos);
 }
 
 } // namespace

@@ -8,11 +8,11 @@
 #include "schedule/Head.h"
 #include "tests/TestSupport.h"
 
+#include "tests/InputMethodProbe.h"
 #include "tests/KeyInput.h"
+#include "tests/ModalScript.h"
 
 #include <gtest/gtest.h>
-
-#include <QTimer>
 
 #include <deque>
 #include <optional>
@@ -21,6 +21,7 @@ namespace {
 
 using testing_support::Key;
 using testing_support::Middle;
+using testing_support::RunModalScript;
 using testing_support::Type;
 
 TEvent MakeEvent(TDateTime date, const std::string &name, TColor color)
@@ -204,15 +205,7 @@ TEST_F(EventDialogTest, InTheModalDialogThePopupsTakeTheMouseAndAltPressesTheBut
 {
     services->now = EncodeDate(2024, 1, 5) + 0.5;
     TdlgEvent dialog(nullptr, item);
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        // Whatever fails below, the modal run ends.
-        struct TEnd {
-            TdlgEvent &dialog;
-            ~TEnd() { if (dialog.ModalResult() == mrNone) dialog.SetModalResult(mrAbort); }
-        } end{dialog};
-        ran = true;
-        ASSERT_TRUE(SimulateActivation(dialog));
+    TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
         SimulateClick(grid, Middle(grid.CellRect(1, 1)));
         TInplaceEdit3D *editor = grid.Editor();
@@ -250,9 +243,39 @@ TEST_F(EventDialogTest, InTheModalDialogThePopupsTakeTheMouseAndAltPressesTheBut
         EXPECT_EQ(grid.RowCount(), 2);
         SimulateClick(*dialog.btnOk, TPoint{5, 5});
     });
-    EXPECT_EQ(dialog.ShowModal(), mrOk);
-    EXPECT_TRUE(ran);
+    EXPECT_EQ(result, mrOk);
     ASSERT_EQ(item.FEvents.size(), 1u);
     EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 1, 29));
     EXPECT_EQ(item.FEvents[0].Marker, "▽");
+}
+
+// The date column keeps the input method out and takes a date typed in
+// full-width digits; the name column lets the input method in.
+TEST_F(EventDialogTest, TheDateColumnKeepsTheInputMethodOutAndTakesFullWidthDigits)
+{
+    services->now = EncodeDate(2024, 1, 5) + 0.5;
+    TdlgEvent dialog(nullptr, item);
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        ASSERT_EQ(FocusedControl(), grid.Editor());
+        testing_support::TInputMethodAnswer date = testing_support::AskFocusedWindow();
+        EXPECT_FALSE(date.enabled);
+        EXPECT_TRUE(date.PrefersNumbers());
+        SimulateKey(VK_HOME);
+        SimulateTyping("２０２４／０１／２９");
+        EXPECT_EQ(grid.Editor()->Text(), "2024/01/29");
+
+        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+        ASSERT_EQ(FocusedControl(), grid.Editor());
+        testing_support::TInputMethodAnswer name = testing_support::AskFocusedWindow();
+        EXPECT_TRUE(name.enabled);
+        EXPECT_FALSE(name.PrefersNumbers());
+        SimulateTyping("会議１");
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrOk);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 1, 29));
+    EXPECT_EQ(item.FEvents[0].EventName, "会議１");
 }

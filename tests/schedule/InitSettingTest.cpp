@@ -2,6 +2,9 @@
 
 #include "platform/DesktopAssociation.h"
 #include "platform/Registry.h"
+#include "platform/InputSimulation.h"
+#include "tests/InputMethodProbe.h"
+#include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +137,27 @@ TEST_F(InitSettingTest, RowHeightOutsideTheRangeIsWarnedAndTheTextRestored)
     ASSERT_EQ(f.services->messages.size(), 2u);
     EXPECT_EQ(f.services->messages[0].text, "値が小さすぎます。");
     EXPECT_EQ(f.services->messages[1].text, "値が大きすぎます。");
+}
+
+// 項目行の高さ keeps the input method out and takes full-width digits.
+TEST_F(InitSettingTest, TheRowHeightKeepsTheInputMethodOutAndTakesFullWidthDigits)
+{
+    ItemDefHeight = 50;
+    ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            d.pgc->SetActivePageIndex(1);
+            d.edtItemHeight->SetFocus();
+            ASSERT_EQ(FocusedControl(), d.edtItemHeight);
+            testing_support::TInputMethodAnswer answer = testing_support::AskFocusedWindow();
+            EXPECT_FALSE(answer.enabled);
+            EXPECT_TRUE(answer.PrefersNumbers());
+            SimulateTyping("１５０");
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_TRUE(f.services->messages.empty());
+    EXPECT_EQ(ItemDefHeight, 150);
 }
 
 TEST_F(InitSettingTest, AStylesheetOfAnotherTypeIsRefused)

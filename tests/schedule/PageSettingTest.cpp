@@ -1,6 +1,9 @@
 // The page-setting dialog, filled through its controls.
 #include "schedule/printing/PageSetting.h"
 
+#include "platform/InputSimulation.h"
+#include "tests/InputMethodProbe.h"
+#include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>
@@ -148,4 +151,33 @@ TEST(PageSetting, CancelChangesNothingAndMissingChoicesKeepTheirValues)
               mrOk);
     EXPECT_EQ(PaperSize, 26);
     EXPECT_EQ(FrameWidth, 12);
+}
+
+// Margins keep the input method out, 見出し and 会社名 let it in; Enter in 会社名
+// types a new line, leaves the dialog open, and OK keeps both lines.
+TEST(PageSetting, MarginsKeepTheInputMethodOutAndEnterInTheCompanyNameTypesANewLine)
+{
+    TDialogFixture f;
+    PrintKaishamei.clear();
+    ShowPageSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgPageSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            d.edtTopMargin->SetFocus();
+            EXPECT_FALSE(testing_support::AskFocusedWindow().enabled);
+            EXPECT_TRUE(testing_support::AskFocusedWindow().PrefersNumbers());
+            SimulateTyping("１５．５");
+            d.edtMidashi->SetFocus();
+            EXPECT_TRUE(testing_support::AskFocusedWindow().enabled);
+            SimulateClick(*d.memKaishamei, TPoint{5, 5});
+            EXPECT_TRUE(testing_support::AskFocusedWindow().enabled);
+            SimulateTyping("本社");
+            SimulateKey(VK_RETURN);
+            SimulateTyping("工務部");
+            EXPECT_EQ(d.ModalResult(), mrNone);
+            EXPECT_EQ(FocusedControl(), d.memKaishamei);
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(PrintKaishamei, "本社\r\n工務部");
+    EXPECT_EQ(TopMargin, 15.5L);
 }

@@ -1,0 +1,37 @@
+#pragma once
+// A dialog run modally while a person's input is played on it from inside the
+// modal loop. Whatever the script leaves undone (a failed assertion too), the
+// modal run ends.
+#include "platform/Forms.h"
+#include "platform/InputSimulation.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <functional>
+
+namespace testing_support {
+
+inline TModalResult RunModalScript(TCustomForm &form, const std::function<void()> &script)
+{
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        struct TEnd {
+            TCustomForm &form;
+            ~TEnd()
+            {
+                if (form.ModalResult() == mrNone)
+                    form.SetModalResult(mrAbort);
+            }
+        } end{form};
+        ran = true;
+        ASSERT_TRUE(SimulateActivation(form));
+        script();
+    });
+    TModalResult result = form.ShowModal();
+    EXPECT_TRUE(ran);
+    return result;
+}
+
+} // namespace testing_support
