@@ -101,6 +101,8 @@ public:
     void UpdateScrollRange();
     void SetDateLargeChange();
     std::string NextFreeFileName() const;
+    // The document takes the next free name, shown in the caption and the title.
+    void TakeNextFreeFileName();
     int IndexOfItem(const TItem *row) const;
 
     // ---- start-up and close
@@ -205,6 +207,9 @@ public:
     void btnWeekLeftClick(TObject *sender);
     void btnDayLeftClick(TObject *sender);
     void btnInitDateClick(TObject *sender);
+    // The date scroll bar: the start follows the position; a start whose
+    // days shown would pass the last date is refused.
+    void scb2Scroll(TScrollCode code, int &position);
     void btnDayRightClick(TObject *sender);
     void btnWeekRightClick(TObject *sender);
     void btnMonthRightClick(TObject *sender);
@@ -258,6 +263,8 @@ private:
     // last redraw left unplaced: the redraw does the rows near the view only,
     // the others when a scroll brings them near.
     void PlaceChartsNearView();
+    class TRedrawScope;
+    static int ShownDays();
     void DrawStrips(int width);
     void PaintChartBackground(TObject *sender);
     void DrawRowSeparators(TCanvas &canvas, const TItem &row, int width);

@@ -14,11 +14,30 @@
 
 namespace {
 
+// A start past every date, which the move refuses as too late.
+constexpr TDateTime kPastTheLastDate = LastDate + 1;
+
 TDateTime SameDayOtherYear(TDateTime date, int years)
 {
     int y = 0, m = 0, d = 0;
     DecodeDate(date, y, m, d);
+    if (y + years > 9999)
+        return kPastTheLastDate;
     return EncodeDate(y + years, m, d);
+}
+
+TDateTime MonthLater(TDateTime date)
+{
+    int y = 0, m = 0, d = 0;
+    DecodeDate(date, y, m, d);
+    if (y == 9999 && m == 12)
+        return kPastTheLastDate;
+    return IncMonth(date, 1);
+}
+
+void ReportPeriodTooLate(TDateTime start)
+{
+    Services().MessageBox(PeriodTooLateMessage(start, DaysShown), "たるぼる", MB_OK | MB_ICONWARNING);
 }
 
 int WholeDaysBetween(TDateTime from, TDateTime to)
@@ -95,6 +114,10 @@ void TfrmMain::MoveStartLeft(TDateTime newStart)
 
 void TfrmMain::MoveStartRight(TDateTime newStart)
 {
+    if (!PeriodFits(newStart, DaysShown)) {
+        ReportPeriodTooLate(std::min(newStart, kPastTheLastDate - 1));
+        return;
+    }
     long long delta = WholeDaysBetween(StartDate, newStart);
     long long position = scb2->Position(), max = scb2->Max();
     if (position == max) {
@@ -118,8 +141,23 @@ void TfrmMain::btnWeekLeftClick(TObject *) { MoveStartLeft(StartDate - 7); }
 void TfrmMain::btnDayLeftClick(TObject *) { MoveStartLeft(StartDate - 1); }
 void TfrmMain::btnDayRightClick(TObject *) { MoveStartRight(StartDate + 1); }
 void TfrmMain::btnWeekRightClick(TObject *) { MoveStartRight(StartDate + 7); }
-void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(IncMonth(StartDate, 1)); }
+void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(MonthLater(StartDate)); }
 void TfrmMain::btnYearRightClick(TObject *) { MoveStartRight(SameDayOtherYear(StartDate, 1)); }
+
+void TfrmMain::scb2Scroll(TScrollCode code, int &position)
+{
+    if (code == scTrack || code == scEndScroll)
+        return;
+    const TDateTime start = FDocStartDate + (position - FScrollOrigin);
+    if (!PeriodFits(start, DaysShown)) {
+        ReportPeriodTooLate(start);
+        // Back where the start shown stands.
+        position = FScrollOrigin + static_cast<int>(std::lrint(StartDate - FDocStartDate));
+        return;
+    }
+    StartDate = start;
+    RedrawChart();
+}
 
 void TfrmMain::btnInitDateClick(TObject *)
 {

@@ -157,3 +157,51 @@ TEST(Navigation, MovingTheCaptionColumnSplitterKeepsTheHeaderOverTheChart)
     EXPECT_EQ(form.scb2->ClientToScreen({form.scb2->Width(), 0}).X, form.ClientToScreen({form.ClientWidth(), 0}).X);
     EXPECT_EQ(PixelsPerDay, form.pnlBase->Width() / 7.0L);
 }
+
+// ---------------------------------------------------------------- the last date
+
+TEST(Navigation, NoMoveShowsDaysPastTheLastDateAndTheChartRedrawsNearIt)
+{
+    TNavBoard board(EncodeDate(9999, 12, 20));
+    ASSERT_TRUE(board.active);
+    EXPECT_EQ(board.Range(), "9999/12/20～9999/12/26");
+    auto &messages = board.startup.services->messages;
+    const std::string refusal = " から 7 日間の表示は 9999/12/31 を越えるため、その日付にはできません。";
+    board.Press(board.form.btnWeekR);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "9999/12/27" + refusal);
+    board.Press(board.form.btnMonthR);
+    board.Press(board.form.btnYearR);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2], "9999/12/31" + refusal);
+    EXPECT_EQ(StartDate, EncodeDate(9999, 12, 20));
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    // The scroll bar's arrow (as its window reports it): a day at a time up
+    // to the last start that fits.
+    const int before = board.Position();
+    for (int i = 0; i < 6; ++i)
+        board.form.scb2->Scrolled(scLineDown, board.Position() + 1);
+    EXPECT_EQ(StartDate, EncodeDate(9999, 12, 25));
+    EXPECT_EQ(board.Position(), before + 5);
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[3], "9999/12/26" + refusal);
+    EXPECT_EQ(board.Range(), "9999/12/25～9999/12/31");
+    board.Press(board.form.btnDayL);
+    EXPECT_EQ(board.Range(), "9999/12/24～9999/12/30");
+}
+
+TEST(Navigation, ALongerScaleNearTheLastDateDrawsTheDaysThatAreDatesAndTheChartKeepsRedrawing)
+{
+    TNavBoard board(EncodeDate(9999, 12, 1));
+    ASSERT_TRUE(board.active);
+    board.ChooseTab(3);  // １ヶ月: 31 days, the last one past the last date
+    ASSERT_EQ(DaysShown, 31);
+    EXPECT_EQ(board.Range(), "9999/12/01～9999/12/31");
+    StartDate = EncodeDate(9999, 6, 1);
+    EXPECT_NO_THROW(board.form.RedrawChart());
+    EXPECT_EQ(board.Range(), "9999/06/01～9999/07/01");
+    board.form.btnInitDateClick(nullptr);
+    StartDate = EncodeDate(2024, 1, 1);
+    board.form.RedrawChart();
+    EXPECT_EQ(board.Range(), "2024/01/01～2024/01/31");
+}
