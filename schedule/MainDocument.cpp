@@ -1387,6 +1387,21 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
 
 // ---------------------------------------------------------------- the writer
 
+namespace {
+
+// A refusal of the system to write there keeps the program's own words; any
+// other failure says what it was, so that it is not taken for one.
+std::string SaveFailureMessage(const std::string &fileName, const std::exception &failure)
+{
+    auto *stream = dynamic_cast<const EStreamError *>(&failure);
+    const int code = stream ? stream->ErrorCode() : 0;
+    if (code == EACCES || code == EPERM || code == EROFS)
+        return kCannotWrite;
+    return "保存できませんでした。\r\n" + fileName + "\r\n" + failure.what();
+}
+
+} // namespace
+
 bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
 {
     THourGlass hourGlass;
@@ -1416,8 +1431,8 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
             }
         }
         file.Commit();
-    } catch (const std::exception &) {
-        ShowError(kCannotWrite);
+    } catch (const std::exception &e) {
+        ShowError(SaveFailureMessage(fileName, e));
         return false;
     }
     Modified = false;
