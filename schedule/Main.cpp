@@ -160,7 +160,7 @@ void TfrmMain::CreateMenus()
     };
     auto deleteItem = [this] {
         DeleteItem();
-        lblItemSuu->SetCaption(ItemList.empty() ? "項目：0/0" : "項目：-/" + IntToStr(static_cast<long long>(ItemList.size())));
+        ShowItemCounter(ItemList.empty() ? "項目：0/0" : "項目：-/" + IntToStr(static_cast<long long>(ItemList.size())));
         UpdateScrollRange();
         RedrawChart();
     };
@@ -671,6 +671,7 @@ void TfrmMain::LayoutHeader()
     edtHdTitle->SetWidth(l - 8);
     cmbChartCnt->SetLeft(l - cmbChartCnt->Width() - 3);
     lblLine->SetLeft(l - cmbChartCnt->Width() - lblLine->Width() - 3);
+    LayoutItemCounter();
     // The tab control is no wider than its tabs, so that the date range beside
     // it shows whole in the default window of 800 pixels.
     lblDateHanni->SetLeft(l + tbcCalSelect->Width() + kDateRangeGap);
@@ -729,7 +730,7 @@ void TfrmMain::NewDocument()
     scb2->SetParams(2000, 0, 4000);
     SetDateLargeChange();
     FScrollOrigin = 2000;
-    lblItemSuu->SetCaption("項目：0/0");
+    ShowItemCounter("項目：0/0");
 }
 
 void TfrmMain::FreeDocument()
@@ -767,8 +768,25 @@ int TfrmMain::IndexOfItem(const TItem *row) const
 
 void TfrmMain::UpdateItemCounter()
 {
-    lblItemSuu->SetCaption("項目：" + IntToStr(IndexOfItem(SelectedItem) + 1) + "/"
-                           + IntToStr(static_cast<long long>(ItemList.size())));
+    ShowItemCounter("項目：" + IntToStr(IndexOfItem(SelectedItem) + 1) + "/"
+                    + IntToStr(static_cast<long long>(ItemList.size())));
+}
+
+void TfrmMain::ShowItemCounter(const std::string &text)
+{
+    lblItemSuu->SetCaption(text);
+    LayoutItemCounter();
+}
+
+// The row counter stands on the line of 行数 when it ends before that label,
+// otherwise (five-digit counts in a narrow caption column) on a line of its
+// own between the title and 行数, so that both read whole.
+void TfrmMain::LayoutItemCounter()
+{
+    constexpr int kLeft = 4, kGap = 4, kBesideTop = 56, kOwnLineTop = 31;
+    lblItemSuu->SetLeft(kLeft);
+    const bool fits = kLeft + lblItemSuu->Width() + kGap <= lblLine->Left();
+    lblItemSuu->SetTop(fits ? kBesideTop : kOwnLineTop);
 }
 
 void TfrmMain::AddItem()

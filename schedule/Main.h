@@ -104,6 +104,8 @@ public:
     // The document takes the next free name, shown in the caption and the title.
     void TakeNextFreeFileName();
     int IndexOfItem(const TItem *row) const;
+    // The row counter shows the text, laid out clear of 行数.
+    void ShowItemCounter(const std::string &text);
 
     // ---- start-up and close
     void FormClose(TObject *sender, TCloseAction &action);
@@ -251,6 +253,7 @@ private:
     void WriteSettings();
     void LayoutHeader();
     void UpdateItemCounter();
+    void LayoutItemCounter();
     void DisableFontControls();
     void RenumberItems();
     // Frees every row, laying out the caption column once.
