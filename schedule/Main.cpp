@@ -1127,6 +1127,11 @@ void StripLine(TCanvas &canvas, int x1, int y1, int x2, int y2)
 
 void FillStrip(TCanvas &canvas, TColor color, int width, int height)
 {
+    // What an earlier, wider chart drew beyond the strip goes: the strip ends
+    // where the first layout of this width ends it, not at the window's edge.
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect(TRect{width + 10, 0, kStripWidth, height});
     canvas.Pen().SetStyle(psSolid);
     canvas.Pen().SetWidth(1);
     canvas.Pen().SetColor(color);

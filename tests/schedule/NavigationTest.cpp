@@ -205,3 +205,26 @@ TEST(Navigation, ALongerScaleNearTheLastDateDrawsTheDaysThatAreDatesAndTheChartK
     board.form.RedrawChart();
     EXPECT_EQ(board.Range(), "2024/01/01～2024/01/31");
 }
+
+TEST(Navigation, AfterTheWindowGrowsAndShrinksBackTheDateStripsEndWhereTheyDidAtFirst)
+{
+    TNavBoard board(EncodeDate(2024, 1, 1));
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    SimulateWindowResize(form, 800, 600);
+    auto strips = [&] {
+        std::vector<TColor> pixels;
+        for (TImage *strip : {form.imgYear, form.imgMonth, form.imgDay})
+            for (int x = 0; x < 1400; ++x)
+                pixels.push_back(strip->Bitmap().Pixel(x, 8));
+        return pixels;
+    };
+    const std::vector<TColor> first = strips();
+    const int chartEnd = form.pnlBase->Width() + 10;
+    EXPECT_EQ(form.imgDay->Bitmap().Pixel(chartEnd + 2, 8), clWhite);
+    SimulateWindowResize(form, 1270, 860);
+    EXPECT_NE(strips(), first);
+    SimulateWindowResize(form, 800, 600);
+    EXPECT_EQ(form.pnlBase->Width() + 10, chartEnd);
+    EXPECT_EQ(strips(), first) << "the strips of the wider window stay beyond the chart";
+}
