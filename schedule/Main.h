@@ -221,6 +221,7 @@ public:
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;
+    void WndProc(TMessage &message) override;
 
 private:
     friend void ReadXmlFile(TfrmMain &form, const std::string &fileName);
@@ -233,6 +234,12 @@ private:
     // The font of the selected bar, else of the selected row's caption, else none.
     TFont *SelectedFont() const;
     void PlaceDragPreview(const TChart &chart);
+    // Posted by the wheel's first notch of a spin: the rows scroll to where
+    // the notches left them.
+    static constexpr unsigned WM_APPLYWHEEL = WM_USER + 200;
+    int WheelPosition() const;
+    void ScrollRowsByWheel(int position);
+    void ApplyWheel();
     void MoveStartLeft(TDateTime newStart);
     void MoveStartRight(TDateTime newStart);
     void CreateControls();
@@ -281,6 +288,8 @@ private:
     bool startupErrors_ = false;
     bool settingsRead_ = false;
     bool redrawing_ = false;
+    bool wheelPosted_ = false;
+    int wheelPosition_ = 0;  // where the notches not yet applied leave the rows
     // Counts the redraws; a row whose bars were placed by the current one
     // carries its number.
     unsigned redrawCount_ = 0;

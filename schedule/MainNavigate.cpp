@@ -6,6 +6,7 @@
 
 #include "platform/DateTime.h"
 #include "platform/Exceptions.h"
+#include "platform/Messages.h"
 #include "platform/Services.h"
 
 #include <algorithm>
@@ -166,14 +167,45 @@ void TfrmMain::btnInitDateClick(TObject *)
     RedrawChart();
 }
 
+// The wheel's notches that arrive together (a quick spin) are applied
+// together: each one moves the position it leaves to the next, and the rows
+// scroll once, with one placing of the bars and one repaint, when the queue
+// holds no more of them.
+int TfrmMain::WheelPosition() const
+{
+    return wheelPosted_ ? wheelPosition_ : scb1->VertScrollBar().Position();
+}
+
+void TfrmMain::ScrollRowsByWheel(int position)
+{
+    wheelPosition_ = position;
+    if (!wheelPosted_)
+        wheelPosted_ = PostMessage(this, WM_APPLYWHEEL);
+    if (!wheelPosted_)
+        ApplyWheel();
+}
+
+void TfrmMain::ApplyWheel()
+{
+    wheelPosted_ = false;
+    scb1->VertScrollBar().SetPosition(wheelPosition_);
+}
+
+void TfrmMain::WndProc(TMessage &message)
+{
+    if (message.Msg == WM_APPLYWHEEL)
+        ApplyWheel();
+    else
+        TForm::WndProc(message);
+}
+
 void TfrmMain::FormMouseWheelUp(TObject *, TShiftState, TPoint, bool &)
 {
-    auto &bar = scb1->VertScrollBar();
-    bar.SetPosition(std::max(0, bar.Position() - 2 * bar.Increment()));
+    ScrollRowsByWheel(std::max(0, WheelPosition() - 2 * scb1->VertScrollBar().Increment()));
 }
 
 void TfrmMain::FormMouseWheelDown(TObject *, TShiftState, TPoint, bool &)
 {
     auto &bar = scb1->VertScrollBar();
-    bar.SetPosition(std::min(bar.Range(), bar.Position() + 2 * bar.Increment()));
+    ScrollRowsByWheel(std::min(bar.Range(), WheelPosition() + 2 * bar.Increment()));
 }

@@ -116,10 +116,48 @@ TEST(Navigation, TimeScaleTabsAndTheWheel)
     board.form.UpdateScrollRange();
     auto &vertical = board.form.scb1->VertScrollBar();
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, -120);
+    ProcessMessages();
     EXPECT_EQ(vertical.Position(), 2 * vertical.Increment());
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
+    ProcessMessages();
     EXPECT_EQ(vertical.Position(), 0);
+}
+
+TEST(Navigation, NotchesOfTheWheelThatArriveTogetherScrollTheRowsOnceByEveryNotch)
+{
+    TNavBoard board(EncodeDate(2024, 1, 1));
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    for (int i = 0; i < 40; ++i)
+        form.AddItem();
+    form.UpdateScrollRange();
+    ProcessMessages();
+    auto &vertical = form.scb1->VertScrollBar();
+    const int step = 2 * vertical.Increment();
+    // The notches, then what they post.
+    auto handleSpin = [] {
+        ProcessMessages();
+        ProcessMessages();
+    };
+    int scrolls = 0;
+    const TNotifyEvent placeBars = form.scb1->OnScroll;
+    form.scb1->OnScroll = [&](TObject *sender) {
+        ++scrolls;
+        placeBars(sender);
+    };
+    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 20);
+    handleSpin();
+    EXPECT_EQ(vertical.Position(), 20 * step);
+    EXPECT_EQ(scrolls, 1);
+    // Each notch stops at the top on its own: up past it, then down, is one step down.
+    vertical.SetPosition(step / 2);
+    scrolls = 0;
+    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, 120, 3);
+    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 1);
+    handleSpin();
+    EXPECT_EQ(vertical.Position(), step);
+    EXPECT_EQ(scrolls, 1);
 }
 
 TEST(Navigation, ResizingTheWindowRedrawsTheChartToItsNewWidth)
