@@ -2,7 +2,7 @@
 // bar each: the move should cost the same whatever the document's size. The
 // move is a real toolkit event on the shown window, and the repaint it causes
 // is part of the measure.
-#include "ShownDocument.h"
+#include "bench/ShownDocument.h"
 
 #include <benchmark/benchmark.h>
 

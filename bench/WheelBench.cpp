@@ -2,7 +2,7 @@
 // together, at 1,000 and 10,000 rows, until they are handled and the window
 // has repainted. The spins go down and up in turn, so the view stays where
 // each spin has room.
-#include "ShownDocument.h"
+#include "bench/ShownDocument.h"
 
 #include <benchmark/benchmark.h>
 

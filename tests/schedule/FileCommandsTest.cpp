@@ -197,12 +197,14 @@ TEST(FileCommands, StartUpWithAFileThatIsNoScheduleKeepsANewDocumentUnderANewNam
 
 namespace {
 
-// A saved schedule whose first row height is no number.
-std::string Damaged(std::string bytes)
+// Damages a saved schedule (its first row height becomes no number); the file's new bytes.
+std::string DamageFile(const std::string &path)
 {
+    std::string bytes = ReadBytes(path);
     const size_t at = bytes.find("<height>");
     EXPECT_NE(at, std::string::npos);
     bytes.insert(at + 8, "x");
+    testing_support::WriteBytes(path, bytes);
     return bytes;
 }
 
@@ -213,8 +215,7 @@ TEST(FileCommands, ADamagedScheduleIsRefusedByOpenAndTheDocumentAndItsNameStay)
     TCommandFixture f;
     const std::string mine = f.SavedDocument("mine.xml", 2);
     const std::string path = f.SavedDocument("plan.xml", 3);
-    const std::string damaged = Damaged(ReadBytes(path));
-    testing_support::WriteBytes(path, damaged);
+    const std::string damaged = DamageFile(path);
     f.form->mitNewClick();
     f.services->answers = {IDNO};
     f.form->fnk1Select(mine);
@@ -243,8 +244,7 @@ TEST(FileCommands, StartUpWithADamagedRecentFileSavesTheNewDocumentUnderANewName
     TCommandFixture f;
     const std::string other = f.SavedDocument("other.xml", 1);
     const std::string path = f.SavedDocument("plan.xml", 3);
-    const std::string damaged = Damaged(ReadBytes(path));
-    testing_support::WriteBytes(path, damaged);
+    const std::string damaged = DamageFile(path);
     f.form.reset();
     f.services->messages.clear();
     InitialLoad = true;
