@@ -3,6 +3,7 @@
 // of a toolbar drag, for 1,000 and 10,000 rows of ten bars and two events each. Each step includes the
 // repaint it causes. Every figure should grow no faster than the row count.
 #include "bench/MemoryUse.h"
+#include "bench/ShownDocument.h"
 #include "platform/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Encoding.h"
@@ -26,15 +27,7 @@ namespace {
 
 constexpr int kBars = 10, kEvents = 2;
 
-class TQuietServices : public TServices {
-public:
-    explicit TQuietServices(std::string dir) : dir_(std::move(dir)) {}
-    std::string AppDataDir() override { return dir_; }
-    int MessageBox(const std::string &, const std::string &, unsigned) override { return IDNO; }
-
-private:
-    std::string dir_;
-};
+using TQuietServices = TBenchServices;
 
 using bench_memory::PeakMiB;
 using bench_memory::PeakSinceResetMiB;

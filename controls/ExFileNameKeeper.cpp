@@ -5,6 +5,8 @@
 #include "platform/Menus.h"
 #include "platform/Services.h"
 
+#include <algorithm>
+
 namespace {
 const char *kSection = "KeepFileNames";
 
@@ -106,14 +108,33 @@ bool TExFileNameKeep::MoveToFront(const std::string &name)
     return found;
 }
 
+namespace {
+
+// A menu caption shows "&&" as "&" (a single one marks the access key), so
+// that a path is shown as it is.
+std::string ShownAsItIs(const std::string &text)
+{
+    std::string caption;
+    caption.reserve(text.size());
+    for (char c : text) {
+        caption += c;
+        if (c == '&')
+            caption += '&';
+    }
+    return caption;
+}
+
+} // namespace
+
 void TExFileNameKeep::UpdateMenu()
 {
     for (size_t i = 0; i < menuItems_.size() && menuItems_[i]; ++i)
-        menuItems_[i]->SetCaption(entries_[i]);
+        menuItems_[i]->SetCaption(ShownAsItIs(entries_[i]));
 }
 
 void TExFileNameKeep::MenuItemClick(TObject *sender)
 {
-    if (OnSelect)
-        OnSelect(static_cast<TMenuItem *>(sender)->Caption());
+    const auto item = std::find(menuItems_.begin(), menuItems_.end(), sender);
+    if (OnSelect && item != menuItems_.end())
+        OnSelect(entries_[static_cast<size_t>(item - menuItems_.begin())]);
 }

@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as a schedule document: the reader must either give
-// values or raise a conversion error (a bad value, or no <schedule> at all),
-// never crash or hang.
+// values or raise a conversion error (a bad value, no <schedule> at all, a
+// start date too late), never crash or hang.
 #include "platform/Exceptions.h"
 #include "schedule/MainDocument.h"
 
@@ -12,6 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TDocumentValues doc;
     try {
         ParseScheduleDocument(std::string_view(reinterpret_cast<const char *>(data), size), doc);
+        // A start date too late for the days shown is refused the same way.
+        CheckDocumentStartDate(doc);
     } catch (const EConvertError &) {
         return 0;
     }

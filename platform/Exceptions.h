@@ -19,7 +19,16 @@ public:
 TARVOLD_EXCEPTION(EConvertError, Exception);
 TARVOLD_EXCEPTION(EListError, Exception);
 TARVOLD_EXCEPTION(EInOutError, Exception);
-TARVOLD_EXCEPTION(EStreamError, Exception);
+// A stream's failure; ErrorCode is the system's error number (errno) when the
+// system refused, else 0.
+class EStreamError : public Exception {
+public:
+    explicit EStreamError(const std::string &message, int errorCode = 0) : Exception(message), errorCode_(errorCode) {}
+    int ErrorCode() const { return errorCode_; }
+
+private:
+    int errorCode_;
+};
 TARVOLD_EXCEPTION(EReadError, EStreamError);
 TARVOLD_EXCEPTION(EWriteError, EStreamError);
 TARVOLD_EXCEPTION(EFOpenError, EStreamError);

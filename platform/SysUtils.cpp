@@ -750,7 +750,7 @@ std::string LinkTarget(const std::string &path)
             return target;
         target = next.is_absolute() ? next.string() : (fs::path(target).parent_path() / next).string();
     }
-    throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(ELOOP));
+    throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(ELOOP), ELOOP);
 }
 
 // A file that exists and has no write permission is refused: replacing it
@@ -761,7 +761,7 @@ void CheckWritable(const std::string &path, const std::string &shownName)
     if (::stat(path.c_str(), &st) != 0)
         return;
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0)
-        throw EFCreateError("Cannot create file \"" + shownName + "\". " + std::strerror(EACCES));
+        throw EFCreateError("Cannot create file \"" + shownName + "\". " + std::strerror(EACCES), EACCES);
 }
 
 } // namespace
@@ -774,8 +774,10 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string &shownPath) : path_(LinkT
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     fd_ = ::mkstemp(buffer.data());
-    if (fd_ < 0)
-        throw EFCreateError("Cannot create file \"" + path_ + "\". " + std::strerror(errno));
+    if (fd_ < 0) {
+        const int err = errno;
+        throw EFCreateError("Cannot create file \"" + path_ + "\". " + std::strerror(err), err);
+    }
     temp_ = buffer.data();
 }
 
@@ -794,7 +796,7 @@ void TAtomicFileWriter::Fail(const char *what, int err)
     fd_ = -1;
     ::unlink(temp_.c_str());
     temp_.clear();
-    throw EFCreateError(std::string(what) + " \"" + path_ + "\". " + std::strerror(err));
+    throw EFCreateError(std::string(what) + " \"" + path_ + "\". " + std::strerror(err), err);
 }
 
 void TAtomicFileWriter::Write(std::string_view bytes)
@@ -836,11 +838,18 @@ void TAtomicFileWriter::Commit()
         mode &= ~mask;
     }
     ::fchmod(fd_, mode);
-    if (::fsync(fd_) != 0)
+    // A signal (a child process of the toolkit's ending, say) may cut the
+    // wait short: that is no failure of the file.
+    int synced;
+    do
+        synced = ::fsync(fd_);
+    while (synced != 0 && errno == EINTR);
+    if (synced != 0)
         Fail("Cannot write file", errno);
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0)
+    // An interrupted close has still released the descriptor, and the data is on disk.
+    if (::close(fd) != 0 && errno != EINTR)
         Fail("Cannot write file", errno);
     if (::rename(temp_.c_str(), path_.c_str()) != 0)
         Fail("Cannot create file", errno);

@@ -51,6 +51,17 @@ int DateToPixel(long double pixelsPerDay, TDateTime date)
     return ClampToInt(RoundHalfEven(pixelsPerDay * (static_cast<long double>(date) - StartDate)));
 }
 
+bool PeriodFits(TDateTime start, int days)
+{
+    return std::trunc(start) + std::max(days, 1) - 1 <= LastDate;
+}
+
+std::string PeriodTooLateMessage(TDateTime start, int days)
+{
+    return FormatDateTime("yyyy/MM/dd", start) + " から " + IntToStr(days)
+        + " 日間の表示は 9999/12/31 を越えるため、その日付にはできません。";
+}
+
 namespace {
 
 // The walk below needs a sorted list without repeats; the holiday file keeps

@@ -29,6 +29,13 @@ int CompareHoliday(TDateTime a, TDateTime b);
 // round(pixelsPerDay x (date - StartDate)).
 int DateToPixel(long double pixelsPerDay, TDateTime date);
 
+// The last day a date can name: 9999/12/31.
+constexpr TDateTime LastDate = 2958465;
+// Whether `days` days shown from `start` end by the last day.
+bool PeriodFits(TDateTime start, int days);
+// The message that refuses a start whose days shown would pass the last day.
+std::string PeriodTooLateMessage(TDateTime start, int days);
+
 // The working days of a bar from start to its exclusive end: the duration less
 // the holidays inside it, whole holidays and the parts of a partial first and
 // last day that lie on a holiday. Each distinct holiday counts once, in any

@@ -84,7 +84,7 @@ void MoveSelectedItem(TfrmMain &main, int target)
     cover->BringToFront();
     main.RelayoutItems(target - 1);
     int index = main.IndexOfItem(SelectedItem);
-    main.lblItemSuu->SetCaption("項目：" + IntToStr(index + 1) + "/" + IntToStr(static_cast<long long>(ItemList.size())));
+    main.ShowItemCounter("項目：" + IntToStr(index + 1) + "/" + IntToStr(static_cast<long long>(ItemList.size())));
 }
 
 void ShowItemMoveDialog(TfrmMain &main, const TModalRunner &run)

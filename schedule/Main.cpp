@@ -160,7 +160,7 @@ void TfrmMain::CreateMenus()
     };
     auto deleteItem = [this] {
         DeleteItem();
-        lblItemSuu->SetCaption(ItemList.empty() ? "項目：0/0" : "項目：-/" + IntToStr(static_cast<long long>(ItemList.size())));
+        ShowItemCounter(ItemList.empty() ? "項目：0/0" : "項目：-/" + IntToStr(static_cast<long long>(ItemList.size())));
         UpdateScrollRange();
         RedrawChart();
     };
@@ -356,12 +356,7 @@ void TfrmMain::CreateControls()
     pnlScb->SetBounds(0, 0, kCaptionColumnWidth, 17);
     scb2 = new TScrollBar(this);
     scb2->SetBounds(kCaptionColumnWidth, 0, 400, 17);
-    scb2->OnScroll = [this](TObject *, TScrollCode code, int &pos) {
-        if (code == scTrack || code == scEndScroll)
-            return;
-        StartDate = FDocStartDate + (pos - FScrollOrigin);
-        RedrawChart();
-    };
+    scb2->OnScroll = [this](TObject *, TScrollCode code, int &pos) { scb2Scroll(code, pos); };
     CreateBottomToolbar();
 
     scb1 = new TScrollBox(this);
@@ -554,15 +549,9 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
     }
     if (!FileExists(FFileName))
         return;
-    std::string refusal;
-    try {
-        if (!HoldsScheduleElement(FFileName))
-            refusal = NotScheduleMessage(FFileName);
-    } catch (const std::exception &e) {
-        refusal = FFileName + "\r\n" + e.what();
-    }
-    if (!refusal.empty()) {
-        // The new document must not take that file's name: a save would replace it.
+    // The new document must not take the name of a file that does not read:
+    // a save would replace what the person could still repair.
+    if (const std::string refusal = DocumentRefusal(FFileName); !refusal.empty()) {
         ReportStartupError(refusal);
         FFileName = NextFreeFileName();
         return;
@@ -574,10 +563,11 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
         ReadXmlFile(*this, FFileName);
         SetCurrentDir(ExtractFileDir(FFileName));
     } catch (const std::exception &e) {
-        // The document stays a new, empty one under that name.
-        ReportStartupError(e.what());
+        // The file changed since it was checked: a new, empty document under a new name.
+        ReportStartupError(FFileName + "\r\n" + e.what());
         FreeDocument();
         NewDocument();
+        FFileName = NextFreeFileName();
     }
     scb1->Show();
     RedrawChart();
@@ -682,6 +672,7 @@ void TfrmMain::LayoutHeader()
     edtHdTitle->SetWidth(l - 8);
     cmbChartCnt->SetLeft(l - cmbChartCnt->Width() - 3);
     lblLine->SetLeft(l - cmbChartCnt->Width() - lblLine->Width() - 3);
+    LayoutItemCounter();
     // The tab control is no wider than its tabs, so that the date range beside
     // it shows whole in the default window of 800 pixels.
     lblDateHanni->SetLeft(l + tbcCalSelect->Width() + kDateRangeGap);
@@ -740,7 +731,7 @@ void TfrmMain::NewDocument()
     scb2->SetParams(2000, 0, 4000);
     SetDateLargeChange();
     FScrollOrigin = 2000;
-    lblItemSuu->SetCaption("項目：0/0");
+    ShowItemCounter("項目：0/0");
 }
 
 void TfrmMain::FreeDocument()
@@ -778,8 +769,25 @@ int TfrmMain::IndexOfItem(const TItem *row) const
 
 void TfrmMain::UpdateItemCounter()
 {
-    lblItemSuu->SetCaption("項目：" + IntToStr(IndexOfItem(SelectedItem) + 1) + "/"
-                           + IntToStr(static_cast<long long>(ItemList.size())));
+    ShowItemCounter("項目：" + IntToStr(IndexOfItem(SelectedItem) + 1) + "/"
+                    + IntToStr(static_cast<long long>(ItemList.size())));
+}
+
+void TfrmMain::ShowItemCounter(const std::string &text)
+{
+    lblItemSuu->SetCaption(text);
+    LayoutItemCounter();
+}
+
+// The row counter stands on the line of 行数 when it ends before that label,
+// otherwise (five-digit counts in a narrow caption column) on a line of its
+// own between the title and 行数, so that both read whole.
+void TfrmMain::LayoutItemCounter()
+{
+    constexpr int kLeft = 4, kGap = 4, kBesideTop = 56, kOwnLineTop = 31;
+    lblItemSuu->SetLeft(kLeft);
+    const bool fits = kLeft + lblItemSuu->Width() + kGap <= lblLine->Left();
+    lblItemSuu->SetTop(fits ? kBesideTop : kOwnLineTop);
 }
 
 void TfrmMain::AddItem()
@@ -1120,6 +1128,11 @@ void StripLine(TCanvas &canvas, int x1, int y1, int x2, int y2)
 
 void FillStrip(TCanvas &canvas, TColor color, int width, int height)
 {
+    // What an earlier, wider chart drew beyond the strip goes: the strip ends
+    // where the first layout of this width ends it, not at the window's edge.
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect(TRect{width + 10, 0, kStripWidth, height});
     canvas.Pen().SetStyle(psSolid);
     canvas.Pen().SetWidth(1);
     canvas.Pen().SetColor(color);
@@ -1181,13 +1194,14 @@ void TfrmMain::DrawStrips(int w)
     }
 
     int lastYear = -1, lastMonth = -1;
-    for (int i = 0; i < DaysShown; ++i) {
+    for (int i = 0; i < ShownDays(); ++i) {
         int left = Round(i * ppd);
         int y, m, d;
         DecodeDate(StartDate + i, y, m, d);
         if (y != lastYear) {
             std::string text = IntToStr(y) + "年";
-            TDateTime nextYear = EncodeDate(y + 1, 1, 1);
+            // The room up to 1 January of the next year (of the year 9999 too).
+            TDateTime nextYear = EncodeDate(y, 12, 31) + 1;
             if (i != 0 || (nextYear - StartDate) * ppd >= year.TextWidth(text))
                 year.TextOut(left + 3, 2, text);
             StripLine(year, left, 0, left, kYearHeight);
@@ -1338,12 +1352,32 @@ void TfrmMain::PlaceChartsNearView()
     EndChartUpdate();
 }
 
+// Whatever ends a redraw, a failure too, the chart is left redrawable and
+// its updates on.
+class TfrmMain::TRedrawScope {
+public:
+    explicit TRedrawScope(TfrmMain &form) : form_(form)
+    {
+        form_.redrawing_ = true;
+        form_.BeginChartUpdate();
+    }
+    ~TRedrawScope()
+    {
+        form_.EndChartUpdate();
+        form_.redrawing_ = false;
+    }
+    TRedrawScope(const TRedrawScope &) = delete;
+    TRedrawScope &operator=(const TRedrawScope &) = delete;
+
+private:
+    TfrmMain &form_;
+};
+
 void TfrmMain::RedrawChart()
 {
     if (redrawing_ || DaysShown <= 0)
         return;
-    redrawing_ = true;
-    BeginChartUpdate();
+    const TRedrawScope scope(*this);
     ++redrawCount_;
     if (redrawCount_ == TItem::kBarsHidden || redrawCount_ == TItem::kBarsUnplaced)
         redrawCount_ = 1;
@@ -1375,8 +1409,13 @@ void TfrmMain::RedrawChart()
     if (SelectedChart)
         SelectedChart->FBar->BringToFront();
     imgBase->Invalidate();
-    EndChartUpdate();
-    redrawing_ = false;
+}
+
+// The days drawn: those of the days shown that are dates (a longer scale
+// chosen near the last date leaves the rest of the chart blank).
+int TfrmMain::ShownDays()
+{
+    return static_cast<int>(std::clamp<long double>(LastDate - std::trunc(StartDate) + 1, 0, DaysShown));
 }
 
 // The chart background is painted for the part that needs it: the day
@@ -1392,7 +1431,7 @@ void TfrmMain::PaintChartBackground(TObject *)
     std::unordered_set<double> holidays(HolidayList.begin(), HolidayList.end());
     canvas.Pen().SetStyle(psSolid);
     canvas.Pen().SetWidth(1);
-    for (int i = 0; i < DaysShown; ++i) {
+    for (int i = 0; i < ShownDays(); ++i) {
         int left = Round(i * ppd);
         int right = Round(i * ppd + ppd) + 1;
         int y, m, d;

@@ -101,7 +101,11 @@ public:
     void UpdateScrollRange();
     void SetDateLargeChange();
     std::string NextFreeFileName() const;
+    // The document takes the next free name, shown in the caption and the title.
+    void TakeNextFreeFileName();
     int IndexOfItem(const TItem *row) const;
+    // The row counter shows the text, laid out clear of 行数.
+    void ShowItemCounter(const std::string &text);
 
     // ---- start-up and close
     void FormClose(TObject *sender, TCloseAction &action);
@@ -205,6 +209,9 @@ public:
     void btnWeekLeftClick(TObject *sender);
     void btnDayLeftClick(TObject *sender);
     void btnInitDateClick(TObject *sender);
+    // The date scroll bar: the start follows the position; a start whose
+    // days shown would pass the last date is refused.
+    void scb2Scroll(TScrollCode code, int &position);
     void btnDayRightClick(TObject *sender);
     void btnWeekRightClick(TObject *sender);
     void btnMonthRightClick(TObject *sender);
@@ -214,6 +221,7 @@ public:
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;
+    void WndProc(TMessage &message) override;
 
 private:
     friend void ReadXmlFile(TfrmMain &form, const std::string &fileName);
@@ -226,6 +234,12 @@ private:
     // The font of the selected bar, else of the selected row's caption, else none.
     TFont *SelectedFont() const;
     void PlaceDragPreview(const TChart &chart);
+    // Posted by the wheel's first notch of a spin: the rows scroll to where
+    // the notches left them.
+    static constexpr unsigned WM_APPLYWHEEL = WM_USER + 200;
+    int WheelPosition() const;
+    void ScrollRowsByWheel(int position);
+    void ApplyWheel();
     void MoveStartLeft(TDateTime newStart);
     void MoveStartRight(TDateTime newStart);
     void CreateControls();
@@ -246,6 +260,7 @@ private:
     void WriteSettings();
     void LayoutHeader();
     void UpdateItemCounter();
+    void LayoutItemCounter();
     void DisableFontControls();
     void RenumberItems();
     // Frees every row, laying out the caption column once.
@@ -258,6 +273,8 @@ private:
     // last redraw left unplaced: the redraw does the rows near the view only,
     // the others when a scroll brings them near.
     void PlaceChartsNearView();
+    class TRedrawScope;
+    static int ShownDays();
     void DrawStrips(int width);
     void PaintChartBackground(TObject *sender);
     void DrawRowSeparators(TCanvas &canvas, const TItem &row, int width);
@@ -271,6 +288,8 @@ private:
     bool startupErrors_ = false;
     bool settingsRead_ = false;
     bool redrawing_ = false;
+    bool wheelPosted_ = false;
+    int wheelPosition_ = 0;  // where the notches not yet applied leave the rows
     // Counts the redraws; a row whose bars were placed by the current one
     // carries its number.
     unsigned redrawCount_ = 0;

@@ -1134,6 +1134,32 @@ bool HoldsScheduleElement(const std::string &fileName)
     return false;
 }
 
+void CheckDocumentStartDate(const TDocumentValues &doc)
+{
+    if (!doc.StartDate || todayStart)
+        return;
+    // Without a tab of its own the document shows the new document's.
+    const int days = DaysOfTimeScaleTab(doc.TabIndex.value_or(0));
+    if (!PeriodFits(*doc.StartDate, days))
+        throw EConvertError(PeriodTooLateMessage(*doc.StartDate, days));
+}
+
+std::string DocumentRefusal(const std::string &fileName)
+{
+    try {
+        if (!HoldsScheduleElement(fileName))
+            return NotScheduleMessage(fileName);
+        const std::string bytes = ReadFileBytes(fileName);
+        TDocumentValues doc;
+        doc.RowRead = [](TRowValues &) {};
+        ParseScheduleDocument(bytes, doc);
+        CheckDocumentStartDate(doc);
+    } catch (const std::exception &e) {
+        return fileName + "\r\n" + e.what();
+    }
+    return {};
+}
+
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
 {
     if (bytes.find(kScheduleElement) == std::string_view::npos)
@@ -1310,6 +1336,8 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         }
     }
     std::string().swap(bytes);
+    if (!failure)
+        CheckDocumentStartDate(doc);
 
     // Header.
     FileVersion = doc.FileVersion;
@@ -1359,6 +1387,21 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
 
 // ---------------------------------------------------------------- the writer
 
+namespace {
+
+// A refusal of the system to write there keeps the program's own words; any
+// other failure says what it was, so that it is not taken for one.
+std::string SaveFailureMessage(const std::string &fileName, const std::exception &failure)
+{
+    auto *stream = dynamic_cast<const EStreamError *>(&failure);
+    const int code = stream ? stream->ErrorCode() : 0;
+    if (code == EACCES || code == EPERM || code == EROFS)
+        return kCannotWrite;
+    return "保存できませんでした。\r\n" + fileName + "\r\n" + failure.what();
+}
+
+} // namespace
+
 bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
 {
     THourGlass hourGlass;
@@ -1388,8 +1431,8 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
             }
         }
         file.Commit();
-    } catch (const std::exception &) {
-        ShowError(kCannotWrite);
+    } catch (const std::exception &e) {
+        ShowError(SaveFailureMessage(fileName, e));
         return false;
     }
     Modified = false;
@@ -1418,15 +1461,10 @@ namespace {
 // and the rows read until then stay.
 void OpenDocument(TfrmMain &form, const std::string &fileName, bool changeFolder)
 {
-    // A file that is no schedule is refused before the document is touched,
-    // so that saving cannot replace it with an empty schedule.
-    try {
-        if (!HoldsScheduleElement(fileName)) {
-            ShowError(NotScheduleMessage(fileName));
-            return;
-        }
-    } catch (const std::exception &e) {
-        ShowError(fileName + "\r\n" + e.what());
+    // A file that does not read whole (no schedule, a damaged value) is
+    // refused before the document is touched.
+    if (const std::string refusal = DocumentRefusal(fileName); !refusal.empty()) {
+        ShowError(refusal);
         return;
     }
     form.scb1->Hide();
@@ -1438,6 +1476,9 @@ void OpenDocument(TfrmMain &form, const std::string &fileName, bool changeFolder
         if (changeFolder)
             SetCurrentDir(ExtractFileDir(fileName));
     } catch (const std::exception &e) {
+        // The file changed since it was checked: what was read stays, under
+        // a name of its own, so that a save cannot replace that file.
+        form.TakeNextFreeFileName();
         ShowError(fileName + "\r\n" + e.what());
     }
     form.scb1->Show();
@@ -1454,10 +1495,15 @@ void TfrmMain::mitNewClick()
     FreeDocument();
     NewDocument();
     scb1->Show();
+    TakeNextFreeFileName();
+    RedrawChart();
+}
+
+void TfrmMain::TakeNextFreeFileName()
+{
     FFileName = NextFreeFileName();
     SetCaption(FFileName);
     Application().SetTitle("たるぼる-" + ExtractFileName(FFileName));
-    RedrawChart();
 }
 
 void TfrmMain::mitOpenClick()

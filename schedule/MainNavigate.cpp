@@ -6,6 +6,7 @@
 
 #include "platform/DateTime.h"
 #include "platform/Exceptions.h"
+#include "platform/Messages.h"
 #include "platform/Services.h"
 
 #include <algorithm>
@@ -14,11 +15,30 @@
 
 namespace {
 
+// A start past every date, which the move refuses as too late.
+constexpr TDateTime kPastTheLastDate = LastDate + 1;
+
 TDateTime SameDayOtherYear(TDateTime date, int years)
 {
     int y = 0, m = 0, d = 0;
     DecodeDate(date, y, m, d);
+    if (y + years > 9999)
+        return kPastTheLastDate;
     return EncodeDate(y + years, m, d);
+}
+
+TDateTime MonthLater(TDateTime date)
+{
+    int y = 0, m = 0, d = 0;
+    DecodeDate(date, y, m, d);
+    if (y == 9999 && m == 12)
+        return kPastTheLastDate;
+    return IncMonth(date, 1);
+}
+
+void ReportPeriodTooLate(TDateTime start)
+{
+    Services().MessageBox(PeriodTooLateMessage(start, DaysShown), "たるぼる", MB_OK | MB_ICONWARNING);
 }
 
 int WholeDaysBetween(TDateTime from, TDateTime to)
@@ -95,6 +115,10 @@ void TfrmMain::MoveStartLeft(TDateTime newStart)
 
 void TfrmMain::MoveStartRight(TDateTime newStart)
 {
+    if (!PeriodFits(newStart, DaysShown)) {
+        ReportPeriodTooLate(std::min(newStart, kPastTheLastDate - 1));
+        return;
+    }
     long long delta = WholeDaysBetween(StartDate, newStart);
     long long position = scb2->Position(), max = scb2->Max();
     if (position == max) {
@@ -118,8 +142,23 @@ void TfrmMain::btnWeekLeftClick(TObject *) { MoveStartLeft(StartDate - 7); }
 void TfrmMain::btnDayLeftClick(TObject *) { MoveStartLeft(StartDate - 1); }
 void TfrmMain::btnDayRightClick(TObject *) { MoveStartRight(StartDate + 1); }
 void TfrmMain::btnWeekRightClick(TObject *) { MoveStartRight(StartDate + 7); }
-void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(IncMonth(StartDate, 1)); }
+void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(MonthLater(StartDate)); }
 void TfrmMain::btnYearRightClick(TObject *) { MoveStartRight(SameDayOtherYear(StartDate, 1)); }
+
+void TfrmMain::scb2Scroll(TScrollCode code, int &position)
+{
+    if (code == scTrack || code == scEndScroll)
+        return;
+    const TDateTime start = FDocStartDate + (position - FScrollOrigin);
+    if (!PeriodFits(start, DaysShown)) {
+        ReportPeriodTooLate(start);
+        // Back where the start shown stands.
+        position = FScrollOrigin + static_cast<int>(std::lrint(StartDate - FDocStartDate));
+        return;
+    }
+    StartDate = start;
+    RedrawChart();
+}
 
 void TfrmMain::btnInitDateClick(TObject *)
 {
@@ -128,14 +167,45 @@ void TfrmMain::btnInitDateClick(TObject *)
     RedrawChart();
 }
 
+// The wheel's notches that arrive together (a quick spin) are applied
+// together: each one moves the position it leaves to the next, and the rows
+// scroll once, with one placing of the bars and one repaint, when the queue
+// holds no more of them.
+int TfrmMain::WheelPosition() const
+{
+    return wheelPosted_ ? wheelPosition_ : scb1->VertScrollBar().Position();
+}
+
+void TfrmMain::ScrollRowsByWheel(int position)
+{
+    wheelPosition_ = position;
+    if (!wheelPosted_)
+        wheelPosted_ = PostMessage(this, WM_APPLYWHEEL);
+    if (!wheelPosted_)
+        ApplyWheel();
+}
+
+void TfrmMain::ApplyWheel()
+{
+    wheelPosted_ = false;
+    scb1->VertScrollBar().SetPosition(wheelPosition_);
+}
+
+void TfrmMain::WndProc(TMessage &message)
+{
+    if (message.Msg == WM_APPLYWHEEL)
+        ApplyWheel();
+    else
+        TForm::WndProc(message);
+}
+
 void TfrmMain::FormMouseWheelUp(TObject *, TShiftState, TPoint, bool &)
 {
-    auto &bar = scb1->VertScrollBar();
-    bar.SetPosition(std::max(0, bar.Position() - 2 * bar.Increment()));
+    ScrollRowsByWheel(std::max(0, WheelPosition() - 2 * scb1->VertScrollBar().Increment()));
 }
 
 void TfrmMain::FormMouseWheelDown(TObject *, TShiftState, TPoint, bool &)
 {
     auto &bar = scb1->VertScrollBar();
-    bar.SetPosition(std::min(bar.Range(), bar.Position() + 2 * bar.Increment()));
+    ScrollRowsByWheel(std::min(bar.Range(), WheelPosition() + 2 * bar.Increment()));
 }

@@ -161,6 +161,22 @@ TEST(ExFileNameKeep, MostRecentFirstSixAtMostOneSeparator)
     EXPECT_EQ(chosen, "e");
 }
 
+TEST(ExFileNameKeep, AnAmpersandInAPathIsShownAsItIsAndNoAccessKey)
+{
+    TComponent form;
+    auto *reopen = new TMenuItem(&form);
+    TExFileNameKeep keep(&form);
+    keep.SetParentMenu(reopen);
+    keep.AddFileName("/home/r&d/plan&&1.xml");
+    // A menu shows "&&" as one "&"; a single "&" would underline the next letter.
+    EXPECT_EQ(Captions(*reopen), (std::vector<std::string>{"-", "/home/r&&d/plan&&&&1.xml"}));
+    EXPECT_EQ(keep.Entry(0), "/home/r&d/plan&&1.xml");
+    std::string chosen;
+    keep.OnSelect = [&](const std::string &name) { chosen = name; };
+    reopen->Items(1)->Click();
+    EXPECT_EQ(chosen, "/home/r&d/plan&&1.xml");
+}
+
 TEST(ExFileNameKeep, LoadsAndSavesTheSection)
 {
     TempDir dir;

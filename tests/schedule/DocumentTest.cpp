@@ -165,7 +165,8 @@ TEST(Startup, FaultsAreReportedAndNeverWriteZerosOverSettings)
         TfrmMain form(nullptr, startup.root + "run/doc.xml", false);
         EXPECT_TRUE(form.StartupHadErrors());
         EXPECT_GE(startup.services->messages.size(), 2u);  // the version and the document
-        EXPECT_EQ(form.FFileName, startup.root + "run/doc.xml");
+        // The new document does not take the name of the file that did not read.
+        EXPECT_EQ(form.FFileName, SettingsDir + "Schedule1.xml");
         EXPECT_TRUE(form.scb1->Visible());
         EXPECT_EQ(CustomTimeScale, 40);
         EXPECT_EQ(ItemDefHeight, 50);

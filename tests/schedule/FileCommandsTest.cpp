@@ -195,6 +195,102 @@ TEST(FileCommands, StartUpWithAFileThatIsNoScheduleKeepsANewDocumentUnderANewNam
     EXPECT_EQ(ReadBytes(path), "<html><body>x</body></html>");
 }
 
+namespace {
+
+// Damages a saved schedule (its first row height becomes no number); the file's new bytes.
+std::string DamageFile(const std::string &path)
+{
+    std::string bytes = ReadBytes(path);
+    const size_t at = bytes.find("<height>");
+    EXPECT_NE(at, std::string::npos);
+    bytes.insert(at + 8, "x");
+    testing_support::WriteBytes(path, bytes);
+    return bytes;
+}
+
+} // namespace
+
+TEST(FileCommands, ADamagedScheduleIsRefusedByOpenAndTheDocumentAndItsNameStay)
+{
+    TCommandFixture f;
+    const std::string mine = f.SavedDocument("mine.xml", 2);
+    const std::string path = f.SavedDocument("plan.xml", 3);
+    const std::string damaged = DamageFile(path);
+    f.form->mitNewClick();
+    f.services->answers = {IDNO};
+    f.form->fnk1Select(mine);
+    f.form->AddItem();
+    ASSERT_EQ(ItemList.size(), 3u);
+    f.services->messages.clear();
+    f.services->answers = {IDNO};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
+    f.form->mitOpenClick();
+    ASSERT_EQ(f.services->messages.size(), 2u);
+    EXPECT_NE(f.services->messages[1].text.find(path), std::string::npos);
+    EXPECT_NE(f.services->messages[1].text.find("x50"), std::string::npos) << f.services->messages[1].text;
+    f.services->answers = {IDNO};
+    f.form->fnk1Select(path);
+    EXPECT_EQ(f.services->messages.size(), 4u);
+    EXPECT_EQ(ItemList.size(), 3u);
+    EXPECT_EQ(f.form->FFileName, mine);
+    EXPECT_EQ(f.form->Caption(), mine);
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(f.form->fnk1->Entry(0), mine);
+    EXPECT_EQ(ReadBytes(path), damaged);
+}
+
+TEST(FileCommands, StartUpWithADamagedRecentFileSavesTheNewDocumentUnderANewName)
+{
+    TCommandFixture f;
+    const std::string other = f.SavedDocument("other.xml", 1);
+    const std::string path = f.SavedDocument("plan.xml", 3);
+    const std::string damaged = DamageFile(path);
+    f.form.reset();
+    f.services->messages.clear();
+    InitialLoad = true;
+    f.form = std::make_unique<TfrmMain>(nullptr, "", false);
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_NE(f.services->messages[0].text.find(path), std::string::npos);
+    EXPECT_TRUE(ItemList.empty());
+    const std::string fresh = SettingsDir + "Schedule1.xml";
+    EXPECT_EQ(f.form->FFileName, fresh);
+    EXPECT_EQ(f.form->Caption(), fresh);
+    EXPECT_EQ(f.form->fnk1->Entry(0), path);
+    EXPECT_EQ(f.form->fnk1->Entry(1), other);
+    // 上書き保存 asks for a name, proposing the new one; the damaged file stays as it was.
+    f.form->AddItem();
+    f.services->fileAnswers.push_back(TFileDialogAnswer{fresh, 1});
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_EQ(f.services->fileRequests.back().fileName, "Schedule1.xml");
+    EXPECT_EQ(ReadBytes(path), damaged);
+    EXPECT_EQ(f.form->fnk1->Entry(0), fresh);
+    EXPECT_EQ(f.form->fnk1->Entry(1), path);
+}
+
+TEST(FileCommands, AStartDateWhoseDaysWouldPassTheLastDateIsRefused)
+{
+    TCommandFixture f;
+    const std::string path = f.SavedDocument("late.xml", 1);
+    std::string bytes = ReadBytes(path);
+    const size_t at = bytes.find("<startdate>") + 11;
+    auto withStart = [&](const std::string &date) { return std::string(bytes).replace(at, 10, date); };
+    f.form->mitNewClick();
+    // Seven days from 9999/12/26 pass it; from 9999/12/25 they end on it.
+    testing_support::WriteBytes(path, withStart("9999/12/26"));
+    f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
+    f.form->mitOpenClick();
+    ASSERT_FALSE(f.services->messages.empty());
+    EXPECT_EQ(f.services->messages.back().text,
+              path + "\r\n9999/12/26 から 7 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
+    EXPECT_TRUE(ItemList.empty());
+    testing_support::WriteBytes(path, withStart("9999/12/25"));
+    f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
+    f.form->mitOpenClick();
+    EXPECT_EQ(ItemList.size(), 1u);
+    EXPECT_EQ(StartDate, EncodeDate(9999, 12, 25));
+    EXPECT_EQ(f.form->lblDateHanni->Caption(), "9999/12/25～9999/12/31");
+}
+
 TEST(FileCommands, ARelativeNameOnTheCommandLineIsMadeAbsolute)
 {
     TCommandFixture f;

@@ -79,6 +79,41 @@ TEST(MainWindow, BaseFolderComesFromTheRegistryValueWhenThereIsOne)
     EXPECT_EQ(BaseDir, startup.root + "run/");
 }
 
+TEST(MainWindow, TheRowCounterReadsWholeBeside行数OrOnALineOfItsOwn)
+{
+    TStartup startup;
+    TfrmMain form(nullptr, "", false);
+    auto clear = [&](const TControl &a, const TControl &b) {
+        TRect overlap;
+        return !IntersectRect(overlap, a.BoundsRect(), b.BoundsRect());
+    };
+    auto readsWhole = [&] {
+        const TRect counter = form.lblItemSuu->BoundsRect();
+        return clear(*form.lblItemSuu, *form.lblLine) && clear(*form.lblItemSuu, *form.cmbChartCnt)
+            && clear(*form.lblItemSuu, *form.edtHdTitle) && counter.Left >= 0
+            && counter.Right <= form.pnlHead->Width() && counter.Bottom <= form.pnlHead->Height();
+    };
+    form.AddItem();
+    EXPECT_EQ(form.lblItemSuu->Caption(), "項目：1/1");
+    EXPECT_TRUE(readsWhole());
+    EXPECT_EQ(form.lblItemSuu->Top(), form.lblLine->Top()) << "a short count stands beside 行数";
+    {
+        TAlignPause pause(*form.pnlItem);
+        for (int r = 1; r < 9999; ++r)
+            form.AddItemQuietly();
+    }
+    form.AddItem();
+    ASSERT_EQ(form.lblItemSuu->Caption(), "項目：10000/10000");
+    EXPECT_TRUE(readsWhole()) << form.lblItemSuu->Left() << "+" << form.lblItemSuu->Width() << " / 行数 at "
+                              << form.lblLine->Left();
+    EXPECT_LT(form.lblItemSuu->Top(), form.lblLine->Top()) << "too long for the line of 行数 in the default column";
+    // A wider caption column has room for it beside 行数 again.
+    form.pnlItem->SetWidth(300);
+    form.spl1->OnMoved(form.spl1);
+    EXPECT_TRUE(readsWhole());
+    EXPECT_EQ(form.lblItemSuu->Top(), form.lblLine->Top());
+}
+
 TEST(MainWindow, TheDateRangeShowsWholeBesideTheTabsInTheDefaultWindow)
 {
     TStartup startup;

@@ -116,10 +116,48 @@ TEST(Navigation, TimeScaleTabsAndTheWheel)
     board.form.UpdateScrollRange();
     auto &vertical = board.form.scb1->VertScrollBar();
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, -120);
+    ProcessMessages();
     EXPECT_EQ(vertical.Position(), 2 * vertical.Increment());
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
+    ProcessMessages();
     EXPECT_EQ(vertical.Position(), 0);
+}
+
+TEST(Navigation, NotchesOfTheWheelThatArriveTogetherScrollTheRowsOnceByEveryNotch)
+{
+    TNavBoard board(EncodeDate(2024, 1, 1));
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    for (int i = 0; i < 40; ++i)
+        form.AddItem();
+    form.UpdateScrollRange();
+    ProcessMessages();
+    auto &vertical = form.scb1->VertScrollBar();
+    const int step = 2 * vertical.Increment();
+    // The notches, then what they post.
+    auto handleSpin = [] {
+        ProcessMessages();
+        ProcessMessages();
+    };
+    int scrolls = 0;
+    const TNotifyEvent placeBars = form.scb1->OnScroll;
+    form.scb1->OnScroll = [&](TObject *sender) {
+        ++scrolls;
+        placeBars(sender);
+    };
+    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 20);
+    handleSpin();
+    EXPECT_EQ(vertical.Position(), 20 * step);
+    EXPECT_EQ(scrolls, 1);
+    // Each notch stops at the top on its own: up past it, then down, is one step down.
+    vertical.SetPosition(step / 2);
+    scrolls = 0;
+    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, 120, 3);
+    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 1);
+    handleSpin();
+    EXPECT_EQ(vertical.Position(), step);
+    EXPECT_EQ(scrolls, 1);
 }
 
 TEST(Navigation, ResizingTheWindowRedrawsTheChartToItsNewWidth)
@@ -156,4 +194,75 @@ TEST(Navigation, MovingTheCaptionColumnSplitterKeepsTheHeaderOverTheChart)
     EXPECT_EQ(form.cmbChartCnt->Left() + form.cmbChartCnt->Width() + 3, form.pnlHead->Width());
     EXPECT_EQ(form.scb2->ClientToScreen({form.scb2->Width(), 0}).X, form.ClientToScreen({form.ClientWidth(), 0}).X);
     EXPECT_EQ(PixelsPerDay, form.pnlBase->Width() / 7.0L);
+}
+
+// ---------------------------------------------------------------- the last date
+
+TEST(Navigation, NoMoveShowsDaysPastTheLastDateAndTheChartRedrawsNearIt)
+{
+    TNavBoard board(EncodeDate(9999, 12, 20));
+    ASSERT_TRUE(board.active);
+    EXPECT_EQ(board.Range(), "9999/12/20～9999/12/26");
+    auto &messages = board.startup.services->messages;
+    const std::string refusal = " から 7 日間の表示は 9999/12/31 を越えるため、その日付にはできません。";
+    board.Press(board.form.btnWeekR);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "9999/12/27" + refusal);
+    board.Press(board.form.btnMonthR);
+    board.Press(board.form.btnYearR);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2], "9999/12/31" + refusal);
+    EXPECT_EQ(StartDate, EncodeDate(9999, 12, 20));
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    // The scroll bar's arrow (as its window reports it): a day at a time up
+    // to the last start that fits.
+    const int before = board.Position();
+    for (int i = 0; i < 6; ++i)
+        board.form.scb2->Scrolled(scLineDown, board.Position() + 1);
+    EXPECT_EQ(StartDate, EncodeDate(9999, 12, 25));
+    EXPECT_EQ(board.Position(), before + 5);
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[3], "9999/12/26" + refusal);
+    EXPECT_EQ(board.Range(), "9999/12/25～9999/12/31");
+    board.Press(board.form.btnDayL);
+    EXPECT_EQ(board.Range(), "9999/12/24～9999/12/30");
+}
+
+TEST(Navigation, ALongerScaleNearTheLastDateDrawsTheDaysThatAreDatesAndTheChartKeepsRedrawing)
+{
+    TNavBoard board(EncodeDate(9999, 12, 1));
+    ASSERT_TRUE(board.active);
+    board.ChooseTab(3);  // １ヶ月: 31 days, the last one past the last date
+    ASSERT_EQ(DaysShown, 31);
+    EXPECT_EQ(board.Range(), "9999/12/01～9999/12/31");
+    StartDate = EncodeDate(9999, 6, 1);
+    EXPECT_NO_THROW(board.form.RedrawChart());
+    EXPECT_EQ(board.Range(), "9999/06/01～9999/07/01");
+    board.form.btnInitDateClick(nullptr);
+    StartDate = EncodeDate(2024, 1, 1);
+    board.form.RedrawChart();
+    EXPECT_EQ(board.Range(), "2024/01/01～2024/01/31");
+}
+
+TEST(Navigation, AfterTheWindowGrowsAndShrinksBackTheDateStripsEndWhereTheyDidAtFirst)
+{
+    TNavBoard board(EncodeDate(2024, 1, 1));
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    SimulateWindowResize(form, 800, 600);
+    auto strips = [&] {
+        std::vector<TColor> pixels;
+        for (TImage *strip : {form.imgYear, form.imgMonth, form.imgDay})
+            for (int x = 0; x < 1400; ++x)
+                pixels.push_back(strip->Bitmap().Pixel(x, 8));
+        return pixels;
+    };
+    const std::vector<TColor> first = strips();
+    const int chartEnd = form.pnlBase->Width() + 10;
+    EXPECT_EQ(form.imgDay->Bitmap().Pixel(chartEnd + 2, 8), clWhite);
+    SimulateWindowResize(form, 1270, 860);
+    EXPECT_NE(strips(), first);
+    SimulateWindowResize(form, 800, 600);
+    EXPECT_EQ(form.pnlBase->Width() + 10, chartEnd);
+    EXPECT_EQ(strips(), first) << "the strips of the wider window stay beyond the chart";
 }
