@@ -32,12 +32,15 @@ const std::string &TComponent::Name() const
 
 void TComponent::SetName(const std::string &name)
 {
+    if (name == Name())
+        return;
     if (name.empty())
         name_.reset();
     else if (name_)
         *name_ = name;
     else
         name_ = std::make_unique<std::string>(name);
+    NameChanged();
 }
 
 TComponent *TComponent::FindComponent(const std::string &name) const

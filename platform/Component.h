@@ -125,6 +125,8 @@ protected:
     // Told when an owned component is inserted or removed, and when a component
     // this one asked about is being freed.
     virtual void Notification(TComponent *component, TOperation operation);
+    // Told after SetName gave the component another name.
+    virtual void NameChanged() {}
     // Frees every owned component, last first.
     void DestroyComponents();
 

@@ -145,6 +145,23 @@ TCustomForm *FormOf(TControl *control)
     return nullptr;
 }
 
+// A press on a control that takes the focus, in a tool window that is not the
+// active window, makes that window active (as the window system does for a
+// plain window), so that what the person types next reaches the control.
+void ActivateToolWindowForFocus(QWidget *source)
+{
+    const QWidget *taker = source->focusProxy() ? source->focusProxy() : source;
+    if (!(taker->focusPolicy() & Qt::ClickFocus) || !taker->isEnabled())
+        return;
+    QWidget *top = source->window();
+    // (Not isActiveWindow(): the toolkit counts every shown tool window as active.)
+    if (QApplication::activeWindow() == top || !dynamic_cast<TToolWindow *>(TWidgetLink::ControlOf(top)) || !top->windowHandle())
+        return;
+    // Until it loses the activation again (the widget keeps refusing it).
+    top->windowHandle()->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+    top->activateWindow();
+}
+
 // Keys reach the form before any control sees them, as the class library
 // offers them: first as shortcuts of the form's menu commands, then (with Alt)
 // as the accelerators of its controls' captions. Without this a text box
@@ -157,8 +174,11 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         const QEvent::Type type = event->type();
-        if (type == QEvent::MouseButtonPress)
+        if (type == QEvent::MouseButtonPress) {
             altAlone_ = false;
+            if (watched->isWidgetType())
+                ActivateToolWindowForFocus(static_cast<QWidget *>(watched));
+        }
         if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType())
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
@@ -228,22 +248,6 @@ void InstallFormKeyFilter()
         app->installEventFilter(new TFormKeyFilter(app));
 }
 
-
-// A press on a control that takes the focus, in a tool window that is not the
-// active window, makes that window active (as the window system does for a
-// plain window), so that what the person types next reaches the control.
-void ActivateToolWindowForFocus(QWidget *source)
-{
-    const QWidget *taker = source->focusProxy() ? source->focusProxy() : source;
-    if (!(taker->focusPolicy() & Qt::ClickFocus) || !taker->isEnabled())
-        return;
-    QWidget *top = source->window();
-    if (top->isActiveWindow() || !dynamic_cast<TToolWindow *>(TWidgetLink::ControlOf(top)) || !top->windowHandle())
-        return;
-    // Until it loses the activation again (the widget keeps refusing it).
-    top->windowHandle()->setFlag(Qt::WindowDoesNotAcceptFocus, false);
-    top->activateWindow();
-}
 
 } // namespace
 
@@ -1641,8 +1645,6 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
     unsigned msg = WM_MOUSEMOVE;
     Qt::MouseButton button = mouse->button();
     int base = button == Qt::RightButton ? WM_RBUTTONDOWN : button == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
-    if (event->type() == QEvent::MouseButtonPress)
-        ActivateToolWindowForFocus(source);
     switch (event->type()) {
     case QEvent::MouseButtonPress: msg = static_cast<unsigned>(base); gCapture = target; break;
     case QEvent::MouseButtonDblClick: msg = static_cast<unsigned>(base + 2); gCapture = target; break;

@@ -237,7 +237,11 @@ void TCustomForm::CreateHandle()
     link_ = std::make_unique<TWidgetLink>(this, outer, client);
     if (borderStyle_ == bsNone)
         outer->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    else if (borderStyle_ == bsDialog || borderStyle_ == bsSingle)
+    else if (borderStyle_ == bsDialog)
+        // A dialog's border: a title and a close button, neither minimised nor maximised.
+        outer->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                              | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    else if (borderStyle_ == bsSingle)
         outer->setWindowFlags(Qt::Dialog);
     if (formStyle_ == fsStayOnTop)
         outer->setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -275,11 +279,28 @@ void TCustomForm::InitializeHandle()
         left = (Screen().Width() - Width()) / 2;
         top = (Screen().Height() - Height()) / 2;
     }
+    KeepFixedSize();
     outer->resize(Width(), Height());
     outer->move(left, top);
     syncing_ = false;
     if (windowState_ != wsNormal)
         SetWindowState(windowState_);
+}
+
+bool TCustomForm::FixedSize() const { return borderStyle_ == bsDialog || borderStyle_ == bsSingle; }
+
+// The window system lets nobody resize (or maximise) a window whose smallest
+// and largest sizes are its size.
+void TCustomForm::KeepFixedSize()
+{
+    if (FixedSize() && HandleAllocated())
+        Link()->Widget()->setFixedSize(Width(), Height());
+}
+
+void TCustomForm::BoundsChanged()
+{
+    KeepFixedSize();
+    TWinControl::BoundsChanged();
 }
 
 void TCustomForm::SetText(const std::string &text)

@@ -32,6 +32,8 @@ public:
 
     TMainMenu *Menu() const { return menu_; }
     void SetMenu(TMainMenu *menu);
+    // bsDialog and bsSingle windows keep their size (the person cannot
+    // resize them); a bsDialog window has no minimise or maximise button.
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
     // fsStayOnTop keeps the window above the program's other windows.
@@ -98,11 +100,14 @@ protected:
     void CreateHandle() override;
     void DestroyHandle() override;
     void InitializeHandle() override;
+    void BoundsChanged() override;
     void VisibleChanged() override;
     void SetText(const std::string &text) override;
     void Notification(TComponent *component, TOperation operation) override;
 
 private:
+    bool FixedSize() const;
+    void KeepFixedSize();
     void RebuildMenuBar();
     void ScheduleMenuRebuild();
     bool menuRebuildPending_ = false;

@@ -1,5 +1,6 @@
 #include "platform/SystemParameters.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
@@ -61,7 +62,12 @@ TPoint CursorPos()
     return TPoint{p.x(), p.y()};
 }
 
-void MessageBeep(unsigned) { ++gBeeps; }
+void MessageBeep(unsigned)
+{
+    ++gBeeps;
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QApplication::beep();
+}
 void PlaySound(const std::string &alias) { Sounds().push_back(alias); }
 int MessageBeepCount() { return gBeeps; }
 const std::vector<std::string> &PlayedSounds() { return Sounds(); }

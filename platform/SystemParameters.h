@@ -49,8 +49,9 @@ TRect MonitorRectOfPoint(TPoint point, bool workArea = true);
 // The screen position of the pointer.
 TPoint CursorPos();
 
-// The system's warning beep and a named sound event: silent, but counted so
-// that tests can see them.
+// The system's warning beep (the toolkit's beep, which the window system
+// sounds) and a named sound event (silent); both counted so that tests can
+// see them.
 void MessageBeep(unsigned type);
 void PlaySound(const std::string &alias);
 int MessageBeepCount();

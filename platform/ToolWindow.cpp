@@ -2,6 +2,7 @@
 
 #include "platform/QtControls.h"
 
+#include <QApplication>
 #include <QWindow>
 
 TToolWindow::TToolWindow(TComponent *owner) : TCustomControl(owner)
@@ -99,7 +100,8 @@ void TToolWindow::ShowAt(TPoint screen)
 
 bool TToolWindow::IsActiveWindow() const
 {
-    return HandleAllocated() && Link()->Widget()->isActiveWindow();
+    // Not isActiveWindow(): the toolkit counts every shown tool window as active.
+    return HandleAllocated() && QApplication::activeWindow() == Link()->Widget();
 }
 
 void TToolWindow::SetText(const std::string &text)

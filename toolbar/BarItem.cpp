@@ -285,6 +285,12 @@ void TBarCustomItem::UnregisterNotification(TBarItemChangedProc proc, TBarView *
         }
 }
 
+void TBarCustomItem::NameChanged()
+{
+    if (parent_)
+        parent_->Notify(ItemNameChanged, parent_->IndexOf(this), this);
+}
+
 void TBarCustomItem::Notify(TBarItemChangedAction action, int index, TBarCustomItem *child, int relayDepth,
                             TBarCustomItem *relayedFrom)
 {

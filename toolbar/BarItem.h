@@ -243,6 +243,8 @@ public:
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;
+    // The parent tells its registrations (ItemNameChanged).
+    void NameChanged() override;
     // The link class that ties this item to an action.
     virtual std::unique_ptr<TBarCustomItemActionLink> CreateActionLink();
     // Takes the action's properties; with `checkDefaults` only those still

@@ -88,8 +88,9 @@ void TBarPopupWindow::ShowPopup()
 {
     ++gPopupShows;
     TBarView *parent = view_->ParentView();
+    // The window itself may refuse the animation (answering 1 to BARWM_POPUPSHOW with 1).
     bool animate = !(parent && (parent->State() & vsDropDownClosed)) && !view_->Selected() && !Visible()
-        && SystemParameters().MenuAnimation;
+        && SystemParameters().MenuAnimation && SendMessage(this, BARWM_POPUPSHOW, 1, 0) == 0;
     ShowAt(TPoint{Left(), Top()});
     if (animate)
         StartPopupAnimation(this, SystemParameters().MenuFade, animateDirection_);

@@ -168,6 +168,14 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent *owner) : TBarCustomDockableWind
     SetBounds(0, 0, 23, 22);
 }
 
+void TBarCustomToolbar::SetChevronMoveItems(bool move)
+{
+    if (move == chevronMoveItems_)
+        return;
+    chevronMoveItems_ = move;
+    view_->SetChevronMoveItems(move);
+}
+
 void TBarCustomToolbar::ReplaceViewAndChevron(std::unique_ptr<TBarToolbarView> view, TBarChevronItem *chevron)
 {
     view_.reset();

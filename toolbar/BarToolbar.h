@@ -50,6 +50,9 @@ public:
     TBarRootItem *Items() const { return items_; }
     TBarChevronItem *ChevronItem() const { return chevron_; }
     TBarToolbarView &View() const { return *view_; }
+    // Hidden items move into the chevron's menu by priority (see TBarView::SetChevronMoveItems).
+    bool ChevronMoveItems() const { return chevronMoveItems_; }
+    void SetChevronMoveItems(bool move);
     TBarShrinkMode ShrinkMode() const { return shrinkMode_; }
     void SetShrinkMode(TBarShrinkMode mode);
     int FloatingWrapWidth() const { return floatingWrapWidth_; }
@@ -129,6 +132,7 @@ private:
     TBarChevronItem *chevron_;
     std::unique_ptr<TBarToolbarView> view_;
     TBarShrinkMode shrinkMode_ = brsmChevron;
+    bool chevronMoveItems_ = true;
     int floatingWrapWidth_ = 0;
     int lineCount_ = 0;
     TSize baseSize_;

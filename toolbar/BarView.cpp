@@ -540,6 +540,21 @@ void TBarView::GivePriority(TBarItemViewer *viewer)
         parentView_->GivePriority(parentView_->openViewer_);
 }
 
+void TBarView::SetChevronMoveItems(bool flag)
+{
+    priorityListKept_ = flag;
+    RecreateAllViewers();
+}
+
+void TBarView::GetTabOrderControls(std::vector<TWinControl *> &list)
+{
+    EnsureLayout();
+    for (const auto &viewer : viewers_)
+        if (auto *item = dynamic_cast<TBarControlItem *>(viewer->Item()); item && viewer->OffEdge())
+            if (auto *control = dynamic_cast<TWinControl *>(item->Control()))
+                list.push_back(control);
+}
+
 TBarItemViewer *TBarView::FirstViewerByPriority() const
 {
     auto good = [](const TBarItemViewer *v) { return v->show_ && !(v->Item()->ItemStyle() & Separator); };

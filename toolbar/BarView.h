@@ -45,6 +45,12 @@ public:
     int IndexOfViewer(const TBarItemViewer *viewer) const;
     TBarItemViewer *Find(const TBarCustomItem *item) const;
     void RecreateAllViewers();
+    // With the flag the view keeps a priority list: items hide behind the
+    // chevron by priority (the one used last goes last); without it, from
+    // the end. The viewers are made anew.
+    void SetChevronMoveItems(bool flag);
+    // Appends every hosted windowed control that is hidden behind the chevron.
+    void GetTabOrderControls(std::vector<TWinControl *> &list);
 
     TBarCustomItem *ParentItem() const { return parentItem_; }
     TBarCustomItem *Container() const { return container_; }

@@ -321,6 +321,37 @@ TEST(Forms, ADialogCentredOnTheMainFormOpensOverIt)
     Application().SetMainForm(nullptr);
 }
 
+// A dialog's border is a fixed-size dialog window to the window manager: no
+// minimise or maximise button, and its smallest and largest sizes are its
+// size, also after the program sizes it anew. A sizeable form stays sizeable.
+TEST(Forms, ADialogBorderMakesAFixedSizeWindowWithoutMinimiseOrMaximise)
+{
+    TForm dialog(nullptr);
+    dialog.SetBorderStyle(bsDialog);
+    dialog.SetBounds(50, 50, 320, 240);
+    dialog.ShowForm();
+    QWidget *window = dialog.Link()->Widget();
+    EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(window->minimumSize(), QSize(320, 240));
+    EXPECT_EQ(window->maximumSize(), QSize(320, 240));
+    dialog.SetBounds(50, 50, 400, 260);
+    EXPECT_EQ(window->size(), QSize(400, 260));
+    EXPECT_EQ(window->maximumSize(), QSize(400, 260));
+    // The person's resize is refused.
+    SimulateWindowResize(dialog, 800, 600);
+    EXPECT_EQ(window->size(), QSize(400, 260));
+    EXPECT_EQ(dialog.Width(), 400);
+    dialog.Hide();
+
+    TForm sizeable(nullptr);
+    sizeable.SetBounds(50, 50, 320, 240);
+    sizeable.ShowForm();
+    SimulateWindowResize(sizeable, 500, 300);
+    EXPECT_EQ(sizeable.Width(), 500);
+    sizeable.Hide();
+}
+
 TEST(Controls, AnEditsAlignmentReachesItsWindowBeforeAndAfterItIsMade)
 {
     TForm form(nullptr);

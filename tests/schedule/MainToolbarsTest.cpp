@@ -5,6 +5,7 @@
 
 #include "platform/InputSimulation.h"
 #include "platform/IniFile.h"
+#include "platform/WindowEffects.h"
 #include "tests/FakePrinters.h"
 #include "tests/KeyInput.h"
 
@@ -166,6 +167,45 @@ TEST(MainToolbars, AnInactiveProgramHidesFloatingToolbarsButKeepsTheirChecks)
     form.tlbMove->Show();
     EXPECT_TRUE(form.mitDspMove->Checked());
     EXPECT_FALSE(frame->Visible());
+}
+
+// Floating, the font toolbar's size box takes what is typed after a click on
+// it (not the row caption that had the focus), the size reaches the selected
+// row, and Ctrl+S typed there saves the document with that size.
+TEST(MainToolbars, AFloatingFontToolbarTakesTypingAndCtrlSSavesIt)
+{
+    TShownBoard board;
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    form.FHasFile = true; // saving writes to its file without asking
+    ClickToolbarItem(*form.tlbEdit, form.tlbEdit->Items()->GetItem(0));
+    ASSERT_EQ(ItemList.size(), 1u);
+    TMemo &caption = *ItemList[0]->FMemo;
+    caption.SetText("row");
+    SimulateClick(caption, TPoint{5, 5});
+    ASSERT_EQ(SelectedItem, ItemList[0].get());
+    ASSERT_EQ(FocusedControl(), &caption);
+    form.tlbFont->SetFloatingPosition(TPoint{200, 300});
+    form.tlbFont->SetFloating(true);
+    ASSERT_TRUE(form.tlbFont->FloatingParent()->Visible());
+
+    SimulateClick(*form.cmbFontSize, TPoint{5, 5});
+    ProcessMessages();
+    // The window system sends the keys to the active window.
+    ASSERT_EQ(ActiveWindowControl(), form.tlbFont->FloatingParent());
+    ASSERT_EQ(FocusedControl(), form.cmbFontSize);
+    SimulateKey(VK_END);
+    for (int i = 0; i < 4; ++i)
+        SimulateKey(VK_BACK);
+    SimulateTyping("16");
+    SimulateKey(VK_RETURN);
+    EXPECT_EQ(caption.Font().Size(), 16);
+    EXPECT_EQ(caption.Text(), "row");
+    SimulateKey('S', ssCtrl);
+    EXPECT_FALSE(Modified);
+    const std::string saved = ReadFileBytes(form.FFileName);
+    EXPECT_NE(saved.find("<size>16</size>"), std::string::npos);
+    EXPECT_EQ(caption.Text(), "row");
 }
 
 TEST(MainToolbars, ClosingWritesEachToolbarsPositionBeforeThePrinter)

@@ -55,6 +55,12 @@ TEST(BarItemTree, InsertDeleteAndMoveNotifyInOrder)
     root.Move(0, 2);
     EXPECT_EQ(log.entries, (std::vector<std::string>{"begin", "deleting 0", "begin", "inserted 2", "end", "end"}));
     EXPECT_EQ(root[2]->Caption(), "a");
+
+    // A child given another name is told as such; the same name tells nothing.
+    log.entries.clear();
+    root[1]->SetName("btnB");
+    root[1]->SetName("btnB");
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"name 1"}));
     root.UnregisterNotification(Recorder::Proc, nullptr);
 }
 

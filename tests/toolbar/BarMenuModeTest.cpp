@@ -245,6 +245,37 @@ TEST(BarPopupShowing, OnlyTheFirstMouseDropOfAToolbarAndNoKeyboardDropAnimates)
     view.CloseChildPopup();
 }
 
+// Before it animates, the popup is asked (BARWM_POPUPSHOW with 1); an answer
+// other than 0 shows it at once.
+TEST(BarPopupShowing, APopupThatRefusesTheAnimationShowsAtOnce)
+{
+    Host h;
+    SystemParameters().MenuAnimation = true;
+    int asked = 0;
+    bool refuse = true;
+    TScopedMessageHook hook([&](TMessageTarget *, TMessage &m) {
+        if (m.Msg != BARWM_POPUPSHOW || m.WParam != 1)
+            return false;
+        ++asked;
+        m.Result = refuse ? 1 : 0;
+        return refuse;
+    });
+    TBarView &view = h.bar->View();
+    view.Select(view.Viewers(0), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(PopupAnimationRunning());
+    EXPECT_NE(view.OpenPopup(), nullptr);
+    view.CloseChildPopup();
+    view.SetState(view.State() & ~vsDropDownClosed);
+    refuse = false;
+    view.Select(view.Viewers(1), true);
+    ASSERT_TRUE(view.SubmenuTimerElapsed(false));
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(PopupAnimationRunning());
+    view.CloseChildPopup();
+}
+
 TEST(BarMenuMode, AnotherWindowBecomingActiveEndsMenuModeWithoutACommand)
 {
     BoundHost h;

@@ -122,6 +122,37 @@ TEST(BarToolbar, CrowdedToolbarHidesItemsBehindTheChevron)
     EXPECT_FALSE(view.Viewers(view.ViewerCount() - 1)->Show());
 }
 
+// Without ChevronMoveItems the view keeps no priority list: items hide from
+// the end whatever was used last. A hosted box hidden behind the chevron is
+// one of the view's tab-order controls (which leave the form's tab order).
+TEST(BarToolbar, WithoutChevronMoveItemsItemsHideFromTheEnd)
+{
+    ToolbarForm f(150);
+    TBarCustomToolbar *tb = f.Toolbar("tlbFile", 10);
+    EXPECT_TRUE(tb->ChevronMoveItems());
+    tb->SetChevronMoveItems(false);
+    TBarView &view = tb->View();
+    f.dock->ArrangeToolbars();
+    view.EnsureLayout();
+    EXPECT_EQ(ShownButtons(view), (std::vector<int>{0, 1, 2, 3, 4}));
+    view.GivePriority(view.Viewers(9));
+    f.dock->ArrangeToolbars();
+    view.EnsureLayout();
+    EXPECT_EQ(ShownButtons(view), (std::vector<int>{0, 1, 2, 3, 4}));
+
+    auto *box = new TEdit(&f.form);
+    box->SetBounds(0, 0, 40, 21);
+    box->SetParent(tb);
+    f.dock->ArrangeToolbars();
+    std::vector<TWinControl *> hidden;
+    view.GetTabOrderControls(hidden);
+    EXPECT_EQ(hidden, (std::vector<TWinControl *>{box}));
+    f.form.SetWidth(800);
+    hidden.clear();
+    view.GetTabOrderControls(hidden);
+    EXPECT_TRUE(hidden.empty());
+}
+
 TEST(BarToolbar, PositionSections)
 {
     auto dir = std::filesystem::temp_directory_path() / ("tarvold_barpos_" + std::to_string(::getpid()));
