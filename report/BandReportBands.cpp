@@ -499,6 +499,31 @@ void TRpSubDetail::SetFooterBand(TRpCustomBand *band)
         ParentReport()->SortBands();
 }
 
+bool TRpSubDetailGroupBands::HasHeader() const { return band_.HeaderBand() != nullptr; }
+bool TRpSubDetailGroupBands::HasFooter() const { return band_.FooterBand() != nullptr; }
+
+void TRpSubDetailGroupBands::SetHasHeader(bool value)
+{
+    TRpCustomBand *header = band_.HeaderBand();
+    if (value && header == nullptr && band_.ParentReport() != nullptr) {
+        band_.SetHeaderBand(band_.ParentReport()->CreateBand(rbGroupHeader));
+    } else if (!value && header != nullptr) {
+        band_.SetHeaderBand(nullptr);
+        delete header;
+    }
+}
+
+void TRpSubDetailGroupBands::SetHasFooter(bool value)
+{
+    TRpCustomBand *footer = band_.FooterBand();
+    if (value && footer == nullptr && band_.ParentReport() != nullptr) {
+        band_.SetFooterBand(band_.ParentReport()->CreateBand(rbGroupFooter));
+    } else if (!value && footer != nullptr) {
+        band_.SetFooterBand(nullptr);
+        delete footer;
+    }
+}
+
 void TRpSubDetail::SetPrintBefore(bool value)
 {
     Controller().SetPrintBefore(value);
