@@ -498,6 +498,7 @@ public:
     void SetHasFooter(bool value);
 
 private:
+    void SetGroupBand(TRpBandType type, bool value);
     TRpSubDetail &band_;
 };
 

@@ -502,25 +502,24 @@ void TRpSubDetail::SetFooterBand(TRpCustomBand *band)
 bool TRpSubDetailGroupBands::HasHeader() const { return band_.HeaderBand() != nullptr; }
 bool TRpSubDetailGroupBands::HasFooter() const { return band_.FooterBand() != nullptr; }
 
-void TRpSubDetailGroupBands::SetHasHeader(bool value)
-{
-    TRpCustomBand *header = band_.HeaderBand();
-    if (value && header == nullptr && band_.ParentReport() != nullptr) {
-        band_.SetHeaderBand(band_.ParentReport()->CreateBand(rbGroupHeader));
-    } else if (!value && header != nullptr) {
-        band_.SetHeaderBand(nullptr);
-        delete header;
-    }
-}
+void TRpSubDetailGroupBands::SetHasHeader(bool value) { SetGroupBand(rbGroupHeader, value); }
+void TRpSubDetailGroupBands::SetHasFooter(bool value) { SetGroupBand(rbGroupFooter, value); }
 
-void TRpSubDetailGroupBands::SetHasFooter(bool value)
+void TRpSubDetailGroupBands::SetGroupBand(TRpBandType type, bool value)
 {
-    TRpCustomBand *footer = band_.FooterBand();
-    if (value && footer == nullptr && band_.ParentReport() != nullptr) {
-        band_.SetFooterBand(band_.ParentReport()->CreateBand(rbGroupFooter));
-    } else if (!value && footer != nullptr) {
-        band_.SetFooterBand(nullptr);
-        delete footer;
+    const bool header = type == rbGroupHeader;
+    TRpCustomBand *existing = header ? band_.HeaderBand() : band_.FooterBand();
+    auto link = [this, header](TRpCustomBand *band) {
+        if (header)
+            band_.SetHeaderBand(band);
+        else
+            band_.SetFooterBand(band);
+    };
+    if (value && existing == nullptr && band_.ParentReport() != nullptr) {
+        link(band_.ParentReport()->CreateBand(type));
+    } else if (!value && existing != nullptr) {
+        link(nullptr);
+        delete existing;
     }
 }
 
