@@ -2,6 +2,7 @@
 
 #include "platform/Forms.h"
 #include "platform/QtControls.h"
+#include "platform/Exceptions.h"
 #include "platform/Services.h"
 
 #include <QApplication>
@@ -178,6 +179,8 @@ void TApplication::ProcessMessages()
 
 void TApplication::HandleException(const std::exception &e)
 {
+    if (dynamic_cast<const EAbort *>(&e) != nullptr)
+        return;
     Services().MessageBox(e.what(), title_, MB_OK | MB_ICONERROR);
 }
 

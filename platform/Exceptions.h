@@ -37,5 +37,8 @@ TARVOLD_EXCEPTION(EIniFileException, Exception);
 TARVOLD_EXCEPTION(ERegistryException, Exception);
 TARVOLD_EXCEPTION(EInvalidOperation, Exception);
 TARVOLD_EXCEPTION(EOutOfResources, Exception);
+// The silent exception: what the person cancelled is no failure, so the
+// application's handler shows nothing for it.
+TARVOLD_EXCEPTION(EAbort, Exception);
 
 #undef TARVOLD_EXCEPTION

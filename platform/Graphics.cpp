@@ -142,12 +142,21 @@ bool TFont::SameAs(const TFont &o) const
            charset_ == o.charset_ && pitch_ == o.pitch_;
 }
 
+const std::vector<TFontSubstitute> &FontSubstitutes()
+{
+    static const std::vector<TFontSubstitute> table = {
+        {"ＭＳ ゴシック", "IPAGothic"},
+        {"MS UI Gothic", "IPAGothic"},
+        {"ＭＳ Ｐゴシック", "IPAPGothic"},
+    };
+    return table;
+}
+
 std::string SubstituteFontName(const std::string &name)
 {
-    if (name == "ＭＳ ゴシック" || name == "MS UI Gothic")
-        return "IPAGothic";
-    if (name == "ＭＳ Ｐゴシック")
-        return "IPAPGothic";
+    for (const TFontSubstitute &substitute : FontSubstitutes())
+        if (name == substitute.Name)
+            return substitute.Family;
     return name;
 }
 

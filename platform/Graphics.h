@@ -166,7 +166,15 @@ private:
     TFontPitch pitch_ = fpDefault;
 };
 
-// The family the drawing uses for a font name (the Windows Japanese faces map to IPA fonts).
+// A face the documents name and the family that draws it.
+struct TFontSubstitute {
+    const char *Name;
+    const char *Family;
+};
+// The program's one substitution table: the Windows Japanese faces and the
+// IPA fonts that stand in for them.
+const std::vector<TFontSubstitute> &FontSubstitutes();
+// The family the drawing uses for a font name: its substitute, else the name.
 std::string SubstituteFontName(const std::string &name);
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };

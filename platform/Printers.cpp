@@ -314,7 +314,7 @@ std::string TPrinter::OutputFileFor(const TPrinterQueue &queue)
     request.overwritePrompt = true;
     std::optional<TFileDialogAnswer> answer = Services().FileDialog(request);
     if (!answer || answer->fileName.empty())
-        throw EPrinter("Printing aborted");
+        throw EAbort("Printing aborted");
     return answer->fileName;
 }
 

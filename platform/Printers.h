@@ -150,7 +150,8 @@ public:
     void SetFileName(const std::string &fileName) { fileName_ = fileName; }
 
     // A job: BeginDoc, pages drawn on Canvas, NewPage between them, EndDoc.
-    // BeginDoc raises EPrinter when the job cannot start.
+    // BeginDoc raises EPrinter when the job cannot start, and EAbort when
+    // the person cancels the PDF file's name.
     void BeginDoc();
     void NewPage();
     void EndDoc();

@@ -34,8 +34,8 @@ void RegisterFontSubstitutes()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const char *name : {"ＭＳ ゴシック", "MS UI Gothic", "ＭＳ Ｐゴシック"})
-            QFont::insertSubstitution(QString::fromUtf8(name), ToQString(SubstituteFontName(name)));
+        for (const TFontSubstitute &substitute : FontSubstitutes())
+            QFont::insertSubstitution(QString::fromUtf8(substitute.Name), QString::fromUtf8(substitute.Family));
     });
 }
 

@@ -250,9 +250,13 @@ void TBandReportBands::Set(TRpBandType type, bool value)
         delete existing;
         return;
     }
-    if (existing != nullptr)
-        return;
-    TComponent *owner = report_.Owner() != nullptr ? report_.Owner() : &report_;
+    if (existing == nullptr)
+        report_.CreateBand(type);
+}
+
+TRpBand *TCustomBandReport::CreateBand(TRpBandType type)
+{
+    TComponent *owner = Owner() != nullptr ? Owner() : this;
     auto *band = new TRpBand(owner, type);
     for (int number = 1;; ++number) {
         const std::string name = BandTypeNameOf(type) + std::to_string(number);
@@ -261,7 +265,8 @@ void TBandReportBands::Set(TRpBandType type, bool value)
             break;
         }
     }
-    band->SetParent(&report_);
+    band->SetParent(this);
+    return band;
 }
 
 // ---------------------------------------------------------------- TCustomBandReport

@@ -485,9 +485,28 @@ private:
     std::unique_ptr<TRpController> controller_;
 };
 
+class TRpSubDetail;
+
+// Whether a sub-detail has its group header and footer; setting one creates
+// the band on the sub-detail's report and links it, clearing it frees the band.
+class TRpSubDetailGroupBands {
+public:
+    explicit TRpSubDetailGroupBands(TRpSubDetail &band) : band_(band) {}
+    bool HasHeader() const;
+    void SetHasHeader(bool value);
+    bool HasFooter() const;
+    void SetHasFooter(bool value);
+
+private:
+    void SetGroupBand(TRpBandType type, bool value);
+    TRpSubDetail &band_;
+};
+
 class TRpSubDetail : public TRpControllerBand {
 public:
     explicit TRpSubDetail(TComponent *owner);
+
+    TRpSubDetailGroupBands &Bands() { return bands_; }
 
     TRpCustomBand *HeaderBand() const { return Controller().HeaderBand; }
     void SetHeaderBand(TRpCustomBand *band);
@@ -496,6 +515,9 @@ public:
     bool PrintBefore() const { return Controller().PrintBefore(); }
     void SetPrintBefore(bool value);
     TRpOnNeedDataEvent &OnNeedData() { return Controller().OnNeedData; }
+
+private:
+    TRpSubDetailGroupBands bands_{*this};
 };
 
 // ---------------------------------------------------------------- the report
@@ -579,8 +601,9 @@ public:
     int ReportPageWidth() const;
     int ReportPageLength() const;
 
-    TNotifyEvent OnAfterPrint;
-    TNotifyEvent OnAfterPreview;
+    // Fired after the pages went to the printer, and when a preview closes.
+    TNotifyEvent AfterPrint;
+    TNotifyEvent AfterPreview;
     // Handed to the printer, which calls it instead of showing its own preview.
     std::function<void(TRpPrinter *sender)> OnPreview;
     TRpPrinterEvent OnGetPrinterSettings;
@@ -628,6 +651,9 @@ public:
     const std::vector<TRpCustomBand *> &BandList() const { return bands_; }
     // The first band of that type in the band order (never a column footer).
     TRpCustomBand *FindBand(TRpBandType type) const;
+    // A new band of that type on the report, named after its type with the
+    // first free number among the form's components.
+    TRpBand *CreateBand(TRpBandType type);
     void AddBand(TRpCustomBand *band);
     void RemoveBand(TRpCustomBand *band);
     void RegisterBand(TRpCustomBand *band);

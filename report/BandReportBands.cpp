@@ -499,6 +499,30 @@ void TRpSubDetail::SetFooterBand(TRpCustomBand *band)
         ParentReport()->SortBands();
 }
 
+bool TRpSubDetailGroupBands::HasHeader() const { return band_.HeaderBand() != nullptr; }
+bool TRpSubDetailGroupBands::HasFooter() const { return band_.FooterBand() != nullptr; }
+
+void TRpSubDetailGroupBands::SetHasHeader(bool value) { SetGroupBand(rbGroupHeader, value); }
+void TRpSubDetailGroupBands::SetHasFooter(bool value) { SetGroupBand(rbGroupFooter, value); }
+
+void TRpSubDetailGroupBands::SetGroupBand(TRpBandType type, bool value)
+{
+    const bool header = type == rbGroupHeader;
+    TRpCustomBand *existing = header ? band_.HeaderBand() : band_.FooterBand();
+    auto link = [this, header](TRpCustomBand *band) {
+        if (header)
+            band_.SetHeaderBand(band);
+        else
+            band_.SetFooterBand(band);
+    };
+    if (value && existing == nullptr && band_.ParentReport() != nullptr) {
+        link(band_.ParentReport()->CreateBand(type));
+    } else if (!value && existing != nullptr) {
+        link(nullptr);
+        delete existing;
+    }
+}
+
 void TRpSubDetail::SetPrintBefore(bool value)
 {
     Controller().SetPrintBefore(value);

@@ -17,8 +17,8 @@ public:
     bool ShowProgress() const override { return report_.ShowProgress(); }
     void AfterPrint(TRpPrinter &) override
     {
-        if (report_.OnAfterPrint)
-            report_.OnAfterPrint(&report_);
+        if (report_.AfterPrint)
+            report_.AfterPrint(&report_);
     }
     int ReportPageWidth() const override { return report_.ReportPageWidth(); }
     int ReportPageLength() const override { return report_.ReportPageLength(); }
@@ -52,8 +52,12 @@ void TCustomBandReport::LinkPrinter(TRpPrinter &printer)
     linkedPrinters_.push_back(&printer);
     printer.SetMessagingReport(this);
     printer.OnClose = [this](TRpPrinter *) {
-        if (OnAfterPreview)
-            OnAfterPreview(this);
+        if (AfterPreview)
+            AfterPreview(this);
+    };
+    printer.OnAfterPrint = [this](TRpPrinter *) {
+        if (AfterPrint)
+            AfterPrint(this);
     };
     printer.SetOnApplyPrinterSettings(OnApplyPrinterSettings);
     printer.SetOnGetPrinterSettings(OnGetPrinterSettings);

@@ -130,6 +130,8 @@ void TfrmMain::mitPrintClick()
         TdlgPrint dialog(*this);
         if (RunPrintDialog(dialog) == mrOk)
             PrintReport(rep, FFileName);
+    } catch (const EAbort &) {
+        // The person cancelled (the PDF file's name, for one): nothing to tell.
     } catch (const std::exception &e) {
         failure = e.what();
     }

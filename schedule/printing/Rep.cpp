@@ -4,7 +4,7 @@
 #include "platform/Printers.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
-#include "report/RpPrntr.h"
+#include "report/RpPrnSettings.h"
 #include "schedule/Main.h"
 #include "schedule/Wait.h"
 #include "schedule/printing/Preview.h"
@@ -343,21 +343,22 @@ bool PrintedPageSize(int paperSize, int orientation, long double &width, long do
         length = FormPageLength;
         return false;
     }
-    const TPrinterOrientation turn = orientation == 1 ? poLandscape : poPortrait;
     if (paperSize == 0) {
-        // Asked as the run asks its printer, so that both get the same page.
-        TRpPrinter printer;
+        // Read as the run's report printer reads its printer, so that both
+        // get the same page.
+        TPrinter printer;
         printer.SetPrinterIndex(RunPrinterIndex());
-        printer.SetPaperSize(TRpPaperSize::Default);
-        printer.SetOrientation(turn);
-        width = printer.PageWidth();
-        length = printer.PageHeight();
-        return true;
+        TPrinterSettings settings;
+        settings.SetPrinter(&printer);
+        settings.SetPaperSize(TRpPaperSize::Default);
+        width = settings.PaperWidth();
+        length = settings.PaperLength();
+    } else {
+        const auto size = static_cast<TRpPaperSize>(paperSize);
+        width = PaperSizeWidthMm(size) * 10;
+        length = PaperSizeLengthMm(size) * 10;
     }
-    const auto size = static_cast<TRpPaperSize>(paperSize);
-    width = PaperSizeWidthMm(size) * 10;
-    length = PaperSizeLengthMm(size) * 10;
-    if (turn == poLandscape)
+    if (orientation == 1)
         std::swap(width, length);
     return true;
 }

@@ -102,6 +102,24 @@ TEST(Graphics, ClippingOriginsAndSavedState)
     EXPECT_FALSE(c.RestoreDC(-1));
 }
 
+// Each face of the substitution table draws and measures as its family does,
+// Latin digits included (no other face fills in for them).
+TEST(Graphics, SubstitutedFacesMeasureAsTheirFamilies)
+{
+    ASSERT_EQ(FontSubstitutes().size(), 3u);
+    TBitmap named(1, 1), family(1, 1);
+    for (const TFontSubstitute &substitute : FontSubstitutes()) {
+        EXPECT_EQ(SubstituteFontName(substitute.Name), substitute.Family);
+        named.Canvas().Font().SetName(substitute.Name);
+        family.Canvas().Font().SetName(substitute.Family);
+        for (TBitmap *b : {&named, &family})
+            b->Canvas().Font().SetSize(8);
+        for (const char *text : {"2026/12/09", "日付範囲", "作成日:2026/12/09　 頁:1"})
+            EXPECT_EQ(named.Canvas().TextExtent(text), family.Canvas().TextExtent(text)) << substitute.Name << " " << text;
+    }
+    EXPECT_EQ(SubstituteFontName("Arial"), "Arial");
+}
+
 TEST(Graphics, JapaneseTextHasExtentAndInk)
 {
     TBitmap b;

@@ -176,7 +176,7 @@ TEST(Printers, PdfPrinterAsksForTheFileWhenNoneIsGiven)
     TScopedServices scoped(std::move(services));
     TPrinter printer;
     printer.SetPrinterIndex(2);
-    EXPECT_THROW(printer.BeginDoc(), EPrinter);
+    EXPECT_THROW(printer.BeginDoc(), EAbort);  // a cancel, not a failure
     EXPECT_FALSE(printer.Printing());
     EXPECT_EQ(dialog->Asked, 1);
 

@@ -125,3 +125,37 @@ TEST(BandReportPrinter, APrinterOutlivingItsReportForgetsIt)
     EXPECT_EQ(printer->Report(), nullptr);
     EXPECT_EQ(printer->PageCount(), 1);
 }
+
+// AfterPrint fires once each time the pages go to the printer, straight from
+// a run or from the store; AfterPreview when a preview of the pages closes.
+TEST(BandReportPrinter, AfterPrintAndAfterPreviewFollowThePrinter)
+{
+    testing_support::TempDir dir;
+    TScopedFakePrinters fake(dir.File("office.pdf"));
+    TPrintedReport r;
+    int printed = 0, previewed = 0;
+    r.report->AfterPrint = [&](TObject *sender) {
+        EXPECT_EQ(sender, r.report);
+        ++printed;
+    };
+    r.report->AfterPreview = [&](TObject *sender) {
+        EXPECT_EQ(sender, r.report);
+        ++previewed;
+    };
+    r.records = 2;
+    r.report->Print();
+    EXPECT_EQ(printed, 1);
+    EXPECT_TRUE(FileExists(dir.File("office.pdf")));
+
+    r.delivered = 0;
+    r.report->Prepare();
+    EXPECT_EQ(printed, 1);  // into the store: not printed yet
+    TRpPrinter *printer = r.report->ReportPrinter();
+    ASSERT_NE(printer, nullptr);
+    EXPECT_TRUE(printer->Print());
+    EXPECT_EQ(printed, 2);
+    printer->SetPreviewActive(true);
+    printer->SetPreviewActive(false);
+    EXPECT_EQ(previewed, 1);
+    EXPECT_EQ(printed, 2);
+}

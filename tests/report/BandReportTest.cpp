@@ -532,6 +532,56 @@ TEST(BandReportRun, SubDetailsRunTheirLoopInsideEachMasterRecord)
     EXPECT_EQ(texts, (std::vector<std::string>{"S", "S", "R1"}));
 }
 
+// HasHeader and HasFooter make the sub-detail's group bands on its report,
+// which print around each run of its loop; clearing them frees the bands.
+TEST(BandReportRun, SubDetailBandsCreateAndFreeTheGroupHeaderAndFooter)
+{
+    TPagedReport report;
+    auto *sub = Place<TRpSubDetail>(report.form, report.report);
+    sub->Size().SetHeight(5);
+    Place<TRpLabel>(report.form, sub)->SetCaption("S");
+    EXPECT_FALSE(sub->Bands().HasHeader());
+    EXPECT_FALSE(sub->Bands().HasFooter());
+    sub->Bands().SetHasHeader(true);
+    sub->Bands().SetHasFooter(true);
+    ASSERT_TRUE(sub->Bands().HasHeader());
+    ASSERT_TRUE(sub->Bands().HasFooter());
+    TRpCustomBand *header = sub->HeaderBand();
+    TRpCustomBand *footer = sub->FooterBand();
+    EXPECT_EQ(header->BandType(), rbGroupHeader);
+    EXPECT_EQ(footer->BandType(), rbGroupFooter);
+    EXPECT_EQ(header->Name(), "GroupHeaderBand1");
+    EXPECT_EQ(footer->Name(), "GroupFooterBand1");
+    EXPECT_EQ(header->Owner(), &report.form);
+    EXPECT_EQ(header->ParentReport(), report.report);
+    sub->Bands().SetHasHeader(true);  // already there: the same band stays
+    EXPECT_EQ(sub->HeaderBand(), header);
+    for (TRpCustomBand *band : {header, footer})
+        band->Size().SetHeight(5);
+    Place<TRpLabel>(report.form, header)->SetCaption("H");
+    Place<TRpLabel>(report.form, footer)->SetCaption("F");
+    int subRows = 0;
+    sub->OnNeedData() = [&](TObject *, bool &more) {
+        more = subRows < 2;
+        if (more)
+            ++subRows;
+    };
+    report.detail->AfterPrint = [&](TRpCustomBand *, bool) { subRows = 0; };
+    report.Run(1);
+    auto texts = report.device.TextsOnPage(1);
+    std::erase_if(texts, [](const std::string &t) { return t == "HEAD" || t == "1"; });
+    EXPECT_EQ(texts, (std::vector<std::string>{"R1", "H", "S", "S", "F"}));
+
+    const size_t bands = report.report->BandList().size();
+    sub->Bands().SetHasHeader(false);
+    sub->Bands().SetHasFooter(false);
+    EXPECT_FALSE(sub->Bands().HasHeader());
+    EXPECT_FALSE(sub->Bands().HasFooter());
+    EXPECT_EQ(report.report->BandList().size(), bands - 2);
+    EXPECT_EQ(report.form.FindComponent("GroupHeaderBand1"), nullptr);
+    EXPECT_EQ(report.form.FindComponent("GroupFooterBand1"), nullptr);
+}
+
 TEST(BandReportRun, GroupHeadersRepeatOnNewPagesWhenAsked)
 {
     TTableDataSet data("DATA", {"G"}, {{"A"}, {"A"}, {"A"}, {"A"}, {"A"}, {"A"}, {"A"}, {"B"}});

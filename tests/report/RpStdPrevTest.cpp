@@ -197,7 +197,7 @@ TEST_F(RpStdPrevTest, SavedPagesLoadAgainAndPrintAsStored)
     ASSERT_TRUE(FileExists(file));
 
     int afterPreview = 0;
-    r.report->OnAfterPreview = [&](TObject *) { ++afterPreview; };
+    r.report->AfterPreview = [&](TObject *) { ++afterPreview; };
     preview->NextPageClick(preview);
     services->fileAnswers = {TFileDialogAnswer{file, 1}};
     preview->LoadClick(preview);

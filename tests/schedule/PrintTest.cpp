@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/Application.h"
 #include "report/RpPrntr.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Print.h"
@@ -249,7 +250,9 @@ TEST(PrintCommand, ToFileWritesASavedReportOfTheSamePages)
     EXPECT_TRUE(board.services->messages.empty());
 }
 
-TEST(PrintCommand, AFailedPrintGivesTheCommandsBackAndSaysWhy)
+// Cancelling the PDF file's name is no failure: nothing is shown or written,
+// and the commands come back.
+TEST(PrintCommand, CancellingThePdfFileNameShowsNothing)
 {
     TPrintBoard board(2);
     board.Print([&](TdlgPrint &d) {
@@ -258,12 +261,17 @@ TEST(PrintCommand, AFailedPrintGivesTheCommandsBackAndSaysWhy)
         d.cmbPrinterName->OnChange(d.cmbPrinterName);
         d.btnOk->Click();  // the PDF file dialog is cancelled
     });
-    ASSERT_EQ(board.services->messages.size(), 1u);
+    EXPECT_TRUE(board.services->messages.empty());
+    ASSERT_EQ(board.services->fileRequests.size(), 1u);
+    EXPECT_EQ(board.services->fileRequests[0].filter, "PDF (*.pdf)|*.pdf");
     EXPECT_TRUE(board.main->mitPrint->Enabled());
     EXPECT_TRUE(board.main->mitPreview->Enabled());
     EXPECT_TRUE(board.main->btnPrint->Enabled());
     EXPECT_TRUE(board.main->Enabled());
     EXPECT_EQ(board.main->FReportRuns, 0);
+    // Elsewhere, too, a cancel passed to the application's handler shows nothing.
+    Application().HandleException(EAbort("Printing aborted"));
+    EXPECT_TRUE(board.services->messages.empty());
 }
 
 TEST(PrintCommand, DialogKeepsThePrinterChoiceAndForgetsALostOne)
