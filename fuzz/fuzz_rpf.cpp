@@ -56,8 +56,9 @@ void ShowInStandardPreview(const std::string &file)
         return;
     }
     TRpStandardPreview preview(nullptr, &printer);
-    for (int row = 0; row < std::min(printer.PageCount(), 4); ++row)
-        preview.ThumbGridDrawCell(nullptr, 0, row, TRect{0, 0, 176, 140}, 0);
+    preview.ThumbGrid->SetRowCount(std::max(1, printer.PageCount()));
+    TBitmap thumbnails(preview.ThumbGrid->Width(), preview.ThumbGrid->Height());
+    preview.ThumbGrid->PaintTo(thumbnails.Canvas());
     preview.RpPreview->SetBounds(0, 0, 160, 120);
     preview.RpPreview->AttachPrinter(&printer);
     preview.RpPreview->ZoomToFit();
