@@ -46,10 +46,6 @@ const std::uint32_t kSystemColors[31] = {
     0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xF0F0F0,
 };
 
-} // namespace
-
-namespace {
-
 TCustomForm *&ExplicitMessageBoxOwner()
 {
     static TCustomForm *owner = nullptr;
