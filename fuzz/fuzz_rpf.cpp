@@ -1,5 +1,7 @@
 // Loads arbitrary bytes as a saved report file (".RPF") and plays every page
-// onto a small bitmap, the last page first so that the walk goes both ways.
+// onto a small bitmap, the last page first so that the walk goes both ways;
+// then loads the file into a report printer and shows it in the standard
+// preview: its first thumbnails and its page at the fit zoom.
 // A damaged file may only raise the program's own exceptions.
 #include "platform/Application.h"
 #include "platform/Exceptions.h"
@@ -7,6 +9,8 @@
 #include "platform/Stream.h"
 #include "platform/SysUtils.h"
 #include "report/RpPageStore.h"
+#include "report/RpPrntr.h"
+#include "report/RpStdPrev.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -43,6 +47,26 @@ void PlayPage(TRpPageList &list, int n, TBitmap &target)
     }
 }
 
+void ShowInStandardPreview(const std::string &file)
+{
+    TRpPrinter printer;
+    try {
+        printer.Load(file);
+    } catch (const Exception &) {
+        return;
+    }
+    TRpStandardPreview preview(nullptr, &printer);
+    preview.ThumbGrid->SetRowCount(std::max(1, printer.PageCount()));
+    TBitmap thumbnails(preview.ThumbGrid->Width(), preview.ThumbGrid->Height());
+    preview.ThumbGrid->PaintTo(thumbnails.Canvas());
+    preview.RpPreview->SetBounds(0, 0, 160, 120);
+    preview.RpPreview->AttachPrinter(&printer);
+    preview.RpPreview->ZoomToFit();
+    TBitmap shown(160, 120);
+    preview.RpPreview->PaintTo(shown.Canvas());
+    preview.RpPreview->AttachPrinter(nullptr);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -66,5 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         PlayPage(list, pages, target);
     for (int n = 1; n <= pages; ++n)
         PlayPage(list, n, target);
+    ShowInStandardPreview(file);
     return 0;
 }

@@ -22,6 +22,9 @@ constexpr int kReferencePixels = 4800;
 constexpr int kReferenceMillimetres = 1270;
 // No page needs more; anything larger in a file is damage.
 constexpr std::uint32_t kMaxMetafileBytes = 256u * 1024 * 1024;
+// The widest and tallest page, in pixels (34 m): sizes from a file are held
+// to it before anything is computed from them.
+constexpr int kPagePixelsLimit = 1 << 17;
 
 int PixelsToFrame(int pixels) { return MulDiv(pixels, 2540, kPixelsPerInch); }
 int FrameToPixels(int frame) { return MulDiv(frame, kPixelsPerInch, 2540); }
@@ -665,6 +668,10 @@ U_EMRHEADER CheckStructure(const std::string &data)
         Damaged("its length does not match its data");
     if (header.rclFrame.right < header.rclFrame.left || header.rclFrame.bottom < header.rclFrame.top)
         Damaged("the frame is inverted");
+    const std::int64_t frameLimit = PixelsToFrame(kPagePixelsLimit);
+    if (static_cast<std::int64_t>(header.rclFrame.right) - header.rclFrame.left > frameLimit ||
+        static_cast<std::int64_t>(header.rclFrame.bottom) - header.rclFrame.top > frameLimit)
+        Damaged("the frame is larger than any page");
     size_t offset = 0;
     std::uint32_t lastType = 0;
     while (offset < data.size()) {
@@ -722,8 +729,8 @@ void TMetafile::LoadFromBytes(const std::string &bytes)
     long long w = static_cast<long long>(header.rclFrame.right) - header.rclFrame.left;
     long long h = static_cast<long long>(header.rclFrame.bottom) - header.rclFrame.top;
     data_ = bytes;
-    mmWidth_ = static_cast<int>(std::min<long long>(w, 0x7FFFFFFF));
-    mmHeight_ = static_cast<int>(std::min<long long>(h, 0x7FFFFFFF));
+    mmWidth_ = static_cast<int>(w);
+    mmHeight_ = static_cast<int>(h);
 }
 
 // ---------------------------------------------------------------- player
@@ -731,10 +738,13 @@ void TMetafile::LoadFromBytes(const std::string &bytes)
 namespace {
 
 // Coordinates and sizes beyond these are cut back so that nothing overflows.
-constexpr double kCoordinateLimit = 1 << 17;
+constexpr double kCoordinateLimit = kPagePixelsLimit;
 constexpr int kLengthLimit = 4096;
 constexpr int kBitmapSideLimit = 8192;
 constexpr std::size_t kSaveDepthLimit = 1024;
+// What the wide pens of one page may cost, in points times target pixels of
+// width (a page of a report spends a few thousand).
+constexpr std::int64_t kPenCostLimit = 1 << 22;
 
 struct TObject {
     enum Kind { None, Pen, Brush, Font } kind = None;
@@ -1014,7 +1024,8 @@ private:
         return true;
     }
 
-    void ApplyShape(bool withBrush)
+    // The pen and brush of the state for a figure of `points` points.
+    void ApplyShape(bool withBrush, std::size_t points = 1)
     {
         TPen &pen = canvas_.Pen();
         pen = state_.pen;
@@ -1023,6 +1034,13 @@ private:
         // A pen is as wide as its pixels of the picture; the thinnest one
         // pixel, and at least one target pixel.
         pen.SetWidth(std::max(1, MapLength(std::max(1, pen.Width()), sx_)));
+        // A wide pen takes time as its width along every point; once a page
+        // has spent its share, the rest is drawn with the thinnest pen.
+        const std::int64_t cost = static_cast<std::int64_t>(points) * pen.Width();
+        if (pen.Width() > 1 && cost > penBudget_)
+            pen.SetWidth(1);
+        else if (pen.Width() > 1)
+            penBudget_ -= cost;
         pen.SetMode(ModeForRop2(state_.rop2));
         if (withBrush)
             canvas_.Brush() = state_.brush;
@@ -1094,11 +1112,20 @@ private:
         return bitmap;
     }
 
-    void DrawBitmap(const TRect &target, const TBitmap &bitmap, TRect part)
+    // The part of the bitmap from (left, top) up to (right, bottom) stretched
+    // over the target. The part comes from the file, so it is cut to the
+    // bitmap in 64 bits; a part outside the bitmap draws nothing.
+    void DrawBitmap(const TRect &target, const TBitmap &bitmap, std::int64_t left, std::int64_t top,
+                    std::int64_t right, std::int64_t bottom)
     {
-        TRect inside;
-        if (!IntersectRect(inside, part, {0, 0, bitmap.Width(), bitmap.Height()}))
+        left = std::max<std::int64_t>(left, 0);
+        top = std::max<std::int64_t>(top, 0);
+        right = std::min<std::int64_t>(right, bitmap.Width());
+        bottom = std::min<std::int64_t>(bottom, bitmap.Height());
+        if (right <= left || bottom <= top)
             return;
+        const TRect inside{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                           static_cast<int>(bottom)};
         if (inside == TRect{0, 0, bitmap.Width(), bitmap.Height()}) {
             canvas_.StretchDraw(target, bitmap);
             return;
@@ -1131,17 +1158,18 @@ private:
         auto bitmap = Dib(record, size, ReadU32(record + 84), cbInfo, ReadU32(record + 92), ReadU32(record + 96));
         if (!bitmap)
             return;
-        TPoint src = {ReadI32(record + 44), ReadI32(record + 48)};
-        TPoint srcExtent = stretch ? TPoint{ReadI32(record + 100), ReadI32(record + 104)} : extent;
-        DrawBitmap(target, *bitmap, {src.X, src.Y, src.X + srcExtent.X, src.Y + srcExtent.Y});
+        const std::int64_t x = ReadI32(record + 44), y = ReadI32(record + 48);
+        const std::int64_t cx = stretch ? ReadI32(record + 100) : extent.X;
+        const std::int64_t cy = stretch ? ReadI32(record + 104) : extent.Y;
+        DrawBitmap(target, *bitmap, x, y, x + cx, y + cy);
     }
 
     void StretchDibits(const char *record, std::uint32_t size)
     {
         Need(size, 80);
         TPoint dest = {ReadI32(record + 24), ReadI32(record + 28)};
-        TPoint src = {ReadI32(record + 32), ReadI32(record + 36)};
-        TPoint srcExtent = {ReadI32(record + 40), ReadI32(record + 44)};
+        const std::int64_t x = ReadI32(record + 32), y = ReadI32(record + 36);
+        const std::int64_t cx = ReadI32(record + 40), cy = ReadI32(record + 44);
         TPoint extent = {ReadI32(record + 72), ReadI32(record + 76)};
         auto bitmap = Dib(record, size, ReadU32(record + 48), ReadU32(record + 52), ReadU32(record + 56),
                           ReadU32(record + 60));
@@ -1150,8 +1178,8 @@ private:
         TPoint a = Map(dest.X, dest.Y);
         TPoint b = Map(static_cast<std::int64_t>(dest.X) + extent.X, static_cast<std::int64_t>(dest.Y) + extent.Y);
         // A bottom-up source counts its rows from the bottom.
-        DrawBitmap({a.X, a.Y, b.X, b.Y}, *bitmap,
-                   {src.X, bitmap->Height() - src.Y - srcExtent.Y, src.X + srcExtent.X, bitmap->Height() - src.Y});
+        const std::int64_t rows = bitmap->Height();
+        DrawBitmap({a.X, a.Y, b.X, b.Y}, *bitmap, x, rows - y - cy, x + cx, rows - y);
     }
 
     void SelectClipRegion(const char *record, std::uint32_t size)
@@ -1310,7 +1338,7 @@ private:
             bool polygon = type == U_EMR_POLYGON || type == U_EMR_POLYGON16;
             std::vector<TPoint> points = Points(record, size, sixteen);
             Prepare();
-            ApplyShape(polygon);
+            ApplyShape(polygon, points.size());
             if (polygon)
                 canvas_.Polygon(points);
             else
@@ -1445,6 +1473,7 @@ private:
     std::vector<TPlayState> saved_;
     bool clipDirty_ = false;
     std::size_t index_ = 0;
+    std::int64_t penBudget_ = kPenCostLimit;
 };
 
 } // namespace

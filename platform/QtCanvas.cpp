@@ -267,6 +267,21 @@ void TQtCanvas::ApplyPenAndBrush(QPainter &p, bool withPen, bool withBrush)
     p.setCompositionMode(ModeForPen(pen.Mode()));
 }
 
+void TQtCanvas::DrawSegment(QPainter &p, TPoint from, TPoint to)
+{
+    if (from == to)
+        return;
+    // GDI leaves out the last pixel of a line.
+    int endX = to.X, endY = to.Y;
+    if (Pen().Width() <= 1) {
+        if (from.Y == to.Y)
+            endX += to.X > from.X ? -1 : 1;
+        else if (from.X == to.X)
+            endY += to.Y > from.Y ? -1 : 1;
+    }
+    p.drawLine(from.X, from.Y, endX, endY);
+}
+
 void TQtCanvas::LineTo(int x, int y)
 {
     TPoint from = PenPos();
@@ -275,15 +290,19 @@ void TQtCanvas::LineTo(int x, int y)
     if (!p || from == TPoint{x, y})
         return;
     ApplyPenAndBrush(*p, true, false);
-    // GDI leaves out the last pixel of a line.
-    int endX = x, endY = y;
-    if (Pen().Width() <= 1) {
-        if (from.Y == y)
-            endX += x > from.X ? -1 : 1;
-        else if (from.X == x)
-            endY += y > from.Y ? -1 : 1;
-    }
-    p->drawLine(from.X, from.Y, endX, endY);
+    DrawSegment(*p, from, TPoint{x, y});
+}
+
+// The segments one after another, as LineTo draws them, with the painter
+// prepared once (a damaged page may hold a line of many thousand points).
+void TQtCanvas::Polyline(const std::vector<TPoint> &points)
+{
+    QPainter *p = Prepare();
+    if (!p || points.size() < 2)
+        return;
+    ApplyPenAndBrush(*p, true, false);
+    for (size_t i = 1; i < points.size(); ++i)
+        DrawSegment(*p, points[i - 1], points[i]);
 }
 
 void TQtCanvas::Rectangle(const TRect &rect)

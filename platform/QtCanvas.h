@@ -47,6 +47,7 @@ public:
     void RoundRect(const TRect &rect, int ellipseWidth, int ellipseHeight) override;
     void Ellipse(const TRect &rect) override;
     void Polygon(const std::vector<TPoint> &points) override;
+    void Polyline(const std::vector<TPoint> &points) override;
     void InvertRect(const TRect &rect) override;
     void ExtTextOut(int x, int y, unsigned options, const TRect *rect, const std::string &text) override;
     TSize TextExtent(const std::string &text) override;
@@ -60,6 +61,7 @@ private:
     // The painter with the canvas's clip and origin applied; null when it cannot paint.
     QPainter *Prepare();
     void ApplyPenAndBrush(QPainter &p, bool withPen, bool withBrush);
+    void DrawSegment(QPainter &p, TPoint from, TPoint to);
 
     QPainter *external_ = nullptr;
     QPaintDevice *device_ = nullptr;

@@ -1,6 +1,8 @@
 #include "platform/Services.h"
 
 #include "platform/Encoding.h"
+#include "platform/Forms.h"
+#include "platform/QtControls.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -10,6 +12,7 @@
 #include <QFontDatabase>
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QUrl>
 
 #include <cstdlib>
@@ -43,11 +46,42 @@ const std::uint32_t kSystemColors[31] = {
     0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xF0F0F0,
 };
 
+TCustomForm *&ExplicitMessageBoxOwner()
+{
+    static TCustomForm *owner = nullptr;
+    return owner;
+}
+
+// The window of the form message boxes belong to now; none without one.
+QWidget *MessageBoxParent()
+{
+    TCustomForm *owner = MessageBoxOwner();
+    return owner && owner->HandleAllocated() ? owner->Link()->Widget()->window() : nullptr;
+}
+
 } // namespace
+
+TMessageBoxOwner::TMessageBoxOwner(TCustomForm &form) : previous_(ExplicitMessageBoxOwner())
+{
+    ExplicitMessageBoxOwner() = &form;
+}
+
+TMessageBoxOwner::~TMessageBoxOwner() { ExplicitMessageBoxOwner() = previous_; }
+
+TCustomForm *MessageBoxOwner()
+{
+    return ExplicitMessageBoxOwner() ? ExplicitMessageBoxOwner() : Screen().ActiveForm();
+}
 
 int TServices::MessageBox(const std::string &text, const std::string &caption, unsigned flags)
 {
-    QMessageBox box;
+    // Over its owner's window, and above it when that window stays on top.
+    // The owner may go while the box is up, taking the box with it.
+    QWidget *parent = MessageBoxParent();
+    QPointer<QMessageBox> guard = new QMessageBox(parent);
+    QMessageBox &box = *guard;
+    if (parent && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.setText(Q(text));
     box.setWindowTitle(Q(caption));
     switch (flags & 0xF0) {
@@ -81,6 +115,7 @@ int TServices::MessageBox(const std::string &text, const std::string &caption, u
     if ((flags & MB_DEFBUTTON2) && choices.size() > 1)
         box.setDefaultButton(choices[1].button);
     auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
+    delete guard.data();
     for (const Choice &c : choices)
         if (c.button == chosen)
             return c.answer;

@@ -100,6 +100,25 @@ TServices &Services();
 // Replaces the services; returns the previous object.
 std::unique_ptr<TServices> SetServices(std::unique_ptr<TServices> services);
 
+class TCustomForm;
+
+// Message boxes shown while one lives belong to the form: they open over it,
+// above it also when it stays on top, and it waits for them. Scopes nest.
+class TMessageBoxOwner {
+public:
+    explicit TMessageBoxOwner(TCustomForm &form);
+    ~TMessageBoxOwner();
+    TMessageBoxOwner(const TMessageBoxOwner &) = delete;
+    TMessageBoxOwner &operator=(const TMessageBoxOwner &) = delete;
+
+private:
+    TCustomForm *previous_;
+};
+
+// The form a message box shown now belongs to: the innermost owner's, else
+// the program's active form (none when no window of the program is active).
+TCustomForm *MessageBoxOwner();
+
 // Puts services in force for a scope and restores the previous ones after it.
 class TScopedServices {
 public:

@@ -503,8 +503,8 @@ void TRpStandardPreview::ThumbGridDrawCell(TObject *, int, int row, TRect rect, 
         return;
     TCanvas &canvas = ThumbGrid->Canvas();
     const int height = std::max(1, rect.Height() - 20);
-    const int width = std::max(1, std::min(rect.Width() - 30, height * page->Width() / page->Height()));
-    const int shown = std::max(1, width * page->Height() / page->Width());
+    const int width = std::max(1, std::min(rect.Width() - 30, MulDiv(height, page->Width(), page->Height())));
+    const int shown = std::max(1, MulDiv(width, page->Height(), page->Width()));
     const int left = rect.Left + (rect.Width() - width) / 2;
     const int top = rect.Top + 10;
     TRpPreviewImage::DrawPageImage(page.get(), canvas, TRect{left, top, left + width, top + shown}, false);

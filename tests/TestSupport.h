@@ -72,6 +72,7 @@ public:
         std::string text;
         std::string caption;
         unsigned flags;
+        TCustomForm *owner;  // the form the box belongs to
     };
     std::vector<Message> messages;
     std::deque<int> answers;
@@ -88,7 +89,7 @@ public:
 
     int MessageBox(const std::string &text, const std::string &caption, unsigned flags) override
     {
-        messages.push_back({text, caption, flags});
+        messages.push_back({text, caption, flags, MessageBoxOwner()});
         if (answers.empty())
             return IDOK;
         int answer = answers.front();

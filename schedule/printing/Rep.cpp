@@ -890,12 +890,21 @@ void TrepForm::myPrintClick()
     if (Ready())
         main_.mitPrintClick();
     else
-        Services().MessageBox(StillRunning, "PRINT", MB_OK | MB_ICONINFORMATION);
+        ShowStillRunning();
 }
 
 void TrepForm::myFormCloseQuery(bool &canClose)
 {
     canClose = Ready();
     if (!canClose)
-        Services().MessageBox(StillRunning, "PRINT", MB_OK | MB_ICONINFORMATION);
+        ShowStillRunning();
+}
+
+// The message belongs to the preview the person pressed in, above which it opens.
+void TrepForm::ShowStillRunning()
+{
+    std::optional<TMessageBoxOwner> owner;
+    if (preview_ != nullptr)
+        owner.emplace(*preview_);
+    Services().MessageBox(StillRunning, "PRINT", MB_OK | MB_ICONINFORMATION);
 }

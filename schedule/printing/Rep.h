@@ -75,6 +75,7 @@ protected:
 private:
     // A preview still up when the form goes must not call back into it.
     void LetGoOfPreview();
+    void ShowStillRunning();
     void CreateComponents();
     // From the start of a run to its last row (or the form's end) the main
     // window takes no input: the rows being printed must stay as they are.

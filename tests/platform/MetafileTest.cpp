@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -428,4 +429,122 @@ TEST(Metafile, LinesPlayAsWideAsTheirPixelsAtEveryScale)
         for (int run : DarkRuns(small, middleRow, true))
             EXPECT_EQ(run, 1) << percent;
     }
+}
+
+namespace {
+
+// A page holding one bitmap, drawn with StretchDraw (an EMR_STRETCHDIBITS).
+std::string BitmapPage()
+{
+    TBitmap picture(4, 3);
+    picture.Canvas().Brush().SetColor(clRed);
+    picture.Canvas().FillRect({0, 0, 4, 3});
+    return Record(40, 30, [&](TCanvas &c) { c.StretchDraw({10, 10, 30, 25}, picture); });
+}
+
+// The page with its bitmap record made into an EMR_BITBLT (76) or an
+// EMR_STRETCHBLT (77) of the same bitmap, drawn at (10, 10), 20 x 15.
+std::string BlitPage(std::uint32_t type, std::int32_t xSrc)
+{
+    const std::string page = BitmapPage();
+    const size_t at = RecordsOf(page, 81).at(0);
+    const std::uint32_t size = U32(page, at + 4), offBmi = U32(page, at + 48), offBits = U32(page, at + 56);
+    const std::string bitmap = page.substr(at + offBmi, size - offBmi);
+    const std::uint32_t head = type == 77 ? 108 : 100;
+    std::string record(head, '\0');
+    PutU32(record, 0, type);
+    PutU32(record, 4, head + static_cast<std::uint32_t>(bitmap.size()));
+    record.replace(8, 16, page, at + 8, 16);                 // bounds
+    for (auto [place, value] : std::initializer_list<std::pair<size_t, std::uint32_t>>{
+             {24, 10}, {28, 10}, {32, 20}, {36, 15}, {40, 0x00CC0020},  // destination, SRCCOPY
+             {44, static_cast<std::uint32_t>(xSrc)}, {48, 0}, {52, 0x3F800000}, {64, 0x3F800000},  // source, transform
+             {84, head}, {88, offBits - offBmi}, {92, head + offBits - offBmi},
+             {96, size - offBits}}) {
+        PutU32(record, place, value);
+    }
+    if (type == 77) {
+        PutU32(record, 100, 4);
+        PutU32(record, 104, 3);
+    }
+    record += bitmap;
+    std::string blit = page.substr(0, at) + record + page.substr(at + size);
+    PutU32(blit, 48, static_cast<std::uint32_t>(blit.size()));
+    return blit;
+}
+
+} // namespace
+
+// Saved pages can carry anything; none may overflow the player's arithmetic.
+TEST(Metafile, BitmapSourcesOutsideTheirBitmapDrawNothing)
+{
+    auto play = [](const std::string &bytes) {
+        TMetafile mf;
+        mf.LoadFromBytes(bytes);
+        TBitmap target(40, 30);
+        mf.Play(target.Canvas(), {0, 0, 40, 30});
+        return target.Pixel(20, 17);
+    };
+    const std::string page = BitmapPage();
+    ASSERT_EQ(play(page), clRed);
+    ASSERT_EQ(play(BlitPage(76, 0)), clRed);
+    ASSERT_EQ(play(BlitPage(77, 0)), clRed);
+
+    const size_t stretch = RecordsOf(page, 81).at(0);
+    std::string farRight = page;
+    PutU32(farRight, stretch + 32, 0x7FFFFFFF);  // xSrc
+    EXPECT_EQ(play(farRight), clWhite);
+    std::string farDown = page;
+    PutU32(farDown, stretch + 36, 0x80000000);  // ySrc
+    EXPECT_EQ(play(farDown), clWhite);
+    EXPECT_EQ(play(BlitPage(76, 0x7FFFFFFF)), clWhite);
+    EXPECT_EQ(play(BlitPage(77, 0x7FFFFFFF)), clWhite);
+}
+
+TEST(Metafile, APageLargerThanAnyPaperIsRefused)
+{
+    std::string page = Record(100, 100, DrawPage);
+    TMetafile mf;
+    PutU32(page, 32, 0x7FFFFFFF);  // the frame's right edge
+    EXPECT_THROW(mf.LoadFromBytes(page), EInvalidGraphic);
+    PutU32(page, 32, MulDiv(100, 2540, 96));
+    PutU32(page, 24, 0x80000000);  // its left edge far out the other way
+    EXPECT_THROW(mf.LoadFromBytes(page), EInvalidGraphic);
+    // A long banner of 30 m still loads.
+    PutU32(page, 24, 0);
+    PutU32(page, 32, 3000000);
+    mf.LoadFromBytes(page);
+    EXPECT_EQ(mf.Width(), MulDiv(3000000, 96, 2540));
+}
+
+TEST(Metafile, APagesWidePensCostNoMoreThanItsShare)
+{
+    // 200,000 points drawn with a pen 4,096 pixels wide would cover the whole
+    // target many thousand times; beyond its share the line is drawn thin.
+    std::vector<TPoint> zigzag;
+    for (int i = 0; i < 200000; ++i)
+        zigzag.push_back({(i * 37) % 794, (i * 91) % 1123});
+    TMetafile mf;
+    mf.LoadFromBytes(Record(794, 1123, [&](TCanvas &c) {
+        c.Pen().SetWidth(4096);
+        c.Polyline(zigzag);
+    }));
+    TBitmap shown(508, 719);
+    const auto started = std::chrono::steady_clock::now();
+    mf.Play(shown.Canvas(), {0, 0, 508, 719});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    int white = 0;
+    for (int y = 0; y < shown.Height(); y += 7)
+        for (int x = 0; x < shown.Width(); x += 7)
+            white += shown.Pixel(x, y) == clWhite;
+    EXPECT_GT(white, 0);
+
+    // A few wide lines keep their width.
+    mf.LoadFromBytes(Record(200, 100, [](TCanvas &c) {
+        c.Pen().SetWidth(20);
+        c.Polyline({{20, 50}, {180, 50}});
+    }));
+    TBitmap wide(400, 200);
+    mf.Play(wide.Canvas(), {0, 0, 400, 200});
+    EXPECT_EQ(wide.Pixel(200, 100 - 18), clBlack);
+    EXPECT_EQ(wide.Pixel(200, 100 + 18), clBlack);
 }

@@ -317,3 +317,29 @@ TEST(PreviewWindow, EveryLineOfThePageShowsWhenThePageIsShownSmaller)
     });
     EXPECT_EQ(checked.size(), 5u);
 }
+
+TEST(PreviewWindow, ItsMessagesBelongToIt)
+{
+    TPreviewBoard board(23);
+    TForm elsewhere(nullptr);
+    elsewhere.SetBounds(0, 0, 200, 100);
+    const TfrmPreview *preview = nullptr;
+    TLater later;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (preview != nullptr || Finished(form))
+            return;
+        preview = &form;
+        // Another window is active: the person closes the preview from the
+        // window list, then presses its print button.
+        ASSERT_TRUE(SimulateActivation(elsewhere));
+        form.Close();
+        form.btnPrint->Click();
+        EXPECT_TRUE(form.Visible());
+        later.Post(form, [&] { form.btnCloseClick(nullptr); });
+    });
+    ASSERT_EQ(board.services->messages.size(), 2u);
+    for (const auto &message : board.services->messages) {
+        EXPECT_EQ(message.text, "レポート生成中です。しばらくお待ち下さい。");
+        EXPECT_EQ(message.owner, preview);
+    }
+}

@@ -338,3 +338,94 @@ TEST(PrintCommand, ACaptionColumnWithoutRoomForTheChartIsRefused)
     EXPECT_TRUE(board.main->mitPrint->Enabled());
     EXPECT_FALSE(board.main->FPreviewOpen);
 }
+
+namespace {
+
+// A word of a PDF page and its box in points (pdftotext -bbox).
+struct TPdfWord {
+    std::string text;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+
+std::vector<TPdfWord> PdfWords(const std::string &pdf, int page)
+{
+    const std::string p = std::to_string(page);
+    const std::string html = CommandOutput("pdftotext -bbox -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
+    std::vector<TPdfWord> words;
+    auto number = [](const std::string &line, const std::string &name) {
+        const size_t at = line.find(name + "=\"");
+        return at == std::string::npos ? 0.0 : std::stod(line.substr(at + name.size() + 2));
+    };
+    std::istringstream lines(html);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t open = line.find("<word "), close = line.find("</word>");
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        const size_t text = line.find('>', open) + 1;
+        words.push_back({line.substr(text, close - text), number(line, "xMin"), number(line, "yMin"),
+                         number(line, "xMax"), number(line, "yMax")});
+    }
+    return words;
+}
+
+bool Dark(const TBitmap &b, int x, int y)
+{
+    const TColor c = b.Pixel(x, y);
+    return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128;
+}
+
+// The length of the dark run starting at (x, y) and going (dx, dy).
+int DarkRun(const TBitmap &b, int x, int y, int dx, int dy)
+{
+    int n = 0;
+    while (x >= 0 && y >= 0 && x < b.Width() && y < b.Height() && Dark(b, x, y)) {
+        ++n;
+        x += dx;
+        y += dy;
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(PrintCommand, LinesPrintAsThinAsTheirPenAndStampCaptionsKeepClearOfThem)
+{
+    TPrintBoard board(12);
+    const std::string pdf = UniqueTempPath("lines.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    constexpr int kPerPoint = 4;  // rendered at 288 dots per inch
+    const std::string png = RenderPdfPage(pdf, 1, 72 * kPerPoint);
+    ASSERT_FALSE(png.empty());
+    TBitmap page;
+    page.LoadFromFile(png);
+    // The page frame (FrameWidth 1): one pixel at 96 per inch, 0.75 point.
+    const int midX = page.Width() / 2, midY = page.Height() / 2;
+    int left = 0;
+    while (left < midX && !Dark(page, left, midY))
+        ++left;
+    int top = 0;
+    while (top < midY && !Dark(page, midX, top))
+        ++top;
+    for (int thickness : {DarkRun(page, left, midY, 1, 0), DarkRun(page, midX, top, 0, 1)}) {
+        EXPECT_GE(thickness, 2);
+        EXPECT_LE(thickness, 4);  // 1.44 points would be 6
+    }
+    // Each stamp caption starts clear of its box's left line.
+    int stamps = 0;
+    for (const TPdfWord &word : PdfWords(pdf, 1)) {
+        if (word.text != "承認" && word.text != "査閲" && word.text != "担当者" && word.text != "作成者")
+            continue;
+        ++stamps;
+        const int x = static_cast<int>(word.xMin * kPerPoint);
+        const int below = static_cast<int>((word.yMax + 3) * kPerPoint);  // inside the box, under the caption
+        int line = x;
+        while (line > x - 4 * kPerPoint && !Dark(page, line, below))
+            --line;
+        ASSERT_TRUE(Dark(page, line, below)) << word.text;
+        EXPECT_GE(x - line, 2) << word.text << ": the line ends at " << line << ", the caption starts at " << x;
+    }
+    EXPECT_EQ(stamps, 4);
+}
