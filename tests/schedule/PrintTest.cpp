@@ -341,33 +341,6 @@ TEST(PrintCommand, ACaptionColumnWithoutRoomForTheChartIsRefused)
 
 namespace {
 
-// A word of a PDF page and its box in points (pdftotext -bbox).
-struct TPdfWord {
-    std::string text;
-    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-};
-
-std::vector<TPdfWord> PdfWords(const std::string &pdf, int page)
-{
-    const std::string p = std::to_string(page);
-    const std::string html = CommandOutput("pdftotext -bbox -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
-    std::vector<TPdfWord> words;
-    auto number = [](const std::string &line, const std::string &name) {
-        const size_t at = line.find(name + "=\"");
-        return at == std::string::npos ? 0.0 : std::stod(line.substr(at + name.size() + 2));
-    };
-    std::istringstream lines(html);
-    for (std::string line; std::getline(lines, line);) {
-        const size_t open = line.find("<word "), close = line.find("</word>");
-        if (open == std::string::npos || close == std::string::npos)
-            continue;
-        const size_t text = line.find('>', open) + 1;
-        words.push_back({line.substr(text, close - text), number(line, "xMin"), number(line, "yMin"),
-                         number(line, "xMax"), number(line, "yMax")});
-    }
-    return words;
-}
-
 bool Dark(const TBitmap &b, int x, int y)
 {
     const TColor c = b.Pixel(x, y);
@@ -416,16 +389,16 @@ TEST(PrintCommand, LinesPrintAsThinAsTheirPenAndStampCaptionsKeepClearOfThem)
     // Each stamp caption starts clear of its box's left line.
     int stamps = 0;
     for (const TPdfWord &word : PdfWords(pdf, 1)) {
-        if (word.text != "承認" && word.text != "査閲" && word.text != "担当者" && word.text != "作成者")
+        if (word.Text != "承認" && word.Text != "査閲" && word.Text != "担当者" && word.Text != "作成者")
             continue;
         ++stamps;
-        const int x = static_cast<int>(word.xMin * kPerPoint);
-        const int below = static_cast<int>((word.yMax + 3) * kPerPoint);  // inside the box, under the caption
+        const int x = static_cast<int>(word.XMin * kPerPoint);
+        const int below = static_cast<int>((word.YMax + 3) * kPerPoint);  // inside the box, under the caption
         int line = x;
         while (line > x - 4 * kPerPoint && !Dark(page, line, below))
             --line;
-        ASSERT_TRUE(Dark(page, line, below)) << word.text;
-        EXPECT_GE(x - line, 2) << word.text << ": the line ends at " << line << ", the caption starts at " << x;
+        ASSERT_TRUE(Dark(page, line, below)) << word.Text;
+        EXPECT_GE(x - line, 2) << word.Text << ": the line ends at " << line << ", the caption starts at " << x;
     }
     EXPECT_EQ(stamps, 4);
 }
