@@ -250,6 +250,14 @@ TEST(RepForm, DateAxisLabelsFollowTheDaysShown)
         board.Run(rep);
         EXPECT_TRUE(rep.DayLabels().empty());
     }
+    {
+        // The last year a date can have: its year label is measured against the days left in it.
+        TReportBoard board(1, 31, EncodeDate(9999, 12, 1));
+        TrepForm rep(*board.main);
+        ASSERT_NO_THROW(board.Run(rep));
+        EXPECT_EQ(Captions(rep.YearLabels())[0], "9999年");
+        EXPECT_EQ(Captions(rep.DayLabels()).size(), 31u);
+    }
 }
 
 TEST(RepForm, YearAndMonthChangesDrawTheirAxisLines)
