@@ -33,13 +33,8 @@ void TToolWindow::SetTopmost(bool topmost)
     topmost_ = topmost;
     if (!HandleAllocated())
         return;
-    // Changing a window flag hides the window; it shows again as it was, without activation.
-    QWidget *w = Link()->Widget();
-    const bool shown = w->isVisible();
-    w->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    SetStaysOnTop(*Link()->Widget(), topmost);
     ApplyOwner();
-    if (shown)
-        w->show();
 }
 
 void TToolWindow::CreateHandle()
