@@ -2,7 +2,6 @@
 
 #include "platform/QtControls.h"
 
-#include <QApplication>
 #include <QWindow>
 
 TToolWindow::TToolWindow(TComponent *owner) : TCustomControl(owner)
@@ -91,12 +90,6 @@ void TToolWindow::ShowAt(TPoint screen)
     // The owner's window may have been made since.
     ApplyOwner();
     Link()->Widget()->show();
-}
-
-bool TToolWindow::IsActiveWindow() const
-{
-    // Not isActiveWindow(): the toolkit counts every shown tool window as active.
-    return HandleAllocated() && QApplication::activeWindow() == Link()->Widget();
 }
 
 void TToolWindow::SetText(const std::string &text)
