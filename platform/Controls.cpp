@@ -1719,6 +1719,14 @@ bool DeliverMousePressAt(TPoint screen, unsigned msg, WPARAM keys)
     return true;
 }
 
+void SetStaysOnTop(QWidget &window, bool onTop)
+{
+    const bool shown = window.isVisible();
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (shown)
+        window.show();
+}
+
 TQtWindow::TQtWindow(TWinControl *control, QWidget *parent) : QWidget(parent), control_(control)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);

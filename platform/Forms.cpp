@@ -254,12 +254,7 @@ void TCustomForm::SetFormStyle(TFormStyle style)
     formStyle_ = style;
     if (!HandleAllocated())
         return;
-    // Changing a window flag hides the window; show it again as it was.
-    QWidget *w = Link()->Widget();
-    bool shown = w->isVisible();
-    w->setWindowFlag(Qt::WindowStaysOnTopHint, style == fsStayOnTop);
-    if (shown)
-        w->show();
+    SetStaysOnTop(*Link()->Widget(), style == fsStayOnTop);
 }
 
 void TCustomForm::InitializeHandle()

@@ -67,6 +67,10 @@ class TMenuItem;
 // Rebuilds a menu bar from the children of a root menu item.
 void FillQtMenuBar(QMenuBar &bar, TMenuItem &root);
 
+// Keeps a top-level window above every window or not; a shown window (which
+// changing the flag hides) shows again as it was.
+void SetStaysOnTop(QWidget &window, bool onTop);
+
 // The toolkit cursor of a screen cursor number (stock or the program's own drawing).
 QCursor QtCursor(TCursor cursor);
 QString QStr(const std::string &text);

@@ -2,7 +2,6 @@
 
 #include "platform/QtControls.h"
 
-#include <QApplication>
 #include <QWindow>
 
 TToolWindow::TToolWindow(TComponent *owner) : TCustomControl(owner)
@@ -33,13 +32,8 @@ void TToolWindow::SetTopmost(bool topmost)
     topmost_ = topmost;
     if (!HandleAllocated())
         return;
-    // Changing a window flag hides the window; it shows again as it was, without activation.
-    QWidget *w = Link()->Widget();
-    const bool shown = w->isVisible();
-    w->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    SetStaysOnTop(*Link()->Widget(), topmost);
     ApplyOwner();
-    if (shown)
-        w->show();
 }
 
 void TToolWindow::CreateHandle()
@@ -96,12 +90,6 @@ void TToolWindow::ShowAt(TPoint screen)
     // The owner's window may have been made since.
     ApplyOwner();
     Link()->Widget()->show();
-}
-
-bool TToolWindow::IsActiveWindow() const
-{
-    // Not isActiveWindow(): the toolkit counts every shown tool window as active.
-    return HandleAllocated() && QApplication::activeWindow() == Link()->Widget();
 }
 
 void TToolWindow::SetText(const std::string &text)

@@ -22,8 +22,6 @@ public:
     void SetTopmost(bool topmost);
     // Shows the window with its top-left corner at a screen point, without activating it.
     void ShowAt(TPoint screen);
-    // Whether this window is the active window (it has the keyboard).
-    bool IsActiveWindow() const;
     void SetText(const std::string &text) override;
 
 protected:

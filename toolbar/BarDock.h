@@ -397,6 +397,8 @@ private:
     bool smoothDragging_ = false;
     // The outline of an outline-mode loop; made on first use.
     std::unique_ptr<TDragOutline> outline_;
+    // The docked frame looks different: the dock arranges again and the window repaints.
+    void DockedFrameChanged();
     // Gives the frame its owner (the form, or none) and its band, before it shows.
     void ApplyFloatingOwner();
     TBorderStyle borderStyle_ = bsSingle;

@@ -224,14 +224,19 @@ void TBarCustomDockableWindow::SetAutoResize(bool v)
         Arrange();
 }
 
+void TBarCustomDockableWindow::DockedFrameChanged()
+{
+    if (currentDock_)
+        currentDock_->ArrangeToolbars();
+    Invalidate();
+}
+
 void TBarCustomDockableWindow::SetDragHandleStyle(TBarDragHandleStyle style)
 {
     if (style == dragHandleStyle_)
         return;
     dragHandleStyle_ = style;
-    if (currentDock_)
-        currentDock_->ArrangeToolbars();
-    Invalidate();
+    DockedFrameChanged();
 }
 
 void TBarCustomDockableWindow::SetBorderStyle(TBorderStyle style)
@@ -239,9 +244,7 @@ void TBarCustomDockableWindow::SetBorderStyle(TBorderStyle style)
     if (style == borderStyle_)
         return;
     borderStyle_ = style;
-    if (currentDock_)
-        currentDock_->ArrangeToolbars();
-    Invalidate();
+    DockedFrameChanged();
 }
 
 void TBarCustomDockableWindow::SetCloseButtonWhenDocked(bool v)
@@ -249,9 +252,7 @@ void TBarCustomDockableWindow::SetCloseButtonWhenDocked(bool v)
     if (v == closeButtonWhenDocked_)
         return;
     closeButtonWhenDocked_ = v;
-    if (currentDock_)
-        currentDock_->ArrangeToolbars();
-    Invalidate();
+    DockedFrameChanged();
 }
 
 bool TBarCustomDockableWindow::CanDockTo(const TBarDock *dock) const

@@ -325,6 +325,7 @@ void TBarCustomDockableWindow::MouseDown(TMouseButton button, TShiftState shift,
     TPoint origin = ClientOrigin();
     if (!draggable || HitTestContent(TPoint{x - origin.X, y - origin.Y}))
         return;
+    ActivateParentForm();
     if (shift & ssDouble)
         ToggleDocking();
     else

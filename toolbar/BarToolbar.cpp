@@ -329,7 +329,12 @@ void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x,
     if (!viewer || (viewer->Item()->ItemStyle() & NotClickable))
         return;
     view_->Select(viewer, true);
+    // A floating toolbar's form becomes active once the menus are done (an
+    // activation while they run would end them). The command may free us.
+    TMessageTargetRef self(this);
     view_->EnterModalLoop(1);
+    if (self)
+        ActivateParentForm();
 }
 
 void TBarCustomToolbar::MouseMove(TShiftState shift, int x, int y)

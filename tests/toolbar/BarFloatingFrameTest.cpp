@@ -8,6 +8,7 @@
 #include "platform/Menus.h"
 #include "platform/QtControls.h"
 #include "platform/WindowEffects.h"
+#include "tests/toolbar/StepScript.h"
 #include "toolbar/BarToolbar.h"
 
 #include <QAccessible>
@@ -105,6 +106,14 @@ TEST(BarFloatingFrame, BelongsToItsFormAndIsNamedAfterTheToolbar)
     ASSERT_TRUE(SimulateActivation(f.form));
     EXPECT_FALSE(WindowIsTopmost(f.Frame()));
     EXPECT_TRUE(f.FrameWindow()->isVisible());
+
+    // Closing the frame (Alt+F4 on it) closes its form.
+    int closed = 0;
+    f.form.OnClose = [&](TObject *, TCloseAction &) { ++closed; };
+    f.FrameWindow()->close();
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(f.form.Visible());
+    EXPECT_TRUE(f.toolbar->Visible());
 }
 
 // The caption is drawn active only while the program is active and its
@@ -183,6 +192,23 @@ TEST(BarFloatingFrame, AHostedBoxTakesTheTypingAfterAClick)
     ProcessMessages();
     EXPECT_EQ(ActiveWindowControl(), &f.form);
     EXPECT_TRUE(f.toolbar->Visible());
+
+    // So does a click on one of its buttons, once the button has run.
+    int clicked = 0;
+    f.toolbar->Items()->GetItem(0)->OnClick = [&](TObject *) { ++clicked; };
+    SimulateClick(*box, TPoint{10, 10});
+    ProcessMessages();
+    ASSERT_EQ(ActiveWindowControl(), &f.Frame());
+    f.toolbar->View().EnsureLayout();
+    const TRect button = f.toolbar->View().Find(f.toolbar->Items()->GetItem(0))->BoundsRect();
+    const TPoint at{(button.Left + button.Right) / 2, (button.Top + button.Bottom) / 2};
+    Script script;
+    script.Add([&] { SimulateMousePress(*f.toolbar, at); });
+    script.Add([&] { SimulateMouseRelease(*f.toolbar, at); });
+    EXPECT_TRUE(script.Run());
+    ProcessMessages();
+    EXPECT_EQ(clicked, 1);
+    EXPECT_EQ(ActiveWindowControl(), &f.form);
 }
 
 // Toolbars size their floating frame by wrap steps along an edge only: the
