@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QToolTip>
@@ -1508,6 +1509,14 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
     case QEvent::ToolTip:
         // Hints come after the application's own pause (FeedHint), not the toolkit's.
         return true;
+    case QEvent::ChildPolished:
+        // The text field of a native number, date or list box takes the pointer
+        // over the box's text: its moves must reach us for the hint to show there.
+        if (source == widget_ && native_)
+            if (auto *field = qobject_cast<QLineEdit *>(static_cast<QChildEvent *>(event)->child());
+                field && !field->isWindow())
+                WatchWidget(field);
+        return false;
     case QEvent::Resize:
         if (source == widget_ && widget_->isWindow()) {
             auto *form = dynamic_cast<TCustomForm *>(control_);
@@ -1651,8 +1660,12 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
     case QEvent::MouseButtonRelease: msg = static_cast<unsigned>(base + 1); break;
     default: break;
     }
-    if (msg == WM_MOUSEMOVE && !gCapture)
-        source->setCursor(QtCursor(CursorAt(*target, p)));
+    if (msg == WM_MOUSEMOVE && !gCapture) {
+        // A native control without a cursor of its own keeps the toolkit's (a text field's I-beam).
+        const TCursor cursor = CursorAt(*target, p);
+        if (cursor != crDefault || !native_)
+            source->setCursor(QtCursor(cursor));
+    }
     else if (msg != WM_MOUSEMOVE)
         Application().CancelHint();
     std::uint64_t serial = target->Serial();

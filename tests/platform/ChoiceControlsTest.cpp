@@ -1,5 +1,8 @@
+#include "platform/Application.h"
+#include "platform/ComboBox.h"
 #include "platform/DateTimePicker.h"
 #include "platform/InputSimulation.h"
+#include "platform/Memo.h"
 #include "platform/Forms.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
@@ -7,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <thread>
 
 TEST(ChoiceControls, PageControlShowsOnlyTheActiveSheetAndForgetsFreedOnes)
 {
@@ -89,5 +96,69 @@ TEST(ChoiceControls, SpinEditArrowKeysStepByTheIncrement)
     EXPECT_EQ(spin.Increment(), 1);
     SimulateKey(VK_DOWN);
     EXPECT_EQ(spin.Value(), 299);
+    form.Hide();
+}
+
+namespace {
+
+// The hint shown after the pointer rests on a point of the control (the hint
+// pause made short), or "" when none shows within a while.
+std::string HintAfterRestingOn(TControl &control, TPoint p)
+{
+    Application().CancelHint();
+    SimulateMouseMove(control, p);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < until && Application().ShownHint().empty()) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return Application().ShownHint();
+}
+
+} // namespace
+
+// A number, date or text-and-list box shows its hint over its text as over its
+// arrows; text fields keep the text cursor, and typing there still reaches them once.
+TEST(ChoiceControls, EditBoxesShowTheirHintOverTheirTextAndKeepTheTextCursor)
+{
+    const int savedPause = Application().HintPause();
+    Application().SetHintPause(20);
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 260);
+    TSpinEdit spin(&form);
+    spin.SetParent(&form);
+    spin.SetBounds(10, 10, 80, 22);
+    TComboBox combo(&form);
+    combo.SetParent(&form);
+    combo.SetBounds(10, 50, 120, 22);
+    TDateTimePicker picker(&form);
+    picker.SetParent(&form);
+    picker.SetBounds(10, 90, 120, 22);
+    TEdit edit(&form);
+    edit.SetParent(&form);
+    edit.SetBounds(10, 130, 120, 22);
+    TMemo memo(&form);
+    memo.SetParent(&form);
+    memo.SetBounds(10, 170, 120, 60);
+    int i = 0;
+    for (TControl *c : std::initializer_list<TControl *>{&spin, &combo, &picker}) {
+        c->SetHint("box " + std::to_string(++i) + "|the long words");
+        c->SetShowHint(true);
+    }
+    ASSERT_TRUE(SimulateActivation(form));
+    EXPECT_EQ(HintAfterRestingOn(spin, TPoint{74, 5}), "box 1");
+    EXPECT_EQ(HintAfterRestingOn(spin, TPoint{8, 11}), "box 1");
+    EXPECT_EQ(Application().Hint(), "the long words");
+    EXPECT_EQ(HintAfterRestingOn(combo, TPoint{8, 11}), "box 2");
+    EXPECT_EQ(HintAfterRestingOn(picker, TPoint{8, 11}), "box 3");
+    for (TControl *c : std::initializer_list<TControl *>{&spin, &combo, &edit, &memo}) {
+        SimulateMouseMove(*c, TPoint{8, 11});
+        EXPECT_EQ(ShownCursor(*c, TPoint{8, 11}), crIBeam) << c->Hint();
+    }
+    SimulateClick(combo, TPoint{8, 11});
+    SimulateTyping("ab");
+    EXPECT_EQ(combo.Text(), "ab");
+    Application().CancelHint();
+    Application().SetHintPause(savedPause);
     form.Hide();
 }
