@@ -75,6 +75,13 @@ void TPrinterSettings::SetPrinter(TPrinter *printer)
         FetchFromPrinter();
 }
 
+void TPrinterSettings::ReadPrinter(TPrinter *printer)
+{
+    printer_ = printer;
+    if (printer_ && printer_->PrinterCount() > 0)
+        ReadSettings();
+}
+
 bool TPrinterSettings::Honours(std::uint32_t field) const
 {
     return printer_ && printer_->PrinterCount() > 0 && (printer_->DeviceMode().dmFields & field) != 0;
@@ -85,6 +92,11 @@ void TPrinterSettings::FetchFromPrinter()
     if (!printer_)
         return;
     ProcessMessages();
+    ReadSettings();
+}
+
+void TPrinterSettings::ReadSettings()
+{
     deviceName_ = printer_->PrinterName();
     driverName_ = ExtractFileName(printer_->DriverName()).substr(0, 63);
     portName_.clear();

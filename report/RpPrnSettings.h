@@ -50,6 +50,9 @@ public:
     TPrinter *Printer() const { return printer_; }
     // Stores the printer and reads its settings at once when it lists printers.
     void SetPrinter(TPrinter *printer);
+    // The same without first letting waiting messages run: for a read in the
+    // middle of a handler, where input must not come in between.
+    void ReadPrinter(TPrinter *printer);
     void FetchFromPrinter();
     void ApplyToPrinter();
     // The printer loads the selected printer's defaults again.
@@ -107,6 +110,8 @@ private:
         setting = value;
         return true;
     }
+    // The printer's names and its device mode, as the handler may change it.
+    void ReadSettings();
     void ReadDeviceMode(const TDeviceMode &mode);
     void WriteDeviceMode(TDeviceMode &mode) const;
 

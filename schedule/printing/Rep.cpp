@@ -345,11 +345,12 @@ bool PrintedPageSize(int paperSize, int orientation, long double &width, long do
     }
     if (paperSize == 0) {
         // Read as the run's report printer reads its printer, so that both
-        // get the same page.
+        // get the same page; the callers are handlers (a dialog's OK, a run's
+        // start), in which no waiting input may run.
         TPrinter printer;
         printer.SetPrinterIndex(RunPrinterIndex());
         TPrinterSettings settings;
-        settings.SetPrinter(&printer);
+        settings.ReadPrinter(&printer);
         settings.SetPaperSize(TRpPaperSize::Default);
         width = settings.PaperWidth();
         length = settings.PaperLength();

@@ -173,6 +173,25 @@ TEST(PrintCommand, TheDefaultPaperIsLaidOutForThePrintersPaper)
     EXPECT_EQ(board.services->messages[0].text, "項目欄の幅が用紙の印刷範囲より広いため、チャートを印刷できません。");
 }
 
+// The default paper is read in the middle of handlers (the page-setting
+// dialog's OK, a run's start): reading it lets no waiting message run.
+TEST(PrintCommand, ReadingTheDefaultPaperLetsNoWaitingMessageRun)
+{
+    TPrintBoard board(1);
+    struct TWaiting : TMessageTarget {
+        int received = 0;
+        void WndProc(TMessage &) override { ++received; }
+    } waiting;
+    ASSERT_TRUE(PostMessage(&waiting, WM_USER));
+    long double width = 0, length = 0;
+    ASSERT_TRUE(PrintedPageSize(0, 1, width, length));
+    EXPECT_EQ(waiting.received, 0);
+    EXPECT_EQ(width, 2970);
+    EXPECT_EQ(length, 2100);
+    ProcessMessages();
+    EXPECT_EQ(waiting.received, 1);
+}
+
 // A document saved with margins that leave no room is told so in the
 // page-setting dialog's words before anything runs.
 TEST(PrintCommand, MarginsWithoutRoomAreRefusedBeforeTheRun)
