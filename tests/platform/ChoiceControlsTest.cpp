@@ -126,27 +126,23 @@ TEST(ChoiceControls, EditBoxesShowTheirHintOverTheirTextAndKeepTheTextCursor)
     TForm form(nullptr);
     form.SetBounds(0, 0, 300, 260);
     TSpinEdit spin(&form);
-    spin.SetParent(&form);
-    spin.SetBounds(10, 10, 80, 22);
     TComboBox combo(&form);
-    combo.SetParent(&form);
-    combo.SetBounds(10, 50, 120, 22);
     TDateTimePicker picker(&form);
-    picker.SetParent(&form);
-    picker.SetBounds(10, 90, 120, 22);
     TEdit edit(&form);
-    edit.SetParent(&form);
-    edit.SetBounds(10, 130, 120, 22);
     TMemo memo(&form);
-    memo.SetParent(&form);
-    memo.SetBounds(10, 170, 120, 60);
+    int top = 10;
+    for (TControl *c : std::initializer_list<TControl *>{&spin, &combo, &picker, &edit, &memo}) {
+        c->SetParent(&form);
+        c->SetBounds(10, top, 120, 22);
+        top += 40;
+    }
     int i = 0;
     for (TControl *c : std::initializer_list<TControl *>{&spin, &combo, &picker}) {
         c->SetHint("box " + std::to_string(++i) + "|the long words");
         c->SetShowHint(true);
     }
     ASSERT_TRUE(SimulateActivation(form));
-    EXPECT_EQ(HintAfterRestingOn(spin, TPoint{74, 5}), "box 1");
+    EXPECT_EQ(HintAfterRestingOn(spin, TPoint{114, 5}), "box 1");
     EXPECT_EQ(HintAfterRestingOn(spin, TPoint{8, 11}), "box 1");
     EXPECT_EQ(Application().Hint(), "the long words");
     EXPECT_EQ(HintAfterRestingOn(combo, TPoint{8, 11}), "box 2");
