@@ -111,6 +111,8 @@ class TGrabWhenExposed : public QObject {
 public:
     void Watch(QWidget *widget)
     {
+        if (widget_ == widget && window_ == widget->window()->windowHandle())
+            return;
         Cancel();
         widget_ = widget;
         window_ = widget->window()->windowHandle();
