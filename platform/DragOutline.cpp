@@ -91,6 +91,71 @@ namespace {
 QPointer<QWidget> gGrabbed;
 QPointer<QWidget> gGrabbedTop;
 
+// Moves the grab to a widget whose window the window system shows.
+void TakePointer(QWidget *widget)
+{
+    if (gGrabbed)
+        gGrabbed->releaseMouse();
+    widget->grabMouse();
+    gGrabbed = widget;
+    gGrabbedTop = widget->window();
+}
+
+// A window just shown is not on the screen until the window system (a window
+// manager first) has mapped it, and a grab on it before then fails: the
+// pointer would be held by no window, and once it left the program's windows
+// its moves and its release would reach the program no more. So the grab
+// stays where it is (the toolkit hands what it brings to the widget) and
+// moves to the widget when its window is exposed.
+class TGrabWhenExposed : public QObject {
+public:
+    void Watch(QWidget *widget)
+    {
+        if (widget_ == widget && window_ == widget->window()->windowHandle())
+            return;
+        Cancel();
+        widget_ = widget;
+        window_ = widget->window()->windowHandle();
+        if (window_)
+            window_->installEventFilter(this);
+    }
+    void Cancel()
+    {
+        if (window_)
+            window_->removeEventFilter(this);
+        window_ = nullptr;
+        widget_ = nullptr;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Expose && window_->isExposed()) {
+            QPointer<QWidget> widget = widget_;
+            Cancel();
+            if (widget && widget->isVisible())
+                TakePointer(widget);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> widget_;
+    QPointer<QWindow> window_;
+};
+
+TGrabWhenExposed &PendingGrab()
+{
+    static TGrabWhenExposed pending;
+    return pending;
+}
+
+bool Exposed(QWidget *widget)
+{
+    const QWindow *window = widget->window()->windowHandle();
+    return window && window->isExposed();
+}
+
 } // namespace
 
 void GrabPointer(TWinControl *control)
@@ -102,15 +167,20 @@ void GrabPointer(TWinControl *control)
         return;
     if (gGrabbed == widget && gGrabbedTop == widget->window() && QWidget::mouseGrabber() == widget)
         return;
-    if (gGrabbed)
-        gGrabbed->releaseMouse();
-    widget->grabMouse();
-    gGrabbed = widget;
-    gGrabbedTop = widget->window();
+    if (Exposed(widget)) {
+        PendingGrab().Cancel();
+        TakePointer(widget);
+        return;
+    }
+    // Until then the toolkit sends what the held window brings to this widget.
+    if (QWidget::mouseGrabber() != widget)
+        widget->grabMouse();
+    PendingGrab().Watch(widget);
 }
 
 void ReleasePointer()
 {
+    PendingGrab().Cancel();
     if (gGrabbed)
         gGrabbed->releaseMouse();
     gGrabbed = nullptr;

@@ -34,8 +34,9 @@ private:
 
 // Holds the pointer for a windowed control while a mouse loop runs: every
 // mouse event goes to the control's window, wherever the pointer is. Call it
-// again after the control moved to another top-level window (it grabs anew
-// there). ReleasePointer lets the pointer go.
+// again after the control moved to another top-level window: it grabs anew
+// there as soon as the window system shows that window, and the pointer stays
+// held as it was until then. ReleasePointer lets the pointer go.
 class TWinControl;
 void GrabPointer(TWinControl *control);
 void ReleasePointer();
