@@ -551,8 +551,9 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
         return;
     // The new document must not take the name of a file that does not read:
     // a save would replace what the person could still repair.
-    if (const std::string refusal = DocumentRefusal(FFileName); !refusal.empty()) {
-        ReportStartupError(refusal);
+    std::unique_ptr<TDocumentRead> read =
+        ReadDocumentFile(FFileName, [this](const std::string &refusal) { ReportStartupError(refusal); });
+    if (!read) {
         FFileName = NextFreeFileName();
         return;
     }
@@ -560,15 +561,17 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
     try {
         FreeDocument();
         NewDocument();
-        ReadXmlFile(*this, FFileName);
+        read->BuildIn(*this);
         SetCurrentDir(ExtractFileDir(FFileName));
     } catch (const std::exception &e) {
-        // The file changed since it was checked: a new, empty document under a new name.
+        // Only a want of resources fails here: a new, empty document under a new name.
+        read.reset();
         ReportStartupError(FFileName + "\r\n" + e.what());
         FreeDocument();
         NewDocument();
         FFileName = NextFreeFileName();
     }
+    read.reset();
     scb1->Show();
     RedrawChart();
 }
