@@ -332,6 +332,7 @@ void TfrmMain::CreateControls()
     tbcCalSelect->SetTabs(tabs);
     tbcCalSelect->SetTabWidth(45);
     tbcCalSelect->SetBounds(kCaptionColumnWidth, 0, tbcCalSelect->TabsWidth(), 26);
+    tbcCalSelect->OnChanging = [this](TObject *s, int index, bool &allow) { tbcCalSelectChanging(s, index, allow); };
     tbcCalSelect->OnChange = [this](TObject *s) { tbcCalSelectChange(s); };
     tbcCalSelect->SetParent(pnlDate);
     lblDateHanni = new TLabel(this);
@@ -1414,8 +1415,9 @@ void TfrmMain::RedrawChart()
     imgBase->Invalidate();
 }
 
-// The days drawn: those of the days shown that are dates (a longer scale
-// chosen near the last date leaves the rest of the chart blank).
+// The days drawn: those of the days shown that are dates (a start or a scale
+// that would show days past the last date is refused where it comes in; the
+// drawing does not count on that).
 int TfrmMain::ShownDays()
 {
     return static_cast<int>(std::clamp<long double>(LastDate - std::trunc(StartDate) + 1, 0, DaysShown));

@@ -280,6 +280,8 @@ private:
     void DrawRowSeparators(TCanvas &canvas, const TItem &row, int width);
     void DrawEvents(TCanvas &canvas, const TItem &row, int width);
     void FormResize(TObject *sender);
+    // A scale whose days from the start shown would pass the last date is refused.
+    void tbcCalSelectChanging(TObject *sender, int newIndex, bool &allowChange);
     void tbcCalSelectChange(TObject *sender);
     void ReportStartupError(const std::string &message);
 

@@ -1102,7 +1102,7 @@ std::string FormatDocumentDate(TDateTime date, bool withTime)
 int DaysOfTimeScaleTab(int tabIndex)
 {
     static const int days[] = {7, 14, 21, 31, 62, 95, 183, 365, 730};
-    if (tabIndex >= 0 && tabIndex < 9)
+    if (tabIndex >= 0 && tabIndex < kCustomScaleTab)
         return days[tabIndex];
     return CustomTimeScale;
 }

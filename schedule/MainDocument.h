@@ -104,7 +104,9 @@ void MigrateChart(int fileVersion, TDateTime startDate, TDateTime endDate, int j
                   TDateTime &jissekibi);
 void MigrateEventLine(int fileVersion, int &line);
 
-// The days shown by a time-scale tab (9 is the custom scale).
+// The time-scale tab of the custom scale, which shows CustomTimeScale days.
+constexpr int kCustomScaleTab = 9;
+// The days shown by a time-scale tab.
 int DaysOfTimeScaleTab(int tabIndex);
 
 // Values in the file: "<", ">" and "&" are written as entities, and read back.

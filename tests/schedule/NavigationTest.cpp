@@ -266,3 +266,28 @@ TEST(Navigation, AfterTheWindowGrowsAndShrinksBackTheDateStripsEndWhereTheyDidAt
     EXPECT_EQ(form.pnlBase->Width() + 10, chartEnd);
     EXPECT_EQ(strips(), first) << "the strips of the wider window stay beyond the chart";
 }
+
+TEST(Navigation, AScaleWhoseDaysWouldPassTheLastDateIsRefusedAndItsTabGoesBack)
+{
+    TNavBoard board(EncodeDate(9999, 12, 20));
+    ASSERT_TRUE(board.active);
+    auto &messages = board.startup.services->messages;
+    board.ChooseTab(3);  // １ヶ月
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "9999/12/20 から 31 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
+    EXPECT_EQ(board.form.tbcCalSelect->TabIndex(), 0);
+    EXPECT_EQ(DaysShown, 7);
+    EXPECT_EQ(board.Range(), "9999/12/20～9999/12/26");
+    // What is saved then opens again.
+    const std::string path = board.startup.root + "late.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    std::string refusal;
+    EXPECT_TRUE(ReadDocumentFile(path, [&](const std::string &m) { refusal = m; })) << refusal;
+    // A month earlier the same tab is taken (the tab shown went back too).
+    board.Press(board.form.btnMonthL);
+    board.ChooseTab(3);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(board.form.tbcCalSelect->TabIndex(), 3);
+    EXPECT_EQ(DaysShown, 31);
+    EXPECT_EQ(board.Range(), "9999/11/20～9999/12/20");
+}
