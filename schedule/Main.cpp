@@ -733,8 +733,9 @@ void TfrmMain::NewDocument()
     DaysShown = 7;
     UpdateScrollRange();
     scb2->SetParams(2000, 0, 4000);
-    SetDateLargeChange();
     FScrollOrigin = 2000;
+    SetDateLargeChange();
+    FitDateScrollBarEnd(DaysShown);
     ShowItemCounter("項目：0/0");
 }
 
@@ -1097,10 +1098,12 @@ void TfrmMain::SetDateLargeChange()
 void TfrmMain::tbcCalSelectChange(TObject *)
 {
     std::string text = tbcCalSelect->SelectedText();
+    const int daysBefore = DaysShown;
     for (const auto &scale : kTimeScales)
         if (scale.first == text)
             DaysShown = scale.second == 0 ? CustomTimeScale : scale.second;
     SetDateLargeChange();
+    FitDateScrollBarEnd(daysBefore);
     RedrawChart();
 }
 

@@ -156,6 +156,21 @@ void TfrmMain::tbcCalSelectChanging(TObject *, int newIndex, bool &allowChange)
     allowChange = false;
 }
 
+long long TfrmMain::LastFittingPosition(int days) const
+{
+    const long long lastStart = static_cast<long long>(LastDate) - std::max(days, 1) + 1;
+    return FScrollOrigin + lastStart - static_cast<long long>(std::trunc(FDocStartDate));
+}
+
+void TfrmMain::FitDateScrollBarEnd(int daysBefore)
+{
+    const long long end = std::max<long long>(LastFittingPosition(DaysShown), scb2->Position());
+    const long long max = scb2->Max();
+    const bool endedThere = max == LastFittingPosition(daysBefore);
+    if ((end < max || (endedThere && end > max)) && FitsInt(end))
+        scb2->SetParams(scb2->Position(), scb2->Min(), static_cast<int>(end));
+}
+
 void TfrmMain::scb2Scroll(TScrollCode code, int &position)
 {
     if (code == scTrack || code == scEndScroll)
