@@ -38,9 +38,20 @@ void TTabControl::ChosenInWindow(int index)
 {
     if (syncing_ || index == tabIndex_)
         return;
-    tabIndex_ = index;
-    if (OnChange)
-        Application().Guard([this] { OnChange(this); });
+    Application().Guard([&] {
+        if (OnChanging) {
+            // The tab chosen before stays shown while the handler decides.
+            ShowChosenTab();
+            bool allowChange = true;
+            OnChanging(this, index, allowChange);
+            if (!allowChange)
+                return;
+        }
+        tabIndex_ = index;
+        ShowChosenTab();
+        if (OnChange)
+            OnChange(this);
+    });
 }
 
 TRect TTabControl::TabRect(int index) const
@@ -82,6 +93,15 @@ void TTabControl::Sync()
     if (tabWidth_ > 0)
         // The width is the whole tab, as the class library counts it: no padding beside the text.
         bar->setStyleSheet(QString("QTabBar::tab { width: %1px; padding-left: 0px; padding-right: 0px; }").arg(tabWidth_));
-    bar->setCurrentIndex(tabIndex_);
+    syncing_ = false;
+    ShowChosenTab();
+}
+
+void TTabControl::ShowChosenTab()
+{
+    if (!HandleAllocated())
+        return;
+    syncing_ = true;
+    static_cast<QTabBar *>(Link()->Widget())->setCurrentIndex(tabIndex_);
     syncing_ = false;
 }

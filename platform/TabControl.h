@@ -2,8 +2,13 @@
 // A row of tabs with one chosen.
 #include "platform/Controls.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// Before the person's choice of tab `newIndex` takes effect; clearing
+// `allowChange` keeps the tab chosen before.
+using TTabChangingEvent = std::function<void(TObject *sender, int newIndex, bool &allowChange)>;
 
 class TTabControl : public TWinControl {
 public:
@@ -22,6 +27,7 @@ public:
     // Where tab `index` is drawn, in client coordinates (empty without a window).
     TRect TabRect(int index) const;
 
+    TTabChangingEvent OnChanging;
     TNotifyEvent OnChange;
 
     // Platform side: the person chose a tab.
@@ -33,6 +39,7 @@ protected:
 
 private:
     void Sync();
+    void ShowChosenTab();
     std::vector<std::string> tabs_;
     int tabIndex_ = -1;
     int tabWidth_ = 0;

@@ -7,6 +7,7 @@
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
 #include "schedule/Main.h"
+#include "schedule/MainDocument.h"
 
 namespace {
 
@@ -354,8 +355,22 @@ void TdlgInitSetting::ApplyAssociation()
     }
 }
 
+// A new length of the custom scale shown now that would show days past the
+// last date is refused, and the length goes back.
+bool TdlgInitSetting::CustomScaleFits()
+{
+    const int days = speCustomTimeScale->Value();
+    if (main_.tbcCalSelect->TabIndex() != kCustomScaleTab || PeriodFits(StartDate, days))
+        return true;
+    Services().MessageBox(PeriodTooLateMessage(StartDate, days), Caption(), MB_OK | MB_ICONWARNING);
+    speCustomTimeScale->SetValue(CustomTimeScale);
+    return false;
+}
+
 void TdlgInitSetting::btnOkClick(TObject *)
 {
+    if (!CustomScaleFits())
+        return;
     WriteSettings();
     main_.RedrawChart();
     ApplyAssociation();

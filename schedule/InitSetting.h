@@ -43,6 +43,7 @@ public:
 
 private:
     void ReadSettings();
+    bool CustomScaleFits();
     void WriteSettings();
     void ApplyAssociation();
     TfrmMain &main_;

@@ -332,6 +332,7 @@ void TfrmMain::CreateControls()
     tbcCalSelect->SetTabs(tabs);
     tbcCalSelect->SetTabWidth(45);
     tbcCalSelect->SetBounds(kCaptionColumnWidth, 0, tbcCalSelect->TabsWidth(), 26);
+    tbcCalSelect->OnChanging = [this](TObject *s, int index, bool &allow) { tbcCalSelectChanging(s, index, allow); };
     tbcCalSelect->OnChange = [this](TObject *s) { tbcCalSelectChange(s); };
     tbcCalSelect->SetParent(pnlDate);
     lblDateHanni = new TLabel(this);
@@ -551,8 +552,9 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
         return;
     // The new document must not take the name of a file that does not read:
     // a save would replace what the person could still repair.
-    if (const std::string refusal = DocumentRefusal(FFileName); !refusal.empty()) {
-        ReportStartupError(refusal);
+    std::unique_ptr<TDocumentRead> read =
+        ReadDocumentFile(FFileName, [this](const std::string &refusal) { ReportStartupError(refusal); });
+    if (!read) {
         FFileName = NextFreeFileName();
         return;
     }
@@ -560,15 +562,17 @@ void TfrmMain::OpenFirstDocument(const std::string &commandLineFile)
     try {
         FreeDocument();
         NewDocument();
-        ReadXmlFile(*this, FFileName);
+        read->BuildIn(*this);
         SetCurrentDir(ExtractFileDir(FFileName));
     } catch (const std::exception &e) {
-        // The file changed since it was checked: a new, empty document under a new name.
+        // Only a want of resources fails here: a new, empty document under a new name.
+        read.reset();
         ReportStartupError(FFileName + "\r\n" + e.what());
         FreeDocument();
         NewDocument();
         FFileName = NextFreeFileName();
     }
+    read.reset();
     scb1->Show();
     RedrawChart();
 }
@@ -729,8 +733,9 @@ void TfrmMain::NewDocument()
     DaysShown = 7;
     UpdateScrollRange();
     scb2->SetParams(2000, 0, 4000);
-    SetDateLargeChange();
     FScrollOrigin = 2000;
+    SetDateLargeChange();
+    FitDateScrollBarEnd(DaysShown);
     ShowItemCounter("項目：0/0");
 }
 
@@ -1093,10 +1098,12 @@ void TfrmMain::SetDateLargeChange()
 void TfrmMain::tbcCalSelectChange(TObject *)
 {
     std::string text = tbcCalSelect->SelectedText();
+    const int daysBefore = DaysShown;
     for (const auto &scale : kTimeScales)
         if (scale.first == text)
             DaysShown = scale.second == 0 ? CustomTimeScale : scale.second;
     SetDateLargeChange();
+    FitDateScrollBarEnd(daysBefore);
     RedrawChart();
 }
 
@@ -1411,8 +1418,9 @@ void TfrmMain::RedrawChart()
     imgBase->Invalidate();
 }
 
-// The days drawn: those of the days shown that are dates (a longer scale
-// chosen near the last date leaves the rest of the chart blank).
+// The days drawn: those of the days shown that are dates (a start or a scale
+// that would show days past the last date is refused where it comes in; the
+// drawing does not count on that).
 int TfrmMain::ShownDays()
 {
     return static_cast<int>(std::clamp<long double>(LastDate - std::trunc(StartDate) + 1, 0, DaysShown));

@@ -224,7 +224,7 @@ protected:
     void WndProc(TMessage &message) override;
 
 private:
-    friend void ReadXmlFile(TfrmMain &form, const std::string &fileName);
+    friend class TDocumentRead;
     void EnableBandPopupItems();
     void EnableBarPopupItems();
     void DisableChartPopupItems();
@@ -280,7 +280,15 @@ private:
     void DrawRowSeparators(TCanvas &canvas, const TItem &row, int width);
     void DrawEvents(TCanvas &canvas, const TItem &row, int width);
     void FormResize(TObject *sender);
+    // A scale whose days from the start shown would pass the last date is refused.
+    void tbcCalSelectChanging(TObject *sender, int newIndex, bool &allowChange);
     void tbcCalSelectChange(TObject *sender);
+    // The date scroll bar ends at the last start whose days shown end by the
+    // last date, so that holding its arrow never reaches a start that is
+    // refused; a bar that ended at the last start for `daysBefore` days
+    // follows the new scale there.
+    void FitDateScrollBarEnd(int daysBefore);
+    long long LastFittingPosition(int days) const;
     void ReportStartupError(const std::string &message);
 
     TBarImageList *toolbarImages_ = nullptr;
@@ -295,8 +303,31 @@ private:
     unsigned redrawCount_ = 0;
 };
 
-// The document reader (MainDocument.cpp): reads the file into the freshly reset
-// model and the window; raises with the file line and value on a failure.
+// The document reader (MainDocument.cpp), in two steps so that a file that
+// does not read is never taken over: the file is read whole into values (the
+// wait window up), and only then are they built into the model and window.
+class TDocumentRead {
+public:
+    // Raises with the reason when the file does not read: no schedule, the
+    // file line and value that cannot be read, a start date too late.
+    explicit TDocumentRead(const std::string &fileName);
+    ~TDocumentRead();
+    TDocumentRead(const TDocumentRead &) = delete;
+    TDocumentRead &operator=(const TDocumentRead &) = delete;
+    // Builds the document into the model and window, which FreeDocument and
+    // NewDocument have just reset.
+    void BuildIn(TfrmMain &form);
+
+private:
+    struct TParts;
+    std::string fileName_;
+    std::unique_ptr<TParts> parts_;
+};
+// The file read whole, or none when it does not read, after `refuse` was
+// given the message that says why, naming the file.
+std::unique_ptr<TDocumentRead> ReadDocumentFile(const std::string &fileName,
+                                                const std::function<void(const std::string &)> &refuse);
+// Both steps at once, into the freshly reset model and window.
 void ReadXmlFile(TfrmMain &form, const std::string &fileName);
 // The document writer (MainDocument.cpp): writes the model to the file; false
 // (after telling the person) when it was not saved.

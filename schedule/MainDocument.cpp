@@ -1102,14 +1102,9 @@ std::string FormatDocumentDate(TDateTime date, bool withTime)
 int DaysOfTimeScaleTab(int tabIndex)
 {
     static const int days[] = {7, 14, 21, 31, 62, 95, 183, 365, 730};
-    if (tabIndex >= 0 && tabIndex < 9)
+    if (tabIndex >= 0 && tabIndex < kCustomScaleTab)
         return days[tabIndex];
     return CustomTimeScale;
-}
-
-std::string NotScheduleMessage(const std::string &fileName)
-{
-    return fileName + "\r\nスケジュールのファイルではないため開けません（<schedule> 要素がありません）。";
 }
 
 bool HoldsScheduleElement(const std::string &fileName)
@@ -1142,22 +1137,6 @@ void CheckDocumentStartDate(const TDocumentValues &doc)
     const int days = DaysOfTimeScaleTab(doc.TabIndex.value_or(0));
     if (!PeriodFits(*doc.StartDate, days))
         throw EConvertError(PeriodTooLateMessage(*doc.StartDate, days));
-}
-
-std::string DocumentRefusal(const std::string &fileName)
-{
-    try {
-        if (!HoldsScheduleElement(fileName))
-            return NotScheduleMessage(fileName);
-        const std::string bytes = ReadFileBytes(fileName);
-        TDocumentValues doc;
-        doc.RowRead = [](TRowValues &) {};
-        ParseScheduleDocument(bytes, doc);
-        CheckDocumentStartDate(doc);
-    } catch (const std::exception &e) {
-        return fileName + "\r\n" + e.what();
-    }
-    return {};
 }
 
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
@@ -1294,50 +1273,72 @@ void BuildRow(TfrmMain &form, TRowValues &values)
 
 } // namespace
 
-void ReadXmlFile(TfrmMain &form, const std::string &fileName)
-{
+// What a read holds from the first look at the file to the last row built.
+struct TDocumentRead::TParts {
     THourGlass hourGlass;
-    std::string bytes = ReadFileBytes(fileName);
+    std::unique_ptr<TdlgWait> wait;
     TDocumentValues doc;
-    auto wait = std::make_unique<TdlgWait>(nullptr);
-    wait->ShowForm();
-    ProcessPaintMessages();
+    std::vector<TRowValues> rows;
+    size_t rowsBuilt = 0;
+    int shownPercent = -1;
 
-    // Each row is built as soon as it is read, and its values go at once:
-    // their memory serves the next rows, and the values of the whole document
-    // are never held beside its rows. The caption column is laid out once at the end.
-    TProgressBar &progress = *wait->pgb1;
-    const size_t firstRow = ItemList.size();
-    bool progressSet = false;
-    int shownPercent = 0;
-    doc.RowRead = [&](TRowValues &values) {
-        if (!progressSet) {
-            progress.SetMax(static_cast<int>(std::min<long long>(1LL * progress.Step() * doc.ItemCount, 1 << 30)));
-            progress.SetPosition(0);
-            progressSet = true;
-        }
-        progress.StepIt();
-        // The window is repainted at each whole percent; the person's input waits for the end.
-        int percent = progress.Max() > 0 ? static_cast<int>(100LL * progress.Position() / progress.Max()) : 100;
+    // Reading the rows fills the first half of the progress bar, building
+    // them the second; the window is repainted at each whole percent (the
+    // person's input waits for the end).
+    void ShowProgress()
+    {
+        TProgressBar &progress = *wait->pgb1;
+        const long long max = std::min<long long>(1LL * progress.Step() * doc.ItemCount, 1 << 30);
+        if (progress.Max() != max)
+            progress.SetMax(static_cast<int>(max));
+        progress.SetPosition(static_cast<int>(std::min<long long>(
+            1LL * progress.Step() * static_cast<long long>(rows.size() + rowsBuilt) / 2, max)));
+        const int percent = max > 0 ? static_cast<int>(100LL * progress.Position() / max) : 100;
         if (percent != shownPercent) {
             shownPercent = percent;
             ProcessPaintMessages();
         }
-        BuildRow(form, values);
+    }
+};
+
+TDocumentRead::TDocumentRead(const std::string &fileName) : fileName_(fileName), parts_(std::make_unique<TParts>())
+{
+    if (!HoldsScheduleElement(fileName))
+        throw EConvertError("スケジュールのファイルではないため開けません（<schedule> 要素がありません）。");
+    std::string bytes = ReadFileBytes(fileName);
+    TParts &p = *parts_;
+    p.wait = std::make_unique<TdlgWait>(nullptr);
+    p.wait->ShowForm();
+    ProcessPaintMessages();
+    // The bytes go as their rows are read; the rows are built once the whole
+    // file has read, each row's values going as soon as it is built.
+    p.doc.RowRead = [&p](TRowValues &values) {
+        p.rows.push_back(std::move(values));
+        p.ShowProgress();
     };
-    doc.ReleaseBytesRead = true;
-    std::exception_ptr failure;
+    p.doc.ReleaseBytesRead = true;
+    ParseScheduleDocument(bytes, p.doc);
+    CheckDocumentStartDate(p.doc);
+}
+
+TDocumentRead::~TDocumentRead() = default;
+
+void TDocumentRead::BuildIn(TfrmMain &form)
+{
+    TParts &p = *parts_;
+    const TDocumentValues &doc = p.doc;
+    const size_t firstRow = ItemList.size();
     {
+        // The caption column is laid out once at the end.
         TAlignPause pause(*form.pnlItem);
-        try {
-            ParseScheduleDocument(bytes, doc);
-        } catch (...) {
-            failure = std::current_exception();
+        for (TRowValues &values : p.rows) {
+            BuildRow(form, values);
+            values = TRowValues();
+            ++p.rowsBuilt;
+            p.ShowProgress();
         }
     }
-    std::string().swap(bytes);
-    if (!failure)
-        CheckDocumentStartDate(doc);
+    std::vector<TRowValues>().swap(p.rows);
 
     // Header.
     FileVersion = doc.FileVersion;
@@ -1352,8 +1353,6 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         form.LayoutHeader();
     }
     ApplyPageSettings(doc);
-    if (failure)
-        std::rethrow_exception(failure);
     // The rows' migrations, once the whole file is read.
     for (size_t r = firstRow; r < ItemList.size(); ++r) {
         TItem &row = *ItemList[r];
@@ -1371,6 +1370,7 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         DaysShown = DaysOfTimeScaleTab(*doc.TabIndex);
     }
     form.SetDateLargeChange();
+    form.FitDateScrollBarEnd(DaysShown);
     form.UpdateScrollRange();
     form.RedrawChart();
     Modified = false;
@@ -1378,11 +1378,27 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
         form.SelectItem(ItemList.front().get());
         form.UpdateItemCounter();
     }
-    wait.reset();
-    form.SetCaption(fileName);
-    Application().SetTitle("たるぼる-" + ExtractFileName(fileName));
-    form.fnk1->AddFileName(fileName);
+    p.wait.reset();
+    form.SetCaption(fileName_);
+    Application().SetTitle("たるぼる-" + ExtractFileName(fileName_));
+    form.fnk1->AddFileName(fileName_);
     form.FHasFile = true;
+}
+
+std::unique_ptr<TDocumentRead> ReadDocumentFile(const std::string &fileName,
+                                                const std::function<void(const std::string &)> &refuse)
+{
+    try {
+        return std::make_unique<TDocumentRead>(fileName);
+    } catch (const std::exception &e) {
+        refuse(fileName + "\r\n" + e.what());
+        return nullptr;
+    }
+}
+
+void ReadXmlFile(TfrmMain &form, const std::string &fileName)
+{
+    TDocumentRead(fileName).BuildIn(form);
 }
 
 // ---------------------------------------------------------------- the writer
@@ -1457,30 +1473,31 @@ bool TfrmMain::SavePrompt()
 
 namespace {
 
-// Reads a document into the window after the save prompt; a failure is shown
-// and the rows read until then stay.
+// Reads a document into the window after the save prompt. A file that does
+// not read whole (no schedule, a damaged value) is refused before the
+// document is touched: the document and its name stay as they were, so that a
+// save cannot replace the file the person could still repair.
 void OpenDocument(TfrmMain &form, const std::string &fileName, bool changeFolder)
 {
-    // A file that does not read whole (no schedule, a damaged value) is
-    // refused before the document is touched.
-    if (const std::string refusal = DocumentRefusal(fileName); !refusal.empty()) {
-        ShowError(refusal);
+    std::unique_ptr<TDocumentRead> read = ReadDocumentFile(fileName, ShowError);
+    if (!read)
         return;
-    }
     form.scb1->Hide();
     form.FreeDocument();
     form.NewDocument();
     form.FFileName = fileName;
     try {
-        ReadXmlFile(form, fileName);
+        read->BuildIn(form);
         if (changeFolder)
             SetCurrentDir(ExtractFileDir(fileName));
     } catch (const std::exception &e) {
-        // The file changed since it was checked: what was read stays, under
-        // a name of its own, so that a save cannot replace that file.
+        // Only a want of resources fails here: what was built stays, under a
+        // name of its own, so that a save cannot replace that file.
+        read.reset();
         form.TakeNextFreeFileName();
         ShowError(fileName + "\r\n" + e.what());
     }
+    read.reset();
     form.scb1->Show();
     form.RedrawChart();
 }

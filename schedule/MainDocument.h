@@ -86,13 +86,6 @@ struct TDocumentValues {
 // when the file cannot be read. A file without it is no schedule and is never
 // opened, so that a save cannot replace it.
 bool HoldsScheduleElement(const std::string &fileName);
-// The message that refuses such a file, naming it.
-std::string NotScheduleMessage(const std::string &fileName);
-// Reads the whole file as the reader does, without touching the window: the
-// message that refuses it (naming the file), or "" when it reads. A refused
-// file is never opened, so that the document and its name stay as they were
-// and a save cannot replace the file the person could still repair.
-std::string DocumentRefusal(const std::string &fileName);
 // Raises EConvertError when the start date the document asks for (which
 // `todayStart` sets aside) would show days past the last date.
 void CheckDocumentStartDate(const TDocumentValues &doc);
@@ -111,7 +104,9 @@ void MigrateChart(int fileVersion, TDateTime startDate, TDateTime endDate, int j
                   TDateTime &jissekibi);
 void MigrateEventLine(int fileVersion, int &line);
 
-// The days shown by a time-scale tab (9 is the custom scale).
+// The time-scale tab of the custom scale, which shows CustomTimeScale days.
+constexpr int kCustomScaleTab = 9;
+// The days shown by a time-scale tab.
 int DaysOfTimeScaleTab(int tabIndex);
 
 // Values in the file: "<", ">" and "&" are written as entities, and read back.

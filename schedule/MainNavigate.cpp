@@ -1,13 +1,14 @@
-// Moving through time: the move buttons, back to the first date, and the
-// mouse wheel over the rows. The scroll bar counts one unit per day and
-// FScrollOrigin is the position of the document's start date, so
-// StartDate = FDocStartDate + (position - FScrollOrigin) while the user scrolls.
+// Moving through time: the time-scale tabs, the move buttons, back to the
+// first date, and the mouse wheel over the rows. The scroll bar counts one
+// unit per day and FScrollOrigin is the position of the document's start date,
+// so StartDate = FDocStartDate + (position - FScrollOrigin) while the user scrolls.
 #include "schedule/Main.h"
 
 #include "platform/DateTime.h"
 #include "platform/Exceptions.h"
 #include "platform/Messages.h"
 #include "platform/Services.h"
+#include "schedule/MainDocument.h"
 
 #include <algorithm>
 #include <climits>
@@ -36,9 +37,9 @@ TDateTime MonthLater(TDateTime date)
     return IncMonth(date, 1);
 }
 
-void ReportPeriodTooLate(TDateTime start)
+void ReportPeriodTooLate(TDateTime start, int days)
 {
-    Services().MessageBox(PeriodTooLateMessage(start, DaysShown), "たるぼる", MB_OK | MB_ICONWARNING);
+    Services().MessageBox(PeriodTooLateMessage(start, days), "たるぼる", MB_OK | MB_ICONWARNING);
 }
 
 int WholeDaysBetween(TDateTime from, TDateTime to)
@@ -116,7 +117,7 @@ void TfrmMain::MoveStartLeft(TDateTime newStart)
 void TfrmMain::MoveStartRight(TDateTime newStart)
 {
     if (!PeriodFits(newStart, DaysShown)) {
-        ReportPeriodTooLate(std::min(newStart, kPastTheLastDate - 1));
+        ReportPeriodTooLate(std::min(newStart, kPastTheLastDate - 1), DaysShown);
         return;
     }
     long long delta = WholeDaysBetween(StartDate, newStart);
@@ -145,13 +146,38 @@ void TfrmMain::btnWeekRightClick(TObject *) { MoveStartRight(StartDate + 7); }
 void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(MonthLater(StartDate)); }
 void TfrmMain::btnYearRightClick(TObject *) { MoveStartRight(SameDayOtherYear(StartDate, 1)); }
 
+void TfrmMain::tbcCalSelectChanging(TObject *, int newIndex, bool &allowChange)
+{
+    // A longer scale near the last date would show days that are no dates.
+    const int days = DaysOfTimeScaleTab(newIndex);
+    if (PeriodFits(StartDate, days))
+        return;
+    ReportPeriodTooLate(StartDate, days);
+    allowChange = false;
+}
+
+long long TfrmMain::LastFittingPosition(int days) const
+{
+    const long long lastStart = static_cast<long long>(LastDate) - std::max(days, 1) + 1;
+    return FScrollOrigin + lastStart - static_cast<long long>(std::trunc(FDocStartDate));
+}
+
+void TfrmMain::FitDateScrollBarEnd(int daysBefore)
+{
+    const long long end = std::max<long long>(LastFittingPosition(DaysShown), scb2->Position());
+    const long long max = scb2->Max();
+    const bool endedThere = max == LastFittingPosition(daysBefore);
+    if ((end < max || (endedThere && end > max)) && FitsInt(end))
+        scb2->SetParams(scb2->Position(), scb2->Min(), static_cast<int>(end));
+}
+
 void TfrmMain::scb2Scroll(TScrollCode code, int &position)
 {
     if (code == scTrack || code == scEndScroll)
         return;
     const TDateTime start = FDocStartDate + (position - FScrollOrigin);
     if (!PeriodFits(start, DaysShown)) {
-        ReportPeriodTooLate(start);
+        ReportPeriodTooLate(start, DaysShown);
         // Back where the start shown stands.
         position = FScrollOrigin + static_cast<int>(std::lrint(StartDate - FDocStartDate));
         return;

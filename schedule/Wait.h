@@ -1,6 +1,6 @@
 #pragma once
 // The wait window shown while a document is read: a caption and a progress bar
-// that the reader steps once per row.
+// that the reader fills as it reads the rows and then builds them.
 #include "platform/Forms.h"
 #include "platform/ProgressBar.h"
 

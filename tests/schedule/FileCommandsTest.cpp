@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <memory>
 
 using testing_support::FakeServices;
@@ -289,6 +291,46 @@ TEST(FileCommands, AStartDateWhoseDaysWouldPassTheLastDateIsRefused)
     EXPECT_EQ(ItemList.size(), 1u);
     EXPECT_EQ(StartDate, EncodeDate(9999, 12, 25));
     EXPECT_EQ(f.form->lblDateHanni->Caption(), "9999/12/25～9999/12/31");
+}
+
+namespace {
+
+// The bytes this process has read from files (and pipes) so far.
+long long BytesReadSoFar()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return -1;
+}
+
+} // namespace
+
+TEST(FileCommands, OpeningADocumentReadsItsBytesOnce)
+{
+    TCommandFixture f;
+    const std::string path = f.SavedDocument("large.xml", 1);
+    std::string bytes = ReadBytes(path);
+    bytes.insert(bytes.find("</item>"), "<text>" + std::string(4000000, 'a') + "</text>\r\n");
+    testing_support::WriteBytes(path, bytes);
+    f.form->mitNewClick();
+    ASSERT_GE(BytesReadSoFar(), 0) << "the system does not count the bytes read";
+    auto bytesReadBy = [](const std::function<void()> &open) {
+        const long long before = BytesReadSoFar();
+        open();
+        return BytesReadSoFar() - before;
+    };
+    const long long byOpen = bytesReadBy([&] { f.form->fnk1Select(path); });
+    ASSERT_EQ(f.form->FFileName, path);
+    EXPECT_EQ(ItemList.front()->FMemo->Text().size(), 4000000u);
+    EXPECT_LT(byOpen, static_cast<long long>(bytes.size()) * 3 / 2);
+    f.form.reset();
+    const long long byStart = bytesReadBy([&] { f.form = std::make_unique<TfrmMain>(nullptr, path, false); });
+    ASSERT_EQ(ItemList.size(), 1u);
+    EXPECT_LT(byStart, static_cast<long long>(bytes.size()) * 3 / 2);
 }
 
 TEST(FileCommands, ARelativeNameOnTheCommandLineIsMadeAbsolute)

@@ -3,6 +3,7 @@
 #include "platform/DesktopAssociation.h"
 #include "platform/Registry.h"
 #include "platform/InputSimulation.h"
+#include "schedule/MainDocument.h"
 #include "tests/InputMethodProbe.h"
 #include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
@@ -158,6 +159,46 @@ TEST_F(InitSettingTest, TheRowHeightKeepsTheInputMethodOutAndTakesFullWidthDigit
     });
     EXPECT_TRUE(f.services->messages.empty());
     EXPECT_EQ(ItemDefHeight, 150);
+}
+
+// On the custom scale, a length that would show days past 9999/12/31 is
+// refused and goes back; on another scale it is taken.
+TEST_F(InitSettingTest, ACustomLengthThatWouldPassTheLastDateIsRefusedWhileItIsShown)
+{
+    CustomTimeScale = 7;
+    StartDate = f.main->FDocStartDate = EncodeDate(9999, 12, 20);
+    f.main->tbcCalSelect->SetTabIndex(kCustomScaleTab);
+    DaysShown = CustomTimeScale;
+    auto typeLengthAndOk = [&](TdlgInitSetting &d, const std::string &days) {
+        d.speCustomTimeScale->SetFocus();
+        SimulateKey('A', ssCtrl);
+        SimulateTyping(days);
+        SimulateClick(*d.btnOk, TPoint{5, 5});
+    };
+    auto answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            typeLengthAndOk(d, "30");
+            ASSERT_EQ(f.services->messages.size(), 1u);
+            EXPECT_EQ(f.services->messages[0].text,
+                      "9999/12/20 から 30 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
+            EXPECT_EQ(d.ModalResult(), mrNone);
+            EXPECT_EQ(d.speCustomTimeScale->Value(), 7);
+            EXPECT_EQ(CustomTimeScale, 7);
+            typeLengthAndOk(d, "12");  // up to 9999/12/31
+        });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(CustomTimeScale, 12);
+    f.main->tbcCalSelect->SetTabIndex(0);
+    DaysShown = 7;
+    answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] { typeLengthAndOk(d, "30"); });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(CustomTimeScale, 30);
+    EXPECT_EQ(f.services->messages.size(), 1u);
 }
 
 TEST_F(InitSettingTest, AStylesheetOfAnotherTypeIsRefused)

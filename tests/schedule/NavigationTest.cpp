@@ -2,10 +2,14 @@
 #include "MainFixture.h"
 
 #include "platform/InputSimulation.h"
+#include "platform/Messages.h"
 #include "tests/KeyInput.h"
 #include "ToolbarClicks.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -265,4 +269,60 @@ TEST(Navigation, AfterTheWindowGrowsAndShrinksBackTheDateStripsEndWhereTheyDidAt
     SimulateWindowResize(form, 800, 600);
     EXPECT_EQ(form.pnlBase->Width() + 10, chartEnd);
     EXPECT_EQ(strips(), first) << "the strips of the wider window stay beyond the chart";
+}
+
+TEST(Navigation, AScaleWhoseDaysWouldPassTheLastDateIsRefusedAndItsTabGoesBack)
+{
+    TNavBoard board(EncodeDate(9999, 12, 20));
+    ASSERT_TRUE(board.active);
+    auto &messages = board.startup.services->messages;
+    board.ChooseTab(3);  // １ヶ月
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "9999/12/20 から 31 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
+    EXPECT_EQ(board.form.tbcCalSelect->TabIndex(), 0);
+    EXPECT_EQ(DaysShown, 7);
+    EXPECT_EQ(board.Range(), "9999/12/20～9999/12/26");
+    // What is saved then opens again.
+    const std::string path = board.startup.root + "late.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    std::string refusal;
+    EXPECT_TRUE(ReadDocumentFile(path, [&](const std::string &m) { refusal = m; })) << refusal;
+    // A month earlier the same tab is taken (the tab shown went back too).
+    board.Press(board.form.btnMonthL);
+    board.ChooseTab(3);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(board.form.tbcCalSelect->TabIndex(), 3);
+    EXPECT_EQ(DaysShown, 31);
+    EXPECT_EQ(board.Range(), "9999/11/20～9999/12/20");
+}
+
+TEST(Navigation, HoldingTheDateBarsRightArrowStopsAtTheLastStartThatFitsWithoutAWarning)
+{
+    TNavBoard board(EncodeDate(9999, 12, 20));
+    ASSERT_TRUE(board.active);
+    const std::string path = board.startup.root + "late.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    board.form.fnk1Select(path);
+    ASSERT_EQ(board.form.FFileName, path);
+    TScrollBar &bar = *board.form.scb2;
+    EXPECT_EQ(bar.Max(), bar.Position() + 5);
+    // The arrow held for a second repeats some twenty times.
+    const TPoint arrow{bar.Width() - 4, bar.Height() / 2};
+    SimulateMousePress(bar, arrow);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    SimulateMouseRelease(bar, arrow);
+    EXPECT_TRUE(board.startup.services->messages.empty()) << board.startup.services->messages.front();
+    EXPECT_EQ(board.Range(), "9999/12/25～9999/12/31");
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    // A longer scale ends the bar at its own last start, a shorter one again at its own.
+    board.Press(board.form.btnWeekL, 2);
+    board.ChooseTab(1);  // ２週間 from 9999/12/11: the last start is 9999/12/18
+    EXPECT_EQ(bar.Max(), bar.Position() + 7);
+    board.ChooseTab(0);
+    EXPECT_EQ(bar.Max(), bar.Position() + 14);
+    EXPECT_TRUE(board.startup.services->messages.empty());
 }

@@ -337,7 +337,7 @@ TEST(XmlFile, TextWithoutTheScheduleElementIsNoDocument)
     EXPECT_THROW(HoldsScheduleElement(dir.File("missing.xml")), EFOpenError);
 }
 
-TEST(XmlFile, ReadFailureNamesTheLineAndKeepsRowsReadSoFar)
+TEST(XmlFile, ReadFailureNamesTheLineAndBuildsNothing)
 {
     TDocumentFixture f;
     std::string path = f.dir.File("bad.xml");
@@ -351,7 +351,8 @@ TEST(XmlFile, ReadFailureNamesTheLineAndKeepsRowsReadSoFar)
     } catch (const std::exception &e) {
         EXPECT_STREQ(e.what(), "8 行目の値 \"4x\" は整数ではありません。");
     }
-    EXPECT_EQ(ItemList.size(), 2u);
+    // The whole file is read before a row is built.
+    EXPECT_TRUE(ItemList.empty());
     EXPECT_FALSE(f.form->FHasFile);
     EXPECT_THROW(ReadXmlFile(*f.form, f.dir.File("missing.xml")), std::exception);
 }
@@ -479,9 +480,12 @@ TEST(XmlFile, AFailureFarIntoALargeFileNamesItsLine)
     } catch (const std::exception &e) {
         EXPECT_EQ(std::string(e.what()), IntToStr(line + 2) + " 行目の値 \"３x\" は整数ではありません。");
     }
-    ASSERT_EQ(ItemList.size(), 40001u);
-    EXPECT_EQ(ItemList[39999]->Height(), 30);
+    EXPECT_TRUE(ItemList.empty());
     EXPECT_EQ(ReadBytes(path), text);
+    TDocumentValues doc;
+    EXPECT_THROW(ParseScheduleDocument(text, doc), EConvertError);
+    ASSERT_EQ(doc.Rows.size(), 40001u);
+    EXPECT_EQ(doc.Rows[39999].Height, 30);
 }
 
 TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
