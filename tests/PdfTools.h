@@ -135,9 +135,9 @@ inline std::vector<std::pair<std::string, std::string>> PdfTextFamilies(const st
     for (size_t at = xml.find("<text "); at != std::string::npos; at = xml.find("<text ", at + 1)) {
         const size_t close = xml.find('>', at);
         const std::string font = TextAttribute(xml.substr(at, close - at), "font");
-        const size_t spec = xml.find("<fontspec id=\"" + font + "\"");
+        const size_t fontTag = xml.find("<fontspec id=\"" + font + "\"");
         const std::string family =
-            spec == std::string::npos ? "" : TextAttribute(xml.substr(spec, xml.find('>', spec) - spec), "family");
+            fontTag == std::string::npos ? "" : TextAttribute(xml.substr(fontTag, xml.find('>', fontTag) - fontTag), "family");
         families.emplace_back(xml.substr(close + 1, xml.find("</text>", close) - close - 1), family);
     }
     return families;
