@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/Application.h"
+#include "platform/kernel/Application.h"
 #include "report/BandReport.h"
 #include "report/RpCtrls.h"
 #include "report/RpPrntr.h"

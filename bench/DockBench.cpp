@@ -1,6 +1,6 @@
 // Docks: arranging four 50-button toolbars in a crowded dock, and one step of
 // a smooth drag along the row (a new position and the dock's arrangement).
-#include "platform/Forms.h"
+#include "platform/kernel/Forms.h"
 #include "toolbar/BarToolbar.h"
 
 #include <benchmark/benchmark.h>

@@ -1,10 +1,10 @@
 // Reading and writing a large schedule document through the main window:
 // 10,000 rows with 10 bars and 2 events each.
 #include "bench/MemoryUse.h"
-#include "platform/Application.h"
-#include "platform/DateTime.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "schedule/MainDocument.h"
 

@@ -3,8 +3,8 @@
 // paint, with the show animation off; the item class decides the look.
 
 #include "../tests/toolbar/ToolbarHost.h"
-#include "platform/Messages.h"
-#include "platform/SystemParameters.h"
+#include "platform/core/Messages.h"
+#include "platform/services/SystemParameters.h"
 
 #include <benchmark/benchmark.h>
 

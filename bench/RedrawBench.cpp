@@ -1,7 +1,7 @@
 // The full redraw of the chart for large documents: the redraw itself (strips,
 // placing every bar) and painting the part of the chart a window shows.
-#include "platform/Application.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 
 #include <benchmark/benchmark.h>

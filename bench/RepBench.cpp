@@ -1,9 +1,9 @@
 // The schedule report: preparing every page of a document of 100 and 1,000
 // rows (ten bars and two events a row), and the time from the preview command
 // to the first page shown.
-#include "platform/Application.h"
-#include "platform/SysUtils.h"
-#include "platform/Timer.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/SysUtils.h"
+#include "platform/kernel/Timer.h"
 #include "report/RpPrntr.h"
 #include "schedule/Main.h"
 #include "schedule/printing/Preview.h"

@@ -1,8 +1,8 @@
 // Throughput of the page coder, compressing and expanding, beside a plain copy
 // of the same buffer. The buffer is recorded report pages (text, frames and
 // fills, as a schedule report draws them), or random bytes as the worst case.
-#include "platform/Application.h"
-#include "platform/Metafile.h"
+#include "platform/kernel/Application.h"
+#include "platform/graphics/Metafile.h"
 #include "report/RpCompress.h"
 
 #include <benchmark/benchmark.h>

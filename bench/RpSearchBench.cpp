@@ -1,6 +1,6 @@
 // Searching the text of 100 recorded report pages for a word none of them
 // holds: every text record of every page is decoded and compared.
-#include "platform/Metafile.h"
+#include "platform/graphics/Metafile.h"
 #include "report/RpSearchDlg.h"
 
 #include <benchmark/benchmark.h>

@@ -2,11 +2,11 @@
 // A shown main window with a document of many rows, one two-day bar each,
 // started in a fresh folder with services that answer every question No:
 // for the benchmarks of input on the window, whose repaints are part of the measure.
-#include "platform/DateTime.h"
-#include "platform/InputSimulation.h"
-#include "platform/Messages.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/DateTime.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/core/Messages.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 
 #include <unistd.h>
@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-class TBenchServices : public TServices {
+class TBenchServices : public TDesktopServices {
 public:
     explicit TBenchServices(std::string appData) : appData_(std::move(appData)) {}
     std::string AppDataDir() override { return appData_; }

@@ -4,8 +4,8 @@
 #include "bench/PopupBench.h"
 #include "../tests/toolbar/ToolbarHost.h"
 
-#include "platform/Messages.h"
-#include "platform/SystemParameters.h"
+#include "platform/core/Messages.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/Skin.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The bar label: a label with a one-pixel frame ("bevel") and a raised,
 // button-like edge. Every bar and every progress strip of the chart is one.
-#include "platform/Label.h"
+#include "platform/widgets/Label.h"
 
 class TBevelLabel : public TCustomLabel {
 public:

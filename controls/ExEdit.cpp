@@ -1,8 +1,8 @@
 #include "controls/ExEdit.h"
 
-#include "platform/Button.h"
-#include "platform/Exceptions.h"
-#include "platform/SysUtils.h"
+#include "platform/widgets/Button.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
 
 #include <algorithm>
 #include <limits>

@@ -3,8 +3,8 @@
 // integer, real or date), parses every change into it, shows it formatted when
 // the edit is entered and left, moves on with Enter, and tells OnValidate when
 // the person leaves it after changing the text.
-#include "platform/DateTime.h"
-#include "platform/Memo.h"
+#include "platform/core/DateTime.h"
+#include "platform/widgets/Memo.h"
 
 #include <string>
 #include <variant>

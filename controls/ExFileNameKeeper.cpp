@@ -1,9 +1,9 @@
 #include "controls/ExFileNameKeeper.h"
 
-#include "platform/Exceptions.h"
-#include "platform/IniFile.h"
-#include "platform/Menus.h"
-#include "platform/Services.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/Menus.h"
+#include "platform/core/Services.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The six most recently used file names, kept in the section "KeepFileNames" of
 // an INI file and mirrored as items under a menu.
-#include "platform/Component.h"
+#include "platform/core/Component.h"
 
 #include <array>
 #include <functional>

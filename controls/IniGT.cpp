@@ -1,8 +1,8 @@
 #include "controls/IniGT.h"
 
-#include "platform/Encoding.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Encoding.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 // The half-width corner brackets (code page 932 bytes 0xA2 and 0xA3).

@@ -1,9 +1,9 @@
 #pragma once
 // The settings store: an INI file with typed reads and writes, strings kept
 // between half-width corner brackets, and the eight keys of a window placement.
-#include "platform/Component.h"
-#include "platform/IniFile.h"
-#include "platform/WindowPlacement.h"
+#include "platform/core/Component.h"
+#include "platform/core/IniFile.h"
+#include "platform/kernel/WindowPlacement.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
 #include "controls/MOInplaceCalender.h"
 
-#include "platform/DateTime.h"
-#include "platform/Label.h"
-#include "platform/Timer.h"
+#include "platform/core/DateTime.h"
+#include "platform/widgets/Label.h"
+#include "platform/kernel/Timer.h"
 
 #include <algorithm>
 #include <tuple>

@@ -2,11 +2,11 @@
 // The month calendar that a calendar column of the masked string grid drops
 // down under its editor: a 7 x 7 grid of weekday names and day numbers, in a
 // pop-up with step buttons for months and years and a strip showing today.
-#include "platform/DateTime.h"
-#include "platform/Grids.h"
-#include "platform/Panel.h"
-#include "platform/PopupWindow.h"
-#include "platform/SpeedButton.h"
+#include "platform/core/DateTime.h"
+#include "platform/widgets/Grids.h"
+#include "platform/widgets/Panel.h"
+#include "platform/kernel/PopupWindow.h"
+#include "platform/widgets/SpeedButton.h"
 
 #include <array>
 #include <memory>

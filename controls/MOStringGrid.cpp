@@ -1,10 +1,10 @@
 #include "controls/MOStringGrid.h"
 
-#include "platform/Application.h"
-#include "platform/DateTime.h"
-#include "platform/Exceptions.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // columns, row insertion and deletion with a row limit, formatting of integers
 // and dates when a cell is committed, and a cell-validation event.
 #include "controls/MOInplaceCalender.h"
-#include "platform/Grids.h"
+#include "platform/widgets/Grids.h"
 
 #include <memory>
 #include <string>

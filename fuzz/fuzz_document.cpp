@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a schedule document: the reader must either give
 // values or raise a conversion error (a bad value, no <schedule> at all, a
 // start date too late), never crash or hang.
-#include "platform/Exceptions.h"
+#include "platform/core/Exceptions.h"
 #include "schedule/MainDocument.h"
 
 #include <cstdint>

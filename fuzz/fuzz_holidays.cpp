@@ -1,7 +1,7 @@
 // Loads arbitrary bytes as the holiday file "Date.ini", saves the list and reads
 // it back: the dates must survive the round trip.
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Head.h"
 
 #include <algorithm>

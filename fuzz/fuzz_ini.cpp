@@ -2,9 +2,9 @@
 // typed read, the string bracket rule, the window placement and a write that
 // must keep the other lines.
 #include "controls/IniGT.h"
-#include "platform/IniFile.h"
-#include "platform/StringList.h"
-#include "platform/SysUtils.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/StringList.h"
+#include "platform/core/SysUtils.h"
 
 #include <cstdint>
 #include <cstdio>

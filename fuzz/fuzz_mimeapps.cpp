@@ -1,9 +1,9 @@
 // Takes arbitrary bytes as the desktop's "mimeapps.list", makes the program the
 // default for two types and gives them back: the defaults must read as set,
 // then as gone, and every line of the other sections must be kept.
-#include "platform/DesktopAssociation.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/services/DesktopAssociation.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,11 +3,11 @@
 // then loads the file into a report printer and shows it in the standard
 // preview: its first thumbnails and its page at the fit zoom.
 // A damaged file may only raise the program's own exceptions.
-#include "platform/Application.h"
-#include "platform/Exceptions.h"
-#include "platform/Graphics.h"
-#include "platform/Stream.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/Exceptions.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/core/Stream.h"
+#include "platform/core/SysUtils.h"
 #include "report/RpPageStore.h"
 #include "report/RpPrntr.h"
 #include "report/RpStdPrev.h"

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "report/RpPrntr.h"
 
 const char *const SRpCircularLink = "Circular linking not allowed";

@@ -14,11 +14,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/Component.h"
-#include "platform/Exceptions.h"
-#include "platform/Forms.h"
-#include "platform/Graphics.h"
-#include "platform/Messages.h"
+#include "platform/core/Component.h"
+#include "platform/core/Exceptions.h"
+#include "platform/kernel/Forms.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/core/Messages.h"
 #include "report/RpDataSet.h"
 #include "report/RpExpr.h"
 #include "report/RpPrnSettings.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/Messages.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Messages.h"
+#include "platform/core/SysUtils.h"
 #include "report/BandReport.h"
 
 namespace {

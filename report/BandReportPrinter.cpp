@@ -3,8 +3,8 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/Application.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/SysUtils.h"
 #include "report/BandReport.h"
 #include "report/RpPrnSu.h"
 #include "report/RpPrntr.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The page coder: an adaptive splay-tree prefix code, one byte at a time.
 // Every coder starts from the same tree, so each page is coded on its own.
-#include "platform/Component.h"
-#include "platform/Stream.h"
+#include "platform/core/Component.h"
+#include "platform/core/Stream.h"
 
 #include <array>
 #include <cstdint>

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/DateTime.h"
-#include "platform/Encoding.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Encoding.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

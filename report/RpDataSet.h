@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 enum class TFieldType {
     ftUnknown,

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cmath>
 
-#include "platform/Application.h"
-#include "platform/DateTime.h"
-#include "platform/Encoding.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Encoding.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

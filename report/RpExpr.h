@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Component.h"
-#include "platform/Exceptions.h"
+#include "platform/core/Component.h"
+#include "platform/core/Exceptions.h"
 #include "report/RpDataSet.h"
 
 // Raised only for misuse: evaluating an unprepared evaluator, or asking for the

@@ -5,9 +5,9 @@
 #include <climits>
 #include <cmath>
 
-#include "platform/DateTime.h"
-#include "platform/Encoding.h"
-#include "platform/SysUtils.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Encoding.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "report/RpLablEd.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

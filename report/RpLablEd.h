@@ -1,13 +1,13 @@
 #pragma once
 // Editors of printable controls for the design surface, and the label's:
 // its text, size and the AutoSize, Stretch and Transparent flags.
-#include "platform/Button.h"
-#include "platform/CheckBox.h"
-#include "platform/Forms.h"
-#include "platform/Label.h"
-#include "platform/Mask.h"
-#include "platform/Memo.h"
-#include "platform/Panel.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Mask.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/Panel.h"
 #include "report/RpCtrls.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 #include "report/RpPageStore.h"
 
-#include "platform/Exceptions.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "report/RpCompress.h"
 
 #include <algorithm>

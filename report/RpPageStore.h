@@ -8,11 +8,11 @@
 // then one record per page: int32 page number, int32 offset of the next record,
 // the page data (plain EMF bytes, or int32 plain length + coded bytes), int32
 // offset of the record's own start. The file ends with the last record's offset.
-#include "platform/Component.h"
-#include "platform/CriticalSection.h"
-#include "platform/Graphics.h"
-#include "platform/Metafile.h"
-#include "platform/Stream.h"
+#include "platform/core/Component.h"
+#include "platform/core/CriticalSection.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/core/Stream.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "report/RpPrev.h"
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 // page as soon as it exists and reports progress and every further page to
 // its owner. The page is painted by a windowless page image, which also finds
 // the page's hyperlinks under the mouse and follows them.
-#include "platform/Forms.h"
-#include "platform/Metafile.h"
-#include "platform/TreeView.h"
+#include "platform/kernel/Forms.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/widgets/TreeView.h"
 #include "report/BandReport.h"
 #include "report/RpPrntr.h"
 

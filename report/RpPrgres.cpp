@@ -1,6 +1,6 @@
 #include "report/RpPrgres.h"
 
-#include "platform/Application.h"
+#include "platform/kernel/Application.h"
 
 TRpProgressForm::TRpProgressForm(TComponent *owner, TRpPrinter *printer) : TForm(owner), printer_(printer)
 {

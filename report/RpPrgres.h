@@ -1,10 +1,10 @@
 #pragma once
 // The progress window of a run that goes straight to the printer: the share
 // of the work done and a Cancel button that stops the run.
-#include "platform/Button.h"
-#include "platform/Forms.h"
-#include "platform/Label.h"
-#include "platform/ProgressBar.h"
+#include "platform/widgets/Button.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/ProgressBar.h"
 #include "report/RpPrntr.h"
 
 class TRpProgressForm : public TForm, public TRpProgressWindow, public TRpPrinterClient {

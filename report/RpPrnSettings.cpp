@@ -1,7 +1,7 @@
 #include "report/RpPrnSettings.h"
 
-#include "platform/Messages.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Messages.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

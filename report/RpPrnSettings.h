@@ -1,8 +1,8 @@
 #pragma once
 // Paper sizes, paper bins and the report printer's view of a printer's
 // driver settings.
-#include "platform/Component.h"
-#include "platform/Printers.h"
+#include "platform/core/Component.h"
+#include "platform/graphics/Printers.h"
 
 #include <functional>
 #include <string>

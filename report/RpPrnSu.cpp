@@ -1,6 +1,6 @@
 #include "report/RpPrnSu.h"
 
-#include "platform/Services.h"
+#include "platform/core/Services.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // The print-setup dialog of the report engine: the platform's print dialog on
 // a printer object, with the chosen printer, pages, copies and device
 // settings read back.
-#include "platform/Component.h"
-#include "platform/Printers.h"
+#include "platform/core/Component.h"
+#include "platform/graphics/Printers.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #include "report/RpPrntr.h"
 
-#include "platform/Application.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
-#include "platform/TreeView.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
+#include "platform/widgets/TreeView.h"
 #include "report/RpPageStore.h"
 #include "report/RpPrev.h"
 

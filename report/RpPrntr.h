@@ -4,11 +4,11 @@
 // saving as a report file) or sends the pages straight to a printer. It owns
 // the printer settings, converts report positions (0.1 mm) to device pixels
 // and tells its preview or progress window about progress by posted messages.
-#include "platform/Exceptions.h"
-#include "platform/Graphics.h"
-#include "platform/Messages.h"
-#include "platform/Metafile.h"
-#include "platform/Printers.h"
+#include "platform/core/Exceptions.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/core/Messages.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/graphics/Printers.h"
 #include "report/BandReport.h"
 #include "report/RpPrnSettings.h"
 

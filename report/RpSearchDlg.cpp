@@ -1,6 +1,6 @@
 #include "report/RpSearchDlg.h"
 
-#include "platform/Encoding.h"
+#include "platform/core/Encoding.h"
 
 #include <algorithm>
 #include <cstdint>

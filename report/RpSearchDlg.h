@@ -1,11 +1,11 @@
 #pragma once
 // Text search in recorded pages, and the dialog that asks for the text.
-#include "platform/Button.h"
-#include "platform/CheckBox.h"
-#include "platform/Forms.h"
-#include "platform/Label.h"
-#include "platform/Memo.h"
-#include "platform/Metafile.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Memo.h"
+#include "platform/graphics/Metafile.h"
 
 #include <string>
 #include <string_view>

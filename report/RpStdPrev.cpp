@@ -1,8 +1,8 @@
 #include "report/RpStdPrev.h"
 
-#include "platform/Application.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "report/RpPageStore.h"
 #include "report/RpPrgres.h"
 

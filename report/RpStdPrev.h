@@ -2,16 +2,16 @@
 // The engine's own preview window, used when a report has no OnPreview
 // handler: the preview control with zoom and page buttons, thumbnails, text
 // search, print setup, printing, and saving and loading report files.
-#include "platform/Button.h"
-#include "platform/CheckButton.h"
-#include "platform/Forms.h"
-#include "platform/Grids.h"
-#include "platform/Label.h"
-#include "platform/ListBox.h"
-#include "platform/PageControl.h"
-#include "platform/Panel.h"
-#include "platform/StatusBar.h"
-#include "platform/TreeView.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckButton.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Grids.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/ListBox.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/StatusBar.h"
+#include "platform/widgets/TreeView.h"
 #include "report/RpPrev.h"
 #include "report/RpSearchDlg.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <langinfo.h>
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 bool RpUSMeasurement()
 {

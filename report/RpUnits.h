@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Graphics.h"
-#include "platform/Printers.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Printers.h"
 #include "report/RpPrnSettings.h"
 
 enum class TRpUnit { MM, Inches, Pixels, Characters, Native };

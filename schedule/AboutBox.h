@@ -1,9 +1,9 @@
 #pragma once
 // The version dialog: the program's name and version, with mail and web links.
-#include "platform/Button.h"
-#include "platform/Image.h"
-#include "platform/Label.h"
-#include "platform/Panel.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/Image.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Panel.h"
 
 class TdlgAboutBox : public TForm {
 public:

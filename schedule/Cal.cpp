@@ -1,6 +1,6 @@
 #include "schedule/Cal.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Head.h"
 #include "schedule/Main.h"
 

@@ -2,9 +2,9 @@
 // The holiday calendar: one month at a time in a 6 x 7 grid of day cells;
 // clicking a day marks it as a holiday (red) or clears it. It works on the
 // shared holiday list; the caller saves the list on OK.
-#include "platform/Button.h"
-#include "platform/Label.h"
-#include "platform/Panel.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Panel.h"
 
 #include <array>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "schedule/ChartSetting.h"
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 
 #include <cmath>

@@ -3,12 +3,12 @@
 // dates, group, text, remarks and colour of the selected bar; OK derives the
 // achievement rate and the progress strip.
 #include "controls/ExEdit.h"
-#include "platform/Button.h"
-#include "platform/ComboBox.h"
-#include "platform/DateTimePicker.h"
-#include "platform/Label.h"
-#include "platform/Memo.h"
-#include "platform/Panel.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/widgets/DateTimePicker.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/Panel.h"
 
 class TfrmMain;
 class TChart;

@@ -1,12 +1,12 @@
 #include "schedule/Event.h"
 
-#include "platform/Application.h"
-#include "platform/Button.h"
-#include "platform/Exceptions.h"
-#include "platform/Label.h"
-#include "platform/Memo.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/widgets/Button.h"
+#include "platform/core/Exceptions.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Memo.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Head.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 // The event dialog: the dated events of one row as the rows of a typed grid.
 #include "controls/MOStringGrid.h"
-#include "platform/Forms.h"
+#include "platform/kernel/Forms.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "schedule/Group.h"
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 
 TdlgGroup *dlgGroup = nullptr;

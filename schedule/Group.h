@@ -5,9 +5,9 @@
 // modeless: it stays open beside the main window, at most one at a time, and
 // frees itself when it closes.
 #include "controls/ExEdit.h"
-#include "platform/Button.h"
-#include "platform/Label.h"
-#include "platform/Panel.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Panel.h"
 #include "schedule/Head.h"
 
 #include <array>

@@ -1,10 +1,10 @@
 #include "schedule/Head.h"
 
-#include "platform/Encoding.h"
-#include "platform/Exceptions.h"
-#include "platform/Services.h"
-#include "platform/StringList.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Encoding.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Services.h"
+#include "platform/core/StringList.h"
+#include "platform/core/SysUtils.h"
 
 #include <algorithm>
 #include <cmath>
@@ -191,7 +191,7 @@ void SaveHolidays()
 
 // ---------------------------------------------------------------- the document model
 
-#include "platform/Image.h"
+#include "platform/widgets/Image.h"
 
 TModelHost *ModelHost = nullptr;
 

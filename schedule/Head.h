@@ -1,7 +1,7 @@
 #pragma once
 // The schedule model and the process-wide editing state shared by the main
 // window, the dialogs and the report, with the small shared routines.
-#include "platform/DateTime.h"
+#include "platform/core/DateTime.h"
 
 #include <array>
 #include <string>
@@ -60,9 +60,9 @@ void SaveHolidays();
 // ---------------------------------------------------------------- the document model
 
 #include "controls/BevelLabel.h"
-#include "platform/Memo.h"
-#include "platform/Shape.h"
-#include "platform/Splitter.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/Shape.h"
+#include "platform/widgets/Splitter.h"
 
 #include <memory>
 

@@ -1,11 +1,11 @@
 #include "schedule/InitSetting.h"
 
-#include "platform/DesktopAssociation.h"
-#include "platform/Exceptions.h"
-#include "platform/Forms.h"
-#include "platform/Registry.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/services/DesktopAssociation.h"
+#include "platform/core/Exceptions.h"
+#include "platform/kernel/Forms.h"
+#include "platform/core/Registry.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "schedule/MainDocument.h"
 

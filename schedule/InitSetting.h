@@ -2,14 +2,14 @@
 // The initial-settings dialog: the application settings on three pages, and
 // the ".xml" association.
 #include "controls/ExEdit.h"
-#include "platform/Button.h"
-#include "platform/CheckBox.h"
-#include "platform/ComboBox.h"
-#include "platform/Label.h"
-#include "platform/PageControl.h"
-#include "platform/Panel.h"
-#include "platform/RadioGroup.h"
-#include "platform/SpinEdit.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/RadioGroup.h"
+#include "platform/widgets/SpinEdit.h"
 
 class TfrmMain;
 

@@ -1,6 +1,6 @@
 #include "schedule/ItemHeight.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 
 void PlaceBySelectedRow(TfrmMain &main, TForm &dialog)

@@ -1,10 +1,10 @@
 #pragma once
 // The row height dialog: the height of one line of the selected row, or of
 // every row, each row keeping its own number of lines.
-#include "platform/Button.h"
-#include "platform/CheckBox.h"
-#include "platform/Label.h"
-#include "platform/SpinEdit.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/SpinEdit.h"
 
 class TfrmMain;
 

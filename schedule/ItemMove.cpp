@@ -1,7 +1,7 @@
 #include "schedule/ItemMove.h"
 
-#include "platform/Panel.h"
-#include "platform/SysUtils.h"
+#include "platform/widgets/Panel.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/ItemHeight.h"
 #include "schedule/Main.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // The row move dialog: the selected row's number and the number to move it to.
-#include "platform/Button.h"
-#include "platform/ComboBox.h"
-#include "platform/Label.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/widgets/Label.h"
 
 class TfrmMain;
 

@@ -2,8 +2,8 @@
 // the font controls and the one-slot bar clipboard.
 #include "schedule/Main.h"
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Event.h"
 #include "schedule/InitSetting.h"
 #include "schedule/ItemHeight.h"

@@ -2,13 +2,13 @@
 // commands (new, open, recent file, save, save as, exit).
 #include "schedule/MainDocument.h"
 
-#include "platform/Application.h"
-#include "platform/Encoding.h"
-#include "platform/Exceptions.h"
-#include "platform/MemoryPages.h"
-#include "platform/Messages.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/Encoding.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/MemoryPages.h"
+#include "platform/core/Messages.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "schedule/Wait.h"
 

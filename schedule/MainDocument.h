@@ -2,8 +2,8 @@
 // The schedule document file as values: what the reader takes from the file
 // before it builds rows and bars, and the writer's text. Reading the values
 // needs no window, so it can be checked and fuzzed on its own.
-#include "platform/DateTime.h"
-#include "platform/Graphics.h"
+#include "platform/core/DateTime.h"
+#include "platform/graphics/Graphics.h"
 #include "schedule/Head.h"
 
 #include <array>

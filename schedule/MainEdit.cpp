@@ -3,8 +3,8 @@
 // modes, the in-place text editor, and Esc and Delete.
 #include "schedule/Main.h"
 
-#include "platform/DateTime.h"
-#include "platform/SysUtils.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/SysUtils.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,10 +4,10 @@
 // so StartDate = FDocStartDate + (position - FScrollOrigin) while the user scrolls.
 #include "schedule/Main.h"
 
-#include "platform/DateTime.h"
-#include "platform/Exceptions.h"
-#include "platform/Messages.h"
-#include "platform/Services.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Messages.h"
+#include "platform/core/Services.h"
 #include "schedule/MainDocument.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // The print, preview and page-setting commands of the main window.
-#include "platform/Application.h"
-#include "platform/Printers.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/graphics/Printers.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "report/RpPrntr.h"
 #include "schedule/Main.h"
 #include "schedule/printing/PageSetting.h"

@@ -1,4 +1,5 @@
-#include "platform/Application.h"
+#include "platform/kernel/Application.h"
+#include "platform/services/DesktopServices.h"
 #include "report/RpStdPrev.h"
 #include "schedule/Main.h"
 
@@ -7,6 +8,7 @@
 int main(int argc, char **argv)
 {
     Application().Initialize(argc, argv);
+    InstallDesktopServices();
     Application().SetTitle("たるぼる");
     RegisterReportWindows();
     std::string file = Application().ParamStr(1);

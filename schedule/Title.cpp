@@ -1,6 +1,6 @@
 #include "schedule/Title.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Head.h"
 
 TfrmTitle::TfrmTitle(TComponent *owner) : TForm(owner)

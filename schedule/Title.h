@@ -1,12 +1,12 @@
 #pragma once
 // The splash window: the title picture with the version, shown modally while
 // the main window starts; it closes itself when its timer fires.
-#include "platform/Forms.h"
-#include "platform/Image.h"
-#include "platform/Label.h"
-#include "platform/Memo.h"
-#include "platform/Panel.h"
-#include "platform/Timer.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Image.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/Panel.h"
+#include "platform/kernel/Timer.h"
 
 class TfrmTitle : public TForm {
 public:

@@ -1,8 +1,8 @@
 #pragma once
 // The wait window shown while a document is read: a caption and a progress bar
 // that the reader fills as it reads the rows and then builds them.
-#include "platform/Forms.h"
-#include "platform/ProgressBar.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/ProgressBar.h"
 
 class TdlgWait : public TForm {
 public:

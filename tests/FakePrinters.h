@@ -2,7 +2,7 @@
 // A printing system for tests: an office queue at 600 dpi with A4, Letter and
 // a 100 x 150 mm card, known offsets and duplex, and a plain A4-only queue at 508 dpi.
 // Jobs of both are written as PDF to files the test chooses.
-#include "platform/Printers.h"
+#include "platform/graphics/Printers.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // Typing and clicking through the platform's messages, for tests of controls.
-#include "platform/Controls.h"
-#include "platform/Mask.h"
+#include "platform/kernel/Controls.h"
+#include "platform/widgets/Mask.h"
 
 #include <string>
 

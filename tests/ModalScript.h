@@ -2,8 +2,8 @@
 // A dialog run modally while a person's input is played on it from inside the
 // modal loop. Whatever the script leaves undone (a failed assertion too), the
 // modal run ends.
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Reading PDF files in tests through poppler's command-line tools.
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 #include <cstdio>
 #include <cstdlib>

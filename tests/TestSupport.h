@@ -1,7 +1,8 @@
 #pragma once
 // Helpers shared by the test programs: a temporary folder, file bytes, and
 // services that answer dialogs from a script and fix the clock.
-#include "platform/Services.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/kernel/MessageBoxOwner.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -66,7 +67,7 @@ inline std::vector<std::string> ListFiles(const std::string &folder)
 // Services for tests: message boxes are recorded and answered from a queue
 // (IDOK when it is empty), the clock and the OS name are fixed, and environment
 // variables can be set without touching the process's environment.
-class FakeServices : public TServices {
+class FakeServices : public TDesktopServices {
 public:
     struct Message {
         std::string text;

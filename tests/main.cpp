@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/services/DesktopServices.h"
+
 #include <QApplication>
 #include <cstdlib>
 
@@ -10,5 +12,6 @@ int main(int argc, char **argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    InstallDesktopServices();
     return RUN_ALL_TESTS();
 }

@@ -2,7 +2,7 @@
 // which views and viewers hand them out and announce focus.
 #include "toolbar/BarAcc.h"
 
-#include "platform/CriticalSection.h"
+#include "platform/core/CriticalSection.h"
 #include "toolbar/BarCommon.h"
 
 #include <atomic>

@@ -3,7 +3,7 @@
 // its view's object (a tool bar, menu bar or menu popup), whose children are
 // the view's accessible viewers (buttons and menu items). They answer from the
 // live view and viewer; once those are gone every call answers E_FAIL.
-#include "platform/Accessibility.h"
+#include "platform/kernel/Accessibility.h"
 #include "toolbar/BarItem.h"
 
 #include <memory>

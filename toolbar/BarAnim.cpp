@@ -1,7 +1,7 @@
 #include "toolbar/BarAnim.h"
 
-#include "platform/SystemParameters.h"
-#include "platform/WindowEffects.h"
+#include "platform/services/SystemParameters.h"
+#include "platform/kernel/WindowEffects.h"
 #include "toolbar/BarItem.h"
 
 #include <atomic>

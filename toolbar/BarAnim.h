@@ -2,7 +2,7 @@
 // The show animation of popups: a fade (where windows can be translucent) or a
 // slide, paced by one worker thread that posts step messages to the window and
 // never waits for the GUI thread.
-#include "platform/Controls.h"
+#include "platform/kernel/Controls.h"
 
 #include <memory>
 

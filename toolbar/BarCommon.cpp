@@ -1,8 +1,8 @@
 #include "toolbar/BarCommon.h"
 
-#include "platform/Registry.h"
-#include "platform/SysUtils.h"
-#include "platform/SystemParameters.h"
+#include "platform/core/Registry.h"
+#include "platform/core/SysUtils.h"
+#include "platform/services/SystemParameters.h"
 
 #include <algorithm>
 #include <atomic>

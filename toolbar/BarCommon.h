@@ -1,10 +1,10 @@
 #pragma once
 // Small helpers of the toolbar framework: captions with accelerators ("&"),
 // integer division, system parameters as the framework reads them, monitors.
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 
-#include "platform/Controls.h"
-#include "platform/Messages.h"
+#include "platform/kernel/Controls.h"
+#include "platform/core/Messages.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 // The dock: row arrangement of its windows, bound lines and its own thickness.
 #include "toolbar/BarDock.h"
 
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 
 #include <algorithm>
 #include <memory>

@@ -3,11 +3,11 @@
 // rows, from the row and position each window wishes; a dockable window sits
 // in a dock (with a drag handle) or plainly on a form. Position saving writes
 // each named window's placement through two writer functions.
-#include "platform/Controls.h"
-#include "platform/DragOutline.h"
-#include "platform/Exceptions.h"
-#include "platform/Forms.h"
-#include "platform/ToolWindow.h"
+#include "platform/kernel/Controls.h"
+#include "platform/kernel/DragOutline.h"
+#include "platform/core/Exceptions.h"
+#include "platform/kernel/Forms.h"
+#include "platform/kernel/ToolWindow.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,7 +1,7 @@
 // Writing the placement of an owner's dockable windows, one section per window.
 #include "toolbar/BarDock.h"
 
-#include "platform/IniFile.h"
+#include "platform/core/IniFile.h"
 
 void SaveDockablePositions(TComponent *owner, const TPositionIntegerWriter &writeInteger,
                            const TPositionStringWriter &writeString)

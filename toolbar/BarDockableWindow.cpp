@@ -2,7 +2,7 @@
 // gives its dock, its own size and the docked frame with its drag handle.
 #include "toolbar/BarDock.h"
 
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // floating state until the button is released.
 #include "toolbar/BarDock.h"
 
-#include "platform/DragOutline.h"
-#include "platform/Forms.h"
-#include "platform/SystemParameters.h"
+#include "platform/kernel/DragOutline.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/SystemParameters.h"
 
 #include <algorithm>
 #include <cmath>

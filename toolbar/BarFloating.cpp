@@ -2,9 +2,9 @@
 // and the docks, and the mouse on the frame and on the docked handle.
 #include "toolbar/BarDock.h"
 
-#include "platform/Forms.h"
-#include "platform/Graphics.h"
-#include "platform/SystemParameters.h"
+#include "platform/kernel/Forms.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/services/SystemParameters.h"
 
 #include <algorithm>
 

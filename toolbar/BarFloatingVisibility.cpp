@@ -4,9 +4,9 @@
 #include "toolbar/BarDock.h"
 #include "toolbar/BarHook.h"
 
-#include "platform/Forms.h"
-#include "platform/SystemParameters.h"
-#include "platform/WindowEffects.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/SystemParameters.h"
+#include "platform/kernel/WindowEffects.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "toolbar/BarHook.h"
 
-#include "platform/WindowEffects.h"
+#include "platform/kernel/WindowEffects.h"
 
 #include <algorithm>
 #include <array>

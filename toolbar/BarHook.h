@@ -2,7 +2,7 @@
 // Window hooks shared by the toolbar framework's objects: a subscriber names
 // the kinds of window events it wants; the dispatcher's hook is installed
 // while anyone needs it and fans the events out.
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "toolbar/BarItem.h"
 
-#include "platform/Application.h"
-#include "platform/Menus.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/Menus.h"
 #include "toolbar/BarCommon.h"
 
 #include <algorithm>

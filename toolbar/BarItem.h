@@ -4,12 +4,12 @@
 // item (TBarItemViewer), their layout, the popup windows of submenus and the
 // deferred-call queue through which a chosen command runs after every menu
 // has closed.
-#include "platform/Actions.h"
-#include "platform/Component.h"
-#include "platform/Controls.h"
-#include "platform/Exceptions.h"
-#include "platform/Graphics.h"
-#include "platform/Messages.h"
+#include "platform/core/Actions.h"
+#include "platform/core/Component.h"
+#include "platform/kernel/Controls.h"
+#include "platform/core/Exceptions.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/core/Messages.h"
 
 #include <cstdint>
 #include <functional>

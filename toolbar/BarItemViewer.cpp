@@ -2,8 +2,8 @@
 // mouse handling, hints).
 #include "toolbar/BarItem.h"
 
-#include "platform/SystemParameters.h"
-#include "platform/Application.h"
+#include "platform/services/SystemParameters.h"
+#include "platform/kernel/Application.h"
 #include "toolbar/BarCommon.h"
 
 #include <algorithm>

@@ -3,11 +3,11 @@
 // once, from the deferred-call queue, after every popup has gone.
 #include "toolbar/BarItem.h"
 
-#include "platform/Application.h"
-#include "platform/Forms.h"
-#include "platform/Services.h"
-#include "platform/SystemParameters.h"
-#include "platform/WindowEffects.h"
+#include "platform/kernel/Application.h"
+#include "platform/kernel/Forms.h"
+#include "platform/core/Services.h"
+#include "platform/services/SystemParameters.h"
+#include "platform/kernel/WindowEffects.h"
 #include "toolbar/BarAcc.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarPopup.h"

@@ -2,8 +2,8 @@
 // the selection rules of open menus.
 #include "toolbar/BarPopup.h"
 
-#include "platform/SystemParameters.h"
-#include "platform/WindowEffects.h"
+#include "platform/services/SystemParameters.h"
+#include "platform/kernel/WindowEffects.h"
 #include "toolbar/BarAcc.h"
 #include "toolbar/BarAnim.h"
 #include "toolbar/BarCommon.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Popup windows of submenus and their views.
-#include "platform/MenuPopupWindow.h"
+#include "platform/kernel/MenuPopupWindow.h"
 #include "toolbar/BarItem.h"
 
 // The view of a popup: sizes its window to the content.

@@ -1,8 +1,8 @@
 // The toolbar: its view, its size in each placement and the chevron.
 #include "toolbar/BarToolbar.h"
 
-#include "platform/Graphics.h"
-#include "platform/SystemParameters.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/BarAcc.h"
 
 #include <algorithm>

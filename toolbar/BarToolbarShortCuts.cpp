@@ -2,8 +2,8 @@
 // process their items' shortcuts, before the key reaches its control.
 #include "toolbar/BarToolbar.h"
 
-#include "platform/Application.h"
-#include "platform/Forms.h"
+#include "platform/kernel/Application.h"
+#include "platform/kernel/Forms.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,9 +1,9 @@
 // Views: viewers kept in step with the item tree, selection, priority and painting.
 #include "toolbar/BarItem.h"
 
-#include "platform/SystemParameters.h"
-#include "platform/Timer.h"
-#include "platform/WindowEffects.h"
+#include "platform/services/SystemParameters.h"
+#include "platform/kernel/Timer.h"
+#include "platform/kernel/WindowEffects.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarPopup.h"
 

@@ -1,8 +1,8 @@
 #include "toolbar/Skin.h"
 
-#include "platform/Controls.h"
-#include "platform/Services.h"
-#include "platform/SystemParameters.h"
+#include "platform/kernel/Controls.h"
+#include "platform/core/Services.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/BarAnim.h"
 #include "toolbar/BarCommon.h"
 #include "toolbar/SkinDefaultTheme.h"

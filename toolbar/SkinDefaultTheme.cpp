@@ -1,6 +1,6 @@
 #include "toolbar/SkinDefaultTheme.h"
 
-#include "platform/Services.h"
+#include "platform/core/Services.h"
 #include "toolbar/BarItem.h"
 #include "toolbar/SkinUtils.h"
 

@@ -1,6 +1,6 @@
 #include "toolbar/SkinThemes.h"
 
-#include "platform/SystemParameters.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/SkinUtils.h"
 
 #include <algorithm>

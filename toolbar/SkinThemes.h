@@ -3,9 +3,9 @@
 // counted single instances, the process-wide system state themes read, and
 // the theme manager that watches the system and broadcasts theme changes.
 
-#include "platform/Exceptions.h"
-#include "platform/Graphics.h"
-#include "platform/Messages.h"
+#include "platform/core/Exceptions.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/core/Messages.h"
 #include "toolbar/BarHook.h"
 #include "toolbar/SkinUxThemes.h"
 
@@ -39,7 +39,7 @@ enum : unsigned {
 };
 
 // Themed toolbars ask their parent for the background they stand on with
-// WM_ERASEBKGND (platform/Messages.h).
+// WM_ERASEBKGND (platform/core/Messages.h).
 
 // System messages the manager's window answers.
 enum : unsigned {

@@ -3,8 +3,8 @@
 // system colours and "none", frame and line helpers, two-colour gradients with
 // a ramp cache, and the geometry and alpha of the drop-shadow strips.
 
-#include "platform/Graphics.h"
-#include "platform/ShadowWindow.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/kernel/ShadowWindow.h"
 
 #include <array>
 #include <cstdint>

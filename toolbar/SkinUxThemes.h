@@ -3,7 +3,7 @@
 // such library: the default loader finds nothing, so every paint is classic.
 // Tests install a loader that fills the slots with a recording fake.
 
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 
 #include <array>
 #include <cstdint>

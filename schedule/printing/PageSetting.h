@@ -3,14 +3,14 @@
 // header's heading, title, date and stamp boxes, and the footer's company name
 // of the document.
 #include "controls/ExEdit.h"
-#include "platform/Button.h"
-#include "platform/CheckBox.h"
-#include "platform/ComboBox.h"
-#include "platform/Forms.h"
-#include "platform/Label.h"
-#include "platform/Memo.h"
-#include "platform/Panel.h"
-#include "platform/RadioGroup.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/RadioGroup.h"
 
 #include <array>
 #include <string>

@@ -1,12 +1,12 @@
 #pragma once
 // The schedule's preview window: the report's pages as they are made, with
 // page and zoom controls and a print button bound by the report form.
-#include "platform/Button.h"
-#include "platform/Forms.h"
-#include "platform/Label.h"
-#include "platform/Panel.h"
-#include "platform/SpeedButton.h"
-#include "platform/SpinEdit.h"
+#include "platform/widgets/Button.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/SpeedButton.h"
+#include "platform/widgets/SpinEdit.h"
 #include "report/RpPrev.h"
 
 class TfrmPreview : public TForm {

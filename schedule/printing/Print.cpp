@@ -1,6 +1,6 @@
 #include "schedule/printing/Print.h"
 
-#include "platform/Printers.h"
+#include "platform/graphics/Printers.h"
 #include "schedule/Main.h"
 #include "schedule/printing/PageSetting.h"
 #include "schedule/printing/Preview.h"

@@ -1,13 +1,13 @@
 #pragma once
 // The print dialog: printer, copies, page range and printing to a file, kept
 // in the shared print values.
-#include "platform/Button.h"
-#include "platform/CheckBox.h"
-#include "platform/ComboBox.h"
-#include "platform/Forms.h"
-#include "platform/Label.h"
-#include "platform/RadioButton.h"
-#include "platform/SpinEdit.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/RadioButton.h"
+#include "platform/widgets/SpinEdit.h"
 
 class TfrmMain;
 

@@ -5,7 +5,7 @@
 // row and a footer with the company name. The controls the row band needs are
 // made once per run, in pools sized by the busiest row, and only moved,
 // resized and re-captioned for each row.
-#include "platform/DateTime.h"
+#include "platform/core/DateTime.h"
 #include "report/BandReport.h"
 #include "report/RpCtrls.h"
 

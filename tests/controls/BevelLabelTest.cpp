@@ -1,5 +1,5 @@
 #include "controls/BevelLabel.h"
-#include "platform/Panel.h"
+#include "platform/widgets/Panel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "controls/ExEdit.h"
 
 #include "tests/TestSupport.h"
-#include "platform/DateTime.h"
-#include "platform/Forms.h"
+#include "platform/core/DateTime.h"
+#include "platform/kernel/Forms.h"
 
 #include <gtest/gtest.h>
 

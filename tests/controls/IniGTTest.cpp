@@ -1,6 +1,6 @@
 #include "controls/ExFileNameKeeper.h"
 #include "controls/IniGT.h"
-#include "platform/Menus.h"
+#include "platform/core/Menus.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>

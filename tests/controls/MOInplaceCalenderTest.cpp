@@ -1,7 +1,7 @@
 #include "controls/MOInplaceCalender.h"
 
-#include "platform/Label.h"
-#include "platform/Timer.h"
+#include "platform/widgets/Label.h"
+#include "platform/kernel/Timer.h"
 #include "tests/TestSupport.h"
 
 #include "tests/KeyInput.h"

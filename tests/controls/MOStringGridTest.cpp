@@ -1,7 +1,7 @@
 #include "controls/MOStringGrid.h"
 
-#include "platform/Label.h"
-#include "platform/Messages.h"
+#include "platform/widgets/Label.h"
+#include "platform/core/Messages.h"
 #include "tests/TestSupport.h"
 
 #include "tests/KeyInput.h"

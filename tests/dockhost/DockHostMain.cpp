@@ -2,9 +2,10 @@
 // floating, resizing a floating toolbar, the chevron, the menu keys (Alt,
 // Alt+letter) and shortcuts by hand; a chosen command prints one line.
 // With "outline" on the command line the toolbars drag as outlines.
-#include "platform/Application.h"
-#include "platform/Forms.h"
-#include "platform/Menus.h"
+#include "platform/kernel/Application.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/kernel/Forms.h"
+#include "platform/core/Menus.h"
 #include "toolbar/BarToolbar.h"
 
 #include <cstdio>
@@ -101,6 +102,7 @@ private:
 int main(int argc, char **argv)
 {
     Application().Initialize(argc, argv);
+    InstallDesktopServices();
     auto *form = Application().CreateForm<TDockHostForm>();
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "outline")

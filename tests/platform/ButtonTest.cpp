@@ -1,6 +1,6 @@
-#include "platform/Button.h"
-#include "platform/Memo.h"
-#include "platform/Messages.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/Memo.h"
+#include "platform/core/Messages.h"
 
 #include <gtest/gtest.h>
 

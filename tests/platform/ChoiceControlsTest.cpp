@@ -1,12 +1,12 @@
-#include "platform/Application.h"
-#include "platform/ComboBox.h"
-#include "platform/DateTimePicker.h"
-#include "platform/InputSimulation.h"
-#include "platform/Memo.h"
-#include "platform/Forms.h"
-#include "platform/PageControl.h"
-#include "platform/RadioGroup.h"
-#include "platform/SpinEdit.h"
+#include "platform/kernel/Application.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/widgets/DateTimePicker.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/RadioGroup.h"
+#include "platform/widgets/SpinEdit.h"
 
 #include <gtest/gtest.h>
 

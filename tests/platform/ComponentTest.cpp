@@ -1,6 +1,6 @@
-#include "platform/Component.h"
-#include "platform/Menus.h"
-#include "platform/StringList.h"
+#include "platform/core/Component.h"
+#include "platform/core/Menus.h"
+#include "platform/core/StringList.h"
 
 #include <gtest/gtest.h>
 

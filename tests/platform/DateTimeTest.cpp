@@ -1,5 +1,5 @@
-#include "platform/DateTime.h"
-#include "platform/Exceptions.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Exceptions.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/Encoding.h"
+#include "platform/core/Encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/Forms.h"
-#include "platform/Messages.h"
-#include "platform/Panel.h"
+#include "platform/kernel/Forms.h"
+#include "platform/core/Messages.h"
+#include "platform/widgets/Panel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/Graphics.h"
-#include "platform/Services.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/services/DesktopServices.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-class FixedColours : public TServices {
+class FixedColours : public TDesktopServices {
 public:
     std::uint32_t SystemColor(int index) override { return index == COLOR_BTNFACE ? 0x123456 : 0x00ABCDEF; }
 };

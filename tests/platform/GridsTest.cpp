@@ -1,6 +1,6 @@
-#include "platform/Grids.h"
-#include "platform/PopupWindow.h"
-#include "platform/SpeedButton.h"
+#include "platform/widgets/Grids.h"
+#include "platform/kernel/PopupWindow.h"
+#include "platform/widgets/SpeedButton.h"
 
 #include "tests/KeyInput.h"
 

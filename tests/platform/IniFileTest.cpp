@@ -1,7 +1,7 @@
-#include "platform/Exceptions.h"
-#include "platform/IniFile.h"
-#include "platform/Registry.h"
-#include "platform/StringList.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/Registry.h"
+#include "platform/core/StringList.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>

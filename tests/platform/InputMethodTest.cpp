@@ -1,11 +1,11 @@
 // Input-method modes as the input method sees them, and full-width numbers
 // typed into number and date fields.
-#include "platform/DateTimePicker.h"
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/Mask.h"
-#include "platform/Memo.h"
-#include "platform/SpinEdit.h"
+#include "platform/widgets/DateTimePicker.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Mask.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/SpinEdit.h"
 #include "tests/InputMethodProbe.h"
 
 #include <QInputMethodEvent>

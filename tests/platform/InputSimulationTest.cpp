@@ -1,12 +1,12 @@
-#include "platform/InputSimulation.h"
+#include "platform/services/InputSimulation.h"
 
-#include "platform/Button.h"
-#include "platform/ComboBox.h"
-#include "platform/Forms.h"
-#include "platform/Memo.h"
-#include "platform/Menus.h"
-#include "platform/Panel.h"
-#include "platform/Shape.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Memo.h"
+#include "platform/core/Menus.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/Shape.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/Forms.h"
-#include "platform/Mask.h"
-#include "platform/QtControls.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Mask.h"
+#include "platform/kernel/QtControls.h"
 
 #include <QTest>
 #include "tests/KeyInput.h"

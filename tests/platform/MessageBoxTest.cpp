@@ -1,9 +1,10 @@
 // The real message box: which window it belongs to and whether it stays
 // above a window that stays on top.
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/QtControls.h"
-#include "platform/Services.h"
+#include "platform/kernel/Forms.h"
+#include "platform/kernel/MessageBoxOwner.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/kernel/QtControls.h"
+#include "platform/services/DesktopServices.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ TShownBox ShowBox()
         shown.staysOnTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         static_cast<QMessageBox *>(box)->accept();
     });
-    TServices real;
+    TDesktopServices real;
     real.MessageBox("工程", "Tarvold", MB_OK);
     return shown;
 }

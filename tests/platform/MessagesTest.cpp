@@ -1,4 +1,4 @@
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 
 #include <gtest/gtest.h>
 

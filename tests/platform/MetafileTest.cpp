@@ -1,5 +1,5 @@
-#include "platform/Metafile.h"
-#include "platform/SysUtils.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/core/SysUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/Panel.h"
-#include "platform/SpeedButton.h"
-#include "platform/Timer.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/SpeedButton.h"
+#include "platform/kernel/Timer.h"
 
 #include <gtest/gtest.h>
 

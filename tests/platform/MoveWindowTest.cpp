@@ -1,9 +1,9 @@
-#include "platform/DragOutline.h"
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/Memo.h"
-#include "platform/Panel.h"
-#include "platform/PopupWindow.h"
+#include "platform/kernel/DragOutline.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/Panel.h"
+#include "platform/kernel/PopupWindow.h"
 
 #include <gtest/gtest.h>
 

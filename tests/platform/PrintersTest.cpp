@@ -1,9 +1,9 @@
-#include "platform/Printers.h"
+#include "platform/graphics/Printers.h"
 
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/core/SysUtils.h"
 #include "tests/FakePrinters.h"
 #include "tests/PdfTools.h"
 
@@ -18,7 +18,7 @@ std::string TempPdf(const std::string &name)
     return UniqueTempPath("printers-" + name + ".pdf");
 }
 
-class TScriptedSaveDialog : public TServices {
+class TScriptedSaveDialog : public TDesktopServices {
 public:
     std::optional<std::string> Answer;
     int Asked = 0;

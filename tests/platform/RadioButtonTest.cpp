@@ -1,6 +1,6 @@
-#include "platform/Forms.h"
-#include "platform/Panel.h"
-#include "platform/RadioButton.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/RadioButton.h"
 
 #include <gtest/gtest.h>
 

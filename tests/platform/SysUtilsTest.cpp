@@ -1,5 +1,5 @@
-#include "platform/Exceptions.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "platform/WindowEffects.h"
+#include "platform/kernel/WindowEffects.h"
 
-#include "platform/Messages.h"
-#include "platform/PopupWindow.h"
+#include "platform/core/Messages.h"
+#include "platform/kernel/PopupWindow.h"
 
 #include <gtest/gtest.h>
 

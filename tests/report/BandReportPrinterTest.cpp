@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/TestSupport.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "report/BandReport.h"
 #include "report/RpCtrls.h"
 #include "report/RpPrntr.h"

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "BandReportTestDevice.h"
-#include "platform/Application.h"
-#include "platform/Forms.h"
-#include "platform/Metafile.h"
+#include "platform/kernel/Application.h"
+#include "platform/kernel/Forms.h"
+#include "platform/graphics/Metafile.h"
 #include "report/BandReport.h"
 #include "report/RpCtrls.h"
 #include "report/RpPrntr.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "report/BandReport.h"
 
 namespace report_test {

@@ -1,6 +1,6 @@
 #include "report/RpCompress.h"
 
-#include "platform/Exceptions.h"
+#include "platform/core/Exceptions.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/DateTime.h"
-#include "platform/Encoding.h"
-#include "platform/Services.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Encoding.h"
+#include "platform/services/DesktopServices.h"
 
 namespace {
 
@@ -286,7 +286,7 @@ TEST(RpExprValues, TextsAreCutAt255Cp932Bytes)
 
 namespace {
 
-class TFixedClock : public TServices {
+class TFixedClock : public TDesktopServices {
 public:
     double Now() override { return EncodeDate(2024, 3, 5) + EncodeTime(13, 4, 5, 0); }
 };

@@ -1,7 +1,7 @@
 #include "report/RpPageStore.h"
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/core/SysUtils.h"
 #include "report/RpCompress.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kWhen = 46000.5;
 
-class FixedClock : public TServices {
+class FixedClock : public TDesktopServices {
 public:
     double Now() override { return kWhen; }
 };

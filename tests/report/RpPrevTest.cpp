@@ -3,7 +3,7 @@
 // while a preview still shows it.
 #include "report/RpPrev.h"
 
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 #include "tests/FakePrinters.h"
 #include "tests/TestSupport.h"
 

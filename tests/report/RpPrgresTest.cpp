@@ -3,7 +3,7 @@
 #include "report/RpPrgres.h"
 #include "report/RpStdPrev.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "report/BandReport.h"
 #include "report/RpCtrls.h"
 #include "tests/FakePrinters.h"

@@ -1,6 +1,6 @@
 #include "report/RpPrnSettings.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "tests/FakePrinters.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "report/RpCtrls.h"
 #include "report/RpPrntr.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "tests/FakePrinters.h"
 #include "tests/PdfTools.h"
 

@@ -1,7 +1,7 @@
 #include "report/RpPrntr.h"
 
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/core/SysUtils.h"
 #include "tests/FakePrinters.h"
 #include "tests/PdfTools.h"
 
@@ -62,7 +62,7 @@ private:
 };
 
 // Message boxes answered by the test and remembered.
-class TAnsweringServices : public TServices {
+class TAnsweringServices : public TDesktopServices {
 public:
     int Answer = IDOK;
     std::vector<std::string> Shown;

@@ -2,7 +2,7 @@
 // case folded for letters only, damaged records) and the search dialog.
 #include "report/RpSearchDlg.h"
 
-#include "platform/Encoding.h"
+#include "platform/core/Encoding.h"
 
 #include <gtest/gtest.h>
 

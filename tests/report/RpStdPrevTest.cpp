@@ -2,7 +2,7 @@
 // keys, going to a page, finding text, saving, loading and printing.
 #include "report/RpStdPrev.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "report/BandReport.h"
 #include "report/RpCtrls.h"
 #include "tests/FakePrinters.h"

@@ -1,7 +1,7 @@
 // Page metrics, units and frames.
 #include <gtest/gtest.h>
 
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 #include "report/RpUnits.h"
 
 TEST(RpUnits, ConversionsFromTenthsOfAMillimetre)

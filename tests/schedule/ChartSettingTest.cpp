@@ -1,6 +1,6 @@
 #include "schedule/ChartSetting.h"
 
-#include "platform/InputSimulation.h"
+#include "platform/services/InputSimulation.h"
 #include "tests/InputMethodProbe.h"
 #include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"

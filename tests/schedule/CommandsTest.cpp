@@ -1,6 +1,6 @@
 #include "MainFixture.h"
 
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 
 #include <gtest/gtest.h>
 

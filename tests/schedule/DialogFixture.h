@@ -1,7 +1,7 @@
 #pragma once
 // A main window with an empty document in a temporary home, for the dialog tests.
-#include "platform/DateTime.h"
-#include "platform/SysUtils.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
 

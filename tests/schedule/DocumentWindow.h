@@ -1,7 +1,7 @@
 #pragma once
 // A main window started in a temporary folder with scripted services, for the
 // document and file-command tests.
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
 

@@ -1,10 +1,10 @@
 #include "schedule/Event.h"
 
-#include "platform/Button.h"
-#include "platform/InputSimulation.h"
-#include "platform/Memo.h"
-#include "platform/Messages.h"
-#include "platform/SysUtils.h"
+#include "platform/widgets/Button.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
+#include "platform/core/Messages.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Head.h"
 #include "tests/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DocumentWindow.h"

@@ -1,6 +1,6 @@
 #include "schedule/Group.h"
 
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>

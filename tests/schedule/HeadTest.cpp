@@ -1,4 +1,4 @@
-#include "platform/DateTime.h"
+#include "platform/core/DateTime.h"
 #include "schedule/Head.h"
 #include "tests/TestSupport.h"
 

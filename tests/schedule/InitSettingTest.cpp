@@ -1,8 +1,8 @@
 #include "schedule/InitSetting.h"
 
-#include "platform/DesktopAssociation.h"
-#include "platform/Registry.h"
-#include "platform/InputSimulation.h"
+#include "platform/services/DesktopAssociation.h"
+#include "platform/core/Registry.h"
+#include "platform/services/InputSimulation.h"
 #include "schedule/MainDocument.h"
 #include "tests/InputMethodProbe.h"
 #include "tests/ModalScript.h"

@@ -3,7 +3,7 @@
 #include "MainFixture.h"
 #include "TestBars.h"
 
-#include "platform/InputSimulation.h"
+#include "platform/services/InputSimulation.h"
 #include "schedule/MainDocument.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 // A main window started in a fresh temporary folder with scripted services.
-#include "platform/DateTime.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/core/DateTime.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
 
@@ -14,7 +14,7 @@
 
 namespace testing_main {
 
-class TTestServices : public TServices {
+class TTestServices : public TDesktopServices {
 public:
     explicit TTestServices(std::string appData) : appData_(std::move(appData)) {}
     std::string AppDataDir() override { return appData_; }

@@ -1,8 +1,8 @@
-#include "platform/Application.h"
-#include "platform/Registry.h"
-#include "platform/DateTime.h"
-#include "platform/Services.h"
-#include "platform/SysUtils.h"
+#include "platform/kernel/Application.h"
+#include "platform/core/Registry.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "MainFixture.h"
 #include "ToolbarClicks.h"
 
-#include "platform/Application.h"
-#include "platform/InputSimulation.h"
+#include "platform/kernel/Application.h"
+#include "platform/services/InputSimulation.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "MainFixture.h"
 #include "ToolbarClicks.h"
 
-#include "platform/InputSimulation.h"
-#include "platform/IniFile.h"
-#include "platform/WindowEffects.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/core/IniFile.h"
+#include "platform/kernel/WindowEffects.h"
 #include "tests/FakePrinters.h"
 #include "tests/KeyInput.h"
 

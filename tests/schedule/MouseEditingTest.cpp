@@ -2,7 +2,7 @@
 // main window, checked in the model.
 #include "MainFixture.h"
 
-#include "platform/InputSimulation.h"
+#include "platform/services/InputSimulation.h"
 #include "tests/KeyInput.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Moving through time with real clicks on the shown main window.
 #include "MainFixture.h"
 
-#include "platform/InputSimulation.h"
-#include "platform/Messages.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/core/Messages.h"
 #include "tests/KeyInput.h"
 #include "ToolbarClicks.h"
 

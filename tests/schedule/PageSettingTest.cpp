@@ -1,7 +1,7 @@
 // The page-setting dialog, filled through its controls.
 #include "schedule/printing/PageSetting.h"
 
-#include "platform/InputSimulation.h"
+#include "platform/services/InputSimulation.h"
 #include "tests/InputMethodProbe.h"
 #include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"

@@ -2,8 +2,8 @@
 // page and zoom controls, and what the window refuses while the run goes on.
 #include <gtest/gtest.h>
 
-#include "platform/InputSimulation.h"
-#include "platform/Timer.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/kernel/Timer.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"

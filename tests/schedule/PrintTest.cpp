@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/Application.h"
+#include "platform/kernel/Application.h"
 #include "report/RpPrntr.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Print.h"

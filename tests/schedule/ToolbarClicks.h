@@ -1,6 +1,6 @@
 #pragma once
 // Clicks on the main window's toolbar buttons, as a person gives them.
-#include "platform/InputSimulation.h"
+#include "platform/services/InputSimulation.h"
 #include "tests/toolbar/StepScript.h"
 #include "toolbar/BarToolbar.h"
 

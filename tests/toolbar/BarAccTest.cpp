@@ -2,12 +2,12 @@
 // toolkit's accessibility interface.
 #include "tests/toolbar/StepScript.h"
 
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/Memo.h"
-#include "platform/Menus.h"
-#include "platform/QtControls.h"
-#include "platform/SystemParameters.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
+#include "platform/core/Menus.h"
+#include "platform/kernel/QtControls.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/BarAcc.h"
 #include "toolbar/BarToolbar.h"
 

@@ -1,6 +1,6 @@
 #include "toolbar/BarAnim.h"
 
-#include "platform/SystemParameters.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/BarItem.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "toolbar/BarCommon.h"
 #include "toolbar/BarHook.h"
 
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/SystemParameters.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/services/SystemParameters.h"
 
 #include <gtest/gtest.h>
 

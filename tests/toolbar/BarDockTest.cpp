@@ -1,4 +1,4 @@
-#include "platform/Forms.h"
+#include "platform/kernel/Forms.h"
 #include "toolbar/BarDock.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "platform/Forms.h"
+#include "platform/kernel/Forms.h"
 #include "tests/toolbar/StepScript.h"
-#include "platform/InputSimulation.h"
+#include "platform/services/InputSimulation.h"
 #include "toolbar/BarToolbar.h"
 
 #include <gtest/gtest.h>

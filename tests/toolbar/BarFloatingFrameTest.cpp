@@ -1,13 +1,13 @@
 // The floating frame as a window among the program's windows: whom it
 // belongs to, its title, its caption's activity, the keyboard in its
 // controls; and the docked frame's border and the placement events.
-#include "platform/ComboBox.h"
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/Memo.h"
-#include "platform/Menus.h"
-#include "platform/QtControls.h"
-#include "platform/WindowEffects.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
+#include "platform/core/Menus.h"
+#include "platform/kernel/QtControls.h"
+#include "platform/kernel/WindowEffects.h"
 #include "tests/toolbar/StepScript.h"
 #include "toolbar/BarToolbar.h"
 

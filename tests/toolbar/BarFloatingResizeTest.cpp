@@ -1,5 +1,5 @@
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
 #include "tests/toolbar/StepScript.h"
 #include "toolbar/BarToolbar.h"
 

@@ -1,6 +1,6 @@
 // Controls hosted in a toolbar through control items.
-#include "platform/Forms.h"
-#include "platform/Panel.h"
+#include "platform/kernel/Forms.h"
+#include "platform/widgets/Panel.h"
 #include "toolbar/BarToolbar.h"
 
 #include <gtest/gtest.h>

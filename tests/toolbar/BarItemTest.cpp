@@ -1,8 +1,8 @@
 #include "toolbar/BarItem.h"
 
-#include "platform/Actions.h"
-#include "platform/Controls.h"
-#include "platform/Menus.h"
+#include "platform/core/Actions.h"
+#include "platform/kernel/Controls.h"
+#include "platform/core/Menus.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/Memo.h"
-#include "platform/SystemParameters.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
+#include "platform/services/SystemParameters.h"
 #include "tests/toolbar/StepScript.h"
 #include "toolbar/BarToolbar.h"
 

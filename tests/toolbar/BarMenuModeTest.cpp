@@ -1,12 +1,12 @@
 #include "ToolbarHost.h"
 #include "tests/toolbar/StepScript.h"
 
-#include "platform/Application.h"
-#include "platform/InputSimulation.h"
-#include "platform/Menus.h"
-#include "platform/Services.h"
-#include "platform/SystemParameters.h"
-#include "platform/WindowEffects.h"
+#include "platform/kernel/Application.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/core/Menus.h"
+#include "platform/core/Services.h"
+#include "platform/services/SystemParameters.h"
+#include "platform/kernel/WindowEffects.h"
 #include "toolbar/BarAnim.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "toolbar/BarPopup.h"
 
-#include "platform/SystemParameters.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/BarCommon.h"
 
 #include <gtest/gtest.h>

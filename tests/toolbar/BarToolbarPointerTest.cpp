@@ -2,10 +2,10 @@
 // itself in a hint, the handle shows the size-all cursor, the docked close
 // button closes on a release inside it, and buttons are centred across a
 // row that a taller neighbour makes thick.
-#include "platform/Application.h"
-#include "platform/Forms.h"
-#include "platform/InputSimulation.h"
-#include "platform/Panel.h"
+#include "platform/kernel/Application.h"
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Panel.h"
 #include "tests/toolbar/StepScript.h"
 #include "toolbar/BarToolbar.h"
 

@@ -1,8 +1,8 @@
-#include "platform/Forms.h"
-#include "platform/IniFile.h"
-#include "platform/InputSimulation.h"
-#include "platform/Memo.h"
-#include "platform/Menus.h"
+#include "platform/kernel/Forms.h"
+#include "platform/core/IniFile.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
+#include "platform/core/Menus.h"
 #include "toolbar/BarToolbar.h"
 
 #include <gtest/gtest.h>

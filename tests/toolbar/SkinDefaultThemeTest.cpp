@@ -1,4 +1,4 @@
-#include "platform/SystemParameters.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/BarItem.h"
 #include "toolbar/SkinDefaultTheme.h"
 #include "toolbar/SkinUtils.h"

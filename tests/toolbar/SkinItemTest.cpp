@@ -1,7 +1,7 @@
 #include "ToolbarHost.h"
 
-#include "platform/InputSimulation.h"
-#include "platform/SystemParameters.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/Skin.h"
 #include "toolbar/SkinUtils.h"
 

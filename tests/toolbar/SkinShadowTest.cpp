@@ -1,6 +1,6 @@
 #include "ToolbarHost.h"
 
-#include "platform/SystemParameters.h"
+#include "platform/services/SystemParameters.h"
 #include "toolbar/Skin.h"
 #include "toolbar/SkinDefaultTheme.h"
 #include "toolbar/SkinUtils.h"

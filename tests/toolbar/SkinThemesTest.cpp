@@ -1,11 +1,11 @@
-#include "platform/Forms.h"
+#include "platform/kernel/Forms.h"
 #include "toolbar/Skin.h"
 #include "toolbar/SkinDefaultTheme.h"
 #include "toolbar/SkinThemes.h"
 #include "toolbar/SkinUtils.h"
 
-#include "platform/Services.h"
-#include "platform/SystemParameters.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/services/SystemParameters.h"
 
 #include <gtest/gtest.h>
 
@@ -173,7 +173,7 @@ TEST_F(SkinRegistry, ListenersLeavingDuringABroadcastAreSkipped)
 
 TEST(SkinSystemState, HighContrastAndVisualStylesOff)
 {
-    class TWhiteFace : public TServices {
+    class TWhiteFace : public TDesktopServices {
     public:
         std::uint32_t SystemColor(int index) override
         {

@@ -2,8 +2,8 @@
 // Test steps run one after another from the event loop, so that they also run
 // inside a nested loop (menu mode, a drag).
 
-#include "platform/Messages.h"
-#include "platform/Timer.h"
+#include "platform/core/Messages.h"
+#include "platform/kernel/Timer.h"
 
 #include <chrono>
 #include <deque>

@@ -1,7 +1,7 @@
 #pragma once
 // A window that shows a root item's children as a toolbar row and enters menu
 // mode on a press, standing in for the toolbars that will use this framework.
-#include "platform/Forms.h"
+#include "platform/kernel/Forms.h"
 #include "toolbar/BarItem.h"
 #include "toolbar/BarPopup.h"
 

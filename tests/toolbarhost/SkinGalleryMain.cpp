@@ -2,10 +2,11 @@
 // toolbar and a floating one, to compare the screen with offscreen painting:
 // it prints named sample points (screen coordinates) with the colour the
 // offscreen painting of the same window has there.
-#include "platform/Application.h"
-#include "platform/Controls.h"
-#include "platform/Forms.h"
-#include "platform/Timer.h"
+#include "platform/kernel/Application.h"
+#include "platform/services/DesktopServices.h"
+#include "platform/kernel/Controls.h"
+#include "platform/kernel/Forms.h"
+#include "platform/kernel/Timer.h"
 #include "toolbar/Skin.h"
 #include "toolbar/SkinDefaultTheme.h"
 #include "toolbar/SkinUtils.h"
@@ -227,6 +228,7 @@ private:
 int main(int argc, char **argv)
 {
     Application().Initialize(argc, argv);
+    InstallDesktopServices();
     auto *form = Application().CreateForm<TGalleryForm>();
     form->ShowForm();
     int code = Application().Run();

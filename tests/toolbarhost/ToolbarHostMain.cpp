@@ -2,7 +2,8 @@
 // menu whose "Long list" holds 60 items; choosing an item prints one line.
 #include "../toolbar/ToolbarHost.h"
 
-#include "platform/Application.h"
+#include "platform/kernel/Application.h"
+#include "platform/services/DesktopServices.h"
 
 #include <cstdio>
 #include <string>
@@ -56,6 +57,7 @@ private:
 int main(int argc, char **argv)
 {
     Application().Initialize(argc, argv);
+    InstallDesktopServices();
     auto *form = Application().CreateForm<THostForm>();
     form->ShowForm();
     int code = Application().Run();

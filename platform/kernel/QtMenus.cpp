@@ -1,0 +1,101 @@
+// Menu trees shown as the toolkit's menu bar and popup menus.
+#include "platform/kernel/Application.h"
+#include "platform/core/Menus.h"
+#include "platform/kernel/QtControls.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+QKeySequence KeySequence(int shortCut)
+{
+    if (shortCut == 0)
+        return {};
+    int key = shortCut & 0xFF;
+    int qtKey = 0;
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        qtKey = key;
+    else if (key >= VK_F1 && key < VK_F1 + 24)
+        qtKey = Qt::Key_F1 + (key - VK_F1);
+    else if (key == VK_DELETE)
+        qtKey = Qt::Key_Delete;
+    else if (key == VK_INSERT)
+        qtKey = Qt::Key_Insert;
+    else
+        return {};
+    int modifiers = 0;
+    if (shortCut & scShift) modifiers |= Qt::SHIFT;
+    if (shortCut & scCtrl) modifiers |= Qt::CTRL;
+    if (shortCut & scAlt) modifiers |= Qt::ALT;
+    return QKeySequence(qtKey | modifiers);
+}
+
+// Adds the visible children of `item` to the menu. `chosen` receives the item
+// picked; when it is null the item's click runs at once.
+void FillMenu(QMenu &menu, TMenuItem &item, TMenuItem **chosen)
+{
+    for (int i = 0; i < item.Count(); ++i) {
+        TMenuItem *child = item.Items(i);
+        if (!child->Visible())
+            continue;
+        if (child->IsLine()) {
+            menu.addSeparator();
+            continue;
+        }
+        if (child->Count() > 0) {
+            QMenu *sub = menu.addMenu(QStr(child->Caption()));
+            sub->setEnabled(child->Enabled());
+            FillMenu(*sub, *child, chosen);
+            continue;
+        }
+        // The shortcut is only shown here: the form runs it from its own key
+        // handling, before the focused control sees the key (a text box would
+        // otherwise take Ctrl+A as select-all).
+        QString text = QStr(child->Caption());
+        if (QKeySequence keys = KeySequence(child->ShortCut()); !keys.isEmpty())
+            text += '\t' + keys.toString(QKeySequence::NativeText);
+        QAction *action = menu.addAction(text);
+        action->setEnabled(child->Enabled());
+        action->setCheckable(child->Checked() || child->RadioItem());
+        action->setChecked(child->Checked());
+        QObject::connect(action, &QAction::triggered, action, [child, chosen] {
+            if (chosen)
+                *chosen = child;
+            else
+                Application().Guard([child] { child->Click(); });
+        });
+    }
+}
+
+} // namespace
+
+void FillQtMenuBar(QMenuBar &bar, TMenuItem &root)
+{
+    bar.clear();
+    for (int i = 0; i < root.Count(); ++i) {
+        TMenuItem *top = root.Items(i);
+        if (!top->Visible())
+            continue;
+        QMenu *menu = bar.addMenu(QStr(top->Caption()));
+        menu->setEnabled(top->Enabled());
+        FillMenu(*menu, *top, nullptr);
+    }
+}
+
+void TPopupMenu::Popup(int x, int y)
+{
+    if (OnPopup)
+        OnPopup(this);
+    popupComponent_ = nullptr;
+    QMenu menu;
+    TMenuItem *chosen = nullptr;
+    FillMenu(menu, *Items(), &chosen);
+    if (menu.isEmpty())
+        return;
+    menu.exec(QPoint(x, y));
+    if (chosen)
+        chosen->Click();
+}

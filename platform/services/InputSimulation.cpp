@@ -1,0 +1,264 @@
+#include "platform/services/InputSimulation.h"
+
+#include "platform/widgets/Mask.h"
+#include "platform/core/Exceptions.h"
+#include "platform/kernel/Forms.h"
+#include "platform/kernel/QtControls.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QWindow>
+#include <QPointer>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <memory>
+#include <utility>
+
+namespace {
+
+// The window that got the press keeps the mouse until every button is up.
+QPointer<QWidget> gPressedWindow;
+Qt::MouseButtons gHeldButtons;
+
+QWidget *TopWindowOf(TControl &control)
+{
+    for (TControl *c = &control; c; c = c->Parent())
+        if (auto *win = dynamic_cast<TWinControl *>(c); win && win->HandleAllocated())
+            return win->Link()->Widget()->window();
+    throw EInvalidOperation("Input needs a window: show the control's form first");
+}
+
+// Where the windowing system sends the mouse: the window holding it while a
+// button is down, else the topmost child window under the point.
+std::pair<QWidget *, QPoint> MouseReceiver(TControl &control, TPoint p)
+{
+    QWidget *top = TopWindowOf(control);
+    TPoint s = control.ClientToScreen(p);
+    QPoint screen(s.X, s.Y);
+    QWidget *receiver = gPressedWindow && gHeldButtons != Qt::NoButton ? gPressedWindow.data() : nullptr;
+    if (!receiver) {
+        receiver = top->childAt(top->mapFromGlobal(screen));
+        if (!receiver)
+            receiver = top;
+    }
+    return {receiver, receiver->mapFromGlobal(screen)};
+}
+
+Qt::MouseButton QtButton(TMouseButton button)
+{
+    switch (button) {
+    case mbRight: return Qt::RightButton;
+    case mbMiddle: return Qt::MiddleButton;
+    default: return Qt::LeftButton;
+    }
+}
+
+Qt::KeyboardModifiers QtModifiers(TShiftState shift)
+{
+    Qt::KeyboardModifiers modifiers;
+    if (shift & ssShift) modifiers |= Qt::ShiftModifier;
+    if (shift & ssCtrl) modifiers |= Qt::ControlModifier;
+    if (shift & ssAlt) modifiers |= Qt::AltModifier;
+    return modifiers;
+}
+
+// While a window runs modally, the windowing system gives the mouse only to it
+// and to the windows it owns (its pop-ups).
+bool BlockedByModalWindow(QWidget *receiver)
+{
+    QWindow *modal = QGuiApplication::modalWindow();
+    QWindow *target = receiver->window()->windowHandle();
+    return modal && target && target != modal && !modal->isAncestorOf(target, QWindow::IncludeTransients);
+}
+
+void SendMouse(QTest::MouseAction action, TControl &control, TPoint p, Qt::MouseButton button, TShiftState shift)
+{
+    auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
+    if (action == QTest::MousePress || action == QTest::MouseDClick) {
+        if (gHeldButtons == Qt::NoButton)
+            gPressedWindow = receiver;
+        gHeldButtons |= button;
+    } else if (action == QTest::MouseRelease) {
+        gHeldButtons &= ~Qt::MouseButtons(button);
+    }
+    QTest::mouseEvent(action, receiver, button, QtModifiers(shift), local);
+}
+
+Qt::Key QtKey(int key)
+{
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return static_cast<Qt::Key>(key);
+    if (key >= VK_F1 && key < VK_F1 + 24)
+        return static_cast<Qt::Key>(Qt::Key_F1 + (key - VK_F1));
+    static const std::pair<int, Qt::Key> keys[] = {
+        {VK_BACK, Qt::Key_Backspace}, {VK_TAB, Qt::Key_Tab},       {VK_RETURN, Qt::Key_Return},
+        {VK_SHIFT, Qt::Key_Shift},    {VK_CONTROL, Qt::Key_Control}, {VK_MENU, Qt::Key_Alt},
+        {VK_ESCAPE, Qt::Key_Escape},  {VK_SPACE, Qt::Key_Space},   {VK_PRIOR, Qt::Key_PageUp},
+        {VK_NEXT, Qt::Key_PageDown},  {VK_END, Qt::Key_End},       {VK_HOME, Qt::Key_Home},
+        {VK_LEFT, Qt::Key_Left},      {VK_UP, Qt::Key_Up},         {VK_RIGHT, Qt::Key_Right},
+        {VK_DOWN, Qt::Key_Down},      {VK_INSERT, Qt::Key_Insert}, {VK_DELETE, Qt::Key_Delete}};
+    for (const auto &[vk, qt] : keys)
+        if (vk == key)
+            return qt;
+    throw EInvalidOperation("No key has the code " + std::to_string(key));
+}
+
+} // namespace
+
+bool SimulateActivation(TCustomForm &form)
+{
+    form.ShowForm();
+    QWidget *window = form.Link()->Widget();
+    window->activateWindow();
+    // The form's own window, not a tool window it owns (the toolkit counts
+    // those as the form being active).
+    auto active = [window] { return QApplication::activeWindow() == window; };
+    // After SimulateApplicationDeactivation the window system still has the
+    // window focused and asks for nothing: the program is told directly.
+    if (!QTest::qWaitFor(active, 200))
+        QApplication::setActiveWindow(window);
+    return QTest::qWaitFor(active, 2000);
+}
+
+void SimulateApplicationDeactivation()
+{
+    // Activations still on their way would come after and undo it.
+    QApplication::processEvents();
+    QApplication::setActiveWindow(nullptr);
+    QApplication::processEvents();
+}
+
+void SimulateWindowResize(TCustomForm &form, int width, int height)
+{
+    form.Link()->Widget()->resize(width, height);
+    QApplication::processEvents();
+}
+
+void SimulateMousePress(TControl &control, TPoint p, TMouseButton button, TShiftState shift)
+{
+    SendMouse(QTest::MousePress, control, p, QtButton(button), shift);
+}
+
+void SimulateMouseMove(TControl &control, TPoint p, TShiftState shift)
+{
+    SendMouse(QTest::MouseMove, control, p, Qt::NoButton, shift);
+}
+
+void SimulateMouseRelease(TControl &control, TPoint p, TMouseButton button, TShiftState shift)
+{
+    SendMouse(QTest::MouseRelease, control, p, QtButton(button), shift);
+}
+
+void SimulateClick(TControl &control, TPoint p, TMouseButton button, TShiftState shift)
+{
+    SimulateMousePress(control, p, button, shift);
+    SimulateMouseRelease(control, p, button, shift);
+}
+
+void SimulateDoubleClick(TControl &control, TPoint p)
+{
+    SimulateClick(control, p);
+    SendMouse(QTest::MouseDClick, control, p, Qt::LeftButton, 0);
+    SimulateMouseRelease(control, p);
+}
+
+void SimulateDrag(TControl &control, TPoint from, TPoint to, TShiftState shift, int steps)
+{
+    SimulateMousePress(control, from, mbLeft, shift);
+    for (int i = 1; i <= steps; ++i)
+        SimulateMouseMove(control,
+                          TPoint{from.X + (to.X - from.X) * i / steps, from.Y + (to.Y - from.Y) * i / steps}, shift);
+    SimulateMouseRelease(control, to, mbLeft, shift);
+}
+
+void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift)
+{
+    auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
+    QWheelEvent wheel(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(), QPoint(0, delta), gHeldButtons,
+                      QtModifiers(shift), Qt::NoScrollPhase, false);
+    QApplication::sendEvent(receiver, &wheel);
+}
+
+void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches)
+{
+    auto [receiver, local] = MouseReceiver(control, p);
+    if (BlockedByModalWindow(receiver))
+        return;
+    for (int i = 0; i < notches; ++i)
+        QCoreApplication::postEvent(receiver,
+                                    new QWheelEvent(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(),
+                                                    QPoint(0, delta), gHeldButtons, Qt::NoModifier,
+                                                    Qt::NoScrollPhase, false));
+}
+
+namespace {
+
+// Looks for the menu every few milliseconds, for two seconds at most.
+void AnswerMenuWhenShown(const QString &caption, int triesLeft)
+{
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu) {
+        if (triesLeft > 0)
+            QTimer::singleShot(10, [caption, triesLeft] { AnswerMenuWhenShown(caption, triesLeft - 1); });
+        return;
+    }
+    for (QAction *action : menu->actions()) {
+        // The shortcut is shown after a tab.
+        if (!caption.isEmpty() && action->text().section('\t', 0, 0) == caption && action->isEnabled()) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+            return;
+        }
+    }
+    QTest::keyClick(menu, Qt::Key_Escape);
+}
+
+} // namespace
+
+void SimulateNextMenuChoice(const std::string &caption)
+{
+    const QString text = QString::fromStdString(caption);
+    QTimer::singleShot(0, [text] { AnswerMenuWhenShown(text, 200); });
+}
+
+TCursor ShownCursor(TControl &control, TPoint p)
+{
+    auto [receiver, local] = MouseReceiver(control, p);
+    const Qt::CursorShape shape = receiver->cursor().shape();
+    for (TCursor cursor : {crSizeAll, crSizeWE, crSizeNS, crSizeNWSE, crSizeNESW, crHandPoint, crIBeam, crCross,
+                           crHSplit, crVSplit, crDrag, crNoDrop, crHourGlass, crUpArrow})
+        if (QtCursor(cursor).shape() == shape)
+            return cursor;
+    return crDefault;
+}
+
+void SimulateKey(int key, TShiftState shift)
+{
+    QTest::keyClick(static_cast<QWidget *>(nullptr), QtKey(key), QtModifiers(shift));
+}
+
+void SimulateTyping(const std::string &text)
+{
+    for (char32_t c : Utf8ToUtf32(text)) {
+        QString character = QString::fromUcs4(&c, 1);
+        Qt::Key key = c < 0x80 ? QTest::asciiToKey(static_cast<char>(c)) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, static_cast<QWidget *>(nullptr), key, character, Qt::NoModifier);
+    }
+}
+
+void SimulateClipboard(const std::string &text)
+{
+    auto data = std::make_unique<QMimeData>();
+    if (!text.empty())
+        data->setText(QStr(text));
+    QGuiApplication::clipboard()->setMimeData(data.release());
+}

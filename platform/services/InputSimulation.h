@@ -1,0 +1,60 @@
+#pragma once
+// Input as a person gives it, for tests: mouse buttons, mouse moves and keys
+// become the toolkit's own events, delivered to the window under the pointer
+// (or, for keys, to the focused window), so they travel the whole input path:
+// the dispatcher, mouse capture, drag and drop, focus and key preview.
+//
+// Points are in the client coordinates of `control`, which may be windowless;
+// its form must be shown. Between a press and its release the pressed window
+// keeps getting the mouse, as the windowing system does; while a window runs
+// modally, the mouse reaches only it and the windows it owns.
+#include "platform/kernel/Controls.h"
+
+#include <string>
+
+class TCustomForm;
+
+// Shows the form, makes it the active window and waits until it is, so that
+// focus and keys reach it; false when the window could not be activated.
+bool SimulateActivation(TCustomForm &form);
+// The person turns to another program: none of the program's windows stays
+// active (the windows are told as they would be).
+void SimulateApplicationDeactivation();
+
+// The person resizes the form's window to this outer size.
+void SimulateWindowResize(TCustomForm &form, int width, int height);
+
+void SimulateMousePress(TControl &control, TPoint p, TMouseButton button = mbLeft, TShiftState shift = 0);
+// A move with the buttons pressed so far still held.
+void SimulateMouseMove(TControl &control, TPoint p, TShiftState shift = 0);
+void SimulateMouseRelease(TControl &control, TPoint p, TMouseButton button = mbLeft, TShiftState shift = 0);
+void SimulateClick(TControl &control, TPoint p, TMouseButton button = mbLeft, TShiftState shift = 0);
+// Press, release, the second press (the double click) and its release.
+void SimulateDoubleClick(TControl &control, TPoint p);
+// A left press at `from`, moves in `steps` equal steps to `to`, and the release there.
+void SimulateDrag(TControl &control, TPoint from, TPoint to, TShiftState shift = 0, int steps = 2);
+// The wheel turned by `delta` (120 = one notch away from the person) with the pointer at `p`.
+void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift = 0);
+// `notches` turns of the wheel arriving together, as a quick spin gives them:
+// all are queued before the first is handled (ProcessMessages delivers them).
+void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches);
+
+// The person's answer to the next popup menu that opens: the item with this
+// caption is chosen when the menu shows it enabled; otherwise (an empty
+// caption, a missing or disabled item) the menu is closed with Esc. Given
+// before the click that opens the menu.
+void SimulateNextMenuChoice(const std::string &caption);
+
+// The cursor the window under a point of the control shows now (after a
+// mouse move there); crDefault for the arrow.
+TCursor ShownCursor(TControl &control, TPoint p);
+
+// A key pressed and released on the focused window (`key` is a VK_ value, a
+// letter 'A'..'Z' or a digit '0'..'9').
+void SimulateKey(int key, TShiftState shift = 0);
+// Each character typed on the focused window.
+void SimulateTyping(const std::string &text);
+
+// The system clipboard as a person may leave it: holding `text`, or holding
+// data with nothing in it (an empty `text`).
+void SimulateClipboard(const std::string &text);

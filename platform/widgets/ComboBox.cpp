@@ -1,0 +1,115 @@
+#include "platform/widgets/ComboBox.h"
+
+#include "platform/kernel/Application.h"
+#include "platform/kernel/QtControls.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <algorithm>
+
+TComboBox::TComboBox(TComponent *owner) : TWinControl(owner)
+{
+    SetBounds(0, 0, 145, 21);
+    SetColor(clWindow);
+    SetTabStop(true);
+}
+
+void TComboBox::SetItems(const std::vector<std::string> &items)
+{
+    items_ = items;
+    itemIndex_ = -1;
+    SyncWindow();
+}
+
+void TComboBox::AddItem(const std::string &item)
+{
+    items_.push_back(item);
+    SyncWindow();
+}
+
+int TComboBox::IndexOf(const std::string &text) const
+{
+    auto it = std::find(items_.begin(), items_.end(), text);
+    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+void TComboBox::SetItemIndex(int index)
+{
+    if (index < -1 || index >= static_cast<int>(items_.size()))
+        index = -1;
+    itemIndex_ = index;
+    caption_ = index >= 0 ? items_[static_cast<size_t>(index)] : std::string();
+    SyncWindow();
+}
+
+std::string TComboBox::Text() const
+{
+    return caption_;
+}
+
+void TComboBox::SetText(const std::string &text)
+{
+    itemIndex_ = IndexOf(text);
+    caption_ = style_ == csDropDownList && itemIndex_ < 0 ? std::string() : text;
+    SyncWindow();
+}
+
+void TComboBox::ChosenInWindow(int index, const std::string &text)
+{
+    if (syncing_)
+        return;
+    itemIndex_ = index;
+    caption_ = text;
+    if (OnChange)
+        Application().Guard([this] { OnChange(this); });
+}
+
+void TComboBox::TypedInWindow(const std::string &text)
+{
+    if (syncing_ || text == caption_)
+        return;
+    caption_ = text;
+    itemIndex_ = IndexOf(text);
+    if (OnChange)
+        Application().Guard([this] { OnChange(this); });
+}
+
+void TComboBox::CreateHandle()
+{
+    QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
+    auto *box = new QComboBox(parentWidget);
+    link_ = std::make_unique<TWidgetLink>(this, box);
+    link_->SetNative(true);
+    QObject::connect(box, qOverload<int>(&QComboBox::activated), box,
+                     [this, box](int index) { ChosenInWindow(index, box->itemText(index).toStdString()); });
+}
+
+void TComboBox::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    SyncWindow();
+}
+
+void TComboBox::SyncWindow()
+{
+    if (!HandleAllocated())
+        return;
+    syncing_ = true;
+    auto *box = static_cast<QComboBox *>(Link()->Widget());
+    box->setEditable(style_ == csDropDown);
+    box->clear();
+    for (const std::string &item : items_)
+        box->addItem(QStr(item));
+    box->setCurrentIndex(itemIndex_);
+    if (QLineEdit *edit = box->lineEdit()) {
+        edit->setText(QStr(caption_));
+        // Typing changes the text as choosing does; the edit is made anew when the style changes.
+        if (!edit->property("tarvoldTyped").toBool()) {
+            QObject::connect(edit, &QLineEdit::textEdited, edit,
+                             [this](const QString &text) { TypedInWindow(StdStr(text)); });
+            edit->setProperty("tarvoldTyped", true);
+        }
+    }
+    syncing_ = false;
+}
