@@ -96,15 +96,8 @@ TfrmMain::TfrmMain(TComponent *owner, const std::string &commandLineFile, bool s
     } catch (const std::exception &e) {
         ReportStartupError(e.what());
     }
-    std::string programFiles = GetEnvVar("ProgramFiles");
-    if (!UseAppDir && !programFiles.empty() && DateIniDir.find(programFiles) != std::string::npos) {
-        DateIniDir = SettingsDir;
-        try {
-            SaveHolidays();
-        } catch (const std::exception &e) {
-            ReportStartupError(e.what());
-        }
-    }
+    if (!UseAppDir && HolidayFolderIsShared())
+        MoveHolidaysToSettingsFolder();
     ReadSettings();
     OpenFirstDocument(commandLineFile);
     Application().SetHintHidePause(60000);
@@ -445,7 +438,7 @@ void TfrmMain::LoadCursors()
 
 void TfrmMain::ChooseSettingsFolder()
 {
-    BaseDir = IncludeTrailingPathDelimiter(GetCurrentDir());
+    BaseDir = IncludeTrailingPathDelimiter(Services().ProgramDir());
     TRegistry registry;
     registry.SetRootKey(THKey::HKEY_CURRENT_USER);
     if (registry.OpenKeyReadOnly("Software\\Tarvold") && registry.ValueExists("Path"))
@@ -473,6 +466,37 @@ void TfrmMain::ChooseSettingsFolder()
     SettingsDir = newer;
     if (!DirectoryExists(SettingsDir))
         ForceDirectories(SettingsDir);
+}
+
+// A holiday folder in the program's folder (or under the system's program
+// folder) is shared by every user; with the settings kept per user the
+// holidays are kept per user too.
+bool TfrmMain::HolidayFolderIsShared() const
+{
+    const std::string programFolder = IncludeTrailingPathDelimiter(BaseDir);
+    if (!BaseDir.empty() && IncludeTrailingPathDelimiter(DateIniDir).compare(0, programFolder.size(), programFolder) == 0)
+        return true;
+    const std::string programFiles = GetEnvVar("ProgramFiles");
+    return !programFiles.empty() && DateIniDir.find(programFiles) != std::string::npos;
+}
+
+// The holidays read from the shared folder are carried over, unless the
+// settings folder already has a holiday file of its own: that one is the
+// user's and is read instead of being overwritten.
+void TfrmMain::MoveHolidaysToSettingsFolder()
+{
+    const std::string shared = DateIniDir;
+    DateIniDir = SettingsDir;
+    try {
+        if (FileExists(SettingsDir + "Date.ini")) {
+            HolidayList.clear();
+            LoadHolidays();
+        } else if (FileExists(shared + "Date.ini")) {
+            SaveHolidays();
+        }
+    } catch (const std::exception &e) {
+        ReportStartupError(e.what());
+    }
 }
 
 void TfrmMain::ReadSettings()

@@ -255,6 +255,8 @@ private:
     void SetPrintCommandsEnabled(bool enabled);
     void LoadCursors();
     void ChooseSettingsFolder();
+    bool HolidayFolderIsShared() const;
+    void MoveHolidaysToSettingsFolder();
     void ReadSettings();
     void OpenFirstDocument(const std::string &commandLineFile);
     void WriteSettings();

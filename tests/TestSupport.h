@@ -87,6 +87,7 @@ public:
     std::string osName;
     std::map<std::string, std::string> env;
     std::string appData;
+    std::string programDir;
 
     int MessageBox(const std::string &text, const std::string &caption, unsigned flags) override
     {
@@ -140,6 +141,7 @@ public:
         return it == env.end() ? std::string() : it->second;
     }
     std::string AppDataDir() override { return appData.empty() ? TServices::AppDataDir() : appData; }
+    std::string ProgramDir() override { return programDir.empty() ? TServices::ProgramDir() : programDir; }
 };
 
 // Installs FakeServices for the scope of a test and gives access to it.

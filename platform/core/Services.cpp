@@ -1,5 +1,7 @@
 #include "platform/core/Services.h"
 
+#include "platform/core/SysUtils.h"
+
 #include <QDate>
 #include <QDateTime>
 
@@ -77,6 +79,11 @@ std::string TServices::AppDataDir()
     if (!config.empty())
         return config;
     return GetEnv("HOME") + "/.config";
+}
+
+std::string TServices::ProgramDir()
+{
+    return ApplicationDir();
 }
 
 std::uint32_t TServices::SystemColor(int index)

@@ -91,6 +91,9 @@ public:
     virtual std::string GetEnv(const std::string &name);
     // The per-user application-data folder, without a trailing "/".
     virtual std::string AppDataDir();
+    // The folder that holds the program's executable, with a trailing "/"
+    // (not the folder the program was started in).
+    virtual std::string ProgramDir();
     // A system colour by its index (COLOR_WINDOW = 5 ...), as 0x00BBGGRR.
     virtual std::uint32_t SystemColor(int index);
     // A system metric by its index (SM_CXSCREEN = 0 ...).

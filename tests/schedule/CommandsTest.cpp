@@ -223,7 +223,8 @@ TEST(Commands, HelpSaysSoNamingTheFileWhenItIsMissingOrCannotBeShown)
 {
     TCommandBoard board;
     TTestServices &services = *board.startup.services;
-    const std::string file = BaseDir + "Tarvold.chm";
+    // Looked up beside the program, not in the folder it was started from.
+    const std::string file = board.startup.root + "program/Tarvold.chm";
     board.form.mitContentsClick();
     EXPECT_TRUE(services.opened.empty());
     ASSERT_EQ(services.messages.size(), 1u);

@@ -16,6 +16,7 @@ struct TDialogFixture {
     {
         services->now = EncodeDate(2024, 1, 10) + 0.5;
         services->appData = home.Path() + "appdata";
+        services->programDir = home.Path() + "program/";
         ForceDirectories(home.Path() + "run");
         ForceDirectories(services->appData);
         SetCurrentDir(home.Path() + "run");

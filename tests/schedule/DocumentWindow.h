@@ -19,6 +19,7 @@ struct TDocumentWindow {
         SetCurrentDir(dir.Path());
         auto s = std::make_unique<testing_support::FakeServices>();
         s->appData = dir.Path() + "appdata";
+        s->programDir = dir.Path() + "program/";
         services = s.get();
         scope = std::make_unique<TScopedServices>(std::move(s));
         form = std::make_unique<TfrmMain>(nullptr, "", false);

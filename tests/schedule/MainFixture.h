@@ -18,6 +18,8 @@ class TTestServices : public TDesktopServices {
 public:
     explicit TTestServices(std::string appData) : appData_(std::move(appData)) {}
     std::string AppDataDir() override { return appData_; }
+    std::string ProgramDir() override { return programDir; }
+    std::string programDir;
     double Now() override { return now; }
     double now = EncodeDate(2024, 1, 10) + 0.5;
     std::string OSName() override { return os; }
@@ -55,7 +57,8 @@ private:
 };
 
 // A fresh folder for each start (removed afterwards), so that nothing a
-// finished test left behind can be taken for a setting.
+// finished test left behind can be taken for a setting. The program is
+// started from "run/" and lives in "program/".
 struct TStartup {
     testing_support::TempDir dir;
     std::string root = dir.Path();
@@ -65,8 +68,10 @@ struct TStartup {
     {
         ForceDirectories(root + "run");
         ForceDirectories(root + "appdata");
+        ForceDirectories(root + "program");
         SetCurrentDir(root + "run");
         auto s = std::make_unique<TTestServices>(root + "appdata");
+        s->programDir = root + "program/";
         s->os = os;
         services = s.get();
         scope = std::make_unique<TScopedServices>(std::move(s));

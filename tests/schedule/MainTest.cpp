@@ -3,6 +3,7 @@
 #include "platform/core/DateTime.h"
 #include "platform/core/Services.h"
 #include "platform/core/SysUtils.h"
+#include "schedule/Cal.h"
 #include "schedule/Main.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ TEST(MainWindow, OlderSettingsFolderIsMigratedOrDropped)
         TStartup startup("Seven");
         ForceDirectories(startup.root + "appdata/Tervold");
         ForceDirectories(startup.root + "appdata/Tarvold");
-        WriteFileAtomically(startup.root + "run/Date.ini", "");
+        WriteFileAtomically(startup.root + "program/Date.ini", "");
         WriteFileAtomically(startup.root + "appdata/Tervold/Tervold.ini", "[Other]\r\nCustomTimeScale=40\r\n");
         TfrmMain form(nullptr, "", false);
         EXPECT_EQ(SettingsDir, startup.root + "appdata/Tarvold/");
@@ -58,25 +59,123 @@ TEST(MainWindow, OlderSettingsFolderIsMigratedOrDropped)
     }
 }
 
-TEST(MainWindow, BaseFolderComesFromTheRegistryValueWhenThereIsOne)
+TEST(MainWindow, SettingsFollowTheProgramFolderNotTheFolderStartedFrom)
 {
     TStartup startup;
+    const std::string program = startup.root + "program/";
+    const std::string perUser = startup.root + "appdata/Tarvold/";
+    // A holiday file in the folder the program is started from is no reason
+    // to keep the settings there.
+    WriteFileAtomically(startup.root + "run/Date.ini", "2024/01/08\r\n");
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(BaseDir, program);
+        EXPECT_EQ(SettingsDir, perUser);
+        EXPECT_EQ(DateIniDir, perUser);
+        EXPECT_TRUE(HolidayList.empty());
+        EXPECT_EQ(XSL, program + "Tarvold.xsl");
+    }
+    // A writable holiday file beside the program keeps everything there.
+    WriteFileAtomically(program + "Date.ini", "2024/01/09\r\n");
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(SettingsDir, program);
+        EXPECT_EQ(DateIniDir, program);
+        EXPECT_EQ(HolidayList, std::vector<TDateTime>{EncodeDate(2024, 1, 9)});
+    }
+    // The registry's "Path" names the program folder over both, taken unchanged.
     ForceDirectories(startup.root + "base");
     WriteFileAtomically(startup.root + "base/Date.ini", "2024/01/08\r\n");
     TRegistry registry;
     registry.SetRootKey(THKey::HKEY_CURRENT_USER);
     ASSERT_TRUE(registry.OpenKey("Software\\Tarvold", true));
-    // Taken unchanged: no delimiter is added.
     registry.WriteString("Path", startup.root + "base/");
     {
         TfrmMain form(nullptr, "", false);
         EXPECT_EQ(BaseDir, startup.root + "base/");
         EXPECT_EQ(SettingsDir, startup.root + "base/");
+        EXPECT_EQ(HolidayList, std::vector<TDateTime>{EncodeDate(2024, 1, 8)});
     }
-    // A key without the value leaves the current folder.
+    // A key without the value leaves the program folder.
     registry.DeleteValue("Path");
     TfrmMain form(nullptr, "", false);
-    EXPECT_EQ(BaseDir, startup.root + "run/");
+    EXPECT_EQ(BaseDir, program);
+}
+
+TEST(MainWindow, WithPerUserSettingsTheHolidaysArePerUserToo)
+{
+    const std::string ownHolidays = "2024/02/01\r\n";
+    TStartup startup("Seven");
+    const std::string program = startup.root + "program/";
+    const std::string perUser = startup.root + "appdata/Tarvold/";
+    // The holidays that come with the program are carried to the settings folder.
+    WriteFileAtomically(program + "Date.ini", "2024/01/09\r\n");
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(DateIniDir, perUser);
+        EXPECT_EQ(ReadFileBytes(perUser + "Date.ini"), "2024/01/09\r\n");
+        EXPECT_EQ(ReadFileBytes(program + "Date.ini"), "2024/01/09\r\n");
+    }
+    // Holidays of the user's own are read, never replaced by those of the program.
+    WriteFileAtomically(perUser + "Date.ini", ownHolidays);
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(DateIniDir, perUser);
+        EXPECT_EQ(HolidayList, std::vector<TDateTime>{EncodeDate(2024, 2, 1)});
+        EXPECT_EQ(ReadFileBytes(perUser + "Date.ini"), ownHolidays);
+    }
+    // Nor by an empty list when the program brings none.
+    DeleteFile(program + "Date.ini");
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(HolidayList, std::vector<TDateTime>{EncodeDate(2024, 2, 1)});
+        EXPECT_EQ(ReadFileBytes(perUser + "Date.ini"), ownHolidays);
+    }
+    // A holiday folder chosen elsewhere stays where it is.
+    ForceDirectories(startup.root + "shared");
+    WriteFileAtomically(startup.root + "shared/Date.ini", "2024/03/01\r\n");
+    WriteFileAtomically(perUser + "Tarvold.ini",
+                        "[Other]\r\nDateIniDir=\xA2" + startup.root + "shared/\xA3\r\n");
+    TfrmMain form(nullptr, "", false);
+    EXPECT_EQ(DateIniDir, startup.root + "shared/");
+    EXPECT_EQ(HolidayList, std::vector<TDateTime>{EncodeDate(2024, 3, 1)});
+}
+
+TEST(MainWindow, ARestartFromADocumentsFolderFindsTheSettingsAndWritesNothingThere)
+{
+    TStartup startup;
+    const std::string documents = startup.root + "run/";
+    const std::string perUser = startup.root + "appdata/Tarvold/";
+    {
+        TfrmMain form(nullptr, "", false);
+        ShowCalendarDialog(form, [](TCustomForm &dialog) {
+            auto &calendar = static_cast<TdlgCalendar &>(dialog);
+            SendMessage(calendar.pnlDay[8], WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(2, 2));
+            SendMessage(calendar.pnlDay[8], WM_LBUTTONUP, 0, MakeLParam(2, 2));
+            calendar.OKBtn->Click();
+            return calendar.ModalResult();
+        });
+        form.AddItem();
+        ASSERT_TRUE(WriteXmlFile(form, documents + "plan.xml"));
+        form.SetBounds(10, 20, 700, 500);
+        TCloseAction action = caHide;
+        form.FormClose(&form, action);
+    }
+    EXPECT_EQ(testing_support::ListFiles(documents), std::vector<std::string>{"plan.xml"});
+    EXPECT_EQ(ReadFileBytes(perUser + "Date.ini"), "2024/01/08\r\n");
+
+    SetCurrentDir(documents);
+    {
+        TfrmMain form(nullptr, "", false);
+        EXPECT_EQ(SettingsDir, perUser);
+        EXPECT_EQ(form.FFileName, documents + "plan.xml");
+        EXPECT_EQ(form.Width(), 700);
+        EXPECT_EQ(form.Height(), 500);
+        EXPECT_EQ(HolidayList, std::vector<TDateTime>{EncodeDate(2024, 1, 8)});
+        TCloseAction action = caHide;
+        form.FormClose(&form, action);
+    }
+    EXPECT_EQ(testing_support::ListFiles(documents), std::vector<std::string>{"plan.xml"});
 }
 
 TEST(MainWindow, TheRowCounterReadsWholeBeside行数OrOnALineOfItsOwn)
