@@ -188,7 +188,7 @@ void TMODropList::SetItems(const std::vector<std::string> &items, int minWidth)
     items_ = items;
     TBitmap scratch(1, 1);
     scratch.Canvas().Font().Assign(Font());
-    itemHeight_ = MinItemHeight;
+    itemHeight_ = std::max(MinItemHeight, scratch.Canvas().TextMetrics().tmHeight);
     bool scrolls = static_cast<int>(items_.size()) > MaxVisibleItems;
     int barWidth = scrolls ? Services().SystemMetric(SM_CXVSCROLL) : 0;
     int width = minWidth;

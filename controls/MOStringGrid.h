@@ -156,7 +156,7 @@ public:
     static constexpr int MaxVisibleItems = 16;
     explicit TMODropList(TComponent *owner);
     // Fills the list and sizes it: at least `minWidth` wide, as wide as the widest
-    // item (and the scroll bar).
+    // item (and the scroll bar), each item as high as the font's text.
     void SetItems(const std::vector<std::string> &items, int minWidth);
     const std::vector<std::string> &Items() const { return items_; }
     int ItemIndex() const { return itemIndex_; }

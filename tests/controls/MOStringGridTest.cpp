@@ -301,6 +301,19 @@ std::vector<std::string> Sizes()
     return sizes;
 }
 
+// The rows of a rectangle of the bitmap holding a pixel other than `background`.
+int InkRows(TBitmap &bitmap, const TRect &r, TColor background)
+{
+    int rows = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            if (bitmap.Pixel(x, y) != background) {
+                ++rows;
+                break;
+            }
+    return rows;
+}
+
 } // namespace
 
 // A list longer than its rows shows a scroll bar beside the items; the wheel
@@ -347,4 +360,27 @@ TEST_F(GridFixture, LongDropListScrollsByItsBarAndTheWheel)
     EXPECT_EQ(list->ScrollBar(), nullptr);
     Wheel(list, -120);
     EXPECT_EQ(list->TopIndex(), 0);
+}
+
+// Each item is drawn whole, however tall the font's text is.
+TEST(MODropList, ItemsAreDrawnWhole)
+{
+    TMODropList list(nullptr);
+    list.Font().SetSize(12);
+    list.SetItems({"上", "中", "下"}, 40);
+    TBitmap bitmap(list.Width(), list.Height());
+    list.PaintTo(bitmap.Canvas());
+    const TColor background = ColorToRGB(list.Color());
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        TBitmap whole(60, 60);
+        whole.Canvas().Brush().SetColor(background);
+        whole.Canvas().FillRect(TRect{0, 0, 60, 60});
+        whole.Canvas().Font().Assign(list.Font());
+        whole.Canvas().TextOut(10, 10, list.Items()[static_cast<size_t>(i)]);
+        int rows = InkRows(whole, TRect{0, 0, 60, 60}, background);
+        ASSERT_GT(rows, 5);
+        EXPECT_EQ(InkRows(bitmap, list.ItemRect(i), background), rows);
+        EXPECT_GE(list.ItemHeight(), whole.Canvas().TextHeight("上"));
+    }
 }
