@@ -228,6 +228,15 @@ void TMOInplaceCalender::MouseDown(TMouseButton button, TShiftState shift, int x
         SetDay(DayAt(cell.X, cell.Y));
 }
 
+// The whole month is shown: the wheel has nothing to scroll (a grid's wheel
+// would move the marked cell away from the date the pop-up gives back).
+void TMOInplaceCalender::WndProc(TMessage &message)
+{
+    if (message.Msg == WM_MOUSEWHEEL)
+        return;
+    TDrawGrid::WndProc(message);
+}
+
 void TMOInplaceCalender::DrawCell(int col, int row, TRect rect, TGridDrawState state)
 {
     TCanvas &canvas = Canvas();

@@ -64,6 +64,7 @@ protected:
     bool SelectCell(int col, int row) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void BoundsChanged() override;
+    void WndProc(TMessage &message) override;
 
 private:
     void LayoutMonth();

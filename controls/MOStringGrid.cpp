@@ -5,6 +5,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Services.h"
 #include "platform/core/SysUtils.h"
+#include "platform/services/SystemParameters.h"
 
 #include <algorithm>
 
@@ -173,9 +174,13 @@ void TMOGridColumns::WidthChanged(const TMOGridColumn &column)
 
 // ---------------------------------------------------------------- the drop-down list
 
-TMODropList::TMODropList(TComponent *owner) : TPopupWindow(owner)
+TMODropList::TMODropList(TComponent *owner) : TPopupWindow(owner), scrollBar_(new TScrollBar(this))
 {
     SetColor(clWindow);
+    scrollBar_->SetKind(sbVertical);
+    scrollBar_->SetVisible(false);
+    scrollBar_->SetParent(this);
+    scrollBar_->OnChange = [this](TObject *) { SetTopIndex(scrollBar_->Position()); };
 }
 
 void TMODropList::SetItems(const std::vector<std::string> &items, int minWidth)
@@ -183,12 +188,24 @@ void TMODropList::SetItems(const std::vector<std::string> &items, int minWidth)
     items_ = items;
     TBitmap scratch(1, 1);
     scratch.Canvas().Font().Assign(Font());
+    itemHeight_ = std::max(MinItemHeight, scratch.Canvas().TextMetrics().tmHeight);
+    bool scrolls = static_cast<int>(items_.size()) > MaxVisibleItems;
+    int barWidth = scrolls ? Services().SystemMetric(SM_CXVSCROLL) : 0;
     int width = minWidth;
     for (const std::string &item : items_)
-        width = std::max(width, scratch.Canvas().TextWidth(item) + 8);
-    SetBounds(Left(), Top(), width, VisibleCount() * ItemHeight + 2);
+        width = std::max(width, scratch.Canvas().TextWidth(item) + 8 + barWidth);
+    int height = VisibleCount() * itemHeight_ + 2;
+    SetBounds(Left(), Top(), width, height);
     itemIndex_ = -1;
     topIndex_ = 0;
+    wheelTurn_ = 0;
+    if (scrolls) {
+        scrollBar_->SetBounds(width - 1 - barWidth, 1, barWidth, height - 2);
+        scrollBar_->SetParams(0, 0, static_cast<int>(items_.size()) - 1);
+        scrollBar_->SetPageSize(VisibleCount());
+        scrollBar_->SetLargeChange(VisibleCount());
+    }
+    scrollBar_->SetVisible(scrolls);
     Invalidate();
 }
 
@@ -197,23 +214,45 @@ int TMODropList::VisibleCount() const
     return std::max(1, std::min(static_cast<int>(items_.size()), MaxVisibleItems));
 }
 
+int TMODropList::ItemsRight() const
+{
+    return scrollBar_->Visible() ? scrollBar_->Left() : Width() - 1;
+}
+
+void TMODropList::SetTopIndex(int index)
+{
+    index = std::clamp(index, 0, std::max(0, static_cast<int>(items_.size()) - VisibleCount()));
+    if (index == topIndex_)
+        return;
+    topIndex_ = index;
+    if (scrollBar_->Visible() && scrollBar_->Position() != topIndex_)
+        scrollBar_->SetPosition(topIndex_);
+    Invalidate();
+}
+
 void TMODropList::SetItemIndex(int index)
 {
     itemIndex_ = std::clamp(index, -1, static_cast<int>(items_.size()) - 1);
     if (itemIndex_ >= 0) {
         if (itemIndex_ < topIndex_)
-            topIndex_ = itemIndex_;
+            SetTopIndex(itemIndex_);
         if (itemIndex_ >= topIndex_ + VisibleCount())
-            topIndex_ = itemIndex_ - VisibleCount() + 1;
+            SetTopIndex(itemIndex_ - VisibleCount() + 1);
     }
     Invalidate();
+}
+
+TRect TMODropList::ItemRect(int index) const
+{
+    int top = 1 + (index - topIndex_) * itemHeight_;
+    return TRect{1, top, ItemsRight(), top + itemHeight_};
 }
 
 int TMODropList::ItemAt(int y) const
 {
     if (y < 1)
         return -1;
-    int index = topIndex_ + (y - 1) / ItemHeight;
+    int index = topIndex_ + (y - 1) / itemHeight_;
     return index < static_cast<int>(items_.size()) && index < topIndex_ + VisibleCount() ? index : -1;
 }
 
@@ -232,13 +271,34 @@ void TMODropList::TrackMouse(int y)
         SetItemIndex(index);
 }
 
+// Each notch scrolls the system's wheel lines (a page when it pages), at most a page.
+void TMODropList::Wheel(int delta)
+{
+    int lines = SystemParameters().WheelScrollLines;
+    if (lines < 0 || lines > VisibleCount())
+        lines = VisibleCount();
+    wheelTurn_ += delta;
+    int notches = wheelTurn_ / 120;
+    wheelTurn_ -= notches * 120;
+    SetTopIndex(topIndex_ - notches * lines);
+}
+
+void TMODropList::WndProc(TMessage &message)
+{
+    if (message.Msg == WM_MOUSEWHEEL) {
+        Wheel(static_cast<std::int16_t>((message.WParam >> 16) & 0xFFFF));
+        return;
+    }
+    TPopupWindow::WndProc(message);
+}
+
 void TMODropList::Paint()
 {
     TCanvas &canvas = Canvas();
     canvas.Font().Assign(Font());
     for (int i = 0; i < VisibleCount() && topIndex_ + i < static_cast<int>(items_.size()); ++i) {
         int index = topIndex_ + i;
-        TRect r{1, 1 + i * ItemHeight, Width() - 1, 1 + (i + 1) * ItemHeight};
+        TRect r = ItemRect(index);
         bool chosen = index == itemIndex_;
         canvas.Brush().SetStyle(bsSolid);
         canvas.Brush().SetColor(chosen ? clHighlight : Color());
@@ -569,11 +629,23 @@ void TInplaceEdit3D::MouseUp(TMouseButton button, TShiftState shift, int x, int 
     // Released in the list after dragging from the arrow: that item is chosen.
     if (list_) {
         TPoint p = list_->ScreenToClient(ClientToScreen(TPoint{x, y}));
-        if (p.X >= 0 && p.X < list_->Width() && list_->ItemAt(p.Y) >= 0) {
-            list_->SetItemIndex(list_->ItemAt(p.Y));
+        int index = list_->ItemAt(p.Y);
+        if (index >= 0 && PtInRect(list_->ItemRect(index), p)) {
+            list_->SetItemIndex(index);
             CloseList(true);
         }
     }
+}
+
+// While the list is down, the wheel scrolls it wherever the pointer is, as it
+// would a combo box's.
+void TInplaceEdit3D::WndProc(TMessage &message)
+{
+    if (message.Msg == WM_MOUSEWHEEL && list_) {
+        SendMessage(list_.get(), message.Msg, message.WParam, message.LParam);
+        return;
+    }
+    TInplaceEdit::WndProc(message);
 }
 
 void TInplaceEdit3D::DoExit()
@@ -824,6 +896,10 @@ void TMOStringGrid::EditorExit()
 
 void TMOStringGrid::WndProc(TMessage &message)
 {
+    if (message.Msg == WM_MOUSEWHEEL && Editor() && Editor()->DropList()) {
+        SendMessage(Editor(), message.Msg, message.WParam, message.LParam);
+        return;
+    }
     if (message.Msg == WM_MOCELLVALIDATE) {
         if (OnCellValidate)
             OnCellValidate(this, static_cast<int>(message.WParam), static_cast<int>(message.LParam));

@@ -6,6 +6,7 @@
 // and dates when a cell is committed, and a cell-validation event.
 #include "controls/MOInplaceCalender.h"
 #include "platform/widgets/Grids.h"
+#include "platform/widgets/ScrollBar.h"
 
 #include <memory>
 #include <string>
@@ -146,23 +147,34 @@ private:
     std::vector<std::unique_ptr<TMOGridColumn>> items_;
 };
 
-// The list that drops down under the editor of a list column.
+// The list that drops down under the editor of a list column. It shows at most
+// MaxVisibleItems items; when it holds more, a scroll bar at its right edge and
+// the wheel scroll it.
 class TMODropList : public TPopupWindow {
 public:
-    static constexpr int ItemHeight = 11;
+    static constexpr int MinItemHeight = 11;
     static constexpr int MaxVisibleItems = 16;
     explicit TMODropList(TComponent *owner);
-    // Fills the list and sizes it: at least `minWidth` wide, as wide as the widest item.
+    // Fills the list and sizes it: at least `minWidth` wide, as wide as the widest
+    // item (and the scroll bar), each item as high as the font's text.
     void SetItems(const std::vector<std::string> &items, int minWidth);
     const std::vector<std::string> &Items() const { return items_; }
     int ItemIndex() const { return itemIndex_; }
     void SetItemIndex(int index);
+    int ItemHeight() const { return itemHeight_; }
+    // The first item shown; setting it scrolls (within the items).
+    int TopIndex() const { return topIndex_; }
+    void SetTopIndex(int index);
+    // Where an item is drawn while it is shown (client coordinates).
+    TRect ItemRect(int index) const;
     // The item at a point of the list (client coordinates), or -1.
     int ItemAt(int y) const;
     std::string Selected() const;
     // Follows the mouse (also while it drags from the editor's arrow); above or
     // below the list it scrolls.
     void TrackMouse(int y);
+    // Nullptr while every item is shown.
+    TScrollBar *ScrollBar() const { return scrollBar_->Visible() ? scrollBar_ : nullptr; }
 
     // The mouse was released on an item.
     TNotifyEvent OnPicked;
@@ -171,12 +183,18 @@ protected:
     void Paint() override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void WndProc(TMessage &message) override;
 
 private:
     int VisibleCount() const;
+    int ItemsRight() const;
+    void Wheel(int delta);
     std::vector<std::string> items_;
     int itemIndex_ = -1;
     int topIndex_ = 0;
+    int itemHeight_ = MinItemHeight;
+    int wheelTurn_ = 0; // turns below one notch, kept for the next
+    TScrollBar *scrollBar_; // owned as a component of the list
 };
 
 // The grid's in-place editor: a masked edit with the column's button.
@@ -211,6 +229,7 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void KeyPress(char32_t &key) override;
     void DoExit() override;
+    void WndProc(TMessage &message) override;
 
 private:
     TMOStringGrid &MOGrid() const;

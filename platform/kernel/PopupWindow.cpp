@@ -1,6 +1,6 @@
 #include "platform/kernel/PopupWindow.h"
 
-#include "platform/kernel/QtControls.h"
+#include "platform/kernel/QtInputWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -28,8 +28,9 @@ QWidget *WindowOf(const TControl *control)
 void TPopupWindow::CreateHandle()
 {
     // A window with a parent is that window's pop-up: a modal run of the
-    // parent does not shut it out of the mouse.
-    auto *window = new TQtWindow(this, WindowOf(TControl::FindBySerial(openerSerial_)));
+    // parent does not shut it out of the mouse. The wheel reaches it as
+    // WM_MOUSEWHEEL (lists scroll); it never has the focus to take typing.
+    auto *window = new TQtInputWindow(this, WindowOf(TControl::FindBySerial(openerSerial_)));
     window->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
                            | Qt::WindowStaysOnTopHint);
     window->setAttribute(Qt::WA_ShowWithoutActivating);

@@ -1,7 +1,10 @@
 #include "platform/widgets/Mask.h"
 
+#include "platform/core/SysUtils.h"
 #include "platform/kernel/QtInputWindow.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <algorithm>
@@ -374,9 +377,88 @@ void TCustomMaskEdit::MoveCaret(int pos, bool extend)
     Invalidate();
 }
 
+void TCustomMaskEdit::CopyToClipboard()
+{
+    if (selLength_ > 0)
+        QGuiApplication::clipboard()->setText(QString::fromStdString(SelText()));
+}
+
+void TCustomMaskEdit::CutToClipboard()
+{
+    CopyToClipboard();
+    if (readOnly_ || selLength_ == 0)
+        return;
+    modified_ = true;
+    ClearSelection();
+}
+
+namespace {
+
+// What a one-line edit takes of pasted text: the first line, without control characters.
+std::u32string PastedLine(const std::string &clipboard)
+{
+    std::u32string line;
+    for (char32_t c : Utf8ToUtf32(clipboard)) {
+        if (c == U'\r' || c == U'\n')
+            break;
+        if (c >= 0x20 && c != 0x7F)
+            line += c;
+    }
+    return line;
+}
+
+} // namespace
+
+void TCustomMaskEdit::PasteFromClipboard()
+{
+    if (readOnly_)
+        return;
+    std::string clipboard = QGuiApplication::clipboard()->text().toStdString();
+    // Digits keyed in full width reach a numeric edit in half width; pasted ones too.
+    std::u32string line = PastedLine(NumericInput() ? HalfWidthForms(clipboard) : clipboard);
+    if (line.empty())
+        return;
+    if (IsMasked()) {
+        for (char32_t c : line)
+            TypeChar(c);
+        return;
+    }
+    int kept = static_cast<int>(content_.size()) - selLength_;
+    if (maxLength_ > 0)
+        line.resize(static_cast<size_t>(std::clamp(maxLength_ - kept, 0, static_cast<int>(line.size()))));
+    if (line.empty())
+        return;
+    ClearSelection();
+    std::u32string content = content_;
+    content.insert(static_cast<size_t>(selStart_), line);
+    selStart_ = anchor_ = selStart_ + static_cast<int>(line.size());
+    modified_ = true;
+    SetContent(std::move(content));
+}
+
+bool TCustomMaskEdit::ClipboardKey(int key, TShiftState shift)
+{
+    bool ctrl = (shift & ssCtrl) != 0, shifted = (shift & ssShift) != 0;
+    if (shift & ssAlt)
+        return false;
+    if ((ctrl && key == 'C') || (ctrl && !shifted && key == VK_INSERT))
+        CopyToClipboard();
+    else if ((ctrl && key == 'X') || (shifted && !ctrl && key == VK_DELETE))
+        CutToClipboard();
+    else if ((ctrl && key == 'V') || (shifted && !ctrl && key == VK_INSERT))
+        PasteFromClipboard();
+    else
+        return false;
+    return true;
+}
+
 void TCustomMaskEdit::KeyDown(int &key, TShiftState shift)
 {
     TCustomControl::KeyDown(key, shift);
+    if (ClipboardKey(key, shift)) {
+        key = 0;
+        return;
+    }
     bool extend = (shift & ssShift) != 0;
     int caret = selStart_ == anchor_ ? selStart_ + selLength_ : selStart_;
     switch (key) {

@@ -100,6 +100,12 @@ public:
     void Clear() { SetText(""); }
     // Every required position filled (always true without a mask).
     bool IsComplete() const;
+    // The selection to the system clipboard; cutting also clears it. Pasting
+    // takes the clipboard's first line as if typed at the selection: a mask
+    // places it character by character, MaxLength cuts it short.
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
 
     TNotifyEvent OnChange;
 
@@ -122,6 +128,7 @@ private:
     void DeleteBack();
     void DeleteForward();
     void ClearSelection();
+    bool ClipboardKey(int key, TShiftState shift);
     void SetContent(std::u32string content);
     void MoveCaret(int pos, bool extend);
     int PositionAt(int x);

@@ -78,6 +78,11 @@ TEST(MOInplaceCalender, ClicksSelectOnlyDaysAndTodayIsRinged)
     TGridCoord third = calendar.CellOfDay(3);
     Click(calendar, Middle(calendar.CellRect(third.X, third.Y)));
     EXPECT_EQ(calendar.Day(), 3);
+    // The wheel leaves the marked day on the date.
+    SendMessage(&calendar, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<std::uint16_t>(-120)) << 16, 0);
+    EXPECT_EQ(calendar.Col(), third.X);
+    EXPECT_EQ(calendar.Row(), third.Y);
+    EXPECT_EQ(calendar.Day(), 3);
 
     TBitmap bitmap(161, 141);
     calendar.PaintTo(bitmap.Canvas());

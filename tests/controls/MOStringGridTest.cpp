@@ -2,6 +2,8 @@
 
 #include "platform/widgets/Label.h"
 #include "platform/core/Messages.h"
+#include "platform/core/SysUtils.h"
+#include "platform/services/SystemParameters.h"
 #include "tests/TestSupport.h"
 
 #include "tests/KeyInput.h"
@@ -281,4 +283,104 @@ TEST_F(GridFixture, PaintsRowMarksDisabledCellsAndCheckBoxes)
     TRect current = grid.CellRect(5, 2);
     EXPECT_EQ(bitmap.Pixel(current.Left + 3, current.Top), clGray);
     EXPECT_EQ(bitmap.Pixel(current.Left + 3, current.Top + 4), MODisabledColor);
+}
+
+namespace {
+
+void Wheel(TMessageTarget *target, int delta)
+{
+    auto turn = static_cast<std::uint16_t>(static_cast<std::int16_t>(delta));
+    SendMessage(target, WM_MOUSEWHEEL, static_cast<WPARAM>(turn) << 16, 0);
+}
+
+std::vector<std::string> Sizes()
+{
+    std::vector<std::string> sizes;
+    for (int n : {6, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40, 42})
+        sizes.push_back(IntToStr(n));
+    return sizes;
+}
+
+// The rows of a rectangle of the bitmap holding a pixel other than `background`.
+int InkRows(TBitmap &bitmap, const TRect &r, TColor background)
+{
+    int rows = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            if (bitmap.Pixel(x, y) != background) {
+                ++rows;
+                break;
+            }
+    return rows;
+}
+
+} // namespace
+
+// A list longer than its rows shows a scroll bar beside the items; the wheel
+// (over the list or over the editor that opened it) and the bar scroll it.
+TEST_F(GridFixture, LongDropListScrollsByItsBarAndTheWheel)
+{
+    TScopedSystemParameters parameters;
+    SystemParameters().WheelScrollLines = 3;
+    grid.GridColumns()[2].SetListStrings(Sizes());
+    grid.FocusCell(2, 1);
+    grid.ShowEditor();
+    Key(Input(grid), VK_DOWN, ssAlt);
+    TMODropList *list = grid.Editor()->DropList();
+    ASSERT_NE(list, nullptr);
+    TScrollBar *bar = list->ScrollBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->Kind(), sbVertical);
+    EXPECT_LE(list->ItemRect(0).Right, bar->Left());
+    EXPECT_EQ(bar->Left() + bar->Width(), list->Width() - 1);
+
+    Wheel(list, -120);
+    EXPECT_EQ(list->TopIndex(), 3);
+    EXPECT_EQ(bar->Position(), 3);
+    Wheel(list, -240); // no further than the last page
+    EXPECT_EQ(list->TopIndex(), 21 - TMODropList::MaxVisibleItems);
+    EXPECT_EQ(list->ItemAt(list->ItemRect(20).Top + 1), 20);
+    Wheel(grid.Editor(), 120);
+    EXPECT_EQ(list->TopIndex(), 2);
+    Wheel(&grid, 60); // half a notch waits for the other half
+    EXPECT_EQ(list->TopIndex(), 2);
+    Wheel(&grid, 60);
+    EXPECT_EQ(list->TopIndex(), 0);
+    EXPECT_EQ(grid.Row(), 1);
+    bar->Scrolled(scTrack, 4);
+    EXPECT_EQ(list->TopIndex(), 4);
+    Click(*list, Middle(list->ItemRect(19)));
+    EXPECT_EQ(grid.Cells(2, 1), "40");
+
+    // A list whose items all show has no bar and ignores the wheel.
+    grid.GridColumns()[2].SetListStrings({"1", "2"});
+    Key(Input(grid), VK_DOWN, ssAlt);
+    list = grid.Editor()->DropList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->ScrollBar(), nullptr);
+    Wheel(list, -120);
+    EXPECT_EQ(list->TopIndex(), 0);
+}
+
+// Each item is drawn whole, however tall the font's text is.
+TEST(MODropList, ItemsAreDrawnWhole)
+{
+    TMODropList list(nullptr);
+    list.Font().SetSize(12);
+    list.SetItems({"上", "中", "下"}, 40);
+    TBitmap bitmap(list.Width(), list.Height());
+    list.PaintTo(bitmap.Canvas());
+    const TColor background = ColorToRGB(list.Color());
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        TBitmap whole(60, 60);
+        whole.Canvas().Brush().SetColor(background);
+        whole.Canvas().FillRect(TRect{0, 0, 60, 60});
+        whole.Canvas().Font().Assign(list.Font());
+        whole.Canvas().TextOut(10, 10, list.Items()[static_cast<size_t>(i)]);
+        int rows = InkRows(whole, TRect{0, 0, 60, 60}, background);
+        ASSERT_GT(rows, 5);
+        EXPECT_EQ(InkRows(bitmap, list.ItemRect(i), background), rows);
+        EXPECT_GE(list.ItemHeight(), whole.Canvas().TextHeight("上"));
+    }
 }

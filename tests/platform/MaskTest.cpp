@@ -1,7 +1,10 @@
 #include "platform/kernel/Forms.h"
 #include "platform/widgets/Mask.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/services/InputSimulation.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 #include "tests/KeyInput.h"
 
@@ -102,4 +105,72 @@ TEST(MaskEdit, KeysTypedIntoTheWindowArriveAsCharacters)
     EXPECT_EQ(edit.Text(), "2024/01/08");
     QTest::keyClick(edit.Link()->Widget(), Qt::Key_Backspace);
     EXPECT_EQ(edit.Text(), "2024/01/0 ");
+}
+
+namespace {
+
+std::string ClipboardText()
+{
+    return QGuiApplication::clipboard()->text().toStdString();
+}
+
+} // namespace
+
+// Ctrl+C, Ctrl+X and Ctrl+V (and the Insert/Delete forms) work the clipboard;
+// pasted text keeps to the length limit, takes only its first line and is
+// refused by a read-only edit.
+TEST(MaskEdit, ClipboardKeysCopyCutAndPasteWithinTheLimit)
+{
+    TMaskEdit edit(nullptr);
+    edit.SetMaxLength(6);
+    edit.SetText("abc");
+    Key(&edit, VK_END);
+    SimulateClipboard("12345\r\nsecond line");
+    Key(&edit, 'V', ssCtrl);
+    EXPECT_EQ(edit.Text(), "abc123");
+    Key(&edit, VK_HOME);
+    Key(&edit, VK_RIGHT);
+    Key(&edit, VK_RIGHT, ssShift);
+    Key(&edit, VK_RIGHT, ssShift);
+    Key(&edit, 'C', ssCtrl);
+    EXPECT_EQ(ClipboardText(), "bc");
+    EXPECT_EQ(edit.Text(), "abc123");
+    SimulateClipboard("");
+    Key(&edit, 'X', ssCtrl);
+    EXPECT_EQ(ClipboardText(), "bc");
+    EXPECT_EQ(edit.Text(), "a123");
+    Key(&edit, VK_INSERT, ssShift);
+    EXPECT_EQ(edit.Text(), "abc123");
+    // A selection pasted over makes room for what replaces it.
+    edit.SelectAll();
+    SimulateClipboard("\t改行なし");
+    Key(&edit, 'V', ssCtrl);
+    EXPECT_EQ(edit.Text(), "改行なし");
+
+    edit.SetReadOnly(true);
+    edit.SelectAll();
+    SimulateClipboard("x");
+    Key(&edit, 'X', ssCtrl);
+    EXPECT_EQ(ClipboardText(), "改行なし");
+    Key(&edit, 'V', ssCtrl);
+    EXPECT_EQ(edit.Text(), "改行なし");
+}
+
+// Pasted text goes through the mask as if typed; a numeric edit takes full-width digits.
+TEST(MaskEdit, PastedTextKeepsToTheMask)
+{
+    TMaskEdit edit(nullptr);
+    edit.SetEditMask("!9999/99/00;1;_");
+    SimulateClipboard("2024/03/10");
+    Key(&edit, 'V', ssCtrl);
+    EXPECT_EQ(edit.Text(), "2024/03/10");
+    edit.SelectAll();
+    SimulateClipboard("ab");
+    Key(&edit, 'V', ssCtrl);
+    EXPECT_EQ(edit.Text(), "2024/03/10");
+    edit.SetNumericInput(true);
+    edit.SelectAll();
+    SimulateClipboard("２０２５年１２月３１日");
+    Key(&edit, 'V', ssCtrl);
+    EXPECT_EQ(edit.Text(), "2025/12/31");
 }

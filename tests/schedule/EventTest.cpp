@@ -2,6 +2,7 @@
 
 #include "platform/widgets/Button.h"
 #include "platform/services/InputSimulation.h"
+#include "platform/services/SystemParameters.h"
 #include "platform/widgets/Memo.h"
 #include "platform/core/Messages.h"
 #include "platform/core/SysUtils.h"
@@ -228,7 +229,7 @@ TEST_F(EventDialogTest, InTheModalDialogThePopupsTakeTheMouseAndAltPressesTheBut
         SimulateClick(*editor, Middle(editor->ButtonRect()));
         TMODropList *list = editor->DropList();
         ASSERT_NE(list, nullptr);
-        SimulateClick(*list, TPoint{5, 1 + 2 * TMODropList::ItemHeight + 5});
+        SimulateClick(*list, Middle(list->ItemRect(2)));
         EXPECT_EQ(editor->DropList(), nullptr);
         EXPECT_EQ(grid.Cells(2, 1), "▽");
 
@@ -278,4 +279,46 @@ TEST_F(EventDialogTest, TheDateColumnKeepsTheInputMethodOutAndTakesFullWidthDigi
     ASSERT_EQ(item.FEvents.size(), 1u);
     EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 1, 29));
     EXPECT_EQ(item.FEvents[0].EventName, "会議１");
+}
+
+// Driven as a person does: the size list scrolls to its last sizes under the
+// wheel, and Ctrl+V pastes the clipboard's first line into the name cell.
+TEST_F(EventDialogTest, TheSizeListScrollsByTheWheelAndTheNameCellTakesAPaste)
+{
+    TScopedSystemParameters parameters;
+    SystemParameters().WheelScrollLines = 3;
+    TdlgEvent dialog(nullptr, item);
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        SimulateKey(VK_HOME);
+        SimulateTyping("20240301");
+        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+        ASSERT_EQ(FocusedControl(), grid.Editor());
+        SimulateClipboard("打合せ\r\n二行目");
+        SimulateKey('V', ssCtrl);
+        EXPECT_EQ(grid.Editor()->Text(), "打合せ");
+        SimulateKey(VK_HOME, ssShift);
+        SimulateKey('C', ssCtrl);
+        SimulateKey(VK_END);
+        SimulateKey('V', ssCtrl);
+        EXPECT_EQ(grid.Editor()->Text(), "打合せ打合せ");
+
+        SimulateClick(grid, Middle(grid.CellRect(5, 1)));
+        TInplaceEdit3D *editor = grid.Editor();
+        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        TMODropList *list = editor->DropList();
+        ASSERT_NE(list, nullptr);
+        ASSERT_NE(list->ScrollBar(), nullptr);
+        SimulateWheel(*list, Middle(list->ItemRect(0)), -120);
+        SimulateWheel(*list, Middle(list->ItemRect(3)), -120);
+        EXPECT_EQ(list->TopIndex(), 5);
+        SimulateClick(*list, Middle(list->ItemRect(20)));
+        EXPECT_EQ(grid.Cells(5, 1), "42");
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrOk);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventName, "打合せ打合せ");
+    EXPECT_EQ(item.FEvents[0].FontSize, 42);
 }
