@@ -8,14 +8,16 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -72,13 +74,19 @@ bool IsTemporaryFileOf(const std::string &candidate, const std::string &name)
                        [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
+// Six letters or digits that differ from call to call and from process to
+// process; a name already taken is tried again with others.
 std::string RandomTail()
 {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device random;
+    static std::atomic<std::uint64_t> calls{0};
+    std::uint64_t mixed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                          (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++calls * 0x9E3779B97F4A7C15ull);
+    mixed = (mixed ^ (mixed >> 31)) * 0xBF58476D1CE4E5B9ull;
+    mixed ^= mixed >> 29;
     std::string tail;
-    for (size_t i = 0; i < kTailLength; ++i)
-        tail += letters[random() % (sizeof letters - 1)];
+    for (size_t i = 0; i < kTailLength; ++i, mixed /= sizeof letters - 1)
+        tail += letters[mixed % (sizeof letters - 1)];
     return tail;
 }
 
