@@ -72,15 +72,22 @@ std::string GetTempFileName(const std::string &dir, const std::string &prefix);
 // Reads a whole file; raises EFOpenError when it cannot be opened.
 std::string ReadFileBytes(const std::string &path);
 // Writes a whole file atomically: a temporary file beside the target is written,
-// flushed and renamed over it, so a failure leaves the old file as it was.
-// Raises EFCreateError with the reason on failure. A symbolic link stays a
-// link: its target is written (the temporary file beside the target). A file
-// without write permission is refused and left as it is.
+// flushed and renamed over it, and the folder is flushed after the rename, so
+// that a failure, a crash or a power cut leaves the old file or the new one,
+// never a mix. Raises EFCreateError with the reason on failure. A symbolic
+// link stays a link: its target is written (the temporary file beside the
+// target). A file without write permission is refused and left as it is.
 void WriteFileAtomically(const std::string &path, std::string_view bytes);
 
 // The same, for a file written in pieces: the temporary file is made at once,
 // written piece by piece and put in place by Commit; a writer freed without a
 // commit (a failure, a change of mind) removes it and leaves the old file.
+// The temporary file has no name until Commit, where the file system allows
+// it, so that a save killed part way leaves nothing behind; where it does not,
+// it is named ".<name>.XXXXXX" from the start. Each save removes such files
+// that earlier stopped saves of the same file left: plain files of the user's
+// that only the user may read (a temporary file is so until its rename), and
+// never one a live writer holds (it keeps its file locked).
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);
@@ -95,6 +102,17 @@ public:
 
 private:
     [[noreturn]] void Fail(const char *what, int err);
-    std::string path_, temp_;
+    void NameTemporaryFile();
+    std::string path_, folder_;
+    std::string temp_;  // empty while the temporary file has no name
     int fd_ = -1;
 };
+
+// For tests that stop a save part way, as a crash or a power cut would: the
+// steps of Commit after the data is on disk. The hook (none by default) is
+// called at each.
+enum class TAtomicSaveStep { Flushed, Named, Renamed };
+void SetAtomicSaveStepHook(void (*hook)(TAtomicSaveStep step));
+// For tests of file systems that cannot make an unnamed file: false makes
+// every writer name its temporary file from the start. Returns the old value.
+bool SetUnnamedTemporaryFilesAllowed(bool allowed);

@@ -1,0 +1,316 @@
+// Saving a file so that at every moment it is wholly the old file or wholly
+// the new one, and so that a save stopped part way (a crash, kill -9, a power
+// cut) leaves no temporary file behind.
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::atomic<bool> unnamedAllowed{true};
+std::atomic<void (*)(TAtomicSaveStep)> stepHook{nullptr};
+
+void Reached(TAtomicSaveStep step)
+{
+    if (auto hook = stepHook.load())
+        hook(step);
+}
+
+// The file a name stands for: a symbolic link is followed (a chain of them too)
+// so that the link stays and its target gets the new text.
+std::string LinkTarget(const std::string &path)
+{
+    std::string target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec)))
+            return target;
+        fs::path next = fs::read_symlink(target, ec);
+        if (ec)
+            return target;
+        target = next.is_absolute() ? next.string() : (fs::path(target).parent_path() / next).string();
+    }
+    throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(ELOOP), ELOOP);
+}
+
+// A file that exists and has no write permission is refused: replacing it
+// through a rename would ignore its mode.
+void CheckWritable(const std::string &path, const std::string &shownName)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0)
+        throw EFCreateError("Cannot create file \"" + shownName + "\". " + std::strerror(EACCES), EACCES);
+}
+
+// A temporary file of "name" is ".<name>." and six letters or digits, the
+// name every version of the program has given it.
+constexpr size_t kTailLength = 6;
+
+std::string TemporaryPrefix(const std::string &name) { return "." + name + "."; }
+
+bool IsTemporaryFileOf(const std::string &candidate, const std::string &name)
+{
+    const std::string prefix = TemporaryPrefix(name);
+    return candidate.size() == prefix.size() + kTailLength && candidate.compare(0, prefix.size(), prefix) == 0 &&
+           std::all_of(candidate.begin() + static_cast<std::ptrdiff_t>(prefix.size()), candidate.end(),
+                       [](unsigned char c) { return std::isalnum(c) != 0; });
+}
+
+// Six letters or digits that differ from call to call and from process to
+// process; a name already taken is tried again with others.
+std::string RandomTail()
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::atomic<std::uint64_t> calls{0};
+    std::uint64_t mixed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                          (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++calls * 0x9E3779B97F4A7C15ull);
+    mixed = (mixed ^ (mixed >> 31)) * 0xBF58476D1CE4E5B9ull;
+    mixed ^= mixed >> 29;
+    std::string tail;
+    for (size_t i = 0; i < kTailLength; ++i, mixed /= sizeof letters - 1)
+        tail += letters[mixed % (sizeof letters - 1)];
+    return tail;
+}
+
+bool SameFile(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether `name` still stands for the file open as `fd`.
+bool StillNamed(int fd, const std::string &name)
+{
+    struct stat opened, named;
+    return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && SameFile(opened, named);
+}
+
+// A temporary file is a plain file of ours that only its owner may read: a
+// file of the user's that happens to have such a name (a copy readable by
+// others, say) is none.
+bool IsOwnTemporaryFile(const struct stat &file)
+{
+    return S_ISREG(file.st_mode) && file.st_uid == ::geteuid() && (file.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// Removes the temporary files that earlier saves of "name" left in the folder
+// when they were stopped. A writer holds a lock on its temporary file while it
+// lives, so a save going on beside this one keeps its file.
+void RemoveLeftoverTemporaryFiles(const std::string &folder, const std::string &name)
+{
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!IsTemporaryFileOf(entry->d_name, name))
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened, named;
+        if (::fstat(fd, &opened) == 0 && IsOwnTemporaryFile(opened) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(opened, named))
+            ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// A file in the folder that has no name yet, or -1 where the file system (or
+// a test) cannot make one. Naming it later goes through /proc.
+int OpenUnnamedFile(const std::string &folder)
+{
+    if (!unnamedAllowed.load() || ::access("/proc/self/fd", X_OK) != 0)
+        return -1;
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::flock(fd, LOCK_EX);
+    return fd;
+}
+
+// A file named from the start, locked, or -1 with errno set. Another save's
+// clearing may have taken it for a leftover before the lock was had: then
+// another is made.
+int CreateNamedFile(const std::string &pattern, std::string &name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        ::flock(fd, LOCK_EX);
+        if (StillNamed(fd, buffer.data())) {
+            name = buffer.data();
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Flushes the folder's entries, so that a rename in it outlives a power cut.
+// 0 or the error; a file system that cannot flush a folder is no failure.
+int SyncFolder(const std::string &folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int synced;
+    do
+        synced = ::fsync(fd);
+    while (synced != 0 && errno == EINTR);
+    const int err = synced == 0 || errno == EINVAL ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+} // namespace
+
+void SetAtomicSaveStepHook(void (*hook)(TAtomicSaveStep step)) { stepHook.store(hook); }
+
+bool SetUnnamedTemporaryFilesAllowed(bool allowed) { return unnamedAllowed.exchange(allowed); }
+
+TAtomicFileWriter::TAtomicFileWriter(const std::string &shownPath) : path_(LinkTarget(shownPath))
+{
+    CheckWritable(path_, shownPath);
+    folder_ = ExtractFilePath(path_);
+    if (folder_.empty())
+        folder_ = "./";
+    const std::string name = ExtractFileName(path_);
+    RemoveLeftoverTemporaryFiles(folder_, name);
+    fd_ = OpenUnnamedFile(folder_);
+    if (fd_ < 0)
+        fd_ = CreateNamedFile(folder_ + TemporaryPrefix(name) + "XXXXXX", temp_);
+    if (fd_ < 0) {
+        const int err = errno;
+        throw EFCreateError("Cannot create file \"" + path_ + "\". " + std::strerror(err), err);
+    }
+}
+
+TAtomicFileWriter::~TAtomicFileWriter()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!temp_.empty())
+        ::unlink(temp_.c_str());
+}
+
+void TAtomicFileWriter::Fail(const char *what, int err)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty())
+        ::unlink(temp_.c_str());
+    temp_.clear();
+    throw EFCreateError(std::string(what) + " \"" + path_ + "\". " + std::strerror(err), err);
+}
+
+void TAtomicFileWriter::Write(std::string_view bytes)
+{
+    if (fd_ < 0)
+        Fail("Cannot write file", EBADF);
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(fd_, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail("Cannot write file", errno);
+        }
+        written += static_cast<size_t>(n);
+    }
+}
+
+void TAtomicFileWriter::Restart()
+{
+    if (fd_ < 0)
+        Fail("Cannot write file", EBADF);
+    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)
+        Fail("Cannot write file", errno);
+}
+
+// The unnamed file, complete and on disk, gets a temporary name beside the
+// target, the one a rename can take from.
+void TAtomicFileWriter::NameTemporaryFile()
+{
+    const std::string opened = "/proc/self/fd/" + std::to_string(fd_);
+    const std::string prefix = folder_ + TemporaryPrefix(ExtractFileName(path_));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = prefix + RandomTail();
+        int linked = ::linkat(AT_FDCWD, opened.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked != 0 && errno != EEXIST)
+            linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+        if (linked == 0) {
+            temp_ = name;
+            return;
+        }
+        if (errno != EEXIST)
+            Fail("Cannot create file", errno);
+    }
+    Fail("Cannot create file", EEXIST);
+}
+
+void TAtomicFileWriter::Commit()
+{
+    if (fd_ < 0)
+        Fail("Cannot write file", EBADF);
+    // A signal (a child process of the toolkit's ending, say) may cut the
+    // wait short: that is no failure of the file.
+    int synced;
+    do
+        synced = ::fsync(fd_);
+    while (synced != 0 && errno == EINTR);
+    if (synced != 0)
+        Fail("Cannot write file", errno);
+    Reached(TAtomicSaveStep::Flushed);
+    if (temp_.empty())
+        NameTemporaryFile();
+    Reached(TAtomicSaveStep::Named);
+    // Keep the permissions of the file being replaced; a new file gets the
+    // usual ones. Until now the file was its owner's alone, which marks it as
+    // a leftover should the save stop here.
+    struct stat st;
+    mode_t mode = 0666;
+    if (::stat(path_.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd_, mode);
+    if (::rename(temp_.c_str(), path_.c_str()) != 0)
+        Fail("Cannot create file", errno);
+    temp_.clear();
+    Reached(TAtomicSaveStep::Renamed);
+    // The data is on disk: what closing reports no longer concerns it.
+    ::close(fd_);
+    fd_ = -1;
+    if (const int err = SyncFolder(folder_))
+        throw EFCreateError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err);
+}
+
+void WriteFileAtomically(const std::string &shownPath, std::string_view bytes)
+{
+    TAtomicFileWriter file(shownPath);
+    file.Write(bytes);
+    file.Commit();
+}

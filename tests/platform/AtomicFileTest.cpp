@@ -1,0 +1,196 @@
+// A save stopped part way (a crash, kill -9, a power cut) leaves the old file
+// or the new one, never a mix, and no temporary file that stays for good.
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using testing_support::ListFiles;
+using testing_support::ReadBytes;
+
+// Where a save is stopped: the first two from the writer's user, the others
+// inside Commit.
+enum class TMoment { Opened, HalfWritten, Flushed, Named, Renamed };
+
+const char *NameOf(TMoment moment)
+{
+    static const char *names[] = {"opened", "half written", "flushed", "named", "renamed"};
+    return names[static_cast<int>(moment)];
+}
+
+// The child tells the parent through this pipe that it stands where it is to die.
+int arrivedPipe = -1;
+TMoment stopAt = TMoment::Opened;
+
+[[noreturn]] void WaitToBeKilled()
+{
+    const char arrived = 'x';
+    (void)::write(arrivedPipe, &arrived, 1);
+    for (;;)
+        ::pause();
+}
+
+void StopAtStep(TAtomicSaveStep step)
+{
+    if ((step == TAtomicSaveStep::Flushed && stopAt == TMoment::Flushed) ||
+        (step == TAtomicSaveStep::Named && stopAt == TMoment::Named) ||
+        (step == TAtomicSaveStep::Renamed && stopAt == TMoment::Renamed))
+        WaitToBeKilled();
+}
+
+// A child process saves `bytes` to `path` and is killed with SIGKILL at the
+// moment; false when it did not get there.
+bool KillSaveAt(const std::string &path, const std::string &bytes, TMoment moment)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return false;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        arrivedPipe = fds[1];
+        stopAt = moment;
+        SetAtomicSaveStepHook(StopAtStep);
+        try {
+            TAtomicFileWriter file(path);
+            if (moment == TMoment::Opened)
+                WaitToBeKilled();
+            file.Write(std::string_view(bytes).substr(0, bytes.size() / 2));
+            if (moment == TMoment::HalfWritten)
+                WaitToBeKilled();
+            file.Write(std::string_view(bytes).substr(bytes.size() / 2));
+            file.Commit();
+        } catch (...) {
+        }
+        ::_exit(1);
+    }
+    ::close(fds[1]);
+    char arrived = 0;
+    const bool there = child > 0 && ::read(fds[0], &arrived, 1) == 1;
+    ::close(fds[0]);
+    if (child > 0)
+        ::kill(child, SIGKILL);
+    int status = 0;
+    if (child > 0)
+        ::waitpid(child, &status, 0);
+    return there && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// A new text large enough that writing it takes a while, unlike the old one.
+std::string NewText() { return std::string(3 << 20, 'n') + "end"; }
+
+class UnnamedFilesRefused {
+public:
+    UnnamedFilesRefused() : was_(SetUnnamedTemporaryFilesAllowed(false)) {}
+    ~UnnamedFilesRefused() { SetUnnamedTemporaryFilesAllowed(was_); }
+
+private:
+    bool was_;
+};
+
+const std::vector<std::string> kDocumentOnly = {"doc.xml"};
+
+} // namespace
+
+TEST(AtomicFile, ASaveKilledAtAnyMomentLeavesAWholeDocumentAndNoTemporaryFile)
+{
+    const std::string text = NewText();
+    for (TMoment moment : {TMoment::Opened, TMoment::HalfWritten, TMoment::Flushed, TMoment::Renamed}) {
+        testing_support::TempDir dir;
+        const std::string path = dir.File("doc.xml");
+        WriteFileAtomically(path, "old");
+        ASSERT_TRUE(KillSaveAt(path, text, moment)) << NameOf(moment);
+        EXPECT_EQ(ReadBytes(path), moment == TMoment::Renamed ? text : "old") << NameOf(moment);
+        EXPECT_EQ(ListFiles(dir.Path()), kDocumentOnly) << NameOf(moment);
+    }
+}
+
+TEST(AtomicFile, ATemporaryFileAKilledSaveLeftGoesAtTheNextSave)
+{
+    // Killed between naming the finished file and the rename, and, where the
+    // file system makes no unnamed files, at any moment before the rename.
+    const std::string text = NewText();
+    auto killAndSaveAgain = [&](TMoment moment) {
+        testing_support::TempDir dir;
+        const std::string path = dir.File("doc.xml");
+        WriteFileAtomically(path, "old");
+        ASSERT_TRUE(KillSaveAt(path, text, moment)) << NameOf(moment);
+        EXPECT_EQ(ReadBytes(path), "old") << NameOf(moment);
+        EXPECT_EQ(ListFiles(dir.Path()).size(), 2u) << NameOf(moment);
+        WriteFileAtomically(path, "next");
+        EXPECT_EQ(ReadBytes(path), "next") << NameOf(moment);
+        EXPECT_EQ(ListFiles(dir.Path()), kDocumentOnly) << NameOf(moment);
+    };
+    killAndSaveAgain(TMoment::Named);
+    UnnamedFilesRefused refused;
+    for (TMoment moment : {TMoment::Opened, TMoment::HalfWritten, TMoment::Flushed, TMoment::Named})
+        killAndSaveAgain(moment);
+}
+
+TEST(AtomicFile, OnlyTheLeftoversOfTheSameDocumentGo)
+{
+    testing_support::TempDir dir;
+    const std::string path = dir.File("doc.xml");
+    // Left by earlier versions of the program, and files that only look alike.
+    // Left by earlier versions of the program (only their owner may read them),
+    // and files that only look alike.
+    const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+    for (const char *name : {".doc.xml.a1B2c3", ".doc.xml.Zz9yY8", ".doc.xml.bak", ".doc.xml.a1B2c3d",
+                             ".doc.xml.a1-2c3", ".other.xml.a1B2c3", "doc.xml.a1B2c3", ".doc.xml.backup"}) {
+        testing_support::WriteBytes(dir.File(name), "bytes");
+        std::filesystem::permissions(dir.File(name), ownerOnly);
+    }
+    std::filesystem::permissions(dir.File(".doc.xml.backup"), std::filesystem::perms::group_read,
+                                 std::filesystem::perm_options::add);
+    std::filesystem::create_directory(dir.File(".doc.xml.Folder"));
+    WriteFileAtomically(path, "saved");
+    EXPECT_EQ(ListFiles(dir.Path()),
+              (std::vector<std::string>{".doc.xml.Folder", ".doc.xml.a1-2c3", ".doc.xml.a1B2c3d", ".doc.xml.backup",
+                                        ".doc.xml.bak", ".other.xml.a1B2c3", "doc.xml", "doc.xml.a1B2c3"}));
+}
+
+namespace {
+
+// Saves the document anew while another save of it stands just before its rename.
+std::string besidePath;
+void SaveBesideAtNamed(TAtomicSaveStep step)
+{
+    if (step != TAtomicSaveStep::Named || besidePath.empty())
+        return;
+    const std::string path = besidePath;
+    besidePath.clear();
+    WriteFileAtomically(path, "beside");
+}
+
+} // namespace
+
+TEST(AtomicFile, ASaveGoingOnIsNoLeftoverForAnotherSave)
+{
+    for (bool unnamed : {true, false}) {
+        const bool was = SetUnnamedTemporaryFilesAllowed(unnamed);
+        testing_support::TempDir dir;
+        const std::string path = dir.File("doc.xml");
+        WriteFileAtomically(path, "old");
+        {
+            TAtomicFileWriter first(path);
+            first.Write("first");
+            WriteFileAtomically(path, "second");  // whose clearing must spare the first one's file
+            first.Commit();
+        }
+        EXPECT_EQ(ReadBytes(path), "first") << "unnamed " << unnamed;
+        besidePath = path;
+        SetAtomicSaveStepHook(SaveBesideAtNamed);
+        EXPECT_NO_THROW(WriteFileAtomically(path, "third")) << "unnamed " << unnamed;
+        SetAtomicSaveStepHook(nullptr);
+        EXPECT_EQ(ReadBytes(path), "third") << "unnamed " << unnamed;
+        EXPECT_EQ(ListFiles(dir.Path()), kDocumentOnly) << "unnamed " << unnamed;
+        SetUnnamedTemporaryFilesAllowed(was);
+    }
+}
