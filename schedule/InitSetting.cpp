@@ -305,7 +305,7 @@ void TdlgInitSetting::WriteSettings()
 
 void TdlgInitSetting::ChooseColor(TPanel *swatch)
 {
-    if (auto chosen = Services().ColorDialog(swatch->Color()))
+    if (auto chosen = Services().ColorDialog(ColorToRGB(swatch->Color())))
         swatch->SetColor(*chosen);
 }
 

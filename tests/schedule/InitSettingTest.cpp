@@ -221,6 +221,29 @@ TEST_F(InitSettingTest, ACustomLengthThatWouldPassTheLastDateIsRefusedWhileItIsS
     EXPECT_EQ(f.services->messages.size(), 1u);
 }
 
+// The row colours and the font colours start as system colours: each colour
+// dialog starts at the colour shown, and OK without a choice keeps it.
+TEST_F(InitSettingTest, ColourPanelsOfSystemColoursOpenTheDialogAtTheColourShown)
+{
+    ItemColor = clWindow;
+    ItemFontColor = ChartFontColor = clWindowText;
+    ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        for (TPanel *panel : {d.pnlItemColor, d.pnlItemFontColor, d.pnlChartFontColor}) {
+            f.services->colorAnswers.push_back(testing_support::kColorDialogOk);
+            panel->OnDblClick(panel);
+        }
+        d.btnOk->Click();
+        return d.ModalResult();
+    });
+    const std::vector<std::uint32_t> started{ColorToRGB(clWindow), ColorToRGB(clWindowText),
+                                             ColorToRGB(clWindowText)};
+    EXPECT_EQ(f.services->colorRequests, started);
+    EXPECT_EQ(ItemColor, ColorToRGB(clWindow));
+    EXPECT_EQ(ItemFontColor, ColorToRGB(clWindowText));
+    EXPECT_EQ(ChartFontColor, ColorToRGB(clWindowText));
+}
+
 TEST_F(InitSettingTest, AStylesheetOfAnotherTypeIsRefused)
 {
     TdlgInitSetting d(*f.main);
