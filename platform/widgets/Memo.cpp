@@ -48,6 +48,17 @@ std::string CrLfLines(const QString &plain)
     return StringReplaceAll(plain.toStdString(), "\n", "\r\n");
 }
 
+// An edit shows its selection only while it has the focus in the active
+// window: elsewhere the selection is painted as the text around it. The
+// selection itself stays, and shows again when the edit gets the focus back.
+void HideSelectionWithoutFocus(QWidget &edit)
+{
+    QPalette palette = edit.palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Inactive, QPalette::Base));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Inactive, QPalette::Text));
+    edit.setPalette(palette);
+}
+
 } // namespace
 
 TCustomEdit::TCustomEdit(TComponent *owner) : TWinControl(owner)
@@ -161,6 +172,7 @@ void TMemo::ApplyLook()
     palette.setColor(QPalette::Base, ToQColor(Color()));
     palette.setColor(QPalette::Text, ToQColor(Font().Color()));
     w->setPalette(palette);
+    HideSelectionWithoutFocus(*w);
     w->setFont(ToQFont(Font()));
 }
 
@@ -213,6 +225,7 @@ void TEdit::InitializeHandle()
     edit->setText(QStr(caption_));
     settingText_ = false;
     edit->setReadOnly(ReadOnly());
+    HideSelectionWithoutFocus(*edit);
     ApplyAlignment();
 }
 

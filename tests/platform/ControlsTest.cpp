@@ -14,6 +14,7 @@
 #include "platform/widgets/Shape.h"
 #include "platform/widgets/Splitter.h"
 #include "platform/widgets/StatusBar.h"
+#include "tests/ShownSelection.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -366,6 +367,28 @@ TEST(Controls, AnEditsAlignmentReachesItsWindowBeforeAndAfterItIsMade)
     };
     EXPECT_EQ(horizontal(early), Qt::AlignRight);
     EXPECT_EQ(horizontal(late), Qt::AlignHCenter);
+    form.Hide();
+}
+
+// A one-line edit keeps its selection while its window is not the active one,
+// but shows it only when the window is active again.
+TEST(Controls, AnEditInAWindowThatIsNotActiveShowsNoSelection)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TEdit edit(&form);
+    edit.SetParent(&form);
+    edit.SetBounds(10, 10, 200, 24);
+    edit.SetText("schedule");
+    ASSERT_TRUE(SimulateActivation(form));
+    edit.SetFocus();
+    SimulateKey(VK_END);
+    SimulateKey(VK_HOME, ssShift);
+    ASSERT_GT(testing_support::SelectionPixels(edit), 0);
+    SimulateApplicationDeactivation();
+    EXPECT_EQ(testing_support::SelectionPixels(edit), 0);
+    ASSERT_TRUE(SimulateActivation(form));
+    EXPECT_GT(testing_support::SelectionPixels(edit), 0);
     form.Hide();
 }
 
