@@ -2,8 +2,10 @@
 
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtEditLook.h"
 
 #include <QDateEdit>
+#include <QLineEdit>
 
 #include <cmath>
 
@@ -75,6 +77,8 @@ void TDateTimePicker::CreateHandle()
 void TDateTimePicker::InitializeHandle()
 {
     TWinControl::InitializeHandle();
+    if (auto *text = Link()->Widget()->findChild<QLineEdit *>())
+        HideSelectionWithoutFocus(*text);
     Sync();
 }
 

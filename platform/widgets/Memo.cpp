@@ -3,6 +3,7 @@
 #include "platform/kernel/Application.h"
 #include "platform/graphics/QtCanvas.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtEditLook.h"
 #include "platform/core/SysUtils.h"
 
 #include <QKeyEvent>
@@ -46,17 +47,6 @@ private:
 std::string CrLfLines(const QString &plain)
 {
     return StringReplaceAll(plain.toStdString(), "\n", "\r\n");
-}
-
-// An edit shows its selection only while it has the focus in the active
-// window: elsewhere the selection is painted as the text around it. The
-// selection itself stays, and shows again when the edit gets the focus back.
-void HideSelectionWithoutFocus(QWidget &edit)
-{
-    QPalette palette = edit.palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Inactive, QPalette::Base));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Inactive, QPalette::Text));
-    edit.setPalette(palette);
 }
 
 } // namespace
