@@ -134,6 +134,23 @@ TEST_F(ChartSettingTest, GroupAndColourFollowEachOtherAndAnUnlistedGroupIsCleare
     EXPECT_EQ(f.main->pnlBgColor->Color(), 0xFFFF80u);
 }
 
+// A document may give a bar a system colour: the dialog starts at the colour shown.
+TEST_F(ChartSettingTest, TheColourSwatchOfASystemColourOpensTheDialogAtTheColourShown)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    chart.FBar->SetColor(clWindow);
+    f.services->colorAnswers.push_back(testing_support::kColorDialogOk);
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        d.pnlChartColor->OnDblClick(d.pnlChartColor);
+        d.btnOk->Click();
+        return d.ModalResult();
+    });
+    ASSERT_EQ(f.services->colorRequests.size(), 1u);
+    EXPECT_EQ(f.services->colorRequests[0], ColorToRGB(clWindow));
+    EXPECT_EQ(chart.FBar->Color(), ColorToRGB(clWindow));
+}
+
 // The counts and dates keep the input method out and ask for digits, the
 // texts let it in; counts typed in full-width digits are taken.
 TEST_F(ChartSettingTest, CountsAndDatesKeepTheInputMethodOutAndTakeFullWidthDigits)
