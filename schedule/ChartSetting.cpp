@@ -127,7 +127,7 @@ void TdlgChartSetting::SelectGroupByColor(TColor color)
 
 void TdlgChartSetting::pnlChartColorDblClick(TObject *)
 {
-    auto chosen = Services().ColorDialog(pnlChartColor->Color());
+    auto chosen = Services().ColorDialog(ColorToRGB(pnlChartColor->Color()));
     if (!chosen)
         return;
     pnlChartColor->SetColor(*chosen);

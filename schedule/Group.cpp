@@ -107,7 +107,7 @@ void TdlgGroup::pnlColor1DblClick(TObject *sender)
     // The first click of the double click has started painting; this ends it.
     EndGroupPainting();
     auto *swatch = static_cast<TPanel *>(sender);
-    if (auto chosen = Services().ColorDialog(swatch->Color()))
+    if (auto chosen = Services().ColorDialog(ColorToRGB(swatch->Color())))
         swatch->SetColor(*chosen);
     Modified = true;
 }

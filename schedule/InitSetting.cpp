@@ -305,7 +305,7 @@ void TdlgInitSetting::WriteSettings()
 
 void TdlgInitSetting::ChooseColor(TPanel *swatch)
 {
-    if (auto chosen = Services().ColorDialog(swatch->Color()))
+    if (auto chosen = Services().ColorDialog(ColorToRGB(swatch->Color())))
         swatch->SetColor(*chosen);
 }
 
@@ -321,7 +321,8 @@ void TdlgInitSetting::edtItemHeightExit(TObject *)
     if (!warning)
         return;
     Services().MessageBox(warning, Caption(), MB_OK | MB_ICONWARNING);
-    edtItemHeight->TextEdited(itemHeightText_);
+    // Shown in the field as well as parsed back into the value.
+    edtItemHeight->SetText(itemHeightText_);
 }
 
 void TdlgInitSetting::btnOpenClick(TObject *)

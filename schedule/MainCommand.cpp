@@ -178,7 +178,7 @@ void TfrmMain::cmbAlignmentChange()
 
 void TfrmMain::pnlFontColorDblClick()
 {
-    if (auto chosen = Services().ColorDialog(pnlFontColor->Color()))
+    if (auto chosen = Services().ColorDialog(ColorToRGB(pnlFontColor->Color())))
         pnlFontColor->SetColor(static_cast<TColor>(*chosen));
     TFont *font = SelectedFont();
     if (!font || font->Color() == pnlFontColor->Color())
@@ -189,7 +189,7 @@ void TfrmMain::pnlFontColorDblClick()
 
 void TfrmMain::pnlBgColorDblClick()
 {
-    if (auto chosen = Services().ColorDialog(pnlBgColor->Color()))
+    if (auto chosen = Services().ColorDialog(ColorToRGB(pnlBgColor->Color())))
         pnlBgColor->SetColor(static_cast<TColor>(*chosen));
     if (SelectedChart) {
         TChart &chart = *SelectedChart;

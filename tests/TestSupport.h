@@ -5,6 +5,7 @@
 #include "platform/kernel/MessageBoxOwner.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -15,6 +16,14 @@
 #include <vector>
 
 namespace testing_support {
+
+// The answer of a colour dialog closed with OK without a choice: it gives back
+// the colour it started at, which it knows only by its red, green and blue.
+constexpr std::uint32_t kColorDialogOk = 0xFFFFFFFFu;
+inline std::uint32_t ColorDialogAnswer(std::uint32_t answer, std::uint32_t initial)
+{
+    return answer == kColorDialogOk ? initial & 0x00FFFFFFu : answer;
+}
 
 class TempDir {
 public:
@@ -114,6 +123,8 @@ public:
             return std::nullopt;
         auto answer = colorAnswers.front();
         colorAnswers.pop_front();
+        if (answer)
+            return ColorDialogAnswer(*answer, initial);
         return answer;
     }
     // Answers of the input query (cancelled when empty) and the captions it was asked with.

@@ -2,8 +2,11 @@
 
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtEditLook.h"
 
 #include <QDateEdit>
+#include <QLineEdit>
+#include <QMouseEvent>
 
 #include <cmath>
 
@@ -20,6 +23,29 @@ TDateTime FromQDate(const QDate &date)
 {
     return EncodeDate(date.year(), date.month(), date.day());
 }
+
+// One click on a part of the date (year, month or day) selects that part, so
+// that the digits typed next replace it; without this, digits typed after a
+// click land inside the part and are refused.
+class TPartOnClick : public QObject {
+public:
+    explicit TPartOnClick(QDateEdit &box) : QObject(&box), box_(box) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonRelease
+            || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+            return false;
+        // A drag over the text keeps what it selected.
+        if (!static_cast<QLineEdit *>(watched)->hasSelectedText())
+            box_.setSelectedSection(box_.currentSection());
+        return false;
+    }
+
+private:
+    QDateEdit &box_;
+};
 
 } // namespace
 
@@ -70,11 +96,15 @@ void TDateTimePicker::CreateHandle()
     link_ = std::make_unique<TWidgetLink>(this, edit);
     link_->SetNative(true);
     QObject::connect(edit, &QDateEdit::dateChanged, edit, [this](const QDate &d) { ChosenInWindow(FromQDate(d)); });
+    if (auto *text = edit->findChild<QLineEdit *>())
+        text->installEventFilter(new TPartOnClick(*edit));
 }
 
 void TDateTimePicker::InitializeHandle()
 {
     TWinControl::InitializeHandle();
+    if (auto *text = Link()->Widget()->findChild<QLineEdit *>())
+        HideSelectionWithoutFocus(*text);
     Sync();
 }
 

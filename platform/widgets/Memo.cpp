@@ -3,6 +3,7 @@
 #include "platform/kernel/Application.h"
 #include "platform/graphics/QtCanvas.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtEditLook.h"
 #include "platform/core/SysUtils.h"
 
 #include <QKeyEvent>
@@ -161,6 +162,7 @@ void TMemo::ApplyLook()
     palette.setColor(QPalette::Base, ToQColor(Color()));
     palette.setColor(QPalette::Text, ToQColor(Font().Color()));
     w->setPalette(palette);
+    HideSelectionWithoutFocus(*w);
     w->setFont(ToQFont(Font()));
 }
 
@@ -213,6 +215,7 @@ void TEdit::InitializeHandle()
     edit->setText(QStr(caption_));
     settingText_ = false;
     edit->setReadOnly(ReadOnly());
+    HideSelectionWithoutFocus(*edit);
     ApplyAlignment();
 }
 

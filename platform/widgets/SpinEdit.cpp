@@ -2,7 +2,9 @@
 
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtEditLook.h"
 
+#include <QLineEdit>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -62,6 +64,8 @@ void TSpinEdit::CreateHandle()
 void TSpinEdit::InitializeHandle()
 {
     TWinControl::InitializeHandle();
+    if (auto *text = Link()->Widget()->findChild<QLineEdit *>())
+        HideSelectionWithoutFocus(*text);
     Sync();
 }
 

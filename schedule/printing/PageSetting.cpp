@@ -169,7 +169,7 @@ bool TdlgPageSetting::edtTopMarginExit(TObject *sender)
 
 void TdlgPageSetting::pnlFrameColorDblClick(TObject *)
 {
-    if (auto color = Services().ColorDialog(pnlFrameColor->Color()))
+    if (auto color = Services().ColorDialog(ColorToRGB(pnlFrameColor->Color())))
         pnlFrameColor->SetColor(static_cast<TColor>(*color));
 }
 

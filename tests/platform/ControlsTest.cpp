@@ -1,6 +1,7 @@
 #include "platform/kernel/Application.h"
 #include "platform/core/Exceptions.h"
 #include "platform/widgets/ComboBox.h"
+#include "platform/widgets/DateTimePicker.h"
 #include "platform/kernel/Forms.h"
 #include "platform/widgets/Image.h"
 #include "platform/services/InputSimulation.h"
@@ -12,8 +13,10 @@
 #include "platform/kernel/QtControls.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/widgets/Shape.h"
+#include "platform/widgets/SpinEdit.h"
 #include "platform/widgets/Splitter.h"
 #include "platform/widgets/StatusBar.h"
+#include "tests/ShownSelection.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -366,6 +369,38 @@ TEST(Controls, AnEditsAlignmentReachesItsWindowBeforeAndAfterItIsMade)
     };
     EXPECT_EQ(horizontal(early), Qt::AlignRight);
     EXPECT_EQ(horizontal(late), Qt::AlignHCenter);
+    form.Hide();
+}
+
+// Text fields keep their selection while their window is not the active one,
+// but show it only when the window is active again.
+TEST(Controls, TextFieldsInAWindowThatIsNotActiveShowNoSelection)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TEdit edit(&form);
+    edit.SetText("schedule");
+    TSpinEdit spin(&form);
+    spin.SetRange(0, 9999);
+    spin.SetValue(1234);
+    TDateTimePicker picker(&form);
+    const std::pair<TWinControl *, const char *> fields[] = {{&edit, "edit"}, {&spin, "spin"}, {&picker, "date"}};
+    int top = 10;
+    for (auto [field, name] : fields) {
+        field->SetParent(&form);
+        field->SetBounds(10, top, 200, 24);
+        top += 40;
+    }
+    ASSERT_TRUE(SimulateActivation(form));
+    for (auto [field, name] : fields) {
+        field->SetFocus();
+        SimulateKey('A', ssCtrl);
+        ASSERT_GT(testing_support::SelectionPixels(*field), 0) << name;
+        SimulateApplicationDeactivation();
+        EXPECT_EQ(testing_support::SelectionPixels(*field), 0) << name;
+        ASSERT_TRUE(SimulateActivation(form));
+        EXPECT_GT(testing_support::SelectionPixels(*field), 0) << name;
+    }
     form.Hide();
 }
 

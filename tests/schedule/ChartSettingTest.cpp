@@ -1,11 +1,14 @@
 #include "schedule/ChartSetting.h"
 
+#include "platform/kernel/QtControls.h"
 #include "platform/services/InputSimulation.h"
 #include "tests/InputMethodProbe.h"
 #include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <QLineEdit>
 
 #include <cmath>
 
@@ -131,6 +134,23 @@ TEST_F(ChartSettingTest, GroupAndColourFollowEachOtherAndAnUnlistedGroupIsCleare
     EXPECT_EQ(f.main->pnlBgColor->Color(), 0xFFFF80u);
 }
 
+// A document may give a bar a system colour: the dialog starts at the colour shown.
+TEST_F(ChartSettingTest, TheColourSwatchOfASystemColourOpensTheDialogAtTheColourShown)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    chart.FBar->SetColor(clWindow);
+    f.services->colorAnswers.push_back(testing_support::kColorDialogOk);
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        d.pnlChartColor->OnDblClick(d.pnlChartColor);
+        d.btnOk->Click();
+        return d.ModalResult();
+    });
+    ASSERT_EQ(f.services->colorRequests.size(), 1u);
+    EXPECT_EQ(f.services->colorRequests[0], ColorToRGB(clWindow));
+    EXPECT_EQ(chart.FBar->Color(), ColorToRGB(clWindow));
+}
+
 // The counts and dates keep the input method out and ask for digits, the
 // texts let it in; counts typed in full-width digits are taken.
 TEST_F(ChartSettingTest, CountsAndDatesKeepTheInputMethodOutAndTakeFullWidthDigits)
@@ -190,6 +210,47 @@ TEST_F(ChartSettingTest, EnterInTheTextAndTheRemarksTypesANewLine)
     const std::string bytes = testing_support::ReadBytes(path);
     EXPECT_NE(bytes.find("<text>A1\r\nxyz</text>"), std::string::npos);
     EXPECT_NE(bytes.find("A1\r\nxyz</bikou>"), std::string::npos);
+}
+
+// A click in the middle of a character of a date picker's shown text, as the
+// person aims at a part of the date.
+void ClickDateCharacter(TDateTimePicker &picker, int index)
+{
+    QWidget *box = picker.Link()->Widget();
+    auto *text = box->findChild<QLineEdit *>();
+    ASSERT_NE(text, nullptr);
+    const int middle = text->height() / 2;
+    int x = 0;
+    while (x < text->width() && text->cursorPositionAt(QPoint(x, middle)) <= index)
+        ++x;
+    const QPoint at = text->mapTo(box, QPoint(x, middle));
+    SimulateClick(picker, TPoint{at.x(), at.y()});
+}
+
+// One click on a part of a date (day, month) and the digits typed replace it.
+TEST_F(ChartSettingTest, DigitsTypedAfterOneClickOnAPartOfADateReplaceThatPart)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    chart.FYotei = 2;
+    chart.FJisseki = 1;
+    chart.FChakushubi = EncodeDate(2024, 1, 8);
+    chart.FJissekibi = EncodeDate(2024, 1, 20);
+    TModalResult answer = mrNone;
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        return answer = RunModalScript(d, [&] {
+            ClickDateCharacter(*d.dtpChakushubi, 8);  // 2024/01/[0]8
+            SimulateTyping("15");
+            ClickDateCharacter(*d.dtpJissekibi, 6);  // 2024/0[1]/20
+            SimulateTyping("3");
+            ClickDateCharacter(*d.dtpJissekibi, 0);  // [2]024/03/20
+            SimulateTyping("2025");
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(FormatDateTime("yyyy/mm/dd", chart.FChakushubi), "2024/01/15");
+    EXPECT_EQ(FormatDateTime("yyyy/mm/dd", chart.FJissekibi), "2025/03/20");
 }
 
 } // namespace

@@ -183,6 +183,38 @@ TEST(Commands, FontControlsGoToTheSelectedBarElseTheSelectedRowAndMarkTheDocumen
     EXPECT_EQ(board.startup.services->messages.back(), "データが変更されています。保存しますか？");
 }
 
+// The default font colour is the system's window text and a row's default
+// background the system's window colour: the colour dialog starts at what the
+// swatch shows, and OK without a choice keeps that colour.
+TEST(Commands, SwatchesOfSystemColoursOpenTheDialogAtTheColourShown)
+{
+    TCommandBoard board;
+    auto &services = *board.startup.services;
+    TChart &bar = board.AddFromPopup(0, 1);
+    ASSERT_EQ(board.form.pnlFontColor->Color(), clWindowText);
+    services.colors = {testing_support::kColorDialogOk};
+    board.form.pnlFontColorDblClick();
+    ASSERT_EQ(services.colorRequests.size(), 1u);
+    EXPECT_EQ(services.colorRequests[0], ColorToRGB(clWindowText));
+    EXPECT_EQ(bar.FBar->Font().Color(), ColorToRGB(clWindowText));
+
+    TItem &row = *ItemList[1];
+    SendMessage(row.FMemo.get(), WM_SETFOCUS);
+    ASSERT_EQ(board.form.pnlBgColor->Color(), clWindow);
+    services.colors = {testing_support::kColorDialogOk};
+    board.form.pnlBgColorDblClick();
+    EXPECT_EQ(services.colorRequests.at(1), ColorToRGB(clWindow));
+    EXPECT_EQ(row.FMemo->Color(), ColorToRGB(clWindow));
+
+    testing_support::TempDir dir;
+    ASSERT_TRUE(WriteXmlFile(board.form, dir.File("colours.xml")));
+    const std::string saved = testing_support::ReadBytes(dir.File("colours.xml"));
+    const std::string barFont = saved.substr(saved.find("<chart>"));
+    EXPECT_EQ(barFont.find("<color>8</color>"), std::string::npos);
+    EXPECT_NE(barFont.find("<color>" + IntToStr(ColorToRGB(clWindowText)) + "</color>\r\n</font>"),
+              std::string::npos);
+}
+
 TEST(Commands, LineCountChangeGrowsTheCaptionByWholeLines)
 {
     TCommandBoard board;

@@ -283,4 +283,14 @@ TEST_F(GroupTest, TheSavedDocumentHoldsThePaintedGroup)
     EXPECT_FALSE(Modified);
 }
 
+// A document may give a group a system colour: the dialog starts at the colour shown.
+TEST_F(GroupTest, ASwatchOfASystemColourOpensTheDialogAtTheColourShown)
+{
+    Groups[4].Color = clWindow;
+    TdlgGroup &d = Open(*f.main);
+    Recolour(d, 4, testing_support::kColorDialogOk);
+    EXPECT_EQ(f.services->colorRequests.back(), ColorToRGB(clWindow));
+    EXPECT_EQ(d.pnlColor[4]->Color(), ColorToRGB(clWindow));
+}
+
 } // namespace

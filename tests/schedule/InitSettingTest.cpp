@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/kernel/QtControls.h"
+
+#include <QLineEdit>
+
 namespace {
 
 struct InitSettingTest : ::testing::Test {
@@ -124,17 +128,33 @@ TEST_F(InitSettingTest, OkWithoutTouchingTheLinkWritesNothingAndAlwaysMarksTheDo
     EXPECT_TRUE(Modified);
 }
 
-TEST_F(InitSettingTest, RowHeightOutsideTheRangeIsWarnedAndTheTextRestored)
+// What the person sees in the field, not only what the control holds.
+std::string ShownText(TEdit &edit)
+{
+    return static_cast<QLineEdit *>(edit.Link()->Widget())->text().toStdString();
+}
+
+TEST_F(InitSettingTest, RowHeightOutsideTheRangeIsWarnedAndThePreviousTextShownAgain)
 {
     ItemDefHeight = 50;
-    TdlgInitSetting d(*f.main);
-    for (const char *typed : {"10", "301"}) {
-        SendMessage(d.edtItemHeight, WM_SETFOCUS);
-        d.edtItemHeight->TextEdited(typed);
-        SendMessage(d.edtItemHeight, WM_KILLFOCUS);
-        EXPECT_EQ(d.edtItemHeight->Text(), "50");
-        EXPECT_EQ(d.edtItemHeight->AsInteger(), 50);
-    }
+    auto answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            d.pgc->SetActivePageIndex(1);
+            for (const char *typed : {"10", "301"}) {
+                d.edtItemHeight->SetFocus();
+                SimulateTyping(typed);
+                ASSERT_EQ(ShownText(*d.edtItemHeight), typed);
+                SimulateKey(VK_TAB);
+                EXPECT_NE(FocusedControl(), d.edtItemHeight);
+                EXPECT_EQ(ShownText(*d.edtItemHeight), "50") << typed;
+                EXPECT_EQ(d.edtItemHeight->AsInteger(), 50) << typed;
+            }
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(ItemDefHeight, 50);
     ASSERT_EQ(f.services->messages.size(), 2u);
     EXPECT_EQ(f.services->messages[0].text, "値が小さすぎます。");
     EXPECT_EQ(f.services->messages[1].text, "値が大きすぎます。");
@@ -199,6 +219,29 @@ TEST_F(InitSettingTest, ACustomLengthThatWouldPassTheLastDateIsRefusedWhileItIsS
     EXPECT_EQ(answer, mrOk);
     EXPECT_EQ(CustomTimeScale, 30);
     EXPECT_EQ(f.services->messages.size(), 1u);
+}
+
+// The row colours and the font colours start as system colours: each colour
+// dialog starts at the colour shown, and OK without a choice keeps it.
+TEST_F(InitSettingTest, ColourPanelsOfSystemColoursOpenTheDialogAtTheColourShown)
+{
+    ItemColor = clWindow;
+    ItemFontColor = ChartFontColor = clWindowText;
+    ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        for (TPanel *panel : {d.pnlItemColor, d.pnlItemFontColor, d.pnlChartFontColor}) {
+            f.services->colorAnswers.push_back(testing_support::kColorDialogOk);
+            panel->OnDblClick(panel);
+        }
+        d.btnOk->Click();
+        return d.ModalResult();
+    });
+    const std::vector<std::uint32_t> started{ColorToRGB(clWindow), ColorToRGB(clWindowText),
+                                             ColorToRGB(clWindowText)};
+    EXPECT_EQ(f.services->colorRequests, started);
+    EXPECT_EQ(ItemColor, ColorToRGB(clWindow));
+    EXPECT_EQ(ItemFontColor, ColorToRGB(clWindowText));
+    EXPECT_EQ(ChartFontColor, ColorToRGB(clWindowText));
 }
 
 TEST_F(InitSettingTest, AStylesheetOfAnotherTypeIsRefused)

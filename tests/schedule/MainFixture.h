@@ -30,13 +30,17 @@ public:
     }
     // File dialogs are cancelled.
     std::optional<TFileDialogAnswer> FileDialog(const TFileDialogRequest &) override { return std::nullopt; }
-    // Colour dialogs answer with the queued colours in turn, then are cancelled.
-    std::optional<std::uint32_t> ColorDialog(std::uint32_t) override
+    // Colour dialogs answer with the queued colours in turn, then are cancelled;
+    // the colours they start at are kept.
+    std::optional<std::uint32_t> ColorDialog(std::uint32_t initial) override
     {
+        colorRequests.push_back(initial);
         if (colors.empty())
             return std::nullopt;
         auto color = colors.front();
         colors.erase(colors.begin());
+        if (color)
+            return testing_support::ColorDialogAnswer(*color, initial);
         return color;
     }
     // Links and help open when `shellOpens` says so; every target is kept.
@@ -48,6 +52,7 @@ public:
     std::vector<std::string> opened;
     bool shellOpens = true;
     std::vector<std::optional<std::uint32_t>> colors;
+    std::vector<std::uint32_t> colorRequests;
     std::string os;
     int answer = IDNO;
     std::vector<std::string> messages;

@@ -4,12 +4,14 @@
 
 #include "platform/services/InputSimulation.h"
 #include "tests/KeyInput.h"
+#include "tests/ShownSelection.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using testing_support::Middle;
+using testing_support::SelectionPixels;
 
 class MouseEditing : public ::testing::Test {
 protected:
@@ -370,4 +372,25 @@ TEST_F(MouseEditing, ABandFreedByFewerLinesIsNoLongerThePopupsBand)
     // The menu item still shows enabled from that click; choosing it adds nothing.
     form.mitChartAdd2->Click();
     EXPECT_TRUE(ItemList[0]->FCharts.empty());
+}
+
+// A row caption shows its selection only while it has the focus: clicking
+// another caption or turning to another window hides it, and the selection
+// comes back with the focus.
+TEST_F(MouseEditing, ARowCaptionShowsItsSelectionOnlyWhileItHasTheFocus)
+{
+    SimulateClick(Caption(0), TPoint{5, 5});
+    SimulateTyping("設計");
+    SimulateKey(VK_HOME, ssShift);
+    ASSERT_GT(SelectionPixels(Caption(0)), 0);
+    SimulateClick(Caption(1), TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), &Caption(1));
+    EXPECT_EQ(SelectionPixels(Caption(0)), 0);
+    Caption(0).SetFocus();
+    EXPECT_GT(SelectionPixels(Caption(0)), 0);
+    SimulateApplicationDeactivation();
+    EXPECT_EQ(SelectionPixels(Caption(0)), 0);
+    ASSERT_TRUE(SimulateActivation(form));
+    EXPECT_EQ(FocusedControl(), &Caption(0));
+    EXPECT_GT(SelectionPixels(Caption(0)), 0);
 }

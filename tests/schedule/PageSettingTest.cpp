@@ -33,6 +33,23 @@ TModalResult Show(TDialogFixture &f, const std::function<void(TdlgPageSetting &)
 
 } // namespace
 
+// The frame is drawn in the window text colour until one is chosen.
+TEST(PageSetting, TheFrameColourDialogStartsAtTheColourShown)
+{
+    TDialogFixture f;
+    FrameColor = clWindowText;
+    f.services->colorAnswers.push_back(testing_support::kColorDialogOk);
+    EXPECT_EQ(Show(f,
+                   [](TdlgPageSetting &d) {
+                       d.pnlFrameColor->OnDblClick(d.pnlFrameColor);
+                       d.btnOk->Click();
+                   }),
+              mrOk);
+    ASSERT_EQ(f.services->colorRequests.size(), 1u);
+    EXPECT_EQ(f.services->colorRequests[0], ColorToRGB(clWindowText));
+    EXPECT_EQ(FrameColor, ColorToRGB(clWindowText));
+}
+
 TEST(PageSetting, ValuesSetThroughTheControlsSurviveSaveAndReopen)
 {
     TDialogFixture f;
