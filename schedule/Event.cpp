@@ -169,7 +169,7 @@ void TdlgEvent::grdEventSelectCell(TObject *, int col, int row, bool &)
 {
     if (col != colColor || row < grdEvent->FixedRows() || row >= static_cast<int>(colors_.size()))
         return;
-    if (auto chosen = Services().ColorDialog(colors_[static_cast<size_t>(row)])) {
+    if (auto chosen = Services().ColorDialog(ColorToRGB(colors_[static_cast<size_t>(row)]))) {
         colors_[static_cast<size_t>(row)] = *chosen;
         grdEvent->InvalidateCell(col, row);
     }

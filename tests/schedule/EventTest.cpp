@@ -187,6 +187,20 @@ TEST_F(EventDialogTest, TheColourCellOpensTheColourDialogAtTheRowsColour)
     EXPECT_EQ(dialog.RowColors()[1], clAqua);
 }
 
+TEST_F(EventDialogTest, TheColourCellOfASystemColourOpensTheDialogAtTheColourShown)
+{
+    item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clWindowText)};
+    services->colorAnswers = {testing_support::kColorDialogOk};
+    TdlgEvent dialog(nullptr, item);
+    TMOStringGrid &grid = *dialog.grdEvent;
+    TRect cell = grid.CellRect(6, 1);
+    SendMessage(&grid, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cell.Left + 5, cell.Top + 5));
+    SendMessage(&grid, WM_LBUTTONUP, 0, MakeLParam(cell.Left + 5, cell.Top + 5));
+    ASSERT_EQ(services->colorRequests.size(), 1u);
+    EXPECT_EQ(services->colorRequests[0], ColorToRGB(clWindowText));
+    EXPECT_EQ(dialog.RowColors()[1], ColorToRGB(clWindowText));
+}
+
 TEST_F(EventDialogTest, DeletingTheOnlyRowEmptiesItAndOkLeavesNoEvents)
 {
     item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clRed)};
