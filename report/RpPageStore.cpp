@@ -73,8 +73,6 @@ TRpStream::~TRpStream()
     TLockGuard guard(lock_);
     memory_.reset();
     file_.reset();
-    if (!tempFileName_.empty() && FileExists(tempFileName_))
-        DeleteFile(tempFileName_);
 }
 
 TStream &TRpStream::Current()
@@ -120,14 +118,18 @@ void TRpStream::SetSize(std::int64_t size)
 void TRpStream::SpillToFile()
 {
     std::string name = GetTempFileName(GetTempPath(), "RPF");
+    std::unique_ptr<TFileStream> file;
     try {
-        auto file = std::make_unique<TFileStream>(name, fmCreate);
-        file->WriteString(memory_->Bytes());
-        file_ = std::move(file);
+        file = std::make_unique<TFileStream>(name, fmCreate);
     } catch (...) {
         DeleteFile(name);
         throw;
     }
+    // The open stream keeps the bytes; with the name gone at once, a program
+    // that is killed leaves nothing behind in the temporary folder.
+    DeleteFile(name);
+    file->WriteString(memory_->Bytes());
+    file_ = std::move(file);
     tempFileName_ = name;
     memory_.reset();
 }

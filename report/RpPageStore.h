@@ -55,7 +55,8 @@ public:
     static void ConvertOldHeader(unsigned char (&header)[kRpHeaderSize]);
 
     bool InMemory() const { return memory_ != nullptr; }
-    // The temporary file's name; empty while in memory or over a saved file.
+    // The name the spilled pages were given (removed at once; the open file keeps
+    // them); empty while in memory or over a saved file.
     const std::string &TempFileName() const { return tempFileName_; }
     std::int64_t MemoryLimit() const { return memoryLimit_; }
 
