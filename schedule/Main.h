@@ -100,6 +100,9 @@ public:
     void ChartHintText(TChart &chart);
     void UpdateScrollRange();
     void SetDateLargeChange();
+    // The one check of a new start or length shown: false, after a warning
+    // box, for a period with days before 0001/01/01 or after 9999/12/31.
+    bool PeriodAccepted(TDateTime start, int days, const std::string &caption = "たるぼる");
     std::string NextFreeFileName() const;
     // The document takes the next free name, shown in the caption and the title.
     void TakeNextFreeFileName();
@@ -240,6 +243,8 @@ private:
     int WheelPosition() const;
     void ScrollRowsByWheel(int position);
     void ApplyWheel();
+    // The one road by which the start shown changes.
+    bool ChangeStart(TDateTime newStart, const std::function<bool()> &placeBar = nullptr);
     void MoveStartLeft(TDateTime newStart);
     void MoveStartRight(TDateTime newStart);
     void CreateControls();

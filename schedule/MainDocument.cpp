@@ -1135,8 +1135,8 @@ void CheckDocumentStartDate(const TDocumentValues &doc)
         return;
     // Without a tab of its own the document shows the new document's.
     const int days = DaysOfTimeScaleTab(doc.TabIndex.value_or(0));
-    if (!PeriodFits(*doc.StartDate, days))
-        throw EConvertError(PeriodTooLateMessage(*doc.StartDate, days));
+    if (const std::string refusal = PeriodRefusal(*doc.StartDate, days); !refusal.empty())
+        throw EConvertError(refusal);
 }
 
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
