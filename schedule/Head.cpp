@@ -61,6 +61,16 @@ std::string PeriodRefusal(TDateTime start, int days)
     return "";
 }
 
+TDateTime FirstDayOfNextYear(TDateTime date)
+{
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    int daysLeft = DaysInMonth(y, m) - d + 1;
+    for (int later = m + 1; later <= 12; ++later)
+        daysLeft += DaysInMonth(y, later);
+    return std::trunc(date) + daysLeft;
+}
+
 namespace {
 
 // The walk below needs a sorted list without repeats; the holiday file keeps

@@ -36,6 +36,9 @@ constexpr TDateTime LastDate = 2958465;
 // message that refuses that start. A start beyond either end (a step of a
 // month or a year can reach one) is named as the calendar would count it.
 std::string PeriodRefusal(TDateTime start, int days);
+// 1 January of the year after the date's, as a day number; also after the
+// year 9999 and for a day before the year 1, since nothing is encoded.
+TDateTime FirstDayOfNextYear(TDateTime date);
 
 // The working days of a bar from start to its exclusive end: the duration less
 // the holidays inside it, whole holidays and the parts of a partial first and

@@ -413,3 +413,13 @@ TEST(Navigation, DayStepsLeftStopAtTheFirstDateAndWhatIsSavedIsADate)
     ASSERT_TRUE(WriteXmlFile(board.form, path));
     EXPECT_NE(testing_support::ReadBytes(path).find("<startdate>0001/01/01</startdate>"), std::string::npos);
 }
+
+TEST(Navigation, TheChartDrawsAStartBeforeTheFirstDateWithoutEncodingTheYearBefore)
+{
+    TNavBoard board(EncodeDate(1, 1, 1));
+    ASSERT_TRUE(board.active);
+    StartDate = FirstDate - 2;
+    EXPECT_NO_THROW(board.form.RedrawChart());
+    EXPECT_EQ(board.Range(), "0000/12/30～0001/01/05");
+    EXPECT_TRUE(board.startup.services->messages.empty());
+}
