@@ -735,7 +735,7 @@ void TfrmMain::NewDocument()
     scb2->SetParams(2000, 0, 4000);
     FScrollOrigin = 2000;
     SetDateLargeChange();
-    FitDateScrollBarEnd(DaysShown);
+    FitDateScrollBarEnds(DaysShown);
     ShowItemCounter("項目：0/0");
 }
 
@@ -1103,7 +1103,7 @@ void TfrmMain::tbcCalSelectChange(TObject *)
         if (scale.first == text)
             DaysShown = scale.second == 0 ? CustomTimeScale : scale.second;
     SetDateLargeChange();
-    FitDateScrollBarEnd(daysBefore);
+    FitDateScrollBarEnds(daysBefore);
     RedrawChart();
 }
 

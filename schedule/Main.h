@@ -288,11 +288,12 @@ private:
     // A scale whose days from the start shown would pass the last date is refused.
     void tbcCalSelectChanging(TObject *sender, int newIndex, bool &allowChange);
     void tbcCalSelectChange(TObject *sender);
-    // The date scroll bar ends at the last start whose days shown end by the
-    // last date, so that holding its arrow never reaches a start that is
-    // refused; a bar that ended at the last start for `daysBefore` days
-    // follows the new scale there.
-    void FitDateScrollBarEnd(int daysBefore);
+    // The date scroll bar begins at the first date and ends at the last start
+    // whose days shown end by the last date, so that holding an arrow never
+    // reaches a start that is refused; a bar that ended at the last start
+    // for `daysBefore` days follows the new scale there.
+    void FitDateScrollBarEnds(int daysBefore);
+    long long PositionOfStart(TDateTime start) const;
     long long LastFittingPosition(int days) const;
     void ReportStartupError(const std::string &message);
 

@@ -1370,7 +1370,7 @@ void TDocumentRead::BuildIn(TfrmMain &form)
         DaysShown = DaysOfTimeScaleTab(*doc.TabIndex);
     }
     form.SetDateLargeChange();
-    form.FitDateScrollBarEnd(DaysShown);
+    form.FitDateScrollBarEnds(DaysShown);
     form.UpdateScrollRange();
     form.RedrawChart();
     Modified = false;

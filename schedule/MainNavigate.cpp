@@ -175,19 +175,28 @@ void TfrmMain::tbcCalSelectChanging(TObject *, int newIndex, bool &allowChange)
     allowChange = PeriodAccepted(StartDate, DaysOfTimeScaleTab(newIndex));
 }
 
-long long TfrmMain::LastFittingPosition(int days) const
+long long TfrmMain::PositionOfStart(TDateTime start) const
 {
-    const long long lastStart = static_cast<long long>(LastDate) - std::max(days, 1) + 1;
-    return FScrollOrigin + lastStart - static_cast<long long>(std::trunc(FDocStartDate));
+    return FScrollOrigin + static_cast<long long>(std::trunc(start)) - static_cast<long long>(std::trunc(FDocStartDate));
 }
 
-void TfrmMain::FitDateScrollBarEnd(int daysBefore)
+long long TfrmMain::LastFittingPosition(int days) const
 {
+    return PositionOfStart(LastDate - std::max(days, 1) + 1);
+}
+
+void TfrmMain::FitDateScrollBarEnds(int daysBefore)
+{
+    // A start left of the first date's position is never reached: the move
+    // buttons grow the bar at the left only from its position 0.
+    const long long min = std::clamp<long long>(PositionOfStart(FirstDate), 0, scb2->Position());
     const long long end = std::max<long long>(LastFittingPosition(DaysShown), scb2->Position());
-    const long long max = scb2->Max();
+    long long max = scb2->Max();
     const bool endedThere = max == LastFittingPosition(daysBefore);
     if ((end < max || (endedThere && end > max)) && FitsInt(end))
-        scb2->SetParams(scb2->Position(), scb2->Min(), static_cast<int>(end));
+        max = end;
+    if (min != scb2->Min() || max != scb2->Max())
+        scb2->SetParams(scb2->Position(), static_cast<int>(min), static_cast<int>(max));
 }
 
 void TfrmMain::scb2Scroll(TScrollCode code, int &position)

@@ -414,6 +414,32 @@ TEST(Navigation, DayStepsLeftStopAtTheFirstDateAndWhatIsSavedIsADate)
     EXPECT_NE(testing_support::ReadBytes(path).find("<startdate>0001/01/01</startdate>"), std::string::npos);
 }
 
+TEST(Navigation, HoldingTheDateBarsLeftArrowStopsAtTheFirstDateWithoutAWarning)
+{
+    TNavBoard board(EncodeDate(1, 1, 5));
+    ASSERT_TRUE(board.active);
+    const std::string path = board.startup.root + "first.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    board.form.fnk1Select(path);
+    ASSERT_EQ(board.form.FFileName, path);
+    TScrollBar &bar = *board.form.scb2;
+    EXPECT_EQ(bar.Min(), bar.Position() - 4);
+    const TPoint arrow{4, bar.Height() / 2};
+    SimulateMousePress(bar, arrow);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    SimulateMouseRelease(bar, arrow);
+    EXPECT_TRUE(board.startup.services->messages.empty()) << board.startup.services->messages.front();
+    EXPECT_EQ(board.Range(), "0001/01/01～0001/01/07");
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    // A new document's bar begins at 0 again.
+    board.form.mitNewClick();
+    EXPECT_EQ(bar.Min(), 0);
+}
+
 TEST(Navigation, TheChartDrawsAStartBeforeTheFirstDateWithoutEncodingTheYearBefore)
 {
     TNavBoard board(EncodeDate(1, 1, 1));
