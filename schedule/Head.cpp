@@ -51,15 +51,24 @@ int DateToPixel(long double pixelsPerDay, TDateTime date)
     return ClampToInt(RoundHalfEven(pixelsPerDay * (static_cast<long double>(date) - StartDate)));
 }
 
-bool PeriodFits(TDateTime start, int days)
+std::string PeriodRefusal(TDateTime start, int days)
 {
-    return std::trunc(start) + std::max(days, 1) - 1 <= LastDate;
+    const std::string period = FormatDateTime("yyyy/MM/dd", start) + " から " + IntToStr(days) + " 日間の表示は ";
+    if (std::trunc(start) < FirstDate)
+        return period + "0001/01/01 より前に始まるため、その日付にはできません。";
+    if (std::trunc(start) + std::max(days, 1) - 1 > LastDate)
+        return period + "9999/12/31 を越えるため、その日付にはできません。";
+    return "";
 }
 
-std::string PeriodTooLateMessage(TDateTime start, int days)
+TDateTime FirstDayOfNextYear(TDateTime date)
 {
-    return FormatDateTime("yyyy/MM/dd", start) + " から " + IntToStr(days)
-        + " 日間の表示は 9999/12/31 を越えるため、その日付にはできません。";
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    int daysLeft = DaysInMonth(y, m) - d + 1;
+    for (int later = m + 1; later <= 12; ++later)
+        daysLeft += DaysInMonth(y, later);
+    return std::trunc(date) + daysLeft;
 }
 
 namespace {

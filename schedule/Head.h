@@ -29,12 +29,16 @@ int CompareHoliday(TDateTime a, TDateTime b);
 // round(pixelsPerDay x (date - StartDate)).
 int DateToPixel(long double pixelsPerDay, TDateTime date);
 
-// The last day a date can name: 9999/12/31.
+// The first and the last day a date can name: 0001/01/01 and 9999/12/31.
+constexpr TDateTime FirstDate = -693593;
 constexpr TDateTime LastDate = 2958465;
-// Whether `days` days shown from `start` end by the last day.
-bool PeriodFits(TDateTime start, int days);
-// The message that refuses a start whose days shown would pass the last day.
-std::string PeriodTooLateMessage(TDateTime start, int days);
+// Empty when the `days` days shown from `start` are all dates; otherwise the
+// message that refuses that start. A start beyond either end (a step of a
+// month or a year can reach one) is named as the calendar would count it.
+std::string PeriodRefusal(TDateTime start, int days);
+// 1 January of the year after the date's, as a day number; also after the
+// year 9999 and for a day before the year 1, since nothing is encoded.
+TDateTime FirstDayOfNextYear(TDateTime date);
 
 // The working days of a bar from start to its exclusive end: the duration less
 // the holidays inside it, whole holidays and the parts of a partial first and

@@ -361,9 +361,8 @@ void TdlgInitSetting::ApplyAssociation()
 bool TdlgInitSetting::CustomScaleFits()
 {
     const int days = speCustomTimeScale->Value();
-    if (main_.tbcCalSelect->TabIndex() != kCustomScaleTab || PeriodFits(StartDate, days))
+    if (main_.tbcCalSelect->TabIndex() != kCustomScaleTab || main_.PeriodAccepted(StartDate, days, Caption()))
         return true;
-    Services().MessageBox(PeriodTooLateMessage(StartDate, days), Caption(), MB_OK | MB_ICONWARNING);
     speCustomTimeScale->SetValue(CustomTimeScale);
     return false;
 }

@@ -759,7 +759,7 @@ void TfrmMain::NewDocument()
     scb2->SetParams(2000, 0, 4000);
     FScrollOrigin = 2000;
     SetDateLargeChange();
-    FitDateScrollBarEnd(DaysShown);
+    FitDateScrollBarEnds(DaysShown);
     ShowItemCounter("項目：0/0");
 }
 
@@ -1127,7 +1127,7 @@ void TfrmMain::tbcCalSelectChange(TObject *)
         if (scale.first == text)
             DaysShown = scale.second == 0 ? CustomTimeScale : scale.second;
     SetDateLargeChange();
-    FitDateScrollBarEnd(daysBefore);
+    FitDateScrollBarEnds(daysBefore);
     RedrawChart();
 }
 
@@ -1231,8 +1231,8 @@ void TfrmMain::DrawStrips(int w)
         DecodeDate(StartDate + i, y, m, d);
         if (y != lastYear) {
             std::string text = IntToStr(y) + "年";
-            // The room up to 1 January of the next year (of the year 9999 too).
-            TDateTime nextYear = EncodeDate(y, 12, 31) + 1;
+            // The room up to 1 January of the next year.
+            TDateTime nextYear = FirstDayOfNextYear(StartDate + i);
             if (i != 0 || (nextYear - StartDate) * ppd >= year.TextWidth(text))
                 year.TextOut(left + 3, 2, text);
             StripLine(year, left, 0, left, kYearHeight);

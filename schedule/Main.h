@@ -100,6 +100,9 @@ public:
     void ChartHintText(TChart &chart);
     void UpdateScrollRange();
     void SetDateLargeChange();
+    // The one check of a new start or length shown: false, after a warning
+    // box, for a period with days before 0001/01/01 or after 9999/12/31.
+    bool PeriodAccepted(TDateTime start, int days, const std::string &caption = "たるぼる");
     std::string NextFreeFileName() const;
     // The document takes the next free name, shown in the caption and the title.
     void TakeNextFreeFileName();
@@ -240,6 +243,8 @@ private:
     int WheelPosition() const;
     void ScrollRowsByWheel(int position);
     void ApplyWheel();
+    // The one road by which the start shown changes.
+    bool ChangeStart(TDateTime newStart, const std::function<bool()> &placeBar = nullptr);
     void MoveStartLeft(TDateTime newStart);
     void MoveStartRight(TDateTime newStart);
     void CreateControls();
@@ -285,11 +290,12 @@ private:
     // A scale whose days from the start shown would pass the last date is refused.
     void tbcCalSelectChanging(TObject *sender, int newIndex, bool &allowChange);
     void tbcCalSelectChange(TObject *sender);
-    // The date scroll bar ends at the last start whose days shown end by the
-    // last date, so that holding its arrow never reaches a start that is
-    // refused; a bar that ended at the last start for `daysBefore` days
-    // follows the new scale there.
-    void FitDateScrollBarEnd(int daysBefore);
+    // The date scroll bar begins at the first date and ends at the last start
+    // whose days shown end by the last date, so that holding an arrow never
+    // reaches a start that is refused; a bar that ended at the last start
+    // for `daysBefore` days follows the new scale there.
+    void FitDateScrollBarEnds(int daysBefore);
+    long long PositionOfStart(TDateTime start) const;
     long long LastFittingPosition(int days) const;
     void ReportStartupError(const std::string &message);
 

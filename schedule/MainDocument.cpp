@@ -1135,8 +1135,8 @@ void CheckDocumentStartDate(const TDocumentValues &doc)
         return;
     // Without a tab of its own the document shows the new document's.
     const int days = DaysOfTimeScaleTab(doc.TabIndex.value_or(0));
-    if (!PeriodFits(*doc.StartDate, days))
-        throw EConvertError(PeriodTooLateMessage(*doc.StartDate, days));
+    if (const std::string refusal = PeriodRefusal(*doc.StartDate, days); !refusal.empty())
+        throw EConvertError(refusal);
 }
 
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
@@ -1370,7 +1370,7 @@ void TDocumentRead::BuildIn(TfrmMain &form)
         DaysShown = DaysOfTimeScaleTab(*doc.TabIndex);
     }
     form.SetDateLargeChange();
-    form.FitDateScrollBarEnd(DaysShown);
+    form.FitDateScrollBarEnds(DaysShown);
     form.UpdateScrollRange();
     form.RedrawChart();
     Modified = false;

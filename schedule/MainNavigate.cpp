@@ -13,33 +13,37 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 
 namespace {
 
-// A start past every date, which the move refuses as too late.
-constexpr TDateTime kPastTheLastDate = LastDate + 1;
+// Four hundred years of the calendar always hold 146097 days: a step of
+// months or years that would end beyond the first or the last date is taken
+// four centuries nearer the middle and shifted back, so that it lands on the
+// day the calendar would count, which the refusal then names.
+constexpr double kFourCenturies = 146097;
+
+double ShiftTowardsTheMiddle(long long targetYear)
+{
+    return targetYear > 9999 ? kFourCenturies : targetYear < 1 ? -kFourCenturies : 0;
+}
 
 TDateTime SameDayOtherYear(TDateTime date, int years)
 {
     int y = 0, m = 0, d = 0;
     DecodeDate(date, y, m, d);
-    if (y + years > 9999)
-        return kPastTheLastDate;
-    return EncodeDate(y + years, m, d);
+    const double shift = ShiftTowardsTheMiddle(static_cast<long long>(y) + years);
+    const int centuries = shift > 0 ? 400 : shift < 0 ? -400 : 0;
+    return EncodeDate(y + years - centuries, m, d) + shift;
 }
 
-TDateTime MonthLater(TDateTime date)
+TDateTime MonthsLater(TDateTime date, int months)
 {
     int y = 0, m = 0, d = 0;
     DecodeDate(date, y, m, d);
-    if (y == 9999 && m == 12)
-        return kPastTheLastDate;
-    return IncMonth(date, 1);
-}
-
-void ReportPeriodTooLate(TDateTime start, int days)
-{
-    Services().MessageBox(PeriodTooLateMessage(start, days), "たるぼる", MB_OK | MB_ICONWARNING);
+    const long long monthIndex = static_cast<long long>(y) * 12 + (m - 1) + months;
+    const double shift = ShiftTowardsTheMiddle(monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12);
+    return IncMonth(date - shift, months) + shift;
 }
 
 int WholeDaysBetween(TDateTime from, TDateTime to)
@@ -88,109 +92,128 @@ void TfrmMain::BindNavigationHandlers()
             button->OnClick = [this, handler = handler](TObject *sender) { (this->*handler)(sender); };
 }
 
-void TfrmMain::MoveStartLeft(TDateTime newStart)
+// Every road that changes the start shown ends here: a period with days that
+// are no dates is refused (and said so) before anything changes, and so is a
+// date scroll bar that cannot take its new place (`placeBar`, when given).
+bool TfrmMain::ChangeStart(TDateTime newStart, const std::function<bool()> &placeBar)
 {
-    long long delta = WholeDaysBetween(newStart, StartDate);
-    long long position = scb2->Position(), max = scb2->Max();
-    long long origin = FScrollOrigin;
-    if (position == 0) {
-        max += delta;
-        origin += delta;
-    } else if (position - delta < 0) {
-        max += delta - position;
-        origin += delta - position;
-        position = 0;
-    } else {
-        position -= delta;
-    }
-    if (!FitsInt(origin)) {
-        ReportScrollLimit();
-        return;
-    }
-    if (!SetScrollParams(*scb2, position, max))
-        return;
-    FScrollOrigin = static_cast<int>(origin);
+    if (!PeriodAccepted(newStart, DaysShown))
+        return false;
+    if (placeBar && !placeBar())
+        return false;
     StartDate = newStart;
     RedrawChart();
+    return true;
+}
+
+bool TfrmMain::PeriodAccepted(TDateTime start, int days, const std::string &caption)
+{
+    const std::string refusal = PeriodRefusal(start, days);
+    if (refusal.empty())
+        return true;
+    Services().MessageBox(refusal, caption, MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+void TfrmMain::MoveStartLeft(TDateTime newStart)
+{
+    ChangeStart(newStart, [&] {
+        long long delta = WholeDaysBetween(newStart, StartDate);
+        long long position = scb2->Position(), max = scb2->Max();
+        long long origin = FScrollOrigin;
+        if (position == 0) {
+            max += delta;
+            origin += delta;
+        } else if (position - delta < 0) {
+            max += delta - position;
+            origin += delta - position;
+            position = 0;
+        } else {
+            position -= delta;
+        }
+        if (!FitsInt(origin)) {
+            ReportScrollLimit();
+            return false;
+        }
+        if (!SetScrollParams(*scb2, position, max))
+            return false;
+        FScrollOrigin = static_cast<int>(origin);
+        return true;
+    });
 }
 
 void TfrmMain::MoveStartRight(TDateTime newStart)
 {
-    if (!PeriodFits(newStart, DaysShown)) {
-        ReportPeriodTooLate(std::min(newStart, kPastTheLastDate - 1), DaysShown);
-        return;
-    }
-    long long delta = WholeDaysBetween(StartDate, newStart);
-    long long position = scb2->Position(), max = scb2->Max();
-    if (position == max) {
-        max += delta;
-        position = max;
-    } else if (max < position + delta) {
-        max = position + delta;
-        position = max;
-    } else {
-        position += delta;
-    }
-    if (!SetScrollParams(*scb2, position, max))
-        return;
-    StartDate = newStart;
-    RedrawChart();
+    ChangeStart(newStart, [&] {
+        long long delta = WholeDaysBetween(StartDate, newStart);
+        long long position = scb2->Position(), max = scb2->Max();
+        if (position == max) {
+            max += delta;
+            position = max;
+        } else if (max < position + delta) {
+            max = position + delta;
+            position = max;
+        } else {
+            position += delta;
+        }
+        return SetScrollParams(*scb2, position, max);
+    });
 }
 
 void TfrmMain::btnYearLeftClick(TObject *) { MoveStartLeft(SameDayOtherYear(StartDate, -1)); }
-void TfrmMain::btnMonthLeftClick(TObject *) { MoveStartLeft(IncMonth(StartDate, -1)); }
+void TfrmMain::btnMonthLeftClick(TObject *) { MoveStartLeft(MonthsLater(StartDate, -1)); }
 void TfrmMain::btnWeekLeftClick(TObject *) { MoveStartLeft(StartDate - 7); }
 void TfrmMain::btnDayLeftClick(TObject *) { MoveStartLeft(StartDate - 1); }
 void TfrmMain::btnDayRightClick(TObject *) { MoveStartRight(StartDate + 1); }
 void TfrmMain::btnWeekRightClick(TObject *) { MoveStartRight(StartDate + 7); }
-void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(MonthLater(StartDate)); }
+void TfrmMain::btnMonthRightClick(TObject *) { MoveStartRight(MonthsLater(StartDate, 1)); }
 void TfrmMain::btnYearRightClick(TObject *) { MoveStartRight(SameDayOtherYear(StartDate, 1)); }
 
 void TfrmMain::tbcCalSelectChanging(TObject *, int newIndex, bool &allowChange)
 {
     // A longer scale near the last date would show days that are no dates.
-    const int days = DaysOfTimeScaleTab(newIndex);
-    if (PeriodFits(StartDate, days))
-        return;
-    ReportPeriodTooLate(StartDate, days);
-    allowChange = false;
+    allowChange = PeriodAccepted(StartDate, DaysOfTimeScaleTab(newIndex));
+}
+
+long long TfrmMain::PositionOfStart(TDateTime start) const
+{
+    return FScrollOrigin + static_cast<long long>(std::trunc(start)) - static_cast<long long>(std::trunc(FDocStartDate));
 }
 
 long long TfrmMain::LastFittingPosition(int days) const
 {
-    const long long lastStart = static_cast<long long>(LastDate) - std::max(days, 1) + 1;
-    return FScrollOrigin + lastStart - static_cast<long long>(std::trunc(FDocStartDate));
+    return PositionOfStart(LastDate - std::max(days, 1) + 1);
 }
 
-void TfrmMain::FitDateScrollBarEnd(int daysBefore)
+void TfrmMain::FitDateScrollBarEnds(int daysBefore)
 {
+    // A start left of the first date's position is never reached: the move
+    // buttons grow the bar at the left only from its position 0.
+    const long long min = std::clamp<long long>(PositionOfStart(FirstDate), 0, scb2->Position());
     const long long end = std::max<long long>(LastFittingPosition(DaysShown), scb2->Position());
-    const long long max = scb2->Max();
+    long long max = scb2->Max();
     const bool endedThere = max == LastFittingPosition(daysBefore);
     if ((end < max || (endedThere && end > max)) && FitsInt(end))
-        scb2->SetParams(scb2->Position(), scb2->Min(), static_cast<int>(end));
+        max = end;
+    if (min != scb2->Min() || max != scb2->Max())
+        scb2->SetParams(scb2->Position(), static_cast<int>(min), static_cast<int>(max));
 }
 
 void TfrmMain::scb2Scroll(TScrollCode code, int &position)
 {
     if (code == scTrack || code == scEndScroll)
         return;
-    const TDateTime start = FDocStartDate + (position - FScrollOrigin);
-    if (!PeriodFits(start, DaysShown)) {
-        ReportPeriodTooLate(start, DaysShown);
+    if (!ChangeStart(FDocStartDate + (position - FScrollOrigin))) {
         // Back where the start shown stands.
         position = FScrollOrigin + static_cast<int>(std::lrint(StartDate - FDocStartDate));
-        return;
     }
-    StartDate = start;
-    RedrawChart();
 }
 
 void TfrmMain::btnInitDateClick(TObject *)
 {
-    scb2->SetPosition(FScrollOrigin);
-    StartDate = FDocStartDate;
-    RedrawChart();
+    ChangeStart(FDocStartDate, [this] {
+        return SetScrollParams(*scb2, FScrollOrigin, std::max(scb2->Max(), FScrollOrigin));
+    });
 }
 
 // The wheel's notches that arrive together (a quick spin) are applied

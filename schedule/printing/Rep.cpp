@@ -519,7 +519,7 @@ void TrepForm::CreateDateAxis()
             TRpLabel &label = axisLabel(yearLabels_);
             label.SetBounds(AxisX(i) + 3, axisTop + 1, label.Width(), label.Height());
             label.SetCaption(IntToStr(year) + "年");
-            if (first && label.Width() + 3 > (EncodeDate(year, 12, 31) + 1 - date) * dayWidth_)
+            if (first && label.Width() + 3 > (FirstDayOfNextYear(date) - date) * dayWidth_)
                 label.SetCaption("");
             clearPastEdge(label);
             if (!first) {

@@ -215,7 +215,6 @@ TEST(Navigation, NoMoveShowsDaysPastTheLastDateAndTheChartRedrawsNearIt)
     board.Press(board.form.btnMonthR);
     board.Press(board.form.btnYearR);
     ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[2], "9999/12/31" + refusal);
     EXPECT_EQ(StartDate, EncodeDate(9999, 12, 20));
     EXPECT_TRUE(board.KeepsTheScrollInvariant());
     // The scroll bar's arrow (as its window reports it): a day at a time up
@@ -324,5 +323,129 @@ TEST(Navigation, HoldingTheDateBarsRightArrowStopsAtTheLastStartThatFitsWithoutA
     EXPECT_EQ(bar.Max(), bar.Position() + 7);
     board.ChooseTab(0);
     EXPECT_EQ(bar.Max(), bar.Position() + 14);
+    EXPECT_TRUE(board.startup.services->messages.empty());
+}
+
+// ---------------------------------------------------------------- both ends
+
+TEST(Navigation, StepsPastEitherEndAreRefusedNamingTheStartTheyWouldReach)
+{
+    const std::string late = " から 7 日間の表示は 9999/12/31 を越えるため、その日付にはできません。";
+    const std::string early = " から 7 日間の表示は 0001/01/01 より前に始まるため、その日付にはできません。";
+    struct TCase {
+        TDateTime start;
+        TSkinItem *TfrmMain::*button;
+        std::string message;
+    };
+    const TCase cases[] = {
+        {EncodeDate(9999, 12, 25), &TfrmMain::btnDayR, "9999/12/26" + late},
+        {EncodeDate(9999, 12, 20), &TfrmMain::btnWeekR, "9999/12/27" + late},
+        {EncodeDate(9999, 11, 30), &TfrmMain::btnMonthR, "9999/12/30" + late},
+        {EncodeDate(9999, 12, 20), &TfrmMain::btnMonthR, "10000/01/20" + late},
+        {EncodeDate(9999, 12, 20), &TfrmMain::btnYearR, "10000/12/20" + late},
+        {EncodeDate(1, 1, 1), &TfrmMain::btnDayL, "0000/12/31" + early},
+        {EncodeDate(1, 1, 6), &TfrmMain::btnWeekL, "0000/12/30" + early},
+        {EncodeDate(1, 1, 31), &TfrmMain::btnMonthL, "0000/12/31" + early},
+        {EncodeDate(1, 3, 1), &TfrmMain::btnYearL, "0000/03/01" + early},
+    };
+    for (const TCase &c : cases) {
+        TNavBoard board(c.start);
+        ASSERT_TRUE(board.active);
+        const std::string range = board.Range();
+        board.Press(board.form.*c.button);
+        auto &messages = board.startup.services->messages;
+        ASSERT_EQ(messages.size(), 1u) << c.message;
+        EXPECT_EQ(messages[0], c.message);
+        EXPECT_EQ(StartDate, c.start) << c.message;
+        EXPECT_EQ(board.Range(), range);
+        EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    }
+}
+
+TEST(Navigation, BackToTheFirstDateIsRefusedWhenTheScaleChosenSinceWouldPassTheLastDate)
+{
+    TNavBoard board(EncodeDate(9999, 12, 20));
+    ASSERT_TRUE(board.active);
+    const std::string path = board.startup.root + "late.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    board.form.fnk1Select(path);
+    ASSERT_EQ(board.form.FFileName, path);
+    board.Press(board.form.btnMonthL);
+    board.ChooseTab(3);  // １ヶ月: 9999/11/20 to 9999/12/20
+    ASSERT_EQ(DaysShown, 31);
+    auto &messages = board.startup.services->messages;
+    ASSERT_TRUE(messages.empty());
+
+    board.Press(board.form.btnInitDate);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "9999/12/20 から 31 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
+    EXPECT_EQ(board.Range(), "9999/11/20～9999/12/20");
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    // The bar's arrows go on a day at a time from the start shown.
+    TScrollBar &bar = *board.form.scb2;
+    bar.Scrolled(scLineUp, board.Position() - 1);
+    EXPECT_EQ(StartDate, EncodeDate(9999, 11, 19));
+    bar.Scrolled(scLineDown, board.Position() + 1);
+    EXPECT_EQ(StartDate, EncodeDate(9999, 11, 20));
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+}
+
+TEST(Navigation, DayStepsLeftStopAtTheFirstDateAndWhatIsSavedIsADate)
+{
+    TNavBoard board(EncodeDate(1, 1, 2));
+    ASSERT_TRUE(board.active);
+    board.Press(board.form.btnDayL, 3);
+    auto &messages = board.startup.services->messages;
+    ASSERT_EQ(messages.size(), 2u);
+    for (const std::string &message : messages)
+        EXPECT_EQ(message, "0000/12/31 から 7 日間の表示は 0001/01/01 より前に始まるため、その日付にはできません。");
+    EXPECT_EQ(board.Range(), "0001/01/01～0001/01/07");
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    // The bar's arrow at the first date is refused the same way and stays.
+    const int position = board.Position();
+    board.form.scb2->Scrolled(scLineUp, position - 1);
+    EXPECT_EQ(messages.size(), 3u);
+    EXPECT_EQ(board.Position(), position);
+    EXPECT_EQ(StartDate, EncodeDate(1, 1, 1));
+
+    const std::string path = board.startup.root + "first.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    EXPECT_NE(testing_support::ReadBytes(path).find("<startdate>0001/01/01</startdate>"), std::string::npos);
+}
+
+TEST(Navigation, HoldingTheDateBarsLeftArrowStopsAtTheFirstDateWithoutAWarning)
+{
+    TNavBoard board(EncodeDate(1, 1, 5));
+    ASSERT_TRUE(board.active);
+    const std::string path = board.startup.root + "first.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    board.form.fnk1Select(path);
+    ASSERT_EQ(board.form.FFileName, path);
+    TScrollBar &bar = *board.form.scb2;
+    EXPECT_EQ(bar.Min(), bar.Position() - 4);
+    const TPoint arrow{4, bar.Height() / 2};
+    SimulateMousePress(bar, arrow);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    SimulateMouseRelease(bar, arrow);
+    EXPECT_TRUE(board.startup.services->messages.empty()) << board.startup.services->messages.front();
+    EXPECT_EQ(board.Range(), "0001/01/01～0001/01/07");
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    // A new document's bar begins at 0 again.
+    board.form.mitNewClick();
+    EXPECT_EQ(bar.Min(), 0);
+}
+
+TEST(Navigation, TheChartDrawsAStartBeforeTheFirstDateWithoutEncodingTheYearBefore)
+{
+    TNavBoard board(EncodeDate(1, 1, 1));
+    ASSERT_TRUE(board.active);
+    StartDate = FirstDate - 2;
+    EXPECT_NO_THROW(board.form.RedrawChart());
+    EXPECT_EQ(board.Range(), "0000/12/30～0001/01/05");
     EXPECT_TRUE(board.startup.services->messages.empty());
 }

@@ -258,6 +258,18 @@ TEST(RepForm, DateAxisLabelsFollowTheDaysShown)
         EXPECT_EQ(Captions(rep.YearLabels())[0], "9999年");
         EXPECT_EQ(Captions(rep.DayLabels()).size(), 31u);
     }
+    {
+        // The first year: a period across its end, and one whose first day
+        // would be the day before it (the year before is never encoded).
+        TReportBoard board(1, 7, EncodeDate(1, 12, 29));
+        TrepForm rep(*board.main);
+        ASSERT_NO_THROW(board.Run(rep));
+        EXPECT_EQ(Captions(rep.YearLabels()), (std::vector<std::string>{"1年", "2年"}));
+        EXPECT_EQ(rep.memPHeader->Lines().back(), " 0001/12/29～0002/01/04");
+        StartDate = FirstDate - 1;
+        ASSERT_NO_THROW(board.Run(rep));
+        EXPECT_EQ(Captions(rep.YearLabels()).back(), "1年");
+    }
 }
 
 TEST(RepForm, YearAndMonthChangesDrawTheirAxisLines)
