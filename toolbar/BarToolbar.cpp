@@ -132,6 +132,8 @@ bool TBarToolbarView::RowCrossMinimumChanged() const
 
 TBarCustomItem *TBarToolbarView::GetChevronItem() { return toolbar_->ChevronItem(); }
 
+bool TBarToolbarView::ItemsLoading() const { return toolbar_->Loading(); }
+
 TPoint TBarToolbarView::ClientToScreen(TPoint p) const
 {
     TPoint origin = toolbar_->ClientOrigin();
@@ -630,6 +632,9 @@ void TBarCustomToolbar::Loaded()
     // Hosting may add items but never children: the list stays as it is.
     for (int i = 0; i < ControlCount(); ++i)
         HostControl(Controls(i));
+    // Controls that joined meanwhile show only now.
+    view_->InvalidateLayout();
+    Arrange();
 }
 
 void TBarCustomToolbar::ControlListChange(TControl *control, bool inserting)

@@ -99,6 +99,37 @@ TEST(MainToolbars, FourToolbarsShareOneDockRowAndTheScrollBarSitsAboveTheStatusB
     EXPECT_EQ(form.scb1->Top() + form.scb1->Height(), form.SkinToolbar1->Top());
 }
 
+// In a narrow window the toolbars keep their first buttons: the last ones go
+// behind the chevron first.
+TEST(MainToolbars, ANarrowWindowHidesTheLastButtonsOfEachToolbar)
+{
+    TShownBoard board;
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    for (int width : {760, 420}) {
+        form.SetBounds(0, 0, width, 600);
+        ProcessMessages();
+        for (TSkinToolbar *toolbar : {form.tlbFile, form.tlbEdit, form.tlbMove}) {
+            toolbar->View().EnsureLayout();
+            std::string shown;
+            for (int i = 0; i < toolbar->Items()->Count(); ++i)
+                shown += toolbar->View().Find(toolbar->Items()->GetItem(i))->Show() ? 'x' : '.';
+            const size_t kept = shown.find('.');
+            EXPECT_NE(kept, 0u) << toolbar->Name() << " at " << width << ": " << shown;
+            if (kept != std::string::npos) {
+                EXPECT_EQ(shown.find('x', kept), std::string::npos) << toolbar->Name() << " at " << width << ": "
+                                                                    << shown;
+            }
+        }
+    }
+    // At 760 pixels the Edit toolbar hides its last two buttons only.
+    form.SetBounds(0, 0, 760, 600);
+    ProcessMessages();
+    form.tlbEdit->View().EnsureLayout();
+    EXPECT_TRUE(form.tlbEdit->View().Find(form.tlbEdit->Items()->GetItem(0))->Show());
+    EXPECT_TRUE(form.tlbEdit->View().Find(form.tlbEdit->Items()->GetItem(1))->Show());
+}
+
 TEST(MainToolbars, ViewMenuChecksAndToolbarVisibilityFollowEachOther)
 {
     TShownBoard board;
