@@ -3,8 +3,12 @@
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFrame>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -75,6 +79,62 @@ void TComboBox::TypedInWindow(const std::string &text)
         Application().Guard([this] { OnChange(this); });
 }
 
+void TComboBox::SetListFitsItems(bool fits)
+{
+    listFitsItems_ = fits;
+    FitListWidth();
+}
+
+bool TComboBox::DroppedDown() const
+{
+    return HandleAllocated() && static_cast<QComboBox *>(Link()->Widget())->view()->isVisible();
+}
+
+void TComboBox::SetDroppedDown(bool dropped)
+{
+    if (dropped == DroppedDown())
+        return;
+    HandleNeeded();
+    auto *box = static_cast<QComboBox *>(Link()->Widget());
+    if (dropped)
+        box->showPopup();
+    else
+        box->hidePopup();
+}
+
+TRect TComboBox::DroppedRect() const
+{
+    if (!DroppedDown())
+        return TRect{};
+    const QWidget *list = static_cast<QComboBox *>(Link()->Widget())->view()->window();
+    const QRect r = list->frameGeometry();
+    return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// The list's own minimum width widens it past the box when it drops down.
+void TComboBox::FitListWidth()
+{
+    if (!HandleAllocated())
+        return;
+    auto *box = static_cast<QComboBox *>(Link()->Widget());
+    QAbstractItemView *view = box->view();
+    int width = 0;
+    if (listFitsItems_ && box->count() > 0) {
+        width = view->sizeHintForColumn(0) + 2 * view->frameWidth();
+        if (box->count() > box->maxVisibleItems())
+            width += view->verticalScrollBar()->sizeHint().width();
+        // The list's frame lies round the view.
+        int frame = 0;
+        if (const auto *container = qobject_cast<const QFrame *>(view->parentWidget())) {
+            const QMargins m = container->contentsMargins();
+            frame = m.left() + m.right();
+        }
+        if (const QScreen *screen = box->screen())
+            width = std::min(width, screen->availableGeometry().width() - frame);
+    }
+    view->setMinimumWidth(width);
+}
+
 void TComboBox::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
@@ -89,6 +149,12 @@ void TComboBox::InitializeHandle()
 {
     TWinControl::InitializeHandle();
     SyncWindow();
+}
+
+void TComboBox::FontChanged()
+{
+    TWinControl::FontChanged();
+    FitListWidth();
 }
 
 void TComboBox::SyncWindow()
@@ -112,4 +178,5 @@ void TComboBox::SyncWindow()
         }
     }
     syncing_ = false;
+    FitListWidth();
 }

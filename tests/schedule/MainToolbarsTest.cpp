@@ -130,6 +130,34 @@ TEST(MainToolbars, ANarrowWindowHidesTheLastButtonsOfEachToolbar)
     EXPECT_TRUE(form.tlbEdit->View().Find(form.tlbEdit->Items()->GetItem(1))->Show());
 }
 
+// The font-name list shows whole names: it is as wide as the longest needs,
+// within the screen.
+TEST(MainToolbars, TheFontNameListShowsTheLongestNameWhole)
+{
+    TShownBoard board;
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    // A selected row's caption opens the font boxes.
+    ClickToolbarItem(*form.tlbEdit, form.tlbEdit->Items()->GetItem(0));
+    ASSERT_EQ(ItemList.size(), 1u);
+    SimulateClick(*ItemList[0]->FMemo, TPoint{5, 5});
+    TComboBox &names = *form.cmbFontName;
+    ASSERT_TRUE(names.Enabled());
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(names.Font());
+    int longest = 0;
+    for (const std::string &name : names.Items())
+        longest = std::max(longest, measure.Canvas().TextWidth(name));
+    ASSERT_GT(longest, names.Width()) << "no font name is longer than the box";
+
+    SimulateClick(names, TPoint{names.Width() - 6, names.Height() / 2});
+    ProcessMessages();
+    const TRect list = names.DroppedRect();
+    names.SetDroppedDown(false);
+    EXPECT_GE(list.Width(), std::min(longest, Screen().Width()));
+    EXPECT_LE(list.Width(), Screen().Width());
+}
+
 TEST(MainToolbars, ViewMenuChecksAndToolbarVisibilityFollowEachOther)
 {
     TShownBoard board;
