@@ -6,11 +6,55 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
+#include <QEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
 
 #include <algorithm>
+
+namespace {
+
+// A list wider than the box stays on the screen: it moves left from a box
+// near the screen's right edge, also when the toolkit places it again later.
+class TQtComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override
+    {
+        QWidget *list = view()->window();
+        if (!list->property("tarvoldKeptOnScreen").toBool()) {
+            list->installEventFilter(this);
+            list->setProperty("tarvoldKeptOnScreen", true);
+        }
+        QComboBox::showPopup();
+        KeepOnScreen(*list);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == view()->window() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+            KeepOnScreen(*view()->window());
+        return QComboBox::eventFilter(watched, event);
+    }
+
+private:
+    void KeepOnScreen(QWidget &list)
+    {
+        const QScreen *shown = screen();
+        if (!list.isVisible() || !shown)
+            return;
+        const QRect area = shown->availableGeometry();
+        QRect r = list.frameGeometry();
+        if (r.right() > area.right())
+            r.moveRight(area.right());
+        if (r.left() < area.left())
+            r.moveLeft(area.left());
+        if (r.topLeft() != list.frameGeometry().topLeft())
+            list.move(r.topLeft());
+    }
+};
+
+} // namespace
 
 TComboBox::TComboBox(TComponent *owner) : TWinControl(owner)
 {
@@ -138,7 +182,7 @@ void TComboBox::FitListWidth()
 void TComboBox::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
-    auto *box = new QComboBox(parentWidget);
+    auto *box = new TQtComboBox(parentWidget);
     link_ = std::make_unique<TWidgetLink>(this, box);
     link_->SetNative(true);
     QObject::connect(box, qOverload<int>(&QComboBox::activated), box,
