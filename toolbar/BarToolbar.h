@@ -108,6 +108,9 @@ public:
     // Items added meanwhile hide behind the chevron from the last one; items
     // added later are the last to hide.
     void BeginLoading() { loading_ = true; }
+    // Hosted controls hidden behind the chevron (the view's tab-order
+    // controls) are out of the tab order until they show again.
+    void UpdateTabOrder();
     void Loaded();
     bool Loading() const { return loading_; }
 
