@@ -68,12 +68,14 @@ void TComboBox::SetItems(const std::vector<std::string> &items)
     items_ = items;
     itemIndex_ = -1;
     SyncWindow();
+    FitListWidth();
 }
 
 void TComboBox::AddItem(const std::string &item)
 {
     items_.push_back(item);
     SyncWindow();
+    FitListWidth();
 }
 
 int TComboBox::IndexOf(const std::string &text) const
@@ -193,6 +195,7 @@ void TComboBox::InitializeHandle()
 {
     TWinControl::InitializeHandle();
     SyncWindow();
+    FitListWidth();
 }
 
 void TComboBox::FontChanged()
@@ -222,5 +225,4 @@ void TComboBox::SyncWindow()
         }
     }
     syncing_ = false;
-    FitListWidth();
 }

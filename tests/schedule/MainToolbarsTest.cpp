@@ -122,12 +122,6 @@ TEST(MainToolbars, ANarrowWindowHidesTheLastButtonsOfEachToolbar)
             }
         }
     }
-    // At 760 pixels the Edit toolbar hides its last two buttons only.
-    form.SetBounds(0, 0, 760, 600);
-    ProcessMessages();
-    form.tlbEdit->View().EnsureLayout();
-    EXPECT_TRUE(form.tlbEdit->View().Find(form.tlbEdit->Items()->GetItem(0))->Show());
-    EXPECT_TRUE(form.tlbEdit->View().Find(form.tlbEdit->Items()->GetItem(1))->Show());
 }
 
 // The font-name list shows whole names: it is as wide as the longest needs,
