@@ -271,6 +271,8 @@ void TfrmMain::CreateControls()
     pnlFont->SetBounds(0, 0, 272, 25);
     cmbFontName = new TComboBox(this);
     cmbFontName->SetBounds(2, 2, 100, 21);
+    // Long names are told apart in the list, not cut to the box.
+    cmbFontName->SetListFitsItems(true);
     cmbFontName->SetParent(pnlFont);
     cmbFontSize = new TComboBox(this);
     cmbFontSize->SetBounds(104, 2, 40, 21);

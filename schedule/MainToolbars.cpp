@@ -242,6 +242,8 @@ TSkinToolbar *TfrmMain::CreateToolbar(const std::string &name, const std::string
     toolbar->SetDockPos(dockPos);
     toolbar->SetCurrentDock(dockTop);
     toolbar->SetShowHint(true);
+    // Its buttons are the window's own layout until CreateToolbars ends.
+    toolbar->BeginLoading();
     return toolbar;
 }
 
@@ -307,6 +309,8 @@ void TfrmMain::CreateToolbars()
     tlbFont = CreateToolbar("tlbFont", "フォント", 304);
     tlbFont->Items()->Add(new TBarControlItem(this, pnlFont));
     pnlFont->SetParent(tlbFont);
+    for (TSkinToolbar *toolbar : {tlbFile, tlbEdit, tlbMove, tlbFont})
+        toolbar->Loaded();
 
     for (auto [toolbar, check] : {std::pair{tlbFile, mitDspFile}, {tlbEdit, mitDspEdit}, {tlbMove, mitDspMove},
                                   {tlbFont, mitDspFont}}) {

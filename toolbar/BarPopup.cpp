@@ -56,6 +56,14 @@ void TBarPopupView::InvalidateLayout()
     TBarView::InvalidateLayout();
 }
 
+void TBarPopupView::InvalidateWindowRect(const TRect &rect)
+{
+    TRect inWindow = rect;
+    const TPoint nc = popup_->GetNCSize();
+    OffsetRect(inWindow, nc.X, nc.Y);
+    TBarView::InvalidateWindowRect(inWindow);
+}
+
 // ---------------------------------------------------------------- popup window
 
 TBarPopupWindow::TBarPopupWindow(TComponent *owner, TBarView *parentView, TBarCustomItem *parentItem,

@@ -14,6 +14,8 @@ public:
     TPoint ScreenToClient(TPoint p) const override;
     bool WindowAt(TPoint screen) const override;
     void InvalidateLayout() override;
+    // The view's rectangles lie inside the window's border.
+    void InvalidateWindowRect(const TRect &rect) override;
     TBarPopupWindow *PopupWindow() const { return popup_; }
 
 private:

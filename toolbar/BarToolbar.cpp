@@ -123,6 +123,7 @@ void TBarToolbarView::LayoutAndApply(TSize &size)
         (vertical ? size.cy : size.cx) = std::max(vertical ? size.cy : size.cx, WrapLength());
     layoutCrossMinimum_ = across;
     TBarView::LayoutAndApply(size);
+    toolbar_->UpdateTabOrder();
 }
 
 bool TBarToolbarView::RowCrossMinimumChanged() const
@@ -131,6 +132,8 @@ bool TBarToolbarView::RowCrossMinimumChanged() const
 }
 
 TBarCustomItem *TBarToolbarView::GetChevronItem() { return toolbar_->ChevronItem(); }
+
+bool TBarToolbarView::ItemsLoading() const { return toolbar_->Loading(); }
 
 TPoint TBarToolbarView::ClientToScreen(TPoint p) const
 {
@@ -624,12 +627,29 @@ void TBarCustomToolbar::HostControl(TControl *control)
     items_->Add(new TBarControlItem(Owner(), control));
 }
 
+void TBarCustomToolbar::UpdateTabOrder()
+{
+    // A layout asked for while sizing runs later and comes here again.
+    if (!view_->LayoutValid())
+        return;
+    std::vector<TWinControl *> hidden;
+    view_->GetTabOrderControls(hidden);
+    for (int i = 0; i < items_->Count(); ++i)
+        if (auto *item = dynamic_cast<TBarControlItem *>(items_->GetItem(i)))
+            if (auto *control = dynamic_cast<TWinControl *>(item->Control()))
+                control->SetOutOfTabOrder(std::find(hidden.begin(), hidden.end(), control) != hidden.end());
+}
+
 void TBarCustomToolbar::Loaded()
 {
-    loading_ = false;
     // Hosting may add items but never children: the list stays as it is.
+    // The items it adds are part of the toolbar as built.
     for (int i = 0; i < ControlCount(); ++i)
         HostControl(Controls(i));
+    loading_ = false;
+    // Controls that joined meanwhile show only now.
+    view_->InvalidateLayout();
+    Arrange();
 }
 
 void TBarCustomToolbar::ControlListChange(TControl *control, bool inserting)

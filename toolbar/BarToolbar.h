@@ -34,6 +34,7 @@ public:
     TPoint ScreenToClient(TPoint p) const override;
     void InvalidateWindowRect(const TRect &rect) override;
     TPoint ControlOrigin() const override;
+    bool ItemsLoading() const override;
     // The row's thickness changed since the layout was made.
     bool RowCrossMinimumChanged() const;
 
@@ -104,7 +105,12 @@ public:
     // at the end (unless one hosts it already); one that leaves it takes its
     // items with it. While the toolbar is being built (BeginLoading until
     // Loaded) joining controls wait; Loaded gives those without an item one.
+    // Items added meanwhile hide behind the chevron from the last one; items
+    // added later are the last to hide.
     void BeginLoading() { loading_ = true; }
+    // Hosted controls hidden behind the chevron (the view's tab-order
+    // controls) are out of the tab order until they show again.
+    void UpdateTabOrder();
     void Loaded();
     bool Loading() const { return loading_; }
 

@@ -137,7 +137,7 @@ void TBarView::ClearAllViewers()
     headCount_ = tailCount_ = 0;
 }
 
-int TBarView::InsertItemViewers(int index, TBarCustomItem *item, int groupDepth)
+int TBarView::InsertItemViewers(int index, TBarCustomItem *item, int groupDepth, bool rebuilding)
 {
     if (groupDepth > 10)
         return 0;
@@ -145,7 +145,10 @@ int TBarView::InsertItemViewers(int index, TBarCustomItem *item, int groupDepth)
     TBarItemViewer *raw = viewer.get();
     viewers_.insert(viewers_.begin() + index, std::move(viewer));
     if (priorityListKept_) {
-        if (newItemsHighest_)
+        // An item added while the program runs is the most wanted; items that
+        // make up the window (or are shown anew) keep their order, so the
+        // last ones hide first.
+        if (newItemsHighest_ && !rebuilding && !ItemsLoading())
             priorityList_.insert(priorityList_.begin(), raw);
         else
             priorityList_.push_back(raw);
@@ -154,7 +157,7 @@ int TBarView::InsertItemViewers(int index, TBarCustomItem *item, int groupDepth)
     if (!customizing_ && (item->ItemStyle() & InlineGroup)) {
         TBarCustomItem *inner = EffectiveItemContainer(item);
         for (int i = 0; i < inner->Count(); ++i)
-            created += InsertItemViewers(index + created, inner->GetItem(i), groupDepth + 1);
+            created += InsertItemViewers(index + created, inner->GetItem(i), groupDepth + 1, rebuilding);
     }
     return created;
 }
@@ -164,7 +167,7 @@ void TBarView::RecreateAllViewers()
     ClearAllViewers();
     if (container_)
         for (int i = 0; i < container_->Count(); ++i)
-            InsertItemViewers(ViewerCount(), container_->GetItem(i), 0);
+            InsertItemViewers(ViewerCount(), container_->GetItem(i), 0, true);
     if (TBarCustomItem *chevron = GetChevronItem()) {
         viewers_.push_back(chevron->CreateViewer(this, 0));
         ++tailCount_;
@@ -224,7 +227,7 @@ void TBarView::ItemNotification(TBarView *view, TBarCustomItem *item, bool relay
                 pos = i;
                 break;
             }
-        view->InsertItemViewers(pos, child, depth);
+        view->InsertItemViewers(pos, child, depth, false);
         break;
     }
     case ItemDeleting: {

@@ -103,6 +103,9 @@ public:
     virtual void MouseWheel(int delta, int x, int y);
     virtual TFont &GetFont();
     virtual void InvalidateLayout();
+    // The items joining the view are part of the window being built (they
+    // take the end of the priority list, not its head).
+    virtual bool ItemsLoading() const { return false; }
 
     // Layout.
     void BeginUpdate() { ++updateCounter_; }
@@ -194,7 +197,9 @@ private:
                                        TBarItemChangedAction action, int index, TBarCustomItem *child);
     void SetContainer(TBarCustomItem *container);
     void RemoveViewer(int index);
-    int InsertItemViewers(int index, TBarCustomItem *item, int groupDepth);
+    // Makes the viewers of an item (and of an inline group's children) at
+    // `index`; `rebuilding` when every viewer is being made anew.
+    int InsertItemViewers(int index, TBarCustomItem *item, int groupDepth, bool rebuilding);
     void ClearAllViewers();
     bool ShouldBeVisible(int index, bool chevronPopup) const;
     void DetachAccObject();

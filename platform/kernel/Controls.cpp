@@ -940,6 +940,7 @@ void TWinControl::MakeChildWindow(TWinControl &child)
 {
     child.CreateHandle();
     child.InitializeHandle();
+    child.HandleMade();
     child.CreateChildHandles();
     nearWindows_.push_back(&child);
 }
@@ -998,7 +999,7 @@ bool TWinControl::FocusNextChild(bool forward)
         return false;
     auto usable = [](TControl *c) {
         auto *w = static_cast<TWinControl *>(c);
-        return w->TabStop() && w->CanFocus();
+        return w->TabStop() && w->CanFocus() && w->InTabOrder();
     };
     if (forward) {
         for (auto it = std::next(at); it != tabOrder_->end(); ++it)
@@ -1037,6 +1038,7 @@ void TWinControl::HandleNeeded()
         Parent()->HandleNeeded();
     CreateHandle();
     InitializeHandle();
+    HandleMade();
     CreateChildHandles();
     if (Parent() && Parent()->windowsOnDemand_)
         Parent()->nearWindows_.push_back(this);
@@ -1053,8 +1055,75 @@ void TWinControl::CreateChildHandles()
             if (win->Visible() && !win->HandleAllocated()) {
                 win->CreateHandle();
                 win->InitializeHandle();
+                win->HandleMade();
                 win->CreateChildHandles();
             }
+}
+
+void TWinControl::SetOutOfTabOrder(bool out)
+{
+    if (out == outOfTabOrder_)
+        return;
+    outOfTabOrder_ = out;
+    ApplyTabOrder();
+}
+
+bool TWinControl::InTabOrder() const
+{
+    for (const TWinControl *c = this; c; c = c->Parent())
+        if (c->outOfTabOrder_)
+            return false;
+    return true;
+}
+
+namespace {
+
+// The toolkit's Tab passes over windows without tab focus: it is taken from
+// each window (remembered on it) or given back.
+constexpr char kTabFocusTaken[] = "tarvoldTabFocusTaken";
+
+void SetTabFocus(QWidget &window, bool out)
+{
+    QList<QWidget *> windows = window.findChildren<QWidget *>();
+    windows.push_back(&window);
+    for (QWidget *w : windows) {
+        if (out && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setProperty(kTabFocusTaken, true);
+            w->setFocusPolicy(static_cast<Qt::FocusPolicy>(w->focusPolicy() & ~Qt::TabFocus));
+        } else if (!out && w->property(kTabFocusTaken).toBool()) {
+            w->setProperty(kTabFocusTaken, false);
+            w->setFocusPolicy(static_cast<Qt::FocusPolicy>(w->focusPolicy() | Qt::TabFocus));
+        }
+    }
+}
+
+void ApplyToControlsOutOfTabOrder(TWinControl &parent, const std::function<void(TWinControl &)> &apply)
+{
+    for (int i = 0; i < parent.ControlCount(); ++i)
+        if (auto *child = dynamic_cast<TWinControl *>(parent.Controls(i))) {
+            if (child->OutOfTabOrder())
+                apply(*child);
+            else
+                ApplyToControlsOutOfTabOrder(*child, apply);
+        }
+}
+
+} // namespace
+
+void TWinControl::ApplyTabOrder()
+{
+    const bool out = !InTabOrder();
+    if (HandleAllocated())
+        SetTabFocus(*link_->Widget(), out);
+    // Giving the windows back gave them to controls still out of it too.
+    if (!out)
+        ApplyToControlsOutOfTabOrder(*this, [](TWinControl &c) { c.ApplyTabOrder(); });
+}
+
+void TWinControl::HandleMade()
+{
+    if (!InTabOrder())
+        SetTabFocus(*link_->Widget(), true);
 }
 
 void TWinControl::CreateHandle()

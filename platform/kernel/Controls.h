@@ -321,6 +321,13 @@ public:
     virtual void SetFocus();
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v) { tabStop_ = v; }
+    // Taken out of the tab order, the control and every control inside it are
+    // passed over by Tab (a click or SetFocus still focuses them), whatever
+    // their TabStop says: a window takes out the controls it has put out of
+    // sight. InTabOrder: neither the control nor any of its parents is out.
+    bool OutOfTabOrder() const { return outOfTabOrder_; }
+    void SetOutOfTabOrder(bool out);
+    bool InTabOrder() const;
     // True when the control takes this key (Enter or Esc) itself, so that the
     // form's default or cancel button does not get it.
     virtual bool WantsSpecialKey(int /*key*/) const { return false; }
@@ -402,6 +409,10 @@ private:
     friend class TWidgetLink;
     void AlignChildren(TControl *cause);
     void CreateChildHandles();
+    // The windows of the control (and of the controls inside it) take the
+    // tab order's state; called when it changes and when windows are made.
+    void ApplyTabOrder();
+    void HandleMade();
     // A child was moved: its place in the indexes follows.
     void ChildMoved(TControl *control);
     // The visible windowless children that meet the area, back to front.
@@ -430,6 +441,7 @@ private:
     bool alignPending_ = false;
     TControl *alignCause_ = nullptr;
     bool tabStop_ = false;
+    bool outOfTabOrder_ = false;
     TImeMode imeMode_ = imDontCare;
     bool numericInput_ = false;
     bool doubleBuffered_ = false;

@@ -412,7 +412,7 @@ void TCustomForm::SelectNext(TWinControl *current, bool forward)
 {
     std::vector<TWinControl *> windows;
     CollectWindows(this, windows);
-    auto focusable = [](TWinControl *w) { return w->TabStop() && w->CanFocus(); };
+    auto focusable = [](TWinControl *w) { return w->TabStop() && w->CanFocus() && w->InTabOrder(); };
     std::vector<TWinControl *> stops;
     for (TWinControl *w : windows)
         if (focusable(w) || w == current)

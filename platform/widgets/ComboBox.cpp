@@ -3,10 +3,58 @@
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFrame>
+#include <QEvent>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 
 #include <algorithm>
+
+namespace {
+
+// A list wider than the box stays on the screen: it moves left from a box
+// near the screen's right edge, also when the toolkit places it again later.
+class TQtComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override
+    {
+        QWidget *list = view()->window();
+        if (!list->property("tarvoldKeptOnScreen").toBool()) {
+            list->installEventFilter(this);
+            list->setProperty("tarvoldKeptOnScreen", true);
+        }
+        QComboBox::showPopup();
+        KeepOnScreen(*list);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == view()->window() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+            KeepOnScreen(*view()->window());
+        return QComboBox::eventFilter(watched, event);
+    }
+
+private:
+    void KeepOnScreen(QWidget &list)
+    {
+        const QScreen *shown = screen();
+        if (!list.isVisible() || !shown)
+            return;
+        const QRect area = shown->availableGeometry();
+        QRect r = list.frameGeometry();
+        if (r.right() > area.right())
+            r.moveRight(area.right());
+        if (r.left() < area.left())
+            r.moveLeft(area.left());
+        if (r.topLeft() != list.frameGeometry().topLeft())
+            list.move(r.topLeft());
+    }
+};
+
+} // namespace
 
 TComboBox::TComboBox(TComponent *owner) : TWinControl(owner)
 {
@@ -20,12 +68,14 @@ void TComboBox::SetItems(const std::vector<std::string> &items)
     items_ = items;
     itemIndex_ = -1;
     SyncWindow();
+    FitListWidth();
 }
 
 void TComboBox::AddItem(const std::string &item)
 {
     items_.push_back(item);
     SyncWindow();
+    FitListWidth();
 }
 
 int TComboBox::IndexOf(const std::string &text) const
@@ -75,10 +125,66 @@ void TComboBox::TypedInWindow(const std::string &text)
         Application().Guard([this] { OnChange(this); });
 }
 
+void TComboBox::SetListFitsItems(bool fits)
+{
+    listFitsItems_ = fits;
+    FitListWidth();
+}
+
+bool TComboBox::DroppedDown() const
+{
+    return HandleAllocated() && static_cast<QComboBox *>(Link()->Widget())->view()->isVisible();
+}
+
+void TComboBox::SetDroppedDown(bool dropped)
+{
+    if (dropped == DroppedDown())
+        return;
+    HandleNeeded();
+    auto *box = static_cast<QComboBox *>(Link()->Widget());
+    if (dropped)
+        box->showPopup();
+    else
+        box->hidePopup();
+}
+
+TRect TComboBox::DroppedRect() const
+{
+    if (!DroppedDown())
+        return TRect{};
+    const QWidget *list = static_cast<QComboBox *>(Link()->Widget())->view()->window();
+    const QRect r = list->frameGeometry();
+    return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// The list's own minimum width widens it past the box when it drops down.
+void TComboBox::FitListWidth()
+{
+    if (!HandleAllocated())
+        return;
+    auto *box = static_cast<QComboBox *>(Link()->Widget());
+    QAbstractItemView *view = box->view();
+    int width = 0;
+    if (listFitsItems_ && box->count() > 0) {
+        width = view->sizeHintForColumn(0) + 2 * view->frameWidth();
+        if (box->count() > box->maxVisibleItems())
+            width += view->verticalScrollBar()->sizeHint().width();
+        // The list's frame lies round the view.
+        int frame = 0;
+        if (const auto *container = qobject_cast<const QFrame *>(view->parentWidget())) {
+            const QMargins m = container->contentsMargins();
+            frame = m.left() + m.right();
+        }
+        if (const QScreen *screen = box->screen())
+            width = std::min(width, screen->availableGeometry().width() - frame);
+    }
+    view->setMinimumWidth(width);
+}
+
 void TComboBox::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
-    auto *box = new QComboBox(parentWidget);
+    auto *box = new TQtComboBox(parentWidget);
     link_ = std::make_unique<TWidgetLink>(this, box);
     link_->SetNative(true);
     QObject::connect(box, qOverload<int>(&QComboBox::activated), box,
@@ -89,6 +195,13 @@ void TComboBox::InitializeHandle()
 {
     TWinControl::InitializeHandle();
     SyncWindow();
+    FitListWidth();
+}
+
+void TComboBox::FontChanged()
+{
+    TWinControl::FontChanged();
+    FitListWidth();
 }
 
 void TComboBox::SyncWindow()

@@ -25,6 +25,17 @@ public:
     // in a drop-down list leaves the list without a choice.
     void SetText(const std::string &text) override;
 
+    // The dropped-down list is as wide as its longest item needs (never
+    // narrower than the box, never wider than the screen); otherwise it is
+    // as wide as the box.
+    bool ListFitsItems() const { return listFitsItems_; }
+    void SetListFitsItems(bool fits);
+    // Drops the list down or closes it, as the arrow does.
+    bool DroppedDown() const;
+    void SetDroppedDown(bool dropped);
+    // Where the dropped-down list is on the screen; empty while it is closed.
+    TRect DroppedRect() const;
+
     TNotifyEvent OnChange;
 
     // Platform side: the person chose an item or typed.
@@ -34,11 +45,14 @@ public:
 protected:
     void CreateHandle() override;
     void InitializeHandle() override;
+    void FontChanged() override;
 
 private:
     void SyncWindow();
+    void FitListWidth();
     TComboBoxStyle style_ = csDropDown;
     std::vector<std::string> items_;
     int itemIndex_ = -1;
     bool syncing_ = false;
+    bool listFitsItems_ = false;
 };

@@ -158,3 +158,43 @@ TEST(ChoiceControls, EditBoxesShowTheirHintOverTheirTextAndKeepTheTextCursor)
     Application().SetHintPause(savedPause);
     form.Hide();
 }
+
+// A list that fits its items drops down as wide as its longest item needs,
+// within the screen; otherwise it is as wide as the box.
+TEST(ChoiceControls, AComboListCanBeAsWideAsItsLongestItem)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TComboBox combo(&form);
+    combo.SetBounds(10, 10, 100, 22);
+    combo.SetParent(&form);
+    const std::string longest = "Longer Family Name Condensed Semibold";
+    combo.SetItems({"Sans", longest, "Serif"});
+    ASSERT_TRUE(SimulateActivation(form));
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(combo.Font());
+    const int needed = measure.Canvas().TextWidth(longest);
+    ASSERT_GT(needed, combo.Width());
+
+    auto droppedByTheArrow = [&] {
+        SimulateClick(combo, TPoint{combo.Width() - 6, combo.Height() / 2});
+        ProcessMessages();
+        const TRect list = combo.DroppedRect();
+        combo.SetDroppedDown(false);
+        ProcessMessages();
+        return list;
+    };
+    EXPECT_LT(droppedByTheArrow().Width(), needed);
+    combo.SetListFitsItems(true);
+    TRect list = droppedByTheArrow();
+    EXPECT_GE(list.Width(), needed);
+
+    // A name longer than the screen is wide is cut at the screen's width.
+    combo.AddItem(std::string(400, 'W'));
+    list = droppedByTheArrow();
+    EXPECT_GT(list.Width(), needed);
+    EXPECT_GE(list.Left, 0);
+    EXPECT_LE(list.Right, Screen().Width());
+    EXPECT_FALSE(combo.DroppedDown());
+    form.Hide();
+}

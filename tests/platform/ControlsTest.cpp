@@ -666,6 +666,60 @@ TEST(Controls, TabMovesThroughChildWindowsOnDemandInTheOrderTheyWereMade)
     c.form.Hide();
 }
 
+// Out of the tab order, a control and the controls inside it (also those
+// whose windows are made later) are passed over by Tab, though a click still
+// focuses them; back in, Tab reaches them, but not a control inside that is
+// itself still out.
+TEST(Controls, TabPassesOverControlsOutOfTheTabOrder)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 200);
+    TEdit first(nullptr), inner(nullptr), last(nullptr);
+    TPanel panel(nullptr);
+    TComboBox box(nullptr);
+    first.SetBounds(10, 10, 80, 21);
+    first.SetParent(&form);
+    panel.SetBounds(10, 40, 300, 30);
+    panel.SetParent(&form);
+    inner.SetBounds(5, 5, 80, 21);
+    inner.SetParent(&panel);
+    box.SetBounds(100, 5, 80, 21);
+    box.SetParent(&panel);
+    last.SetBounds(10, 100, 80, 21);
+    last.SetParent(&form);
+    panel.SetOutOfTabOrder(true);
+    ASSERT_TRUE(SimulateActivation(form));
+
+    auto tabbed = [&] {
+        first.SetFocus();
+        std::vector<TWinControl *> met;
+        for (int i = 0; i < 4; ++i) {
+            SimulateKey(VK_TAB);
+            met.push_back(FocusedControl());
+        }
+        return met;
+    };
+    auto has = [](const std::vector<TWinControl *> &met, TWinControl *c) {
+        return std::find(met.begin(), met.end(), c) != met.end();
+    };
+    std::vector<TWinControl *> met = tabbed();
+    EXPECT_TRUE(has(met, &last));
+    EXPECT_FALSE(has(met, &inner));
+    EXPECT_FALSE(has(met, &box));
+    EXPECT_FALSE(inner.InTabOrder());
+    SimulateClick(inner, TPoint{5, 5});
+    EXPECT_EQ(FocusedControl(), &inner);
+
+    box.SetOutOfTabOrder(true);
+    panel.SetOutOfTabOrder(false);
+    met = tabbed();
+    EXPECT_TRUE(has(met, &inner));
+    EXPECT_FALSE(has(met, &box));
+    box.SetOutOfTabOrder(false);
+    EXPECT_TRUE(has(tabbed(), &box));
+    form.Hide();
+}
+
 TEST(Controls, PastingAnEmptyClipboardIntoATextBoxInsertsNothing)
 {
     TForm form(nullptr);

@@ -99,6 +99,59 @@ TEST(MainToolbars, FourToolbarsShareOneDockRowAndTheScrollBarSitsAboveTheStatusB
     EXPECT_EQ(form.scb1->Top() + form.scb1->Height(), form.SkinToolbar1->Top());
 }
 
+// In a narrow window the toolbars keep their first buttons: the last ones go
+// behind the chevron first.
+TEST(MainToolbars, ANarrowWindowHidesTheLastButtonsOfEachToolbar)
+{
+    TShownBoard board;
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    for (int width : {760, 420}) {
+        form.SetBounds(0, 0, width, 600);
+        ProcessMessages();
+        for (TSkinToolbar *toolbar : {form.tlbFile, form.tlbEdit, form.tlbMove}) {
+            toolbar->View().EnsureLayout();
+            std::string shown;
+            for (int i = 0; i < toolbar->Items()->Count(); ++i)
+                shown += toolbar->View().Find(toolbar->Items()->GetItem(i))->Show() ? 'x' : '.';
+            const size_t kept = shown.find('.');
+            EXPECT_NE(kept, 0u) << toolbar->Name() << " at " << width << ": " << shown;
+            if (kept != std::string::npos) {
+                EXPECT_EQ(shown.find('x', kept), std::string::npos) << toolbar->Name() << " at " << width << ": "
+                                                                    << shown;
+            }
+        }
+    }
+}
+
+// The font-name list shows whole names: it is as wide as the longest needs,
+// within the screen.
+TEST(MainToolbars, TheFontNameListShowsTheLongestNameWhole)
+{
+    TShownBoard board;
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    // A selected row's caption opens the font boxes.
+    ClickToolbarItem(*form.tlbEdit, form.tlbEdit->Items()->GetItem(0));
+    ASSERT_EQ(ItemList.size(), 1u);
+    SimulateClick(*ItemList[0]->FMemo, TPoint{5, 5});
+    TComboBox &names = *form.cmbFontName;
+    ASSERT_TRUE(names.Enabled());
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(names.Font());
+    int longest = 0;
+    for (const std::string &name : names.Items())
+        longest = std::max(longest, measure.Canvas().TextWidth(name));
+    ASSERT_GT(longest, names.Width()) << "no font name is longer than the box";
+
+    SimulateClick(names, TPoint{names.Width() - 6, names.Height() / 2});
+    ProcessMessages();
+    const TRect list = names.DroppedRect();
+    names.SetDroppedDown(false);
+    EXPECT_GE(list.Width(), std::min(longest, Screen().Width()));
+    EXPECT_LE(list.Width(), Screen().Width());
+}
+
 TEST(MainToolbars, ViewMenuChecksAndToolbarVisibilityFollowEachOther)
 {
     TShownBoard board;

@@ -1,5 +1,8 @@
 // Controls hosted in a toolbar through control items.
 #include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/widgets/Memo.h"
 #include "platform/widgets/Panel.h"
 #include "toolbar/BarToolbar.h"
 
@@ -139,4 +142,74 @@ TEST(HostedControls, AHostedControlIsFreedExactlyOnce)
     }
     // The form frees the rest once.
     EXPECT_EQ(counter.freed, 3);
+}
+
+// Boxes hidden behind the chevron (a hosted panel's boxes and a hosted box)
+// are passed over by Tab; shown again, Tab reaches them.
+TEST(HostedControls, BoxesBehindTheChevronAreOutOfTheTabOrderUntilTheyShow)
+{
+    TForm form{nullptr};
+    form.SetBounds(0, 0, 600, 200);
+    TBarImageList images{nullptr, 16, 16};
+    images.Add(clRed);
+    auto edit = [&](int left) {
+        auto *box = new TEdit(&form);
+        box->SetBounds(left, 150, 80, 21);
+        box->SetParent(&form);
+        return box;
+    };
+    TEdit *before = edit(0);
+    auto *dock = new TBarDock(&form);
+    dock->SetParent(&form);
+    auto *tb = new TBarCustomToolbar(&form);
+    tb->BeginLoading();
+    auto *button = new TBarCustomItem(&form);
+    button->SetImages(&images);
+    button->SetImageIndex(0);
+    tb->Items()->Add(button);
+    auto *panel = new TPanel(&form);
+    panel->SetBounds(0, 0, 130, 22);
+    panel->SetParent(tb);
+    auto combo = [&](TWinControl *parent, int left) {
+        auto *box = new TComboBox(&form);
+        box->SetBounds(left, 0, 60, 21);
+        box->SetParent(parent);
+        return box;
+    };
+    const std::vector<TWinControl *> boxes{combo(panel, 2), combo(panel, 66), combo(tb, 0)};
+    tb->SetCurrentDock(dock);
+    tb->Loaded();
+    TEdit *after = edit(100);
+    ASSERT_TRUE(SimulateActivation(form));
+
+    // Tab from the first edit round the form; the boxes it meets.
+    auto tabbedBoxes = [&] {
+        SimulateClick(*before, TPoint{5, 5});
+        std::vector<TWinControl *> met;
+        bool reachedAfter = false;
+        for (int i = 0; i < 8; ++i) {
+            SimulateKey(VK_TAB);
+            TWinControl *focused = FocusedControl();
+            reachedAfter = reachedAfter || focused == after;
+            if (std::find(boxes.begin(), boxes.end(), focused) != boxes.end()
+                && std::find(met.begin(), met.end(), focused) == met.end())
+                met.push_back(focused);
+        }
+        EXPECT_TRUE(reachedAfter);
+        return met.size();
+    };
+    form.SetWidth(90);
+    ProcessMessages();
+    std::vector<TWinControl *> hidden;
+    tb->View().GetTabOrderControls(hidden);
+    ASSERT_EQ(hidden.size(), 2u);
+    EXPECT_EQ(tabbedBoxes(), 0u);
+
+    form.SetWidth(600);
+    ProcessMessages();
+    hidden.clear();
+    tb->View().GetTabOrderControls(hidden);
+    ASSERT_TRUE(hidden.empty());
+    EXPECT_EQ(tabbedBoxes(), 3u);
+    form.Hide();
 }

@@ -27,20 +27,29 @@ struct ToolbarForm {
         dock->SetName("dockTop");
         dock->SetParent(&form);
     }
-    TBarCustomToolbar *Toolbar(const std::string &name, int buttons, int row = 0, int pos = -1)
+    TBarCustomItem *Button(TBarCustomToolbar *tb, const std::string &caption)
+    {
+        auto *item = new TBarCustomItem(&form);
+        item->SetImages(&images);
+        item->SetImageIndex(0);
+        item->SetCaption(caption);
+        tb->Items()->Add(item);
+        return item;
+    }
+    // `built` as the window's own layout (loading), else added as the program runs.
+    TBarCustomToolbar *Toolbar(const std::string &name, int buttons, int row = 0, int pos = -1, bool built = false)
     {
         auto *tb = new TBarCustomToolbar(&form);
         tb->SetName(name);
-        for (int i = 0; i < buttons; ++i) {
-            auto *item = new TBarCustomItem(&form);
-            item->SetImages(&images);
-            item->SetImageIndex(0);
-            item->SetCaption("B" + std::to_string(i));
-            tb->Items()->Add(item);
-        }
+        if (built)
+            tb->BeginLoading();
+        for (int i = 0; i < buttons; ++i)
+            Button(tb, "B" + std::to_string(i));
         tb->SetDockRow(row);
         tb->SetDockPos(pos);
         tb->SetCurrentDock(dock);
+        if (built)
+            tb->Loaded();
         return tb;
     }
 };
@@ -120,6 +129,29 @@ TEST(BarToolbar, CrowdedToolbarHidesItemsBehindTheChevron)
     view.EnsureLayout();
     EXPECT_EQ(ShownButtons(view).size(), 10u);
     EXPECT_FALSE(view.Viewers(view.ViewerCount() - 1)->Show());
+}
+
+// A toolbar built with its window keeps its first buttons longest; a button
+// added while the program runs still takes the head, and showing the buttons
+// anew keeps their order.
+TEST(BarToolbar, ToolbarBuiltWithItsWindowHidesItsLastButtonsFirst)
+{
+    ToolbarForm f(150);
+    TBarCustomToolbar *tb = f.Toolbar("tlbFile", 10, 0, -1, true);
+    TBarView &view = tb->View();
+    view.EnsureLayout();
+    EXPECT_EQ(ShownButtons(view), (std::vector<int>{0, 1, 2, 3, 4}));
+
+    f.Button(tb, "late");
+    f.dock->ArrangeToolbars();
+    view.EnsureLayout();
+    EXPECT_EQ(ShownButtons(view), (std::vector<int>{0, 1, 2, 3, 10}));
+
+    tb->SetChevronMoveItems(false);
+    tb->SetChevronMoveItems(true);
+    f.dock->ArrangeToolbars();
+    view.EnsureLayout();
+    EXPECT_EQ(ShownButtons(view), (std::vector<int>{0, 1, 2, 3, 4}));
 }
 
 // Without ChevronMoveItems the view keeps no priority list: items hide from

@@ -1,4 +1,5 @@
 #include "platform/kernel/Forms.h"
+#include "platform/kernel/QtControls.h"
 #include "platform/services/InputSimulation.h"
 #include "platform/services/SystemParameters.h"
 #include "toolbar/Skin.h"
@@ -6,6 +7,12 @@
 #include "toolbar/SkinUtils.h"
 
 #include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
 
 namespace {
 
@@ -159,6 +166,49 @@ TEST(SkinToolbar, TheChevronAndItsPopupAreThemed)
     TBitmap shown(popup->Width(), popup->Height());
     popup->PaintTo(shown.Canvas());
     EXPECT_EQ(shown.Pixel(1, 1), White); // the raised frame of a popup without flat menus
+    view.CloseChildPopup();
+}
+
+// What the screen holds of a window (its painted pixels, not a fresh picture).
+TColor ScreenPixel(TWinControl &window, int x, int y)
+{
+    const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.Link()->Widget()->winId()).toImage();
+    const QRgb rgb = image.pixel(x, y);
+    return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
+
+// The button under the pointer in the chevron's popup gets its whole raised
+// edge on the screen, though only its own rectangle is painted again.
+TEST(SkinToolbar, TheHotButtonOfTheChevronPopupShowsItsWholeEdge)
+{
+    SkinToolbarForm f;
+    f.form.SetWidth(150);
+    TSkinToolbar *tb = f.Toolbar(10);
+    tb->SetCurrentDock(f.dock);
+    f.form.Show();
+    TBarView &view = tb->View();
+    view.EnsureLayout();
+    TBarItemViewer *chevron = view.Viewers(view.ViewerCount() - 1);
+    TBarPopupWindow *popup = tb->ChevronItem()->CreatePopup(&view, chevron, false, false, false, TPoint{}, tbpaLeft);
+    popup->ShowPopup();
+    ProcessMessages();
+    TBarView &items = *popup->View();
+    TBarItemViewer *hot = nullptr;
+    for (int i = 0; i < items.ViewerCount() && !hot; ++i)
+        if (items.Viewers(i)->Show())
+            hot = items.Viewers(i);
+    ASSERT_NE(hot, nullptr);
+    items.Select(hot, true);
+    ProcessMessages();
+
+    const TPoint nc = popup->GetNCSize();
+    TRect b = hot->BoundsRect();
+    OffsetRect(b, nc.X, nc.Y);
+    const int midX = (b.Left + b.Right) / 2, midY = (b.Top + b.Bottom) / 2;
+    EXPECT_EQ(ScreenPixel(*popup, b.Left, midY), White);
+    EXPECT_EQ(ScreenPixel(*popup, midX, b.Top), White);
+    EXPECT_EQ(ScreenPixel(*popup, b.Right - 1, midY), Shadow);
+    EXPECT_EQ(ScreenPixel(*popup, midX, b.Bottom - 1), Shadow);
     view.CloseChildPopup();
 }
 
