@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TfrmMain : public TForm {
 public:
@@ -234,11 +235,10 @@ private:
     // The font of the selected bar, else of the selected row's caption, else none.
     TFont *SelectedFont() const;
     void PlaceDragPreview(const TChart &chart);
-    // Posted by the wheel's first notch of a spin: the rows scroll to where
-    // the notches left them.
+    // Posted by the wheel's first notch of a spin: the rows scroll by the
+    // notches not yet applied.
     static constexpr unsigned WM_APPLYWHEEL = WM_USER + 200;
-    int WheelPosition() const;
-    void ScrollRowsByWheel(int position);
+    void ScrollRowsByWheel(int notchesDown);
     void ApplyWheel();
     void MoveStartLeft(TDateTime newStart);
     void MoveStartRight(TDateTime newStart);
@@ -297,7 +297,8 @@ private:
     bool settingsRead_ = false;
     bool redrawing_ = false;
     bool wheelPosted_ = false;
-    int wheelPosition_ = 0;  // where the notches not yet applied leave the rows
+    // The notches not yet applied, in order: +1 down, -1 up.
+    std::vector<int> wheelNotches_;
     // Counts the redraws; a row whose bars were placed by the current one
     // carries its number.
     unsigned redrawCount_ = 0;
