@@ -198,18 +198,39 @@ void TfrmMain::btnInitDateClick(TObject *)
 // a key may have scrolled them since the notches came): each notch moves the
 // position the one before it left, within the bounds a single notch keeps to,
 // and the rows scroll once, with one placing of the bars and one repaint.
+// The notches of a spin come a fraction of a millisecond apart, however the
+// event loop happens to take them; a person's separate clicks tens of
+// milliseconds apart. So the rows scroll when the wheel has been still for
+// kWheelStill, and, while it keeps turning, once every kWheelFrame.
+namespace {
+
+constexpr auto kWheelStill = std::chrono::milliseconds(3);
+constexpr auto kWheelFrame = std::chrono::milliseconds(16);
+
+} // namespace
+
 void TfrmMain::ScrollRowsByWheel(int notchesDown)
 {
+    const auto now = std::chrono::steady_clock::now();
+    if (wheelNotches_.empty())
+        wheelSpinStart_ = now;
+    wheelLastNotch_ = now;
     wheelNotches_.push_back(notchesDown);
-    if (!wheelPosted_)
-        wheelPosted_ = PostMessage(this, WM_APPLYWHEEL);
-    if (!wheelPosted_)
+    if (wheelNotches_.size() == 1 && !SetTimer(this, kWheelTimer, 1))
         ApplyWheel();
+}
+
+void TfrmMain::WheelTimer()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - wheelLastNotch_ < kWheelStill && now - wheelSpinStart_ < kWheelFrame)
+        return;
+    KillTimer(this, kWheelTimer);
+    ApplyWheel();
 }
 
 void TfrmMain::ApplyWheel()
 {
-    wheelPosted_ = false;
     auto &bar = scb1->VertScrollBar();
     const int step = 2 * bar.Increment();
     const int last = bar.MaxPosition();
@@ -222,8 +243,8 @@ void TfrmMain::ApplyWheel()
 
 void TfrmMain::WndProc(TMessage &message)
 {
-    if (message.Msg == WM_APPLYWHEEL)
-        ApplyWheel();
+    if (message.Msg == WM_TIMER && message.WParam == kWheelTimer)
+        WheelTimer();
     else
         TForm::WndProc(message);
 }

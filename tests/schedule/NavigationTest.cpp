@@ -43,6 +43,17 @@ struct TNavBoard {
     }
 };
 
+// The loop runs until the wheel has stood still long enough for the rows to
+// scroll by its notches.
+void LetTheWheelStandStill()
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 } // namespace
 
 TEST(Navigation, MonthStepsClampTheDayAndEveryStepKeepsTheScrollInvariant)
@@ -122,11 +133,11 @@ TEST(Navigation, TimeScaleTabsAndTheWheel)
     board.form.UpdateScrollRange();
     auto &vertical = board.form.scb1->VertScrollBar();
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, -120);
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(vertical.Position(), 2 * vertical.Increment());
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(vertical.Position(), 0);
 }
 
@@ -150,8 +161,7 @@ struct TWheelBoard : TNavBoard {
             placeBars(sender);
         };
     }
-    // `down` notches (negative: up) that arrive together; the loop takes the
-    // notches first, and what they post after.
+    // `down` notches (negative: up) that arrive together.
     void Spin(int down) { SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, down > 0 ? -120 : 120, std::abs(down)); }
 };
 
@@ -162,8 +172,7 @@ TEST(Navigation, NotchesOfTheWheelThatArriveTogetherScrollTheRowsOnceByEveryNotc
     TWheelBoard board;
     ASSERT_TRUE(board.active);
     board.Spin(20);
-    ProcessMessages();
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(board.vertical.Position(), 20 * board.step);
     EXPECT_EQ(board.scrolls, 1);
     // Each notch stops at the top on its own: up past it, then down, is one step down.
@@ -171,10 +180,30 @@ TEST(Navigation, NotchesOfTheWheelThatArriveTogetherScrollTheRowsOnceByEveryNotc
     board.scrolls = 0;
     board.Spin(-3);
     board.Spin(1);
-    ProcessMessages();
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(board.vertical.Position(), board.step);
     EXPECT_EQ(board.scrolls, 1);
+}
+
+TEST(Navigation, NotchesThatComeOneAfterTheOtherScrollTheRowsOnceHoweverTheLoopTakesThem)
+{
+    TWheelBoard board;
+    ASSERT_TRUE(board.active);
+    // Each notch is taken, and what it posts run, before the next comes.
+    for (int i = 0; i < 5; ++i) {
+        SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, -120);
+        ProcessMessages();
+    }
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), 5 * board.step);
+    EXPECT_EQ(board.scrolls, 1);
+    // Separate clicks, with the wheel still between them, scroll each.
+    SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
+    LetTheWheelStandStill();
+    SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), 3 * board.step);
+    EXPECT_EQ(board.scrolls, 3);
 }
 
 TEST(Navigation, AWheelSpinAtTheBottomStopsEachNotchAtTheLastPosition)
@@ -189,8 +218,7 @@ TEST(Navigation, AWheelSpinAtTheBottomStopsEachNotchAtTheLastPosition)
     // Down past the end, then one up: one step above the end, as notch by notch.
     board.Spin(3);
     board.Spin(-1);
-    ProcessMessages();
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(board.vertical.Position(), last - board.step);
     EXPECT_EQ(board.scrolls, 1);
 }
@@ -211,8 +239,7 @@ TEST(Navigation, AWheelSpinMovesOnFromWhereAScrollBeforeItsTurnLeftTheRows)
     SimulateClick(*(*cut)->FMemo, TPoint{5, 5});
     const int broughtIntoView = board.vertical.Position();
     ASSERT_GT(broughtIntoView, 0);
-    ProcessMessages();
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(board.vertical.Position(), broughtIntoView + 2 * board.step);
 }
 
