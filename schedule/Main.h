@@ -19,9 +19,11 @@
 #include "toolbar/BarDock.h"
 #include "toolbar/Skin.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TfrmMain : public TForm {
 public:
@@ -237,11 +239,11 @@ private:
     // The font of the selected bar, else of the selected row's caption, else none.
     TFont *SelectedFont() const;
     void PlaceDragPreview(const TChart &chart);
-    // Posted by the wheel's first notch of a spin: the rows scroll to where
-    // the notches left them.
-    static constexpr unsigned WM_APPLYWHEEL = WM_USER + 200;
-    int WheelPosition() const;
-    void ScrollRowsByWheel(int position);
+    // Runs while wheel notches wait: the rows scroll by them once the wheel
+    // has stood still a moment.
+    static constexpr unsigned kWheelTimer = 200;
+    void ScrollRowsByWheel(int notchesDown);
+    void WheelTimer();
     void ApplyWheel();
     // The one road by which the start shown changes.
     bool ChangeStart(TDateTime newStart, const std::function<bool()> &placeBar = nullptr);
@@ -304,8 +306,10 @@ private:
     bool startupErrors_ = false;
     bool settingsRead_ = false;
     bool redrawing_ = false;
-    bool wheelPosted_ = false;
-    int wheelPosition_ = 0;  // where the notches not yet applied leave the rows
+    // The notches not yet applied, in order: +1 down, -1 up; when the first
+    // and the last of them came.
+    std::vector<int> wheelNotches_;
+    std::chrono::steady_clock::time_point wheelSpinStart_, wheelLastNotch_;
     // Counts the redraws; a row whose bars were placed by the current one
     // carries its number.
     unsigned redrawCount_ = 0;

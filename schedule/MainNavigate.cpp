@@ -217,44 +217,61 @@ void TfrmMain::btnInitDateClick(TObject *)
 }
 
 // The wheel's notches that arrive together (a quick spin) are applied
-// together: each one moves the position it leaves to the next, and the rows
-// scroll once, with one placing of the bars and one repaint, when the queue
-// holds no more of them.
-int TfrmMain::WheelPosition() const
+// together, to the position the rows have when they are applied (a click or
+// a key may have scrolled them since the notches came): each notch moves the
+// position the one before it left, within the bounds a single notch keeps to,
+// and the rows scroll once, with one placing of the bars and one repaint.
+// The notches of a spin come a fraction of a millisecond apart, however the
+// event loop happens to take them; a person's separate clicks tens of
+// milliseconds apart. So the rows scroll when the wheel has been still for
+// kWheelStill, and, while it keeps turning, once every kWheelFrame.
+namespace {
+
+constexpr auto kWheelStill = std::chrono::milliseconds(3);
+constexpr auto kWheelFrame = std::chrono::milliseconds(16);
+
+} // namespace
+
+void TfrmMain::ScrollRowsByWheel(int notchesDown)
 {
-    return wheelPosted_ ? wheelPosition_ : scb1->VertScrollBar().Position();
+    const auto now = std::chrono::steady_clock::now();
+    if (wheelNotches_.empty())
+        wheelSpinStart_ = now;
+    wheelLastNotch_ = now;
+    wheelNotches_.push_back(notchesDown);
+    if (wheelNotches_.size() == 1 && !SetTimer(this, kWheelTimer, 1))
+        ApplyWheel();
 }
 
-void TfrmMain::ScrollRowsByWheel(int position)
+void TfrmMain::WheelTimer()
 {
-    wheelPosition_ = position;
-    if (!wheelPosted_)
-        wheelPosted_ = PostMessage(this, WM_APPLYWHEEL);
-    if (!wheelPosted_)
-        ApplyWheel();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - wheelLastNotch_ < kWheelStill && now - wheelSpinStart_ < kWheelFrame)
+        return;
+    KillTimer(this, kWheelTimer);
+    ApplyWheel();
 }
 
 void TfrmMain::ApplyWheel()
 {
-    wheelPosted_ = false;
-    scb1->VertScrollBar().SetPosition(wheelPosition_);
+    auto &bar = scb1->VertScrollBar();
+    const int step = 2 * bar.Increment();
+    const int last = bar.MaxPosition();
+    int position = bar.Position();
+    for (int notch : wheelNotches_)
+        position = std::clamp(position + notch * step, 0, last);
+    wheelNotches_.clear();
+    bar.SetPosition(position);
 }
 
 void TfrmMain::WndProc(TMessage &message)
 {
-    if (message.Msg == WM_APPLYWHEEL)
-        ApplyWheel();
+    if (message.Msg == WM_TIMER && message.WParam == kWheelTimer)
+        WheelTimer();
     else
         TForm::WndProc(message);
 }
 
-void TfrmMain::FormMouseWheelUp(TObject *, TShiftState, TPoint, bool &)
-{
-    ScrollRowsByWheel(std::max(0, WheelPosition() - 2 * scb1->VertScrollBar().Increment()));
-}
+void TfrmMain::FormMouseWheelUp(TObject *, TShiftState, TPoint, bool &) { ScrollRowsByWheel(-1); }
 
-void TfrmMain::FormMouseWheelDown(TObject *, TShiftState, TPoint, bool &)
-{
-    auto &bar = scb1->VertScrollBar();
-    ScrollRowsByWheel(std::min(bar.Range(), WheelPosition() + 2 * bar.Increment()));
-}
+void TfrmMain::FormMouseWheelDown(TObject *, TShiftState, TPoint, bool &) { ScrollRowsByWheel(1); }

@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <optional>
 #include <climits>
 #include <utility>
 #include <unordered_map>
@@ -1509,6 +1510,32 @@ void TWidgetLink::Paint(TWinControl *control, QPainter &painter, const TRect &cl
 
 // Exceptions from handlers must not run through the toolkit: they are shown
 // to the person as the class library's default handler does.
+namespace {
+
+// A turn of the wheel from the window system goes first to the window under
+// the pointer, then, while no window takes it, to each window around it in
+// turn, as copies not marked as the system's. The form hears of the turn
+// once, from the first; the copies are had, so that no window around scrolls
+// on its own either.
+struct TSystemWheel {
+    quint64 timestamp = 0;
+    QPointF global;
+    QPoint delta;
+};
+std::optional<TSystemWheel> gLastSystemWheel;
+
+bool IsCopyOfSystemWheel(const QWheelEvent &wheel)
+{
+    if (wheel.spontaneous()) {
+        gLastSystemWheel = TSystemWheel{wheel.timestamp(), wheel.globalPosition(), wheel.angleDelta()};
+        return false;
+    }
+    return gLastSystemWheel && gLastSystemWheel->timestamp == wheel.timestamp()
+           && gLastSystemWheel->global == wheel.globalPosition() && gLastSystemWheel->delta == wheel.angleDelta();
+}
+
+} // namespace
+
 bool TWidgetLink::eventFilter(QObject *watched, QEvent *event)
 {
     bool result = false, failed = true;
@@ -1624,6 +1651,8 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
                 return true;
             }
         }
+        if (IsCopyOfSystemWheel(*static_cast<QWheelEvent *>(event)))
+            return true;
         if (auto *form = FormOf(control_)) {
             auto *wheel = static_cast<QWheelEvent *>(event);
             TShiftState shift = ShiftOf(wheel->modifiers(), wheel->buttons());

@@ -14,6 +14,7 @@
 #include <QWindow>
 #include <QPointer>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <QWheelEvent>
 
 #include <memory>
@@ -178,14 +179,27 @@ void SimulateDrag(TControl &control, TPoint from, TPoint to, TShiftState shift, 
     SimulateMouseRelease(control, to, mbLeft, shift);
 }
 
+namespace {
+
+// A turn of the wheel as the window system gives it: marked as its own, so
+// that the toolkit hands it on to the windows around the one under the
+// pointer while none takes it.
+void DeliverSystemWheel(QWidget *receiver, QPointF local, int delta, Qt::KeyboardModifiers modifiers)
+{
+    QWheelEvent wheel(local, QPointF(receiver->mapToGlobal(local)), QPoint(), QPoint(0, delta), gHeldButtons,
+                      modifiers, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    QApplication::instance()->notify(receiver, &wheel);
+}
+
+} // namespace
+
 void SimulateWheel(TControl &control, TPoint p, int delta, TShiftState shift)
 {
     auto [receiver, local] = MouseReceiver(control, p);
     if (BlockedByModalWindow(receiver))
         return;
-    QWheelEvent wheel(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(), QPoint(0, delta), gHeldButtons,
-                      QtModifiers(shift), Qt::NoScrollPhase, false);
-    QApplication::sendEvent(receiver, &wheel);
+    DeliverSystemWheel(receiver, QPointF(local), delta, QtModifiers(shift));
 }
 
 void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches)
@@ -193,11 +207,16 @@ void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches)
     auto [receiver, local] = MouseReceiver(control, p);
     if (BlockedByModalWindow(receiver))
         return;
+    QPointer<QWidget> target(receiver);
+    const QPointF at(local);
     for (int i = 0; i < notches; ++i)
-        QCoreApplication::postEvent(receiver,
-                                    new QWheelEvent(QPointF(local), QPointF(receiver->mapToGlobal(local)), QPoint(),
-                                                    QPoint(0, delta), gHeldButtons, Qt::NoModifier,
-                                                    Qt::NoScrollPhase, false));
+        QMetaObject::invokeMethod(
+            QApplication::instance(),
+            [target, at, delta] {
+                if (target)
+                    DeliverSystemWheel(target, at, delta, Qt::NoModifier);
+            },
+            Qt::QueuedConnection);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "platform/kernel/Forms.h"
 #include "platform/widgets/Memo.h"
 #include "platform/core/Menus.h"
+#include "platform/core/Messages.h"
 #include "platform/widgets/Panel.h"
 #include "platform/widgets/Shape.h"
 
@@ -228,5 +229,31 @@ TEST(InputSimulation, AMemoShowsCrLfTextAsLinesAndKeepsCrLfWhenTypedOn)
     SimulateKey(VK_END, ssCtrl);
     SimulateTyping("!");
     EXPECT_EQ(memo.Text(), "一行目\r\n\r\n三行目!");
+    form.Hide();
+}
+
+TEST(InputSimulation, TheFormHearsOfEachTurnOfTheWheelOnceWhateverWindowsLieUnderThePointer)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TPanel outer(nullptr), inner(nullptr);
+    outer.SetAlign(alClient);
+    outer.SetParent(&form);
+    inner.SetBounds(20, 20, 200, 100);
+    inner.SetParent(&outer);
+    int down = 0, up = 0;
+    form.OnMouseWheelDown = [&](TObject *, TShiftState, TPoint, bool &) { ++down; };
+    form.OnMouseWheelUp = [&](TObject *, TShiftState, TPoint, bool &) { ++up; };
+    ASSERT_TRUE(SimulateActivation(form));
+
+    // The window system hands a turn no window takes on to the windows around.
+    SimulateWheel(inner, TPoint{10, 10}, -120);
+    SimulateWheel(outer, TPoint{5, 5}, 120);
+    EXPECT_EQ(down, 1);
+    EXPECT_EQ(up, 1);
+    // Notches that arrive together are heard one by one.
+    SimulateWheelBurst(inner, TPoint{10, 10}, -120, 3);
+    ProcessMessages();
+    EXPECT_EQ(down, 4);
     form.Hide();
 }

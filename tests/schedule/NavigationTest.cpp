@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -40,6 +42,17 @@ struct TNavBoard {
         return StartDate == form.FDocStartDate + (Position() - form.FScrollOrigin);
     }
 };
+
+// The loop runs until the wheel has stood still long enough for the rows to
+// scroll by its notches.
+void LetTheWheelStandStill()
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 } // namespace
 
@@ -120,48 +133,114 @@ TEST(Navigation, TimeScaleTabsAndTheWheel)
     board.form.UpdateScrollRange();
     auto &vertical = board.form.scb1->VertScrollBar();
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, -120);
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(vertical.Position(), 2 * vertical.Increment());
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
     SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
-    ProcessMessages();
+    LetTheWheelStandStill();
     EXPECT_EQ(vertical.Position(), 0);
 }
 
+namespace {
+
+// A board of 40 rows whose wheel spins are counted in scrolls of the rows.
+struct TWheelBoard : TNavBoard {
+    TControlScrollBar &vertical;
+    int step = 0;
+    int scrolls = 0;
+    TWheelBoard() : TNavBoard(EncodeDate(2024, 1, 1)), vertical(form.scb1->VertScrollBar())
+    {
+        for (int i = 0; i < 40; ++i)
+            form.AddItem();
+        form.UpdateScrollRange();
+        ProcessMessages();
+        step = 2 * vertical.Increment();
+        const TNotifyEvent placeBars = form.scb1->OnScroll;
+        form.scb1->OnScroll = [this, placeBars](TObject *sender) {
+            ++scrolls;
+            placeBars(sender);
+        };
+    }
+    // `down` notches (negative: up) that arrive together.
+    void Spin(int down) { SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, down > 0 ? -120 : 120, std::abs(down)); }
+};
+
+} // namespace
+
 TEST(Navigation, NotchesOfTheWheelThatArriveTogetherScrollTheRowsOnceByEveryNotch)
 {
-    TNavBoard board(EncodeDate(2024, 1, 1));
+    TWheelBoard board;
+    ASSERT_TRUE(board.active);
+    board.Spin(20);
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), 20 * board.step);
+    EXPECT_EQ(board.scrolls, 1);
+    // Each notch stops at the top on its own: up past it, then down, is one step down.
+    board.vertical.SetPosition(board.step / 2);
+    board.scrolls = 0;
+    board.Spin(-3);
+    board.Spin(1);
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), board.step);
+    EXPECT_EQ(board.scrolls, 1);
+}
+
+TEST(Navigation, NotchesThatComeOneAfterTheOtherScrollTheRowsOnceHoweverTheLoopTakesThem)
+{
+    TWheelBoard board;
+    ASSERT_TRUE(board.active);
+    // Each notch is taken, and what it posts run, before the next comes.
+    for (int i = 0; i < 5; ++i) {
+        SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, -120);
+        ProcessMessages();
+    }
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), 5 * board.step);
+    EXPECT_EQ(board.scrolls, 1);
+    // Separate clicks, with the wheel still between them, scroll each.
+    SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
+    LetTheWheelStandStill();
+    SimulateWheel(*board.form.pnlBase, TPoint{50, 50}, 120);
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), 3 * board.step);
+    EXPECT_EQ(board.scrolls, 3);
+}
+
+TEST(Navigation, AWheelSpinAtTheBottomStopsEachNotchAtTheLastPosition)
+{
+    TWheelBoard board;
+    ASSERT_TRUE(board.active);
+    const int last = board.vertical.MaxPosition();
+    ASSERT_GT(last, 2 * board.step);
+    board.vertical.SetPosition(last - board.step / 2);
+    ProcessMessages();
+    board.scrolls = 0;
+    // Down past the end, then one up: one step above the end, as notch by notch.
+    board.Spin(3);
+    board.Spin(-1);
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), last - board.step);
+    EXPECT_EQ(board.scrolls, 1);
+}
+
+TEST(Navigation, AWheelSpinMovesOnFromWhereAScrollBeforeItsTurnLeftTheRows)
+{
+    TWheelBoard board;
     ASSERT_TRUE(board.active);
     TfrmMain &form = board.form;
-    for (int i = 0; i < 40; ++i)
-        form.AddItem();
-    form.UpdateScrollRange();
-    ProcessMessages();
-    auto &vertical = form.scb1->VertScrollBar();
-    const int step = 2 * vertical.Increment();
-    // The notches, then what they post.
-    auto handleSpin = [] {
-        ProcessMessages();
-        ProcessMessages();
-    };
-    int scrolls = 0;
-    const TNotifyEvent placeBars = form.scb1->OnScroll;
-    form.scb1->OnScroll = [&](TObject *sender) {
-        ++scrolls;
-        placeBars(sender);
-    };
-    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 20);
-    handleSpin();
-    EXPECT_EQ(vertical.Position(), 20 * step);
-    EXPECT_EQ(scrolls, 1);
-    // Each notch stops at the top on its own: up past it, then down, is one step down.
-    vertical.SetPosition(step / 2);
-    scrolls = 0;
-    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, 120, 3);
-    SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 1);
-    handleSpin();
-    EXPECT_EQ(vertical.Position(), step);
-    EXPECT_EQ(scrolls, 1);
+    board.Spin(2);
+    ProcessMessages(); // the notches are taken; the rows have not moved yet
+    ASSERT_EQ(board.vertical.Position(), 0);
+    // A click on the caption of the row cut by the bottom edge brings it into view.
+    const int bottom = board.vertical.Position() + form.scb1->ClientHeight();
+    auto cut = std::find_if(ItemList.begin(), ItemList.end(),
+                            [&](const auto &row) { return row->Top() < bottom && row->Top() + row->Height() > bottom; });
+    ASSERT_NE(cut, ItemList.end());
+    SimulateClick(*(*cut)->FMemo, TPoint{5, 5});
+    const int broughtIntoView = board.vertical.Position();
+    ASSERT_GT(broughtIntoView, 0);
+    LetTheWheelStandStill();
+    EXPECT_EQ(board.vertical.Position(), broughtIntoView + 2 * board.step);
 }
 
 TEST(Navigation, ResizingTheWindowRedrawsTheChartToItsNewWidth)
