@@ -50,6 +50,13 @@ struct EventDialogTest : ::testing::Test {
         Modified = false;
         item.FMemo->SetText("設計");
     }
+    static void ClickColourCell(TdlgEvent &dialog)
+    {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        TRect cell = grid.CellRect(6, 1);
+        SendMessage(&grid, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cell.Left + 5, cell.Top + 5));
+        SendMessage(&grid, WM_LBUTTONUP, 0, MakeLParam(cell.Left + 5, cell.Top + 5));
+    }
     static TMessageTarget *Input(TdlgEvent &dialog)
     {
         TMOStringGrid &grid = *dialog.grdEvent;
@@ -178,10 +185,7 @@ TEST_F(EventDialogTest, TheColourCellOpensTheColourDialogAtTheRowsColour)
     item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clRed)};
     services->colorAnswers = {clAqua};
     TdlgEvent dialog(nullptr, item);
-    TMOStringGrid &grid = *dialog.grdEvent;
-    TRect cell = grid.CellRect(6, 1);
-    SendMessage(&grid, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cell.Left + 5, cell.Top + 5));
-    SendMessage(&grid, WM_LBUTTONUP, 0, MakeLParam(cell.Left + 5, cell.Top + 5));
+    ClickColourCell(dialog);
     ASSERT_EQ(services->colorRequests.size(), 1u);
     EXPECT_EQ(services->colorRequests[0], clRed);
     EXPECT_EQ(dialog.RowColors()[1], clAqua);
@@ -192,10 +196,7 @@ TEST_F(EventDialogTest, TheColourCellOfASystemColourOpensTheDialogAtTheColourSho
     item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clWindowText)};
     services->colorAnswers = {testing_support::kColorDialogOk};
     TdlgEvent dialog(nullptr, item);
-    TMOStringGrid &grid = *dialog.grdEvent;
-    TRect cell = grid.CellRect(6, 1);
-    SendMessage(&grid, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cell.Left + 5, cell.Top + 5));
-    SendMessage(&grid, WM_LBUTTONUP, 0, MakeLParam(cell.Left + 5, cell.Top + 5));
+    ClickColourCell(dialog);
     ASSERT_EQ(services->colorRequests.size(), 1u);
     EXPECT_EQ(services->colorRequests[0], ColorToRGB(clWindowText));
     EXPECT_EQ(dialog.RowColors()[1], ColorToRGB(clWindowText));

@@ -41,6 +41,18 @@ struct TNavBoard {
     {
         return StartDate == form.FDocStartDate + (Position() - form.FScrollOrigin);
     }
+    // Holds the date bar's arrow at the point for a second: it repeats some twenty times.
+    void HoldDateBarArrow(TPoint arrow) const
+    {
+        TScrollBar &bar = *form.scb2;
+        SimulateMousePress(bar, arrow);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+        while (std::chrono::steady_clock::now() < until) {
+            ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        SimulateMouseRelease(bar, arrow);
+    }
 };
 
 // The loop runs until the wheel has stood still long enough for the rows to
@@ -384,15 +396,8 @@ TEST(Navigation, HoldingTheDateBarsRightArrowStopsAtTheLastStartThatFitsWithoutA
     ASSERT_EQ(board.form.FFileName, path);
     TScrollBar &bar = *board.form.scb2;
     EXPECT_EQ(bar.Max(), bar.Position() + 5);
-    // The arrow held for a second repeats some twenty times.
     const TPoint arrow{bar.Width() - 4, bar.Height() / 2};
-    SimulateMousePress(bar, arrow);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
-    while (std::chrono::steady_clock::now() < until) {
-        ProcessMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    SimulateMouseRelease(bar, arrow);
+    board.HoldDateBarArrow(arrow);
     EXPECT_TRUE(board.startup.services->messages.empty()) << board.startup.services->messages.front();
     EXPECT_EQ(board.Range(), "9999/12/25～9999/12/31");
     EXPECT_TRUE(board.KeepsTheScrollInvariant());
@@ -504,13 +509,7 @@ TEST(Navigation, HoldingTheDateBarsLeftArrowStopsAtTheFirstDateWithoutAWarning)
     TScrollBar &bar = *board.form.scb2;
     EXPECT_EQ(bar.Min(), bar.Position() - 4);
     const TPoint arrow{4, bar.Height() / 2};
-    SimulateMousePress(bar, arrow);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
-    while (std::chrono::steady_clock::now() < until) {
-        ProcessMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    SimulateMouseRelease(bar, arrow);
+    board.HoldDateBarArrow(arrow);
     EXPECT_TRUE(board.startup.services->messages.empty()) << board.startup.services->messages.front();
     EXPECT_EQ(board.Range(), "0001/01/01～0001/01/07");
     EXPECT_TRUE(board.KeepsTheScrollInvariant());
