@@ -41,6 +41,15 @@ struct TNavBoard {
     {
         return StartDate == form.FDocStartDate + (Position() - form.FScrollOrigin);
     }
+    // Saves the document under the name and opens it again, as from the recent files.
+    bool SaveAndReopen(const std::string &name)
+    {
+        const std::string path = startup.root + name;
+        if (!WriteXmlFile(form, path))
+            return false;
+        form.fnk1Select(path);
+        return form.FFileName == path;
+    }
     // Holds the date bar's arrow at the point for a second: it repeats some twenty times.
     void HoldDateBarArrow(TPoint arrow) const
     {
@@ -390,10 +399,7 @@ TEST(Navigation, HoldingTheDateBarsRightArrowStopsAtTheLastStartThatFitsWithoutA
 {
     TNavBoard board(EncodeDate(9999, 12, 20));
     ASSERT_TRUE(board.active);
-    const std::string path = board.startup.root + "late.xml";
-    ASSERT_TRUE(WriteXmlFile(board.form, path));
-    board.form.fnk1Select(path);
-    ASSERT_EQ(board.form.FFileName, path);
+    ASSERT_TRUE(board.SaveAndReopen("late.xml"));
     TScrollBar &bar = *board.form.scb2;
     EXPECT_EQ(bar.Max(), bar.Position() + 5);
     const TPoint arrow{bar.Width() - 4, bar.Height() / 2};
@@ -450,10 +456,7 @@ TEST(Navigation, BackToTheFirstDateIsRefusedWhenTheScaleChosenSinceWouldPassTheL
 {
     TNavBoard board(EncodeDate(9999, 12, 20));
     ASSERT_TRUE(board.active);
-    const std::string path = board.startup.root + "late.xml";
-    ASSERT_TRUE(WriteXmlFile(board.form, path));
-    board.form.fnk1Select(path);
-    ASSERT_EQ(board.form.FFileName, path);
+    ASSERT_TRUE(board.SaveAndReopen("late.xml"));
     board.Press(board.form.btnMonthL);
     board.ChooseTab(3);  // １ヶ月: 9999/11/20 to 9999/12/20
     ASSERT_EQ(DaysShown, 31);
@@ -502,10 +505,7 @@ TEST(Navigation, HoldingTheDateBarsLeftArrowStopsAtTheFirstDateWithoutAWarning)
 {
     TNavBoard board(EncodeDate(1, 1, 5));
     ASSERT_TRUE(board.active);
-    const std::string path = board.startup.root + "first.xml";
-    ASSERT_TRUE(WriteXmlFile(board.form, path));
-    board.form.fnk1Select(path);
-    ASSERT_EQ(board.form.FFileName, path);
+    ASSERT_TRUE(board.SaveAndReopen("first.xml"));
     TScrollBar &bar = *board.form.scb2;
     EXPECT_EQ(bar.Min(), bar.Position() - 4);
     const TPoint arrow{4, bar.Height() / 2};
