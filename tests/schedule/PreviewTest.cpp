@@ -2,12 +2,16 @@
 // page and zoom controls, and what the window refuses while the run goes on.
 #include <gtest/gtest.h>
 
+#include "platform/kernel/Application.h"
 #include "platform/services/InputSimulation.h"
 #include "platform/kernel/Timer.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"
 #include "tests/schedule/DialogFixture.h"
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -342,4 +346,33 @@ TEST(PreviewWindow, ItsMessagesBelongToIt)
         EXPECT_EQ(message.text, "レポート生成中です。しばらくお待ち下さい。");
         EXPECT_EQ(message.owner, preview);
     }
+}
+
+// Resting the pointer on the close button shows the button's hint after the
+// application's hint pause, not the toolbar's (which has none).
+TEST(PreviewWindow, TheCloseButtonShowsItsHint)
+{
+    TPreviewBoard board(1);
+    const int savedPause = Application().HintPause();
+    Application().SetHintPause(20);
+    TLater later;
+    std::string shown;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            Application().CancelHint();
+            SimulateMouseMove(*form.btnClose, TPoint{30, 12});
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+            while (std::chrono::steady_clock::now() < until && Application().ShownHint().empty()) {
+                ProcessMessages();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            shown = Application().ShownHint();
+            Application().CancelHint();
+            form.btnCloseClick(nullptr);
+        });
+    });
+    Application().SetHintPause(savedPause);
+    EXPECT_EQ(shown, "プレビューを閉じる");
 }
