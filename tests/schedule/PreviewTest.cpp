@@ -11,6 +11,7 @@
 #include "tests/schedule/DialogFixture.h"
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -320,6 +321,70 @@ TEST(PreviewWindow, EveryLineOfThePageShowsWhenThePageIsShownSmaller)
         });
     });
     EXPECT_EQ(checked.size(), 5u);
+}
+
+namespace {
+
+// The page with its texts' clipping taken off.
+TMetafile Unclipped(const TMetafile &page)
+{
+    constexpr std::uint32_t kTextRecord = 84;
+    std::string bytes = page.Data();
+    for (size_t at = 0; at + 56 <= bytes.size();) {
+        std::uint32_t type, size, options;
+        std::memcpy(&type, bytes.data() + at, 4);
+        std::memcpy(&size, bytes.data() + at + 4, 4);
+        if (type == kTextRecord) {
+            std::memcpy(&options, bytes.data() + at + 52, 4);
+            options &= ~static_cast<std::uint32_t>(ETO_CLIPPED);
+            std::memcpy(bytes.data() + at + 52, &options, 4);
+        }
+        if (size == 0)
+            break;
+        at += size;
+    }
+    TMetafile unclipped;
+    unclipped.LoadFromBytes(bytes);
+    return unclipped;
+}
+
+} // namespace
+
+// Shown smaller, the texts of the header and footer (auto-sized to the text
+// at the page's own size) lose nothing to the rectangles that clip them.
+TEST(PreviewWindow, EveryTextShowsWholeWhenThePageIsShownSmaller)
+{
+    TPreviewBoard board(4);
+    PrintKaishamei = "株式会社テスト";
+    TLater later;
+    std::vector<int> checked;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            TRpPreview &preview = *form.pre1;
+            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
+            const TMetafile unclipped = Unclipped(*preview.Image().Metafile());
+            const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
+            for (int zoom : {50, fit, 64}) {
+                preview.SetZoom(zoom);
+                const TBitmap shown = ControlPixels(preview);
+                const TRpPreviewImage &image = preview.Image();
+                TBitmap whole(image.Width(), image.Height());
+                TRpPreviewImage::DrawPageImage(&unclipped, whole.Canvas(), {0, 0, whole.Width(), whole.Height()}, false);
+                int cut = 0;
+                // The page's face, inside its frame and shadow.
+                for (int y = 1; y < whole.Height() - 4; ++y)
+                    for (int x = 1; x < whole.Width() - 4; ++x)
+                        cut += whole.Pixel(x, y) != shown.Pixel(image.Left() + x, image.Top() + y);
+                EXPECT_EQ(cut, 0) << "zoom " << zoom;
+                checked.push_back(zoom);
+            }
+            form.btnCloseClick(nullptr);
+        });
+    });
+    ResetPageSettings();
+    EXPECT_EQ(checked.size(), 3u);
 }
 
 TEST(PreviewWindow, ItsMessagesBelongToIt)
