@@ -983,15 +983,20 @@ private:
     }
 
     // Picture pixels [x0, x1) x [y0, y1) as target pixels: at least one each
-    // way, so that a thin line of a page shows at every scale.
+    // way, so that a thin line of a page shows at every scale. A line one
+    // pixel of the picture across is as wide as that pixel scaled wherever
+    // it lies, so that such lines all show equally wide.
     TRect MapPixels(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const
     {
         TPoint a = Map(x0, y0), b = Map(x1, y1);
         TRect r{std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
-        r.Right = std::max(r.Right, r.Left + 1);
-        r.Bottom = std::max(r.Bottom, r.Top + 1);
+        r.Right = std::abs(x1 - x0) == 1 ? r.Left + OnePixel(sx_) : std::max(r.Right, r.Left + 1);
+        r.Bottom = std::abs(y1 - y0) == 1 ? r.Top + OnePixel(sy_) : std::max(r.Bottom, r.Top + 1);
         return r;
     }
+
+    // One pixel of the picture in target pixels, at least one.
+    int OnePixel(double scale) const { return std::max(1, MapLength(1, scale)); }
 
     // A rectangle without outline fills one pixel short of its right and
     // bottom edges, pixels of the picture: scaled, the fill keeps exactly the
