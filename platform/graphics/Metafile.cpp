@@ -745,6 +745,9 @@ constexpr std::size_t kSaveDepthLimit = 1024;
 // What the wide pens of one page may cost, in points times target pixels of
 // width (a page of a report spends a few thousand).
 constexpr std::int64_t kPenCostLimit = 1 << 22;
+// How many characters of one page may be placed one by one (a page of a
+// report places a few thousand); the texts after them are drawn whole.
+constexpr std::int64_t kPlacedCharacterLimit = 1 << 16;
 
 struct TObject {
     enum Kind { None, Pen, Brush, Font } kind = None;
@@ -980,15 +983,20 @@ private:
     }
 
     // Picture pixels [x0, x1) x [y0, y1) as target pixels: at least one each
-    // way, so that a thin line of a page shows at every scale.
+    // way, so that a thin line of a page shows at every scale. A line one
+    // pixel of the picture across is as wide as that pixel scaled wherever
+    // it lies, so that such lines all show equally wide.
     TRect MapPixels(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const
     {
         TPoint a = Map(x0, y0), b = Map(x1, y1);
         TRect r{std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
-        r.Right = std::max(r.Right, r.Left + 1);
-        r.Bottom = std::max(r.Bottom, r.Top + 1);
+        r.Right = std::abs(x1 - x0) == 1 ? r.Left + OnePixel(sx_) : std::max(r.Right, r.Left + 1);
+        r.Bottom = std::abs(y1 - y0) == 1 ? r.Top + OnePixel(sy_) : std::max(r.Bottom, r.Top + 1);
         return r;
     }
+
+    // One pixel of the picture in target pixels, at least one.
+    int OnePixel(double scale) const { return std::max(1, MapLength(1, scale)); }
 
     // A rectangle without outline fills one pixel short of its right and
     // bottom edges, pixels of the picture: scaled, the fill keeps exactly the
@@ -1233,12 +1241,87 @@ private:
         std::u16string wide(count, u'\0');
         std::memcpy(wide.data(), record + offString, count * 2u);
         QString s = QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
-        QByteArray utf8 = s.toUtf8();
         ApplyText();
+        const unsigned canvasOptions = options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING);
+        const std::string text = Utf8(s);
+        const std::vector<std::int64_t> advances = Advances(record, size, options, count);
+        if (!advances.empty() && static_cast<std::int64_t>(advances.size()) <= placeBudget_
+            && canvas_.TextWidth(text) > MapLength(Sum(advances), sx_)) {
+            placeBudget_ -= static_cast<std::int64_t>(advances.size());
+            PlaceText(x, y, canvasOptions, rect ? &*rect : nullptr, s, advances);
+            return;
+        }
         TPoint at = Map(x, y);
-        unsigned canvasOptions = options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING);
-        canvas_.ExtTextOut(at.X, at.Y, canvasOptions, rect ? &*rect : nullptr,
-                           std::string(utf8.constData(), static_cast<size_t>(utf8.size())));
+        canvas_.ExtTextOut(at.X, at.Y, canvasOptions, rect ? &*rect : nullptr, text);
+    }
+
+    static std::string Utf8(const QString &s)
+    {
+        QByteArray utf8 = s.toUtf8();
+        return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+    }
+
+    static std::int64_t Sum(const std::vector<std::int64_t> &values)
+    {
+        std::int64_t sum = 0;
+        for (std::int64_t v : values)
+            sum += v;
+        return sum;
+    }
+
+    // The character advances recorded with a text, one per UTF-16 unit; none
+    // when the record holds none that can be read.
+    static std::vector<std::int64_t> Advances(const char *record, std::uint32_t size, std::uint32_t options,
+                                              std::uint32_t count)
+    {
+        const std::uint32_t field = options & U_ETO_NO_RECT ? 56 : 72;
+        if (count == 0 || size < field + 4)
+            return {};
+        const std::uint32_t offDx = ReadU32(record + field);
+        const std::uint32_t each = options & U_ETO_PDY ? 8 : 4;
+        if (offDx < field + 4 || offDx > size || count > (size - offDx) / each)
+            return {};
+        std::vector<std::int64_t> advances(count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            advances[i] = std::clamp<std::int64_t>(ReadI32(record + offDx + i * each), -kLengthLimit, kLengthLimit);
+        return advances;
+    }
+
+    // A text that the font at the played size draws wider than its recorded
+    // advances scaled (a font drawn smaller is rarely exactly as much
+    // narrower) is drawn piece by piece where the advances put each
+    // character, so that it keeps the room it was measured for: an
+    // auto-sized label's rectangle clips it. A piece is a character with the
+    // marks and the low half of a surrogate pair that follow it.
+    void PlaceText(std::int32_t x, std::int32_t y, unsigned options, const TRect *rect, const QString &s,
+                   const std::vector<std::int64_t> &advances)
+    {
+        const unsigned align = state_.textAlign;
+        std::int64_t left = x;
+        if ((align & TA_CENTER) == TA_CENTER)
+            left -= Sum(advances) / 2;
+        else if (align & TA_RIGHT)
+            left -= Sum(advances);
+        if (rect && (options & ETO_OPAQUE)) {
+            const TPoint start = Map(left, y);
+            canvas_.ExtTextOut(start.X, start.Y, ETO_OPAQUE, rect, "");
+        }
+        canvas_.SetTextAlign(align & TA_BASELINE);
+        std::int64_t offset = 0;
+        for (qsizetype i = 0; i < s.size();) {
+            qsizetype end = i + 1;
+            while (end < s.size()
+                   && (s[end].isLowSurrogate() || (advances[static_cast<size_t>(end)] == 0 && !s[end].isHighSurrogate())))
+                ++end;
+            const std::string piece = Utf8(s.mid(i, end - i));
+            TPoint at = Map(left + offset, y);
+            // The last piece ends where the text does, however wide the font draws it.
+            if (end == s.size())
+                at.X = std::min(at.X, Map(left + Sum(advances), y).X - canvas_.TextWidth(piece));
+            canvas_.ExtTextOut(at.X, at.Y, options & (ETO_CLIPPED | ETO_RTLREADING), rect, piece);
+            for (; i < end; ++i)
+                offset += advances[static_cast<size_t>(i)];
+        }
     }
 
     static TObject PenObject(std::uint32_t style, std::int64_t width, const char *color)
@@ -1474,6 +1557,7 @@ private:
     bool clipDirty_ = false;
     std::size_t index_ = 0;
     std::int64_t penBudget_ = kPenCostLimit;
+    std::int64_t placeBudget_ = kPlacedCharacterLimit;
 };
 
 } // namespace

@@ -1488,6 +1488,13 @@ TWidgetLink::~TWidgetLink()
     }
 }
 
+void TWidgetLink::SetNative(bool native)
+{
+    native_ = native;
+    if (widget_)
+        widget_->setAttribute(Qt::WA_NoMousePropagation, native);
+}
+
 void TWidgetLink::WatchWidget(QWidget *widget)
 {
     widget->installEventFilter(this);

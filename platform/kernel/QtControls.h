@@ -24,8 +24,11 @@ public:
     TWinControl *Control() const { return control_; }
     // Also translate the input of this inner widget (e.g. a scroll area's viewport).
     void WatchWidget(QWidget *widget);
-    // Native controls handle their own input after our handlers ran.
-    void SetNative(bool native) { native_ = native; }
+    // Native controls handle their own input after our handlers ran. Their
+    // mouse input is theirs alone: what the toolkit's widget leaves unused
+    // (a button ignores plain moves) does not reach the window under it too,
+    // which would take the pointer's hint away from the control.
+    void SetNative(bool native);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -19,13 +19,23 @@
 namespace {
 QString Q(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// "説明|*.xml|説明|*.*" becomes the Qt filter list "説明 (*.xml)", "説明 (*.*)".
+// "説明|*.xml|説明|*.*" becomes the Qt filter list "説明 (*.xml)", "説明 (*.*)":
+// the toolkit reads the masks from the parentheses that end each entry. A
+// description that ends with its masks already ("PDF (*.pdf)|*.pdf") is shown
+// as it is written, not with the masks twice.
 QStringList QtFilters(const std::string &filter)
 {
     QStringList parts = Q(filter).split('|');
     QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString masks = "(" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        const QString &description = parts[i];
+        if (QString(description).replace(';', ' ').endsWith(masks, Qt::CaseInsensitive))
+            filters << description.left(description.size() - masks.size())
+                           + QString(description.right(masks.size())).replace(';', ' ');
+        else
+            filters << description + " " + masks;
+    }
     return filters;
 }
 

@@ -1,10 +1,14 @@
 #include "platform/kernel/Application.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
 #include "platform/widgets/ComboBox.h"
 #include "platform/widgets/DateTimePicker.h"
 #include "platform/services/InputSimulation.h"
 #include "platform/widgets/Memo.h"
 #include "platform/kernel/Forms.h"
 #include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/RadioButton.h"
 #include "platform/widgets/RadioGroup.h"
 #include "platform/widgets/SpinEdit.h"
 
@@ -116,6 +120,40 @@ std::string HintAfterRestingOn(TControl &control, TPoint p)
 }
 
 } // namespace
+
+// A button, check box or radio button shows its own hint, though its widget
+// leaves the plain moves to the window under it, which has a hint of its own.
+TEST(ChoiceControls, ButtonsOnAPanelShowTheirOwnHint)
+{
+    const int savedPause = Application().HintPause();
+    Application().SetHintPause(20);
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TPanel panel(&form);
+    panel.SetParent(&form);
+    panel.SetBounds(0, 0, 300, 200);
+    panel.SetHint("panel");
+    panel.SetShowHint(true);
+    TButton button(&form);
+    TCheckBox check(&form);
+    TRadioButton radio(&form);
+    int top = 10;
+    for (TControl *c : std::initializer_list<TControl *>{&button, &check, &radio}) {
+        c->SetParent(&panel);
+        c->SetBounds(10, top, 120, 24);
+        c->SetHint(c == &button ? "button" : c == &check ? "check" : "radio");
+        c->SetShowHint(true);
+        top += 40;
+    }
+    ASSERT_TRUE(SimulateActivation(form));
+    EXPECT_EQ(HintAfterRestingOn(button, TPoint{60, 12}), "button");
+    EXPECT_EQ(HintAfterRestingOn(check, TPoint{60, 12}), "check");
+    EXPECT_EQ(HintAfterRestingOn(radio, TPoint{60, 12}), "radio");
+    EXPECT_EQ(HintAfterRestingOn(panel, TPoint{200, 150}), "panel");
+    Application().CancelHint();
+    Application().SetHintPause(savedPause);
+    form.Hide();
+}
 
 // A number, date or text-and-list box shows its hint over its text as over its
 // arrows; text fields keep the text cursor, and typing there still reaches them once.

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -547,4 +549,68 @@ TEST(Metafile, APagesWidePensCostNoMoreThanItsShare)
     mf.Play(wide.Canvas(), {0, 0, 400, 200});
     EXPECT_EQ(wide.Pixel(200, 100 - 18), clBlack);
     EXPECT_EQ(wide.Pixel(200, 100 + 18), clBlack);
+}
+
+namespace {
+
+// Texts as auto-sized labels print them, left, centred and right-aligned,
+// each in the room measured for it; the rooms are noted.
+void DrawMeasuredTexts(TCanvas &c, std::vector<TRect> &rooms)
+{
+    c.Font().SetName("ＭＳ Ｐゴシック");
+    c.Font().SetColor(clBlack);
+    c.Brush().SetStyle(bsClear);
+    const char *texts[] = {"株式会社テスト", "スケジュール表", "作成日: 2024/01/10", "Gantt 𠮷野家"};
+    const unsigned aligns[] = {TA_LEFT, TA_CENTER, TA_RIGHT};
+    int y = 4;
+    for (int height : {-11, -12, -19})
+        for (const char *text : texts) {
+            c.Font().SetHeight(height);
+            const unsigned align = aligns[rooms.size() % 3];
+            const int width = c.TextWidth(text);
+            const TRect room{10, y, 10 + width, y + c.TextHeight(text)};
+            const int anchor = align == TA_LEFT ? room.Left : align == TA_RIGHT ? room.Right : room.Left + width / 2;
+            c.SetTextAlign(align);
+            c.ExtTextOut(anchor, y, 0, nullptr, text);
+            rooms.push_back(room);
+            y = room.Bottom + 6;
+        }
+}
+
+// Ink outside every room, each scaled and widened by the pixel a glyph's
+// edge may shade.
+int InkOutside(const TBitmap &b, const std::vector<TRect> &rooms, double scale)
+{
+    int outside = 0;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) {
+            if (b.Pixel(x, y) == clWhite)
+                continue;
+            bool inside = false;
+            for (const TRect &r : rooms)
+                inside = inside || (x >= std::floor(r.Left * scale) - 1 && x <= std::ceil(r.Right * scale)
+                                    && y >= std::floor(r.Top * scale) - 1 && y <= std::ceil(r.Bottom * scale));
+            outside += !inside;
+        }
+    return outside;
+}
+
+} // namespace
+
+// Played smaller or larger, a font is rarely exactly as much narrower or
+// wider: a text still keeps to the room it was measured for, so the label's
+// rectangle that clips it cuts nothing off.
+TEST(Metafile, TextsKeepTheRoomTheyWereMeasuredForAtEveryScale)
+{
+    const int width = 240, height = 420;
+    std::vector<TRect> rooms;
+    TMetafile mf;
+    mf.LoadFromBytes(Record(width, height, [&](TCanvas &c) { DrawMeasuredTexts(c, rooms); }));
+    for (int percent : {50, 64, 67, 68, 75, 100, 103, 150, 200}) {
+        const int w = width * percent / 100, h = height * percent / 100;
+        TBitmap played(w, h);
+        mf.Play(played.Canvas(), {0, 0, w, h});
+        EXPECT_TRUE(HasInk(played, {0, 0, w, h}));
+        EXPECT_EQ(InkOutside(played, rooms, static_cast<double>(w) / width), 0) << percent << " %";
+    }
 }

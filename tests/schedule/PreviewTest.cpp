@@ -2,12 +2,20 @@
 // page and zoom controls, and what the window refuses while the run goes on.
 #include <gtest/gtest.h>
 
+#include "platform/kernel/Application.h"
 #include "platform/services/InputSimulation.h"
 #include "platform/kernel/Timer.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"
 #include "tests/schedule/DialogFixture.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <tuple>
+#include <thread>
 
 namespace {
 
@@ -318,6 +326,197 @@ TEST(PreviewWindow, EveryLineOfThePageShowsWhenThePageIsShownSmaller)
     EXPECT_EQ(checked.size(), 5u);
 }
 
+namespace {
+
+// The page with its texts' clipping taken off.
+TMetafile Unclipped(const TMetafile &page)
+{
+    constexpr std::uint32_t kTextRecord = 84;
+    std::string bytes = page.Data();
+    for (size_t at = 0; at + 56 <= bytes.size();) {
+        std::uint32_t type, size, options;
+        std::memcpy(&type, bytes.data() + at, 4);
+        std::memcpy(&size, bytes.data() + at + 4, 4);
+        if (type == kTextRecord) {
+            std::memcpy(&options, bytes.data() + at + 52, 4);
+            options &= ~static_cast<std::uint32_t>(ETO_CLIPPED);
+            std::memcpy(bytes.data() + at + 52, &options, 4);
+        }
+        if (size == 0)
+            break;
+        at += size;
+    }
+    TMetafile unclipped;
+    unclipped.LoadFromBytes(bytes);
+    return unclipped;
+}
+
+} // namespace
+
+// Shown smaller, the texts of the header and footer (auto-sized to the text
+// at the page's own size) lose nothing to the rectangles that clip them.
+TEST(PreviewWindow, EveryTextShowsWholeWhenThePageIsShownSmaller)
+{
+    TPreviewBoard board(4);
+    PrintKaishamei = "株式会社テスト";
+    TLater later;
+    std::vector<int> checked;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            TRpPreview &preview = *form.pre1;
+            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
+            const TMetafile unclipped = Unclipped(*preview.Image().Metafile());
+            const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
+            for (int zoom : {50, fit, 64}) {
+                preview.SetZoom(zoom);
+                const TBitmap shown = ControlPixels(preview);
+                const TRpPreviewImage &image = preview.Image();
+                TBitmap whole(image.Width(), image.Height());
+                TRpPreviewImage::DrawPageImage(&unclipped, whole.Canvas(), {0, 0, whole.Width(), whole.Height()}, false);
+                int cut = 0;
+                // The page's face, inside its frame and shadow.
+                for (int y = 1; y < whole.Height() - 4; ++y)
+                    for (int x = 1; x < whole.Width() - 4; ++x)
+                        cut += whole.Pixel(x, y) != shown.Pixel(image.Left() + x, image.Top() + y);
+                EXPECT_EQ(cut, 0) << "zoom " << zoom;
+                checked.push_back(zoom);
+            }
+            form.btnCloseClick(nullptr);
+        });
+    });
+    ResetPageSettings();
+    EXPECT_EQ(checked.size(), 3u);
+}
+
+namespace {
+
+std::int32_t I32(const std::string &bytes, size_t at)
+{
+    std::int32_t v;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+
+// Where the page draws lines (a move and a line to) down its columns
+// (`vertical`) or along its rows: their x or y.
+std::set<int> DrawnLines(const TMetafile &page, bool vertical)
+{
+    constexpr std::int32_t kMoveTo = 27, kLineTo = 54;
+    const std::string &bytes = page.Data();
+    std::set<int> lines;
+    int x = 0, y = 0;
+    for (size_t at = 0; at + 16 <= bytes.size() && I32(bytes, at + 4) > 0; at += I32(bytes, at + 4)) {
+        const std::int32_t type = I32(bytes, at), toX = I32(bytes, at + 8), toY = I32(bytes, at + 12);
+        if (type == kLineTo && (vertical ? toX == x : toY == y))
+            lines.insert(vertical ? x : y);
+        if (type == kMoveTo || type == kLineTo)
+            std::tie(x, y) = std::pair{toX, toY};
+    }
+    return lines;
+}
+
+// Of the lines drawn at `drawn`, those crossing one row (`vertical`) or
+// column of the picture, running on for eight pixels each way, with three
+// white pixels on either side: the row or column crossed by the most of
+// them, and where they cross it.
+struct TCrossing {
+    int at = 0;
+    std::vector<int> lines;
+};
+
+TCrossing LonelyLines(const TBitmap &b, const std::set<int> &drawn, bool vertical)
+{
+    auto dark = [&](int along, int at) {
+        const int x = vertical ? along : at, y = vertical ? at : along;
+        return x >= 0 && y >= 0 && x < b.Width() && y < b.Height() && b.Pixel(x, y) != clWhite;
+    };
+    const int across = vertical ? b.Height() : b.Width();
+    TCrossing best;
+    for (int at = 0; at < across; ++at) {
+        TCrossing here{at, {}};
+        for (int i : drawn) {
+            bool line = true;
+            for (int k = 1; k <= 3 && line; ++k)
+                line = !dark(i - k, at) && !dark(i + k, at);
+            for (int k = -8; k <= 8 && line; ++k)
+                line = dark(i, at + k);
+            if (line)
+                here.lines.push_back(i);
+        }
+        if (here.lines.size() > best.lines.size())
+            best = here;
+    }
+    return best;
+}
+
+// How wide each of the lines shows where they cross the scaled picture.
+std::vector<int> ShownWidths(const TBitmap &shown, const TCrossing &crossing, bool vertical, double scale)
+{
+    auto dark = [&](int along, int at) {
+        const int x = vertical ? along : at, y = vertical ? at : along;
+        return x >= 0 && y >= 0 && x < shown.Width() && y < shown.Height() && shown.Pixel(x, y) == clBlack;
+    };
+    const int at = static_cast<int>(std::lrint((crossing.at + 0.5) * scale));
+    std::vector<int> widths;
+    for (int line : crossing.lines) {
+        int i = static_cast<int>(std::lrint(line * scale)) - 1;
+        while (!dark(i, at) && i <= std::lrint((line + 1) * scale))
+            ++i;
+        int width = 0;
+        while (dark(i + width, at))
+            ++width;
+        widths.push_back(width);
+    }
+    return widths;
+}
+
+} // namespace
+
+// The page's day lines and row lines, each one pixel wide where the page is
+// drawn at its own size, show equally wide at every zoom: none of them twice
+// as thick as the others.
+TEST(PreviewWindow, LinesOfOneWidthShowEquallyWideAtEveryZoom)
+{
+    TPreviewBoard board(6);
+    TLater later;
+    std::vector<int> checked;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            TRpPreview &preview = *form.pre1;
+            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
+            const TMetafile &page = *preview.Image().Metafile();
+            TBitmap own(page.Width(), page.Height());
+            page.Play(own.Canvas(), {0, 0, own.Width(), own.Height()});
+            const TCrossing days = LonelyLines(own, DrawnLines(page, true), true);
+            const TCrossing rows = LonelyLines(own, DrawnLines(page, false), false);
+            ASSERT_GE(days.lines.size(), 20u);
+            ASSERT_GE(rows.lines.size(), 4u);
+            const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
+            for (int zoom : {103, fit, 110, 128, 150}) {
+                preview.SetZoom(zoom);
+                const TRpPreviewImage &image = preview.Image();
+                TBitmap shown(image.Width(), image.Height());
+                TRpPreviewImage::DrawPageImage(&page, shown.Canvas(), {0, 0, shown.Width(), shown.Height()}, false);
+                const double scale = static_cast<double>(shown.Width()) / own.Width();
+                const int thickness = std::max(1, static_cast<int>(std::lrint(scale)));
+                for (bool vertical : {true, false}) {
+                    const TCrossing &lines = vertical ? days : rows;
+                    const std::vector<int> widths = ShownWidths(shown, lines, vertical, scale);
+                    for (size_t k = 0; k < widths.size(); ++k)
+                        EXPECT_EQ(widths[k], thickness) << "zoom " << zoom << ", line at " << lines.lines[k];
+                }
+                checked.push_back(zoom);
+            }
+            form.btnCloseClick(nullptr);
+        });
+    });
+    EXPECT_EQ(checked.size(), 5u);
+}
+
 TEST(PreviewWindow, ItsMessagesBelongToIt)
 {
     TPreviewBoard board(23);
@@ -342,4 +541,33 @@ TEST(PreviewWindow, ItsMessagesBelongToIt)
         EXPECT_EQ(message.text, "レポート生成中です。しばらくお待ち下さい。");
         EXPECT_EQ(message.owner, preview);
     }
+}
+
+// Resting the pointer on the close button shows the button's hint after the
+// application's hint pause, not the toolbar's (which has none).
+TEST(PreviewWindow, TheCloseButtonShowsItsHint)
+{
+    TPreviewBoard board(1);
+    const int savedPause = Application().HintPause();
+    Application().SetHintPause(20);
+    TLater later;
+    std::string shown;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            Application().CancelHint();
+            SimulateMouseMove(*form.btnClose, TPoint{30, 12});
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+            while (std::chrono::steady_clock::now() < until && Application().ShownHint().empty()) {
+                ProcessMessages();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            shown = Application().ShownHint();
+            Application().CancelHint();
+            form.btnCloseClick(nullptr);
+        });
+    });
+    Application().SetHintPause(savedPause);
+    EXPECT_EQ(shown, "プレビューを閉じる");
 }
