@@ -1522,8 +1522,9 @@ namespace {
 // A turn of the wheel from the window system goes first to the window under
 // the pointer, then, while no window takes it, to each window around it in
 // turn, as copies not marked as the system's. The form hears of the turn
-// once, from the first; the copies are had, so that no window around scrolls
-// on its own either.
+// once, from the first. A native control's own window takes the copy its
+// text field passes on (a spin edit or a date picker steps, a combo box
+// chooses); the other windows have it, so that none scrolls on its own.
 struct TSystemWheel {
     quint64 timestamp = 0;
     QPointF global;
@@ -1659,7 +1660,7 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
             }
         }
         if (IsCopyOfSystemWheel(*static_cast<QWheelEvent *>(event)))
-            return true;
+            return !(native_ && source == widget_);
         if (auto *form = FormOf(control_)) {
             auto *wheel = static_cast<QWheelEvent *>(event);
             TShiftState shift = ShiftOf(wheel->modifiers(), wheel->buttons());

@@ -103,6 +103,59 @@ TEST(ChoiceControls, SpinEditArrowKeysStepByTheIncrement)
     form.Hide();
 }
 
+// The wheel over the text of a spin edit, a combo box with an edit or a date
+// picker lands on the text field, which passes it on to the box around it:
+// the box steps once a notch, and the form hears of each turn once.
+TEST(ChoiceControls, TheWheelStepsBoxesWithATextFieldOnceANotch)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 150);
+    TSpinEdit spin(&form);
+    spin.SetParent(&form);
+    spin.SetBounds(10, 10, 80, 22);
+    spin.SetRange(10, 300);
+    spin.SetIncrement(10);
+    spin.SetValue(64);
+    TComboBox combo(&form);
+    combo.SetParent(&form);
+    combo.SetBounds(10, 45, 80, 22);
+    combo.SetItems({"8", "9", "10"});
+    combo.SetItemIndex(1);
+    TDateTimePicker picker(&form);
+    picker.SetParent(&form);
+    picker.SetBounds(10, 80, 120, 22);
+    picker.SetDate(EncodeDate(2024, 3, 9));
+    int up = 0, down = 0;
+    form.OnMouseWheelUp = [&](TObject *, TShiftState, TPoint, bool &) { ++up; };
+    form.OnMouseWheelDown = [&](TObject *, TShiftState, TPoint, bool &) { ++down; };
+    ASSERT_TRUE(SimulateActivation(form));
+
+    SimulateClick(spin, TPoint{5, 5});
+    SimulateWheel(spin, TPoint{5, 5}, 120);
+    EXPECT_EQ(spin.Value(), 74);
+    SimulateWheel(spin, TPoint{5, 5}, -120);
+    SimulateWheel(spin, TPoint{5, 5}, -120);
+    EXPECT_EQ(spin.Value(), 54);
+
+    SimulateClick(combo, TPoint{5, 5});
+    SimulateWheel(combo, TPoint{5, 5}, -120);
+    EXPECT_EQ(combo.ItemIndex(), 2);
+    SimulateWheel(combo, TPoint{5, 5}, 120);
+    EXPECT_EQ(combo.ItemIndex(), 1);
+
+    // The click chose the year.
+    SimulateClick(picker, TPoint{5, 5});
+    SimulateWheel(picker, TPoint{5, 5}, 120);
+    EXPECT_EQ(picker.Date(), EncodeDate(2025, 3, 9));
+    SimulateWheel(picker, TPoint{5, 5}, -120);
+    EXPECT_EQ(picker.Date(), EncodeDate(2024, 3, 9));
+
+    ProcessMessages();
+    EXPECT_EQ(up, 3);
+    EXPECT_EQ(down, 4);
+    form.Hide();
+}
+
 namespace {
 
 // The hint shown after the pointer rests on a point of the control (the hint
