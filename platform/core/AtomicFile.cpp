@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -60,18 +62,30 @@ void CheckWritable(const std::string &path, const std::string &shownName)
         throw EFCreateError("Cannot create file \"" + shownName + "\". " + std::strerror(EACCES), EACCES);
 }
 
-// A temporary file of "name" is ".<name>." and six letters or digits, the
-// name every version of the program has given it.
+// A temporary file of "name" is ".<name>." with six letters or digits and
+// ".tarvold-save" after them: a name no file of the user's has by chance, so
+// clearing leftovers never takes one of the user's files. A long name is cut
+// (at a character's start) so that the whole stays a valid file name.
 constexpr size_t kTailLength = 6;
+constexpr std::string_view kTemporaryMark = ".tarvold-save";
 
-std::string TemporaryPrefix(const std::string &name) { return "." + name + "."; }
+std::string TemporaryPrefix(const std::string &name)
+{
+    const size_t room = NAME_MAX - 2 - kTailLength - kTemporaryMark.size();
+    size_t kept = std::min(name.size(), room);
+    while (kept > 0 && kept < name.size() && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80)
+        --kept;  // not inside a character
+    return "." + name.substr(0, kept) + ".";
+}
 
-bool IsTemporaryFileOf(const std::string &candidate, const std::string &name)
+bool IsTemporaryFileOf(std::string_view candidate, const std::string &name)
 {
     const std::string prefix = TemporaryPrefix(name);
-    return candidate.size() == prefix.size() + kTailLength && candidate.compare(0, prefix.size(), prefix) == 0 &&
-           std::all_of(candidate.begin() + static_cast<std::ptrdiff_t>(prefix.size()), candidate.end(),
-                       [](unsigned char c) { return std::isalnum(c) != 0; });
+    if (candidate.size() != prefix.size() + kTailLength + kTemporaryMark.size() || !candidate.starts_with(prefix) ||
+        !candidate.ends_with(kTemporaryMark))
+        return false;
+    const std::string_view tail = candidate.substr(prefix.size(), kTailLength);
+    return std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
 // Six letters or digits that differ from call to call and from process to
@@ -146,12 +160,13 @@ int OpenUnnamedFile(const std::string &folder)
 // A file named from the start, locked, or -1 with errno set. Another save's
 // clearing may have taken it for a leftover before the lock was had: then
 // another is made.
-int CreateNamedFile(const std::string &pattern, std::string &name)
+int CreateNamedFile(const std::string &prefix, std::string &name)
 {
+    const std::string pattern = prefix + std::string(kTailLength, 'X') + std::string(kTemporaryMark);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
-        const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        const int fd = ::mkostemps(buffer.data(), static_cast<int>(kTemporaryMark.size()), O_CLOEXEC);
         if (fd < 0)
             return -1;
         ::flock(fd, LOCK_EX);
@@ -197,7 +212,7 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string &shownPath) : path_(LinkT
     RemoveLeftoverTemporaryFiles(folder_, name);
     fd_ = OpenUnnamedFile(folder_);
     if (fd_ < 0)
-        fd_ = CreateNamedFile(folder_ + TemporaryPrefix(name) + "XXXXXX", temp_);
+        fd_ = CreateNamedFile(folder_ + TemporaryPrefix(name), temp_);
     if (fd_ < 0) {
         const int err = errno;
         throw EFCreateError("Cannot create file \"" + path_ + "\". " + std::strerror(err), err);
@@ -254,7 +269,7 @@ void TAtomicFileWriter::NameTemporaryFile()
     const std::string opened = "/proc/self/fd/" + std::to_string(fd_);
     const std::string prefix = folder_ + TemporaryPrefix(ExtractFileName(path_));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = prefix + RandomTail();
+        const std::string name = prefix + RandomTail() + std::string(kTemporaryMark);
         int linked = ::linkat(AT_FDCWD, opened.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
         if (linked != 0 && errno != EEXIST)
             linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
