@@ -113,13 +113,9 @@ bool StillNamed(int fd, const std::string &name)
     return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && SameFile(opened, named);
 }
 
-// A temporary file is a plain file of ours that only its owner may read: a
-// file of the user's that happens to have such a name (a copy readable by
-// others, say) is none.
-bool IsOwnTemporaryFile(const struct stat &file)
-{
-    return S_ISREG(file.st_mode) && file.st_uid == ::geteuid() && (file.st_mode & (S_IRWXG | S_IRWXO)) == 0;
-}
+// A temporary file is a plain file of ours. It has the permissions of the
+// file it replaces from its flush on, so they tell nothing.
+bool IsOwnTemporaryFile(const struct stat &file) { return S_ISREG(file.st_mode) && file.st_uid == ::geteuid(); }
 
 // Removes the temporary files that earlier saves of "name" left in the folder
 // when they were stopped. A writer holds a lock on its temporary file while it
@@ -194,6 +190,27 @@ int SyncFolder(const std::string &folder)
     const int err = synced == 0 || errno == EINVAL ? 0 : errno;
     ::close(fd);
     return err;
+}
+
+// The new file gets the owner, group and permissions of the file it replaces
+// (a file shared with a group stays writable by the group once another
+// member saved it); a new file gets the usual permissions. Only the owner's
+// group can be kept where the owner cannot be given away, and nothing where
+// neither can. The mode comes after the owner, which may clear set-id bits.
+void TakeOverOwnerAndMode(int fd, const std::string &replaced)
+{
+    struct stat st;
+    mode_t mode = 0666;
+    if (::stat(replaced.c_str(), &st) == 0) {
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0 && errno == EPERM)
+            (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
 }
 
 } // namespace
@@ -287,6 +304,9 @@ void TAtomicFileWriter::Commit()
 {
     if (fd_ < 0)
         Fail("Cannot write file", EBADF);
+    // Before the flush, so that the owner and the permissions are on disk
+    // with the data.
+    TakeOverOwnerAndMode(fd_, path_);
     // A signal (a child process of the toolkit's ending, say) may cut the
     // wait short: that is no failure of the file.
     int synced;
@@ -299,19 +319,6 @@ void TAtomicFileWriter::Commit()
     if (temp_.empty())
         NameTemporaryFile();
     Reached(TAtomicSaveStep::Named);
-    // Keep the permissions of the file being replaced; a new file gets the
-    // usual ones. Until now the file was its owner's alone, which marks it as
-    // a leftover should the save stop here.
-    struct stat st;
-    mode_t mode = 0666;
-    if (::stat(path_.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd_, mode);
     if (::rename(temp_.c_str(), path_.c_str()) != 0)
         Fail("Cannot create file", errno);
     temp_.clear();

@@ -86,9 +86,10 @@ void WriteFileAtomically(const std::string &path, std::string_view bytes);
 // it, so that a save killed part way leaves nothing behind; where it does not,
 // it is named ".<name>.XXXXXX.tarvold-save" from the start (a long name cut to
 // fit). Each save removes such files that earlier stopped saves of the same
-// file left: plain files of the user's of exactly that pattern that only the
-// user may read (a temporary file is so until its rename), and never one a
-// live writer holds (it keeps its file locked).
+// file left: plain files of the user's of exactly that pattern, and never one
+// a live writer holds (it keeps its file locked). The new file keeps the
+// owner, group and permissions of the one it replaces as far as the user may
+// give them.
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <grp.h>
+#include <ostream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -139,8 +142,8 @@ TEST(AtomicFile, OnlyTheLeftoversOfTheSameDocumentGo)
 {
     testing_support::TempDir dir;
     const std::string path = dir.File("doc.xml");
-    // Left by stopped saves (only their owner may read them), and files that
-    // only look alike.
+    // Left by stopped saves (with the permissions of the file they were to
+    // replace, or still the owner's alone), and files that only look alike.
     const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
     for (const char *name :
          {".doc.xml.a1B2c3.tarvold-save", ".doc.xml.Zz9yY8.tarvold-save", ".doc.xml.a1B2c.tarvold-save",
@@ -149,6 +152,8 @@ TEST(AtomicFile, OnlyTheLeftoversOfTheSameDocumentGo)
         testing_support::WriteBytes(dir.File(name), "bytes");
         std::filesystem::permissions(dir.File(name), ownerOnly);
     }
+    std::filesystem::permissions(dir.File(".doc.xml.Zz9yY8.tarvold-save"), std::filesystem::perms::group_read,
+                                 std::filesystem::perm_options::add);
     std::filesystem::create_directory(dir.File(".doc.xml.Folder.tarvold-save"));
     WriteFileAtomically(path, "saved");
     EXPECT_EQ(ListFiles(dir.Path()),
@@ -210,6 +215,102 @@ TEST(AtomicFile, ADocumentWithTheLongestNamesIsSavedAgainAndItsLeftoversGo)
         EXPECT_EQ(ListFiles(dir.Path()), std::vector<std::string>{name}) << "unnamed " << unnamed;
         SetUnnamedTemporaryFilesAllowed(was);
     }
+}
+
+namespace {
+
+// The owner, group and permissions of a file.
+struct TOwnership {
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    bool operator==(const TOwnership &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const TOwnership &o)
+{
+    return out << o.uid << ":" << o.gid << " " << std::oct << o.mode << std::dec;
+}
+
+TOwnership OwnershipOf(const std::string &path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
+// What the temporary file beside the document has when its data is flushed.
+std::string flushedFolder;
+TOwnership flushedTemporary;
+void NoteTemporaryAtFlush(TAtomicSaveStep step)
+{
+    if (step != TAtomicSaveStep::Flushed)
+        return;
+    for (const std::string &name : ListFiles(flushedFolder))
+        if (name.starts_with("."))
+            flushedTemporary = OwnershipOf(flushedFolder + name);
+}
+
+} // namespace
+
+TEST(AtomicFile, TheNewFileKeepsTheOwnerGroupAndPermissionsOfTheOldOne)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    const TOwnership colleagues = {4321, 4321, 0664};
+    for (bool unnamed : {true, false}) {
+        const bool was = SetUnnamedTemporaryFilesAllowed(unnamed);
+        testing_support::TempDir dir;
+        const std::string path = dir.File("shared.xml");
+        testing_support::WriteBytes(path, "old");
+        ASSERT_EQ(::chown(path.c_str(), colleagues.uid, colleagues.gid), 0);
+        ASSERT_EQ(::chmod(path.c_str(), colleagues.mode), 0);
+        flushedFolder = dir.Path();
+        flushedTemporary = {};
+        SetAtomicSaveStepHook(NoteTemporaryAtFlush);
+        WriteFileAtomically(path, "new");
+        SetAtomicSaveStepHook(nullptr);
+        EXPECT_EQ(ReadBytes(path), "new") << "unnamed " << unnamed;
+        EXPECT_EQ(OwnershipOf(path), colleagues) << "unnamed " << unnamed;
+        if (!unnamed) {  // on disk with the data, not set only after the flush
+            EXPECT_EQ(flushedTemporary, colleagues);
+        }
+        SetUnnamedTemporaryFilesAllowed(was);
+    }
+}
+
+TEST(AtomicFile, AGroupMemberSavingAColleaguesFileKeepsItsGroup)
+{
+    // Another user of the group saves the file: the owner cannot be given
+    // back, the group and the permissions are kept.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "becoming another user needs root";
+    testing_support::TempDir dir;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    const std::string path = dir.File("shared.xml");
+    testing_support::WriteBytes(path, "old");
+    const gid_t team = 4322;
+    const uid_t member = 1234;
+    ASSERT_EQ(::chown(path.c_str(), 4321, team), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(1, &team) != 0 || ::setgid(member) != 0 || ::setuid(member) != 0)
+            ::_exit(2);
+        try {
+            WriteFileAtomically(path, "new");
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(OwnershipOf(path), (TOwnership{member, team, 0664}));
 }
 
 namespace {
