@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -60,18 +62,30 @@ void CheckWritable(const std::string &path, const std::string &shownName)
         throw EFCreateError("Cannot create file \"" + shownName + "\". " + std::strerror(EACCES), EACCES);
 }
 
-// A temporary file of "name" is ".<name>." and six letters or digits, the
-// name every version of the program has given it.
+// A temporary file of "name" is ".<name>." with six letters or digits and
+// ".tarvold-save" after them: a name no file of the user's has by chance, so
+// clearing leftovers never takes one of the user's files. A long name is cut
+// (at a character's start) so that the whole stays a valid file name.
 constexpr size_t kTailLength = 6;
+constexpr std::string_view kTemporaryMark = ".tarvold-save";
 
-std::string TemporaryPrefix(const std::string &name) { return "." + name + "."; }
+std::string TemporaryPrefix(const std::string &name)
+{
+    const size_t room = NAME_MAX - 2 - kTailLength - kTemporaryMark.size();
+    size_t kept = std::min(name.size(), room);
+    while (kept > 0 && kept < name.size() && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80)
+        --kept;  // not inside a character
+    return "." + name.substr(0, kept) + ".";
+}
 
-bool IsTemporaryFileOf(const std::string &candidate, const std::string &name)
+bool IsTemporaryFileOf(std::string_view candidate, const std::string &name)
 {
     const std::string prefix = TemporaryPrefix(name);
-    return candidate.size() == prefix.size() + kTailLength && candidate.compare(0, prefix.size(), prefix) == 0 &&
-           std::all_of(candidate.begin() + static_cast<std::ptrdiff_t>(prefix.size()), candidate.end(),
-                       [](unsigned char c) { return std::isalnum(c) != 0; });
+    if (candidate.size() != prefix.size() + kTailLength + kTemporaryMark.size() || !candidate.starts_with(prefix) ||
+        !candidate.ends_with(kTemporaryMark))
+        return false;
+    const std::string_view tail = candidate.substr(prefix.size(), kTailLength);
+    return std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
 // Six letters or digits that differ from call to call and from process to
@@ -99,13 +113,9 @@ bool StillNamed(int fd, const std::string &name)
     return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && SameFile(opened, named);
 }
 
-// A temporary file is a plain file of ours that only its owner may read: a
-// file of the user's that happens to have such a name (a copy readable by
-// others, say) is none.
-bool IsOwnTemporaryFile(const struct stat &file)
-{
-    return S_ISREG(file.st_mode) && file.st_uid == ::geteuid() && (file.st_mode & (S_IRWXG | S_IRWXO)) == 0;
-}
+// A temporary file is a plain file of ours. It has the permissions of the
+// file it replaces from its flush on, so they tell nothing.
+bool IsOwnTemporaryFile(const struct stat &file) { return S_ISREG(file.st_mode) && file.st_uid == ::geteuid(); }
 
 // Removes the temporary files that earlier saves of "name" left in the folder
 // when they were stopped. A writer holds a lock on its temporary file while it
@@ -146,12 +156,13 @@ int OpenUnnamedFile(const std::string &folder)
 // A file named from the start, locked, or -1 with errno set. Another save's
 // clearing may have taken it for a leftover before the lock was had: then
 // another is made.
-int CreateNamedFile(const std::string &pattern, std::string &name)
+int CreateNamedFile(const std::string &prefix, std::string &name)
 {
+    const std::string pattern = prefix + std::string(kTailLength, 'X') + std::string(kTemporaryMark);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
-        const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        const int fd = ::mkostemps(buffer.data(), static_cast<int>(kTemporaryMark.size()), O_CLOEXEC);
         if (fd < 0)
             return -1;
         ::flock(fd, LOCK_EX);
@@ -181,6 +192,27 @@ int SyncFolder(const std::string &folder)
     return err;
 }
 
+// The new file gets the owner, group and permissions of the file it replaces
+// (a file shared with a group stays writable by the group once another
+// member saved it); a new file gets the usual permissions. Only the owner's
+// group can be kept where the owner cannot be given away, and nothing where
+// neither can. The mode comes after the owner, which may clear set-id bits.
+void TakeOverOwnerAndMode(int fd, const std::string &replaced)
+{
+    struct stat st;
+    mode_t mode = 0666;
+    if (::stat(replaced.c_str(), &st) == 0) {
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0 && errno == EPERM)
+            (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+}
+
 } // namespace
 
 void SetAtomicSaveStepHook(void (*hook)(TAtomicSaveStep step)) { stepHook.store(hook); }
@@ -197,7 +229,7 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string &shownPath) : path_(LinkT
     RemoveLeftoverTemporaryFiles(folder_, name);
     fd_ = OpenUnnamedFile(folder_);
     if (fd_ < 0)
-        fd_ = CreateNamedFile(folder_ + TemporaryPrefix(name) + "XXXXXX", temp_);
+        fd_ = CreateNamedFile(folder_ + TemporaryPrefix(name), temp_);
     if (fd_ < 0) {
         const int err = errno;
         throw EFCreateError("Cannot create file \"" + path_ + "\". " + std::strerror(err), err);
@@ -254,7 +286,7 @@ void TAtomicFileWriter::NameTemporaryFile()
     const std::string opened = "/proc/self/fd/" + std::to_string(fd_);
     const std::string prefix = folder_ + TemporaryPrefix(ExtractFileName(path_));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = prefix + RandomTail();
+        const std::string name = prefix + RandomTail() + std::string(kTemporaryMark);
         int linked = ::linkat(AT_FDCWD, opened.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
         if (linked != 0 && errno != EEXIST)
             linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
@@ -272,6 +304,9 @@ void TAtomicFileWriter::Commit()
 {
     if (fd_ < 0)
         Fail("Cannot write file", EBADF);
+    // Before the flush, so that the owner and the permissions are on disk
+    // with the data.
+    TakeOverOwnerAndMode(fd_, path_);
     // A signal (a child process of the toolkit's ending, say) may cut the
     // wait short: that is no failure of the file.
     int synced;
@@ -284,19 +319,6 @@ void TAtomicFileWriter::Commit()
     if (temp_.empty())
         NameTemporaryFile();
     Reached(TAtomicSaveStep::Named);
-    // Keep the permissions of the file being replaced; a new file gets the
-    // usual ones. Until now the file was its owner's alone, which marks it as
-    // a leftover should the save stop here.
-    struct stat st;
-    mode_t mode = 0666;
-    if (::stat(path_.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd_, mode);
     if (::rename(temp_.c_str(), path_.c_str()) != 0)
         Fail("Cannot create file", errno);
     temp_.clear();

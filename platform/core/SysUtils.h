@@ -84,10 +84,12 @@ void WriteFileAtomically(const std::string &path, std::string_view bytes);
 // commit (a failure, a change of mind) removes it and leaves the old file.
 // The temporary file has no name until Commit, where the file system allows
 // it, so that a save killed part way leaves nothing behind; where it does not,
-// it is named ".<name>.XXXXXX" from the start. Each save removes such files
-// that earlier stopped saves of the same file left: plain files of the user's
-// that only the user may read (a temporary file is so until its rename), and
-// never one a live writer holds (it keeps its file locked).
+// it is named ".<name>.XXXXXX.tarvold-save" from the start (a long name cut to
+// fit). Each save removes such files that earlier stopped saves of the same
+// file left: plain files of the user's of exactly that pattern, and never one
+// a live writer holds (it keeps its file locked). The new file keeps the
+// owner, group and permissions of the one it replaces as far as the user may
+// give them.
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);

@@ -1,5 +1,6 @@
 // A save stopped part way (a crash, kill -9, a power cut) leaves the old file
 // or the new one, never a mix, and no temporary file that stays for good.
+#include "platform/core/Encoding.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
 #include "tests/TestSupport.h"
@@ -7,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <grp.h>
+#include <ostream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,22 +142,175 @@ TEST(AtomicFile, OnlyTheLeftoversOfTheSameDocumentGo)
 {
     testing_support::TempDir dir;
     const std::string path = dir.File("doc.xml");
-    // Left by earlier versions of the program, and files that only look alike.
-    // Left by earlier versions of the program (only their owner may read them),
-    // and files that only look alike.
+    // Left by stopped saves (with the permissions of the file they were to
+    // replace, or still the owner's alone), and files that only look alike.
     const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
-    for (const char *name : {".doc.xml.a1B2c3", ".doc.xml.Zz9yY8", ".doc.xml.bak", ".doc.xml.a1B2c3d",
-                             ".doc.xml.a1-2c3", ".other.xml.a1B2c3", "doc.xml.a1B2c3", ".doc.xml.backup"}) {
+    for (const char *name :
+         {".doc.xml.a1B2c3.tarvold-save", ".doc.xml.Zz9yY8.tarvold-save", ".doc.xml.a1B2c.tarvold-save",
+          ".doc.xml.a1-2c3.tarvold-save", ".doc.xml.a1B2c3.tarvold-saved", ".other.xml.a1B2c3.tarvold-save",
+          "doc.xml.a1B2c3.tarvold-save", ".doc.xml.a1B2c3"}) {
         testing_support::WriteBytes(dir.File(name), "bytes");
         std::filesystem::permissions(dir.File(name), ownerOnly);
     }
-    std::filesystem::permissions(dir.File(".doc.xml.backup"), std::filesystem::perms::group_read,
+    std::filesystem::permissions(dir.File(".doc.xml.Zz9yY8.tarvold-save"), std::filesystem::perms::group_read,
                                  std::filesystem::perm_options::add);
-    std::filesystem::create_directory(dir.File(".doc.xml.Folder"));
+    std::filesystem::create_directory(dir.File(".doc.xml.Folder.tarvold-save"));
     WriteFileAtomically(path, "saved");
     EXPECT_EQ(ListFiles(dir.Path()),
-              (std::vector<std::string>{".doc.xml.Folder", ".doc.xml.a1-2c3", ".doc.xml.a1B2c3d", ".doc.xml.backup",
-                                        ".doc.xml.bak", ".other.xml.a1B2c3", "doc.xml", "doc.xml.a1B2c3"}));
+              (std::vector<std::string>{".doc.xml.Folder.tarvold-save", ".doc.xml.a1-2c3.tarvold-save",
+                                        ".doc.xml.a1B2c.tarvold-save", ".doc.xml.a1B2c3",
+                                        ".doc.xml.a1B2c3.tarvold-saved", ".other.xml.a1B2c3.tarvold-save", "doc.xml",
+                                        "doc.xml.a1B2c3.tarvold-save"}));
+}
+
+TEST(AtomicFile, TheUsersOwnFilesBesideTheDocumentSurviveASave)
+{
+    // Files only their owner may read, as any made under umask 077, named
+    // like the document with something after it; beside them a real leftover.
+    for (bool unnamed : {true, false}) {
+        const bool was = SetUnnamedTemporaryFilesAllowed(unnamed);
+        testing_support::TempDir dir;
+        const std::string path = dir.File("plan.xml");
+        WriteFileAtomically(path, "old");
+        const std::vector<std::string> usersFiles = {".plan.xml.backup", ".plan.xml.old001", ".plan.xml.x7Kq2Z"};
+        for (const std::string &name : usersFiles) {
+            testing_support::WriteBytes(dir.File(name), "precious");
+            std::filesystem::permissions(dir.File(name),
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        }
+        ASSERT_TRUE(KillSaveAt(path, "lost", TMoment::Named)) << "unnamed " << unnamed;
+        ASSERT_EQ(ListFiles(dir.Path()).size(), usersFiles.size() + 2) << "unnamed " << unnamed;
+        WriteFileAtomically(path, "new");
+        std::vector<std::string> expected = usersFiles;
+        expected.push_back("plan.xml");
+        EXPECT_EQ(ListFiles(dir.Path()), expected) << "unnamed " << unnamed;
+        for (const std::string &name : usersFiles)
+            EXPECT_EQ(ReadBytes(dir.File(name)), "precious") << name;
+        SetUnnamedTemporaryFilesAllowed(was);
+    }
+}
+
+TEST(AtomicFile, ADocumentWithTheLongestNamesIsSavedAgainAndItsLeftoversGo)
+{
+    // 254 bytes, one short of the longest name; the name inside a temporary
+    // file's is cut within a character's bytes.
+    std::string name = "a";
+    for (int i = 0; i < 83; ++i)
+        name += "計";
+    name += ".xml";
+    ASSERT_EQ(name.size(), 254u);
+    for (bool unnamed : {true, false}) {
+        const bool was = SetUnnamedTemporaryFilesAllowed(unnamed);
+        testing_support::TempDir dir;
+        const std::string path = dir.File(name);
+        EXPECT_NO_THROW(WriteFileAtomically(path, "first")) << "unnamed " << unnamed;
+        EXPECT_NO_THROW(WriteFileAtomically(path, "second")) << "unnamed " << unnamed;
+        EXPECT_EQ(ReadBytes(path), "second") << "unnamed " << unnamed;
+        ASSERT_TRUE(KillSaveAt(path, "lost", TMoment::Named)) << "unnamed " << unnamed;
+        const std::vector<std::string> left = ListFiles(dir.Path());
+        ASSERT_EQ(left.size(), 2u) << "unnamed " << unnamed;
+        EXPECT_TRUE(IsValidUtf8(left[0])) << "unnamed " << unnamed;
+        EXPECT_NO_THROW(WriteFileAtomically(path, "third")) << "unnamed " << unnamed;
+        EXPECT_EQ(ReadBytes(path), "third") << "unnamed " << unnamed;
+        EXPECT_EQ(ListFiles(dir.Path()), std::vector<std::string>{name}) << "unnamed " << unnamed;
+        SetUnnamedTemporaryFilesAllowed(was);
+    }
+}
+
+namespace {
+
+// The owner, group and permissions of a file.
+struct TOwnership {
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    bool operator==(const TOwnership &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const TOwnership &o)
+{
+    return out << o.uid << ":" << o.gid << " " << std::oct << o.mode << std::dec;
+}
+
+TOwnership OwnershipOf(const std::string &path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
+// What the temporary file beside the document has when its data is flushed.
+std::string flushedFolder;
+TOwnership flushedTemporary;
+void NoteTemporaryAtFlush(TAtomicSaveStep step)
+{
+    if (step != TAtomicSaveStep::Flushed)
+        return;
+    for (const std::string &name : ListFiles(flushedFolder))
+        if (name.starts_with("."))
+            flushedTemporary = OwnershipOf(flushedFolder + name);
+}
+
+} // namespace
+
+TEST(AtomicFile, TheNewFileKeepsTheOwnerGroupAndPermissionsOfTheOldOne)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    const TOwnership colleagues = {4321, 4321, 0664};
+    for (bool unnamed : {true, false}) {
+        const bool was = SetUnnamedTemporaryFilesAllowed(unnamed);
+        testing_support::TempDir dir;
+        const std::string path = dir.File("shared.xml");
+        testing_support::WriteBytes(path, "old");
+        ASSERT_EQ(::chown(path.c_str(), colleagues.uid, colleagues.gid), 0);
+        ASSERT_EQ(::chmod(path.c_str(), colleagues.mode), 0);
+        flushedFolder = dir.Path();
+        flushedTemporary = {};
+        SetAtomicSaveStepHook(NoteTemporaryAtFlush);
+        WriteFileAtomically(path, "new");
+        SetAtomicSaveStepHook(nullptr);
+        EXPECT_EQ(ReadBytes(path), "new") << "unnamed " << unnamed;
+        EXPECT_EQ(OwnershipOf(path), colleagues) << "unnamed " << unnamed;
+        if (!unnamed) {  // on disk with the data, not set only after the flush
+            EXPECT_EQ(flushedTemporary, colleagues);
+        }
+        SetUnnamedTemporaryFilesAllowed(was);
+    }
+}
+
+TEST(AtomicFile, AGroupMemberSavingAColleaguesFileKeepsItsGroup)
+{
+    // Another user of the group saves the file: the owner cannot be given
+    // back, the group and the permissions are kept.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "becoming another user needs root";
+    testing_support::TempDir dir;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    const std::string path = dir.File("shared.xml");
+    testing_support::WriteBytes(path, "old");
+    const gid_t team = 4322;
+    const uid_t member = 1234;
+    ASSERT_EQ(::chown(path.c_str(), 4321, team), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(1, &team) != 0 || ::setgid(member) != 0 || ::setuid(member) != 0)
+            ::_exit(2);
+        try {
+            WriteFileAtomically(path, "new");
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(OwnershipOf(path), (TOwnership{member, team, 0664}));
 }
 
 namespace {
