@@ -984,8 +984,9 @@ private:
 
     // Picture pixels [x0, x1) x [y0, y1) as target pixels: at least one each
     // way, so that a thin line of a page shows at every scale. A line one
-    // pixel of the picture across is as wide as that pixel scaled wherever
-    // it lies, so that such lines all show equally wide.
+    // pixel of the picture across is as wide as the widest pixel scaled,
+    // wherever it lies: such lines all show equally wide, and lines side by
+    // side still touch.
     TRect MapPixels(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const
     {
         TPoint a = Map(x0, y0), b = Map(x1, y1);
@@ -995,8 +996,12 @@ private:
         return r;
     }
 
-    // One pixel of the picture in target pixels, at least one.
-    int OnePixel(double scale) const { return std::max(1, MapLength(1, scale)); }
+    // The most target pixels one pixel of the picture covers, at least one:
+    // at 2.5 some pixels cover two and some three, so three.
+    static int OnePixel(double scale)
+    {
+        return static_cast<int>(std::clamp(std::ceil(scale - 1e-9), 1.0, static_cast<double>(kLengthLimit)));
+    }
 
     // A rectangle without outline fills one pixel short of its right and
     // bottom edges, pixels of the picture: scaled, the fill keeps exactly the

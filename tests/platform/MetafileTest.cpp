@@ -655,3 +655,29 @@ TEST(Metafile, OpaqueTextLosesNoInkWhenPlacedByCharacter)
         EXPECT_EQ(InkCount(a), InkCount(b)) << percent << " %";
     }
 }
+
+// Lines of one pixel drawn side by side leave no gap between them at any zoom.
+TEST(Metafile, AdjacentOnePixelLinesLeaveNoGap)
+{
+    const int width = 100, height = 100;
+    TMetafile mf;
+    mf.LoadFromBytes(Record(width, height, [](TCanvas &c) {
+        c.Pen().SetColor(clBlack);
+        c.Pen().SetWidth(1);
+        for (int y = 20; y < 40; ++y) {
+            c.MoveTo(10, y);
+            c.LineTo(90, y);
+        }
+    }));
+    for (int percent : {100, 110, 128, 150, 200, 230, 250, 300}) {
+        const int w = width * percent / 100, h = height * percent / 100;
+        TBitmap played(w, h);
+        mf.Play(played.Canvas(), {0, 0, w, h});
+        const int x = w / 2;
+        int gaps = 0;
+        for (int y = 20 * percent / 100 + 1; y < 40 * percent / 100 - 1; ++y)
+            gaps += played.Pixel(x, y) == clWhite;
+        EXPECT_EQ(gaps, 0) << percent << " %";
+    }
+}
+
