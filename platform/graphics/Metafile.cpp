@@ -984,8 +984,9 @@ private:
 
     // Picture pixels [x0, x1) x [y0, y1) as target pixels: at least one each
     // way, so that a thin line of a page shows at every scale. A line one
-    // pixel of the picture across is as wide as that pixel scaled wherever
-    // it lies, so that such lines all show equally wide.
+    // pixel of the picture across is as wide as the widest pixel scaled,
+    // wherever it lies: such lines all show equally wide, and lines side by
+    // side still touch.
     TRect MapPixels(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const
     {
         TPoint a = Map(x0, y0), b = Map(x1, y1);
@@ -995,8 +996,12 @@ private:
         return r;
     }
 
-    // One pixel of the picture in target pixels, at least one.
-    int OnePixel(double scale) const { return std::max(1, MapLength(1, scale)); }
+    // The most target pixels one pixel of the picture covers, at least one:
+    // at 2.5 some pixels cover two and some three, so three.
+    static int OnePixel(double scale)
+    {
+        return static_cast<int>(std::clamp(std::ceil(scale - 1e-9), 1.0, static_cast<double>(kLengthLimit)));
+    }
 
     // A rectangle without outline fills one pixel short of its right and
     // bottom edges, pixels of the picture: scaled, the fill keeps exactly the
@@ -1307,21 +1312,63 @@ private:
             canvas_.ExtTextOut(start.X, start.Y, ETO_OPAQUE, rect, "");
         }
         canvas_.SetTextAlign(align & TA_BASELINE);
+        const std::vector<TPiece> pieces = Pieces(left, y, s, advances);
+        // The pieces overlap, as the font draws wider than their room: each
+        // one's background would cover the end of the one before, so the
+        // background is filled once under them all.
+        if (canvas_.Brush().Style() == bsSolid) {
+            FillTextBackground(pieces, options & ETO_CLIPPED ? rect : nullptr);
+            canvas_.Brush().SetStyle(bsClear);
+        }
+        for (const TPiece &piece : pieces)
+            canvas_.ExtTextOut(piece.at.X, piece.at.Y, options & (ETO_CLIPPED | ETO_RTLREADING), rect, piece.text);
+    }
+
+    struct TPiece {
+        TPoint at;
+        std::string text;
+    };
+
+    std::vector<TPiece> Pieces(std::int64_t left, std::int32_t y, const QString &s,
+                               const std::vector<std::int64_t> &advances)
+    {
+        std::vector<TPiece> pieces;
         std::int64_t offset = 0;
         for (qsizetype i = 0; i < s.size();) {
             qsizetype end = i + 1;
             while (end < s.size()
                    && (s[end].isLowSurrogate() || (advances[static_cast<size_t>(end)] == 0 && !s[end].isHighSurrogate())))
                 ++end;
-            const std::string piece = Utf8(s.mid(i, end - i));
-            TPoint at = Map(left + offset, y);
+            TPiece piece{Map(left + offset, y), Utf8(s.mid(i, end - i))};
             // The last piece ends where the text does, however wide the font draws it.
             if (end == s.size())
-                at.X = std::min(at.X, Map(left + Sum(advances), y).X - canvas_.TextWidth(piece));
-            canvas_.ExtTextOut(at.X, at.Y, options & (ETO_CLIPPED | ETO_RTLREADING), rect, piece);
+                piece.at.X = std::min(piece.at.X, Map(left + Sum(advances), y).X - canvas_.TextWidth(piece.text));
+            pieces.push_back(std::move(piece));
             for (; i < end; ++i)
                 offset += advances[static_cast<size_t>(i)];
         }
+        return pieces;
+    }
+
+    // The background the canvas gives a text, across all the pieces, inside
+    // `clip` when there is one.
+    void FillTextBackground(const std::vector<TPiece> &pieces, const TRect *clip)
+    {
+        if (pieces.empty())
+            return;
+        const TTextMetric metric = canvas_.TextMetrics();
+        const unsigned vertical = canvas_.TextAlign() & TA_BASELINE;
+        const int height = metric.tmAscent + metric.tmDescent;
+        const int top = pieces.front().at.Y
+                        - (vertical == TA_BASELINE ? metric.tmAscent : vertical == TA_BOTTOM ? height : 0);
+        TRect box{pieces.front().at.X, top, pieces.front().at.X, top + height};
+        for (const TPiece &piece : pieces) {
+            box.Left = std::min(box.Left, piece.at.X);
+            box.Right = std::max(box.Right, piece.at.X + canvas_.TextWidth(piece.text));
+        }
+        if (clip && !IntersectRect(box, box, *clip))
+            return;
+        canvas_.FillRect(box);
     }
 
     static TObject PenObject(std::uint32_t style, std::int64_t width, const char *color)

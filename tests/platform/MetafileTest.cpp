@@ -614,3 +614,70 @@ TEST(Metafile, TextsKeepTheRoomTheyWereMeasuredForAtEveryScale)
         EXPECT_EQ(InkOutside(played, rooms, static_cast<double>(w) / width), 0) << percent << " %";
     }
 }
+
+namespace {
+int InkCount(const TBitmap &b)
+{
+    int n = 0;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            n += b.Pixel(x, y) != clWhite;
+    return n;
+}
+} // namespace
+
+// A text on an opaque white background draws the same ink as on a clear one.
+TEST(Metafile, OpaqueTextLosesNoInkWhenPlacedByCharacter)
+{
+    const int width = 400, height = 200;
+    auto draw = [](bool opaque) {
+        return [opaque](TCanvas &c) {
+            c.Font().SetName("ＭＳ Ｐゴシック");
+            c.Font().SetColor(clBlack);
+            c.Font().SetHeight(-12);
+            c.Brush().SetColor(clWhite);
+            c.Brush().SetStyle(opaque ? bsSolid : bsClear);
+            int y = 4;
+            for (const char *t : {"WWWWMMMMwwwwmmmm", "株式会社テスト作成日", "Gantt schedule 2024/01/10", "AVAVAVAV yyyy ffff"}) {
+                c.TextOut(10, y, t);
+                y += 20;
+            }
+        };
+    };
+    TMetafile clear, opaque;
+    clear.LoadFromBytes(Record(width, height, draw(false)));
+    opaque.LoadFromBytes(Record(width, height, draw(true)));
+    for (int percent : {50, 64, 67, 68, 75, 100, 103, 150, 200}) {
+        const int w = width * percent / 100, h = height * percent / 100;
+        TBitmap a(w, h), b(w, h);
+        clear.Play(a.Canvas(), {0, 0, w, h});
+        opaque.Play(b.Canvas(), {0, 0, w, h});
+        EXPECT_EQ(InkCount(a), InkCount(b)) << percent << " %";
+    }
+}
+
+// Lines of one pixel drawn side by side leave no gap between them at any zoom.
+TEST(Metafile, AdjacentOnePixelLinesLeaveNoGap)
+{
+    const int width = 100, height = 100;
+    TMetafile mf;
+    mf.LoadFromBytes(Record(width, height, [](TCanvas &c) {
+        c.Pen().SetColor(clBlack);
+        c.Pen().SetWidth(1);
+        for (int y = 20; y < 40; ++y) {
+            c.MoveTo(10, y);
+            c.LineTo(90, y);
+        }
+    }));
+    for (int percent : {100, 110, 128, 150, 200, 230, 250, 300}) {
+        const int w = width * percent / 100, h = height * percent / 100;
+        TBitmap played(w, h);
+        mf.Play(played.Canvas(), {0, 0, w, h});
+        const int x = w / 2;
+        int gaps = 0;
+        for (int y = 20 * percent / 100 + 1; y < 40 * percent / 100 - 1; ++y)
+            gaps += played.Pixel(x, y) == clWhite;
+        EXPECT_EQ(gaps, 0) << percent << " %";
+    }
+}
+

@@ -502,7 +502,8 @@ TEST(PreviewWindow, LinesOfOneWidthShowEquallyWideAtEveryZoom)
                 TBitmap shown(image.Width(), image.Height());
                 TRpPreviewImage::DrawPageImage(&page, shown.Canvas(), {0, 0, shown.Width(), shown.Height()}, false);
                 const double scale = static_cast<double>(shown.Width()) / own.Width();
-                const int thickness = std::max(1, static_cast<int>(std::lrint(scale)));
+                // As wide as the widest a page pixel shows: 2 at 103 %.
+                const int thickness = std::max(1, static_cast<int>(std::ceil(scale)));
                 for (bool vertical : {true, false}) {
                     const TCrossing &lines = vertical ? days : rows;
                     const std::vector<int> widths = ShownWidths(shown, lines, vertical, scale);
