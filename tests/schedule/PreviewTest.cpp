@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <tuple>
 #include <thread>
@@ -271,6 +272,23 @@ TPageLines FindLines(const TBitmap &page)
     return lines;
 }
 
+// Shows the board's preview and, once its report is finished, runs `check`
+// on the preview control sized 800 x 570, then closes the preview.
+void ShowFinishedPreview(TPreviewBoard &board, const std::function<void(TRpPreview &)> &check)
+{
+    TLater later;
+    board.Preview([&](TfrmPreview &form, int) {
+        if (!Finished(form))
+            return;
+        later.Post(form, [&] {
+            TRpPreview &preview = *form.pre1;
+            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
+            check(preview);
+            form.btnCloseClick(nullptr);
+        });
+    });
+}
+
 // What the preview control shows now, painted as on screen.
 TBitmap ControlPixels(TRpPreview &preview)
 {
@@ -284,44 +302,36 @@ TBitmap ControlPixels(TRpPreview &preview)
 TEST(PreviewWindow, EveryLineOfThePageShowsWhenThePageIsShownSmaller)
 {
     TPreviewBoard board(12);
-    TLater later;
     std::vector<int> checked;
-    board.Preview([&](TfrmPreview &form, int) {
-        if (!Finished(form))
-            return;
-        later.Post(form, [&] {
-            TRpPreview &preview = *form.pre1;
-            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
-            const TMetafile &page = *preview.Image().Metafile();
-            preview.SetZoom(100);
-            TBitmap full(preview.Image().Width(), preview.Image().Height());
-            TRpPreviewImage::DrawPageImage(&page, full.Canvas(), {0, 0, full.Width(), full.Height()}, false);
-            const TPageLines lines = FindLines(full);
-            ASSERT_EQ(lines.stamps.size(), 4u);
-            const int opening = [&] { preview.ZoomToWidth(); return preview.Zoom(); }();
-            const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
-            for (int zoom : {opening, fit, 64, 68, 50}) {
-                preview.SetZoom(zoom);
-                const TBitmap shown = ControlPixels(preview);
-                const TRpPreviewImage &image = preview.Image();
-                auto x = [&](int px) { return image.Left() + RoundInt(px * static_cast<long double>(image.Width()) / full.Width()); };
-                auto y = [&](int py) { return image.Top() + RoundInt(py * static_cast<long double>(image.Height()) / full.Height()); };
-                auto vertical = [&](int px, int row) {
-                    return Black(shown, x(px) - 1, y(row)) || Black(shown, x(px), y(row)) || Black(shown, x(px) + 1, y(row));
-                };
-                auto horizontal = [&](int py, int column) {
-                    return Black(shown, x(column), y(py) - 1) || Black(shown, x(column), y(py)) || Black(shown, x(column), y(py) + 1);
-                };
-                for (int px : lines.across)
-                    EXPECT_TRUE(vertical(px, full.Height() / 2)) << "zoom " << zoom << ", line at x " << px;
-                for (int px : lines.stamps)
-                    EXPECT_TRUE(vertical(px, lines.stampRow)) << "zoom " << zoom << ", stamp line at x " << px;
-                for (int py : lines.down)
-                    EXPECT_TRUE(horizontal(py, full.Width() / 2)) << "zoom " << zoom << ", line at y " << py;
-                checked.push_back(zoom);
-            }
-            form.btnCloseClick(nullptr);
-        });
+    ShowFinishedPreview(board, [&](TRpPreview &preview) {
+    const TMetafile &page = *preview.Image().Metafile();
+    preview.SetZoom(100);
+    TBitmap full(preview.Image().Width(), preview.Image().Height());
+    TRpPreviewImage::DrawPageImage(&page, full.Canvas(), {0, 0, full.Width(), full.Height()}, false);
+    const TPageLines lines = FindLines(full);
+    ASSERT_EQ(lines.stamps.size(), 4u);
+    const int opening = [&] { preview.ZoomToWidth(); return preview.Zoom(); }();
+    const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
+    for (int zoom : {opening, fit, 64, 68, 50}) {
+        preview.SetZoom(zoom);
+        const TBitmap shown = ControlPixels(preview);
+        const TRpPreviewImage &image = preview.Image();
+        auto x = [&](int px) { return image.Left() + RoundInt(px * static_cast<long double>(image.Width()) / full.Width()); };
+        auto y = [&](int py) { return image.Top() + RoundInt(py * static_cast<long double>(image.Height()) / full.Height()); };
+        auto vertical = [&](int px, int row) {
+            return Black(shown, x(px) - 1, y(row)) || Black(shown, x(px), y(row)) || Black(shown, x(px) + 1, y(row));
+        };
+        auto horizontal = [&](int py, int column) {
+            return Black(shown, x(column), y(py) - 1) || Black(shown, x(column), y(py)) || Black(shown, x(column), y(py) + 1);
+        };
+        for (int px : lines.across)
+            EXPECT_TRUE(vertical(px, full.Height() / 2)) << "zoom " << zoom << ", line at x " << px;
+        for (int px : lines.stamps)
+            EXPECT_TRUE(vertical(px, lines.stampRow)) << "zoom " << zoom << ", stamp line at x " << px;
+        for (int py : lines.down)
+            EXPECT_TRUE(horizontal(py, full.Width() / 2)) << "zoom " << zoom << ", line at y " << py;
+        checked.push_back(zoom);
+    }
     });
     EXPECT_EQ(checked.size(), 5u);
 }
@@ -359,32 +369,24 @@ TEST(PreviewWindow, EveryTextShowsWholeWhenThePageIsShownSmaller)
 {
     TPreviewBoard board(4);
     PrintKaishamei = "株式会社テスト";
-    TLater later;
     std::vector<int> checked;
-    board.Preview([&](TfrmPreview &form, int) {
-        if (!Finished(form))
-            return;
-        later.Post(form, [&] {
-            TRpPreview &preview = *form.pre1;
-            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
-            const TMetafile unclipped = Unclipped(*preview.Image().Metafile());
-            const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
-            for (int zoom : {50, fit, 64}) {
-                preview.SetZoom(zoom);
-                const TBitmap shown = ControlPixels(preview);
-                const TRpPreviewImage &image = preview.Image();
-                TBitmap whole(image.Width(), image.Height());
-                TRpPreviewImage::DrawPageImage(&unclipped, whole.Canvas(), {0, 0, whole.Width(), whole.Height()}, false);
-                int cut = 0;
-                // The page's face, inside its frame and shadow.
-                for (int y = 1; y < whole.Height() - 4; ++y)
-                    for (int x = 1; x < whole.Width() - 4; ++x)
-                        cut += whole.Pixel(x, y) != shown.Pixel(image.Left() + x, image.Top() + y);
-                EXPECT_EQ(cut, 0) << "zoom " << zoom;
-                checked.push_back(zoom);
-            }
-            form.btnCloseClick(nullptr);
-        });
+    ShowFinishedPreview(board, [&](TRpPreview &preview) {
+    const TMetafile unclipped = Unclipped(*preview.Image().Metafile());
+    const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
+    for (int zoom : {50, fit, 64}) {
+        preview.SetZoom(zoom);
+        const TBitmap shown = ControlPixels(preview);
+        const TRpPreviewImage &image = preview.Image();
+        TBitmap whole(image.Width(), image.Height());
+        TRpPreviewImage::DrawPageImage(&unclipped, whole.Canvas(), {0, 0, whole.Width(), whole.Height()}, false);
+        int cut = 0;
+        // The page's face, inside its frame and shadow.
+        for (int y = 1; y < whole.Height() - 4; ++y)
+            for (int x = 1; x < whole.Width() - 4; ++x)
+                cut += whole.Pixel(x, y) != shown.Pixel(image.Left() + x, image.Top() + y);
+        EXPECT_EQ(cut, 0) << "zoom " << zoom;
+        checked.push_back(zoom);
+    }
     });
     ResetPageSettings();
     EXPECT_EQ(checked.size(), 3u);
@@ -480,40 +482,32 @@ std::vector<int> ShownWidths(const TBitmap &shown, const TCrossing &crossing, bo
 TEST(PreviewWindow, LinesOfOneWidthShowEquallyWideAtEveryZoom)
 {
     TPreviewBoard board(6);
-    TLater later;
     std::vector<int> checked;
-    board.Preview([&](TfrmPreview &form, int) {
-        if (!Finished(form))
-            return;
-        later.Post(form, [&] {
-            TRpPreview &preview = *form.pre1;
-            preview.SetBounds(preview.Left(), preview.Top(), 800, 570);
-            const TMetafile &page = *preview.Image().Metafile();
-            TBitmap own(page.Width(), page.Height());
-            page.Play(own.Canvas(), {0, 0, own.Width(), own.Height()});
-            const TCrossing days = LonelyLines(own, DrawnLines(page, true), true);
-            const TCrossing rows = LonelyLines(own, DrawnLines(page, false), false);
-            ASSERT_GE(days.lines.size(), 20u);
-            ASSERT_GE(rows.lines.size(), 4u);
-            const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
-            for (int zoom : {103, fit, 110, 128, 150}) {
-                preview.SetZoom(zoom);
-                const TRpPreviewImage &image = preview.Image();
-                TBitmap shown(image.Width(), image.Height());
-                TRpPreviewImage::DrawPageImage(&page, shown.Canvas(), {0, 0, shown.Width(), shown.Height()}, false);
-                const double scale = static_cast<double>(shown.Width()) / own.Width();
-                // As wide as the widest a page pixel shows: 2 at 103 %.
-                const int thickness = std::max(1, static_cast<int>(std::ceil(scale)));
-                for (bool vertical : {true, false}) {
-                    const TCrossing &lines = vertical ? days : rows;
-                    const std::vector<int> widths = ShownWidths(shown, lines, vertical, scale);
-                    for (size_t k = 0; k < widths.size(); ++k)
-                        EXPECT_EQ(widths[k], thickness) << "zoom " << zoom << ", line at " << lines.lines[k];
-                }
-                checked.push_back(zoom);
-            }
-            form.btnCloseClick(nullptr);
-        });
+    ShowFinishedPreview(board, [&](TRpPreview &preview) {
+    const TMetafile &page = *preview.Image().Metafile();
+    TBitmap own(page.Width(), page.Height());
+    page.Play(own.Canvas(), {0, 0, own.Width(), own.Height()});
+    const TCrossing days = LonelyLines(own, DrawnLines(page, true), true);
+    const TCrossing rows = LonelyLines(own, DrawnLines(page, false), false);
+    ASSERT_GE(days.lines.size(), 20u);
+    ASSERT_GE(rows.lines.size(), 4u);
+    const int fit = [&] { preview.ZoomToFit(); return preview.Zoom(); }();
+    for (int zoom : {103, fit, 110, 128, 150}) {
+        preview.SetZoom(zoom);
+        const TRpPreviewImage &image = preview.Image();
+        TBitmap shown(image.Width(), image.Height());
+        TRpPreviewImage::DrawPageImage(&page, shown.Canvas(), {0, 0, shown.Width(), shown.Height()}, false);
+        const double scale = static_cast<double>(shown.Width()) / own.Width();
+        // As wide as the widest a page pixel shows: 2 at 103 %.
+        const int thickness = std::max(1, static_cast<int>(std::ceil(scale)));
+        for (bool vertical : {true, false}) {
+            const TCrossing &lines = vertical ? days : rows;
+            const std::vector<int> widths = ShownWidths(shown, lines, vertical, scale);
+            for (size_t k = 0; k < widths.size(); ++k)
+                EXPECT_EQ(widths[k], thickness) << "zoom " << zoom << ", line at " << lines.lines[k];
+        }
+        checked.push_back(zoom);
+    }
     });
     EXPECT_EQ(checked.size(), 5u);
 }
