@@ -8,13 +8,13 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <string_view>
@@ -88,20 +88,28 @@ bool IsTemporaryFileOf(std::string_view candidate, const std::string &name)
     return std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
-// Six letters or digits that differ from call to call and from process to
-// process; a name already taken is tried again with others.
+// Six letters or digits drawn at random; a name already taken is tried
+// again with others.
 std::string RandomTail()
 {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static std::atomic<std::uint64_t> calls{0};
-    std::uint64_t mixed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                          (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++calls * 0x9E3779B97F4A7C15ull);
-    mixed = (mixed ^ (mixed >> 31)) * 0xBF58476D1CE4E5B9ull;
-    mixed ^= mixed >> 29;
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::uniform_int_distribution<size_t> pick(0, sizeof letters - 2);
     std::string tail;
-    for (size_t i = 0; i < kTailLength; ++i, mixed /= sizeof letters - 1)
-        tail += letters[mixed % (sizeof letters - 1)];
+    for (size_t i = 0; i < kTailLength; ++i)
+        tail += letters[pick(random)];
     return tail;
+}
+
+// fsync, again where a signal (a child process of the toolkit's ending, say)
+// cut the wait short: that is no failure of the file. 0 or the error.
+int SyncFile(int fd)
+{
+    int synced;
+    do
+        synced = ::fsync(fd);
+    while (synced != 0 && errno == EINTR);
+    return synced == 0 ? 0 : errno;
 }
 
 bool SameFile(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -183,13 +191,9 @@ int SyncFolder(const std::string &folder)
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int synced;
-    do
-        synced = ::fsync(fd);
-    while (synced != 0 && errno == EINTR);
-    const int err = synced == 0 || errno == EINVAL ? 0 : errno;
+    int err = SyncFile(fd);
     ::close(fd);
-    return err;
+    return err == EINVAL ? 0 : err;
 }
 
 // The new file gets the owner, group and permissions of the file it replaces
@@ -307,14 +311,8 @@ void TAtomicFileWriter::Commit()
     // Before the flush, so that the owner and the permissions are on disk
     // with the data.
     TakeOverOwnerAndMode(fd_, path_);
-    // A signal (a child process of the toolkit's ending, say) may cut the
-    // wait short: that is no failure of the file.
-    int synced;
-    do
-        synced = ::fsync(fd_);
-    while (synced != 0 && errno == EINTR);
-    if (synced != 0)
-        Fail("Cannot write file", errno);
+    if (const int err = SyncFile(fd_))
+        Fail("Cannot write file", err);
     Reached(TAtomicSaveStep::Flushed);
     if (temp_.empty())
         NameTemporaryFile();

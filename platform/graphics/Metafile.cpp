@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <tuple>
 
 // ---------------------------------------------------------------- sizes
@@ -1268,10 +1269,7 @@ private:
 
     static std::int64_t Sum(const std::vector<std::int64_t> &values)
     {
-        std::int64_t sum = 0;
-        for (std::int64_t v : values)
-            sum += v;
-        return sum;
+        return std::accumulate(values.begin(), values.end(), std::int64_t{0});
     }
 
     // The character advances recorded with a text, one per UTF-16 unit; none

@@ -19,8 +19,8 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <optional>
 #include <climits>
+#include <optional>
 #include <utility>
 #include <unordered_map>
 
@@ -939,10 +939,7 @@ bool TWinControl::HoldsWindow(const TWinControl &child)
 
 void TWinControl::MakeChildWindow(TWinControl &child)
 {
-    child.CreateHandle();
-    child.InitializeHandle();
-    child.HandleMade();
-    child.CreateChildHandles();
+    child.MakeWindows();
     nearWindows_.push_back(&child);
 }
 
@@ -1037,12 +1034,17 @@ void TWinControl::HandleNeeded()
         return;
     if (Parent())
         Parent()->HandleNeeded();
+    MakeWindows();
+    if (Parent() && Parent()->windowsOnDemand_)
+        Parent()->nearWindows_.push_back(this);
+}
+
+void TWinControl::MakeWindows()
+{
     CreateHandle();
     InitializeHandle();
     HandleMade();
     CreateChildHandles();
-    if (Parent() && Parent()->windowsOnDemand_)
-        Parent()->nearWindows_.push_back(this);
 }
 
 void TWinControl::CreateChildHandles()
@@ -1054,10 +1056,7 @@ void TWinControl::CreateChildHandles()
     for (TControl *c : controls_)
         if (auto *win = dynamic_cast<TWinControl *>(c))
             if (win->Visible() && !win->HandleAllocated()) {
-                win->CreateHandle();
-                win->InitializeHandle();
-                win->HandleMade();
-                win->CreateChildHandles();
+                win->MakeWindows();
             }
 }
 
@@ -1515,8 +1514,6 @@ void TWidgetLink::Paint(TWinControl *control, QPainter &painter, const TRect &cl
     control->PaintControls(canvas, clip);
 }
 
-// Exceptions from handlers must not run through the toolkit: they are shown
-// to the person as the class library's default handler does.
 namespace {
 
 // A turn of the wheel from the window system goes first to the window under
@@ -1544,6 +1541,8 @@ bool IsCopyOfSystemWheel(const QWheelEvent &wheel)
 
 } // namespace
 
+// Exceptions from handlers must not run through the toolkit: they are shown
+// to the person as the class library's default handler does.
 bool TWidgetLink::eventFilter(QObject *watched, QEvent *event)
 {
     bool result = false, failed = true;

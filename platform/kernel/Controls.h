@@ -408,6 +408,8 @@ private:
     friend class TControl;
     friend class TWidgetLink;
     void AlignChildren(TControl *cause);
+    // Makes the control's window, then its children's.
+    void MakeWindows();
     void CreateChildHandles();
     // The windows of the control (and of the controls inside it) take the
     // tab order's state; called when it changes and when windows are made.
