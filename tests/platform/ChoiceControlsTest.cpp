@@ -71,16 +71,26 @@ TEST(ChoiceControls, SpinEditKeepsItsValueInRangeAndPickerHoldsWholeDays)
     EXPECT_EQ(picker.Text(), "2024/03/09");
 }
 
-TEST(ChoiceControls, SpinEditArrowKeysStepByTheIncrement)
+namespace {
+
+// A spin edit at the form's top left, from 10 to 300 by tens, showing 64.
+void PlaceSpinEdit(TSpinEdit &spin, TForm &form)
 {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 200, 100);
-    TSpinEdit spin(&form);
     spin.SetParent(&form);
     spin.SetBounds(10, 10, 80, 22);
     spin.SetRange(10, 300);
     spin.SetIncrement(10);
     spin.SetValue(64);
+}
+
+} // namespace
+
+TEST(ChoiceControls, SpinEditArrowKeysStepByTheIncrement)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 100);
+    TSpinEdit spin(&form);
+    PlaceSpinEdit(spin, form);
     std::vector<int> seen;
     spin.OnChange = [&](TObject *) { seen.push_back(spin.Value()); };
     ASSERT_TRUE(SimulateActivation(form));
@@ -111,11 +121,7 @@ TEST(ChoiceControls, TheWheelStepsBoxesWithATextFieldOnceANotch)
     TForm form(nullptr);
     form.SetBounds(0, 0, 300, 150);
     TSpinEdit spin(&form);
-    spin.SetParent(&form);
-    spin.SetBounds(10, 10, 80, 22);
-    spin.SetRange(10, 300);
-    spin.SetIncrement(10);
-    spin.SetValue(64);
+    PlaceSpinEdit(spin, form);
     TComboBox combo(&form);
     combo.SetParent(&form);
     combo.SetBounds(10, 45, 80, 22);
