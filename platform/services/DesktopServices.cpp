@@ -12,6 +12,8 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QAbstractButton>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
@@ -46,6 +48,46 @@ QWidget *MessageBoxParent()
     return owner && owner->HandleAllocated() ? owner->Link()->Widget()->window() : nullptr;
 }
 
+// A message box whose buttons name no way out (はい and いいえ; 中止, 再試行
+// and 無視) must be answered: Escape does nothing, the window has no close
+// button and a close request from the window manager is refused. Otherwise
+// Escape and the close request answer キャンセル, or OK where it is alone.
+class TAnswerBox : public QMessageBox {
+public:
+    TAnswerBox(QWidget *parent, bool escapable) : QMessageBox(parent), escapable_(escapable)
+    {
+        if (!escapable_)
+            setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (!escapable_ && event->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (escapable_)
+            QMessageBox::closeEvent(event);
+        else
+            event->ignore();
+    }
+
+private:
+    bool escapable_;
+};
+
+bool Escapable(unsigned flags)
+{
+    switch (flags & 0x0F) {
+    case MB_YESNO:
+    case MB_ABORTRETRYIGNORE: return false;
+    default: return true;
+    }
+}
+
 } // namespace
 
 int TDesktopServices::MessageBox(const std::string &text, const std::string &caption, unsigned flags)
@@ -53,7 +95,7 @@ int TDesktopServices::MessageBox(const std::string &text, const std::string &cap
     // Over its owner's window, and above it when that window stays on top.
     // The owner may go while the box is up, taking the box with it.
     QWidget *parent = MessageBoxParent();
-    QPointer<QMessageBox> guard = new QMessageBox(parent);
+    QPointer<QMessageBox> guard = new TAnswerBox(parent, Escapable(flags));
     QMessageBox &box = *guard;
     if (parent && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
