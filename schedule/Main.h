@@ -137,7 +137,8 @@ public:
     void tlbMoveVisibleChanged(TObject *sender);
     void tlbFontVisibleChanged(TObject *sender);
     // Before new, open and a recent file: asks to save a modified document.
-    // False when the person chose to save and the document was not saved.
+    // False (the command stops) when the person chose to save and the document
+    // was not saved, or when the box gave neither はい nor いいえ.
     bool SavePrompt();
 
 

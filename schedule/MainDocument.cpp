@@ -1466,9 +1466,13 @@ bool TfrmMain::SavePrompt()
 {
     if (!Modified)
         return true;
-    if (Services().MessageBox(kSavePrompt, "確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return true;
-    return mitSaveClick();
+    switch (Services().MessageBox(kSavePrompt, "確認", MB_YESNO | MB_ICONQUESTION)) {
+    case IDYES: return mitSaveClick();
+    case IDNO: return true;
+    // No answer (a box that could not be shown, or was taken down with its
+    // owner): the command stops rather than throw the changes away.
+    default: return false;
+    }
 }
 
 namespace {
