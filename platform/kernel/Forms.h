@@ -66,8 +66,8 @@ public:
     // form may ask for it from inside its own event handlers.
     void Release();
     bool CloseQuery();
-    // Offers Enter or Esc to the form's buttons (the default or the cancel
-    // button); true when one took it.
+    // Offers Enter or Esc to the form's buttons (Enter to the focused button,
+    // else the default one; Esc to the cancel button); true when one took it.
     bool DialogKey(int key);
     // A key with modifiers (a ShortCut value) for the commands of the form's
     // menu: runs the command it is the shortcut of; false when there is none.

@@ -4,6 +4,8 @@
 #include "platform/kernel/QtControls.h"
 
 #include <QKeySequence>
+
+#include <functional>
 #include <QPushButton>
 
 TCustomForm *GetParentForm(TControl *control)
@@ -13,6 +15,32 @@ TCustomForm *GetParentForm(TControl *control)
             return form;
     return nullptr;
 }
+
+namespace {
+
+// The control that has the focus in the form's window, or had it last while
+// the window is not active.
+TWinControl *FocusedControlOf(TCustomForm &form)
+{
+    if (!form.HandleAllocated())
+        return nullptr;
+    for (QWidget *focus = form.Link()->Widget()->window()->focusWidget(); focus; focus = focus->parentWidget())
+        if (TWinControl *control = TWidgetLink::ControlOf(focus))
+            return control;
+    return nullptr;
+}
+
+void ForEachButton(TWinControl &parent, const std::function<void(TButton &)> &action)
+{
+    for (int i = 0; i < parent.ControlCount(); ++i)
+        if (auto *child = dynamic_cast<TWinControl *>(parent.Controls(i))) {
+            if (auto *button = dynamic_cast<TButton *>(child))
+                action(*button);
+            ForEachButton(*child, action);
+        }
+}
+
+} // namespace
 
 TButton::TButton(TComponent *owner) : TWinControl(owner)
 {
@@ -27,11 +55,39 @@ void TButton::Click()
     TWinControl::Click();
 }
 
+bool TButton::Active()
+{
+    TCustomForm *form = GetParentForm(this);
+    if (auto *focused = dynamic_cast<TButton *>(form ? FocusedControlOf(*form) : nullptr))
+        return focused == this;
+    return default_;
+}
+
+void TButton::SetDefault(bool v)
+{
+    default_ = v;
+    ShowActiveButtons();
+}
+
+// Only the button Enter would press looks like the default button.
+void TButton::ShowActiveButtons()
+{
+    TCustomForm *form = GetParentForm(this);
+    auto show = [](TButton &button) {
+        if (button.HandleAllocated())
+            static_cast<QPushButton *>(button.Link()->Widget())->setDefault(button.Active());
+    };
+    if (form)
+        ForEachButton(*form, show);
+    else
+        show(*this);
+}
+
 void TButton::WndProc(TMessage &message)
 {
     if (message.Msg == CM_DIALOGKEY) {
         int key = static_cast<int>(message.WParam);
-        bool mine = (key == VK_RETURN && default_) || (key == VK_ESCAPE && cancel_);
+        bool mine = (key == VK_RETURN && Active()) || (key == VK_ESCAPE && cancel_);
         if (mine && Visible() && Enabled()) {
             Click();
             message.Result = 1;
@@ -46,6 +102,9 @@ void TButton::WndProc(TMessage &message)
         return;
     }
     TWinControl::WndProc(message);
+    // The focus came to this button or left it: Enter now presses another one.
+    if (message.Msg == WM_SETFOCUS || message.Msg == WM_KILLFOCUS)
+        ShowActiveButtons();
 }
 
 void TButton::SetText(const std::string &text)
@@ -87,5 +146,5 @@ void TButton::InitializeHandle()
 {
     TWinControl::InitializeHandle();
     ShowCaption();
-    static_cast<QPushButton *>(Link()->Widget())->setDefault(default_);
+    static_cast<QPushButton *>(Link()->Widget())->setDefault(Active());
 }

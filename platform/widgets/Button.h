@@ -1,9 +1,10 @@
 #pragma once
 // A push button. Clicking it gives its form the button's modal result (which
-// ends a modal run), then fires OnClick. The default button answers Enter and
-// the cancel button Esc anywhere on its form, unless the focused control took
-// the key itself; Alt and the caption's accelerator letter press it from
-// anywhere on its form.
+// ends a modal run), then fires OnClick. Enter presses the focused button, and
+// the default button while no button has the focus (that button shows as the
+// default); the cancel button answers Esc anywhere on its form. Neither key
+// reaches a button when the focused control took it itself. Alt and the
+// caption's accelerator letter press a button from anywhere on its form.
 #include "platform/kernel/Forms.h"
 
 class TButton : public TWinControl {
@@ -13,7 +14,9 @@ public:
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult result) { modalResult_ = result; }
     bool Default() const { return default_; }
-    void SetDefault(bool v) { default_ = v; }
+    void SetDefault(bool v);
+    // Whether Enter presses this button now.
+    bool Active();
     bool Cancel() const { return cancel_; }
     void SetCancel(bool v) { cancel_ = v; }
 
@@ -29,6 +32,7 @@ protected:
 
 private:
     void ShowCaption();
+    void ShowActiveButtons();
     TModalResult modalResult_ = mrNone;
     bool default_ = false;
     bool cancel_ = false;
