@@ -5,14 +5,18 @@
 #include "platform/kernel/Forms.h"
 #include "platform/kernel/QtControls.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
 #include <QWindow>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 #include <QWheelEvent>
@@ -134,6 +138,65 @@ void SimulateApplicationDeactivation()
     QApplication::processEvents();
     QApplication::setActiveWindow(nullptr);
     QApplication::processEvents();
+}
+
+void SimulateCloseRequest()
+{
+    QWidget *active = QApplication::activeWindow();
+    if (!active || !active->windowHandle())
+        return;
+    // The window system's close event, as the toolkit gets it from the window manager.
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    QApplication::sendEvent(active->windowHandle(), &close);
+    QApplication::processEvents();
+}
+
+namespace {
+
+QMessageBox *MessageBoxUp()
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    return box && box->isVisible() ? box : nullptr;
+}
+
+// Looks for the box every few milliseconds, for two seconds at most.
+void PlayWhenMessageBoxShown(std::function<void()> input, int triesLeft)
+{
+    QMessageBox *box = MessageBoxUp();
+    if (!box) {
+        if (triesLeft > 0)
+            QTimer::singleShot(10, [input = std::move(input), triesLeft]() mutable {
+                PlayWhenMessageBoxShown(std::move(input), triesLeft - 1);
+            });
+        return;
+    }
+    box->activateWindow();
+    static_cast<void>(QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }, 2000));
+    input();
+}
+
+} // namespace
+
+void SimulateNextMessageBoxInput(std::function<void()> input)
+{
+    QTimer::singleShot(0, [input = std::move(input)]() mutable { PlayWhenMessageBoxShown(std::move(input), 200); });
+}
+
+bool MessageBoxShown() { return MessageBoxUp() != nullptr; }
+
+bool SimulateMessageBoxClick(const std::string &caption)
+{
+    QMessageBox *box = MessageBoxUp();
+    if (!box)
+        return false;
+    static const QRegularExpression accelerator(R"(\(&.\)$|&)");
+    for (QAbstractButton *button : box->buttons())
+        if (QString(button->text()).remove(accelerator) == QStr(caption)) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            return true;
+        }
+    return false;
 }
 
 void SimulateWindowResize(TCustomForm &form, int width, int height)

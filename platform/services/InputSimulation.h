@@ -10,6 +10,7 @@
 // modally, the mouse reaches only it and the windows it owns.
 #include "platform/kernel/Controls.h"
 
+#include <functional>
 #include <string>
 
 class TCustomForm;
@@ -20,6 +21,21 @@ bool SimulateActivation(TCustomForm &form);
 // The person turns to another program: none of the program's windows stays
 // active (the windows are told as they would be).
 void SimulateApplicationDeactivation();
+
+// The person asks the window manager to close the active window: its close
+// button on the title bar, or Alt+F4.
+void SimulateCloseRequest();
+
+// The person's input on the next message box the program shows (its modal
+// question): `input` runs once the box is up and is the active window, so
+// that keys reach it. Given before what shows the box; looked for during two
+// seconds.
+void SimulateNextMessageBoxInput(std::function<void()> input);
+// Whether a message box is up now.
+bool MessageBoxShown();
+// A click on the button of the message box up now whose caption, without its
+// accelerator ("はい" for "はい(&Y)"), is `caption`; false when there is none.
+bool SimulateMessageBoxClick(const std::string &caption);
 
 // The person resizes the form's window to this outer size.
 void SimulateWindowResize(TCustomForm &form, int width, int height);

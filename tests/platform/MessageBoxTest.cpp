@@ -1,5 +1,5 @@
-// The real message box: which window it belongs to and whether it stays
-// above a window that stays on top.
+// The real message box: which window it belongs to, whether it stays above a
+// window that stays on top, and which answers Escape and the close request give.
 #include "platform/kernel/Forms.h"
 #include "platform/kernel/MessageBoxOwner.h"
 #include "platform/services/InputSimulation.h"
@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -36,6 +39,20 @@ TShownBox ShowBox()
 }
 
 QWidget *WindowOf(TCustomForm &form) { return form.Link()->Widget()->window(); }
+
+// Shows a real box with these buttons and plays the person's input on it once
+// it is up; a box the input left up is answered with its last button.
+int AnswerBox(unsigned flags, const std::function<void()> &input)
+{
+    SimulateNextMessageBoxInput([&] {
+        EXPECT_EQ(QApplication::activeWindow(), QApplication::activeModalWidget());
+        input();
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->buttons().last()->click();
+    });
+    TDesktopServices real;
+    return real.MessageBox("工程", "Tarvold", flags);
+}
 
 } // namespace
 
@@ -66,4 +83,54 @@ TEST(MessageBox, BelongsToItsOwnerAndStaysAboveAWindowThatStaysOnTop)
     }
     preview.Hide();
     other.Hide();
+}
+
+// A box of only はい and いいえ (or 中止, 再試行 and 無視) names no way out: it
+// offers no close button, and Escape and the window manager's close request
+// leave it up until one of its buttons is clicked.
+TEST(MessageBox, ABoxWithoutCancelMustBeAnsweredWithItsButtons)
+{
+    struct Case { unsigned flags; const char *click; int answer; };
+    for (Case c : {Case{MB_YESNO | MB_ICONQUESTION, "はい", IDYES}, Case{MB_YESNO, "いいえ", IDNO},
+                   Case{MB_ABORTRETRYIGNORE, "再試行", IDRETRY}}) {
+        bool closable = true, upAfterEscape = false, upAfterClose = false, clicked = false;
+        int answer = AnswerBox(c.flags, [&] {
+            closable = QApplication::activeModalWidget()->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+            SimulateKey(VK_ESCAPE);
+            upAfterEscape = MessageBoxShown();
+            SimulateCloseRequest();
+            upAfterClose = MessageBoxShown();
+            clicked = SimulateMessageBoxClick(c.click);
+        });
+        EXPECT_FALSE(closable) << c.click;
+        EXPECT_TRUE(upAfterEscape) << c.click;
+        EXPECT_TRUE(upAfterClose) << c.click;
+        EXPECT_TRUE(clicked) << c.click;
+        EXPECT_EQ(answer, c.answer) << c.click;
+    }
+}
+
+// A box with キャンセル answers Escape and the close request with it, a lone OK
+// with OK.
+TEST(MessageBox, EscapeAndTheCloseRequestAnswerCancelOrTheLoneOk)
+{
+    struct Case { unsigned flags; int answer; };
+    for (Case c : {Case{MB_OK, IDOK}, Case{MB_OKCANCEL, IDCANCEL}, Case{MB_YESNOCANCEL, IDCANCEL},
+                   Case{MB_RETRYCANCEL, IDCANCEL}}) {
+        bool goneAfterEscape = false, goneAfterClose = false;
+        EXPECT_EQ(AnswerBox(c.flags, [&] {
+                      SimulateKey(VK_ESCAPE);
+                      goneAfterEscape = !MessageBoxShown();
+                  }),
+                  c.answer)
+            << c.flags;
+        EXPECT_EQ(AnswerBox(c.flags, [&] {
+                      SimulateCloseRequest();
+                      goneAfterClose = !MessageBoxShown();
+                  }),
+                  c.answer)
+            << c.flags;
+        EXPECT_TRUE(goneAfterEscape) << c.flags;
+        EXPECT_TRUE(goneAfterClose) << c.flags;
+    }
 }

@@ -1,7 +1,11 @@
+#include "MainFixture.h"
+
 #include "platform/core/SysUtils.h"
+#include "platform/services/InputSimulation.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DocumentWindow.h"
+
 
 #include <gtest/gtest.h>
 
@@ -77,6 +81,101 @@ TEST(FileCommands, ACancelledSaveInThePromptKeepsTheDocument)
     f.form->mitNewClick();
     EXPECT_TRUE(ItemList.empty());
     EXPECT_FALSE(Modified);
+}
+
+namespace {
+
+size_t Rows(const std::string &document)
+{
+    size_t rows = 0;
+    for (size_t at = document.find("<item>"); at != std::string::npos; at = document.find("<item>", at + 1))
+        ++rows;
+    return rows;
+}
+
+} // namespace
+
+// The save prompt before 新規作成, 開く and 開き直す, answered on screen:
+// Escape and the window manager's close request leave the question up, so the
+// changed document stays; はい then saves it before the command goes on.
+TEST(FileCommands, EscapeAndTheCloseRequestOnTheSavePromptKeepTheChanges)
+{
+    TStartup startup;
+    startup.services->realBoxes = true;
+    TfrmMain form(nullptr, "", false);
+    form.SetBounds(0, 0, 900, 600);
+    const std::string plan = startup.root + "run/plan.xml", other = startup.root + "run/other.xml";
+    form.AddItem();
+    ASSERT_TRUE(WriteXmlFile(form, other));
+    // The recent files' menu lists the last saved first.
+    auto reopenOther = [&] {
+        for (int i = 0; i < form.mitReOpen->Count(); ++i)
+            if (form.mitReOpen->Items(i)->Caption().find("other.xml") != std::string::npos)
+                return form.mitReOpen->Items(i)->Click();
+        ADD_FAILURE() << "other.xml is not among the recent files";
+    };
+
+    struct Command { const char *name; std::function<void()> run; size_t rowsAfter; };
+    const Command commands[] = {
+        {"新規作成", [] { SimulateKey('N', ssCtrl); }, 0},
+        {"開く", [] { SimulateKey('O', ssCtrl); }, 2},  // its file dialog is cancelled
+        {"開き直す", reopenOther, 1},
+    };
+    for (const Command &command : commands) {
+        form.FreeDocument();
+        form.NewDocument();
+        form.FFileName = plan;
+        form.FHasFile = true;
+        form.AddItem();
+        form.AddItem();
+        ASSERT_TRUE(Modified);
+        ASSERT_TRUE(SimulateActivation(form));
+        bool upAfterEscape = false, upAfterClose = false;
+        size_t rowsWhileAsked = 0;
+        SimulateNextMessageBoxInput([&] {
+            SimulateKey(VK_ESCAPE);
+            upAfterEscape = MessageBoxShown();
+            SimulateCloseRequest();
+            upAfterClose = MessageBoxShown();
+            rowsWhileAsked = ItemList.size();
+            SimulateMessageBoxClick("はい");
+        });
+        const size_t asked = startup.services->messages.size();
+        command.run();
+        ASSERT_EQ(startup.services->messages.size(), asked + 1) << command.name;
+        EXPECT_EQ(startup.services->messages.back(), "データが変更されています。保存しますか？");
+        EXPECT_TRUE(upAfterEscape) << command.name;
+        EXPECT_TRUE(upAfterClose) << command.name;
+        EXPECT_EQ(rowsWhileAsked, 2u) << command.name;
+        EXPECT_EQ(Rows(ReadBytes(plan)), 2u) << command.name;
+        EXPECT_EQ(ItemList.size(), command.rowsAfter) << command.name;
+        EXPECT_FALSE(Modified) << command.name;
+        DeleteFile(plan);
+    }
+    form.Hide();
+}
+
+// A box that gave neither はい nor いいえ (one that could not be shown, or went
+// with its owner) stops the command: nothing is saved and nothing thrown away.
+TEST(FileCommands, ASavePromptAnsweredNeitherYesNorNoStopsTheCommand)
+{
+    TCommandFixture f;
+    std::string other = f.SavedDocument("other.xml", 1);
+    f.form->AddItem();
+    f.form->AddItem();
+    for (int answer : {IDCANCEL, IDOK}) {
+        f.services->answers = {answer};
+        f.form->mitNewClick();
+        f.services->answers = {answer};
+        f.services->fileAnswers.push_back(TFileDialogAnswer{other, 1});
+        f.form->mitOpenClick();
+        f.services->answers = {answer};
+        f.form->fnk1Select(other);
+        EXPECT_EQ(ItemList.size(), 3u) << answer;
+        EXPECT_TRUE(Modified) << answer;
+    }
+    EXPECT_EQ(f.services->fileRequests.size(), 0u);
+    EXPECT_EQ(f.services->messages.size(), 6u);
 }
 
 TEST(FileCommands, OpenChecksTheExtensionAndReadsTheChosenFile)

@@ -23,11 +23,14 @@ public:
     double Now() override { return now; }
     double now = EncodeDate(2024, 1, 10) + 0.5;
     std::string OSName() override { return os; }
-    int MessageBox(const std::string &text, const std::string &, unsigned) override
+    // Answered with `answer`, or shown on screen for the person to answer
+    // while `realBoxes` is set.
+    int MessageBox(const std::string &text, const std::string &caption, unsigned flags) override
     {
         messages.push_back(text);
-        return answer;
+        return realBoxes ? TDesktopServices::MessageBox(text, caption, flags) : answer;
     }
+    bool realBoxes = false;
     // File dialogs are cancelled.
     std::optional<TFileDialogAnswer> FileDialog(const TFileDialogRequest &) override { return std::nullopt; }
     // Colour dialogs answer with the queued colours in turn, then are cancelled;
