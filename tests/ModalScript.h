@@ -34,4 +34,13 @@ inline TModalResult RunModalScript(TCustomForm &form, const std::function<void()
     return result;
 }
 
+// Presses Tab (Shift+Tab when `back`) until `control` has the focus, as a
+// person moves through a dialog; false when it never comes.
+inline bool TabTo(TWinControl &control, bool back = false)
+{
+    for (int presses = 0; presses < 60 && FocusedControl() != &control; ++presses)
+        SimulateKey(VK_TAB, back ? ssShift : 0);
+    return FocusedControl() == &control;
+}
+
 } // namespace testing_support

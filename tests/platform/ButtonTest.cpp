@@ -1,8 +1,12 @@
 #include "platform/widgets/Button.h"
 #include "platform/widgets/Memo.h"
 #include "platform/core/Messages.h"
+#include "platform/kernel/QtControls.h"
+#include "platform/services/InputSimulation.h"
 
 #include <gtest/gtest.h>
+
+#include <QPushButton>
 
 #include <memory>
 
@@ -69,6 +73,63 @@ TEST(Button, SpaceOnTheButtonPressesIt)
     Dialog d;
     d.Key(d.ok, VK_SPACE);
     EXPECT_EQ(d.okClicks, 1);
+}
+
+bool ShownAsDefault(TButton &button) { return static_cast<QPushButton *>(button.Link()->Widget())->isDefault(); }
+
+// Enter presses the focused button; the default button answers it only while
+// no button has the focus, and only the button Enter would press looks like
+// the default. Esc presses the cancel button wherever the focus is.
+TEST(Button, EnterPressesTheFocusedButtonAndTheDefaultOneOnlyWhileNoButtonHasTheFocus)
+{
+    Dialog d;
+    d.form->SetBounds(0, 0, 300, 120);
+    d.edit->SetBounds(10, 10, 100, 21);
+    d.ok->SetBounds(10, 50, 75, 25);
+    d.cancel->SetBounds(100, 50, 75, 25);
+    int cancelClicks = 0;
+    d.cancel->OnClick = [&](TObject *) { ++cancelClicks; };
+    auto enterOn = [&](TWinControl &focus) {
+        d.form->SetModalResult(mrNone);
+        focus.SetFocus();
+        SimulateKey(VK_RETURN);
+    };
+    ASSERT_TRUE(SimulateActivation(*d.form));
+    d.edit->SetFocus();
+    EXPECT_TRUE(ShownAsDefault(*d.ok));
+    EXPECT_FALSE(ShownAsDefault(*d.cancel));
+
+    SimulateKey(VK_TAB);
+    SimulateKey(VK_TAB);
+    ASSERT_EQ(FocusedControl(), d.cancel);
+    EXPECT_FALSE(ShownAsDefault(*d.ok));
+    EXPECT_TRUE(ShownAsDefault(*d.cancel));
+    SimulateKey(VK_RETURN);
+    EXPECT_EQ(cancelClicks, 1);
+    EXPECT_EQ(d.okClicks, 0);
+    EXPECT_EQ(d.form->ModalResult(), mrCancel);
+
+    enterOn(*d.edit);
+    EXPECT_EQ(d.okClicks, 1);
+    EXPECT_TRUE(ShownAsDefault(*d.ok));
+    EXPECT_FALSE(ShownAsDefault(*d.cancel));
+    d.form->SetModalResult(mrNone);
+    d.ok->SetFocus();
+    SimulateKey(VK_ESCAPE);
+    EXPECT_EQ(d.form->ModalResult(), mrCancel);
+
+    // Without a default button Enter in the edit presses nothing, and on a
+    // focused button that button.
+    d.ok->SetDefault(false);
+    enterOn(*d.edit);
+    EXPECT_EQ(d.okClicks, 1);
+    EXPECT_FALSE(ShownAsDefault(*d.ok));
+    enterOn(*d.ok);
+    EXPECT_EQ(d.okClicks, 2);
+    EXPECT_TRUE(ShownAsDefault(*d.ok));
+    SimulateKey(VK_SPACE);
+    EXPECT_EQ(d.okClicks, 3);
+    d.form->Hide();
 }
 
 TEST(Button, AClickDuringTheModalRunEndsItWithTheButtonsResult)

@@ -212,6 +212,33 @@ TEST_F(ChartSettingTest, EnterInTheTextAndTheRemarksTypesANewLine)
     EXPECT_NE(bytes.find("A1\r\nxyz</bikou>"), std::string::npos);
 }
 
+// Enter presses the focused button: on キャンセル it throws away what was
+// typed; in the group list it presses OK, the default button. (Enter in a
+// number field moves to the next field.)
+TEST_F(ChartSettingTest, EnterPressesTheFocusedButtonAndInTheGroupListTheDefaultOne)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    for (bool onCancel : {true, false}) {
+        TModalResult result = mrNone;
+        ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+            auto &d = static_cast<TdlgChartSetting &>(form);
+            return result = RunModalScript(d, [&] {
+                ASSERT_TRUE(testing_support::TabTo(*d.edtYotei));
+                SimulateTyping("8");
+                SimulateKey(VK_RETURN);
+                ASSERT_EQ(FocusedControl(), d.edtJisseki);
+                ASSERT_TRUE(testing_support::TabTo(onCancel ? static_cast<TWinControl &>(*d.btnCancel)
+                                                            : *d.cmbGroup));
+                EXPECT_EQ(d.btnCancel->Active(), onCancel);
+                EXPECT_EQ(d.btnOk->Active(), !onCancel);
+                SimulateKey(VK_RETURN);
+            });
+        });
+        EXPECT_EQ(result, onCancel ? mrCancel : mrOk) << onCancel;
+        EXPECT_EQ(chart.FYotei, onCancel ? 0 : 8) << onCancel;
+    }
+}
+
 // A click in the middle of a character of a date picker's shown text, as the
 // person aims at a part of the date.
 void ClickDateCharacter(TDateTimePicker &picker, int index)

@@ -265,6 +265,24 @@ TEST_F(EventDialogTest, InTheModalDialogThePopupsTakeTheMouseAndAltPressesTheBut
     EXPECT_EQ(item.FEvents[0].Marker, "▽");
 }
 
+// The dialog has no default button: Enter presses the button that has the
+// focus, OK keeping the row deleted, キャンセル bringing it back.
+TEST_F(EventDialogTest, EnterPressesTheFocusedOkOrCancel)
+{
+    for (bool onOk : {false, true}) {
+        item.FEvents = {MakeEvent(EncodeDate(2024, 1, 29), "出荷", 0x0000FF)};
+        TdlgEvent dialog(nullptr, item);
+        TModalResult result = RunModalScript(dialog, [&] {
+            SimulateClick(*dialog.btnDel, TPoint{5, 5});
+            ASSERT_EQ(dialog.grdEvent->Cells(1, 1), "");
+            ASSERT_TRUE(testing_support::TabTo(onOk ? *dialog.btnOk : *dialog.CancelBtn));
+            SimulateKey(VK_RETURN);
+        });
+        EXPECT_EQ(result, onOk ? mrOk : mrCancel) << onOk;
+        EXPECT_EQ(item.FEvents.size(), onOk ? 0u : 1u) << onOk;
+    }
+}
+
 // The date column keeps the input method out and takes a date typed in
 // full-width digits; the name column lets the input method in.
 TEST_F(EventDialogTest, TheDateColumnKeepsTheInputMethodOutAndTakesFullWidthDigits)

@@ -1,6 +1,8 @@
 #include "schedule/Group.h"
 
 #include "platform/core/Messages.h"
+#include "platform/services/InputSimulation.h"
+#include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>
@@ -147,6 +149,25 @@ TEST_F(GroupTest, CancelAndTheCloseBoxKeepNothingAndFreeTheDialog)
     again.Close();
     EXPECT_EQ(dlgGroup, nullptr);
     EXPECT_EQ(Groups[0].Name, before[0].Name);
+}
+
+// The dialog has no default button: Enter presses the button that has the
+// focus, OK keeping the name typed, キャンセル dropping it.
+TEST_F(GroupTest, EnterPressesTheFocusedOkOrCancel)
+{
+    const std::string before = Groups[0].Name;
+    for (bool onOk : {false, true}) {
+        TdlgGroup &d = Open(*f.main);
+        ASSERT_TRUE(SimulateActivation(d));
+        SimulateClick(*d.edtGroup[0], TPoint{5, 5});
+        d.edtGroup[0]->SelectAll();
+        SimulateTyping("Alpha");
+        ASSERT_TRUE(testing_support::TabTo(onOk ? *d.Button1 : *d.dlgCansel));
+        SimulateKey(VK_RETURN);
+        EXPECT_EQ(dlgGroup, nullptr) << onOk;
+        EXPECT_EQ(Groups[0].Name, onOk ? "Alpha" : before) << onOk;
+        ProcessMessages();
+    }
 }
 
 TEST_F(GroupTest, TheDialogIsOpenedOnlyOnceAndFreeingTheDocumentClosesIt)

@@ -244,6 +244,23 @@ TEST_F(InitSettingTest, ColourPanelsOfSystemColoursOpenTheDialogAtTheColourShown
     EXPECT_EQ(ChartFontColor, ColorToRGB(clWindowText));
 }
 
+// Enter on a focused キャンセル cancels: the box ticked stays unset.
+TEST_F(InitSettingTest, EnterOnAFocusedCancelKeepsTheSettings)
+{
+    InitialLoad = false;
+    auto answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            SimulateClick(*d.ckbInitialLoad, TPoint{5, 5});
+            ASSERT_TRUE(d.ckbInitialLoad->Checked());
+            ASSERT_TRUE(testing_support::TabTo(*d.btnCancel));
+            SimulateKey(VK_RETURN);
+        });
+    });
+    EXPECT_EQ(answer, mrCancel);
+    EXPECT_FALSE(InitialLoad);
+}
+
 TEST_F(InitSettingTest, AStylesheetOfAnotherTypeIsRefused)
 {
     TdlgInitSetting d(*f.main);

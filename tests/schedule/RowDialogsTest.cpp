@@ -3,6 +3,8 @@
 #include "schedule/ItemHeight.h"
 #include "schedule/ItemMove.h"
 
+#include "platform/services/InputSimulation.h"
+#include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +78,58 @@ TEST(RowDialogs, CancelEscAndTheCloseBoxMoveNothing)
     EXPECT_EQ(d.ModalResult(), -1);
     MoveSelectedItem(*f.main, -1);
     EXPECT_EQ(ItemList[0].get(), first);
+}
+
+// Enter presses the focused button: キャンセル moves nothing; in the row list
+// Enter still presses OK, the default button.
+TEST(RowDialogs, EnterOnAFocusedCancelMovesNothingAndInTheListPressesOk)
+{
+    TDialogFixture f;
+    for (int i = 0; i < 3; ++i)
+        f.main->AddItem();
+    TItem *first = ItemList[0].get();
+    for (bool onCancel : {true, false}) {
+        f.main->SelectItem(first);
+        ShowItemMoveDialog(*f.main, [&](TCustomForm &form) {
+            auto &d = static_cast<TdlgItemMove &>(form);
+            return testing_support::RunModalScript(d, [&] {
+                d.cmbRow->SetFocus();
+                SimulateKey(VK_END);
+                ASSERT_EQ(d.cmbRow->Text(), "3");
+                if (onCancel) {
+                    ASSERT_TRUE(testing_support::TabTo(*d.btnCansel));
+                }
+                SimulateKey(VK_RETURN);
+            });
+        });
+        EXPECT_EQ(ItemList[onCancel ? 0 : 2].get(), first) << onCancel;
+    }
+}
+
+// Enter on the focused 次月 shows the next month and keeps the dialog up;
+// on a focused キャンセル it throws the marked day away, and no holiday file
+// is written.
+TEST(RowDialogs, EnterOnAFocusedButtonOfTheCalendarPressesThatButton)
+{
+    TDialogFixture f;
+    DateIniDir = f.home.Path();
+    HolidayList.clear();
+    ShowCalendarDialog(*f.main, [](TCustomForm &form) {
+        auto &d = static_cast<TdlgCalendar &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            SimulateClick(*d.pnlDay[8], TPoint{3, 3});
+            ASSERT_TRUE(d.IsHolidayCell(8));
+            SimulateClick(*d.btnNext, TPoint{5, 5});
+            ASSERT_EQ(FocusedControl(), d.btnNext);
+            SimulateKey(VK_RETURN);
+            EXPECT_EQ(d.Month(), 3);
+            EXPECT_EQ(d.ModalResult(), mrNone);
+            ASSERT_TRUE(testing_support::TabTo(*d.CancelBtn));
+            SimulateKey(VK_RETURN);
+        });
+    });
+    EXPECT_TRUE(HolidayList.empty());
+    EXPECT_FALSE(FileExists(f.home.File("Date.ini")));
 }
 
 TEST(RowDialogs, CalendarMarksADayAndOkWritesTheHolidayFile)
