@@ -315,6 +315,11 @@ void TCustomForm::VisibleChanged()
     w->setVisible(Visible());
     if (Visible() && OnShow)
         OnShow(this);
+    // A window shown for the first time gives the focus to its first tab stop
+    // (the toolkit would take the first control that takes any focus, such as
+    // a button kept out of the tab order), unless OnShow chose one.
+    if (Visible() && !w->focusWidget())
+        SelectNext(nullptr, true);
 }
 
 void TCustomForm::ShowForm()

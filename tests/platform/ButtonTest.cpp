@@ -132,6 +132,32 @@ TEST(Button, EnterPressesTheFocusedButtonAndTheDefaultOneOnlyWhileNoButtonHasThe
     d.form->Hide();
 }
 
+// A form shown gives the focus to its first tab stop, not to a button kept
+// out of the tab order that was made before it, so Enter reaches the default
+// button.
+TEST(Button, AShownFormFocusesItsFirstTabStopAndEnterPressesTheDefaultButton)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 120);
+    TButton previous(&form);
+    previous.SetTabStop(false);
+    previous.SetBounds(10, 10, 75, 25);
+    previous.SetParent(&form);
+    int previousClicks = 0;
+    previous.OnClick = [&](TObject *) { ++previousClicks; };
+    TButton ok(&form);
+    ok.SetDefault(true);
+    ok.SetModalResult(mrOk);
+    ok.SetBounds(10, 50, 75, 25);
+    ok.SetParent(&form);
+    ASSERT_TRUE(SimulateActivation(form));
+    EXPECT_EQ(FocusedControl(), &ok);
+    SimulateKey(VK_RETURN);
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    EXPECT_EQ(previousClicks, 0);
+    form.Hide();
+}
+
 TEST(Button, AClickDuringTheModalRunEndsItWithTheButtonsResult)
 {
     Dialog d;

@@ -117,6 +117,8 @@ TEST(RowDialogs, EnterOnAFocusedButtonOfTheCalendarPressesThatButton)
     ShowCalendarDialog(*f.main, [](TCustomForm &form) {
         auto &d = static_cast<TdlgCalendar &>(form);
         return testing_support::RunModalScript(d, [&] {
+            // The first tab stop has the focus: 前月 and 次月 are out of the tab order.
+            EXPECT_EQ(FocusedControl(), d.OKBtn);
             SimulateClick(*d.pnlDay[8], TPoint{3, 3});
             ASSERT_TRUE(d.IsHolidayCell(8));
             SimulateClick(*d.btnNext, TPoint{5, 5});
