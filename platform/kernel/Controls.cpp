@@ -1082,48 +1082,59 @@ namespace {
 // each window (remembered on it) or given back.
 constexpr char kTabFocusTaken[] = "tarvoldTabFocusTaken";
 
-void SetTabFocus(QWidget &window, bool out)
+void SetTabFocus(QWidget &window, bool takes)
 {
-    QList<QWidget *> windows = window.findChildren<QWidget *>();
-    windows.push_back(&window);
-    for (QWidget *w : windows) {
-        if (out && (w->focusPolicy() & Qt::TabFocus)) {
-            w->setProperty(kTabFocusTaken, true);
-            w->setFocusPolicy(static_cast<Qt::FocusPolicy>(w->focusPolicy() & ~Qt::TabFocus));
-        } else if (!out && w->property(kTabFocusTaken).toBool()) {
-            w->setProperty(kTabFocusTaken, false);
-            w->setFocusPolicy(static_cast<Qt::FocusPolicy>(w->focusPolicy() | Qt::TabFocus));
-        }
+    if (!takes && (window.focusPolicy() & Qt::TabFocus)) {
+        window.setProperty(kTabFocusTaken, true);
+        window.setFocusPolicy(static_cast<Qt::FocusPolicy>(window.focusPolicy() & ~Qt::TabFocus));
+    } else if (takes && window.property(kTabFocusTaken).toBool()) {
+        window.setProperty(kTabFocusTaken, false);
+        window.setFocusPolicy(static_cast<Qt::FocusPolicy>(window.focusPolicy() | Qt::TabFocus));
     }
 }
 
-void ApplyToControlsOutOfTabOrder(TWinControl &parent, const std::function<void(TWinControl &)> &apply)
+// The window and the toolkit's windows inside it that belong to the same
+// control (a spin box's text field), not those of the controls inside it.
+void SetOwnTabFocus(QWidget &window, const TWinControl &control, bool takes)
 {
-    for (int i = 0; i < parent.ControlCount(); ++i)
-        if (auto *child = dynamic_cast<TWinControl *>(parent.Controls(i))) {
-            if (child->OutOfTabOrder())
-                apply(*child);
-            else
-                ApplyToControlsOutOfTabOrder(*child, apply);
-        }
+    SetTabFocus(window, takes);
+    for (QObject *child : window.children()) {
+        auto *inner = qobject_cast<QWidget *>(child);
+        if (!inner)
+            continue;
+        const TWinControl *owner = TWidgetLink::ControlOf(inner);
+        if (!owner || owner == &control)
+            SetOwnTabFocus(*inner, control, takes);
+    }
 }
 
 } // namespace
 
+void TWinControl::SetTabStop(bool v)
+{
+    if (v == tabStop_)
+        return;
+    tabStop_ = v;
+    ApplyOwnTabFocus();
+}
+
+void TWinControl::ApplyOwnTabFocus()
+{
+    if (HandleAllocated())
+        SetOwnTabFocus(*link_->Widget(), *this, tabStop_ && InTabOrder());
+}
+
 void TWinControl::ApplyTabOrder()
 {
-    const bool out = !InTabOrder();
-    if (HandleAllocated())
-        SetTabFocus(*link_->Widget(), out);
-    // Giving the windows back gave them to controls still out of it too.
-    if (!out)
-        ApplyToControlsOutOfTabOrder(*this, [](TWinControl &c) { c.ApplyTabOrder(); });
+    ApplyOwnTabFocus();
+    for (TControl *c : controls_)
+        if (c->windowed_)
+            static_cast<TWinControl *>(c)->ApplyTabOrder();
 }
 
 void TWinControl::HandleMade()
 {
-    if (!InTabOrder())
-        SetTabFocus(*link_->Widget(), true);
+    ApplyOwnTabFocus();
 }
 
 void TWinControl::CreateHandle()
