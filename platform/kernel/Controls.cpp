@@ -751,7 +751,7 @@ void TWinControl::InsertControl(TControl *control)
             (*tabOrder_)[control->Serial()] = control;
             if (HandleAllocated() && win->Visible() && !win->HandleAllocated() && NearSeenPart(*win, 1))
                 MakeChildWindow(*win);
-        } else if (HandleAllocated() && win->Visible()) {
+        } else if (HandleAllocated()) {
             win->HandleNeeded();
         }
     } else {
@@ -1055,7 +1055,7 @@ void TWinControl::CreateChildHandles()
     }
     for (TControl *c : controls_)
         if (auto *win = dynamic_cast<TWinControl *>(c))
-            if (win->Visible() && !win->HandleAllocated()) {
+            if (!win->HandleAllocated()) {
                 win->MakeWindows();
             }
 }

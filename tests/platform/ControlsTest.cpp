@@ -750,6 +750,27 @@ TEST(Controls, TabPassesOverControlsThatAreNoTabStop)
     form.Hide();
 }
 
+// Tab follows the order the controls were placed in, also through a panel
+// that was hidden when the form was shown (a tab page not yet turned to).
+TEST(Controls, TabFollowsThePlacingOrderThroughControlsShownLater)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 200);
+    auto *first = PlaceControl<TEdit>(&form, 10, 10, 80, 21);
+    auto *panel = PlaceControl<TPanel>(&form, 10, 40, 300, 40);
+    auto *inner = PlaceControl<TEdit>(panel, 5, 5, 80, 21);
+    auto *last = PlaceControl<TEdit>(&form, 10, 100, 80, 21);
+    panel->Hide();
+    ASSERT_TRUE(SimulateActivation(form));
+    panel->Show();
+    first->SetFocus();
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), inner);
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), last);
+    form.Hide();
+}
+
 TEST(Controls, PastingAnEmptyClipboardIntoATextBoxInsertsNothing)
 {
     TForm form(nullptr);
