@@ -11,10 +11,12 @@
 #include "platform/widgets/RadioButton.h"
 #include "platform/widgets/RadioGroup.h"
 #include "platform/widgets/SpinEdit.h"
+#include "platform/graphics/Graphics.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -55,6 +57,72 @@ TEST(ChoiceControls, RadioGroupChoosesByClickAndRefusesOutOfRangeIndexes)
     EXPECT_EQ(group->ItemIndex(), 1);
     group->SetItemIndex(5);
     EXPECT_EQ(group->ItemIndex(), -1);
+}
+
+namespace {
+
+// The smallest rectangle holding the pixels that differ between the control
+// painted with the focus and painted without it: where its focus mark is.
+TRect FocusMarkArea(TWinControl &control, TWinControl &elsewhere)
+{
+    EXPECT_EQ(FocusedControl(), &control);
+    TBitmap focused(control.Width(), control.Height()), unfocused(control.Width(), control.Height());
+    control.PaintTo(focused.Canvas());
+    elsewhere.SetFocus();
+    control.PaintTo(unfocused.Canvas());
+    control.SetFocus();
+    TRect area{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = 0; y < control.Height(); ++y)
+        for (int x = 0; x < control.Width(); ++x)
+            if (focused.Pixel(x, y) != unfocused.Pixel(x, y))
+                area = TRect{std::min(area.Left, x), std::min(area.Top, y), std::max(area.Right, x + 1),
+                             std::max(area.Bottom, y + 1)};
+    return area;
+}
+
+bool Holds(const TRect &outer, const TRect &inner)
+{
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right
+           && inner.Bottom <= outer.Bottom && inner.Right > inner.Left;
+}
+
+} // namespace
+
+// A radio group in two columns is one Tab stop; the keyboard is on the chosen
+// item (the first while none is), which shows the focus mark; Space chooses
+// it and the arrows move the choice, wrapping around, each choice a click.
+TEST(ChoiceControls, RadioGroupIsOneTabStopAndTheArrowsMoveTheChoice)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto *before = PlaceControl<TEdit>(&form, 10, 10, 80, 21);
+    auto *group = PlaceControl<TRadioGroup>(&form, 10, 40, 220, 52);
+    auto *after = PlaceControl<TEdit>(&form, 10, 110, 80, 21);
+    group->SetColumns(2);
+    group->SetItems({"縦", "横"});
+    EXPECT_EQ(group->ItemRect(1).Top, group->ItemRect(0).Top);
+    EXPECT_GE(group->ItemRect(1).Left, group->ItemRect(0).Right);
+    std::vector<int> clicks;
+    group->OnClick = [&](TObject *) { clicks.push_back(group->ItemIndex()); };
+    ASSERT_TRUE(SimulateActivation(form));
+
+    before->SetFocus();
+    SimulateKey(VK_TAB);
+    ASSERT_EQ(FocusedControl(), group);
+    EXPECT_EQ(group->ItemIndex(), -1);
+    EXPECT_TRUE(Holds(group->ItemRect(0), FocusMarkArea(*group, *after)));
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), after);
+    SimulateKey(VK_TAB, ssShift);
+    EXPECT_EQ(FocusedControl(), group);
+    SimulateKey(VK_SPACE);
+    for (int key : {VK_RIGHT, VK_DOWN, VK_LEFT, VK_UP, VK_DOWN})
+        SimulateKey(key);
+    EXPECT_EQ(clicks, (std::vector<int>{0, 1, 0, 1, 0, 1}));
+    EXPECT_TRUE(Holds(group->ItemRect(1), FocusMarkArea(*group, *after)));
+    SimulateKey(VK_TAB, ssShift);
+    EXPECT_EQ(FocusedControl(), before);
+    form.Hide();
 }
 
 TEST(ChoiceControls, SpinEditKeepsItsValueInRangeAndPickerHoldsWholeDays)

@@ -160,6 +160,31 @@ TEST_F(InitSettingTest, RowHeightOutsideTheRangeIsWarnedAndThePreviousTextShownA
     EXPECT_EQ(f.services->messages[1].text, "値が大きすぎます。");
 }
 
+// 文字セット is one Tab stop between 画面のちらつきを減らす and the custom length;
+// Down chooses UTF-8, which OK stores.
+TEST_F(InitSettingTest, TheCharacterSetIsReachedByTabAndChosenByTheArrows)
+{
+    EncodingStrSet = "Shift_JIS";
+    auto answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            d.ckbDoubleBuffered->SetFocus();
+            SimulateKey(VK_TAB);
+            ASSERT_EQ(FocusedControl(), d.rgpStrSet);
+            SimulateKey(VK_TAB);
+            EXPECT_EQ(FocusedControl(), d.speCustomTimeScale);
+            SimulateKey(VK_TAB, ssShift);
+            ASSERT_EQ(FocusedControl(), d.rgpStrSet);
+            SimulateKey(VK_DOWN);
+            EXPECT_EQ(d.rgpStrSet->ItemIndex(), 1);
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(EncodingStrSet, "UTF-8");
+    EncodingStrSet = "Shift_JIS";
+}
+
 // 項目行の高さ keeps the input method out and takes full-width digits.
 TEST_F(InitSettingTest, TheRowHeightKeepsTheInputMethodOutAndTakesFullWidthDigits)
 {
