@@ -1411,6 +1411,21 @@ void TWinControl::DoExit()
         OnExit(this);
 }
 
+bool TWinControl::OfferChildKey(int key, TShiftState shift)
+{
+    if (!(shift & ssCtrl) || (shift & ssAlt))
+        return false;
+    const std::uint64_t serial = Serial();
+    for (TWinControl *p = Parent(); p; p = p->Parent()) {
+        if (SendMessage(p, CM_CHILDKEY, static_cast<WPARAM>(key), static_cast<LPARAM>(shift)) != 0)
+            return true;
+        // The handler may have taken this control (and its parents) away.
+        if (TControl::FindBySerial(serial) != this)
+            return false;
+    }
+    return false;
+}
+
 void TWinControl::WndProc(TMessage &message)
 {
     switch (message.Msg) {
@@ -1434,6 +1449,9 @@ void TWinControl::WndProc(TMessage &message)
             else
                 KeyUp(key, shift);
         }
+        if (message.Msg == WM_KEYDOWN && key != 0 && gKeyPreviewDepth == 0
+            && TControl::FindBySerial(Serial()) == this && OfferChildKey(key, shift))
+            key = 0;
         if (message.Msg == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE) && gKeyPreviewDepth == 0 && form
             && TControl::FindBySerial(Serial()) == this && !WantsSpecialKey(key) && form->DialogKey(key))
             key = 0;

@@ -419,6 +419,9 @@ private:
     // The control's own windows (not those of the controls inside it) take
     // its tab stop and tab order state.
     void ApplyOwnTabFocus();
+    // A key with Ctrl left alone here goes to the parents as CM_CHILDKEY;
+    // true when one took it.
+    bool OfferChildKey(int key, TShiftState shift);
     void HandleMade();
     // A child was moved: its place in the indexes follows.
     void ChildMoved(TControl *control);

@@ -125,6 +125,60 @@ TEST(ChoiceControls, RadioGroupIsOneTabStopAndTheArrowsMoveTheChoice)
     form.Hide();
 }
 
+// Wherever the focus is inside a page control, Ctrl+Tab and Ctrl+PageDown turn
+// to the next page and Ctrl+Shift+Tab and Ctrl+PageUp to the previous one,
+// wrapping around, each turn a click on the tab; the focus goes straight to
+// the first tab stop of the new page. The tabs are a Tab stop of their own,
+// with the focus mark on the active tab; there Left and Right turn the page
+// and the focus stays on the tabs.
+TEST(ChoiceControls, PageControlTurnsItsPagesByKeys)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 300);
+    auto *pages = PlaceControl<TPageControl>(&form, 8, 8, 300, 200);
+    std::vector<TWinControl *> firstStops;
+    for (const char *caption : {"全般", "項目", "チャート"}) {
+        auto *sheet = new TTabSheet(&form);
+        sheet->SetCaption(caption);
+        sheet->SetPageControl(pages);
+        if (firstStops.size() == 2)
+            PlaceControl<TButton>(sheet, 10, 10, 75, 25)->SetTabStop(false);
+        firstStops.push_back(PlaceControl<TEdit>(sheet, 10, 40, 80, 21));
+    }
+    auto *outside = PlaceControl<TEdit>(&form, 8, 220, 80, 21);
+    int outsideEntered = 0, changes = 0;
+    outside->OnEnter = [&](TObject *) { ++outsideEntered; };
+    pages->OnChange = [&](TObject *) { ++changes; };
+    ASSERT_TRUE(SimulateActivation(form));
+
+    firstStops[0]->SetFocus();
+    const std::pair<int, TShiftState> turns[] = {
+        {VK_TAB, ssCtrl}, {VK_NEXT, ssCtrl}, {VK_TAB, ssCtrl}, {VK_TAB, ssCtrl | ssShift}, {VK_PRIOR, ssCtrl}};
+    for (int expected : {1, 2, 0, 2, 1}) {
+        const auto &[key, shift] = turns[changes];
+        SimulateKey(key, shift);
+        ASSERT_EQ(pages->ActivePageIndex(), expected) << "turn " << changes;
+        EXPECT_EQ(FocusedControl(), firstStops[static_cast<size_t>(expected)]);
+    }
+    EXPECT_EQ(changes, 5);
+    EXPECT_EQ(outsideEntered, 0);
+
+    SimulateKey(VK_TAB, ssShift);
+    ASSERT_EQ(FocusedControl(), pages);
+    EXPECT_TRUE(Holds(pages->TabRect(1), FocusMarkArea(*pages, *outside)));
+    for (auto [key, expected] : {std::pair{VK_RIGHT, 2}, {VK_RIGHT, 2}, {VK_LEFT, 1}}) {
+        SimulateKey(key);
+        EXPECT_EQ(pages->ActivePageIndex(), expected);
+    }
+    SimulateKey(VK_TAB, ssCtrl);
+    EXPECT_EQ(pages->ActivePageIndex(), 2);
+    EXPECT_EQ(FocusedControl(), pages);
+    EXPECT_EQ(changes, 8);
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), firstStops[2]);
+    form.Hide();
+}
+
 TEST(ChoiceControls, SpinEditKeepsItsValueInRangeAndPickerHoldsWholeDays)
 {
     TSpinEdit spin(nullptr);
