@@ -728,7 +728,7 @@ TEST(Controls, TabPassesOverControlsThatAreNoTabStop)
     form.SetBounds(0, 0, 400, 200);
     auto *first = PlaceControl<TEdit>(&form, 10, 10, 80, 21);
     auto *spin = PlaceControl<TSpinEdit>(&form, 10, 40, 80, 22);
-    auto *scroll = PlaceControl<TScrollBox>(&form, 10, 70, 200, 60);
+    PlaceControl<TScrollBox>(&form, 10, 70, 200, 60); // between the spin edit and the last edit
     auto *last = PlaceControl<TEdit>(&form, 10, 140, 80, 21);
     spin->SetTabStop(false);
     ASSERT_TRUE(SimulateActivation(form));
@@ -746,7 +746,6 @@ TEST(Controls, TabPassesOverControlsThatAreNoTabStop)
     EXPECT_EQ(FocusedControl(), spin);
     SimulateKey(VK_TAB);
     EXPECT_EQ(FocusedControl(), last) << "a scroll box is no tab stop";
-    EXPECT_NE(scroll, nullptr);
     form.Hide();
 }
 
