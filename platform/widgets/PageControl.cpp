@@ -167,7 +167,7 @@ void TPageControl::KeyDown(int &key, TShiftState shift)
     if (PageKey(key, shift, forward))
         SelectNextPage(forward);
     else if ((key == VK_LEFT || key == VK_RIGHT) && !(shift & (ssCtrl | ssAlt)))
-        ChangePage(std::clamp(active_ + (key == VK_RIGHT ? 1 : -1), 0, PageCount() - 1));
+        ChangePage(active_ + (key == VK_RIGHT ? 1 : -1)); // none past the first or last
     else
         return;
     key = 0;
