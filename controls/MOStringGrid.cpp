@@ -950,7 +950,9 @@ void TMOStringGrid::KeyDown(int &key, TShiftState shift)
         return;
     }
     if (key == VK_ESCAPE && Editor() && Editor()->Visible()) {
-        if (Editor()->DroppedDown())
+        // Esc takes back the change made since editing of the cell started;
+        // with none to take back it is the form's (a dialog's cancel button).
+        if (Editor()->DroppedDown() || Cells(Col(), Row()) == startText_)
             return;
         SetCells(Col(), Row(), startText_);
         TMOGridColumn *column = Column(Col());

@@ -73,6 +73,11 @@ enum : unsigned {
     // (WParam = the key, 'A'..'Z' or '0'..'9'); a control whose caption has
     // that accelerator takes it and sets Result to 1.
     CM_DIALOGCHAR = 0xB006,
+    // A key with Ctrl that the focused control left alone, offered to each of
+    // its parents in turn, nearest first (WParam = the key, LParam = the
+    // shift state); a container that takes it (a page control turning its
+    // page) sets Result to 1.
+    CM_CHILDKEY = 0xB01A,
     CM_MOUSEENTER = 0xB013,
     // A system command (WParam = SC_KEYMENU for Alt, LParam = the character
     // typed with Alt, 0 for Alt alone) offered by the form it was typed in to

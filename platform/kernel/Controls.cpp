@@ -751,7 +751,7 @@ void TWinControl::InsertControl(TControl *control)
             (*tabOrder_)[control->Serial()] = control;
             if (HandleAllocated() && win->Visible() && !win->HandleAllocated() && NearSeenPart(*win, 1))
                 MakeChildWindow(*win);
-        } else if (HandleAllocated() && win->Visible()) {
+        } else if (HandleAllocated()) {
             win->HandleNeeded();
         }
     } else {
@@ -1055,7 +1055,7 @@ void TWinControl::CreateChildHandles()
     }
     for (TControl *c : controls_)
         if (auto *win = dynamic_cast<TWinControl *>(c))
-            if (win->Visible() && !win->HandleAllocated()) {
+            if (!win->HandleAllocated()) {
                 win->MakeWindows();
             }
 }
@@ -1082,48 +1082,59 @@ namespace {
 // each window (remembered on it) or given back.
 constexpr char kTabFocusTaken[] = "tarvoldTabFocusTaken";
 
-void SetTabFocus(QWidget &window, bool out)
+void SetTabFocus(QWidget &window, bool takes)
 {
-    QList<QWidget *> windows = window.findChildren<QWidget *>();
-    windows.push_back(&window);
-    for (QWidget *w : windows) {
-        if (out && (w->focusPolicy() & Qt::TabFocus)) {
-            w->setProperty(kTabFocusTaken, true);
-            w->setFocusPolicy(static_cast<Qt::FocusPolicy>(w->focusPolicy() & ~Qt::TabFocus));
-        } else if (!out && w->property(kTabFocusTaken).toBool()) {
-            w->setProperty(kTabFocusTaken, false);
-            w->setFocusPolicy(static_cast<Qt::FocusPolicy>(w->focusPolicy() | Qt::TabFocus));
-        }
+    if (!takes && (window.focusPolicy() & Qt::TabFocus)) {
+        window.setProperty(kTabFocusTaken, true);
+        window.setFocusPolicy(static_cast<Qt::FocusPolicy>(window.focusPolicy() & ~Qt::TabFocus));
+    } else if (takes && window.property(kTabFocusTaken).toBool()) {
+        window.setProperty(kTabFocusTaken, false);
+        window.setFocusPolicy(static_cast<Qt::FocusPolicy>(window.focusPolicy() | Qt::TabFocus));
     }
 }
 
-void ApplyToControlsOutOfTabOrder(TWinControl &parent, const std::function<void(TWinControl &)> &apply)
+// The window and the toolkit's windows inside it that belong to the same
+// control (a spin box's text field), not those of the controls inside it.
+void SetOwnTabFocus(QWidget &window, const TWinControl &control, bool takes)
 {
-    for (int i = 0; i < parent.ControlCount(); ++i)
-        if (auto *child = dynamic_cast<TWinControl *>(parent.Controls(i))) {
-            if (child->OutOfTabOrder())
-                apply(*child);
-            else
-                ApplyToControlsOutOfTabOrder(*child, apply);
-        }
+    SetTabFocus(window, takes);
+    for (QObject *child : window.children()) {
+        auto *inner = qobject_cast<QWidget *>(child);
+        if (!inner)
+            continue;
+        const TWinControl *owner = TWidgetLink::ControlOf(inner);
+        if (!owner || owner == &control)
+            SetOwnTabFocus(*inner, control, takes);
+    }
 }
 
 } // namespace
 
+void TWinControl::SetTabStop(bool v)
+{
+    if (v == tabStop_)
+        return;
+    tabStop_ = v;
+    ApplyOwnTabFocus();
+}
+
+void TWinControl::ApplyOwnTabFocus()
+{
+    if (HandleAllocated())
+        SetOwnTabFocus(*link_->Widget(), *this, tabStop_ && InTabOrder());
+}
+
 void TWinControl::ApplyTabOrder()
 {
-    const bool out = !InTabOrder();
-    if (HandleAllocated())
-        SetTabFocus(*link_->Widget(), out);
-    // Giving the windows back gave them to controls still out of it too.
-    if (!out)
-        ApplyToControlsOutOfTabOrder(*this, [](TWinControl &c) { c.ApplyTabOrder(); });
+    ApplyOwnTabFocus();
+    for (TControl *c : controls_)
+        if (c->windowed_)
+            static_cast<TWinControl *>(c)->ApplyTabOrder();
 }
 
 void TWinControl::HandleMade()
 {
-    if (!InTabOrder())
-        SetTabFocus(*link_->Widget(), true);
+    ApplyOwnTabFocus();
 }
 
 void TWinControl::CreateHandle()
@@ -1400,6 +1411,21 @@ void TWinControl::DoExit()
         OnExit(this);
 }
 
+bool TWinControl::OfferChildKey(int key, TShiftState shift)
+{
+    if (!(shift & ssCtrl) || (shift & ssAlt))
+        return false;
+    const std::uint64_t serial = Serial();
+    for (TWinControl *p = Parent(); p; p = p->Parent()) {
+        if (SendMessage(p, CM_CHILDKEY, static_cast<WPARAM>(key), static_cast<LPARAM>(shift)) != 0)
+            return true;
+        // The handler may have taken this control (and its parents) away.
+        if (TControl::FindBySerial(serial) != this)
+            return false;
+    }
+    return false;
+}
+
 void TWinControl::WndProc(TMessage &message)
 {
     switch (message.Msg) {
@@ -1423,6 +1449,9 @@ void TWinControl::WndProc(TMessage &message)
             else
                 KeyUp(key, shift);
         }
+        if (message.Msg == WM_KEYDOWN && key != 0 && gKeyPreviewDepth == 0
+            && TControl::FindBySerial(Serial()) == this && OfferChildKey(key, shift))
+            key = 0;
         if (message.Msg == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE) && gKeyPreviewDepth == 0 && form
             && TControl::FindBySerial(Serial()) == this && !WantsSpecialKey(key) && form->DialogKey(key))
             key = 0;

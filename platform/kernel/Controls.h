@@ -319,8 +319,10 @@ public:
     virtual bool CanFocus() const;
     bool Focused() const;
     virtual void SetFocus();
+    // Tab stops at a tab stop only: the window of a control that is none is
+    // passed over by Tab (a click or SetFocus still focuses it).
     bool TabStop() const { return tabStop_; }
-    void SetTabStop(bool v) { tabStop_ = v; }
+    void SetTabStop(bool v);
     // Taken out of the tab order, the control and every control inside it are
     // passed over by Tab (a click or SetFocus still focuses them), whatever
     // their TabStop says: a window takes out the controls it has put out of
@@ -414,6 +416,12 @@ private:
     // The windows of the control (and of the controls inside it) take the
     // tab order's state; called when it changes and when windows are made.
     void ApplyTabOrder();
+    // The control's own windows (not those of the controls inside it) take
+    // its tab stop and tab order state.
+    void ApplyOwnTabFocus();
+    // A key with Ctrl left alone here goes to the parents as CM_CHILDKEY;
+    // true when one took it.
+    bool OfferChildKey(int key, TShiftState shift);
     void HandleMade();
     // A child was moved: its place in the indexes follows.
     void ChildMoved(TControl *control);

@@ -664,10 +664,12 @@ void TCustomGrid::KeyDown(int &key, TShiftState shift)
         key = 0;
         return;
     case VK_ESCAPE:
-        if (editor_ && editor_->Visible()) {
+        // An editor always shown that holds no change leaves Esc to the form.
+        if (editor_ && editor_->Visible() && (editor_->Modified() || !(options_ & goAlwaysShowEditor))) {
             updatingEditor_ = true;
             editor_->SetText(GetEditText(col_, row_));
             updatingEditor_ = false;
+            editor_->SetModified(false);
             editor_->SelectAll();
             if (!(options_ & goAlwaysShowEditor))
                 HideEditor();

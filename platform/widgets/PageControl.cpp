@@ -1,5 +1,7 @@
 #include "platform/widgets/PageControl.h"
 
+#include "platform/kernel/QtControls.h"
+
 #include <algorithm>
 
 namespace {
@@ -31,6 +33,13 @@ TPageControl::TPageControl(TComponent *owner) : TCustomControl(owner)
 {
     SetBounds(0, 0, 289, 193);
     SetTabStop(true);
+}
+
+// Tab reaches the row of tabs; a click focuses it only on a tab (MouseDown).
+void TPageControl::CreateHandle()
+{
+    TCustomControl::CreateHandle();
+    Link()->Widget()->setFocusPolicy(Qt::TabFocus);
 }
 
 TPageControl::~TPageControl()
@@ -119,6 +128,8 @@ void TPageControl::Paint()
             tab.Top += 2;
         canvas.DrawEdge(tab, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT);
         canvas.DrawText(pages_[static_cast<size_t>(i)]->Caption(), tab, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        if (i == active_ && Focused())
+            canvas.DrawFocusRect(TRect{tab.Left + 3, tab.Top + 3, tab.Right - 3, tab.Bottom - 2});
     }
 }
 
@@ -127,10 +138,116 @@ void TPageControl::MouseDown(TMouseButton button, TShiftState shift, int x, int 
     TCustomControl::MouseDown(button, shift, x, y);
     for (int i = 0; i < PageCount(); ++i) {
         TRect tab = TabRect(i);
-        if (x >= tab.Left && x < tab.Right && y >= tab.Top && y < tab.Bottom && i != active_) {
-            SetActivePageIndex(i);
-            if (OnChange)
-                OnChange(this);
+        if (x >= tab.Left && x < tab.Right && y >= tab.Top && y < tab.Bottom) {
+            if (CanFocus())
+                SetFocus();
+            ChangePage(i);
+            return;
         }
     }
+}
+
+bool TPageControl::PageKey(int key, TShiftState shift, bool &forward) const
+{
+    if (!(shift & ssCtrl) || (shift & ssAlt))
+        return false;
+    if (key == VK_TAB)
+        forward = !(shift & ssShift);
+    else if (key == VK_NEXT || key == VK_PRIOR)
+        forward = key == VK_NEXT;
+    else
+        return false;
+    return true;
+}
+
+void TPageControl::KeyDown(int &key, TShiftState shift)
+{
+    TCustomControl::KeyDown(key, shift);
+    bool forward = true;
+    if (PageKey(key, shift, forward))
+        SelectNextPage(forward);
+    else if ((key == VK_LEFT || key == VK_RIGHT) && !(shift & (ssCtrl | ssAlt)))
+        ChangePage(active_ + (key == VK_RIGHT ? 1 : -1)); // none past the first or last
+    else
+        return;
+    key = 0;
+}
+
+void TPageControl::WndProc(TMessage &message)
+{
+    if (message.Msg == CM_CHILDKEY) {
+        bool forward = true;
+        if (PageKey(static_cast<int>(message.WParam), static_cast<TShiftState>(message.LParam), forward)
+            && PageCount() > 1) {
+            SelectNextPage(forward);
+            message.Result = 1;
+        }
+        return;
+    }
+    TCustomControl::WndProc(message);
+}
+
+void TPageControl::SelectNextPage(bool forward)
+{
+    if (PageCount() > 1)
+        ChangePage((active_ + (forward ? 1 : PageCount() - 1)) % PageCount());
+}
+
+namespace {
+
+bool Inside(const TControl *control, const TWinControl *container)
+{
+    for (const TControl *c = control; c; c = c->Parent())
+        if (c == container)
+            return true;
+    return false;
+}
+
+// The first control inside `parent` that Tab stops at, in the order the
+// controls were placed (as the toolkit's tab chain has them).
+TWinControl *FirstTabStop(TWinControl &parent)
+{
+    for (int i = 0; i < parent.ControlCount(); ++i) {
+        auto *child = dynamic_cast<TWinControl *>(parent.Controls(i));
+        if (!child || !child->Visible())
+            continue;
+        if (child->TabStop() && child->CanFocus() && child->InTabOrder())
+            return child;
+        if (TWinControl *inner = FirstTabStop(*child))
+            return inner;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TPageControl::ChangePage(int index)
+{
+    if (index < 0 || index >= PageCount() || index == active_)
+        return;
+    TTabSheet *page = pages_[static_cast<size_t>(index)];
+    if (Inside(FocusedControl(), ActivePage())) {
+        // The new page shows before the old one hides, so that the focus goes
+        // straight over and no control between gets it on the way.
+        page->SetVisible(true);
+        if (TWinControl *first = FirstTabStop(*page))
+            first->SetFocus();
+        else if (CanFocus())
+            SetFocus();
+    }
+    SetActivePageIndex(index);
+    if (OnChange)
+        OnChange(this);
+}
+
+void TPageControl::DoEnter()
+{
+    Invalidate();
+    TCustomControl::DoEnter();
+}
+
+void TPageControl::DoExit()
+{
+    Invalidate();
+    TCustomControl::DoExit();
 }

@@ -1,9 +1,13 @@
 #include "platform/widgets/RadioGroup.h"
 
+#include "platform/kernel/QtControls.h"
+
 #include <algorithm>
 
 namespace {
 constexpr int kCaptionHeight = 16;
+constexpr int kMaxColumns = 16;
+constexpr int kTextOffset = 16; // from the item's left to its text, past the circle
 }
 
 TRadioGroup::TRadioGroup(TComponent *owner) : TCustomControl(owner)
@@ -12,17 +16,24 @@ TRadioGroup::TRadioGroup(TComponent *owner) : TCustomControl(owner)
     SetTabStop(true);
 }
 
+// Tab reaches the group; a click focuses it only on an item (MouseDown).
+void TRadioGroup::CreateHandle()
+{
+    TCustomControl::CreateHandle();
+    Link()->Widget()->setFocusPolicy(Qt::TabFocus);
+}
+
 void TRadioGroup::SetItems(const std::vector<std::string> &items)
 {
     items_ = items;
-    if (itemIndex_ >= static_cast<int>(items_.size()))
+    if (itemIndex_ >= Count())
         itemIndex_ = -1;
     Invalidate();
 }
 
 void TRadioGroup::SetItemIndex(int index)
 {
-    if (index < -1 || index >= static_cast<int>(items_.size()))
+    if (index < -1 || index >= Count())
         index = -1;
     if (index == itemIndex_)
         return;
@@ -31,12 +42,27 @@ void TRadioGroup::SetItemIndex(int index)
     Click();
 }
 
+void TRadioGroup::SetColumns(int columns)
+{
+    columns_ = std::clamp(columns, 1, kMaxColumns);
+    Invalidate();
+}
+
+int TRadioGroup::FocusIndex() const
+{
+    if (items_.empty())
+        return -1;
+    return itemIndex_ >= 0 ? itemIndex_ : 0;
+}
+
 TRect TRadioGroup::ItemRect(int index) const
 {
-    int count = std::max<int>(1, static_cast<int>(items_.size()));
-    int rowHeight = std::max(1, (ClientHeight() - kCaptionHeight - 4) / count);
-    int top = kCaptionHeight + index * rowHeight;
-    return TRect{8, top, ClientWidth() - 8, top + rowHeight};
+    const int perColumn = std::max(1, (Count() + columns_ - 1) / columns_);
+    const int columnWidth = std::max(1, (ClientWidth() - 16) / columns_);
+    const int rowHeight = std::max(1, (ClientHeight() - kCaptionHeight - 4) / perColumn);
+    const int left = 8 + (index / perColumn) * columnWidth;
+    const int top = kCaptionHeight + (index % perColumn) * rowHeight;
+    return TRect{left, top, left + columnWidth, top + rowHeight};
 }
 
 void TRadioGroup::Paint()
@@ -50,14 +76,21 @@ void TRadioGroup::Paint()
     canvas.Font().Assign(Font());
     canvas.TextOut(8, 0, Caption());
     canvas.Brush().SetStyle(bsClear);
-    for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
-        TRect row = ItemRect(i);
-        int mid = (row.Top + row.Bottom) / 2;
+    const int textHeight = canvas.TextHeight("0");
+    const int focusIndex = Focused() ? FocusIndex() : -1;
+    for (int i = 0; i < Count(); ++i) {
+        TRect item = ItemRect(i);
+        int mid = (item.Top + item.Bottom) / 2;
         canvas.Brush().SetStyle(i == itemIndex_ ? bsSolid : bsClear);
         canvas.Brush().SetColor(clWindowText);
-        canvas.Ellipse(row.Left, mid - 5, row.Left + 10, mid + 5);
+        canvas.Ellipse(item.Left, mid - 5, item.Left + 10, mid + 5);
         canvas.Brush().SetStyle(bsClear);
-        canvas.TextOut(row.Left + 16, mid - canvas.TextHeight("0") / 2, items_[static_cast<size_t>(i)]);
+        const std::string &text = items_[static_cast<size_t>(i)];
+        const int textLeft = item.Left + kTextOffset, textTop = mid - textHeight / 2;
+        canvas.TextOut(textLeft, textTop, text);
+        if (i == focusIndex)
+            canvas.DrawFocusRect(TRect{textLeft - 2, textTop - 1, textLeft + canvas.TextWidth(text) + 2,
+                                       textTop + textHeight + 1});
     }
 }
 
@@ -66,21 +99,39 @@ void TRadioGroup::MouseDown(TMouseButton button, TShiftState shift, int x, int y
     TCustomControl::MouseDown(button, shift, x, y);
     if (button != mbLeft)
         return;
-    for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
+    for (int i = 0; i < Count(); ++i) {
         TRect r = ItemRect(i);
-        if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom)
+        if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) {
+            if (CanFocus())
+                SetFocus();
             SetItemIndex(i);
+        }
     }
 }
 
 void TRadioGroup::KeyDown(int &key, TShiftState shift)
 {
     TCustomControl::KeyDown(key, shift);
-    int count = static_cast<int>(items_.size());
-    if (count == 0)
+    if (items_.empty() || (shift & ssAlt))
         return;
-    if (key == VK_DOWN || key == VK_RIGHT)
-        SetItemIndex(std::min(count - 1, itemIndex_ + 1));
-    else if (key == VK_UP || key == VK_LEFT)
-        SetItemIndex(std::max(0, itemIndex_ - 1));
+    const int at = FocusIndex();
+    switch (key) {
+    case VK_DOWN: case VK_RIGHT: SetItemIndex((at + 1) % Count()); break;
+    case VK_UP: case VK_LEFT: SetItemIndex((at + Count() - 1) % Count()); break;
+    case VK_SPACE: SetItemIndex(at); break;
+    default: return;
+    }
+    key = 0;
+}
+
+void TRadioGroup::DoEnter()
+{
+    Invalidate();
+    TCustomControl::DoEnter();
+}
+
+void TRadioGroup::DoExit()
+{
+    Invalidate();
+    TCustomControl::DoExit();
 }

@@ -65,6 +65,7 @@ TdlgPageSetting::TdlgPageSetting(TComponent *owner) : TForm(owner)
     cmbSize->SetItems({PageSettingPaperNames.begin(), PageSettingPaperNames.end()});
     rdgOrientation = PlaceControl<TRadioGroup>(this, 20, 56, 220, 52);
     rdgOrientation->SetCaption("印刷方向");
+    rdgOrientation->SetColumns(2);
     rdgOrientation->SetItems({"縦", "横"});
 
     gpbYohaku = AddCaption(this, "余白", 12, 116, 120);

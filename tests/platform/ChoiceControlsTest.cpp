@@ -11,10 +11,12 @@
 #include "platform/widgets/RadioButton.h"
 #include "platform/widgets/RadioGroup.h"
 #include "platform/widgets/SpinEdit.h"
+#include "platform/graphics/Graphics.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -55,6 +57,126 @@ TEST(ChoiceControls, RadioGroupChoosesByClickAndRefusesOutOfRangeIndexes)
     EXPECT_EQ(group->ItemIndex(), 1);
     group->SetItemIndex(5);
     EXPECT_EQ(group->ItemIndex(), -1);
+}
+
+namespace {
+
+// The smallest rectangle holding the pixels that differ between the control
+// painted with the focus and painted without it: where its focus mark is.
+TRect FocusMarkArea(TWinControl &control, TWinControl &elsewhere)
+{
+    EXPECT_EQ(FocusedControl(), &control);
+    TBitmap focused(control.Width(), control.Height()), unfocused(control.Width(), control.Height());
+    control.PaintTo(focused.Canvas());
+    elsewhere.SetFocus();
+    control.PaintTo(unfocused.Canvas());
+    control.SetFocus();
+    TRect area{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = 0; y < control.Height(); ++y)
+        for (int x = 0; x < control.Width(); ++x)
+            if (focused.Pixel(x, y) != unfocused.Pixel(x, y))
+                area = TRect{std::min(area.Left, x), std::min(area.Top, y), std::max(area.Right, x + 1),
+                             std::max(area.Bottom, y + 1)};
+    return area;
+}
+
+bool Holds(const TRect &outer, const TRect &inner)
+{
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right
+           && inner.Bottom <= outer.Bottom && inner.Right > inner.Left;
+}
+
+} // namespace
+
+// A radio group in two columns is one Tab stop; the keyboard is on the chosen
+// item (the first while none is), which shows the focus mark; Space chooses
+// it and the arrows move the choice, wrapping around, each choice a click.
+TEST(ChoiceControls, RadioGroupIsOneTabStopAndTheArrowsMoveTheChoice)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto *before = PlaceControl<TEdit>(&form, 10, 10, 80, 21);
+    auto *group = PlaceControl<TRadioGroup>(&form, 10, 40, 220, 52);
+    auto *after = PlaceControl<TEdit>(&form, 10, 110, 80, 21);
+    group->SetColumns(2);
+    group->SetItems({"縦", "横"});
+    EXPECT_EQ(group->ItemRect(1).Top, group->ItemRect(0).Top);
+    EXPECT_GE(group->ItemRect(1).Left, group->ItemRect(0).Right);
+    std::vector<int> clicks;
+    group->OnClick = [&](TObject *) { clicks.push_back(group->ItemIndex()); };
+    ASSERT_TRUE(SimulateActivation(form));
+
+    before->SetFocus();
+    SimulateKey(VK_TAB);
+    ASSERT_EQ(FocusedControl(), group);
+    EXPECT_EQ(group->ItemIndex(), -1);
+    EXPECT_TRUE(Holds(group->ItemRect(0), FocusMarkArea(*group, *after)));
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), after);
+    SimulateKey(VK_TAB, ssShift);
+    EXPECT_EQ(FocusedControl(), group);
+    SimulateKey(VK_SPACE);
+    for (int key : {VK_RIGHT, VK_DOWN, VK_LEFT, VK_UP, VK_DOWN})
+        SimulateKey(key);
+    EXPECT_EQ(clicks, (std::vector<int>{0, 1, 0, 1, 0, 1}));
+    EXPECT_TRUE(Holds(group->ItemRect(1), FocusMarkArea(*group, *after)));
+    SimulateKey(VK_TAB, ssShift);
+    EXPECT_EQ(FocusedControl(), before);
+    form.Hide();
+}
+
+// Wherever the focus is inside a page control, Ctrl+Tab and Ctrl+PageDown turn
+// to the next page and Ctrl+Shift+Tab and Ctrl+PageUp to the previous one,
+// wrapping around, each turn a click on the tab; the focus goes straight to
+// the first tab stop of the new page. The tabs are a Tab stop of their own,
+// with the focus mark on the active tab; there Left and Right turn the page
+// and the focus stays on the tabs.
+TEST(ChoiceControls, PageControlTurnsItsPagesByKeys)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 300);
+    auto *pages = PlaceControl<TPageControl>(&form, 8, 8, 300, 200);
+    std::vector<TWinControl *> firstStops;
+    for (const char *caption : {"全般", "項目", "チャート"}) {
+        auto *sheet = new TTabSheet(&form);
+        sheet->SetCaption(caption);
+        sheet->SetPageControl(pages);
+        if (firstStops.size() == 2)
+            PlaceControl<TButton>(sheet, 10, 10, 75, 25)->SetTabStop(false);
+        firstStops.push_back(PlaceControl<TEdit>(sheet, 10, 40, 80, 21));
+    }
+    auto *outside = PlaceControl<TEdit>(&form, 8, 220, 80, 21);
+    int outsideEntered = 0, changes = 0;
+    outside->OnEnter = [&](TObject *) { ++outsideEntered; };
+    pages->OnChange = [&](TObject *) { ++changes; };
+    ASSERT_TRUE(SimulateActivation(form));
+
+    firstStops[0]->SetFocus();
+    const std::pair<int, TShiftState> turns[] = {
+        {VK_TAB, ssCtrl}, {VK_NEXT, ssCtrl}, {VK_TAB, ssCtrl}, {VK_TAB, ssCtrl | ssShift}, {VK_PRIOR, ssCtrl}};
+    for (int expected : {1, 2, 0, 2, 1}) {
+        const auto &[key, shift] = turns[changes];
+        SimulateKey(key, shift);
+        ASSERT_EQ(pages->ActivePageIndex(), expected) << "turn " << changes;
+        EXPECT_EQ(FocusedControl(), firstStops[static_cast<size_t>(expected)]);
+    }
+    EXPECT_EQ(changes, 5);
+    EXPECT_EQ(outsideEntered, 0);
+
+    SimulateKey(VK_TAB, ssShift);
+    ASSERT_EQ(FocusedControl(), pages);
+    EXPECT_TRUE(Holds(pages->TabRect(1), FocusMarkArea(*pages, *outside)));
+    for (auto [key, expected] : {std::pair{VK_RIGHT, 2}, {VK_RIGHT, 2}, {VK_LEFT, 1}}) {
+        SimulateKey(key);
+        EXPECT_EQ(pages->ActivePageIndex(), expected);
+    }
+    SimulateKey(VK_TAB, ssCtrl);
+    EXPECT_EQ(pages->ActivePageIndex(), 2);
+    EXPECT_EQ(FocusedControl(), pages);
+    EXPECT_EQ(changes, 8);
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), firstStops[2]);
+    form.Hide();
 }
 
 TEST(ChoiceControls, SpinEditKeepsItsValueInRangeAndPickerHoldsWholeDays)

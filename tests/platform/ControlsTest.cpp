@@ -720,6 +720,56 @@ TEST(Controls, TabPassesOverControlsOutOfTheTabOrder)
     form.Hide();
 }
 
+// A control that is no tab stop is passed over by Tab, its inner text field
+// too, and reached again once it is one; a click still focuses it.
+TEST(Controls, TabPassesOverControlsThatAreNoTabStop)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 200);
+    auto *first = PlaceControl<TEdit>(&form, 10, 10, 80, 21);
+    auto *spin = PlaceControl<TSpinEdit>(&form, 10, 40, 80, 22);
+    PlaceControl<TScrollBox>(&form, 10, 70, 200, 60); // between the spin edit and the last edit
+    auto *last = PlaceControl<TEdit>(&form, 10, 140, 80, 21);
+    spin->SetTabStop(false);
+    ASSERT_TRUE(SimulateActivation(form));
+    first->SetFocus();
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), last);
+    SimulateKey(VK_TAB, ssShift);
+    EXPECT_EQ(FocusedControl(), first);
+    SimulateClick(*spin, TPoint{5, 5});
+    EXPECT_EQ(FocusedControl(), spin);
+
+    spin->SetTabStop(true);
+    first->SetFocus();
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), spin);
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), last) << "a scroll box is no tab stop";
+    form.Hide();
+}
+
+// Tab follows the order the controls were placed in, also through a panel
+// that was hidden when the form was shown (a tab page not yet turned to).
+TEST(Controls, TabFollowsThePlacingOrderThroughControlsShownLater)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 200);
+    auto *first = PlaceControl<TEdit>(&form, 10, 10, 80, 21);
+    auto *panel = PlaceControl<TPanel>(&form, 10, 40, 300, 40);
+    auto *inner = PlaceControl<TEdit>(panel, 5, 5, 80, 21);
+    auto *last = PlaceControl<TEdit>(&form, 10, 100, 80, 21);
+    panel->Hide();
+    ASSERT_TRUE(SimulateActivation(form));
+    panel->Show();
+    first->SetFocus();
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), inner);
+    SimulateKey(VK_TAB);
+    EXPECT_EQ(FocusedControl(), last);
+    form.Hide();
+}
+
 TEST(Controls, PastingAnEmptyClipboardIntoATextBoxInsertsNothing)
 {
     TForm form(nullptr);

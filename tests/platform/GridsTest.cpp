@@ -93,6 +93,23 @@ TEST_F(Grid, TheEditorWritesIntoTheCellAndEscRevertsIt)
     EXPECT_EQ(grid.Row(), 2);
 }
 
+// An editor always shown takes Esc only while it holds a change, which Esc
+// takes back; otherwise Esc is left for the form (its cancel button).
+TEST_F(Grid, AnEditorAlwaysShownTakesEscOnlyWithAChange)
+{
+    grid.SetOptions(grid.Options() | goEditing | goAlwaysShowEditor);
+    grid.SetCells(1, 1, "old");
+    grid.ShowEditor();
+    TInplaceEdit *editor = grid.InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(SendMessage(editor, WM_KEYDOWN, VK_ESCAPE), VK_ESCAPE);
+    Type(editor, "x");
+    EXPECT_EQ(SendMessage(editor, WM_KEYDOWN, VK_ESCAPE), 0);
+    EXPECT_EQ(editor->Text(), grid.Cells(1, 1));
+    EXPECT_TRUE(editor->Visible());
+    EXPECT_EQ(SendMessage(editor, WM_KEYDOWN, VK_ESCAPE), VK_ESCAPE);
+}
+
 TEST_F(Grid, RowsCarryTheirTextsWhenMovedOrDeleted)
 {
     for (int r = 0; r < 4; ++r)

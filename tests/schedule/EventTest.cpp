@@ -355,3 +355,36 @@ TEST_F(EventDialogTest, TheSizeListScrollsByTheWheelAndTheNameCellTakesAPaste)
     EXPECT_EQ(item.FEvents[0].EventName, "打合せ打合せ");
     EXPECT_EQ(item.FEvents[0].FontSize, 42);
 }
+
+// Esc while a cell holds a change takes the change back and the dialog stays;
+// Esc with nothing to take back is キャンセル, and the row keeps its events.
+TEST_F(EventDialogTest, EscRestoresAnEditedCellAndOtherwiseCancels)
+{
+    item.FEvents = {MakeEvent(EncodeDate(2024, 2, 1), "既存", clRed)};
+    TdlgEvent dialog(nullptr, item);
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+        ASSERT_EQ(FocusedControl(), grid.Editor());
+        SimulateKey(VK_END);
+        SimulateTyping("会議");
+        EXPECT_EQ(grid.Cells(3, 1), "既存会議");
+        SimulateKey(VK_ESCAPE);
+        EXPECT_EQ(grid.Cells(3, 1), "既存");
+        EXPECT_EQ(grid.Editor()->Text(), "既存");
+        EXPECT_EQ(dialog.ModalResult(), mrNone);
+
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        SimulateKey(VK_HOME);
+        SimulateTyping("2025");
+        SimulateKey(VK_ESCAPE);
+        EXPECT_EQ(grid.Cells(1, 1), "2024/02/01");
+        EXPECT_EQ(dialog.ModalResult(), mrNone);
+        SimulateKey(VK_ESCAPE);
+    });
+    EXPECT_EQ(result, mrCancel);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventName, "既存");
+    EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 2, 1));
+    EXPECT_FALSE(Modified);
+}

@@ -160,6 +160,63 @@ TEST_F(InitSettingTest, RowHeightOutsideTheRangeIsWarnedAndThePreviousTextShownA
     EXPECT_EQ(f.services->messages[1].text, "値が大きすぎます。");
 }
 
+// 文字セット is one Tab stop between 画面のちらつきを減らす and the custom length;
+// Down chooses UTF-8, which OK stores.
+TEST_F(InitSettingTest, TheCharacterSetIsReachedByTabAndChosenByTheArrows)
+{
+    EncodingStrSet = "Shift_JIS";
+    auto answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            d.ckbDoubleBuffered->SetFocus();
+            SimulateKey(VK_TAB);
+            ASSERT_EQ(FocusedControl(), d.rgpStrSet);
+            SimulateKey(VK_TAB);
+            EXPECT_EQ(FocusedControl(), d.speCustomTimeScale);
+            SimulateKey(VK_TAB, ssShift);
+            ASSERT_EQ(FocusedControl(), d.rgpStrSet);
+            SimulateKey(VK_DOWN);
+            EXPECT_EQ(d.rgpStrSet->ItemIndex(), 1);
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(EncodingStrSet, "UTF-8");
+    EncodingStrSet = "Shift_JIS";
+}
+
+// Ctrl+Tab and Ctrl+PageDown turn to the next page, Ctrl+Shift+Tab and
+// Ctrl+PageUp to the previous one, wrapping around; the focus goes to the
+// first control of the new page. On the tabs the arrows turn the pages.
+TEST_F(InitSettingTest, TheKeysTurnThePagesAndWrapAround)
+{
+    ItemDefHeight = 50;
+    auto answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            d.ckbTodayStart->SetFocus();
+            const std::pair<int, TShiftState> keys[] = {{VK_TAB, ssCtrl},          {VK_NEXT, ssCtrl},
+                                                        {VK_TAB, ssCtrl},          {VK_TAB, ssCtrl | ssShift},
+                                                        {VK_PRIOR, ssCtrl},        {VK_PRIOR, ssCtrl}};
+            const int pages[] = {1, 2, 0, 2, 1, 0};
+            TWinControl *const firsts[] = {d.ckbInitialLoad, d.edtItemHeight, d.ckbDateFit};
+            for (size_t i = 0; i < std::size(keys); ++i) {
+                SimulateKey(keys[i].first, keys[i].second);
+                ASSERT_EQ(d.pgc->ActivePageIndex(), pages[i]) << "key " << i;
+                EXPECT_EQ(FocusedControl(), firsts[pages[i]]) << "key " << i;
+            }
+            SimulateKey(VK_TAB, ssShift);
+            ASSERT_EQ(FocusedControl(), d.pgc);
+            SimulateKey(VK_RIGHT);
+            EXPECT_EQ(d.pgc->ActivePageIndex(), 1);
+            EXPECT_EQ(FocusedControl(), d.pgc);
+            SimulateClick(*d.btnCancel, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(answer, mrCancel);
+    EXPECT_TRUE(f.services->messages.empty());
+}
+
 // 項目行の高さ keeps the input method out and takes full-width digits.
 TEST_F(InitSettingTest, TheRowHeightKeepsTheInputMethodOutAndTakesFullWidthDigits)
 {

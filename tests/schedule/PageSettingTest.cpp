@@ -198,3 +198,30 @@ TEST(PageSetting, MarginsKeepTheInputMethodOutAndEnterInTheCompanyNameTypesANewL
     EXPECT_EQ(PrintKaishamei, "本社\r\n工務部");
     EXPECT_EQ(TopMargin, 15.5L);
 }
+
+// 印刷方向 is one Tab stop after the paper size; the arrows move its choice
+// across its two columns, wrapping around, and OK stores it.
+TEST(PageSetting, TheOrientationIsReachedByTabAndChosenByTheArrows)
+{
+    TDialogFixture f;
+    ResetPageSettings();
+    ASSERT_EQ(Orientation, 1);
+    ShowPageSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgPageSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            EXPECT_EQ(d.rdgOrientation->Columns(), 2);
+            d.cmbSize->SetFocus();
+            SimulateKey(VK_TAB);
+            ASSERT_EQ(FocusedControl(), d.rdgOrientation);
+            SimulateKey(VK_LEFT);
+            EXPECT_EQ(d.rdgOrientation->ItemIndex(), 0);
+            SimulateKey(VK_RIGHT);
+            SimulateKey(VK_RIGHT);
+            EXPECT_EQ(d.rdgOrientation->ItemIndex(), 0);
+            SimulateKey(VK_TAB);
+            EXPECT_EQ(FocusedControl(), d.edtTopMargin);
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(Orientation, 0);
+}
