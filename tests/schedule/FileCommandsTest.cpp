@@ -1,13 +1,16 @@
 #include "platform/core/SysUtils.h"
+#include "platform/services/InputSimulation.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DocumentWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <thread>
 
 using testing_support::FakeServices;
 using testing_support::ReadBytes;
@@ -352,3 +355,75 @@ TEST(FileCommands, ARelativeNameOnTheCommandLineIsMadeAbsolute)
     EXPECT_EQ(f.form->FFileName, f.dir.Path() + "sub/new.xml");
     EXPECT_EQ(f.form->Caption(), f.dir.Path() + "sub/new.xml");
 }
+
+namespace {
+
+// Lets the loop run until the wheel's notches have been applied.
+void LetTheWheelStandStill()
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace
+
+// Opened (Ctrl+O, or from the recent files) or made (Ctrl+N) after a long
+// document was scrolled to its end, a document shows its first row.
+TEST(FileCommands, ADocumentOpenedOrMadeAfterALongOneWasScrolledDownShowsItsFirstRow)
+{
+    TCommandFixture f;
+    const std::string longPath = f.SavedDocument("long.xml", 80);
+    const std::string shortPath = f.SavedDocument("short.xml", 3);
+    TfrmMain &form = *f.form;
+    form.SetBounds(0, 0, 900, 600);
+    ASSERT_TRUE(SimulateActivation(form));
+    TControlScrollBar &rows = form.scb1->VertScrollBar();
+    auto scrollToTheEnd = [&] {
+        SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 400);
+        LetTheWheelStandStill();
+        return rows.Position();
+    };
+    auto firstRowInView = [&] {
+        const TMemo &caption = *ItemList.at(0)->FMemo;
+        const TRect view = form.scb1->ViewRect();
+        return caption.Top() >= view.Top && caption.Top() + caption.Height() <= view.Bottom;
+    };
+    // The reading's wait window takes the activation; a window manager
+    // gives it back to the main window when it closes.
+    auto open = [&](const std::string &path) {
+        form.fnk1Select(path);
+        return SimulateActivation(form);
+    };
+    // Through the keys: the long one, scrolled down, then the short one.
+    ASSERT_TRUE(open(longPath));
+    ASSERT_EQ(ItemList.size(), 80u);
+    ASSERT_GT(scrollToTheEnd(), 80 * 50 - 600);
+    ASSERT_FALSE(firstRowInView());
+    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    f.services->fileAnswers.push_back(TFileDialogAnswer{shortPath, 1});
+    SimulateKey('O', ssCtrl);
+    ASSERT_EQ(form.FFileName, shortPath);
+    ASSERT_EQ(ItemList.size(), 3u);
+    EXPECT_EQ(rows.Position(), 0);
+    EXPECT_TRUE(firstRowInView());
+    // From the recent files likewise.
+    ASSERT_TRUE(open(longPath));
+    ASSERT_GT(scrollToTheEnd(), 0);
+    ASSERT_TRUE(open(shortPath));
+    EXPECT_EQ(rows.Position(), 0);
+    EXPECT_TRUE(firstRowInView());
+    // A new document, its first row added at the top of the view.
+    ASSERT_TRUE(open(longPath));
+    ASSERT_GT(scrollToTheEnd(), 0);
+    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    SimulateKey('N', ssCtrl);
+    ASSERT_TRUE(ItemList.empty());
+    EXPECT_EQ(rows.Position(), 0);
+    form.AddItem();
+    EXPECT_TRUE(firstRowInView());
+    form.Hide();
+}
+
