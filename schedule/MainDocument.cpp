@@ -1379,8 +1379,7 @@ void TDocumentRead::BuildIn(TfrmMain &form)
         form.UpdateItemCounter();
     }
     p.wait.reset();
-    form.SetCaption(fileName_);
-    Application().SetTitle("たるぼる-" + ExtractFileName(fileName_));
+    form.TakeFileName(fileName_);
     form.fnk1->AddFileName(fileName_);
     form.FHasFile = true;
 }
@@ -1518,7 +1517,12 @@ void TfrmMain::mitNewClick()
 
 void TfrmMain::TakeNextFreeFileName()
 {
-    FFileName = NextFreeFileName();
+    TakeFileName(NextFreeFileName());
+}
+
+void TfrmMain::TakeFileName(const std::string &fileName)
+{
+    FFileName = fileName;
     SetCaption(FFileName);
     Application().SetTitle("たるぼる-" + ExtractFileName(FFileName));
 }
@@ -1568,12 +1572,15 @@ bool TfrmMain::mitSaveAsClick()
     auto answer = Services().FileDialog(request);
     if (!answer || answer->fileName.empty())
         return false;
-    FFileName = answer->fileName;
-    if (ExtractFileExt(FFileName).empty())
-        FFileName += ".xml";
-    SetCaption(FFileName);
-    Application().SetTitle("たるぼる-" + ExtractFileName(FFileName));
-    return WriteXmlFile(*this, FFileName);
+    std::string fileName = answer->fileName;
+    if (ExtractFileExt(fileName).empty())
+        fileName += ".xml";
+    // The document takes the new name only once it is there: a save that
+    // failed or was called off leaves the next 上書き保存 on the old file.
+    if (!WriteXmlFile(*this, fileName))
+        return false;
+    TakeFileName(fileName);
+    return true;
 }
 
 void TfrmMain::mitExitClick()

@@ -1,4 +1,6 @@
+#include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
+#include "platform/kernel/Application.h"
 #include "platform/services/InputSimulation.h"
 #include "schedule/Main.h"
 #include "tests/TestSupport.h"
@@ -6,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -427,3 +430,74 @@ TEST(FileCommands, ADocumentOpenedOrMadeAfterALongOneWasScrolledDownShowsItsFirs
     form.Hide();
 }
 
+namespace {
+
+// The system refuses the rename of every save, as a folder that cannot be written does.
+void RefuseTheRename(TAtomicSaveStep step)
+{
+    if (step == TAtomicSaveStep::Named)
+        throw EFCreateError("Cannot create file. Permission denied", EACCES);
+}
+
+} // namespace
+
+// The document takes the new name only when the save there succeeded.
+TEST(FileCommands, ASaveAsThatFailsOrIsCalledOffKeepsTheOldNameAndTheNextSaveWritesTheOldFile)
+{
+    TCommandFixture f;
+    const std::string path = f.SavedDocument("plan.xml", 1);
+    f.form->fnk1Select(path);
+    ASSERT_EQ(f.form->FFileName, path);
+    f.form->AddItem();
+    ItemList.back()->FMemo->SetText("新しい行😀");
+    auto keepsTheOldName = [&](const std::string &why) {
+        EXPECT_EQ(f.form->FFileName, path) << why;
+        EXPECT_EQ(f.form->Caption(), path) << why;
+        EXPECT_EQ(Application().Title(), "たるぼる-plan.xml") << why;
+        EXPECT_EQ(f.form->fnk1->Entry(0), path) << why;
+        EXPECT_TRUE(Modified) << why;
+    };
+    // A folder that cannot be written.
+    const std::string locked = f.dir.Path() + "locked/";
+    ForceDirectories(locked);
+    SetAtomicSaveStepHook(RefuseTheRename);
+    f.services->messages.clear();
+    f.services->answers = {IDNO};  // Shift_JIS with "?" for the character it lacks
+    f.services->fileAnswers.push_back(TFileDialogAnswer{locked + "new.xml", 1});
+    const bool saved = f.form->mitSaveAsClick();
+    SetAtomicSaveStepHook(nullptr);
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(f.services->messages.size(), 2u);
+    EXPECT_EQ(f.services->messages[1].text, "このファイル、またはフォルダに書き込みできません。");
+    EXPECT_TRUE(testing_support::ListFiles(locked).empty());
+    keepsTheOldName("unwritable folder");
+    // A folder that does not exist.
+    f.services->answers = {IDNO};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{f.dir.Path() + "no/such/new.xml", 1});
+    EXPECT_FALSE(f.form->mitSaveAsClick());
+    keepsTheOldName("missing folder");
+    // キャンセル in the warning about the characters Shift_JIS lacks.
+    f.services->messages.clear();
+    f.services->answers = {IDCANCEL};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{f.dir.File("other"), 1});
+    EXPECT_FALSE(f.form->mitSaveAsClick());
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_FALSE(FileExists(f.dir.File("other.xml")));
+    keepsTheOldName("called off");
+
+    // 上書き保存 writes the old file, without asking for a name.
+    const size_t requests = f.services->fileRequests.size();
+    f.services->answers = {IDNO};
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_EQ(f.services->fileRequests.size(), requests);
+    EXPECT_NE(ReadBytes(path).find("<text>\x90\x56\x82\xB5\x82\xA2\x8D\x73?</text>"), std::string::npos);
+    EXPECT_FALSE(Modified);
+    // A Save As that succeeds takes the new name.
+    f.services->answers = {IDNO};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{f.dir.File("other"), 1});
+    EXPECT_TRUE(f.form->mitSaveAsClick());
+    EXPECT_EQ(f.form->FFileName, f.dir.File("other.xml"));
+    EXPECT_EQ(f.form->Caption(), f.dir.File("other.xml"));
+    EXPECT_EQ(Application().Title(), "たるぼる-other.xml");
+    EXPECT_EQ(f.form->fnk1->Entry(0), f.dir.File("other.xml"));
+}
