@@ -1129,14 +1129,12 @@ bool HoldsScheduleElement(const std::string &fileName)
     return false;
 }
 
-void CheckDocumentStartDate(const TDocumentValues &doc)
+void FitDocumentStartDate(TDocumentValues &doc)
 {
     if (!doc.StartDate || todayStart)
         return;
     // Without a tab of its own the document shows the new document's.
-    const int days = DaysOfTimeScaleTab(doc.TabIndex.value_or(0));
-    if (const std::string refusal = PeriodRefusal(*doc.StartDate, days); !refusal.empty())
-        throw EConvertError(refusal);
+    doc.StartDate = NearestFittingStart(*doc.StartDate, DaysOfTimeScaleTab(doc.TabIndex.value_or(0)));
 }
 
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
@@ -1318,7 +1316,7 @@ TDocumentRead::TDocumentRead(const std::string &fileName) : fileName_(fileName),
     };
     p.doc.ReleaseBytesRead = true;
     ParseScheduleDocument(bytes, p.doc);
-    CheckDocumentStartDate(p.doc);
+    FitDocumentStartDate(p.doc);
 }
 
 TDocumentRead::~TDocumentRead() = default;

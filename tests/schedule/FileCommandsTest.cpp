@@ -3,6 +3,7 @@
 #include "platform/kernel/Application.h"
 #include "platform/services/InputSimulation.h"
 #include "schedule/Main.h"
+#include "schedule/MainDocument.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DocumentWindow.h"
 
@@ -275,28 +276,44 @@ TEST(FileCommands, StartUpWithADamagedRecentFileSavesTheNewDocumentUnderANewName
     EXPECT_EQ(f.form->fnk1->Entry(1), path);
 }
 
-TEST(FileCommands, AStartDateWhoseDaysWouldPassTheLastDateIsRefused)
+TEST(FileCommands, AStartDateWhoseDaysWouldPassEitherEndIsMovedToTheNearestThatFitsWhenOpened)
 {
     TCommandFixture f;
     const std::string path = f.SavedDocument("late.xml", 1);
     std::string bytes = ReadBytes(path);
     const size_t at = bytes.find("<startdate>") + 11;
-    auto withStart = [&](const std::string &date) { return std::string(bytes).replace(at, 10, date); };
+    bytes.replace(at, 10, "9999/12/26");
+    testing_support::WriteBytes(path, bytes);
     f.form->mitNewClick();
-    // Seven days from 9999/12/26 pass it; from 9999/12/25 they end on it.
-    testing_support::WriteBytes(path, withStart("9999/12/26"));
+    // Seven days from 9999/12/26 pass the last date; from 9999/12/25 they end on it.
+    f.services->messages.clear();
     f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
     f.form->mitOpenClick();
-    ASSERT_FALSE(f.services->messages.empty());
-    EXPECT_EQ(f.services->messages.back().text,
-              path + "\r\n9999/12/26 から 7 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
-    EXPECT_TRUE(ItemList.empty());
-    testing_support::WriteBytes(path, withStart("9999/12/25"));
-    f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
-    f.form->mitOpenClick();
+    EXPECT_TRUE(f.services->messages.empty());
+    ASSERT_EQ(f.form->FFileName, path);
     EXPECT_EQ(ItemList.size(), 1u);
     EXPECT_EQ(StartDate, EncodeDate(9999, 12, 25));
+    EXPECT_EQ(f.form->FDocStartDate, StartDate);
     EXPECT_EQ(f.form->lblDateHanni->Caption(), "9999/12/25～9999/12/31");
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(ReadBytes(path), bytes);
+
+    // The date format names no day before 0001/01/01; a start before it
+    // (as the values may hold one) moves forward to it. A start that fits
+    // stays, with its time of day.
+    TDocumentValues doc;
+    doc.StartDate = FirstDate - 3;
+    FitDocumentStartDate(doc);
+    EXPECT_EQ(doc.StartDate, FirstDate);
+    doc.StartDate = EncodeDate(9999, 12, 24) + 0.5;
+    FitDocumentStartDate(doc);
+    EXPECT_EQ(doc.StartDate, EncodeDate(9999, 12, 24) + 0.5);
+    // With todayStart the file's start is not taken at all.
+    todayStart = true;
+    doc.StartDate = LastDate;
+    FitDocumentStartDate(doc);
+    EXPECT_EQ(doc.StartDate, LastDate);
+    todayStart = false;
 }
 
 namespace {
