@@ -339,19 +339,67 @@ private:
     bool done_ = false;
 };
 
-// Whether the bytes are UTF-8: the first line that mentions "encoding"
-// decides; only "UTF-8" there makes it UTF-8, everything else is code page 932.
+// Whether `text` holds `word`, ASCII letters compared without regard to case.
+bool HoldsWordAnyCase(std::string_view text, std::string_view word)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::search(text.begin(), text.end(), word.begin(), word.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); })
+        != text.end();
+}
+
+// Whether "encoding" at the start of `text` is followed by a quoted value, as
+// in a declaration, rather than being a word of some text.
+bool NamesAnEncoding(std::string_view text)
+{
+    size_t i = std::string_view("encoding").size();
+    auto skipSpaces = [&] {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+    };
+    skipSpaces();
+    if (i >= text.size() || text[i] != '=')
+        return false;
+    ++i;
+    skipSpaces();
+    return i < text.size() && (text[i] == '"' || text[i] == '\'');
+}
+
+// Whether the bytes are UTF-8 text that is not plain ASCII (plain ASCII reads
+// the same either way).
+bool HoldsUtf8Characters(std::string_view bytes)
+{
+    const auto first = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    return first != bytes.end() && IsValidUtf8(bytes.substr(static_cast<size_t>(first - bytes.begin())));
+}
+
+// Whether the bytes are read as UTF-8. The first line that mentions
+// "encoding" decides, the name's case aside: Shift_JIS there keeps code page
+// 932, UTF-8 makes it UTF-8, any other encoding named keeps code page 932. A
+// document that names none is UTF-8 when its bytes are UTF-8 beyond plain
+// ASCII, as XML would read it, else code page 932.
 bool IsUtf8Document(std::string_view bytes)
 {
     // The first line that mentions it is the line of the first mention.
     const size_t at = bytes.find("encoding");
     if (at == std::string_view::npos)
-        return false;
+        return HoldsUtf8Characters(bytes);
     const size_t before = bytes.find_last_of("\r\n", at);
     const size_t begin = before == std::string_view::npos ? 0 : before + 1;
     const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
     const std::string_view line = bytes.substr(begin, end - begin);
-    return line.find("Shift_JIS") == std::string_view::npos && line.find("UTF-8") != std::string_view::npos;
+    if (HoldsWordAnyCase(line, "Shift_JIS"))
+        return false;
+    // "UTF-8" as the program writes it is read as UTF-8 whatever the bytes,
+    // as always. Another spelling of it is taken only when the bytes agree:
+    // an encoding setting spelled so wrote code page 932 under that name.
+    if (line.find("UTF-8") != std::string_view::npos)
+        return true;
+    if (HoldsWordAnyCase(line, "UTF-8"))
+        return IsValidUtf8(bytes);
+    if (NamesAnEncoding(bytes.substr(at, end - at)))
+        return false;
+    return HoldsUtf8Characters(bytes);
 }
 
 // Indices and lines far outside any meaningful range stay outside it, and the
