@@ -51,14 +51,46 @@ int DateToPixel(long double pixelsPerDay, TDateTime date)
     return ClampToInt(RoundHalfEven(pixelsPerDay * (static_cast<long double>(date) - StartDate)));
 }
 
+namespace {
+
+enum class TPeriodFit { Fits, StartsBeforeTheFirstDate, EndsPastTheLastDate };
+
+// The one place that decides whether the days shown from a start are all dates.
+TPeriodFit FitOfPeriod(TDateTime start, int days)
+{
+    if (std::trunc(start) < FirstDate)
+        return TPeriodFit::StartsBeforeTheFirstDate;
+    if (std::trunc(start) > LastFittingStart(days))
+        return TPeriodFit::EndsPastTheLastDate;
+    return TPeriodFit::Fits;
+}
+
+} // namespace
+
 std::string PeriodRefusal(TDateTime start, int days)
 {
+    const TPeriodFit fit = FitOfPeriod(start, days);
+    if (fit == TPeriodFit::Fits)
+        return "";
     const std::string period = FormatDateTime("yyyy/MM/dd", start) + " から " + IntToStr(days) + " 日間の表示は ";
-    if (std::trunc(start) < FirstDate)
+    if (fit == TPeriodFit::StartsBeforeTheFirstDate)
         return period + "0001/01/01 より前に始まるため、その日付にはできません。";
-    if (std::trunc(start) + std::max(days, 1) - 1 > LastDate)
-        return period + "9999/12/31 を越えるため、その日付にはできません。";
-    return "";
+    return period + "9999/12/31 を越えるため、その日付にはできません。";
+}
+
+TDateTime LastFittingStart(int days)
+{
+    return LastDate - std::max(days, 1) + 1;
+}
+
+TDateTime NearestFittingStart(TDateTime start, int days)
+{
+    switch (FitOfPeriod(start, days)) {
+    case TPeriodFit::StartsBeforeTheFirstDate: return FirstDate;
+    case TPeriodFit::EndsPastTheLastDate: return LastFittingStart(days);
+    case TPeriodFit::Fits: break;
+    }
+    return start;
 }
 
 TDateTime FirstDayOfNextYear(TDateTime date)

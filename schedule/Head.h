@@ -36,6 +36,11 @@ constexpr TDateTime LastDate = 2958465;
 // message that refuses that start. A start beyond either end (a step of a
 // month or a year can reach one) is named as the calendar would count it.
 std::string PeriodRefusal(TDateTime start, int days);
+// The last start from which `days` days are all dates.
+TDateTime LastFittingStart(int days);
+// The start itself when its `days` days are all dates; otherwise the nearest
+// start whose days are: the first date, or the last fitting start.
+TDateTime NearestFittingStart(TDateTime start, int days);
 // 1 January of the year after the date's, as a day number; also after the
 // year 9999 and for a day before the year 1, since nothing is encoded.
 TDateTime FirstDayOfNextYear(TDateTime date);

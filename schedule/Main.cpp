@@ -758,6 +758,9 @@ void TfrmMain::NewDocument()
     tbcCalSelect->SetTabIndex(0);
     DaysShown = 7;
     UpdateScrollRange();
+    // The rows of the next document start at the top: a position left from a
+    // longer document would still fit its range and show nothing.
+    scb1->VertScrollBar().SetPosition(0);
     scb2->SetParams(2000, 0, 4000);
     FScrollOrigin = 2000;
     SetDateLargeChange();

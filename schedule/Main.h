@@ -106,7 +106,8 @@ public:
     // box, for a period with days before 0001/01/01 or after 9999/12/31.
     bool PeriodAccepted(TDateTime start, int days, const std::string &caption = "たるぼる");
     std::string NextFreeFileName() const;
-    // The document takes the next free name, shown in the caption and the title.
+    // The document takes the name (the next free one), shown in the caption and the title.
+    void TakeFileName(const std::string &fileName);
     void TakeNextFreeFileName();
     int IndexOfItem(const TItem *row) const;
     // The row counter shows the text, laid out clear of 行数.

@@ -339,19 +339,67 @@ private:
     bool done_ = false;
 };
 
-// Whether the bytes are UTF-8: the first line that mentions "encoding"
-// decides; only "UTF-8" there makes it UTF-8, everything else is code page 932.
+// Whether `text` holds `word`, ASCII letters compared without regard to case.
+bool HoldsWordAnyCase(std::string_view text, std::string_view word)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::search(text.begin(), text.end(), word.begin(), word.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); })
+        != text.end();
+}
+
+// Whether "encoding" at the start of `text` is followed by a quoted value, as
+// in a declaration, rather than being a word of some text.
+bool NamesAnEncoding(std::string_view text)
+{
+    size_t i = std::string_view("encoding").size();
+    auto skipSpaces = [&] {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+    };
+    skipSpaces();
+    if (i >= text.size() || text[i] != '=')
+        return false;
+    ++i;
+    skipSpaces();
+    return i < text.size() && (text[i] == '"' || text[i] == '\'');
+}
+
+// Whether the bytes are UTF-8 text that is not plain ASCII (plain ASCII reads
+// the same either way).
+bool HoldsUtf8Characters(std::string_view bytes)
+{
+    const auto first = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    return first != bytes.end() && IsValidUtf8(bytes.substr(static_cast<size_t>(first - bytes.begin())));
+}
+
+// Whether the bytes are read as UTF-8. The first line that mentions
+// "encoding" decides, the name's case aside: Shift_JIS there keeps code page
+// 932, UTF-8 makes it UTF-8, any other encoding named keeps code page 932. A
+// document that names none is UTF-8 when its bytes are UTF-8 beyond plain
+// ASCII, as XML would read it, else code page 932.
 bool IsUtf8Document(std::string_view bytes)
 {
     // The first line that mentions it is the line of the first mention.
     const size_t at = bytes.find("encoding");
     if (at == std::string_view::npos)
-        return false;
+        return HoldsUtf8Characters(bytes);
     const size_t before = bytes.find_last_of("\r\n", at);
     const size_t begin = before == std::string_view::npos ? 0 : before + 1;
     const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
     const std::string_view line = bytes.substr(begin, end - begin);
-    return line.find("Shift_JIS") == std::string_view::npos && line.find("UTF-8") != std::string_view::npos;
+    if (HoldsWordAnyCase(line, "Shift_JIS"))
+        return false;
+    // "UTF-8" as the program writes it is read as UTF-8 whatever the bytes,
+    // as always. Another spelling of it is taken only when the bytes agree:
+    // an encoding setting spelled so wrote code page 932 under that name.
+    if (line.find("UTF-8") != std::string_view::npos)
+        return true;
+    if (HoldsWordAnyCase(line, "UTF-8"))
+        return IsValidUtf8(bytes);
+    if (NamesAnEncoding(bytes.substr(at, end - at)))
+        return false;
+    return HoldsUtf8Characters(bytes);
 }
 
 // Indices and lines far outside any meaningful range stay outside it, and the
@@ -1129,14 +1177,12 @@ bool HoldsScheduleElement(const std::string &fileName)
     return false;
 }
 
-void CheckDocumentStartDate(const TDocumentValues &doc)
+void FitDocumentStartDate(TDocumentValues &doc)
 {
     if (!doc.StartDate || todayStart)
         return;
     // Without a tab of its own the document shows the new document's.
-    const int days = DaysOfTimeScaleTab(doc.TabIndex.value_or(0));
-    if (const std::string refusal = PeriodRefusal(*doc.StartDate, days); !refusal.empty())
-        throw EConvertError(refusal);
+    doc.StartDate = NearestFittingStart(*doc.StartDate, DaysOfTimeScaleTab(doc.TabIndex.value_or(0)));
 }
 
 void ParseScheduleDocument(std::string_view bytes, TDocumentValues &doc)
@@ -1318,7 +1364,7 @@ TDocumentRead::TDocumentRead(const std::string &fileName) : fileName_(fileName),
     };
     p.doc.ReleaseBytesRead = true;
     ParseScheduleDocument(bytes, p.doc);
-    CheckDocumentStartDate(p.doc);
+    FitDocumentStartDate(p.doc);
 }
 
 TDocumentRead::~TDocumentRead() = default;
@@ -1379,8 +1425,7 @@ void TDocumentRead::BuildIn(TfrmMain &form)
         form.UpdateItemCounter();
     }
     p.wait.reset();
-    form.SetCaption(fileName_);
-    Application().SetTitle("たるぼる-" + ExtractFileName(fileName_));
+    form.TakeFileName(fileName_);
     form.fnk1->AddFileName(fileName_);
     form.FHasFile = true;
 }
@@ -1522,7 +1567,12 @@ void TfrmMain::mitNewClick()
 
 void TfrmMain::TakeNextFreeFileName()
 {
-    FFileName = NextFreeFileName();
+    TakeFileName(NextFreeFileName());
+}
+
+void TfrmMain::TakeFileName(const std::string &fileName)
+{
+    FFileName = fileName;
     SetCaption(FFileName);
     Application().SetTitle("たるぼる-" + ExtractFileName(FFileName));
 }
@@ -1572,12 +1622,15 @@ bool TfrmMain::mitSaveAsClick()
     auto answer = Services().FileDialog(request);
     if (!answer || answer->fileName.empty())
         return false;
-    FFileName = answer->fileName;
-    if (ExtractFileExt(FFileName).empty())
-        FFileName += ".xml";
-    SetCaption(FFileName);
-    Application().SetTitle("たるぼる-" + ExtractFileName(FFileName));
-    return WriteXmlFile(*this, FFileName);
+    std::string fileName = answer->fileName;
+    if (ExtractFileExt(fileName).empty())
+        fileName += ".xml";
+    // The document takes the new name only once it is there: a save that
+    // failed or was called off leaves the next 上書き保存 on the old file.
+    if (!WriteXmlFile(*this, fileName))
+        return false;
+    TakeFileName(fileName);
+    return true;
 }
 
 void TfrmMain::mitExitClick()

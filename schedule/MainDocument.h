@@ -86,9 +86,10 @@ struct TDocumentValues {
 // when the file cannot be read. A file without it is no schedule and is never
 // opened, so that a save cannot replace it.
 bool HoldsScheduleElement(const std::string &fileName);
-// Raises EConvertError when the start date the document asks for (which
-// `todayStart` sets aside) would show days past the last date.
-void CheckDocumentStartDate(const TDocumentValues &doc);
+// Moves the start date the document asks for (which `todayStart` sets aside)
+// to the nearest start whose days shown are all dates: a setting changed since
+// the save (a longer 任意 scale) never keeps a document from opening.
+void FitDocumentStartDate(TDocumentValues &doc);
 
 // Reads the bytes of a document file into `doc`. Bytes without "<schedule>"
 // raise EConvertError before anything is read. Raises EConvertError naming

@@ -182,7 +182,7 @@ long long TfrmMain::PositionOfStart(TDateTime start) const
 
 long long TfrmMain::LastFittingPosition(int days) const
 {
-    return PositionOfStart(LastDate - std::max(days, 1) + 1);
+    return PositionOfStart(LastFittingStart(days));
 }
 
 void TfrmMain::FitDateScrollBarEnds(int daysBefore)

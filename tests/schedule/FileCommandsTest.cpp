@@ -1,17 +1,22 @@
 #include "MainFixture.h"
 
+#include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
+#include "platform/kernel/Application.h"
 #include "platform/services/InputSimulation.h"
 #include "schedule/Main.h"
+#include "schedule/MainDocument.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DocumentWindow.h"
 
-
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <thread>
 
 using testing_support::FakeServices;
 using testing_support::ReadBytes;
@@ -368,28 +373,44 @@ TEST(FileCommands, StartUpWithADamagedRecentFileSavesTheNewDocumentUnderANewName
     EXPECT_EQ(f.form->fnk1->Entry(1), path);
 }
 
-TEST(FileCommands, AStartDateWhoseDaysWouldPassTheLastDateIsRefused)
+TEST(FileCommands, AStartDateWhoseDaysWouldPassEitherEndIsMovedToTheNearestThatFitsWhenOpened)
 {
     TCommandFixture f;
     const std::string path = f.SavedDocument("late.xml", 1);
     std::string bytes = ReadBytes(path);
     const size_t at = bytes.find("<startdate>") + 11;
-    auto withStart = [&](const std::string &date) { return std::string(bytes).replace(at, 10, date); };
+    bytes.replace(at, 10, "9999/12/26");
+    testing_support::WriteBytes(path, bytes);
     f.form->mitNewClick();
-    // Seven days from 9999/12/26 pass it; from 9999/12/25 they end on it.
-    testing_support::WriteBytes(path, withStart("9999/12/26"));
+    // Seven days from 9999/12/26 pass the last date; from 9999/12/25 they end on it.
+    f.services->messages.clear();
     f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
     f.form->mitOpenClick();
-    ASSERT_FALSE(f.services->messages.empty());
-    EXPECT_EQ(f.services->messages.back().text,
-              path + "\r\n9999/12/26 から 7 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
-    EXPECT_TRUE(ItemList.empty());
-    testing_support::WriteBytes(path, withStart("9999/12/25"));
-    f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
-    f.form->mitOpenClick();
+    EXPECT_TRUE(f.services->messages.empty());
+    ASSERT_EQ(f.form->FFileName, path);
     EXPECT_EQ(ItemList.size(), 1u);
     EXPECT_EQ(StartDate, EncodeDate(9999, 12, 25));
+    EXPECT_EQ(f.form->FDocStartDate, StartDate);
     EXPECT_EQ(f.form->lblDateHanni->Caption(), "9999/12/25～9999/12/31");
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(ReadBytes(path), bytes);
+
+    // The date format names no day before 0001/01/01; a start before it
+    // (as the values may hold one) moves forward to it. A start that fits
+    // stays, with its time of day.
+    TDocumentValues doc;
+    doc.StartDate = FirstDate - 3;
+    FitDocumentStartDate(doc);
+    EXPECT_EQ(doc.StartDate, FirstDate);
+    doc.StartDate = EncodeDate(9999, 12, 24) + 0.5;
+    FitDocumentStartDate(doc);
+    EXPECT_EQ(doc.StartDate, EncodeDate(9999, 12, 24) + 0.5);
+    // With todayStart the file's start is not taken at all.
+    todayStart = true;
+    doc.StartDate = LastDate;
+    FitDocumentStartDate(doc);
+    EXPECT_EQ(doc.StartDate, LastDate);
+    todayStart = false;
 }
 
 namespace {
@@ -450,4 +471,147 @@ TEST(FileCommands, ARelativeNameOnTheCommandLineIsMadeAbsolute)
     f.form = std::make_unique<TfrmMain>(nullptr, "new.xml", false);
     EXPECT_EQ(f.form->FFileName, f.dir.Path() + "sub/new.xml");
     EXPECT_EQ(f.form->Caption(), f.dir.Path() + "sub/new.xml");
+}
+
+namespace {
+
+// Lets the loop run until the wheel's notches have been applied.
+void LetTheWheelStandStill()
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace
+
+// Opened (Ctrl+O, or from the recent files) or made (Ctrl+N) after a long
+// document was scrolled to its end, a document shows its first row.
+TEST(FileCommands, ADocumentOpenedOrMadeAfterALongOneWasScrolledDownShowsItsFirstRow)
+{
+    TCommandFixture f;
+    const std::string longPath = f.SavedDocument("long.xml", 80);
+    const std::string shortPath = f.SavedDocument("short.xml", 3);
+    TfrmMain &form = *f.form;
+    form.SetBounds(0, 0, 900, 600);
+    ASSERT_TRUE(SimulateActivation(form));
+    TControlScrollBar &rows = form.scb1->VertScrollBar();
+    auto scrollToTheEnd = [&] {
+        SimulateWheelBurst(*form.pnlBase, TPoint{50, 50}, -120, 400);
+        LetTheWheelStandStill();
+        return rows.Position();
+    };
+    auto firstRowInView = [&] {
+        const TMemo &caption = *ItemList.at(0)->FMemo;
+        const TRect view = form.scb1->ViewRect();
+        return caption.Top() >= view.Top && caption.Top() + caption.Height() <= view.Bottom;
+    };
+    // The reading's wait window takes the activation; a window manager
+    // gives it back to the main window when it closes.
+    auto open = [&](const std::string &path) {
+        form.fnk1Select(path);
+        return SimulateActivation(form);
+    };
+    // Through the keys: the long one, scrolled down, then the short one.
+    ASSERT_TRUE(open(longPath));
+    ASSERT_EQ(ItemList.size(), 80u);
+    ASSERT_GT(scrollToTheEnd(), 80 * 50 - 600);
+    ASSERT_FALSE(firstRowInView());
+    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    f.services->fileAnswers.push_back(TFileDialogAnswer{shortPath, 1});
+    SimulateKey('O', ssCtrl);
+    ASSERT_EQ(form.FFileName, shortPath);
+    ASSERT_EQ(ItemList.size(), 3u);
+    EXPECT_EQ(rows.Position(), 0);
+    EXPECT_TRUE(firstRowInView());
+    // From the recent files likewise.
+    ASSERT_TRUE(open(longPath));
+    ASSERT_GT(scrollToTheEnd(), 0);
+    ASSERT_TRUE(open(shortPath));
+    EXPECT_EQ(rows.Position(), 0);
+    EXPECT_TRUE(firstRowInView());
+    // A new document, its first row added at the top of the view.
+    ASSERT_TRUE(open(longPath));
+    ASSERT_GT(scrollToTheEnd(), 0);
+    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    SimulateKey('N', ssCtrl);
+    ASSERT_TRUE(ItemList.empty());
+    EXPECT_EQ(rows.Position(), 0);
+    form.AddItem();
+    EXPECT_TRUE(firstRowInView());
+    form.Hide();
+}
+
+namespace {
+
+// The system refuses the rename of every save, as a folder that cannot be written does.
+void RefuseTheRename(TAtomicSaveStep step)
+{
+    if (step == TAtomicSaveStep::Named)
+        throw EFCreateError("Cannot create file. Permission denied", EACCES);
+}
+
+} // namespace
+
+// The document takes the new name only when the save there succeeded.
+TEST(FileCommands, ASaveAsThatFailsOrIsCalledOffKeepsTheOldNameAndTheNextSaveWritesTheOldFile)
+{
+    TCommandFixture f;
+    const std::string path = f.SavedDocument("plan.xml", 1);
+    f.form->fnk1Select(path);
+    ASSERT_EQ(f.form->FFileName, path);
+    f.form->AddItem();
+    ItemList.back()->FMemo->SetText("新しい行😀");
+    auto keepsTheOldName = [&](const std::string &why) {
+        EXPECT_EQ(f.form->FFileName, path) << why;
+        EXPECT_EQ(f.form->Caption(), path) << why;
+        EXPECT_EQ(Application().Title(), "たるぼる-plan.xml") << why;
+        EXPECT_EQ(f.form->fnk1->Entry(0), path) << why;
+        EXPECT_TRUE(Modified) << why;
+    };
+    // A folder that cannot be written.
+    const std::string locked = f.dir.Path() + "locked/";
+    ForceDirectories(locked);
+    SetAtomicSaveStepHook(RefuseTheRename);
+    f.services->messages.clear();
+    f.services->answers = {IDNO};  // Shift_JIS with "?" for the character it lacks
+    f.services->fileAnswers.push_back(TFileDialogAnswer{locked + "new.xml", 1});
+    const bool saved = f.form->mitSaveAsClick();
+    SetAtomicSaveStepHook(nullptr);
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(f.services->messages.size(), 2u);
+    EXPECT_EQ(f.services->messages[1].text, "このファイル、またはフォルダに書き込みできません。");
+    EXPECT_TRUE(testing_support::ListFiles(locked).empty());
+    keepsTheOldName("unwritable folder");
+    // A folder that does not exist.
+    f.services->answers = {IDNO};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{f.dir.Path() + "no/such/new.xml", 1});
+    EXPECT_FALSE(f.form->mitSaveAsClick());
+    keepsTheOldName("missing folder");
+    // キャンセル in the warning about the characters Shift_JIS lacks.
+    f.services->messages.clear();
+    f.services->answers = {IDCANCEL};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{f.dir.File("other"), 1});
+    EXPECT_FALSE(f.form->mitSaveAsClick());
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_FALSE(FileExists(f.dir.File("other.xml")));
+    keepsTheOldName("called off");
+
+    // 上書き保存 writes the old file, without asking for a name.
+    const size_t requests = f.services->fileRequests.size();
+    f.services->answers = {IDNO};
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_EQ(f.services->fileRequests.size(), requests);
+    EXPECT_NE(ReadBytes(path).find("<text>\x90\x56\x82\xB5\x82\xA2\x8D\x73?</text>"), std::string::npos);
+    EXPECT_FALSE(Modified);
+    // A Save As that succeeds takes the new name.
+    f.services->answers = {IDNO};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{f.dir.File("other"), 1});
+    EXPECT_TRUE(f.form->mitSaveAsClick());
+    EXPECT_EQ(f.form->FFileName, f.dir.File("other.xml"));
+    EXPECT_EQ(f.form->Caption(), f.dir.File("other.xml"));
+    EXPECT_EQ(Application().Title(), "たるぼる-other.xml");
+    EXPECT_EQ(f.form->fnk1->Entry(0), f.dir.File("other.xml"));
 }

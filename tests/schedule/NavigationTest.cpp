@@ -416,6 +416,54 @@ TEST(Navigation, HoldingTheDateBarsRightArrowStopsAtTheLastStartThatFitsWithoutA
     EXPECT_TRUE(board.startup.services->messages.empty());
 }
 
+// Saved at the 任意 scale of 7 days from 9999/12/25, the document opens once
+// the setting asks for 30 days: from the last start that fits, where the date
+// bar ends, its own start from then on; what is asked later is still refused.
+TEST(Navigation, ADocumentWhoseStartNoLongerFitsTheCustomScaleOpensAtTheLastStartThatDoes)
+{
+    TNavBoard board(EncodeDate(9999, 12, 25));
+    ASSERT_TRUE(board.active);
+    CustomTimeScale = 7;
+    board.ChooseTab(9);
+    ASSERT_EQ(board.Range(), "9999/12/25～9999/12/31");
+    const std::string path = board.startup.root + "late.xml";
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    const std::string saved = testing_support::ReadBytes(path);
+    board.form.mitNewClick();
+    CustomTimeScale = 30;
+    board.form.fnk1Select(path);
+    auto &messages = board.startup.services->messages;
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    ASSERT_EQ(board.form.FFileName, path);
+    EXPECT_EQ(board.form.tbcCalSelect->TabIndex(), 9);
+    EXPECT_EQ(DaysShown, 30);
+    EXPECT_EQ(board.Range(), "9999/12/02～9999/12/31");
+    EXPECT_EQ(board.form.FDocStartDate, EncodeDate(9999, 12, 2));
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    TScrollBar &bar = *board.form.scb2;
+    const int last = board.Position();
+    EXPECT_EQ(bar.Max(), last);
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(testing_support::ReadBytes(path), saved);
+
+    board.Press(board.form.btnDayL);
+    EXPECT_EQ(board.Range(), "9999/12/01～9999/12/30");
+    EXPECT_EQ(board.Position(), last - 1);
+    EXPECT_TRUE(board.KeepsTheScrollInvariant());
+    board.Press(board.form.btnInitDate);
+    EXPECT_EQ(board.Range(), "9999/12/02～9999/12/31");
+    EXPECT_EQ(board.Position(), last);
+    EXPECT_TRUE(messages.empty());
+    board.Press(board.form.btnDayR);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "9999/12/03 から 30 日間の表示は 9999/12/31 を越えるため、その日付にはできません。");
+    EXPECT_EQ(board.Range(), "9999/12/02～9999/12/31");
+    // A save stores the start shown, as every save does.
+    ASSERT_TRUE(WriteXmlFile(board.form, path));
+    EXPECT_NE(testing_support::ReadBytes(path).find("<startdate>9999/12/02</startdate>"), std::string::npos);
+    CustomTimeScale = 7;
+}
+
 // ---------------------------------------------------------------- both ends
 
 TEST(Navigation, StepsPastEitherEndAreRefusedNamingTheStartTheyWouldReach)

@@ -131,9 +131,70 @@ TEST(XmlFile, Utf8FileSavedBackAsShiftJis)
     EXPECT_TRUE(f.services->messages.empty());
     f.Open(f.dir.File("doc.xml"));
     EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "工程①");
-    // Lower-case "utf-8" is not recognised: the bytes are read as code page 932.
-    f.OpenText("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<schedule><title>\xE3\x81\x82</title>");
-    EXPECT_NE(f.form->edtHdTitle->Text(), "あ");
+}
+
+// The encoding a document names is read whatever its case; a document that
+// names none is UTF-8 when its bytes are, as XML reads it, else code page 932.
+TEST(XmlFile, TheEncodingIsNamedInAnyCaseOrElseTakenFromTheBytes)
+{
+    const std::string utf8 = "工程①～";
+    const std::string cp932 = Utf8ToCp932(utf8);
+    const std::string declared = "<?xml version=\"1.0\" encoding=\"";
+    const std::string body = "<schedule>\r\n<title>";
+    const std::string tail = "</title>\r\n<itemlist>\r\n</itemlist>\r\n</schedule>\r\n";
+    struct TCase {
+        std::string head;
+        std::string title;  // as bytes
+    };
+    const TCase cases[] = {
+        {declared + "utf-8\" standalone=\"yes\" ?>\r\n", utf8},
+        {declared + "Utf-8\"?>\r\n", utf8},
+        {declared + "UTF-8\"?>\r\n", utf8},
+        {declared + "shift_jis\"?>\r\n", cp932},
+        {declared + "SHIFT_JIS\"?>\r\n", cp932},
+        {"<?xml version=\"1.0\"?>\r\n", utf8},
+        {"", utf8},
+        {"<?xml version=\"1.0\"?>\r\n", cp932},
+        {"", cp932},
+        // The word in a text names no encoding.
+        {"<?xml version=\"1.0\"?>\r\n<remark>encoding</remark>\r\n", utf8},
+        // A setting spelled "utf-8" wrote code page 932 under that name.
+        {declared + "utf-8\"?>\r\n", cp932},
+    };
+    for (const TCase &c : cases) {
+        TDocumentValues doc;
+        ParseScheduleDocument(c.head + body + c.title + tail, doc);
+        EXPECT_EQ(doc.Title.value_or(""), utf8) << c.head << (c.title == utf8 ? " (UTF-8)" : " (CP932)");
+    }
+    // Another encoding named keeps code page 932, as before.
+    TDocumentValues doc;
+    ParseScheduleDocument(declared + "EUC-JP\"?>\r\n" + body + cp932 + tail, doc);
+    EXPECT_EQ(doc.Title.value_or(""), utf8);
+
+    // Opened and saved, the text is the text, not what the other encoding made of it.
+    TDocumentFixture f;
+    f.OpenText(declared + "utf-8\"?>\r\n" + body + utf8 + tail);
+    EXPECT_EQ(f.form->edtHdTitle->Text(), utf8);
+    EXPECT_NE(f.Save().find("<title>" + cp932 + "</title>"), std::string::npos);
+}
+
+// A document the program wrote reads back as it was and is saved again byte for byte.
+TEST(XmlFile, TheProgramsOwnFilesReadBackByteForByte)
+{
+    TDocumentFixture f;
+    f.form->edtHdTitle->SetText("計画①～");
+    f.form->AddItem();
+    ItemList.back()->FMemo->SetText("工程\r\n二行目 <&>");
+    AddBar(*ItemList.back(), EncodeDate(2024, 1, 8), EncodeDate(2024, 1, 10)).FBar->SetCaption("作業－");
+    for (const char *encoding : {"Shift_JIS", "UTF-8", "utf-8"}) {
+        EncodingStrSet = encoding;
+        const std::string first = f.Save("own.xml");
+        f.Open(f.dir.File("own.xml"));
+        EXPECT_EQ(f.form->edtHdTitle->Text(), "計画①～") << encoding;
+        EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "工程\r\n二行目 <&>") << encoding;
+        EXPECT_EQ(ItemList.at(0)->FCharts.at(0)->FBar->Caption(), "作業－") << encoding;
+        EXPECT_EQ(f.Save("own.xml"), first) << encoding;
+    }
 }
 
 TEST(XmlFile, FileWithoutVersionTakesTheOldMigrations)
