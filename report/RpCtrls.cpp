@@ -559,7 +559,7 @@ void TRpSysData::Print(int x, int y)
 {
     if (!IsPrintable() || Printer() == nullptr)
         return;
-    SetTextToPrint(text_ + ValueText());
+    SetTextToPrint(PrintedText());
     TRpCustomLabel::Print(x, y);
 }
 

@@ -30,6 +30,8 @@ public:
     void SetName(const std::string &name);
     TRpLabelOnPrintEvent OnPrint;
 
+    // Text measured in screen pixels at the control's zoom.
+    int MeasureWidth(const std::string &text);
     // The lines as formatted for the control's width.
     const std::vector<std::string> &FormattedLines() const { return formatted_; }
     virtual bool IsCaptionBased() const { return true; }
@@ -45,9 +47,7 @@ protected:
     std::vector<std::string> lines_;
     // Prints the formatted lines at the band position.
     void PrintText(int x, int y);
-    // Text measured in screen pixels at the control's zoom.
     TSize MeasureText(const std::string &text);
-    int MeasureWidth(const std::string &text);
     int MeasureHeight(const std::string &text);
     const std::string &TextToPrint() const { return printText_; }
     void SetTextToPrint(const std::string &text);
@@ -128,6 +128,8 @@ public:
     void SetData(TRpSysDataType data);
     const std::string &Text() const { return text_; }
     void SetText(const std::string &text);
+    // What a print at this point of the run prints: Text followed by the value.
+    std::string PrintedText() const { return text_ + ValueText(); }
     void Print(int x, int y) override;
 
 private:
