@@ -24,6 +24,11 @@ public:
     void SetWordWrap(bool value) { wordWrap_ = value; }
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool value) { transparent_ = value; }
+    // The text starts this many pixels right of the control's left edge,
+    // and its lines are formatted for the width that remains; the control's
+    // fill and frame keep its whole width.
+    int TextIndent() const { return textIndent_; }
+    void SetTextIndent(int pixels);
     const std::string &Caption() const { return caption_; }
     // Sets the caption and the text to print, and formats the lines again.
     void SetCaption(const std::string &caption);
@@ -69,6 +74,7 @@ private:
     bool transparent_ = false;
     bool updatingBounds_ = false;
     int printLine_ = 0;
+    int textIndent_ = 0;
 };
 
 class TRpLabel : public TRpCustomLabel {

@@ -4,6 +4,7 @@
 #include "platform/graphics/Printers.h"
 #include "platform/core/Services.h"
 #include "platform/kernel/MessageBoxOwner.h"
+#include "platform/widgets/Memo.h"
 #include "platform/core/SysUtils.h"
 #include "report/RpPrnSettings.h"
 #include "schedule/Main.h"
@@ -298,6 +299,7 @@ void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
     PlaceHeaderTexts(bndHeader->Width());
     PlaceFooter();
     LayOutHeader();
+    IndentCaptions();
     WritePeriod();
     CreateDateAxis();
     shpDummy->Brush().SetColor(clWhite);
@@ -498,6 +500,17 @@ void TrepForm::LayOutHeader()
     shpHeaderHLine2->SetBounds(captionWidth_, h + 26, chartWidth_, 1);
     dayCount_ = DaysShown;
     dayWidth_ = static_cast<long double>(chartWidth_) / dayCount_;
+}
+
+// A row caption starts where it starts on screen: past the page frame's left
+// line, which runs down the caption column's left edge, by the margin the
+// caption keeps inside its box on screen.
+void TrepForm::IndentCaptions()
+{
+    constexpr long double screenPixelsPerTenthMm = 96 / 254.0L;
+    const TRpFrame &pageFrame = rep1->Frame();
+    const int frameLine = pageFrame.DrawLeft() ? pageFrame.LineThickness(screenPixelsPerTenthMm) : 0;
+    memPItem->SetTextIndent(frameLine + MemoTextMargin);
 }
 
 void TrepForm::WritePeriod()

@@ -86,6 +86,7 @@ private:
     void PlaceHeaderTexts(int bandWidth);
     void KeepDateTextsApart(const std::string &today);
     void FitPageNumber();
+    void IndentCaptions();
     void PlaceFooter();
     void LayOutHeader();
     void WritePeriod();

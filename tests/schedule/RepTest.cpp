@@ -2,6 +2,7 @@
 // the pages a run records and from the controls the run placed.
 #include <gtest/gtest.h>
 
+#include "platform/widgets/Memo.h"
 #include "schedule/printing/Rep.h"
 #include "tests/report/BandReportTestDevice.h"
 #include "tests/schedule/DialogFixture.h"
@@ -421,6 +422,49 @@ TEST(RepRowBand, RowHeightAndLinesSizeTheBand)
     EXPECT_EQ(rep.LineSeparators()[0]->Top(), 18);
     EXPECT_EQ(rep.LineSeparators()[1]->Top(), 34);
     EXPECT_EQ(Parked(rep.LineSeparators()), 8);
+}
+
+// A row caption starts clear of the page frame's left line, which runs down
+// the caption column's edge, by the margin it keeps on screen; without that
+// line, by the margin alone. Its text is fitted to the width that leaves.
+TEST(RepRowBand, CaptionsStartClearOfThePageFrame)
+{
+    TRowBoard board;
+    board.Row().FMemo->SetText("RO追加");
+    const int columnLeft = RoundInt(100 * 96 / 254.0);  // the 10 mm left margin in pixels
+    auto captionX = [&](const TTestDevice &device) {
+        for (const report_test::TRecordedText &t : device.Texts())
+            if (t.Text == "RO追加")
+                return t.X;
+        return -1;
+    };
+    FrameWidth = 3;  // a line 4 pixels wide
+    {
+        TrepForm rep(*board.main);
+        auto device = board.Print(rep);
+        EXPECT_EQ(captionX(*device), columnLeft + 4 + MemoTextMargin);
+        EXPECT_EQ(rep.memPItem->Left(), 0);
+        EXPECT_EQ(rep.memPItem->Width(), 427);
+    }
+    FrameLeft = false;
+    {
+        TrepForm rep(*board.main);
+        auto device = board.Print(rep);
+        EXPECT_EQ(captionX(*device), columnLeft + MemoTextMargin);
+    }
+    FrameLeft = true;
+    FrameWidth = 1;
+    board.main->pnlItem->SetWidth(60);
+    board.Row().FMemo->SetText("設計工程表");
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(rep.memPItem->Font());
+    ASSERT_EQ(rep.memPItem->FormattedLines().size(), 1u);
+    const std::string line = rep.memPItem->FormattedLines()[0];
+    EXPECT_LE(measure.Canvas().TextWidth(line), 60 - 1 - MemoTextMargin) << line;
+    EXPECT_EQ(std::string("設計工程表").rfind(line, 0), 0u) << line;
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), line));
 }
 
 TEST(RepRowBand, BarsAreClippedToTheChart)
