@@ -146,6 +146,13 @@ void TRpCustomLabel::SetCaption(const std::string &caption)
     FormatLines();
 }
 
+void TRpCustomLabel::SetTextIndent(int pixels)
+{
+    textIndent_ = std::max(0, pixels);
+    doneFormat_ = false;
+    FormatLines();
+}
+
 void TRpCustomLabel::SetTextToPrint(const std::string &text)
 {
     printText_ = text;
@@ -179,7 +186,7 @@ void TRpCustomLabel::SplitPiece(const std::string &piece)
         formatted_.push_back(piece);
         return;
     }
-    const int width = Width();
+    const int width = Width() - textIndent_;
     const size_t firstLine = formatted_.size();
     std::string line;
     bool overflowed = false;
@@ -255,6 +262,7 @@ void TRpCustomLabel::FitWidth()
     int widest = 0;
     for (const std::string &line : formatted_)
         widest = std::max(widest, MeasureWidth(line));
+    widest += textIndent_;
     if (Frame().DrawLeft())
         widest += Frame().Width();
     if (Frame().DrawRight())
@@ -349,24 +357,27 @@ void TRpCustomLabel::PrintLines(int x, int y, long double lineHeight)
     const long double left = x + Size().Left();
     const long double top = y + Size().Top();
     const long double width = Size().Width();
+    const long double indent = Size().FromUnits(TRpUnit::Pixels, true, textIndent_);
     long double textX = left + (Frame().DrawLeft() ? frameOffset : 0);
     long double textY = top + (Frame().DrawTop() ? frameOffset : 0);
     long double bottom = top + Size().Height();
 
     unsigned align = TA_LEFT | TA_TOP;
-    long double anchor = textX;
+    long double anchor = textX + indent;
     if (Alignment() == TRpAlignment::Right) {
         align = TA_RIGHT | TA_TOP;
         anchor = textX + width;
     } else if (Alignment() == TRpAlignment::Center) {
         align = TA_CENTER | TA_TOP;
-        anchor = textX + width / 2;
+        anchor = textX + indent + (width - indent) / 2;
     }
     canvas.SetTextAlign(align);
     canvas.Brush().SetStyle(bsClear);
     auto textRoom = [&] {
         const TRect box{device.XPos(left), device.YPos(top), device.XPos(left + width), device.YPos(bottom)};
-        return TextRoom(Frame(), box, device);
+        TRect room = TextRoom(Frame(), box, device);
+        room.Left = std::max(room.Left, device.XPos(left + indent));
+        return room;
     };
     const TRect room = textRoom();
     int anchorX = device.XPos(anchor);
@@ -559,7 +570,7 @@ void TRpSysData::Print(int x, int y)
 {
     if (!IsPrintable() || Printer() == nullptr)
         return;
-    SetTextToPrint(text_ + ValueText());
+    SetTextToPrint(PrintedText());
     TRpCustomLabel::Print(x, y);
 }
 

@@ -24,12 +24,19 @@ public:
     void SetWordWrap(bool value) { wordWrap_ = value; }
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool value) { transparent_ = value; }
+    // The text starts this many pixels right of the control's left edge,
+    // and its lines are formatted for the width that remains; the control's
+    // fill and frame keep its whole width.
+    int TextIndent() const { return textIndent_; }
+    void SetTextIndent(int pixels);
     const std::string &Caption() const { return caption_; }
     // Sets the caption and the text to print, and formats the lines again.
     void SetCaption(const std::string &caption);
     void SetName(const std::string &name);
     TRpLabelOnPrintEvent OnPrint;
 
+    // Text measured in screen pixels at the control's zoom.
+    int MeasureWidth(const std::string &text);
     // The lines as formatted for the control's width.
     const std::vector<std::string> &FormattedLines() const { return formatted_; }
     virtual bool IsCaptionBased() const { return true; }
@@ -45,9 +52,7 @@ protected:
     std::vector<std::string> lines_;
     // Prints the formatted lines at the band position.
     void PrintText(int x, int y);
-    // Text measured in screen pixels at the control's zoom.
     TSize MeasureText(const std::string &text);
-    int MeasureWidth(const std::string &text);
     int MeasureHeight(const std::string &text);
     const std::string &TextToPrint() const { return printText_; }
     void SetTextToPrint(const std::string &text);
@@ -69,6 +74,7 @@ private:
     bool transparent_ = false;
     bool updatingBounds_ = false;
     int printLine_ = 0;
+    int textIndent_ = 0;
 };
 
 class TRpLabel : public TRpCustomLabel {
@@ -128,6 +134,8 @@ public:
     void SetData(TRpSysDataType data);
     const std::string &Text() const { return text_; }
     void SetText(const std::string &text);
+    // What a print at this point of the run prints: Text followed by the value.
+    std::string PrintedText() const { return text_ + ValueText(); }
     void Print(int x, int y) override;
 
 private:

@@ -61,7 +61,7 @@ TdlgCalendar::TdlgCalendar() : TForm(nullptr)
     btnNext->OnClick = [this](TObject *s) { btnNextClick(s); };
     pnlCalender = MakePanel(this, this, TRect{32, 70, 32 + 4 + 7 * 25, 70 + 22 + 6 * 20});
     pnlCalender->SetColor(clWhite);
-    const char *const names[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fry", "Sat"};
+    const char *const names[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     for (int c = 0; c < 7; ++c) {
         TLabel *label = MakeLabel(pnlCalender, names[c], TRect{2 + c * 25, 2, 26 + c * 25, 18});
         label->SetColor(clWhite);

@@ -213,6 +213,28 @@ void TdlgEvent::grdEventCellValidate(TObject *, int col, int row)
     fill(colDone, "0");
 }
 
+namespace {
+
+// The cells' conversions name the text the cell holds when it is no date or
+// no integer.
+TDateTime CellDate(const std::string &cell)
+{
+    TDateTime date;
+    if (!TryStrToDate(CalendarCellToSlashes(cell), date))
+        throw EConvertError("'" + cell + "' は正しい日付ではありません。");
+    return date;
+}
+
+int CellInteger(const std::string &cell)
+{
+    int value;
+    if (!TryStrToInt(cell, value))
+        throw EConvertError("'" + cell + "' は正しい整数ではありません。");
+    return value;
+}
+
+} // namespace
+
 std::vector<TEvent> TdlgEvent::ConvertRows()
 {
     std::vector<TEvent> events;
@@ -220,16 +242,16 @@ std::vector<TEvent> TdlgEvent::ConvertRows()
         if (Trim(grdEvent->Cells(colDate, row)).empty())
             continue;
         TEvent event;
-        event.EventDate = StrToDate(CalendarCellToSlashes(grdEvent->Cells(colDate, row)));
+        event.EventDate = CellDate(grdEvent->Cells(colDate, row));
         event.Marker = grdEvent->Cells(colMarker, row);
         event.EventName = grdEvent->Cells(colName, row);
         event.FontName = grdEvent->Cells(colFontName, row);
-        event.FontSize = StrToInt(grdEvent->Cells(colFontSize, row));
+        event.FontSize = CellInteger(grdEvent->Cells(colFontSize, row));
         event.FontColor = colors_[static_cast<size_t>(row)];
-        event.Line = StrToInt(grdEvent->Cells(colLine, row)) - 1;
+        event.Line = CellInteger(grdEvent->Cells(colLine, row)) - 1;
         event.Position = PositionOf(grdEvent->Cells(colPosition, row));
         std::string done = grdEvent->Cells(colDone, row);
-        event.EndFlg = static_cast<std::uint8_t>(done.empty() ? 0 : StrToInt(done));
+        event.EndFlg = static_cast<std::uint8_t>(done.empty() ? 0 : CellInteger(done));
         events.push_back(std::move(event));
     }
     std::stable_sort(events.begin(), events.end(),

@@ -8,6 +8,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Services.h"
+#include "platform/core/SysUtils.h"
 #include "schedule/MainDocument.h"
 
 #include <algorithm>
@@ -34,7 +35,11 @@ TDateTime SameDayOtherYear(TDateTime date, int years)
     DecodeDate(date, y, m, d);
     const double shift = ShiftTowardsTheMiddle(static_cast<long long>(y) + years);
     const int centuries = shift > 0 ? 400 : shift < 0 ? -400 : 0;
-    return EncodeDate(y + years - centuries, m, d) + shift;
+    TDateTime result;
+    if (!TryEncodeDate(y + years - centuries, m, d, result))
+        throw EConvertError(FormatFloat("0000", y + years) + "/" + FormatFloat("00", m) + "/" + FormatFloat("00", d)
+                            + " は存在しない日付です。");
+    return result + shift;
 }
 
 TDateTime MonthsLater(TDateTime date, int months)

@@ -534,14 +534,33 @@ void TCustomMaskEdit::Paint()
     int y = area.Top + std::max(0, (area.Height() - canvas.TextHeight("Ag")) / 2);
     canvas.SaveDC();
     canvas.IntersectClipRect(area);
+    const std::string text = Utf32ToUtf8(shown);
+    // The whole text is drawn once per part, each clipped to its part, so
+    // that the characters stand where one drawing puts them and the selected
+    // ones take the selection's text colour.
+    auto drawPart = [&](int left, int right, TColor color) {
+        if (left >= right)
+            return;
+        canvas.SaveDC();
+        canvas.IntersectClipRect(TRect{left, area.Top, right, area.Bottom});
+        canvas.Font().SetColor(color);
+        canvas.TextOut(x, y, text);
+        canvas.RestoreDC(-1);
+    };
+    canvas.Brush().SetStyle(bsClear);
     if (selLength_ > 0 && Focused()) {
         int from = x + canvas.TextWidth(Utf32ToUtf8(shown.substr(0, static_cast<size_t>(selStart_))));
         int to = x + canvas.TextWidth(Utf32ToUtf8(shown.substr(0, static_cast<size_t>(selStart_ + selLength_))));
+        canvas.Brush().SetStyle(bsSolid);
         canvas.Brush().SetColor(clHighlight);
         canvas.FillRect(TRect{from, area.Top + 1, to, area.Bottom - 1});
+        canvas.Brush().SetStyle(bsClear);
+        drawPart(area.Left, from, Font().Color());
+        drawPart(from, to, clHighlightText);
+        drawPart(to, area.Right, Font().Color());
+    } else {
+        canvas.TextOut(x, y, text);
     }
-    canvas.Brush().SetStyle(bsClear);
-    canvas.TextOut(x, y, Utf32ToUtf8(shown));
     if (Focused() && !hideCaret_ && selLength_ == 0) {
         int cx = x + canvas.TextWidth(Utf32ToUtf8(shown.substr(0, static_cast<size_t>(selStart_))));
         canvas.Pen().SetColor(Font().Color());

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTextDocument>
 #include <QPalette>
 #include <QPlainTextEdit>
 
@@ -138,6 +139,7 @@ void TMemo::InitializeHandle()
     settingText_ = true;
     edit->setPlainText(QStr(caption_));
     settingText_ = false;
+    edit->document()->setDocumentMargin(MemoTextMargin);
     edit->setReadOnly(ReadOnly());
     edit->setLineWrapMode(wordWrap_ ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     edit->setTabChangesFocus(!wantTabs_);

@@ -27,6 +27,10 @@ private:
     bool readOnly_ = false;
 };
 
+// A memo's text starts this many pixels inside its left edge and wraps as
+// far inside its right one.
+constexpr int MemoTextMargin = 4;
+
 class TMemo : public TCustomEdit {
 public:
     explicit TMemo(TComponent *owner);

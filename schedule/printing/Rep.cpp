@@ -4,6 +4,7 @@
 #include "platform/graphics/Printers.h"
 #include "platform/core/Services.h"
 #include "platform/kernel/MessageBoxOwner.h"
+#include "platform/widgets/Memo.h"
 #include "platform/core/SysUtils.h"
 #include "report/RpPrnSettings.h"
 #include "schedule/Main.h"
@@ -16,6 +17,8 @@
 namespace {
 
 const char *const LabelFont = "ＭＳ Ｐゴシック";
+// The page number's box as the form has it; room for "頁:" and two digits.
+constexpr int PageNumberWidth = 32;
 const char *const AxisFont = "MS UI Gothic";
 constexpr int ShiftJisCharset = 128;
 
@@ -150,7 +153,7 @@ void TrepForm::CreateComponents()
     bndHeader->SetParent(rep1);
     bndHeader->Frame().SetDrawBottom(true);
     bndHeader->SetColor(clWhite);
-    bndHeader->BeforePrint = [](TRpCustomBand *, bool &) {};
+    bndHeader->BeforePrint = [this](TRpCustomBand *s, bool &p) { bndHeaderBeforePrint(s, p); };
 
     lblHeader = Place<TRpLabel>(this, bndHeader);
     StyleText(*lblHeader, 9);
@@ -181,7 +184,7 @@ void TrepForm::CreateComponents()
     rpsPage = Place<TRpSysData>(this, bndHeader);
     StyleText(*rpsPage, 8);
     rpsPage->SetAutoSize(false);
-    rpsPage->SetBounds(rpsPage->Left(), 6, 32, rpsPage->Height());
+    rpsPage->SetBounds(rpsPage->Left(), 6, PageNumberWidth, rpsPage->Height());
     rpsPage->SetData(rpsPageNumber);
     rpsPage->SetText("頁:");
     auto stamp = [this](TRpLabel *&label, const std::string &caption) {
@@ -296,6 +299,7 @@ void TrepForm::rep1BeforePrint(TCustomBandReport *, bool &)
     PlaceHeaderTexts(bndHeader->Width());
     PlaceFooter();
     LayOutHeader();
+    IndentCaptions();
     WritePeriod();
     CreateDateAxis();
     shpDummy->Brush().SetColor(clWhite);
@@ -395,6 +399,8 @@ void TrepForm::PlaceHeaderTexts(int bandWidth)
 {
     TRpControl *dateTexts[] = {lblD, lblDate, rpsPage};
     const std::string today = FormatDateTime("yyyy/mm/dd", Services().Now());
+    today_ = today;
+    rpsPage->SetWidth(PageNumberWidth);  // a run before may have widened it
     if (PrintDate) {
         lblDate->SetCaption(today + "\xE3\x80\x80       ");
         for (TRpControl *text : dateTexts)
@@ -421,6 +427,7 @@ void TrepForm::PlaceHeaderTexts(int bandWidth)
         if (stamp.box != lblHanko1)
             right -= stamp.box->Width();
     }
+    pageNumberRight_ = rpsPage->Left() + rpsPage->Width();
     if (PrintDate)
         KeepDateTextsApart(today);
     const bool anyStamp = PrintHanko1 || PrintHanko2 || PrintHanko3 || PrintHanko4;
@@ -446,6 +453,22 @@ void TrepForm::KeepDateTextsApart(const std::string &today)
     const int captionMissing = widthOf(*lblD, lblD->Caption()) - (lblDate->Left() - lblD->Left());
     if (captionMissing > 0)
         lblD->SetLeft(lblD->Left() - captionMissing);
+}
+
+void TrepForm::bndHeaderBeforePrint(TRpCustomBand *, bool &) { FitPageNumber(); }
+
+// The page number's box keeps the form's width while the number fits in it.
+// A longer number widens it to the left, so that it still ends at the band's
+// edge or at the stamp boxes, and the date moves left as far as it then
+// lacks room; a number is never cut.
+void TrepForm::FitPageNumber()
+{
+    const int width = std::max(PageNumberWidth, rpsPage->MeasureWidth(rpsPage->PrintedText()));
+    if (width == rpsPage->Width())
+        return;
+    rpsPage->SetBounds(pageNumberRight_ - width, rpsPage->Top(), width, rpsPage->Height());
+    if (PrintDate)
+        KeepDateTextsApart(today_);
 }
 
 void TrepForm::PlaceFooter()
@@ -477,6 +500,17 @@ void TrepForm::LayOutHeader()
     shpHeaderHLine2->SetBounds(captionWidth_, h + 26, chartWidth_, 1);
     dayCount_ = DaysShown;
     dayWidth_ = static_cast<long double>(chartWidth_) / dayCount_;
+}
+
+// A row caption starts where it starts on screen: past the page frame's left
+// line, which runs down the caption column's left edge, by the margin the
+// caption keeps inside its box on screen.
+void TrepForm::IndentCaptions()
+{
+    constexpr long double screenPixelsPerTenthMm = 96 / 254.0L;
+    const TRpFrame &pageFrame = rep1->Frame();
+    const int frameLine = pageFrame.DrawLeft() ? pageFrame.LineThickness(screenPixelsPerTenthMm) : 0;
+    memPItem->SetTextIndent(frameLine + MemoTextMargin);
 }
 
 void TrepForm::WritePeriod()

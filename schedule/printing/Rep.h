@@ -35,6 +35,7 @@ public:
     // The report's events.
     void rep1BeforePrint(TCustomBandReport *sender, bool &printReport);
     void rep1NeedData(TObject *sender, bool &moreData);
+    void bndHeaderBeforePrint(TRpCustomBand *sender, bool &printBand);
     void bndDetailBeforePrint(TRpCustomBand *sender, bool &printBand);
     // The preview road (the printer's OnPreview, the preview window's print
     // button and its close query).
@@ -84,6 +85,8 @@ private:
     void ApplyPageSettings();
     void PlaceHeaderTexts(int bandWidth);
     void KeepDateTextsApart(const std::string &today);
+    void FitPageNumber();
+    void IndentCaptions();
     void PlaceFooter();
     void LayOutHeader();
     void WritePeriod();
@@ -110,6 +113,8 @@ private:
     long double dayWidth_ = 0;
     int chartWidth_ = 0;
     int captionWidth_ = 0;
+    int pageNumberRight_ = 0;  // where the page number ends, however wide it grows
+    std::string today_;
 
     std::vector<std::unique_ptr<TRpLabel>> yearLabels_, monthLabels_, dayLabels_;
     std::vector<std::unique_ptr<TRpShape>> headerDayLines_, dayBackgrounds_, dayGridLines_, lineSeparators_;

@@ -174,3 +174,77 @@ TEST(MaskEdit, PastedTextKeepsToTheMask)
     Key(&edit, 'V', ssCtrl);
     EXPECT_EQ(edit.Text(), "2025/12/31");
 }
+
+namespace {
+
+QRgb ToRgb(TColor color)
+{
+    const TColor rgb = ColorToRGB(color);
+    return qRgb(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>((rgb >> 16) & 0xFF));
+}
+
+} // namespace
+
+// Selected characters show in the selection's text colour on the selection
+// colour, as in every other text field; the rest keep the font's colour.
+TEST(MaskEdit, SelectedCharactersTakeTheSelectionsTextColour)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 60);
+    TMaskEdit edit(nullptr);
+    edit.SetEditMask("!9999/99/00;1;_");
+    edit.SetBounds(4, 4, 120, 21);
+    edit.SetParent(&form);
+    ASSERT_TRUE(SimulateActivation(form));
+    edit.SetFocus();
+    // The selection's text colour is light on the dark selection, the font's
+    // colour dark on the light window: the characters' (smoothed) pixels tell
+    // which colour drew them by being lighter or darker than their ground.
+    const QRgb selection = ToRgb(clHighlight);
+    ASSERT_GT(qGray(ToRgb(clHighlightText)), qGray(selection));
+    ASSERT_LT(qGray(ToRgb(edit.Font().Color())), qGray(selection));
+    struct TShown {
+        int lightInSelection = 0, darkInSelection = 0, darkAfter = 0;
+    };
+    auto look = [&] {
+        const QImage image = edit.Link()->Widget()->grab().toImage();
+        int left = image.width(), right = -1, top = image.height(), bottom = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) == selection) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        TShown shown;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (x >= left && x <= right && pixel != selection) {
+                    shown.lightInSelection += qGray(pixel) > qGray(selection);
+                    shown.darkInSelection += qGray(pixel) < qGray(selection);
+                } else if (x > right + 1) {
+                    shown.darkAfter += qGray(pixel) < 128;
+                }
+            }
+        return shown;
+    };
+    SimulateKey(VK_HOME);
+    SimulateKey(VK_END, ssShift);  // the whole empty mask "____/__/__"
+    ASSERT_EQ(edit.SelLength(), 10);
+    const TShown all = look();
+    EXPECT_GT(all.lightInSelection, 10);
+    EXPECT_EQ(all.darkInSelection, 0);
+
+    // The year's field alone: the slashes and the other fields keep the font's colour.
+    SimulateKey(VK_HOME);
+    for (int i = 0; i < 4; ++i)
+        SimulateKey(VK_RIGHT, ssShift);
+    ASSERT_EQ(edit.SelLength(), 4);
+    const TShown year = look();
+    EXPECT_GT(year.lightInSelection, 5);
+    EXPECT_EQ(year.darkInSelection, 0);
+    EXPECT_GT(year.darkAfter, 5);
+    form.Hide();
+}

@@ -176,6 +176,34 @@ TEST(RpMemo, NeededHeightCountsTheFormattedLines)
     EXPECT_GT(r.detail->CalculateBandHeight(), r.detail->Size().Height() - 1);
 }
 
+// An indented text starts that far in and is fitted to the width left; the
+// control's fill keeps its whole width, and a right-aligned text its right end.
+TEST(RpLabel, AnIndentedTextStartsInsideAndFitsTheRestOfTheWidth)
+{
+    TOneBandReport r;
+    auto *left = r.Add<TRpLabel>();
+    left->SetAutoSize(false);
+    left->SetBounds(0, 0, 100, 36);
+    left->SetCaption("alpha beta");
+    auto *right = r.Add<TRpLabel>();
+    right->SetAutoSize(false);
+    right->SetBounds(0, 50, 100, 20);
+    right->SetAlignment(TRpAlignment::Right);
+    right->SetCaption("gamma");
+    TTestDevice plain;
+    r.Run(plain, 1);
+    const int wordWidth = r.report->MeasureTextWidth(left->EffectiveFont(), "alpha ");
+    left->SetTextIndent(100 - wordWidth - 2);
+    right->SetTextIndent(30);
+    EXPECT_EQ(left->FormattedLines(), (std::vector<std::string>{"alpha ", "beta"}));
+    TTestDevice indented;
+    r.Run(indented, 1);
+    ASSERT_EQ(indented.Texts().size(), 3u);
+    EXPECT_EQ(indented.Texts()[0].X, plain.Texts()[0].X + 100 - wordWidth - 2);
+    EXPECT_EQ(indented.Texts()[2].X, plain.Texts()[1].X);
+    EXPECT_EQ(indented.Fills()[0].Rect, plain.Fills()[0].Rect);
+}
+
 TEST(RpSysData, PrintsItsTextFollowedByTheValue)
 {
     TOneBandReport r;

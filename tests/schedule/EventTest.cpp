@@ -102,6 +102,8 @@ TEST_F(EventDialogTest, DatesTypedOutOfOrderAreSavedSortedWithTheDefaults)
     EXPECT_TRUE(services->messages.empty());
 }
 
+// OK with a cell that converts to nothing names the cell's text in the
+// dialog's language; the dialog stays open and the row keeps its events.
 TEST_F(EventDialogTest, AnInvalidDateReportsAnErrorAndKeepsTheRowsEvents)
 {
     item.FEvents = {MakeEvent(EncodeDate(2024, 2, 1), "既存", clRed)};
@@ -110,17 +112,34 @@ TEST_F(EventDialogTest, AnInvalidDateReportsAnErrorAndKeepsTheRowsEvents)
     EXPECT_EQ(dialog.grdEvent->Cells(7, 1), "3");
     EXPECT_EQ(dialog.grdEvent->Cells(8, 1), "中");
     EXPECT_EQ(dialog.grdEvent->Cells(9, 1), "1");
-    dialog.btnAdd->Click();
-    Type(Input(dialog), "20241301"); // the mask admits month 13
-    dialog.btnOk->Click();
-    ASSERT_EQ(services->messages.size(), 1u);
-    EXPECT_NE(dialog.ModalResult(), mrOk);
+    const TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateClick(*dialog.btnAdd, TPoint{5, 5});
+        SimulateClick(grid, Middle(grid.CellRect(1, 2)));
+        SimulateKey(VK_HOME);
+        SimulateTyping("20261340");  // the mask admits month 13
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+        ASSERT_EQ(services->messages.size(), 1u);
+        EXPECT_EQ(services->messages[0].text, "'2026/13/40' は正しい日付ではありません。");
+        EXPECT_TRUE(dialog.Visible());
+        EXPECT_EQ(dialog.ModalResult(), mrNone);
+
+        SimulateClick(grid, Middle(grid.CellRect(1, 2)));
+        SimulateKey(VK_HOME);
+        SimulateTyping("20261204");
+        grid.SetCells(5, 2, "大");
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+        ASSERT_EQ(services->messages.size(), 2u);
+        EXPECT_EQ(services->messages[1].text, "'大' は正しい整数ではありません。");
+        EXPECT_EQ(dialog.ModalResult(), mrNone);
+        ASSERT_EQ(item.FEvents.size(), 1u);
+        EXPECT_FALSE(Modified);
+        SimulateClick(*dialog.CancelBtn, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrCancel);
     ASSERT_EQ(item.FEvents.size(), 1u);
     EXPECT_EQ(item.FEvents[0].EventName, "既存");
     EXPECT_FALSE(Modified);
-    dialog.CancelBtn->Click();
-    EXPECT_EQ(dialog.ModalResult(), mrCancel);
-    EXPECT_EQ(item.FEvents.size(), 1u);
 }
 
 TEST_F(EventDialogTest, PickingAMarkerFirstStillFillsTheOtherDefaults)

@@ -127,7 +127,12 @@ TEST(Navigation, YearStepFromLeapDayIsReportedAndChangesNothing)
     TNavBoard board(EncodeDate(2024, 2, 29));
     ASSERT_TRUE(board.active);
     board.Press(board.form.btnYearL);
-    EXPECT_EQ(board.startup.services->messages.size(), 1u);
+    board.Press(board.form.btnYearR);
+    const auto &messages = board.startup.services->messages;
+    ASSERT_EQ(messages.size(), 2u);
+    // The box names the day the step asked for.
+    EXPECT_EQ(messages[0], "2023/02/29 は存在しない日付です。");
+    EXPECT_EQ(messages[1], "2025/02/29 は存在しない日付です。");
     EXPECT_EQ(StartDate, EncodeDate(2024, 2, 29));
     EXPECT_EQ(board.Position(), 2000);
 }

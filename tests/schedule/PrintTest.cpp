@@ -234,6 +234,38 @@ TEST(PrintCommand, ARangePastTheLastPageIsLoweredToIt)
     DeleteFile(pdf);
 }
 
+// On paper a page number from 100 on prints whole, and a row caption starts
+// clear of a thick page frame's left line.
+TEST(PrintCommand, PageNumbersPrintWholeAndCaptionsClearOfTheFrame)
+{
+    TPrintBoard board(101);
+    for (auto &row : ItemList)
+        row->FMemo->SetHeight(600);  // one row fills a page
+    ItemList[100]->FMemo->SetText("RO追加");
+    FrameWidth = 3;
+    const std::string pdf = UniqueTempPath("page101.pdf");
+    board.Print([&](TdlgPrint &d) {
+        d.rbtSelect->SetChecked(true);
+        d.speStart->SetValue(101);
+        d.speEnd->SetValue(101);
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    ASSERT_EQ(PdfPageCount(pdf), 1);
+    bool number = false, caption = false;
+    const double frameRight = 10 / 25.4 * 72 + 3;  // the 10 mm margin and the 3 pt line
+    for (const TPdfWord &word : PdfWords(pdf, 1)) {
+        number = number || word.Text == "頁:101";
+        if (word.Text == "RO追加") {
+            caption = true;
+            EXPECT_GT(word.XMin, frameRight + 2) << word.XMin;
+        }
+    }
+    EXPECT_TRUE(number) << PdfPageText(pdf, 1);
+    EXPECT_TRUE(caption) << PdfPageText(pdf, 1);
+    DeleteFile(pdf);
+}
+
 TEST(PrintCommand, ToFileWritesASavedReportOfTheSamePages)
 {
     TPrintBoard board(12);

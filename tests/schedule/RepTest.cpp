@@ -2,6 +2,7 @@
 // the pages a run records and from the controls the run placed.
 #include <gtest/gtest.h>
 
+#include "platform/widgets/Memo.h"
 #include "schedule/printing/Rep.h"
 #include "tests/report/BandReportTestDevice.h"
 #include "tests/schedule/DialogFixture.h"
@@ -188,6 +189,57 @@ TEST(RepForm, ThePageNumberNeverCoversTheDate)
     }
 }
 
+// The page number's box keeps its width while "頁:" and the number fit; a
+// number from 100 on widens it to the left, its right edge staying at the
+// stamp boxes, and prints whole without covering the date.
+TEST(RepForm, PageNumbersPrintWholeAndEndWhereTheBoxEnds)
+{
+    TReportBoard board(273);
+    board.services->now = EncodeDate(2026, 12, 9) + 0.5;
+    for (auto &row : ItemList)
+        row->FMemo->SetHeight(600);  // one row fills a page
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    ASSERT_EQ(device->Pages, 273);
+    auto drawn = [&](int page, const std::string &start) {
+        for (const report_test::TRecordedText &t : device->Texts())
+            if (t.Page == page && t.Text.rfind(start, 0) == 0)
+                return t;
+        return report_test::TRecordedText{};
+    };
+    // The white box under the page number: the fill its text starts on.
+    auto box = [&](const report_test::TRecordedText &text) {
+        for (const report_test::TRecordedFill &fill : device->Fills())
+            if (fill.Page == text.Page && fill.Rect.Left == text.X && fill.Color == clWhite
+                && fill.Rect.Top <= text.Y && text.Y < fill.Rect.Bottom)
+                return fill.Rect;
+        return TRect{};
+    };
+    const auto page7 = drawn(7, "頁:"), page99 = drawn(99, "頁:"), page100 = drawn(100, "頁:"),
+               page273 = drawn(273, "頁:");
+    EXPECT_EQ(page7.Text, "頁:7");
+    EXPECT_EQ(page99.Text, "頁:99");
+    EXPECT_EQ(page100.Text, "頁:100");
+    EXPECT_EQ(page273.Text, "頁:273");
+    // Up to 99 the box is the form's, 32 wide at the stamps' left as on page 1.
+    const int marginX = RoundInt(100 * 96 / 254.0);  // the 10 mm left margin in pixels
+    const TRect box7 = box(page7), box99 = box(page99), box273 = box(page273);
+    EXPECT_EQ(page7.X, drawn(1, "頁:").X);
+    EXPECT_EQ(box7.Width(), 32);
+    EXPECT_EQ(box7.Right, marginX + rep.lblHanko1->Left());
+    EXPECT_EQ(box99, box7);
+    EXPECT_EQ(box(page100).Right, box7.Right);
+    EXPECT_EQ(box273.Right, box7.Right);
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(rep.rpsPage->Font());
+    EXPECT_GE(box273.Width(), measure.Canvas().TextWidth("頁:273"));
+    EXPECT_EQ(page273.X, box273.Left);
+    // The date still ends before the number.
+    const auto date = drawn(273, "2026/12/09");
+    EXPECT_LT(date.X + measure.Canvas().TextWidth("2026/12/09"), page273.X);
+    EXPECT_EQ(drawn(7, "2026/12/09").X, drawn(1, "2026/12/09").X);
+}
+
 TEST(RepForm, FooterHoldsTheCompanyNameLineByLine)
 {
     TReportBoard board(1);
@@ -370,6 +422,49 @@ TEST(RepRowBand, RowHeightAndLinesSizeTheBand)
     EXPECT_EQ(rep.LineSeparators()[0]->Top(), 18);
     EXPECT_EQ(rep.LineSeparators()[1]->Top(), 34);
     EXPECT_EQ(Parked(rep.LineSeparators()), 8);
+}
+
+// A row caption starts clear of the page frame's left line, which runs down
+// the caption column's edge, by the margin it keeps on screen; without that
+// line, by the margin alone. Its text is fitted to the width that leaves.
+TEST(RepRowBand, CaptionsStartClearOfThePageFrame)
+{
+    TRowBoard board;
+    board.Row().FMemo->SetText("RO追加");
+    const int columnLeft = RoundInt(100 * 96 / 254.0);  // the 10 mm left margin in pixels
+    auto captionX = [&](const TTestDevice &device) {
+        for (const report_test::TRecordedText &t : device.Texts())
+            if (t.Text == "RO追加")
+                return t.X;
+        return -1;
+    };
+    FrameWidth = 3;  // a line 4 pixels wide
+    {
+        TrepForm rep(*board.main);
+        auto device = board.Print(rep);
+        EXPECT_EQ(captionX(*device), columnLeft + 4 + MemoTextMargin);
+        EXPECT_EQ(rep.memPItem->Left(), 0);
+        EXPECT_EQ(rep.memPItem->Width(), 427);
+    }
+    FrameLeft = false;
+    {
+        TrepForm rep(*board.main);
+        auto device = board.Print(rep);
+        EXPECT_EQ(captionX(*device), columnLeft + MemoTextMargin);
+    }
+    FrameLeft = true;
+    FrameWidth = 1;
+    board.main->pnlItem->SetWidth(60);
+    board.Row().FMemo->SetText("設計工程表");
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(rep.memPItem->Font());
+    ASSERT_EQ(rep.memPItem->FormattedLines().size(), 1u);
+    const std::string line = rep.memPItem->FormattedLines()[0];
+    EXPECT_LE(measure.Canvas().TextWidth(line), 60 - 1 - MemoTextMargin) << line;
+    EXPECT_EQ(std::string("設計工程表").rfind(line, 0), 0u) << line;
+    EXPECT_TRUE(Shows(device->TextsOnPage(1), line));
 }
 
 TEST(RepRowBand, BarsAreClippedToTheChart)

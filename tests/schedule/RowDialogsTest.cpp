@@ -2,6 +2,7 @@
 #include "schedule/Cal.h"
 #include "schedule/ItemHeight.h"
 #include "schedule/ItemMove.h"
+#include "platform/widgets/Label.h"
 
 #include "platform/services/InputSimulation.h"
 #include "tests/ModalScript.h"
@@ -188,6 +189,16 @@ TEST(RowDialogs, CalendarMonthsStartingOnSaturdayOrSunday)
     d.btnNextClick(&d);
     d.btnNextClick(&d);  // September 2024 begins on a Sunday
     EXPECT_EQ(d.DayOfCell(0), 1);
+}
+
+TEST(RowDialogs, CalendarWeekdayLabelsNameTheDaysFromSunday)
+{
+    TdlgCalendar d;
+    std::vector<std::string> labels;
+    for (int i = 0; i < d.pnlCalender->ControlCount(); ++i)
+        if (auto *label = dynamic_cast<TLabel *>(d.pnlCalender->Controls(i)))
+            labels.push_back(label->Caption());
+    EXPECT_EQ(labels, (std::vector<std::string>{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}));
 }
 
 TEST(RowDialogs, VersionLinksOpenThroughTheShell)
