@@ -49,9 +49,11 @@ QWidget *MessageBoxParent()
 }
 
 // A message box whose buttons name no way out (はい and いいえ; 中止, 再試行
-// and 無視) must be answered: Escape does nothing, the window has no close
-// button and a close request from the window manager is refused. Otherwise
-// Escape and the close request answer キャンセル, or OK where it is alone.
+// and 無視) must be answered: Escape does nothing and the window asks for no
+// close button. A window manager that draws one all the same still sends its
+// close request: the box then goes without an answer (IDCANCEL), which its
+// callers take as calling the command off, never as いいえ. Other boxes
+// answer Escape and the close request with キャンセル, or OK where it is alone.
 class TAnswerBox : public QMessageBox {
 public:
     TAnswerBox(QWidget *parent, bool escapable) : QMessageBox(parent), escapable_(escapable)
@@ -72,7 +74,7 @@ protected:
         if (escapable_)
             QMessageBox::closeEvent(event);
         else
-            event->ignore();
+            QDialog::closeEvent(event);  // no button clicked: no answer
     }
 
 private:

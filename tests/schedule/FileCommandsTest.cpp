@@ -101,8 +101,9 @@ size_t Rows(const std::string &document)
 } // namespace
 
 // The save prompt before 新規作成, 開く and 開き直す, answered on screen:
-// Escape and the window manager's close request leave the question up, so the
-// changed document stays; はい then saves it before the command goes on.
+// Escape leaves the question up and the window manager's close request calls
+// the command off, so the changed document stays; はい then saves it before
+// the command goes on.
 TEST(FileCommands, EscapeAndTheCloseRequestOnTheSavePromptKeepTheChanges)
 {
     TStartup startup;
@@ -135,23 +136,29 @@ TEST(FileCommands, EscapeAndTheCloseRequestOnTheSavePromptKeepTheChanges)
         form.AddItem();
         ASSERT_TRUE(Modified);
         ASSERT_TRUE(SimulateActivation(form));
-        bool upAfterEscape = false, upAfterClose = false;
-        size_t rowsWhileAsked = 0;
+        // Escape leaves the question up; the close request takes it down and
+        // calls the command off.
+        bool upAfterEscape = false, goneAfterClose = false;
         SimulateNextMessageBoxInput([&] {
             SimulateKey(VK_ESCAPE);
             upAfterEscape = MessageBoxShown();
             SimulateCloseRequest();
-            upAfterClose = MessageBoxShown();
-            rowsWhileAsked = ItemList.size();
-            SimulateMessageBoxClick("はい");
+            goneAfterClose = !MessageBoxShown();
         });
         const size_t asked = startup.services->messages.size();
         command.run();
         ASSERT_EQ(startup.services->messages.size(), asked + 1) << command.name;
         EXPECT_EQ(startup.services->messages.back(), "データが変更されています。保存しますか？");
         EXPECT_TRUE(upAfterEscape) << command.name;
-        EXPECT_TRUE(upAfterClose) << command.name;
-        EXPECT_EQ(rowsWhileAsked, 2u) << command.name;
+        EXPECT_TRUE(goneAfterClose) << command.name;
+        EXPECT_EQ(ItemList.size(), 2u) << command.name;
+        EXPECT_TRUE(Modified) << command.name;
+        EXPECT_FALSE(FileExists(plan)) << command.name;
+
+        // Asked again, はい saves the rows before the command goes on.
+        ASSERT_TRUE(SimulateActivation(form));
+        SimulateNextMessageBoxInput([] { SimulateMessageBoxClick("はい"); });
+        command.run();
         EXPECT_EQ(Rows(ReadBytes(plan)), 2u) << command.name;
         EXPECT_EQ(ItemList.size(), command.rowsAfter) << command.name;
         EXPECT_FALSE(Modified) << command.name;
