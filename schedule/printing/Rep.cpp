@@ -504,13 +504,15 @@ void TrepForm::LayOutHeader()
 
 // A row caption starts where it starts on screen: past the page frame's left
 // line, which runs down the caption column's left edge, by the margin the
-// caption keeps inside its box on screen.
+// caption keeps inside its box on screen. The printed period above the column
+// starts past that line too; its lines keep their own leading blank.
 void TrepForm::IndentCaptions()
 {
     constexpr long double screenPixelsPerTenthMm = 96 / 254.0L;
     const TRpFrame &pageFrame = rep1->Frame();
     const int frameLine = pageFrame.DrawLeft() ? pageFrame.LineThickness(screenPixelsPerTenthMm) : 0;
     memPItem->SetTextIndent(frameLine + MemoTextMargin);
+    memPHeader->SetTextIndent(frameLine);
 }
 
 void TrepForm::WritePeriod()

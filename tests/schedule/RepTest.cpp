@@ -426,15 +426,16 @@ TEST(RepRowBand, RowHeightAndLinesSizeTheBand)
 
 // A row caption starts clear of the page frame's left line, which runs down
 // the caption column's edge, by the margin it keeps on screen; without that
-// line, by the margin alone. Its text is fitted to the width that leaves.
+// line, by the margin alone. Its text is fitted to the width that leaves. The
+// printed period above the column starts clear of the line as well.
 TEST(RepRowBand, CaptionsStartClearOfThePageFrame)
 {
     TRowBoard board;
     board.Row().FMemo->SetText("RO追加");
     const int columnLeft = RoundInt(100 * 96 / 254.0);  // the 10 mm left margin in pixels
-    auto captionX = [&](const TTestDevice &device) {
+    auto textX = [&](const TTestDevice &device, const std::string &text) {
         for (const report_test::TRecordedText &t : device.Texts())
-            if (t.Text == "RO追加")
+            if (t.Text == text)
                 return t.X;
         return -1;
     };
@@ -442,7 +443,8 @@ TEST(RepRowBand, CaptionsStartClearOfThePageFrame)
     {
         TrepForm rep(*board.main);
         auto device = board.Print(rep);
-        EXPECT_EQ(captionX(*device), columnLeft + 4 + MemoTextMargin);
+        EXPECT_EQ(textX(*device, "RO追加"), columnLeft + 4 + MemoTextMargin);
+        EXPECT_EQ(textX(*device, " 日付範囲"), columnLeft + 4);
         EXPECT_EQ(rep.memPItem->Left(), 0);
         EXPECT_EQ(rep.memPItem->Width(), 427);
     }
@@ -450,7 +452,8 @@ TEST(RepRowBand, CaptionsStartClearOfThePageFrame)
     {
         TrepForm rep(*board.main);
         auto device = board.Print(rep);
-        EXPECT_EQ(captionX(*device), columnLeft + MemoTextMargin);
+        EXPECT_EQ(textX(*device, "RO追加"), columnLeft + MemoTextMargin);
+        EXPECT_EQ(textX(*device, " 日付範囲"), columnLeft);
     }
     FrameLeft = true;
     FrameWidth = 1;
