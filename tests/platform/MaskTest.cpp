@@ -15,6 +15,19 @@ namespace {
 using testing_support::Key;
 using testing_support::Type;
 
+// A date mask edit on a form of its own, as a grid cell's editor holds it.
+struct TDateMaskOnForm {
+    TForm form{nullptr};
+    TMaskEdit edit{nullptr};
+    TDateMaskOnForm()
+    {
+        form.SetBounds(0, 0, 200, 60);
+        edit.SetEditMask("!9999/99/00;1;_");
+        edit.SetBounds(4, 4, 120, 21);
+        edit.SetParent(&form);
+    }
+};
+
 } // namespace
 
 TEST(EditMask, FieldsLiteralsAndCharacterClasses)
@@ -92,13 +105,9 @@ TEST(MaskEdit, PlainTextHonoursMaxLengthAndReadOnly)
 
 TEST(MaskEdit, KeysTypedIntoTheWindowArriveAsCharacters)
 {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 200, 60);
-    TMaskEdit edit(nullptr);
-    edit.SetEditMask("!9999/99/00;1;_");
-    edit.SetBounds(4, 4, 120, 21);
-    edit.SetParent(&form);
-    form.ShowForm();
+    TDateMaskOnForm shown;
+    TMaskEdit &edit = shown.edit;
+    shown.form.ShowForm();
     edit.SetFocus();
     edit.SetSelStart(0);
     QTest::keyClicks(edit.Link()->Widget(), "2024a0108");
@@ -189,13 +198,9 @@ QRgb ToRgb(TColor color)
 // colour, as in every other text field; the rest keep the font's colour.
 TEST(MaskEdit, SelectedCharactersTakeTheSelectionsTextColour)
 {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 200, 60);
-    TMaskEdit edit(nullptr);
-    edit.SetEditMask("!9999/99/00;1;_");
-    edit.SetBounds(4, 4, 120, 21);
-    edit.SetParent(&form);
-    ASSERT_TRUE(SimulateActivation(form));
+    TDateMaskOnForm shown;
+    TMaskEdit &edit = shown.edit;
+    ASSERT_TRUE(SimulateActivation(shown.form));
     edit.SetFocus();
     // The selection's text colour is light on the dark selection, the font's
     // colour dark on the light window: the characters' (smoothed) pixels tell
@@ -246,5 +251,5 @@ TEST(MaskEdit, SelectedCharactersTakeTheSelectionsTextColour)
     EXPECT_GT(year.lightInSelection, 5);
     EXPECT_EQ(year.darkInSelection, 0);
     EXPECT_GT(year.darkAfter, 5);
-    form.Hide();
+    shown.form.Hide();
 }

@@ -480,20 +480,6 @@ TEST(FileCommands, ARelativeNameOnTheCommandLineIsMadeAbsolute)
     EXPECT_EQ(f.form->Caption(), f.dir.Path() + "sub/new.xml");
 }
 
-namespace {
-
-// Lets the loop run until the wheel's notches have been applied.
-void LetTheWheelStandStill()
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
-    while (std::chrono::steady_clock::now() < until) {
-        ProcessMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
-
-} // namespace
-
 // Opened (Ctrl+O, or from the recent files) or made (Ctrl+N) after a long
 // document was scrolled to its end, a document shows its first row.
 TEST(FileCommands, ADocumentOpenedOrMadeAfterALongOneWasScrolledDownShowsItsFirstRow)

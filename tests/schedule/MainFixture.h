@@ -8,8 +8,10 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_main {
@@ -99,6 +101,17 @@ struct TMainBoard {
         form.RedrawChart();
     }
 };
+
+// The loop runs until the wheel has stood still long enough for the rows to
+// scroll by its notches.
+inline void LetTheWheelStandStill()
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 } // namespace testing_main
 using namespace testing_main;

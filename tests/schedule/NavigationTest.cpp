@@ -64,17 +64,6 @@ struct TNavBoard {
     }
 };
 
-// The loop runs until the wheel has stood still long enough for the rows to
-// scroll by its notches.
-void LetTheWheelStandStill()
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40);
-    while (std::chrono::steady_clock::now() < until) {
-        ProcessMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
-
 } // namespace
 
 TEST(Navigation, MonthStepsClampTheDayAndEveryStepKeepsTheScrollInvariant)
