@@ -1,5 +1,6 @@
 #pragma once
-// A date box with a drop-down calendar. The date is a whole day.
+// A date box with a drop-down calendar (Alt+Down, F4). The date is a whole
+// day; digits typed fill its year, month and day in turn.
 #include "platform/kernel/Controls.h"
 #include "platform/core/DateTime.h"
 

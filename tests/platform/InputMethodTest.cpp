@@ -110,6 +110,12 @@ TEST(InputMethod, FullWidthDigitsSignsAndSlashesArriveInNumberFieldsAsAscii)
     commit.setCommitString(QString::fromUtf8("７ー８"));
     QCoreApplication::sendEvent(QGuiApplication::focusObject(), &commit);
     EXPECT_EQ(f.edit.Text(), "7-8");
+    // A whole date committed at once fills the picker's parts in turn.
+    f.picker.SetFocus();
+    SimulateKey(VK_HOME);
+    commit.setCommitString(QString::fromUtf8("２０２３１２２５"));
+    QCoreApplication::sendEvent(QGuiApplication::focusObject(), &commit);
+    EXPECT_EQ(f.picker.Date(), EncodeDate(2023, 12, 25));
 
     // A text field keeps what was typed.
     f.memo.SetFocus();

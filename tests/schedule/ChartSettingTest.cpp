@@ -280,4 +280,34 @@ TEST_F(ChartSettingTest, DigitsTypedAfterOneClickOnAPartOfADateReplaceThatPart)
     EXPECT_EQ(FormatDateTime("yyyy/mm/dd", chart.FJissekibi), "2025/03/20");
 }
 
+// A date typed from its year as eight digits is the date OK stores, and the
+// document keeps it; Enter presses OK with a part typed only halfway taken.
+TEST_F(ChartSettingTest, ADateTypedAsEightDigitsIsStoredAsTyped)
+{
+    TChart &chart = f.AddBar(StartDate + 1, 3);
+    chart.FYotei = 3;
+    chart.FJisseki = 2;
+    chart.FChakushubi = EncodeDate(2024, 1, 8);
+    chart.FJissekibi = EncodeDate(2024, 1, 20);
+    TModalResult answer = mrNone;
+    ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgChartSetting &>(form);
+        return answer = RunModalScript(d, [&] {
+            ClickDateCharacter(*d.dtpChakushubi, 1);  // 2[0]24/01/08
+            SimulateTyping("20231225");
+            SimulateKey(VK_TAB);
+            ASSERT_EQ(FocusedControl(), d.dtpJissekibi);
+            ClickDateCharacter(*d.dtpJissekibi, 9);  // 2024/01/2[0]
+            SimulateTyping("3");  // a second digit could follow
+            SimulateKey(VK_RETURN);
+        });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(FormatDateTime("yyyy/mm/dd", chart.FChakushubi), "2023/12/25");
+    EXPECT_EQ(FormatDateTime("yyyy/mm/dd", chart.FJissekibi), "2024/01/03");
+    const std::string path = f.home.File("typed.xml");
+    ASSERT_TRUE(WriteXmlFile(*f.main, path));
+    EXPECT_NE(testing_support::ReadBytes(path).find("<chakushubi>2023/12/25</chakushubi>"), std::string::npos);
+}
+
 } // namespace
