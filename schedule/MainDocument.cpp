@@ -525,6 +525,24 @@ private:
     void SetFloat(TValueRange r, std::optional<long double> &to) const { EachValue(r, [&](size_t k) { to = Float(k); }); }
     void SetText(TValueRange r, std::optional<std::string> &to) const { EachValue(r, [&](size_t k) { to = Text(k); }); }
     void SetText(TValueRange r, std::string &to) const { EachValue(r, [&](size_t k) { to = Text(k); }); }
+    // The line a text whose default is not empty (the heading, a font's
+    // name) takes: the last that is not blank, as SetText; an element that
+    // holds nothing else gives its blank line, spaces as written, or none at
+    // all (the text is then empty) rather than leaving the default.
+    std::optional<size_t> WrittenTextLine(TValueRange r) const
+    {
+        for (size_t k = r.last; k > r.first; --k)
+            if (!IsBlank(lines_[k - 1]))
+                return k - 1;
+        if (r.last > r.first)
+            return r.last - 1;
+        return std::nullopt;
+    }
+    void SetWrittenText(TValueRange r, std::optional<std::string> &to) const
+    {
+        const std::optional<size_t> k = WrittenTextLine(r);
+        to = k ? Text(*k) : std::string();
+    }
     // A value that may hold line breaks: every line, blank ones included.
     std::string Joined(TValueRange r) const
     {
@@ -581,7 +599,7 @@ private:
             {"<frameright>", [&](TValueRange r) { SetFlag(r, d.FrameRight); }},
             {"<framecolor>", [&](TValueRange r) { SetColor(r, d.FrameColor); }},
             {"<framewidth>", [&](TValueRange r) { SetInt(r, d.FrameWidth); }},
-            {"<printmidashi>", [&](TValueRange r) { SetText(r, d.PrintMidashi); }},
+            {"<printmidashi>", [&](TValueRange r) { SetWrittenText(r, d.PrintMidashi); }},
             {"<printtitle>", [&](TValueRange r) { SetFlag(r, d.PrintTitle); }},
             {"<printdate>", [&](TValueRange r) { SetFlag(r, d.PrintDate); }},
             {"<printhanko1>", [&](TValueRange r) { SetFlag(r, d.PrintHanko1); }},
@@ -639,26 +657,35 @@ private:
     }
 
     // Nearly every font of a document has the same name: the text of the
-    // last name's bytes is kept rather than decoded again.
-    void SetFontName(TValueRange r, std::optional<std::string> &to)
+    // last name's bytes is kept rather than decoded again. A row's and a
+    // bar's font start from a name of the settings, so a name written empty
+    // or blank is read as written; an event's starts empty, and a blank name
+    // leaves it so.
+    void SetFontName(TValueRange r, std::optional<std::string> &to, bool blankIsName)
     {
-        EachValue(r, [&](size_t k) {
-            const std::string_view bytes = lines_[k];
-            if (!fontNameRead_ || bytes != lastFontBytes_) {
-                lastFontName_ = Text(k);
-                lastFontBytes_.assign(bytes);
-                fontNameRead_ = true;
-            }
-            to = lastFontName_;
-        });
+        const std::optional<size_t> k = WrittenTextLine(r);
+        if (!k || IsBlank(lines_[*k])) {
+            if (blankIsName)
+                to = k ? Text(*k) : std::string();
+            return;
+        }
+        const std::string_view bytes = lines_[*k];
+        if (!fontNameRead_ || bytes != lastFontBytes_) {
+            lastFontName_ = Text(*k);
+            lastFontBytes_.assign(bytes);
+            fontNameRead_ = true;
+        }
+        to = lastFontName_;
     }
 
-    void ReadFont(TFontValues &font)
+    enum class TFontOwner { RowOrBar, Event };
+
+    void ReadFont(TFontValues &font, TFontOwner owner = TFontOwner::RowOrBar)
     {
         ++i_;
         Walk("</font>", [&](std::string_view line) {
             if (Same(line, "<name>"))
-                SetFontName(Values(line), font.Name);
+                SetFontName(Values(line), font.Name, owner == TFontOwner::RowOrBar);
             else if (Same(line, "<size>"))
                 SetInt(Values(line), font.Size);
             else if (Same(line, "<color>"))
@@ -818,7 +845,7 @@ private:
                 SetText(Values(line), e.EventName);
             } else if (Same(line, "<font>")) {
                 TFontValues font;
-                ReadFont(font);
+                ReadFont(font, TFontOwner::Event);
                 e.FontName = font.Name.value_or(e.FontName);
                 e.FontSize = font.Size.value_or(e.FontSize);
                 e.FontColor = font.Color.value_or(e.FontColor);

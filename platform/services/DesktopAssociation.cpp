@@ -50,18 +50,78 @@ std::string KeyOf(const std::string &line)
     return eq == std::string::npos ? std::string() : Trim(line.substr(0, eq));
 }
 
-std::string ValueOf(const std::string &line)
-{
-    auto eq = line.find('=');
-    return eq == std::string::npos ? std::string() : Trim(line.substr(eq + 1));
-}
-
 // Writes a file, making its folder first.
 void WriteWithFolder(const std::string &path, const std::string &text)
 {
     ForceDirectories(ExtractFileDir(path));
     WriteFileAtomically(path, text);
 }
+
+// A line "key=value" of the defaults, cut so that its value can change while
+// everything around it stays byte for byte: `head` runs to the value (key,
+// "=" and the blanks after it), `tail` is what follows it (blanks, a carriage
+// return). The value is a list of entries, each ended by ";" except
+// perhaps the last; the first of them that is installed is the default.
+struct TDefaultLine {
+    std::string head, value, tail;
+
+    explicit TDefaultLine(const std::string &line)
+    {
+        const size_t eq = line.find('=');
+        size_t begin = eq == std::string::npos ? line.size() : eq + 1;
+        while (begin < line.size() && static_cast<unsigned char>(line[begin]) <= ' ')
+            ++begin;
+        size_t end = line.size();
+        while (end > begin && static_cast<unsigned char>(line[end - 1]) <= ' ')
+            --end;
+        head = line.substr(0, begin);
+        value = line.substr(begin, end - begin);
+        tail = line.substr(end);
+    }
+    std::string Line() const { return head + value + tail; }
+
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> entries;
+        size_t start = 0;
+        for (size_t semicolon; (semicolon = value.find(';', start)) != std::string::npos; start = semicolon + 1)
+            entries.push_back(value.substr(start, semicolon - start));
+        entries.push_back(value.substr(start));
+        return entries;
+    }
+    // Takes `entry` out of the list wherever it stands; the rest keeps its bytes.
+    void Remove(const std::string &entry)
+    {
+        std::string rest;
+        bool first = true;
+        for (const std::string &e : Entries()) {
+            if (Trim(e) == entry)
+                continue;
+            if (!first)
+                rest += ';';
+            rest += e;
+            first = false;
+        }
+        value = rest;
+    }
+    bool Holds(const std::string &entry) const
+    {
+        const std::vector<std::string> entries = Entries();
+        return std::any_of(entries.begin(), entries.end(), [&](const std::string &e) { return Trim(e) == entry; });
+    }
+    bool HoldsAnEntry() const
+    {
+        const std::vector<std::string> entries = Entries();
+        return std::any_of(entries.begin(), entries.end(), [](const std::string &e) { return !Trim(e).empty(); });
+    }
+    std::string FirstEntry() const
+    {
+        for (const std::string &e : Entries())
+            if (!Trim(e).empty())
+                return Trim(e);
+        return std::string();
+    }
+};
 
 } // namespace
 
@@ -96,10 +156,17 @@ void TDesktopAssociation::Register(const std::string &name, const std::string &e
         for (; i < lines.size() && !IsSection(lines[i]); ++i)
             if (KeyOf(lines[i]) == type)
                 break;
-        if (i < lines.size() && !IsSection(lines[i]))
-            lines[i] = type + "=" + entryName_;
-        else
+        if (i == lines.size() || IsSection(lines[i])) {
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(start), type + "=" + entryName_);
+            continue;
+        }
+        // The person's own choice stays behind ours, to come back when ours goes.
+        TDefaultLine line(lines[i]);
+        if (Trim(line.Entries().front()) == entryName_)
+            continue;
+        line.Remove(entryName_);
+        line.value = line.HoldsAnEntry() ? entryName_ + ";" + line.value : entryName_;
+        lines[i] = line.Line();
     }
     WriteWithFolder(MimeAppsFileName(), JoinLines(lines));
 }
@@ -108,18 +175,27 @@ void TDesktopAssociation::Unregister()
 {
     if (FileExists(EntryFileName()) && !DeleteFile(EntryFileName()))
         throw EFCreateError("Cannot remove " + EntryFileName());
-    std::vector<std::string> lines = ReadLines(MimeAppsFileName());
-    size_t before = lines.size();
+    const std::vector<std::string> lines = ReadLines(MimeAppsFileName());
     bool inDefaults = false;
+    bool changed = false;
     std::vector<std::string> kept;
-    for (const std::string &line : lines) {
-        if (IsSection(line))
-            inDefaults = IsDefaultSection(line);
-        if (inDefaults && ValueOf(line) == entryName_)
-            continue;
-        kept.push_back(line);
+    for (const std::string &text : lines) {
+        if (IsSection(text))
+            inDefaults = IsDefaultSection(text);
+        else if (inDefaults && !KeyOf(text).empty()) {
+            TDefaultLine line(text);
+            if (line.Holds(entryName_)) {
+                changed = true;
+                line.Remove(entryName_);
+                // What was there before ours comes back; a line of ours alone goes.
+                if (line.HoldsAnEntry())
+                    kept.push_back(line.Line());
+                continue;
+            }
+        }
+        kept.push_back(text);
     }
-    if (kept.size() != before)
+    if (changed)
         WriteFileAtomically(MimeAppsFileName(), JoinLines(kept));
 }
 
@@ -147,7 +223,7 @@ bool TDesktopAssociation::IsDefaultFor(const std::string &mimeType) const
         if (IsSection(line))
             inDefaults = IsDefaultSection(line);
         else if (inDefaults && KeyOf(line) == mimeType)
-            return ValueOf(line) == entryName_;
+            return TDefaultLine(line).FirstEntry() == entryName_;
     }
     return false;
 }

@@ -16,14 +16,18 @@ public:
     std::string MimeAppsFileName() const;
 
     // Writes the entry (name, command line with "%f") and makes it the default
-    // for the MIME types. Raises EFCreateError when a file cannot be written.
+    // for the MIME types: it goes first in each type's list of defaults, and
+    // the entries that were there stay behind it (once: a second call adds
+    // nothing). Raises EFCreateError when a file cannot be written.
     void Register(const std::string &name, const std::string &exec, const std::vector<std::string> &mimeTypes);
-    // Removes the entry and every default that names it; what is missing is skipped.
+    // Removes the entry and takes it out of every list of defaults, so that
+    // what was there before it is the default again, byte for byte; a list of
+    // this entry alone goes with its line. What is missing is skipped.
     void Unregister();
     // One argument of the entry's command line, quoted so that any path reads
     // back as itself (quotes, "$", "`", "\\" and "%" escaped as the format asks).
     static std::string ExecArgument(const std::string &argument);
-    // Whether the MIME type's default is this entry.
+    // Whether this entry is the first in the MIME type's list of defaults.
     bool IsDefaultFor(const std::string &mimeType) const;
 
 private:

@@ -63,16 +63,58 @@ TEST_F(InitSettingTest, TheAssociationIsWrittenAndRemovedAgainInATemporaryHome)
     EXPECT_FALSE(desktop.IsDefaultFor("application/xml"));
 }
 
-TEST_F(InitSettingTest, OtherDefaultsInMimeappsListAreKept)
+// Ticking puts the program before the person's own defaults for XML files;
+// unticking gives them back exactly as they were, and other lines stay as they are.
+TEST_F(InitSettingTest, UntickingGivesBackThePersonsOwnDefaultsByteForByte)
 {
     ForceDirectories(f.home.Path() + "config");
-    WriteFileAtomically(f.home.Path() + "config/mimeapps.list",
-                        "[Default Applications]\ntext/html=browser.desktop\napplication/xml=editor.desktop\n");
+    const std::string list = f.home.Path() + "config/mimeapps.list";
+    const std::string before = "[Added Associations]\napplication/xml=org.gnome.TextEditor.desktop;\n"
+                               "[Default Applications]\ntext/html=browser.desktop\n"
+                               "application/xml=org.gnome.TextEditor.desktop\n"
+                               "text/xml = editor.desktop;viewer.desktop; \r\n";
+    WriteFileAtomically(list, before);
+    TDesktopAssociation desktop("tarvold.desktop");
+    ASSERT_FALSE(desktop.IsDefaultFor("application/xml"));
+    SetLink(true);
+    const std::string during = ReadFileBytes(list);
+    EXPECT_EQ(during, "[Added Associations]\napplication/xml=org.gnome.TextEditor.desktop;\n"
+                      "[Default Applications]\ntext/html=browser.desktop\n"
+                      "application/xml=tarvold.desktop;org.gnome.TextEditor.desktop\n"
+                      "text/xml = tarvold.desktop;editor.desktop;viewer.desktop; \r\n");
+    EXPECT_TRUE(desktop.IsDefaultFor("application/xml"));
+    EXPECT_TRUE(desktop.IsDefaultFor("text/xml"));
+    // Made the default again (the setting lost, say), it is not listed twice.
+    desktop.Register("たるぼる", "tarvold %f", {"application/xml", "text/xml"});
+    EXPECT_EQ(ReadFileBytes(list), during);
+    SetLink(false);
+    EXPECT_EQ(ReadFileBytes(list), before);
+    EXPECT_FALSE(desktop.IsDefaultFor("application/xml"));
+    EXPECT_TRUE(f.services->messages.empty());
+}
+
+// Without a default of the person's there is no line left for it; a default
+// the person chose meanwhile stays, and where the program only moved back
+// in their list, the rest of the list stays.
+TEST_F(InitSettingTest, UntickingKeepsWhatThePersonChoseMeanwhile)
+{
+    ForceDirectories(f.home.Path() + "config");
+    const std::string list = f.home.Path() + "config/mimeapps.list";
+    WriteFileAtomically(list, "[Default Applications]\ntext/html=browser.desktop\n");
     SetLink(true);
     SetLink(false);
-    std::string list = ReadFileBytes(f.home.Path() + "config/mimeapps.list");
-    EXPECT_NE(list.find("text/html=browser.desktop"), std::string::npos);
-    EXPECT_EQ(list.find("tarvold"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(list), "[Default Applications]\ntext/html=browser.desktop\n");
+
+    SetLink(true);
+    std::string during = ReadFileBytes(list);
+    during.replace(during.find("application/xml=tarvold.desktop"), 31, "application/xml=other.desktop;");
+    during.replace(during.find("text/xml=tarvold.desktop"), 24, "text/xml=viewer.desktop;tarvold.desktop;");
+    WriteFileAtomically(list, during);
+    TDesktopAssociation desktop("tarvold.desktop");
+    EXPECT_FALSE(desktop.IsDefaultFor("text/xml"));
+    SetLink(false);
+    EXPECT_EQ(ReadFileBytes(list), "[Default Applications]\ntext/xml=viewer.desktop;\n"
+                                   "application/xml=other.desktop;\ntext/html=browser.desktop\n");
 }
 
 TEST_F(InitSettingTest, AListWithWindowsLineEndsKeepsItsOtherLinesByteForByte)

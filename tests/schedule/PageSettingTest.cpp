@@ -2,11 +2,15 @@
 #include "schedule/printing/PageSetting.h"
 
 #include "platform/services/InputSimulation.h"
+#include "schedule/printing/Rep.h"
+#include "tests/report/BandReportTestDevice.h"
 #include "tests/InputMethodProbe.h"
 #include "tests/ModalScript.h"
 #include "tests/schedule/DialogFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -88,6 +92,51 @@ TEST(PageSetting, ValuesSetThroughTheControlsSurviveSaveAndReopen)
     EXPECT_FALSE(PrintHanko3);
     EXPECT_TRUE(PrintHanko4);
     EXPECT_EQ(PrintKaishamei, "会社\r\n部");
+}
+
+// A heading emptied in the dialog, or made of spaces, is saved so and reads
+// back so through 開く: the dialog shows it and the printed header has none,
+// rather than the heading a new document starts with.
+TEST(PageSetting, AnEmptiedHeadingStaysSoAfterSaveAndOpen)
+{
+    TDialogFixture f;
+    for (const std::string heading : {"", "  "}) {
+        f.main->mitNewClick();
+        f.main->AddItem();
+        EXPECT_EQ(Show(f,
+                       [&](TdlgPageSetting &d) {
+                           EXPECT_EQ(d.edtMidashi->Text(), "スケジュール表");
+                           d.edtMidashi->TextEdited(heading);
+                           d.btnOk->Click();
+                       }),
+                  mrOk);
+        const std::string path = f.home.File("heading.xml");
+        f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
+        ASSERT_TRUE(f.main->mitSaveAsClick());
+        EXPECT_NE(testing_support::ReadBytes(path).find("<printmidashi>" + heading + "</printmidashi>\r\n"),
+                  std::string::npos);
+        f.main->mitNewClick();
+        ASSERT_EQ(PrintMidashi, "スケジュール表");
+        f.services->fileAnswers.push_back(TFileDialogAnswer{path, 1});
+        f.main->mitOpenClick();
+        ASSERT_EQ(ItemList.size(), 1u);
+        EXPECT_EQ(PrintMidashi, heading);
+        Show(f, [&](TdlgPageSetting &d) {
+            EXPECT_EQ(d.edtMidashi->Text(), heading);
+            d.btnCancel->Click();
+        });
+        TrepForm rep(*f.main);
+        report_test::TTestDevice device(96, 2100, 2970);
+        device.Orientation = poLandscape;
+        rep.rep1->BuildReport(device);
+        EXPECT_EQ(rep.lblMidashi->Caption(), heading);
+        const std::vector<std::string> texts = device.TextsOnPage(1);
+        EXPECT_TRUE(std::none_of(texts.begin(), texts.end(), [](const std::string &text) {
+            return text.find("スケジュール表") != std::string::npos;
+        }));
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "タイトル"), texts.end());
+    }
+    EXPECT_TRUE(f.services->messages.empty());
 }
 
 TEST(PageSetting, MarginsOutsideZeroTo200AreRefusedAndTheOldTextReturns)

@@ -300,6 +300,68 @@ TEST(XmlFile, TextsTimesAndMarkupSurviveARoundTrip)
     EXPECT_EQ(f.Save("again.xml"), first);
 }
 
+// Texts written empty read back empty, also those a new document, row or bar
+// starts with a text of its own (the heading, the fonts' names, from the
+// settings), and a blank one reads there as written. An event starts with
+// empty texts and a blank font name leaves it so, as before.
+TEST(XmlFile, TextsWrittenEmptyReadBackEmpty)
+{
+    TDocumentFixture f;
+    ASSERT_FALSE(ItemFontName.empty());
+    ASSERT_FALSE(ChartFontName.empty());
+    f.form->edtHdTitle->SetText("計画");
+    f.form->AddItem();
+    f.form->AddItem();
+    TItem &row = *ItemList[0];
+    row.FMemo->SetText("工程");
+    row.FMemo->SetText("");
+    row.FMemo->Font().SetName("");
+    TChart &bar = AddBar(row, EncodeDate(2024, 1, 8), EncodeDate(2024, 1, 10));
+    bar.FBar->Font().SetName("  ");
+    row.FEvents.push_back(TEvent{EncodeDate(2024, 1, 9), "", "", "", 9, 0, 0, 0, 0});
+    ItemList[1]->FMemo->SetText("検査");
+    PrintMidashi = "";
+    const std::string first = f.Save();
+    EXPECT_NE(first.find("<printmidashi></printmidashi>"), std::string::npos);
+
+    f.Open(f.dir.File("doc.xml"));
+    ASSERT_EQ(ItemList.size(), 2u);
+    EXPECT_EQ(PrintMidashi, "");
+    EXPECT_EQ(f.form->edtHdTitle->Text(), "計画");
+    EXPECT_EQ(ItemList[0]->FMemo->Text(), "");
+    EXPECT_EQ(ItemList[0]->FMemo->Font().Name(), "");
+    const TChart &back = *ItemList[0]->FCharts.at(0);
+    EXPECT_EQ(back.FBar->Caption(), "");
+    EXPECT_EQ(back.FBar->Font().Name(), "  ");
+    const TEvent &event = ItemList[0]->FEvents.at(0);
+    EXPECT_EQ(event.Marker, "");
+    EXPECT_EQ(event.EventName, "");
+    EXPECT_EQ(event.FontName, "");
+    EXPECT_EQ(ItemList[1]->FMemo->Text(), "検査");
+    EXPECT_EQ(ItemList[1]->FMemo->Font().Name(), ItemFontName);
+    EXPECT_EQ(f.Save("again.xml"), first);
+
+    // An element of a line break only is empty too; a missing one keeps the
+    // new document's text, and of several lines the last that is not blank counts.
+    auto heading = [](const std::string &element) {
+        TDocumentValues doc;
+        ParseScheduleDocument("<schedule>\r\n" + element + "\r\n<title>t</title>\r\n</schedule>\r\n", doc);
+        return doc.PrintMidashi;
+    };
+    EXPECT_EQ(heading("<printmidashi>\r\n</printmidashi>"), "");
+    EXPECT_EQ(heading("<printmidashi>   </printmidashi>"), "   ");
+    EXPECT_EQ(heading("<printmidashi>\r\n工程\r\n\r\n</printmidashi>"), "工程");
+    EXPECT_EQ(heading("<printmidashi>表</printmidashi><printmidashi></printmidashi>"), "");
+    EXPECT_EQ(heading(""), std::nullopt);
+    TDocumentValues doc;
+    ParseScheduleDocument(OneRowDocument("<font></font><eventlist><event><font><name>ＭＳ 明朝</name></font>"
+                                         "<font><name> </name></font></event></eventlist>"),
+                          doc);
+    ASSERT_EQ(doc.Rows.size(), 1u);
+    EXPECT_EQ(doc.Rows[0].Font.Name, std::nullopt);
+    EXPECT_EQ(doc.Rows[0].Events.at(0).FontName, "ＭＳ 明朝");
+}
+
 TEST(XmlFile, EntitiesOfOlderFilesAndTheYearRule)
 {
     TDocumentFixture f;
@@ -499,9 +561,9 @@ TEST(XmlFile, EachFontKeepsItsOwnName)
     std::vector<std::optional<std::string>> names;
     for (const TChartValues &c : doc.Rows[0].Charts)
         names.push_back(c.Font.Name);
-    // A blank name is no name.
+    // A blank name is a name as written.
     const std::vector<std::optional<std::string>> expected = {"ＭＳ ゴシック", "ＭＳ ゴシック", "A&B", "ＭＳ ゴシック",
-                                                              std::nullopt, "A&B"};
+                                                              "  ", "A&B"};
     EXPECT_EQ(names, expected);
     ASSERT_EQ(doc.Rows[0].Events.size(), 1u);
     EXPECT_EQ(doc.Rows[0].Events[0].FontName, "x");
