@@ -10,6 +10,9 @@
 namespace {
 
 const char *const kDefaultSection = "[Default Applications]";
+// Characters that make a command-line argument of an entry need quotes
+// (and "%", which is doubled).
+const char *const kExecReservedCharacters = " \t\n\"'\\><~|&;$*?#()`%";
 
 std::string HomeFolder(const char *variable, const char *fallback)
 {
@@ -201,6 +204,10 @@ void TDesktopAssociation::Unregister()
 
 std::string TDesktopAssociation::ExecArgument(const std::string &argument)
 {
+    // A plain path goes bare: the desktop's simpler readers of entries take the
+    // command's first word as it stands and would not find a quoted program.
+    if (!argument.empty() && argument.find_first_of(kExecReservedCharacters) == std::string::npos)
+        return argument;
     // Quoting escapes first; then the value's own escaping doubles every backslash.
     std::string quoted = "\"";
     for (char c : argument) {

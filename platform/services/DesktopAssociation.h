@@ -24,8 +24,10 @@ public:
     // what was there before it is the default again, byte for byte; a list of
     // this entry alone goes with its line. What is missing is skipped.
     void Unregister();
-    // One argument of the entry's command line, quoted so that any path reads
-    // back as itself (quotes, "$", "`", "\\" and "%" escaped as the format asks).
+    // One argument of the entry's command line: a path without blanks or
+    // characters the format reserves as it is, any other quoted so that it
+    // reads back as itself (quotes, "$", "`", "\\" and "%" escaped as the
+    // format asks).
     static std::string ExecArgument(const std::string &argument);
     // Whether this entry is the first in the MIME type's list of defaults.
     bool IsDefaultFor(const std::string &mimeType) const;

@@ -148,7 +148,10 @@ TEST_F(InitSettingTest, AnAssociationThatCannotBeWrittenIsReportedAndTheOldValue
 
 TEST(DesktopAssociation, TheCommandLineQuotesAnyPath)
 {
-    EXPECT_EQ(TDesktopAssociation::ExecArgument("/opt/tarvold/tarvold"), "\"/opt/tarvold/tarvold\"");
+    // A plain path, also one with letters beyond ASCII, stands bare.
+    EXPECT_EQ(TDesktopAssociation::ExecArgument("/opt/tarvold/tarvold"), "/opt/tarvold/tarvold");
+    EXPECT_EQ(TDesktopAssociation::ExecArgument("/home/u/café/계획/tarvold"), "/home/u/café/계획/tarvold");
+    EXPECT_EQ(TDesktopAssociation::ExecArgument("/opt/my apps/tarvold"), "\"/opt/my apps/tarvold\"");
     // Quote, backquote and dollar get a backslash, doubled by the value's own
     // escaping; a backslash becomes four; a percent sign is doubled.
     EXPECT_EQ(TDesktopAssociation::ExecArgument("/a b/$x`\"100%\\"),
