@@ -210,7 +210,9 @@ TdlgInitSetting::TdlgInitSetting(TfrmMain &main) : TForm(nullptr), main_(main)
     label(tabItem, "項目色", 8, 40);
     pnlItemColor = swatch(tabItem, 120, 38, false);
     std::vector<std::string> fonts = Services().FontNames();
+    // Long names are told apart in the lists, not cut to the boxes.
     cmbItemFontName = combo(tabItem, 8, 70, fonts);
+    cmbItemFontName->SetListFitsItems(true);
     cmbItemFontSize = combo(tabItem, 156, 70, kFontSizes);
     pnlItemFontColor = swatch(tabItem, 304, 70, false);
 
@@ -225,6 +227,7 @@ TdlgInitSetting::TdlgInitSetting(TfrmMain &main) : TForm(nullptr), main_(main)
     ckbDateFit = check(tabChart, "ﾁｬｰﾄの移動を日に合わせる", 68);
     ckbAutoMove = check(tabChart, "ﾁｬｰﾄの重なりを自動で補正する", 90);
     cmbChartFontName = combo(tabChart, 8, 116, fonts);
+    cmbChartFontName->SetListFitsItems(true);
     cmbChartFontSize = combo(tabChart, 156, 116, kFontSizes);
     cmbChartAlignment = combo(tabChart, 8, 144, {"左寄せ", "中央", "右寄せ"});
     cmbChartAlignment->SetStyle(csDropDownList);

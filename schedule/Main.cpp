@@ -703,13 +703,20 @@ void TfrmMain::LayoutHeader()
     cmbChartCnt->SetLeft(l - cmbChartCnt->Width() - 3);
     lblLine->SetLeft(l - cmbChartCnt->Width() - lblLine->Width() - 3);
     LayoutItemCounter();
-    // The tab control is no wider than its tabs, so that the date range beside
-    // it shows whole in the default window of 800 pixels.
-    lblDateHanni->SetLeft(l + tbcCalSelect->Width() + kDateRangeGap);
+    FitTimeScaleTabs();
     pnlScb->SetWidth(l);
     scb2->SetLeft(l);
     scb2->SetWidth(std::max(0, scb1->Width() - l));
     ArrangeBottomToolbar();
+}
+
+// No wider than the tabs, so that the date range beside them shows whole in
+// the default window of 800 pixels.
+void TfrmMain::FitTimeScaleTabs()
+{
+    const int shown = pnlDate->ClientWidth() - tbcCalSelect->Left();
+    tbcCalSelect->SetWidth(std::clamp(shown, 0, tbcCalSelect->TabsWidth()));
+    lblDateHanni->SetLeft(tbcCalSelect->BoundsRect().Right + kDateRangeGap);
 }
 
 void TfrmMain::DisableFontControls()
@@ -1112,6 +1119,7 @@ std::string TfrmMain::NextFreeFileName() const
 
 void TfrmMain::FormResize(TObject *)
 {
+    FitTimeScaleTabs();
     scb2->SetWidth(std::max(0, scb1->Width() - pnlBase->Left() + 2));
     ArrangeBottomToolbar();
     RedrawChart();

@@ -270,6 +270,10 @@ private:
     void OpenFirstDocument(const std::string &commandLineFile);
     void WriteSettings();
     void LayoutHeader();
+    // The time-scale tabs are as wide as the header shows of them, no wider
+    // than their row, so that a narrow window scrolls the row; the date range
+    // follows their right end.
+    void FitTimeScaleTabs();
     void UpdateItemCounter();
     void LayoutItemCounter();
     void DisableFontControls();

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, when any is missing.
 set -euo pipefail
 PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n libgtest-dev libbenchmark-dev
-  fonts-ipafont-gothic libuemf-dev emf2svg librsvg2-bin poppler-utils libxml2-utils
+  fonts-ipafont-gothic fonts-urw-base35 libuemf-dev emf2svg librsvg2-bin poppler-utils libxml2-utils
   xvfb xauth clang libclang-rt-14-dev at-spi2-core python3-pyatspi dbus openbox xdotool x11-utils)
 missing=()
 for p in "${PACKAGES[@]}"; do

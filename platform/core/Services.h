@@ -70,7 +70,7 @@ public:
     virtual std::optional<TFileDialogAnswer> FileDialog(const TFileDialogRequest &request);
     // The colour dialog, starting at a colour (0x00BBGGRR); no value when cancelled.
     virtual std::optional<std::uint32_t> ColorDialog(std::uint32_t initial);
-    // The names of the fonts the system has.
+    // The font families the system has, each once by its family name.
     virtual std::vector<std::string> FontNames();
     // The print dialog, filled from and into the request; false when cancelled.
     virtual bool PrintDialog(TPrintDialogRequest &request);

@@ -18,6 +18,8 @@
 #include <QPointer>
 #include <QUrl>
 
+#include <set>
+
 namespace {
 QString Q(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -184,11 +186,21 @@ std::optional<std::uint32_t> TDesktopServices::ColorDialog(std::uint32_t initial
         | (static_cast<std::uint32_t>(chosen.blue()) << 16);
 }
 
+// The database names a family that several foundries make once for each, as
+// "Family [foundry]"; the list names each family once, by its name, in the
+// database's order. A name with the foundry still draws with that family.
 std::vector<std::string> TDesktopServices::FontNames()
 {
     std::vector<std::string> names;
-    for (const QString &family : QFontDatabase::families())
-        names.push_back(family.toStdString());
+    std::set<std::string> listed;
+    for (QString family : QFontDatabase::families()) {
+        const qsizetype tag = family.lastIndexOf(QLatin1String(" ["));
+        if (tag > 0 && family.endsWith(u']'))
+            family.truncate(tag);
+        std::string name = family.toStdString();
+        if (listed.insert(name).second)
+            names.push_back(std::move(name));
+    }
     return names;
 }
 

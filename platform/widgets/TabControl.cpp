@@ -4,6 +4,9 @@
 #include "platform/kernel/QtControls.h"
 
 #include <QTabBar>
+#include <QToolButton>
+
+#include <algorithm>
 
 TTabControl::TTabControl(TComponent *owner) : TWinControl(owner)
 {
@@ -62,6 +65,15 @@ TRect TTabControl::TabRect(int index) const
     return TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
 }
 
+bool TTabControl::ScrollArrowsShown() const
+{
+    if (!HandleAllocated())
+        return false;
+    const auto *bar = static_cast<QTabBar *>(Link()->Widget());
+    const auto arrows = bar->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly);
+    return std::any_of(arrows.begin(), arrows.end(), [](const QToolButton *arrow) { return !arrow->isHidden(); });
+}
+
 void TTabControl::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
@@ -69,6 +81,10 @@ void TTabControl::CreateHandle()
     bar->setExpanding(false);
     bar->setDrawBase(false);
     bar->setElideMode(Qt::ElideNone);
+    // Whatever the style prefers, a row that does not fit scrolls rather than squeezing its tabs.
+    bar->setUsesScrollButtons(true);
+    // A click focuses the row too, so that Left and Right go on from the tab clicked.
+    bar->setFocusPolicy(Qt::StrongFocus);
     link_ = std::make_unique<TWidgetLink>(this, bar);
     link_->SetNative(true);
     QObject::connect(bar, &QTabBar::currentChanged, bar, [this](int index) { ChosenInWindow(index); });

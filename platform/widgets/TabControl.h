@@ -1,5 +1,7 @@
 #pragma once
-// A row of tabs with one chosen.
+// A row of tabs with one chosen. A row wider than the control shows two
+// arrows at its right end that scroll it; choosing a tab, by mouse, keys
+// (Left/Right) or program, scrolls that tab into view.
 #include "platform/kernel/Controls.h"
 
 #include <functional>
@@ -24,8 +26,11 @@ public:
     int TabsWidth() const { return static_cast<int>(tabs_.size()) * tabWidth_; }
     // The text of the chosen tab, or "" when none.
     std::string SelectedText() const;
-    // Where tab `index` is drawn, in client coordinates (empty without a window).
+    // Where tab `index` is drawn, in client coordinates, as the row is
+    // scrolled now (empty without a window).
     TRect TabRect(int index) const;
+    // The row of tabs does not fit and the arrows that scroll it are shown.
+    bool ScrollArrowsShown() const;
 
     TTabChangingEvent OnChanging;
     TNotifyEvent OnChange;

@@ -11,7 +11,9 @@
 #include "platform/widgets/RadioButton.h"
 #include "platform/widgets/RadioGroup.h"
 #include "platform/widgets/SpinEdit.h"
+#include "platform/widgets/TabControl.h"
 #include "platform/graphics/Graphics.h"
+#include "tests/KeyInput.h"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +178,65 @@ TEST(ChoiceControls, PageControlTurnsItsPagesByKeys)
     EXPECT_EQ(changes, 8);
     SimulateKey(VK_TAB);
     EXPECT_EQ(FocusedControl(), firstStops[2]);
+    form.Hide();
+}
+
+// A row of tabs wider than its control scrolls by the arrows at its right
+// end, and the tab chosen by keys comes into view.
+TEST(ChoiceControls, ATabRowWiderThanItsControlScrollsToEveryTab)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 600, 200);
+    auto *tabs = PlaceControl<TTabControl>(&form, 8, 8, 450, 26);
+    tabs->SetTabWidth(45);
+    tabs->SetTabs({"1", "2", "3", "4", "5", "6", "7", "8", "9", "任意"});
+    auto *edit = PlaceControl<TEdit>(&form, 8, 60, 80, 21);
+    int changes = 0;
+    tabs->OnChange = [&](TObject *) { ++changes; };
+    ASSERT_TRUE(SimulateActivation(form));
+    EXPECT_FALSE(tabs->ScrollArrowsShown());
+    edit->SetFocus();
+
+    tabs->SetWidth(200);
+    ProcessMessages();
+    ASSERT_TRUE(tabs->ScrollArrowsShown());
+    EXPECT_EQ(tabs->TabRect(0).Left, 0);
+    EXPECT_GT(tabs->TabRect(9).Left, tabs->Width());
+    const TPoint rightArrow{tabs->Width() - 4, tabs->Height() / 2};
+    int clicks = 0;
+    for (TRect before; clicks < 20 && tabs->TabRect(9) != before; ++clicks) {
+        before = tabs->TabRect(9);
+        SimulateClick(*tabs, rightArrow);
+        ProcessMessages();
+    }
+    const TRect scrolledToEnd = tabs->TabRect(9);
+    EXPECT_GT(clicks, 2);
+    EXPECT_LT(scrolledToEnd.Right, rightArrow.X) << "the last tab clear of the arrows";
+    EXPECT_EQ(changes, 0) << "scrolling chooses no tab";
+    SimulateClick(*tabs, testing_support::Middle(scrolledToEnd));
+    EXPECT_EQ(tabs->TabIndex(), 9);
+    EXPECT_EQ(changes, 1);
+
+    // The click focused the tabs: Left goes back to the first tab, which
+    // comes into view, and Right to the last again.
+    ASSERT_EQ(FocusedControl(), tabs);
+    for (int i = 0; i < 9; ++i)
+        SimulateKey(VK_LEFT);
+    EXPECT_EQ(tabs->TabIndex(), 0);
+    EXPECT_EQ(tabs->TabRect(0).Left, 0);
+    for (int i = 0; i < 9; ++i)
+        SimulateKey(VK_RIGHT);
+    EXPECT_EQ(tabs->SelectedText(), "任意");
+    EXPECT_EQ(tabs->TabRect(9), scrolledToEnd);
+    EXPECT_EQ(changes, 19);
+    // So does a tab the program chooses.
+    tabs->SetTabIndex(0);
+    EXPECT_EQ(tabs->TabRect(0).Left, 0);
+
+    tabs->SetWidth(tabs->TabsWidth());
+    ProcessMessages();
+    EXPECT_FALSE(tabs->ScrollArrowsShown());
+    EXPECT_EQ(tabs->TabRect(9).Right, tabs->TabsWidth());
     form.Hide();
 }
 

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -118,6 +122,30 @@ TEST(Graphics, SubstitutedFacesMeasureAsTheirFamilies)
             EXPECT_EQ(named.Canvas().TextExtent(text), family.Canvas().TextExtent(text)) << substitute.Name << " " << text;
     }
     EXPECT_EQ(SubstituteFontName("Arial"), "Arial");
+}
+
+// The font database names a family that several foundries make once for
+// each ("C059 [urw]", "C059 [UKWN]"): the screen's fonts name it once, by its
+// name, and a name kept with its foundry still draws with that family.
+TEST(Graphics, TheScreensFontsNameEachFamilyOnceAndATaggedNameStillDraws)
+{
+    const std::vector<std::string> names = TDesktopServices().FontNames();
+    std::set<std::string> listed;
+    for (const std::string &name : names) {
+        EXPECT_EQ(name.find(" ["), std::string::npos) << name;
+        EXPECT_TRUE(listed.insert(name).second) << name << " twice";
+    }
+    ASSERT_EQ(listed.count("C059"), 1u) << "the base-35 fonts come in several foundries";
+
+    // Each foundry measures a little differently; a family no font has falls back far off.
+    auto width = [](const char *name) {
+        TBitmap b(1, 1);
+        b.Canvas().Font().SetName(name);
+        b.Canvas().Font().SetSize(12);
+        return b.Canvas().TextWidth("Schedule of the quarter, 2026/12/09");
+    };
+    EXPECT_NEAR(width("C059 [urw]"), width("C059"), 2);
+    EXPECT_GT(std::abs(width("No Such Family") - width("C059")), 10);
 }
 
 TEST(Graphics, JapaneseTextHasExtentAndInk)

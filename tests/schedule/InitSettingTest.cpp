@@ -375,3 +375,51 @@ TEST_F(InitSettingTest, AStylesheetOfAnotherTypeIsRefused)
 }
 
 } // namespace
+
+// The font boxes list the screen's families and drop down as wide as the
+// longest name needs; a name kept with its foundry is shown and kept as it is,
+// and a family chosen from the list is kept by its name.
+TEST_F(InitSettingTest, TheFontListsShowLongNamesWholeAndKeepTheNameAsItIs)
+{
+    const std::string itemFontBefore = ItemFontName, chartFontBefore = ChartFontName;
+    ItemFontName = "C059 [urw]";
+    ChartFontName = "C059";
+    auto answer = ShowInitSettingDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgInitSetting &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            EXPECT_EQ(d.cmbItemFontName->Text(), "C059 [urw]");
+            int page = 1;
+            for (TComboBox *names : {d.cmbItemFontName, d.cmbChartFontName}) {
+                d.pgc->SetActivePageIndex(page++);
+                ProcessMessages();
+                EXPECT_EQ(names->Items(), Services().FontNames());
+                // As a family with a long name would be listed.
+                names->AddItem("Long Family Name Semi Condensed ExtraLight");
+                TBitmap measure(1, 1);
+                measure.Canvas().Font().Assign(names->Font());
+                int longest = 0;
+                for (const std::string &name : names->Items())
+                    longest = std::max(longest, measure.Canvas().TextWidth(name));
+                ASSERT_GT(longest, names->Width());
+                SimulateClick(*names, TPoint{names->Width() - 6, names->Height() / 2});
+                ProcessMessages();
+                const TRect list = names->DroppedRect();
+                names->SetDroppedDown(false);
+                ProcessMessages();
+                EXPECT_GE(list.Width(), std::min(longest, Screen().Width())) << names->Name();
+            }
+            d.cmbChartFontName->SetFocus();
+            SimulateKey(VK_DOWN);
+            SimulateClick(*d.btnOk, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(answer, mrOk);
+    EXPECT_EQ(ItemFontName, "C059 [urw]");
+    const std::vector<std::string> families = Services().FontNames();
+    const auto c059 = std::find(families.begin(), families.end(), "C059");
+    ASSERT_NE(c059, families.end());
+    ASSERT_NE(c059 + 1, families.end());
+    EXPECT_EQ(ChartFontName, *(c059 + 1));
+    ItemFontName = itemFontBefore;
+    ChartFontName = chartFontBefore;
+}

@@ -294,6 +294,42 @@ TEST(Navigation, MovingTheCaptionColumnSplitterKeepsTheHeaderOverTheChart)
     EXPECT_EQ(PixelsPerDay, form.pnlBase->Width() / 7.0L);
 }
 
+// In a narrow window the time-scale tabs scroll: the last of them is reached
+// by the arrows, and the date range keeps following the tabs' right end.
+TEST(Navigation, TheTimeScaleTabsOfANarrowWindowScrollToTheCustomScale)
+{
+    TNavBoard board(EncodeDate(2024, 1, 1));
+    ASSERT_TRUE(board.active);
+    TfrmMain &form = board.form;
+    TTabControl &tabs = *form.tbcCalSelect;
+    auto followsTheTabs = [&] { return form.lblDateHanni->Left() > tabs.BoundsRect().Right; };
+    EXPECT_FALSE(tabs.ScrollArrowsShown());
+    SimulateWindowResize(form, 480, 600);
+    ProcessMessages();
+    EXPECT_EQ(tabs.BoundsRect().Right, form.pnlDate->ClientWidth());
+    ASSERT_TRUE(tabs.ScrollArrowsShown());
+    EXPECT_TRUE(followsTheTabs());
+    EXPECT_GT(tabs.TabRect(9).Right, tabs.Width());
+    const TPoint rightArrow{tabs.Width() - 4, tabs.Height() / 2};
+    int clicks = 0;
+    for (TRect before; clicks < 20 && tabs.TabRect(9) != before; ++clicks) {
+        before = tabs.TabRect(9);
+        SimulateClick(tabs, rightArrow);
+        ProcessMessages();
+    }
+    EXPECT_LT(tabs.TabRect(9).Right, rightArrow.X);
+    board.ChooseTab(9);
+    EXPECT_EQ(tabs.SelectedText(), "任意");
+    EXPECT_EQ(DaysShown, CustomTimeScale);
+
+    SimulateWindowResize(form, 900, 600);
+    ProcessMessages();
+    EXPECT_EQ(tabs.Width(), tabs.TabsWidth());
+    EXPECT_FALSE(tabs.ScrollArrowsShown());
+    EXPECT_TRUE(followsTheTabs());
+    EXPECT_EQ(tabs.TabRect(9).Right, tabs.TabsWidth());
+}
+
 // ---------------------------------------------------------------- the last date
 
 TEST(Navigation, NoMoveShowsDaysPastTheLastDateAndTheChartRedrawsNearIt)
