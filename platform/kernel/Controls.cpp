@@ -120,6 +120,7 @@ int VirtualKey(const QKeyEvent *event)
     case Qt::Key_Down: return VK_DOWN;
     case Qt::Key_Insert: return VK_INSERT;
     case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Menu: return VK_APPS;
     default: return 0;
     }
 }
@@ -1633,7 +1634,10 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         return false;
     case QEvent::ContextMenu:
         // A control with a popup menu (its own or a parent's) shows that one on the
-        // right button's release, never the toolkit's own edit menu.
+        // right button's release, never the toolkit's own edit menu. The window
+        // system's request from the keyboard (sent just before the menu key's
+        // press) is had too: the key press opens ours, once the form, the key
+        // handlers and the message hooks (a toolbar's menu mode) have had it.
         for (TControl *c = control_; c; c = c->Parent())
             if (c->PopupMenu())
                 return true;
@@ -1715,6 +1719,26 @@ TCursor CursorAt(TControl &control, TPoint p)
         if (c->Cursor() != crDefault || dynamic_cast<TWinControl *>(c))
             return c->Cursor();
     return crDefault;
+}
+
+// The popup menu of the control or of its nearest parent that has one, shown
+// at a screen point with the control as its PopupComponent; false when none
+// of them has one.
+bool OpenPopupMenu(TControl &control, TPoint screen)
+{
+    for (TControl *c = &control; c; c = c->Parent())
+        if (TPopupMenu *menu = c->PopupMenu()) {
+            menu->SetPopupComponent(&control);
+            menu->Popup(screen.X, screen.Y);
+            return true;
+        }
+    return false;
+}
+
+// The keys that ask for the focused control's context menu.
+bool AsksForContextMenu(int vk, TShiftState shift)
+{
+    return (vk == VK_F10 && shift == ssShift) || (vk == VK_APPS && !(shift & (ssCtrl | ssAlt)));
 }
 
 // The pointer rests on the control: the application's hint becomes the
@@ -1812,16 +1836,10 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
     if (msg == WM_MOUSEMOVE && !gCapture && mouse->buttons() == Qt::NoButton && !QWidget::mouseGrabber())
         if (TControl *over = TControl::FindBySerial(serial))
             FeedHint(*over, screen);
-    if (event->type() == QEvent::MouseButtonRelease) {
-        // A right click opens the popup menu of the control or of its nearest parent that has one.
-        if (button == Qt::RightButton)
-            for (TControl *c = TControl::FindBySerial(serial); c; c = c->Parent())
-                if (c->PopupMenu()) {
-                    c->PopupMenu()->SetPopupComponent(TControl::FindBySerial(serial));
-                    c->PopupMenu()->Popup(screen.X, screen.Y);
-                    break;
-                }
-    }
+    // A right click opens the popup menu at the pointer.
+    if (event->type() == QEvent::MouseButtonRelease && button == Qt::RightButton)
+        if (TControl *clicked = TControl::FindBySerial(serial))
+            OpenPopupMenu(*clicked, screen);
     return true;
 }
 
@@ -1834,8 +1852,17 @@ bool TWidgetLink::KeyEvent(QEvent *event)
     if (vk == 0)
         return false;
     TShiftState shift = ShiftOf(key->modifiers(), Qt::NoButton);
-    LRESULT result = SendMessage(control_, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+    TWinControl *control = control_;
+    const std::uint64_t serial = control->Serial();
+    LRESULT result = SendMessage(control, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
                                  static_cast<WPARAM>(vk), static_cast<LPARAM>(shift));
+    // Shift+F10 and the menu key that came back untouched (no handler or hook
+    // took them) open the popup menu at the focused control's client origin,
+    // as for a request with no point. (The handler may have freed the
+    // control, and this link with it.)
+    if (result == vk && event->type() == QEvent::KeyPress && AsksForContextMenu(vk, shift)
+        && TControl::FindBySerial(serial) == control && OpenPopupMenu(*control, control->ClientToScreen(TPoint{0, 0})))
+        return true;
     return result == 0;
 }
 
