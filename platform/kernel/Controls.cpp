@@ -10,6 +10,7 @@
 #include "platform/kernel/WindowEffects.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -1559,6 +1560,23 @@ struct TSystemWheel {
 };
 std::optional<TSystemWheel> gLastSystemWheel;
 
+// A popup menu or drop-down list takes the toolkit's focus while it is open;
+// for the program the control keeps it, as the class library's popups leave
+// it (a text editor that ends on leaving stays open under its popup menu).
+// The control that lent it (its serial number) hears nothing when it comes
+// back, and loses it only when another control takes it.
+std::uint64_t gFocusLentToPopup = 0;
+
+bool TakesFocusBack(const TWinControl &control)
+{
+    const std::uint64_t lent = std::exchange(gFocusLentToPopup, 0);
+    if (lent == control.Serial())
+        return true;
+    if (TControl *left = lent ? TControl::FindBySerial(lent) : nullptr)
+        SendMessage(left, WM_KILLFOCUS);
+    return false;
+}
+
 bool IsCopyOfSystemWheel(const QWheelEvent &wheel)
 {
     if (wheel.spontaneous()) {
@@ -1610,6 +1628,8 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         return source == widget_ && AnswerInputMethodQuery(watched, event);
     case QEvent::FocusIn:
         if (source == widget_) {
+            if (TakesFocusBack(*control_))
+                return false;
             // Scrolling parents bring the focused control into view.
             for (TWinControl *p = control_->Parent(); p; p = p->Parent())
                 if (auto *box = dynamic_cast<TScrollBox *>(p))
@@ -1618,8 +1638,13 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         }
         return false;
     case QEvent::FocusOut:
-        if (source == widget_)
+        if (source == widget_) {
+            if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason) {
+                gFocusLentToPopup = control_->Serial();
+                return false;
+            }
             SendMessage(control_, WM_KILLFOCUS);
+        }
         return false;
     case QEvent::WindowDeactivate:
         // A tool window refuses the activation again once it has lost it.

@@ -219,3 +219,40 @@ TEST(PopupMenuKeys, InADialogTheMenuTakesEnterBeforeTheDefaultButton)
     });
     EXPECT_EQ(result, mrOk);
 }
+
+// For the program the focus stays where it was while a popup menu is open: a
+// text editor that ends when it is left stays open under its menu, and loses
+// the focus only when the chosen command gives it to another control.
+TEST(PopupMenuKeys, APopupMenuLeavesTheFocusWithTheControl)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    TRecordingMenu menu;
+    form.SetPopupMenu(&menu.menu);
+    TMemo editor(&form), other(&form);
+    editor.SetBounds(10, 10, 150, 60);
+    editor.SetParent(&form);
+    other.SetBounds(10, 100, 150, 60);
+    other.SetParent(&form);
+    std::vector<std::string> log;
+    editor.OnEnter = [&](TObject *) { log.push_back("editor enter"); };
+    editor.OnExit = [&](TObject *) { log.push_back("editor exit"); };
+    other.OnEnter = [&](TObject *) { log.push_back("other enter"); };
+    ASSERT_TRUE(SimulateActivation(form));
+    SimulateClick(editor, TPoint{5, 5});
+    ASSERT_EQ(log, (std::vector<std::string>{"editor enter"}));
+
+    SimulateNextMenuChoice("");
+    SimulateKey(VK_F10, ssShift);
+    SimulateNextMenuChoice("一(&1)");
+    SimulateClick(editor, TPoint{5, 5}, mbRight);
+    EXPECT_EQ(log, (std::vector<std::string>{"editor enter"}));
+    EXPECT_EQ(FocusedControl(), &editor);
+
+    menu.menu.Items()->Items(1)->OnClick = [&](TObject *) { other.SetFocus(); };
+    SimulateNextMenuChoice("二(&2)");
+    SimulateKey(VK_APPS);
+    EXPECT_EQ(log, (std::vector<std::string>{"editor enter", "editor exit", "other enter"}));
+    EXPECT_EQ(FocusedControl(), &other);
+    form.Hide();
+}
