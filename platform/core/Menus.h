@@ -101,9 +101,10 @@ public:
     // Shows the menu at a screen point and waits until it closes; the chosen
     // item's click runs after the menu is gone.
     virtual void Popup(int x, int y);
-    // The control a right click opens the menu for; set while OnPopup runs
-    // (nullptr when the menu is opened otherwise), so that the handler can
-    // offer the items that fit what is under the pointer.
+    // The control a right click (or, for the focused control, Shift+F10 or
+    // the menu key) opens the menu for; set while OnPopup runs (nullptr when
+    // the menu is opened otherwise), so that the handler can offer the items
+    // that fit it.
     TComponent *PopupComponent() const { return popupComponent_; }
     void SetPopupComponent(TComponent *component) { popupComponent_ = component; }
     TNotifyEvent OnPopup;

@@ -10,6 +10,7 @@
 #include "platform/kernel/WindowEffects.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -120,6 +121,7 @@ int VirtualKey(const QKeyEvent *event)
     case Qt::Key_Down: return VK_DOWN;
     case Qt::Key_Insert: return VK_INSERT;
     case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Menu: return VK_APPS;
     default: return 0;
     }
 }
@@ -1558,6 +1560,23 @@ struct TSystemWheel {
 };
 std::optional<TSystemWheel> gLastSystemWheel;
 
+// A popup menu or drop-down list takes the toolkit's focus while it is open;
+// for the program the control keeps it, as the class library's popups leave
+// it (a text editor that ends on leaving stays open under its popup menu).
+// The control that lent it (its serial number) hears nothing when it comes
+// back, and loses it only when another control takes it.
+std::uint64_t gFocusLentToPopup = 0;
+
+bool TakesFocusBack(const TWinControl &control)
+{
+    const std::uint64_t lent = std::exchange(gFocusLentToPopup, 0);
+    if (lent == control.Serial())
+        return true;
+    if (TControl *left = lent ? TControl::FindBySerial(lent) : nullptr)
+        SendMessage(left, WM_KILLFOCUS);
+    return false;
+}
+
 bool IsCopyOfSystemWheel(const QWheelEvent &wheel)
 {
     if (wheel.spontaneous()) {
@@ -1609,6 +1628,8 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         return source == widget_ && AnswerInputMethodQuery(watched, event);
     case QEvent::FocusIn:
         if (source == widget_) {
+            if (TakesFocusBack(*control_))
+                return false;
             // Scrolling parents bring the focused control into view.
             for (TWinControl *p = control_->Parent(); p; p = p->Parent())
                 if (auto *box = dynamic_cast<TScrollBox *>(p))
@@ -1617,8 +1638,13 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         }
         return false;
     case QEvent::FocusOut:
-        if (source == widget_)
+        if (source == widget_) {
+            if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason) {
+                gFocusLentToPopup = control_->Serial();
+                return false;
+            }
             SendMessage(control_, WM_KILLFOCUS);
+        }
         return false;
     case QEvent::WindowDeactivate:
         // A tool window refuses the activation again once it has lost it.
@@ -1633,7 +1659,10 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         return false;
     case QEvent::ContextMenu:
         // A control with a popup menu (its own or a parent's) shows that one on the
-        // right button's release, never the toolkit's own edit menu.
+        // right button's release, never the toolkit's own edit menu. The window
+        // system's request from the keyboard (sent just before the menu key's
+        // press) is had too: the key press opens ours, once the form, the key
+        // handlers and the message hooks (a toolbar's menu mode) have had it.
         for (TControl *c = control_; c; c = c->Parent())
             if (c->PopupMenu())
                 return true;
@@ -1715,6 +1744,26 @@ TCursor CursorAt(TControl &control, TPoint p)
         if (c->Cursor() != crDefault || dynamic_cast<TWinControl *>(c))
             return c->Cursor();
     return crDefault;
+}
+
+// The popup menu of the control or of its nearest parent that has one, shown
+// at a screen point with the control as its PopupComponent; false when none
+// of them has one.
+bool OpenPopupMenu(TControl &control, TPoint screen)
+{
+    for (TControl *c = &control; c; c = c->Parent())
+        if (TPopupMenu *menu = c->PopupMenu()) {
+            menu->SetPopupComponent(&control);
+            menu->Popup(screen.X, screen.Y);
+            return true;
+        }
+    return false;
+}
+
+// The keys that ask for the focused control's context menu.
+bool AsksForContextMenu(int vk, TShiftState shift)
+{
+    return (vk == VK_F10 && shift == ssShift) || (vk == VK_APPS && !(shift & (ssCtrl | ssAlt)));
 }
 
 // The pointer rests on the control: the application's hint becomes the
@@ -1812,16 +1861,10 @@ bool TWidgetLink::MouseEvent(QWidget *source, QEvent *event)
     if (msg == WM_MOUSEMOVE && !gCapture && mouse->buttons() == Qt::NoButton && !QWidget::mouseGrabber())
         if (TControl *over = TControl::FindBySerial(serial))
             FeedHint(*over, screen);
-    if (event->type() == QEvent::MouseButtonRelease) {
-        // A right click opens the popup menu of the control or of its nearest parent that has one.
-        if (button == Qt::RightButton)
-            for (TControl *c = TControl::FindBySerial(serial); c; c = c->Parent())
-                if (c->PopupMenu()) {
-                    c->PopupMenu()->SetPopupComponent(TControl::FindBySerial(serial));
-                    c->PopupMenu()->Popup(screen.X, screen.Y);
-                    break;
-                }
-    }
+    // A right click opens the popup menu at the pointer.
+    if (event->type() == QEvent::MouseButtonRelease && button == Qt::RightButton)
+        if (TControl *clicked = TControl::FindBySerial(serial))
+            OpenPopupMenu(*clicked, screen);
     return true;
 }
 
@@ -1834,8 +1877,17 @@ bool TWidgetLink::KeyEvent(QEvent *event)
     if (vk == 0)
         return false;
     TShiftState shift = ShiftOf(key->modifiers(), Qt::NoButton);
-    LRESULT result = SendMessage(control_, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+    TWinControl *control = control_;
+    const std::uint64_t serial = control->Serial();
+    LRESULT result = SendMessage(control, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
                                  static_cast<WPARAM>(vk), static_cast<LPARAM>(shift));
+    // Shift+F10 and the menu key that came back untouched (no handler or hook
+    // took them) open the popup menu at the focused control's client origin,
+    // as for a request with no point. (The handler may have freed the
+    // control, and this link with it.)
+    if (result == vk && event->type() == QEvent::KeyPress && AsksForContextMenu(vk, shift)
+        && TControl::FindBySerial(serial) == control && OpenPopupMenu(*control, control->ClientToScreen(TPoint{0, 0})))
+        return true;
     return result == 0;
 }
 

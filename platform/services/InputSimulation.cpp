@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
@@ -108,7 +109,8 @@ Qt::Key QtKey(int key)
         {VK_ESCAPE, Qt::Key_Escape},  {VK_SPACE, Qt::Key_Space},   {VK_PRIOR, Qt::Key_PageUp},
         {VK_NEXT, Qt::Key_PageDown},  {VK_END, Qt::Key_End},       {VK_HOME, Qt::Key_Home},
         {VK_LEFT, Qt::Key_Left},      {VK_UP, Qt::Key_Up},         {VK_RIGHT, Qt::Key_Right},
-        {VK_DOWN, Qt::Key_Down},      {VK_INSERT, Qt::Key_Insert}, {VK_DELETE, Qt::Key_Delete}};
+        {VK_DOWN, Qt::Key_Down},      {VK_INSERT, Qt::Key_Insert}, {VK_DELETE, Qt::Key_Delete},
+        {VK_APPS, Qt::Key_Menu}};
     for (const auto &[vk, qt] : keys)
         if (vk == key)
             return qt;
@@ -284,24 +286,44 @@ void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches)
 
 namespace {
 
-// Looks for the menu every few milliseconds, for two seconds at most.
-void AnswerMenuWhenShown(const QString &caption, int triesLeft)
+QMenu *MenuUp()
 {
     auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    return menu && menu->isVisible() ? menu : nullptr;
+}
+
+// The caption of an action as its item gave it: the shortcut is shown after a tab.
+QString ItemCaption(const QAction &action) { return action.text().section('\t', 0, 0); }
+
+// Looks for the menu every few milliseconds, for two seconds at most.
+void WhenMenuShown(std::function<void(QMenu &)> answer, int triesLeft)
+{
+    QMenu *menu = MenuUp();
     if (!menu) {
         if (triesLeft > 0)
-            QTimer::singleShot(10, [caption, triesLeft] { AnswerMenuWhenShown(caption, triesLeft - 1); });
+            QTimer::singleShot(10, [answer = std::move(answer), triesLeft]() mutable {
+                WhenMenuShown(std::move(answer), triesLeft - 1);
+            });
         return;
     }
-    for (QAction *action : menu->actions()) {
-        // The shortcut is shown after a tab.
-        if (!caption.isEmpty() && action->text().section('\t', 0, 0) == caption && action->isEnabled()) {
-            menu->setActiveAction(action);
-            QTest::keyClick(menu, Qt::Key_Return);
+    // Where the window system gives the menu the focus, it does so a little
+    // later: a menu closed before would get it back once it is gone, leaving
+    // no window active.
+    QPointer<QMenu> shown(menu);
+    static_cast<void>(QTest::qWaitFor([shown] { return !shown || QGuiApplication::focusWindow() == shown->windowHandle(); }, 200));
+    if (shown)
+        answer(*shown);
+}
+
+void ChooseInMenu(QMenu &menu, const QString &caption)
+{
+    for (QAction *action : menu.actions())
+        if (!caption.isEmpty() && ItemCaption(*action) == caption && action->isEnabled()) {
+            menu.setActiveAction(action);
+            QTest::keyClick(&menu, Qt::Key_Return);
             return;
         }
-    }
-    QTest::keyClick(menu, Qt::Key_Escape);
+    QTest::keyClick(&menu, Qt::Key_Escape);
 }
 
 } // namespace
@@ -309,7 +331,37 @@ void AnswerMenuWhenShown(const QString &caption, int triesLeft)
 void SimulateNextMenuChoice(const std::string &caption)
 {
     const QString text = QString::fromStdString(caption);
-    QTimer::singleShot(0, [text] { AnswerMenuWhenShown(text, 200); });
+    QTimer::singleShot(0, [text] { WhenMenuShown([text](QMenu &menu) { ChooseInMenu(menu, text); }, 200); });
+}
+
+void SimulateNextMenuInput(std::function<void()> input)
+{
+    QTimer::singleShot(0, [input = std::move(input)]() mutable {
+        WhenMenuShown(
+            [input = std::move(input)](QMenu &menu) {
+                QPointer<QMenu> shown(&menu);
+                input();
+                if (shown && shown->isVisible())
+                    QTest::keyClick(shown.data(), Qt::Key_Escape);
+            },
+            200);
+    });
+}
+
+std::optional<TShownMenu> ShownMenu()
+{
+    QMenu *menu = MenuUp();
+    if (!menu)
+        return std::nullopt;
+    TShownMenu shown;
+    const QPoint topLeft = menu->mapToGlobal(QPoint(0, 0));
+    shown.TopLeft = TPoint{topLeft.x(), topLeft.y()};
+    for (QAction *action : menu->actions())
+        if (!action->isSeparator())
+            shown.Items.push_back(TShownMenuItem{StdStr(ItemCaption(*action)), action->isEnabled()});
+    if (QAction *active = menu->activeAction())
+        shown.Active = StdStr(ItemCaption(*active));
+    return shown;
 }
 
 TCursor ShownCursor(TControl &control, TPoint p)
@@ -323,8 +375,38 @@ TCursor ShownCursor(TControl &control, TPoint p)
     return crDefault;
 }
 
+namespace {
+
+// Where keys go now: the window holding the keyboard, the open popup's
+// focused widget (or the popup), else the focused widget.
+QWidget *KeyReceiver()
+{
+    if (QWidget *grabber = QWidget::keyboardGrabber())
+        return grabber;
+    if (QWidget *popup = QApplication::activePopupWidget())
+        return popup->focusWidget() ? popup->focusWidget() : popup;
+    return QApplication::focusWidget();
+}
+
+// The window system's request for the context menu from the keyboard, at the
+// widget's text cursor.
+void RequestContextMenuFromKeyboard(Qt::KeyboardModifiers modifiers)
+{
+    QWidget *receiver = KeyReceiver();
+    if (!receiver || !receiver->isEnabled())
+        return;
+    const QPoint at = receiver->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, at, receiver->mapToGlobal(at), modifiers);
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    QApplication::instance()->notify(receiver, &request);
+}
+
+} // namespace
+
 void SimulateKey(int key, TShiftState shift)
 {
+    if (key == VK_APPS)
+        RequestContextMenuFromKeyboard(QtModifiers(shift));
     QTest::keyClick(static_cast<QWidget *>(nullptr), QtKey(key), QtModifiers(shift));
 }
 

@@ -11,7 +11,9 @@
 #include "platform/kernel/Controls.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 class TCustomForm;
 
@@ -60,13 +62,36 @@ void SimulateWheelBurst(TControl &control, TPoint p, int delta, int notches);
 // caption, a missing or disabled item) the menu is closed with Esc. Given
 // before the click that opens the menu.
 void SimulateNextMenuChoice(const std::string &caption);
+// The person's input on the next popup menu that opens: `input` runs once the
+// menu is up, and keys given there (SimulateKey) reach the menu. The menu is
+// closed with Esc afterwards if the input left it open. Given before what
+// opens the menu; looked for during two seconds.
+void SimulateNextMenuInput(std::function<void()> input);
+
+// A popup menu as it is shown: its top-left corner on the screen and its
+// items (the captions as given, "&" included, without the shortcut shown
+// beside them; separators left out).
+struct TShownMenuItem {
+    std::string Caption;
+    bool Enabled = false;
+};
+struct TShownMenu {
+    TPoint TopLeft;
+    std::vector<TShownMenuItem> Items;
+    // The highlighted item's caption; empty when none is.
+    std::string Active;
+};
+// The popup menu up now; nullopt when none is.
+std::optional<TShownMenu> ShownMenu();
 
 // The cursor the window under a point of the control shows now (after a
 // mouse move there); crDefault for the arrow.
 TCursor ShownCursor(TControl &control, TPoint p);
 
 // A key pressed and released on the focused window (`key` is a VK_ value, a
-// letter 'A'..'Z' or a digit '0'..'9').
+// letter 'A'..'Z' or a digit '0'..'9'). The menu key (VK_APPS) is preceded,
+// as the window system sends it, by a request for the focused widget's
+// context menu.
 void SimulateKey(int key, TShiftState shift = 0);
 // Each character typed on the focused window.
 void SimulateTyping(const std::string &text);

@@ -3,10 +3,18 @@
 #include "MainFixture.h"
 
 #include "platform/services/InputSimulation.h"
+#include "schedule/ItemHeight.h"
+#include "schedule/ItemMove.h"
 #include "tests/KeyInput.h"
+#include "tests/ModalScript.h"
+#include "tests/PopupMenus.h"
 #include "tests/ShownSelection.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -372,6 +380,130 @@ TEST_F(MouseEditing, ABandFreedByFewerLinesIsNoLongerThePopupsBand)
     // The menu item still shows enabled from that click; choosing it adds nothing.
     form.mitChartAdd2->Click();
     EXPECT_TRUE(ItemList[0]->FCharts.empty());
+}
+
+// ---------------------------------------------------------------- the popups from the keyboard
+
+namespace {
+
+// Runs `input` once a modal dialog of the kind is the active window (looked
+// for during two seconds); a dialog the input leaves open is ended.
+template <typename TDialog>
+void WhenDialogActive(std::function<void(TDialog &)> input, int triesLeft = 200)
+{
+    QTimer::singleShot(10, [input = std::move(input), triesLeft]() mutable {
+        auto *dialog = dynamic_cast<TDialog *>(Screen().ActiveForm());
+        if (!dialog || !dialog->Modal()) {
+            if (triesLeft > 0)
+                WhenDialogActive<TDialog>(std::move(input), triesLeft - 1);
+            return;
+        }
+        input(*dialog);
+        if (dialog->ModalResult() == mrNone)
+            dialog->SetModalResult(mrAbort);
+    });
+}
+
+// Presses Down in the menu up now until `caption` is highlighted; the presses it took.
+int DownTo(const std::string &caption)
+{
+    int presses = 0;
+    for (; presses < 20 && ShownMenu() && ShownMenu()->Active != caption; ++presses)
+        SimulateKey(VK_DOWN);
+    return presses;
+}
+
+} // namespace
+
+// Without a mouse: a row caption that has the focus opens the row popup at
+// itself on Shift+F10 or the menu key, and the popup's items reach the row
+// height and row move dialogs.
+TEST_F(MouseEditing, TheRowPopupOpensAtTheFocusedCaptionAndReachesTheRowDialogsWithKeys)
+{
+    SimulateClick(Caption(1), TPoint{5, 5});
+    ASSERT_EQ(FocusedControl(), &Caption(1));
+    TItem &second = *ItemList[1];
+    const int lineHeight = second.Height() / second.FLineCount;
+    std::optional<TShownMenu> shown;
+    int downs = 0, heightShown = 0;
+    SimulateNextMenuInput([&] {
+        shown = ShownMenu();
+        downs = DownTo("項目高さ設定(&H)");
+        WhenDialogActive<TdlgItemHeight>([&](TdlgItemHeight &d) {
+            heightShown = d.speHeight->Value();
+            SimulateKey(VK_UP);
+            SimulateKey(VK_RETURN);
+        });
+        SimulateKey(VK_RETURN);
+    });
+    SimulateKey(VK_F10, ssShift);
+    ASSERT_TRUE(shown);
+    const TPoint origin = Caption(1).ClientToScreen(TPoint{0, 0});
+    EXPECT_EQ(shown->TopLeft.X, origin.X);
+    EXPECT_EQ(shown->TopLeft.Y, origin.Y);
+    std::vector<std::string> captions;
+    for (const TShownMenuItem &item : shown->Items)
+        if (item.Enabled)
+            captions.push_back(item.Caption);
+    EXPECT_EQ(captions, (std::vector<std::string>{"項目の追加(&I)", "項目の挿入(&I)", "項目の削除(&D)", "イベント編集(&E)",
+                                                  "カラーの変更(&C)", "文字色の変更(&N)", "項目高さ設定(&H)",
+                                                  "項目を移動(&M)"}));
+    EXPECT_EQ(downs, 7);
+    EXPECT_EQ(heightShown, lineHeight);
+    EXPECT_EQ(second.Height(), (lineHeight + 1) * second.FLineCount);
+    EXPECT_EQ(form.stb1->PanelText(1), "項目の高さ:" + IntToStr(second.Height()));
+    EXPECT_TRUE(Modified);
+
+    // Tab to the first caption; the menu key and the item's accelerator move
+    // it down. (The window manager gives the activation back to the window
+    // once the dialog has gone; the test platform gives it to nothing.)
+    ASSERT_TRUE(SimulateActivation(form));
+    ASSERT_TRUE(testing_support::TabTo(Caption(0), true));
+    TItem *first = ItemList[0].get();
+    SimulateNextMenuInput([&] {
+        WhenDialogActive<TdlgItemMove>([&](TdlgItemMove &d) {
+            ASSERT_TRUE(testing_support::TabTo(*d.cmbRow));
+            SimulateKey(VK_END);
+            SimulateKey(VK_RETURN);
+        });
+        SimulateKey('M');
+    });
+    SimulateKey(VK_APPS);
+    EXPECT_EQ(ItemList[1].get(), first);
+    EXPECT_EQ(form.lblItemSuu->Caption(), "項目：2/2");
+}
+
+// The in-place bar editor opens the chart popup, with nothing to offer there;
+// the hidden focus target and the title have no popup of ours, so Shift+F10
+// leaves them alone and the menu key shows the toolkit's own edit menu.
+TEST_F(MouseEditing, ThePopupKeysElsewhereOpenNothingToChoose)
+{
+    TChart &bar = Put(0, 1);
+    SimulateDoubleClick(*bar.FBar, TPoint{5, 3});
+    ASSERT_EQ(FocusedControl(), form.memChartComment);
+    std::optional<TShownMenu> shown;
+    SimulateNextMenuInput([&] { shown = ShownMenu(); });
+    SimulateKey(VK_F10, ssShift);
+    ASSERT_TRUE(shown);
+    ASSERT_FALSE(shown->Items.empty());
+    EXPECT_TRUE(std::none_of(shown->Items.begin(), shown->Items.end(),
+                             [](const TShownMenuItem &item) { return item.Enabled; }));
+    EXPECT_EQ(shown->Items[0].Caption, "チャートの追加(&I)");
+    EXPECT_TRUE(form.memChartComment->Visible());
+    EXPECT_EQ(FocusedControl(), form.memChartComment);
+    SimulateKey(VK_ESCAPE);
+
+    SimulateClick(*bar.FBar, TPoint{5, 3});
+    ASSERT_EQ(FocusedControl(), form.txtDummy);
+    Modified = false;
+    for (TWinControl *control : std::initializer_list<TWinControl *>{form.txtDummy, form.edtHdTitle}) {
+        control->SetFocus();
+        EXPECT_FALSE(testing_support::OpensAMenu([] { SimulateKey(VK_F10, ssShift); }));
+        EXPECT_TRUE(testing_support::OpensAMenu([] { SimulateKey(VK_APPS); }));
+    }
+    EXPECT_EQ(ItemList.size(), 2u);
+    EXPECT_EQ(ItemList[0]->FCharts.size(), 1u);
+    EXPECT_FALSE(Modified);
 }
 
 // A row caption shows its selection only while it has the focus: clicking
