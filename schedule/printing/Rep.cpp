@@ -89,6 +89,44 @@ std::vector<std::string> SplitLines(const std::string &text)
     return lines;
 }
 
+// The byte length of the whole characters of `text` that fit `room` in the
+// label's font, at least one character.
+size_t FittingLength(TRpCustomLabel &label, const std::string &text, int room)
+{
+    size_t fits = 0;
+    for (size_t end = 0; end < text.size();) {
+        do
+            ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80);
+        if (fits > 0 && label.MeasureWidth(text.substr(0, end)) > room)
+            break;
+        fits = end;
+    }
+    return fits;
+}
+
+// The lines with each one wider than `room` broken further, after the last
+// space that fits or else at whole characters, so that no text is lost.
+std::vector<std::string> FitLines(TRpCustomLabel &label, const std::vector<std::string> &lines, int room)
+{
+    std::vector<std::string> fitted;
+    for (std::string rest : lines) {
+        while (label.MeasureWidth(rest) > room) {
+            size_t end = FittingLength(label, rest, room);
+            if (end == rest.size())
+                break;
+            const size_t space = rest.rfind(' ', end - 1);
+            if (space != std::string::npos && rest.find_first_not_of(' ') < space)
+                end = space + 1;
+            const size_t kept = rest.find_last_not_of(' ', end - 1);
+            fitted.push_back(rest.substr(0, kept == std::string::npos ? 0 : kept + 1));
+            rest.erase(0, end);
+        }
+        fitted.push_back(std::move(rest));
+    }
+    return fitted;
+}
+
 int DayOfMonth(TDateTime date)
 {
     int y, m, d;
@@ -515,6 +553,18 @@ void TrepForm::IndentCaptions()
     memPHeader->SetTextIndent(frameLine);
 }
 
+// The width a row caption's lines may take in print: the cell less the text
+// indent and, at the right, the frame line with its clear space (a printer's
+// own pixels may widen them by up to a screen pixel) and a pixel for the
+// rounding of the text's position.
+int TrepForm::CaptionTextRoom() const
+{
+    constexpr long double screenPixelsPerTenthMm = 96 / 254.0L;
+    const TRpFrame &frame = memPItem->Frame();
+    const int right = frame.DrawRight() ? 2 * frame.LineThickness(screenPixelsPerTenthMm) + 2 : 0;
+    return memPItem->Width() - memPItem->TextIndent() - right;
+}
+
 void TrepForm::WritePeriod()
 {
     const long double excess = dayCount_ * dayWidth_ - chartWidth_;
@@ -785,8 +835,8 @@ void TrepForm::PrintRowColumns(const TItem &row)
     }
     bndDetail->SetHeight(row.FMemo->Height() + 5);
     memPItem->SetHeight(bndDetail->Height());
-    memPItem->SetLines(SplitLines(row.FMemo->Text()));
     memPItem->Font().Assign(row.FMemo->Font());
+    memPItem->SetLines(FitLines(*memPItem, row.FMemo->Lines(), CaptionTextRoom()));
     memPItem->SetColor(row.FMemo->Color());
     const int height = memPItem->Height();
     for (int i = 0; i < dayCount_; ++i) {

@@ -87,6 +87,7 @@ private:
     void KeepDateTextsApart(const std::string &today);
     void FitPageNumber();
     void IndentCaptions();
+    int CaptionTextRoom() const;
     void PlaceFooter();
     void LayOutHeader();
     void WritePeriod();

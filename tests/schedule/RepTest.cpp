@@ -463,11 +463,99 @@ TEST(RepRowBand, CaptionsStartClearOfThePageFrame)
     auto device = board.Run(rep);
     TBitmap measure(1, 1);
     measure.Canvas().Font().Assign(rep.memPItem->Font());
-    ASSERT_EQ(rep.memPItem->FormattedLines().size(), 1u);
-    const std::string line = rep.memPItem->FormattedLines()[0];
-    EXPECT_LE(measure.Canvas().TextWidth(line), 60 - 1 - MemoTextMargin) << line;
-    EXPECT_EQ(std::string("設計工程表").rfind(line, 0), 0u) << line;
-    EXPECT_TRUE(Shows(device->TextsOnPage(1), line));
+    std::string joined;
+    for (const std::string &line : rep.memPItem->FormattedLines()) {
+        EXPECT_LE(measure.Canvas().TextWidth(line), 60 - 1 - MemoTextMargin) << line;
+        EXPECT_TRUE(Shows(device->TextsOnPage(1), line)) << line;
+        joined += line;
+    }
+    EXPECT_EQ(joined, "設計工程表");
+}
+
+namespace {
+
+using TLines = std::vector<std::string>;
+const std::string LongCaption = "要件定義と顧客ヒアリングおよび現行業務の調査分析と課題の洗い出しを行う工程";
+
+// Prints the one row of the board with a caption column `width` pixels wide
+// and answers the lines of its caption on page 1, top to bottom, checking
+// that each starts past the page frame's line and the text margin and ends
+// clear of the cell's right frame line.
+TLines PrintedCaption(TReportBoard &board, int width)
+{
+    const TMemo &caption = *ItemList[0]->FMemo;
+    board.main->pnlItem->SetWidth(width);
+    EXPECT_EQ(caption.Width(), width);
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    const int columnLeft = RoundInt(100 * 96 / 254.0);  // the 10 mm left margin
+    const int frameLine = std::max(1, RoundInt(FrameWidth * 96 / 72.0));
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(caption.Font());
+    TLines lines;
+    int lastY = -1;
+    for (const report_test::TRecordedText &text : device->Texts()) {
+        if (text.Page != 1 || text.Face != caption.Font().Name() || text.X >= columnLeft + width)
+            continue;
+        EXPECT_EQ(text.X, columnLeft + frameLine + MemoTextMargin) << text.Text;
+        EXPECT_LE(text.X + measure.Canvas().TextWidth(text.Text), columnLeft + width - 2) << text.Text;
+        EXPECT_GT(text.Y, lastY) << text.Text;
+        lastY = text.Y;
+        lines.push_back(text.Text);
+    }
+    return lines;
+}
+
+std::string Joined(const TLines &lines)
+{
+    std::string joined;
+    for (const std::string &line : lines)
+        joined += line;
+    return joined;
+}
+
+} // namespace
+
+// A caption wider than its column prints line by line as the screen wraps it,
+// whether or not it has a window; a typed break prints as typed, Latin text
+// breaks between words, and the lines the row's height cannot hold are left
+// out. A thick page frame leaves less room than the screen has: the lines
+// wrap further there, and no character is lost.
+TEST(RepRowBand, AWrappedCaptionPrintsLineByLineAsTheScreenShowsIt)
+{
+    TReportBoard board(1, 31);
+    TMemo &caption = *ItemList[0]->FMemo;
+    caption.SetHeight(100);
+    caption.SetText(LongCaption);
+    const TLines screen{"要件定義と顧客ヒアリングおよ", "び現行業務の調査分析と課題の", "洗い出しを行う工程"};
+    EXPECT_EQ(PrintedCaption(board, 180), screen);
+    EXPECT_EQ(caption.Lines(), screen);
+    EXPECT_EQ(caption.Text(), LongCaption);
+
+    caption.SetText("設計\r\n" + LongCaption);
+    EXPECT_EQ(PrintedCaption(board, 180), (TLines{"設計", screen[0], screen[1], screen[2]}));
+
+    caption.SetText("Review the whole plan with every team before the release date");
+    const TLines words = PrintedCaption(board, 180);
+    EXPECT_EQ(words, caption.Lines());
+    EXPECT_GT(words.size(), 1u);
+    for (const std::string &line : words)
+        EXPECT_NE((" " + caption.Text() + " ").find(" " + line + " "), std::string::npos) << line;
+
+    caption.SetText(LongCaption);
+    caption.SetHeight(40);
+    const TLines narrow = PrintedCaption(board, 90);
+    const TLines shown = caption.Lines();
+    ASSERT_GT(narrow.size(), 1u);
+    ASSERT_LT(narrow.size(), shown.size());
+    EXPECT_EQ(narrow, TLines(shown.begin(), shown.begin() + static_cast<long>(narrow.size())));
+
+    caption.SetHeight(100);
+    FrameWidth = 10;
+    const TLines thick = PrintedCaption(board, 180);
+    EXPECT_GT(thick.size(), screen.size());
+    EXPECT_EQ(Joined(thick), LongCaption);
+    FrameWidth = 1;
 }
 
 TEST(RepRowBand, BarsAreClippedToTheChart)
