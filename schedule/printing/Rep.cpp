@@ -105,26 +105,48 @@ size_t FittingLength(TRpCustomLabel &label, const std::string &text, int room)
     return fits;
 }
 
-// The lines with each one wider than `room` broken further, after the last
-// space that fits or else at whole characters, so that no text is lost.
-std::vector<std::string> FitLines(TRpCustomLabel &label, const std::vector<std::string> &lines, int room)
+size_t PreviousCharStart(const std::string &text, size_t at)
 {
-    std::vector<std::string> fitted;
+    do
+        --at;
+    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80);
+    return at;
+}
+
+// Characters of three bytes and more: kana, ideographs and full-width forms,
+// between which a line may break.
+bool IsWide(const std::string &text, size_t at) { return static_cast<unsigned char>(text[at]) >= 0xE0; }
+
+// Whether a line may break before the character at `at`: at a space, after
+// one, or next to a wide character.
+bool MayBreakBefore(const std::string &text, size_t at)
+{
+    return text[at] == ' ' || text[at - 1] == ' ' || IsWide(text, at) || IsWide(text, PreviousCharStart(text, at));
+}
+
+// Each line that is wider than `room` wrapped at the last place that fits
+// where it may break, or else at whole characters, so that no text is lost;
+// the spaces a break falls on are left out.
+std::vector<std::string> WrapLines(TRpCustomLabel &label, const std::vector<std::string> &lines, int room)
+{
+    std::vector<std::string> wrapped;
     for (std::string rest : lines) {
         while (label.MeasureWidth(rest) > room) {
-            size_t end = FittingLength(label, rest, room);
-            if (end == rest.size())
+            const size_t fits = FittingLength(label, rest, room);
+            if (fits == rest.size())
                 break;
-            const size_t space = rest.rfind(' ', end - 1);
-            if (space != std::string::npos && rest.find_first_not_of(' ') < space)
-                end = space + 1;
+            size_t end = fits;
+            while (end > 0 && !MayBreakBefore(rest, end))
+                end = PreviousCharStart(rest, end);
+            if (rest.find_first_not_of(' ') >= end)
+                end = fits;
             const size_t kept = rest.find_last_not_of(' ', end - 1);
-            fitted.push_back(rest.substr(0, kept == std::string::npos ? 0 : kept + 1));
-            rest.erase(0, end);
+            wrapped.push_back(rest.substr(0, kept == std::string::npos ? 0 : kept + 1));
+            rest.erase(0, std::min(rest.find_first_not_of(' ', end), rest.size()));
         }
-        fitted.push_back(std::move(rest));
+        wrapped.push_back(std::move(rest));
     }
-    return fitted;
+    return wrapped;
 }
 
 int DayOfMonth(TDateTime date)
@@ -565,6 +587,18 @@ int TrepForm::CaptionTextRoom() const
     return memPItem->Width() - memPItem->TextIndent() - right;
 }
 
+// A caption prints the lines it shows. Where one of them does not fit the
+// printed room (a thick page frame, a printer's metrics), the typed lines are
+// wrapped for that room in the report's own measure instead.
+std::vector<std::string> TrepForm::CaptionLines(const TMemo &caption)
+{
+    const int room = CaptionTextRoom();
+    std::vector<std::string> lines = caption.Lines();
+    const bool fit = std::all_of(lines.begin(), lines.end(),
+                                 [&](const std::string &line) { return memPItem->MeasureWidth(line) <= room; });
+    return fit ? lines : WrapLines(*memPItem, SplitLines(caption.Text()), room);
+}
+
 void TrepForm::WritePeriod()
 {
     const long double excess = dayCount_ * dayWidth_ - chartWidth_;
@@ -836,7 +870,7 @@ void TrepForm::PrintRowColumns(const TItem &row)
     bndDetail->SetHeight(row.FMemo->Height() + 5);
     memPItem->SetHeight(bndDetail->Height());
     memPItem->Font().Assign(row.FMemo->Font());
-    memPItem->SetLines(FitLines(*memPItem, row.FMemo->Lines(), CaptionTextRoom()));
+    memPItem->SetLines(CaptionLines(*row.FMemo));
     memPItem->SetColor(row.FMemo->Color());
     const int height = memPItem->Height();
     for (int i = 0; i < dayCount_; ++i) {

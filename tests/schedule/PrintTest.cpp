@@ -305,6 +305,26 @@ TEST(PrintCommand, AWrappedCaptionPrintsWholeAndTheDocumentKeepsItAsTyped)
         EXPECT_LT(word.XMax, cellRight - 0.75) << word.Text;  // clear of the cell's right line
     }
     EXPECT_EQ(printed, shown) << PdfPageText(pdf, 1);
+
+    // A thick page frame leaves less room than the screen's (here for a
+    // 10 point face): the caption wraps again, every character printing clear
+    // of the frame's 10 point line and of the cell's right line.
+    FrameWidth = 10;
+    caption.Font().SetSize(10);
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    FrameWidth = 1;
+    std::string joined;
+    for (const TPdfWord &word : PdfWords(pdf, 1)) {
+        if (word.XMin > cellRight || word.YMin < headerBottom)
+            continue;
+        joined += word.Text;
+        EXPECT_GT(word.XMin, margin + 10) << word.Text;
+        EXPECT_LT(word.XMax, cellRight - 0.75) << word.Text;
+    }
+    EXPECT_EQ(joined, typed) << PdfPageText(pdf, 1);
     for (const std::string &file : {before, after, pdf})
         DeleteFile(file);
 }

@@ -514,13 +514,24 @@ std::string Joined(const TLines &lines)
     return joined;
 }
 
+// The lines joined by spaces, each checked to be whole words of `text`.
+std::string WholeWords(const std::string &text, const TLines &lines)
+{
+    std::string joined;
+    for (const std::string &line : lines) {
+        EXPECT_NE((" " + text + " ").find(" " + line + " "), std::string::npos) << line;
+        joined += (joined.empty() ? "" : " ") + line;
+    }
+    return joined;
+}
+
 } // namespace
 
 // A caption wider than its column prints line by line as the screen wraps it,
 // whether or not it has a window; a typed break prints as typed, Latin text
 // breaks between words, and the lines the row's height cannot hold are left
-// out. A thick page frame leaves less room than the screen has: the lines
-// wrap further there, and no character is lost.
+// out. A thick page frame leaves less room than the screen has: there the
+// caption wraps again for that room, and no character is lost.
 TEST(RepRowBand, AWrappedCaptionPrintsLineByLineAsTheScreenShowsIt)
 {
     TReportBoard board(1, 31);
@@ -535,12 +546,11 @@ TEST(RepRowBand, AWrappedCaptionPrintsLineByLineAsTheScreenShowsIt)
     caption.SetText("設計\r\n" + LongCaption);
     EXPECT_EQ(PrintedCaption(board, 180), (TLines{"設計", screen[0], screen[1], screen[2]}));
 
-    caption.SetText("Review the whole plan with every team before the release date");
-    const TLines words = PrintedCaption(board, 180);
-    EXPECT_EQ(words, caption.Lines());
-    EXPECT_GT(words.size(), 1u);
-    for (const std::string &line : words)
-        EXPECT_NE((" " + caption.Text() + " ").find(" " + line + " "), std::string::npos) << line;
+    const std::string latin = "Reviewing the plans with all teams before the release of the next version";
+    caption.SetText(latin);
+    EXPECT_EQ(PrintedCaption(board, 180), caption.Lines());
+    EXPECT_GT(caption.Lines().size(), 2u);
+    EXPECT_EQ(WholeWords(latin, caption.Lines()), latin);
 
     caption.SetText(LongCaption);
     caption.SetHeight(40);
@@ -553,8 +563,13 @@ TEST(RepRowBand, AWrappedCaptionPrintsLineByLineAsTheScreenShowsIt)
     caption.SetHeight(100);
     FrameWidth = 10;
     const TLines thick = PrintedCaption(board, 180);
-    EXPECT_GT(thick.size(), screen.size());
     EXPECT_EQ(Joined(thick), LongCaption);
+    EXPECT_EQ(thick.size(), screen.size());  // wrapped again, not each line broken in two
+    EXPECT_NE(thick[0], screen[0]);
+    caption.SetText(latin);
+    const TLines thickWords = PrintedCaption(board, 180);
+    EXPECT_NE(thickWords, caption.Lines());
+    EXPECT_EQ(WholeWords(latin, thickWords), latin);
     FrameWidth = 1;
 }
 
