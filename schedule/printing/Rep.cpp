@@ -575,16 +575,23 @@ void TrepForm::IndentCaptions()
     memPHeader->SetTextIndent(frameLine);
 }
 
-// The width a row caption's lines may take in print: the cell less the text
-// indent and, at the right, the frame line with its clear space (a printer's
-// own pixels may widen them by up to a screen pixel) and a pixel for the
-// rounding of the text's position.
+// The width a row caption's lines may take, in the report's measure: the
+// cell less the text indent and, at the right, the frame line with its clear
+// space. At the screen's resolution a text measures a pixel more than it
+// draws, which covers the rounding of its position; on a finer device the
+// position may round by a device pixel and a text may draw half a screen
+// pixel past its measure.
 int TrepForm::CaptionTextRoom() const
 {
-    constexpr long double screenPixelsPerTenthMm = 96 / 254.0L;
-    const TRpFrame &frame = memPItem->Frame();
-    const int right = frame.DrawRight() ? 2 * frame.LineThickness(screenPixelsPerTenthMm) + 2 : 0;
-    return memPItem->Width() - memPItem->TextIndent() - right;
+    const TRpOutputDevice *device = rep1->Printer();
+    const long double factor = device ? device->XFactor() : 96 / 254.0L;
+    const long double perScreenPixel = factor * 254 / 96;
+    long double room = memPItem->Width() - memPItem->TextIndent();
+    if (memPItem->Frame().DrawRight())
+        room -= 2 * memPItem->Frame().LineThickness(factor) / perScreenPixel;
+    if (perScreenPixel > 1.001L)
+        room -= 1 / perScreenPixel + 0.5L;
+    return static_cast<int>(std::floor(room));
 }
 
 // A caption prints the lines it shows. Where one of them does not fit the

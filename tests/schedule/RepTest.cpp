@@ -554,8 +554,9 @@ TEST(RepRowBand, AWrappedCaptionPrintsLineByLineAsTheScreenShowsIt)
 
     caption.SetText(LongCaption);
     caption.SetHeight(40);
-    const TLines narrow = PrintedCaption(board, 90);
+    const TLines narrow = PrintedCaption(board, 104);  // eight characters fill a line to its last pixel
     const TLines shown = caption.Lines();
+    EXPECT_EQ(shown[0], "要件定義と顧客ヒ");
     ASSERT_GT(narrow.size(), 1u);
     ASSERT_LT(narrow.size(), shown.size());
     EXPECT_EQ(narrow, TLines(shown.begin(), shown.begin() + static_cast<long>(narrow.size())));
