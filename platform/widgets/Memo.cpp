@@ -6,12 +6,16 @@
 #include "platform/widgets/QtEditLook.h"
 #include "platform/core/SysUtils.h"
 
+#include <climits>
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTextDocument>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QTextLayout>
+#include <QTextOption>
 
 namespace {
 
@@ -48,6 +52,56 @@ private:
 std::string CrLfLines(const QString &plain)
 {
     return StringReplaceAll(plain.toStdString(), "\n", "\r\n");
+}
+
+// The typed lines, broken where the editor breaks its paragraphs: at CR LF,
+// a lone CR or a lone LF.
+QStringList TypedLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.append(text.mid(start));
+    return lines;
+}
+
+// One typed line laid out as the plain-text editor lays out a paragraph in
+// its word-wrapping mode: at word boundaries, or anywhere in a word wider
+// than the line.
+void AppendWrapped(const QString &typed, const QFont &font, qreal lineWidth, std::vector<std::string> &shown)
+{
+    QTextLayout layout(typed, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    std::vector<std::pair<int, int>> spans;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(lineWidth);
+        spans.emplace_back(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    if (spans.empty()) {
+        shown.push_back(typed.toStdString());
+        return;
+    }
+    for (size_t i = 0; i < spans.size(); ++i) {
+        QString text = typed.mid(spans[i].first, spans[i].second);
+        if (i + 1 < spans.size()) {
+            qsizetype end = text.size();
+            while (end > 0 && text[end - 1].isSpace())
+                --end;
+            text.truncate(end);
+        }
+        shown.push_back(text.toStdString());
+    }
 }
 
 } // namespace
@@ -120,6 +174,26 @@ void TMemo::SetText(const std::string &text)
     TCustomEdit::SetText(text);
 }
 
+std::vector<std::string> TMemo::Lines() const
+{
+    const QStringList typed = TypedLines(QStr(caption_));
+    std::vector<std::string> shown;
+    if (!wordWrap_) {
+        for (const QString &line : typed)
+            shown.push_back(line.toStdString());
+        return shown;
+    }
+    // The editor wraps at the width of its view (no frame, no scroll bars:
+    // the memo's width) less the document margin on both sides; a view
+    // without width does not wrap.
+    const qreal viewWidth = Width() > 0 ? Width() : qreal(INT_MAX);
+    const qreal lineWidth = viewWidth - 2 * qreal(MemoTextMargin);
+    const QFont font = ToQFont(Font());
+    for (const QString &line : typed)
+        AppendWrapped(line, font, lineWidth, shown);
+    return shown;
+}
+
 void TMemo::CreateHandle()
 {
     QWidget *parentWidget = Parent() && Parent()->Link() ? Parent()->Link()->Client() : nullptr;
@@ -146,6 +220,14 @@ void TMemo::InitializeHandle()
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ApplyLook();
+}
+
+void TMemo::SetWordWrap(bool w)
+{
+    wordWrap_ = w;
+    if (HandleAllocated())
+        static_cast<QPlainTextEdit *>(Link()->Widget())->setLineWrapMode(w ? QPlainTextEdit::WidgetWidth
+                                                                             : QPlainTextEdit::NoWrap);
 }
 
 void TMemo::SetWantTabs(bool want)

@@ -2,6 +2,9 @@
 // Text boxes: TMemo (several lines) and TEdit (one line). The text lives in the
 // control, so it can be set and read without a window; a memo's lines are
 // joined by CR LF, as documents keep them.
+#include <string>
+#include <vector>
+
 #include "platform/kernel/Controls.h"
 
 class TCustomEdit : public TWinControl {
@@ -35,7 +38,12 @@ class TMemo : public TCustomEdit {
 public:
     explicit TMemo(TComponent *owner);
     bool WordWrap() const { return wordWrap_; }
-    void SetWordWrap(bool w) { wordWrap_ = w; }
+    void SetWordWrap(bool w);
+    // The lines as the memo shows them: with WordWrap, each typed line
+    // wrapped at the text width in the memo's font exactly where its window
+    // wraps it (the spaces a wrap falls on are left out); without, the typed
+    // lines. The same with or without a window. Text keeps the typed lines.
+    std::vector<std::string> Lines() const;
     // Tab types a tab character only when this is set; otherwise it moves to
     // the next control, as in every other control of the form.
     bool WantTabs() const { return wantTabs_; }

@@ -89,6 +89,66 @@ std::vector<std::string> SplitLines(const std::string &text)
     return lines;
 }
 
+// The byte length of the whole characters of `text` that fit `room` in the
+// label's font, at least one character.
+size_t FittingLength(TRpCustomLabel &label, const std::string &text, int room)
+{
+    size_t fits = 0;
+    for (size_t end = 0; end < text.size();) {
+        do
+            ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80);
+        if (fits > 0 && label.MeasureWidth(text.substr(0, end)) > room)
+            break;
+        fits = end;
+    }
+    return fits;
+}
+
+size_t PreviousCharStart(const std::string &text, size_t at)
+{
+    do
+        --at;
+    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80);
+    return at;
+}
+
+// Characters of three bytes and more: kana, ideographs and full-width forms,
+// between which a line may break.
+bool IsWide(const std::string &text, size_t at) { return static_cast<unsigned char>(text[at]) >= 0xE0; }
+
+// Whether a line may break before the character at `at`: at a space, after
+// one, or next to a wide character.
+bool MayBreakBefore(const std::string &text, size_t at)
+{
+    return text[at] == ' ' || text[at - 1] == ' ' || IsWide(text, at) || IsWide(text, PreviousCharStart(text, at));
+}
+
+// Each line that is wider than `room` wrapped at the last place that fits
+// where it may break, or else at whole characters, so that no text is lost;
+// the spaces a break falls on are left out.
+std::vector<std::string> WrapLines(TRpCustomLabel &label, const std::vector<std::string> &lines, int room)
+{
+    std::vector<std::string> wrapped;
+    for (std::string rest : lines) {
+        while (label.MeasureWidth(rest) > room) {
+            const size_t fits = FittingLength(label, rest, room);
+            if (fits == rest.size())
+                break;
+            size_t end = fits;
+            while (end > 0 && !MayBreakBefore(rest, end))
+                end = PreviousCharStart(rest, end);
+            if (rest.find_first_not_of(' ') >= end)
+                end = fits;
+            const size_t kept = rest.find_last_not_of(' ', end - 1);
+            wrapped.push_back(rest.substr(0, kept == std::string::npos ? 0 : kept + 1));
+            rest.erase(0, std::min(rest.find_first_not_of(' ', end), rest.size()));
+        }
+        wrapped.push_back(std::move(rest));
+    }
+    return wrapped;
+}
+
 int DayOfMonth(TDateTime date)
 {
     int y, m, d;
@@ -515,6 +575,37 @@ void TrepForm::IndentCaptions()
     memPHeader->SetTextIndent(frameLine);
 }
 
+// The width a row caption's lines may take, in the report's measure: the
+// cell less the text indent and, at the right, the frame line with its clear
+// space. At the screen's resolution a text measures a pixel more than it
+// draws, which covers the rounding of its position; on a finer device the
+// position may round by a device pixel and a text may draw half a screen
+// pixel past its measure.
+int TrepForm::CaptionTextRoom() const
+{
+    const TRpOutputDevice *device = rep1->Printer();
+    const long double factor = device ? device->XFactor() : 96 / 254.0L;
+    const long double perScreenPixel = factor * 254 / 96;
+    long double room = memPItem->Width() - memPItem->TextIndent();
+    if (memPItem->Frame().DrawRight())
+        room -= 2 * memPItem->Frame().LineThickness(factor) / perScreenPixel;
+    if (perScreenPixel > 1.001L)
+        room -= 1 / perScreenPixel + 0.5L;
+    return static_cast<int>(std::floor(room));
+}
+
+// A caption prints the lines it shows. Where one of them does not fit the
+// printed room (a thick page frame, a printer's metrics), the typed lines are
+// wrapped for that room in the report's own measure instead.
+std::vector<std::string> TrepForm::CaptionLines(const TMemo &caption)
+{
+    const int room = CaptionTextRoom();
+    std::vector<std::string> lines = caption.Lines();
+    const bool fit = std::all_of(lines.begin(), lines.end(),
+                                 [&](const std::string &line) { return memPItem->MeasureWidth(line) <= room; });
+    return fit ? lines : WrapLines(*memPItem, SplitLines(caption.Text()), room);
+}
+
 void TrepForm::WritePeriod()
 {
     const long double excess = dayCount_ * dayWidth_ - chartWidth_;
@@ -785,8 +876,8 @@ void TrepForm::PrintRowColumns(const TItem &row)
     }
     bndDetail->SetHeight(row.FMemo->Height() + 5);
     memPItem->SetHeight(bndDetail->Height());
-    memPItem->SetLines(SplitLines(row.FMemo->Text()));
     memPItem->Font().Assign(row.FMemo->Font());
+    memPItem->SetLines(CaptionLines(*row.FMemo));
     memPItem->SetColor(row.FMemo->Color());
     const int height = memPItem->Height();
     for (int i = 0; i < dayCount_; ++i) {

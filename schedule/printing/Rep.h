@@ -10,6 +10,7 @@
 #include "report/RpCtrls.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class TfrmMain;
@@ -17,6 +18,7 @@ class TdlgWait;
 class TfrmPreview;
 class TRpPrinter;
 class TItem;
+class TMemo;
 
 class TrepForm : public TComponent {
 public:
@@ -87,6 +89,8 @@ private:
     void KeepDateTextsApart(const std::string &today);
     void FitPageNumber();
     void IndentCaptions();
+    int CaptionTextRoom() const;
+    std::vector<std::string> CaptionLines(const TMemo &caption);
     void PlaceFooter();
     void LayOutHeader();
     void WritePeriod();

@@ -4,12 +4,14 @@
 
 #include "platform/kernel/Application.h"
 #include "platform/services/InputSimulation.h"
+#include "platform/widgets/Memo.h"
 #include "platform/kernel/Timer.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"
 #include "tests/schedule/DialogFixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -565,4 +567,77 @@ TEST(PreviewWindow, TheCloseButtonShowsItsHint)
     });
     Application().SetHintPause(savedPause);
     EXPECT_EQ(shown, "プレビューを閉じる");
+}
+
+namespace {
+
+// UTF-8 for text of the basic plane, as the captions here are.
+std::string Utf8(const std::u16string &wide)
+{
+    std::string out;
+    for (char16_t c : wide) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0x800)
+            out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(c < 0x800 ? 0xC0 | (c >> 6) : 0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+struct TPageText {
+    std::string Text;
+    int X = 0, Right = 0, ClipRight = 0;
+};
+
+// The wide-character texts of a recorded page in drawing order: where each
+// starts, where its advances end and where its clip rectangle ends.
+std::vector<TPageText> PageTexts(const TMetafile &page)
+{
+    constexpr std::int32_t kExtTextOutW = 84;
+    const std::string &bytes = page.Data();
+    std::vector<TPageText> texts;
+    for (size_t at = 0; at + 8 <= bytes.size() && I32(bytes, at + 4) > 0; at += I32(bytes, at + 4)) {
+        if (I32(bytes, at) != kExtTextOutW)
+            continue;
+        const auto count = static_cast<size_t>(I32(bytes, at + 44));
+        std::u16string wide(count, u'\0');
+        std::memcpy(wide.data(), bytes.data() + at + I32(bytes, at + 48), count * 2);
+        TPageText text{Utf8(wide), I32(bytes, at + 36), I32(bytes, at + 36),
+                       I32(bytes, at + 64)};
+        for (size_t i = 0; i < count; ++i)
+            text.Right += I32(bytes, at + I32(bytes, at + 72) + 4 * i);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+} // namespace
+
+// The preview's page shows a caption wider than its column whole, line by
+// line as the screen wraps it, every line ending inside the cell's frame.
+TEST(PreviewWindow, AWrappedCaptionShowsLineByLineInsideItsCell)
+{
+    TPreviewBoard board(1);
+    board.main->pnlItem->SetWidth(180);
+    TMemo &caption = *ItemList[0]->FMemo;
+    caption.SetHeight(100);
+    caption.SetText("要件定義と顧客ヒアリングおよび現行業務の調査分析と課題の洗い出しを行う工程");
+    const std::vector<std::string> shown = caption.Lines();
+    ASSERT_EQ(shown.size(), 3u);
+    const int cellRight = RoundInt(100 * 96 / 254.0) + 180;  // the 10 mm margin and the column
+    std::vector<std::string> printed;
+    ShowFinishedPreview(board, [&](TRpPreview &preview) {
+        for (const TPageText &text : PageTexts(*preview.Image().Metafile())) {
+            if (std::find(shown.begin(), shown.end(), text.Text) == shown.end())
+                continue;
+            printed.push_back(text.Text);
+            EXPECT_LE(text.ClipRight, cellRight - 1) << text.Text;
+            EXPECT_LE(text.Right, text.ClipRight) << text.Text;
+        }
+    });
+    EXPECT_EQ(printed, shown);
 }

@@ -4,13 +4,16 @@
 
 #include <algorithm>
 
+#include "platform/core/Encoding.h"
 #include "platform/kernel/Application.h"
+#include "platform/widgets/Memo.h"
 #include "report/RpPrntr.h"
 #include "schedule/printing/Preview.h"
 #include "schedule/printing/Print.h"
 #include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"
 #include "tests/PdfTools.h"
+#include "tests/TestSupport.h"
 #include "tests/schedule/DialogFixture.h"
 
 namespace {
@@ -264,6 +267,66 @@ TEST(PrintCommand, PageNumbersPrintWholeAndCaptionsClearOfTheFrame)
     EXPECT_TRUE(number) << PdfPageText(pdf, 1);
     EXPECT_TRUE(caption) << PdfPageText(pdf, 1);
     DeleteFile(pdf);
+}
+
+// A caption wider than its column prints on paper whole, line by line as the
+// screen wraps it, each line inside its cell's frame; printing leaves the
+// saved document as it was, with the caption as typed.
+TEST(PrintCommand, AWrappedCaptionPrintsWholeAndTheDocumentKeepsItAsTyped)
+{
+    const std::string typed = "要件定義と顧客ヒアリングおよび現行業務の調査分析と課題の洗い出しを行う工程";
+    TPrintBoard board(1);
+    board.main->pnlItem->SetWidth(180);
+    TMemo &caption = *ItemList[0]->FMemo;
+    caption.SetHeight(100);
+    caption.SetText(typed);
+    const std::vector<std::string> shown = caption.Lines();
+    ASSERT_EQ(shown.size(), 3u);
+    const std::string before = UniqueTempPath("before.xml"), after = UniqueTempPath("after.xml");
+    ASSERT_TRUE(WriteXmlFile(*board.main, before));
+    const std::string pdf = UniqueTempPath("wrapped.pdf");
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    ASSERT_TRUE(WriteXmlFile(*board.main, after));
+    EXPECT_EQ(testing_support::ReadBytes(after), testing_support::ReadBytes(before));
+    EXPECT_NE(testing_support::ReadBytes(after).find(Utf8ToCp932(typed)), std::string::npos);
+    EXPECT_EQ(caption.Text(), typed);
+
+    const double margin = 10 / 25.4 * 72;  // 10 mm, in points
+    const double cellRight = margin + 180 * 0.75;
+    const double headerBottom = margin + 100 * 0.75;  // the stamp row and the three date strips
+    std::vector<std::string> printed;
+    for (const TPdfWord &word : PdfWords(pdf, 1)) {
+        if (word.XMin > cellRight || word.YMin < headerBottom)
+            continue;
+        printed.push_back(word.Text);
+        EXPECT_LT(word.XMax, cellRight - 0.75) << word.Text;  // clear of the cell's right line
+    }
+    EXPECT_EQ(printed, shown) << PdfPageText(pdf, 1);
+
+    // A thick page frame leaves less room than the screen's (here for a
+    // 10 point face): the caption wraps again, every character printing clear
+    // of the frame's 10 point line and of the cell's right line.
+    FrameWidth = 10;
+    caption.Font().SetSize(10);
+    board.Print([&](TdlgPrint &d) {
+        board.ToPdf(d, pdf);
+        d.btnOk->Click();
+    });
+    FrameWidth = 1;
+    std::string joined;
+    for (const TPdfWord &word : PdfWords(pdf, 1)) {
+        if (word.XMin > cellRight || word.YMin < headerBottom)
+            continue;
+        joined += word.Text;
+        EXPECT_GT(word.XMin, margin + 10) << word.Text;
+        EXPECT_LT(word.XMax, cellRight - 0.75) << word.Text;
+    }
+    EXPECT_EQ(joined, typed) << PdfPageText(pdf, 1);
+    for (const std::string &file : {before, after, pdf})
+        DeleteFile(file);
 }
 
 TEST(PrintCommand, ToFileWritesASavedReportOfTheSamePages)

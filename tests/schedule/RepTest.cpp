@@ -463,11 +463,115 @@ TEST(RepRowBand, CaptionsStartClearOfThePageFrame)
     auto device = board.Run(rep);
     TBitmap measure(1, 1);
     measure.Canvas().Font().Assign(rep.memPItem->Font());
-    ASSERT_EQ(rep.memPItem->FormattedLines().size(), 1u);
-    const std::string line = rep.memPItem->FormattedLines()[0];
-    EXPECT_LE(measure.Canvas().TextWidth(line), 60 - 1 - MemoTextMargin) << line;
-    EXPECT_EQ(std::string("設計工程表").rfind(line, 0), 0u) << line;
-    EXPECT_TRUE(Shows(device->TextsOnPage(1), line));
+    std::string joined;
+    for (const std::string &line : rep.memPItem->FormattedLines()) {
+        EXPECT_LE(measure.Canvas().TextWidth(line), 60 - 1 - MemoTextMargin) << line;
+        EXPECT_TRUE(Shows(device->TextsOnPage(1), line)) << line;
+        joined += line;
+    }
+    EXPECT_EQ(joined, "設計工程表");
+}
+
+namespace {
+
+using TLines = std::vector<std::string>;
+const std::string LongCaption = "要件定義と顧客ヒアリングおよび現行業務の調査分析と課題の洗い出しを行う工程";
+
+// Prints the one row of the board with a caption column `width` pixels wide
+// and answers the lines of its caption on page 1, top to bottom, checking
+// that each starts past the page frame's line and the text margin and ends
+// clear of the cell's right frame line.
+TLines PrintedCaption(TReportBoard &board, int width)
+{
+    const TMemo &caption = *ItemList[0]->FMemo;
+    board.main->pnlItem->SetWidth(width);
+    EXPECT_EQ(caption.Width(), width);
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    const int columnLeft = RoundInt(100 * 96 / 254.0);  // the 10 mm left margin
+    const int frameLine = std::max(1, RoundInt(FrameWidth * 96 / 72.0));
+    TBitmap measure(1, 1);
+    measure.Canvas().Font().Assign(caption.Font());
+    TLines lines;
+    int lastY = -1;
+    for (const report_test::TRecordedText &text : device->Texts()) {
+        if (text.Page != 1 || text.Face != caption.Font().Name() || text.X >= columnLeft + width)
+            continue;
+        EXPECT_EQ(text.X, columnLeft + frameLine + MemoTextMargin) << text.Text;
+        EXPECT_LE(text.X + measure.Canvas().TextWidth(text.Text), columnLeft + width - 2) << text.Text;
+        EXPECT_GT(text.Y, lastY) << text.Text;
+        lastY = text.Y;
+        lines.push_back(text.Text);
+    }
+    return lines;
+}
+
+std::string Joined(const TLines &lines)
+{
+    std::string joined;
+    for (const std::string &line : lines)
+        joined += line;
+    return joined;
+}
+
+// The lines joined by spaces, each checked to be whole words of `text`.
+std::string WholeWords(const std::string &text, const TLines &lines)
+{
+    std::string joined;
+    for (const std::string &line : lines) {
+        EXPECT_NE((" " + text + " ").find(" " + line + " "), std::string::npos) << line;
+        joined += (joined.empty() ? "" : " ") + line;
+    }
+    return joined;
+}
+
+} // namespace
+
+// A caption wider than its column prints line by line as the screen wraps it,
+// whether or not it has a window; a typed break prints as typed, Latin text
+// breaks between words, and the lines the row's height cannot hold are left
+// out. A thick page frame leaves less room than the screen has: there the
+// caption wraps again for that room, and no character is lost.
+TEST(RepRowBand, AWrappedCaptionPrintsLineByLineAsTheScreenShowsIt)
+{
+    TReportBoard board(1, 31);
+    TMemo &caption = *ItemList[0]->FMemo;
+    caption.SetHeight(100);
+    caption.SetText(LongCaption);
+    const TLines screen{"要件定義と顧客ヒアリングおよ", "び現行業務の調査分析と課題の", "洗い出しを行う工程"};
+    EXPECT_EQ(PrintedCaption(board, 180), screen);
+    EXPECT_EQ(caption.Lines(), screen);
+    EXPECT_EQ(caption.Text(), LongCaption);
+
+    caption.SetText("設計\r\n" + LongCaption);
+    EXPECT_EQ(PrintedCaption(board, 180), (TLines{"設計", screen[0], screen[1], screen[2]}));
+
+    const std::string latin = "Reviewing the plans with all teams before the release of the next version";
+    caption.SetText(latin);
+    EXPECT_EQ(PrintedCaption(board, 180), caption.Lines());
+    EXPECT_GT(caption.Lines().size(), 2u);
+    EXPECT_EQ(WholeWords(latin, caption.Lines()), latin);
+
+    caption.SetText(LongCaption);
+    caption.SetHeight(40);
+    const TLines narrow = PrintedCaption(board, 104);  // eight characters fill a line to its last pixel
+    const TLines shown = caption.Lines();
+    EXPECT_EQ(shown[0], "要件定義と顧客ヒ");
+    ASSERT_GT(narrow.size(), 1u);
+    ASSERT_LT(narrow.size(), shown.size());
+    EXPECT_EQ(narrow, TLines(shown.begin(), shown.begin() + static_cast<long>(narrow.size())));
+
+    caption.SetHeight(100);
+    FrameWidth = 10;
+    const TLines thick = PrintedCaption(board, 180);
+    EXPECT_EQ(Joined(thick), LongCaption);
+    EXPECT_EQ(thick.size(), screen.size());  // wrapped again, not each line broken in two
+    EXPECT_NE(thick[0], screen[0]);
+    caption.SetText(latin);
+    const TLines thickWords = PrintedCaption(board, 180);
+    EXPECT_NE(thickWords, caption.Lines());
+    EXPECT_EQ(WholeWords(latin, thickWords), latin);
+    FrameWidth = 1;
 }
 
 TEST(RepRowBand, BarsAreClippedToTheChart)
