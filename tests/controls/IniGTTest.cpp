@@ -202,8 +202,8 @@ TEST(IniGT, ACodePage932FileIsWrittenAsBefore)
     TempDir dir;
     const std::string path = dir.File("Tarvold.ini");
     // As an earlier version wrote it, with a hand-made comment, a bare line
-    // feed and "￢" under the second of its two codes (0xEEF9; the value is
-    // written back as 0x81CA), which must stay as it is.
+    // feed and "￢" under the second of its two codes (0xEEF9; written from
+    // the text it would be 0x81CA).
     WriteBytes(path, "; \x83\x81\x83\x82\r\n[Chart]\r\nChartFontName=\xA2\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\xA3\r\n"
                      "ChartAlignment=\xA2\x92\x86\x89\x9B\xA3\r\n\r\n[Other]\nNote=\xEE\xF9\r\n"
                      "DateIniDir=\xA2/home/\x83\x86\x81\x5B\x83\x55\x81\x5B/\xA3\r\n"
