@@ -10,24 +10,43 @@
 
 namespace {
 
-// The file's lines as code page 932 bytes, without their line ends.
-std::vector<std::string> LoadLines(const std::string &path)
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A settings file as it stands on the disk: its lines without their line
+// ends, each in the file's encoding, so that a line nobody changes is
+// written back with the bytes it had.
+struct TIniText {
+    bool utf8 = false;
+    std::string mark; // a byte-order mark a text editor put before a UTF-8 file
+    std::vector<std::string> lines;
+};
+
+bool IsAscii(std::string_view bytes)
+{
+    for (unsigned char c : bytes)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+// As the document reader tells them apart: UTF-8 when the bytes are UTF-8
+// beyond plain ASCII, else code page 932.
+bool ReadsAsUtf8(std::string_view bytes)
+{
+    return !IsAscii(bytes) && IsValidUtf8(bytes);
+}
+
+std::vector<std::string> SplitLines(std::string_view bytes)
 {
     std::vector<std::string> lines;
-    std::string bytes;
-    try {
-        bytes = ReadFileBytes(path);
-    } catch (const Exception &) {
-        return lines;
-    }
     size_t i = 0;
     while (i < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", i);
-        if (end == std::string::npos) {
-            lines.push_back(bytes.substr(i));
+        if (end == std::string_view::npos) {
+            lines.emplace_back(bytes.substr(i));
             break;
         }
-        lines.push_back(bytes.substr(i, end - i));
+        lines.emplace_back(bytes.substr(i, end - i));
         i = end + 1;
         if (bytes[end] == '\r' && i < bytes.size() && bytes[i] == '\n')
             ++i;
@@ -35,18 +54,100 @@ std::vector<std::string> LoadLines(const std::string &path)
     return lines;
 }
 
-void SaveLines(const std::string &path, const std::vector<std::string> &lines)
+TIniText LoadText(const std::string &path)
 {
+    TIniText text;
     std::string bytes;
-    for (const std::string &line : lines) {
+    try {
+        bytes = ReadFileBytes(path);
+    } catch (const Exception &) {
+        return text;
+    }
+    text.utf8 = ReadsAsUtf8(bytes);
+    std::string_view body = bytes;
+    if (text.utf8 && body.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        text.mark = kByteOrderMark;
+        body.remove_prefix(kByteOrderMark.size());
+    }
+    text.lines = SplitLines(body);
+    return text;
+}
+
+std::string JoinLines(const TIniText &text)
+{
+    std::string bytes = text.mark;
+    for (const std::string &line : text.lines) {
         bytes += line;
         bytes += "\r\n";
     }
+    return bytes;
+}
+
+// The text in code page 932 when that holds it: every character is there and
+// reads back as itself ("¥" and "〜", for one, would come back as "\\" and "～").
+std::optional<std::string> InCp932(std::string_view utf8)
+{
+    std::size_t replaced = 0;
+    std::string cp932 = Utf8ToCp932(utf8, replaced);
+    if (replaced > 0 || Cp932ToUtf8(cp932) != utf8)
+        return std::nullopt;
+    return cp932;
+}
+
+void ChangeToUtf8(TIniText &text)
+{
+    if (text.utf8)
+        return;
+    for (std::string &line : text.lines)
+        line = Cp932ToUtf8(line);
+    text.utf8 = true;
+}
+
+// Code page 932 again when it holds every line and its bytes would not be
+// taken for UTF-8 on the next read.
+void ChangeToCp932IfItHoldsAll(TIniText &text)
+{
+    std::vector<std::string> lines;
+    lines.reserve(text.lines.size());
+    for (const std::string &line : text.lines) {
+        std::optional<std::string> cp932 = InCp932(line);
+        if (!cp932)
+            return;
+        lines.push_back(std::move(*cp932));
+    }
+    TIniText cp932{false, std::string(), std::move(lines)};
+    if (ReadsAsUtf8(JoinLines(cp932)))
+        return;
+    text = std::move(cp932);
+}
+
+// Written so that the next read takes the file in the encoding it was written in.
+void SaveText(const std::string &path, TIniText &text)
+{
+    if (text.utf8)
+        ChangeToCp932IfItHoldsAll(text);
+    else if (ReadsAsUtf8(JoinLines(text)))
+        ChangeToUtf8(text);
     try {
-        WriteFileAtomically(path, bytes);
+        WriteFileAtomically(path, JoinLines(text));
     } catch (const Exception &e) {
         throw EIniFileException("Unable to write to " + path + " (" + e.Message() + ")");
     }
+}
+
+// The program's text in the file's encoding; nothing when the file is in code
+// page 932 and that does not hold it. Bytes that are not UTF-8 become "?".
+std::optional<std::string> Encode(const TIniText &text, std::string_view utf8)
+{
+    std::string repaired = RepairUtf8(utf8);
+    if (text.utf8)
+        return repaired;
+    return InCp932(repaired);
+}
+
+std::string Decode(const TIniText &text, std::string_view bytes)
+{
+    return text.utf8 ? std::string(bytes) : Cp932ToUtf8(bytes);
 }
 
 std::string TrimBytes(std::string_view s)
@@ -59,14 +160,15 @@ std::string TrimBytes(std::string_view s)
     return std::string(s.substr(b, e - b));
 }
 
-// Folds single-byte letters to lower case, leaving both bytes of every
-// double-byte character alone (their second byte may look like a letter).
-std::string Fold(std::string_view cp932)
+// Folds the ASCII letters to lower case. In code page 932 both bytes of a
+// double-byte character are left alone (the second may look like a letter);
+// in UTF-8 every byte of a longer character is 0x80 or more.
+std::string Fold(const TIniText &text, std::string_view bytes)
 {
-    std::string out(cp932);
+    std::string out(bytes);
     for (size_t i = 0; i < out.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(out[i]);
-        if (IsCp932LeadByte(c)) {
+        if (!text.utf8 && IsCp932LeadByte(c)) {
             ++i;
             continue;
         }
@@ -76,12 +178,36 @@ std::string Fold(std::string_view cp932)
     return out;
 }
 
-std::optional<std::string> SectionName(const std::string &line)
+// A section or key name as the file's lines are compared with; nothing when
+// the file cannot hold it, so that it matches no line.
+std::optional<std::string> FoldedName(const TIniText &text, std::string_view utf8)
+{
+    std::optional<std::string> bytes = Encode(text, utf8);
+    if (!bytes)
+        return std::nullopt;
+    return Fold(text, *bytes);
+}
+
+// The closing bracket of a section line; in code page 932 the second byte of
+// a double-byte character is never one.
+size_t FindClosingBracket(const TIniText &text, std::string_view line)
+{
+    for (size_t i = 0; i < line.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c == ']')
+            return i;
+        if (!text.utf8 && IsCp932LeadByte(c))
+            ++i;
+    }
+    return std::string_view::npos;
+}
+
+std::optional<std::string> SectionName(const TIniText &text, const std::string &line)
 {
     std::string t = TrimBytes(line);
     if (t.empty() || t[0] != '[')
         return std::nullopt;
-    size_t close = t.find(']');
+    size_t close = FindClosingBracket(text, t);
     if (close == std::string::npos)
         close = t.size();
     return TrimBytes(std::string_view(t).substr(1, close - 1));
@@ -104,34 +230,38 @@ struct SectionRange {
     size_t end = std::string::npos;
 };
 
-SectionRange FindSection(const std::vector<std::string> &lines, const std::string &foldedName)
+SectionRange FindSection(const TIniText &text, const std::string &section)
 {
     SectionRange range;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        std::optional<std::string> name = SectionName(lines[i]);
+    std::optional<std::string> folded = FoldedName(text, section);
+    if (!folded)
+        return range;
+    for (size_t i = 0; i < text.lines.size(); ++i) {
+        std::optional<std::string> name = SectionName(text, text.lines[i]);
         if (!name)
             continue;
         if (range.begin != std::string::npos) {
             range.end = i;
             return range;
         }
-        if (Fold(*name) == foldedName) {
+        if (Fold(text, *name) == *folded) {
             range.header = i;
             range.begin = i + 1;
         }
     }
     if (range.begin != std::string::npos)
-        range.end = lines.size();
+        range.end = text.lines.size();
     return range;
 }
 
-size_t FindKey(const std::vector<std::string> &lines, const SectionRange &range, const std::string &foldedKey)
+size_t FindKey(const TIniText &text, const SectionRange &range, const std::string &key)
 {
-    if (range.begin == std::string::npos)
+    std::optional<std::string> folded = FoldedName(text, key);
+    if (range.begin == std::string::npos || !folded)
         return std::string::npos;
     for (size_t i = range.begin; i < range.end; ++i) {
-        std::string key, value;
-        if (KeyOf(lines[i], key, value) && Fold(key) == foldedKey)
+        std::string name, value;
+        if (KeyOf(text.lines[i], name, value) && Fold(text, name) == *folded)
             return i;
     }
     return std::string::npos;
@@ -148,14 +278,13 @@ std::string StripQuotes(const std::string &value)
 
 std::string TIniFile::ReadString(const std::string &section, const std::string &key, const std::string &def) const
 {
-    std::vector<std::string> lines = LoadLines(fileName_);
-    SectionRange range = FindSection(lines, Fold(Utf8ToCp932(section)));
-    size_t at = FindKey(lines, range, Fold(Utf8ToCp932(key)));
+    TIniText text = LoadText(fileName_);
+    size_t at = FindKey(text, FindSection(text, section), key);
     if (at == std::string::npos)
         return def;
-    std::string k, value;
-    KeyOf(lines[at], k, value);
-    return Cp932ToUtf8(StripQuotes(value));
+    std::string name, value;
+    KeyOf(text.lines[at], name, value);
+    return Decode(text, StripQuotes(value));
 }
 
 int TIniFile::ReadInteger(const std::string &section, const std::string &key, int def) const
@@ -176,16 +305,18 @@ long double TIniFile::ReadFloat(const std::string &section, const std::string &k
 
 void TIniFile::WriteString(const std::string &section, const std::string &key, const std::string &value)
 {
-    std::vector<std::string> lines = LoadLines(fileName_);
-    std::string sectionBytes = Utf8ToCp932(section);
-    std::string keyBytes = Utf8ToCp932(key);
-    std::string line = keyBytes + "=" + Utf8ToCp932(value);
-    SectionRange range = FindSection(lines, Fold(sectionBytes));
+    TIniText text = LoadText(fileName_);
+    if (!Encode(text, section) || !Encode(text, key) || !Encode(text, value))
+        ChangeToUtf8(text);
+    std::string sectionBytes = *Encode(text, section);
+    std::string line = *Encode(text, key) + "=" + *Encode(text, value);
+    SectionRange range = FindSection(text, section);
+    std::vector<std::string> &lines = text.lines;
     if (range.begin == std::string::npos) {
         lines.push_back("[" + sectionBytes + "]");
         lines.push_back(line);
     } else {
-        size_t at = FindKey(lines, range, Fold(keyBytes));
+        size_t at = FindKey(text, range, key);
         if (at != std::string::npos) {
             lines[at] = line;
         } else {
@@ -197,7 +328,7 @@ void TIniFile::WriteString(const std::string &section, const std::string &key, c
             lines.insert(lines.begin() + static_cast<long>(insertAt), line);
         }
     }
-    SaveLines(fileName_, lines);
+    SaveText(fileName_, text);
 }
 
 void TIniFile::WriteInteger(const std::string &section, const std::string &key, int value)
@@ -218,69 +349,68 @@ void TIniFile::WriteFloat(const std::string &section, const std::string &key, lo
 void TIniFile::ReadSection(const std::string &section, TStringList &keys) const
 {
     keys.Clear();
-    std::vector<std::string> lines = LoadLines(fileName_);
-    SectionRange range = FindSection(lines, Fold(Utf8ToCp932(section)));
+    TIniText text = LoadText(fileName_);
+    SectionRange range = FindSection(text, section);
     if (range.begin == std::string::npos)
         return;
     for (size_t i = range.begin; i < range.end; ++i) {
         std::string key, value;
-        if (KeyOf(lines[i], key, value))
-            keys.Add(Cp932ToUtf8(key));
+        if (KeyOf(text.lines[i], key, value))
+            keys.Add(Decode(text, key));
     }
 }
 
 void TIniFile::ReadSections(TStringList &sections) const
 {
     sections.Clear();
-    for (const std::string &line : LoadLines(fileName_))
-        if (std::optional<std::string> name = SectionName(line))
-            sections.Add(Cp932ToUtf8(*name));
+    TIniText text = LoadText(fileName_);
+    for (const std::string &line : text.lines)
+        if (std::optional<std::string> name = SectionName(text, line))
+            sections.Add(Decode(text, *name));
 }
 
 void TIniFile::ReadSectionValues(const std::string &section, TStringList &values) const
 {
     values.Clear();
-    std::vector<std::string> lines = LoadLines(fileName_);
-    SectionRange range = FindSection(lines, Fold(Utf8ToCp932(section)));
+    TIniText text = LoadText(fileName_);
+    SectionRange range = FindSection(text, section);
     if (range.begin == std::string::npos)
         return;
     for (size_t i = range.begin; i < range.end; ++i) {
         std::string key, value;
-        if (KeyOf(lines[i], key, value))
-            values.Add(Cp932ToUtf8(key + "=" + StripQuotes(value)));
+        if (KeyOf(text.lines[i], key, value))
+            values.Add(Decode(text, key + "=" + StripQuotes(value)));
     }
 }
 
 bool TIniFile::SectionExists(const std::string &section) const
 {
-    std::vector<std::string> lines = LoadLines(fileName_);
-    return FindSection(lines, Fold(Utf8ToCp932(section))).begin != std::string::npos;
+    TIniText text = LoadText(fileName_);
+    return FindSection(text, section).begin != std::string::npos;
 }
 
 bool TIniFile::ValueExists(const std::string &section, const std::string &key) const
 {
-    std::vector<std::string> lines = LoadLines(fileName_);
-    SectionRange range = FindSection(lines, Fold(Utf8ToCp932(section)));
-    return FindKey(lines, range, Fold(Utf8ToCp932(key))) != std::string::npos;
+    TIniText text = LoadText(fileName_);
+    return FindKey(text, FindSection(text, section), key) != std::string::npos;
 }
 
 void TIniFile::EraseSection(const std::string &section)
 {
-    std::vector<std::string> lines = LoadLines(fileName_);
-    SectionRange range = FindSection(lines, Fold(Utf8ToCp932(section)));
+    TIniText text = LoadText(fileName_);
+    SectionRange range = FindSection(text, section);
     if (range.header == std::string::npos)
         return;
-    lines.erase(lines.begin() + static_cast<long>(range.header), lines.begin() + static_cast<long>(range.end));
-    SaveLines(fileName_, lines);
+    text.lines.erase(text.lines.begin() + static_cast<long>(range.header), text.lines.begin() + static_cast<long>(range.end));
+    SaveText(fileName_, text);
 }
 
 void TIniFile::DeleteKey(const std::string &section, const std::string &key)
 {
-    std::vector<std::string> lines = LoadLines(fileName_);
-    SectionRange range = FindSection(lines, Fold(Utf8ToCp932(section)));
-    size_t at = FindKey(lines, range, Fold(Utf8ToCp932(key)));
+    TIniText text = LoadText(fileName_);
+    size_t at = FindKey(text, FindSection(text, section), key);
     if (at == std::string::npos)
         return;
-    lines.erase(lines.begin() + static_cast<long>(at));
-    SaveLines(fileName_, lines);
+    text.lines.erase(text.lines.begin() + static_cast<long>(at));
+    SaveText(fileName_, text);
 }

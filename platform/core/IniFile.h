@@ -1,6 +1,9 @@
 #pragma once
-// A settings file with the rules of the Windows profile files: code page 932
-// text in CR LF lines; section and key names compared without regard to case;
+// A settings file with the rules of the profile files of the class library:
+// CR LF lines in code page 932, or in UTF-8 as long as the file holds a
+// character code page 932 lacks (a file is read as UTF-8 when its bytes are
+// UTF-8 beyond plain ASCII); section and key names compared without regard to
+// the case of ASCII letters;
 // values trimmed, with enclosing quotes stripped on reading; a changed key is
 // replaced where it stands, a new key is added at the end of its section and a
 // new section at the end of the file; every write goes to the disk at once

@@ -196,3 +196,80 @@ TEST(ExFileNameKeep, LoadsAndSavesTheSection)
     EXPECT_EQ(ReadBytes(path), "[Other]\r\nX=1\r\n[KeepFileNames]\r\nFileName1=/d/c.xml\r\nFileName2=/d/a.xml\r\n"
                                "FileName3=/d/b.xml\r\nFileName4=\r\nFileName5=\r\nFileName6=\r\n");
 }
+
+TEST(IniGT, ACodePage932FileIsWrittenAsBefore)
+{
+    TempDir dir;
+    const std::string path = dir.File("Tarvold.ini");
+    // As an earlier version wrote it, with a hand-made comment, a bare line
+    // feed and "￢" under the second of its two codes (0xEEF9; written from
+    // the text it would be 0x81CA).
+    WriteBytes(path, "; \x83\x81\x83\x82\r\n[Chart]\r\nChartFontName=\xA2\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\xA3\r\n"
+                     "ChartAlignment=\xA2\x92\x86\x89\x9B\xA3\r\n\r\n[Other]\nNote=\xEE\xF9\r\n"
+                     "DateIniDir=\xA2/home/\x83\x86\x81\x5B\x83\x55\x81\x5B/\xA3\r\n"
+                     "[KeepFileNames]\r\nFileName1=/home/\x8C\x76\x89\xE6/a.xml\r\n");
+    {
+        TIniGT ini;
+        ini.SetFileName(path);
+        EXPECT_EQ(ini.ReadString("Chart", "ChartFontName", ""), "ＭＳ ゴシック");
+        EXPECT_EQ(ini.ReadString("chart", "chartalignment", ""), "中央");
+        EXPECT_EQ(ini.ReadString("Other", "DateIniDir", ""), "/home/ユーザー/");
+        EXPECT_EQ(ini.IniFile().ReadString("Other", "Note", ""), "￢");
+        TComponent form;
+        auto *reopen = new TMenuItem(&form);
+        TExFileNameKeep keep(&form);
+        keep.SetParentMenu(reopen);
+        keep.LoadFromIni(path);
+        EXPECT_EQ(keep.Entry(0), "/home/計画/a.xml");
+        ini.WriteString("Chart", "ChartAlignment", "右寄せ");
+        ini.WriteInteger("CHART", "ChartSize", 9);
+        ini.WriteString("Item", "ItemFontName", "ＭＳ 明朝");
+        ini.WriteString("Other", "DateIniDir", "/home/ユーザー/");
+        keep.AddFileName("/home/計画/b.xml");
+    }
+    // Changed lines in place, a new key before the blank line, a new section
+    // at the end and every other line's bytes as they were.
+    EXPECT_EQ(ReadBytes(path),
+              "; \x83\x81\x83\x82\r\n[Chart]\r\nChartFontName=\xA2\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\xA3\r\n"
+              "ChartAlignment=\xA2\x89\x45\x8A\xF1\x82\xB9\xA3\r\nChartSize=9\r\n\r\n[Other]\r\nNote=\xEE\xF9\r\n"
+              "DateIniDir=\xA2/home/\x83\x86\x81\x5B\x83\x55\x81\x5B/\xA3\r\n"
+              "[Item]\r\nItemFontName=\xA2\x82\x6C\x82\x72 \x96\xBE\x92\xA9\xA3\r\n"
+              "[KeepFileNames]\r\nFileName1=/home/\x8C\x76\x89\xE6/b.xml\r\nFileName2=/home/\x8C\x76\x89\xE6/a.xml\r\n"
+              "FileName3=\r\nFileName4=\r\nFileName5=\r\nFileName6=\r\n");
+}
+
+TEST(IniGT, StringsAndRecentFilesCodePage932LacksSurviveARestart)
+{
+    TempDir dir;
+    const std::string path = dir.File("Tarvold.ini");
+    const std::vector<std::string> recent{"/home/u/계획/plan.xml", "/home/u/café/plan.xml", "/home/u/5〜6月/plan.xml"};
+    {
+        TIniGT ini;
+        ini.SetFileName(path);
+        ini.WriteString("Chart", "ChartFontName", "맑은 고딕");
+        ini.WriteString("Chart", "ChartAlignment", "中央");
+        ini.WriteString("Other", "XSL", "/home/café/Tarvold.xsl");
+        TComponent form;
+        auto *reopen = new TMenuItem(&form);
+        TExFileNameKeep keep(&form);
+        keep.SetParentMenu(reopen);
+        keep.LoadFromIni(path);
+        for (auto name = recent.rbegin(); name != recent.rend(); ++name)
+            keep.AddFileName(*name);
+    }
+    // The corner brackets are those of UTF-8 (U+FF62, U+FF63) in a UTF-8 file.
+    EXPECT_NE(ReadBytes(path).find("ChartAlignment=｢中央｣\r\n"), std::string::npos);
+    TIniGT ini;
+    ini.SetFileName(path);
+    EXPECT_EQ(ini.ReadString("Chart", "ChartFontName", ""), "맑은 고딕");
+    EXPECT_EQ(ini.ReadString("Chart", "ChartAlignment", ""), "中央");
+    EXPECT_EQ(ini.ReadString("Other", "XSL", ""), "/home/café/Tarvold.xsl");
+    TComponent form;
+    auto *reopen = new TMenuItem(&form);
+    TExFileNameKeep keep(&form);
+    keep.SetParentMenu(reopen);
+    keep.LoadFromIni(path);
+    for (size_t i = 0; i < recent.size(); ++i)
+        EXPECT_EQ(keep.Entry(static_cast<int>(i)), recent[i]);
+    EXPECT_EQ(Captions(*reopen)[1], recent[0]);
+}

@@ -60,6 +60,68 @@ TEST(IniFile, TextIsCodePage932OnDisk)
     ini.WriteString("ア", "ソ", "値");
     EXPECT_EQ(ini.ReadString("ア", "ソ", ""), "値");
     EXPECT_EQ(ini.ReadString("ヂ", "ソ", "none"), "none");
+    // "ゾ" is 0x83 0x5D: its second byte is no closing bracket, so the section is found again.
+    ini.WriteString("ゾ", "a", "1");
+    ini.WriteString("ゾ", "b", "2");
+    EXPECT_EQ(ini.ReadString("ゾ", "a", ""), "1");
+    TStringList sections;
+    ini.ReadSections(sections);
+    EXPECT_EQ(sections.Count(), 3);
+}
+
+TEST(IniFile, AFileHoldingWhatCodePage932LacksIsUtf8UntilItNoLongerDoes)
+{
+    TempDir dir;
+    TIniFile ini(dir.File("a.ini"));
+    // "caf?" is what a name with "é" became in code page 932; "￢" is under
+    // the second of its two codes.
+    const std::string old = "[Chart]\r\nChartFontName=\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\r\n"
+                            "[caf?]\r\nx=1\r\n[Other]\r\nNote=\xEE\xF9\r\n";
+    WriteBytes(ini.FileName(), old);
+    EXPECT_EQ(ini.ReadString("café", "x", "none"), "none");
+    EXPECT_FALSE(ini.SectionExists("café"));
+    ini.EraseSection("café");
+    EXPECT_EQ(ReadBytes(ini.FileName()), old);
+
+    // The whole file turns to UTF-8 for one value, and every value reads as before.
+    ini.WriteString("Other", "XSL", "/home/café/Tarvold.xsl");
+    EXPECT_EQ(ReadBytes(ini.FileName()),
+              "[Chart]\r\nChartFontName=ＭＳ ゴシック\r\n[caf?]\r\nx=1\r\n[Other]\r\nNote=￢\r\n"
+              "XSL=/home/café/Tarvold.xsl\r\n");
+    ini.WriteString("계획", "이름", "값");
+    TIniFile reread(ini.FileName());
+    EXPECT_EQ(reread.ReadString("CHART", "chartfontname", ""), "ＭＳ ゴシック");
+    EXPECT_EQ(reread.ReadString("other", "xsl", ""), "/home/café/Tarvold.xsl");
+    EXPECT_EQ(reread.ReadString("Other", "Note", ""), "￢");
+    EXPECT_EQ(reread.ReadString("계획", "이름", ""), "값");
+    EXPECT_EQ(reread.ReadString("caf?", "x", ""), "1");
+    TStringList sections;
+    reread.ReadSections(sections);
+    EXPECT_EQ(sections.Text(), "Chart\r\ncaf?\r\nOther\r\n계획\r\n");
+
+    // Back to code page 932 once nothing needs more ("￢" now under its first code).
+    reread.EraseSection("계획");
+    reread.WriteString("Other", "XSL", "/x.xsl");
+    EXPECT_EQ(ReadBytes(ini.FileName()),
+              "[Chart]\r\nChartFontName=\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\r\n"
+              "[caf?]\r\nx=1\r\n[Other]\r\nNote=\x81\xCA\r\nXSL=/x.xsl\r\n");
+
+    // "ﾃｽ" is 0xC3 0xBD in code page 932, which reads as UTF-8 "ý": such a
+    // file stays UTF-8. "〜" and "¥" would come back from code page 932 as
+    // "～" and "\\".
+    TIniFile kana(dir.File("kana.ini"));
+    kana.WriteString("S", "k", "ﾃｽ");
+    EXPECT_EQ(ReadBytes(kana.FileName()), "[S]\r\nk=ﾃｽ\r\n");
+    EXPECT_EQ(kana.ReadString("S", "k", ""), "ﾃｽ");
+    kana.WriteString("S", "k", "/home/u/5〜6月/¥");
+    EXPECT_EQ(TIniFile(kana.FileName()).ReadString("S", "k", ""), "/home/u/5〜6月/¥");
+
+    // A text editor's UTF-8 file with a byte-order mark keeps it.
+    TIniFile edited(dir.File("edited.ini"));
+    WriteBytes(edited.FileName(), "\xEF\xBB\xBF[Chart]\r\nChartFontName=｢맑은 고딕｣\r\n");
+    EXPECT_EQ(edited.ReadString("Chart", "ChartFontName", ""), "｢맑은 고딕｣");
+    edited.WriteInteger("Chart", "ChartSize", 9);
+    EXPECT_EQ(ReadBytes(edited.FileName()), "\xEF\xBB\xBF[Chart]\r\nChartFontName=｢맑은 고딕｣\r\nChartSize=9\r\n");
 }
 
 TEST(IniFile, SectionsEraseAndDelete)
@@ -96,12 +158,12 @@ TEST(Registry, KeysAndValuesPersistUnderThePerUserFolder)
         TRegistry reg;
         EXPECT_FALSE(reg.OpenKeyReadOnly("Software\\Tarvold"));
         ASSERT_TRUE(reg.OpenKey("Software\\Tarvold", true));
-        reg.WriteString("Path", "/opt/tarvold/");
+        reg.WriteString("Path", "/opt/프로그램/café/");
         reg.WriteString("", "default value");
     }
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Tarvold"));
-    EXPECT_EQ(reg.ReadString("Path"), "/opt/tarvold/");
+    EXPECT_EQ(reg.ReadString("Path"), "/opt/프로그램/café/");
     EXPECT_EQ(reg.ReadString(""), "default value");
     EXPECT_EQ(reg.ReadString("Nothing"), "");
     EXPECT_THROW(reg.WriteString("Path", "x"), ERegistryException); // read-only
