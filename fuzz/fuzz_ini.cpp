@@ -26,29 +26,16 @@ std::string FuzzPath()
     return path;
 }
 
-bool IsAscii(std::string_view bytes)
-{
-    for (unsigned char c : bytes)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
-bool ReadsAsUtf8(std::string_view bytes)
-{
-    return !IsAscii(bytes) && IsValidUtf8(bytes);
-}
-
 // The same text in the other encoding, when it converts both ways unchanged
 // and reads as that encoding.
 std::optional<std::string> InTheOtherEncoding(const std::string &bytes)
 {
     if (IsAscii(bytes))
         return std::nullopt;
-    if (ReadsAsUtf8(bytes)) {
+    if (HoldsUtf8Characters(bytes)) {
         std::size_t replaced = 0;
         std::string cp932 = Utf8ToCp932(bytes, replaced);
-        if (replaced > 0 || Cp932ToUtf8(cp932) != bytes || ReadsAsUtf8(cp932))
+        if (replaced > 0 || Cp932ToUtf8(cp932) != bytes || HoldsUtf8Characters(cp932))
             return std::nullopt;
         return cp932;
     }
@@ -62,7 +49,7 @@ std::optional<std::string> InTheOtherEncoding(const std::string &bytes)
 // values are compared only for files without one.
 bool ConvertsCleanly(const std::string &bytes)
 {
-    return ReadsAsUtf8(bytes) || IsAscii(bytes) || Utf8ToCp932(Cp932ToUtf8(bytes)) == bytes;
+    return HoldsUtf8Characters(bytes) || IsAscii(bytes) || Utf8ToCp932(Cp932ToUtf8(bytes)) == bytes;
 }
 
 bool IsWritten(const std::string &section, const std::string &key)
@@ -124,7 +111,7 @@ std::vector<std::string> ReadAndWrite(const std::string &bytes)
     // A value code page 932 lacks turns the file to UTF-8.
     ini.WriteString("Other", "XSL", "/home/계획/café/Tarvold.xsl");
     if (ini.ReadString("Other", "XSL", "") != "/home/계획/café/Tarvold.xsl" ||
-        ini.ReadString("Chart", "ChartFontName", "") != "ＭＳ ゴシック" || !ReadsAsUtf8(ReadFileBytes(path)))
+        ini.ReadString("Chart", "ChartFontName", "") != "ＭＳ ゴシック" || !HoldsUtf8Characters(ReadFileBytes(path)))
         __builtin_trap();
     if (clean && ReadAll(ini) != before)
         __builtin_trap();

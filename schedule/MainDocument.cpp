@@ -365,14 +365,6 @@ bool NamesAnEncoding(std::string_view text)
     return i < text.size() && (text[i] == '"' || text[i] == '\'');
 }
 
-// Whether the bytes are UTF-8 text that is not plain ASCII (plain ASCII reads
-// the same either way).
-bool HoldsUtf8Characters(std::string_view bytes)
-{
-    const auto first = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
-    return first != bytes.end() && IsValidUtf8(bytes.substr(static_cast<size_t>(first - bytes.begin())));
-}
-
 // Whether the bytes are read as UTF-8. The first line that mentions
 // "encoding" decides, the name's case aside: Shift_JIS there keeps code page
 // 932, UTF-8 makes it UTF-8, any other encoding named keeps code page 932. A

@@ -77,6 +77,8 @@ private:
     iconv_t handle_;
 };
 
+} // namespace
+
 bool IsAscii(std::string_view text)
 {
     for (unsigned char c : text)
@@ -84,8 +86,6 @@ bool IsAscii(std::string_view text)
             return false;
     return true;
 }
-
-} // namespace
 
 std::string Utf8ToCp932(std::string_view utf8)
 {
@@ -243,4 +243,10 @@ std::string ShortenUtf8(std::string_view utf8, std::size_t maxBytes)
     while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80)
         --cut;
     return std::string(utf8.substr(0, cut)) + "…";
+}
+
+bool HoldsUtf8Characters(std::string_view bytes)
+{
+    const auto first = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    return first != bytes.end() && IsValidUtf8(bytes.substr(static_cast<size_t>(first - bytes.begin())));
 }

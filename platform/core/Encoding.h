@@ -21,6 +21,12 @@ std::size_t Cp932Length(std::string_view utf8);
 bool IsCp932LeadByte(unsigned char byte);
 // True when the text is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
+// True when every byte is plain ASCII.
+bool IsAscii(std::string_view text);
+// True when the bytes are UTF-8 text that is not plain ASCII (plain ASCII
+// reads the same either way): how a file that names no encoding is told from
+// code page 932.
+bool HoldsUtf8Characters(std::string_view bytes);
 // Number of characters (code points) of a UTF-8 text.
 std::size_t Utf8Length(std::string_view utf8);
 // The text as it is when it has at most `maxBytes` bytes; else its first

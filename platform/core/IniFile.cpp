@@ -21,21 +21,6 @@ struct TIniText {
     std::vector<std::string> lines;
 };
 
-bool IsAscii(std::string_view bytes)
-{
-    for (unsigned char c : bytes)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
-// As the document reader tells them apart: UTF-8 when the bytes are UTF-8
-// beyond plain ASCII, else code page 932.
-bool ReadsAsUtf8(std::string_view bytes)
-{
-    return !IsAscii(bytes) && IsValidUtf8(bytes);
-}
-
 std::vector<std::string> SplitLines(std::string_view bytes)
 {
     std::vector<std::string> lines;
@@ -63,7 +48,7 @@ TIniText LoadText(const std::string &path)
     } catch (const Exception &) {
         return text;
     }
-    text.utf8 = ReadsAsUtf8(bytes);
+    text.utf8 = HoldsUtf8Characters(bytes);
     std::string_view body = bytes;
     if (text.utf8 && body.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
         text.mark = kByteOrderMark;
@@ -116,7 +101,7 @@ void ChangeToCp932IfItHoldsAll(TIniText &text)
         lines.push_back(std::move(*cp932));
     }
     TIniText cp932{false, std::string(), std::move(lines)};
-    if (ReadsAsUtf8(JoinLines(cp932)))
+    if (HoldsUtf8Characters(JoinLines(cp932)))
         return;
     text = std::move(cp932);
 }
@@ -126,7 +111,7 @@ void SaveText(const std::string &path, TIniText &text)
 {
     if (text.utf8)
         ChangeToCp932IfItHoldsAll(text);
-    else if (ReadsAsUtf8(JoinLines(text)))
+    else if (HoldsUtf8Characters(JoinLines(text)))
         ChangeToUtf8(text);
     try {
         WriteFileAtomically(path, JoinLines(text));
