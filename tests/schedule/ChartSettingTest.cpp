@@ -41,6 +41,17 @@ struct ChartSettingTest : ::testing::Test {
         (void)chart;
         return result;
     }
+    // A bar with work done, whose pickers are enabled: started 2024/01/08,
+    // actual date 2024/01/20.
+    TChart &AddBarInProgress(int yotei, int jisseki)
+    {
+        TChart &chart = f.AddBar(StartDate + 1, 3);
+        chart.FYotei = yotei;
+        chart.FJisseki = jisseki;
+        chart.FChakushubi = EncodeDate(2024, 1, 8);
+        chart.FJissekibi = EncodeDate(2024, 1, 20);
+        return chart;
+    }
 };
 
 TEST_F(ChartSettingTest, TwoOfThreeGiveTwoDecimalsAndAStripByRateInTheProgressColour)
@@ -257,11 +268,7 @@ void ClickDateCharacter(TDateTimePicker &picker, int index)
 // One click on a part of a date (day, month) and the digits typed replace it.
 TEST_F(ChartSettingTest, DigitsTypedAfterOneClickOnAPartOfADateReplaceThatPart)
 {
-    TChart &chart = f.AddBar(StartDate + 1, 3);
-    chart.FYotei = 2;
-    chart.FJisseki = 1;
-    chart.FChakushubi = EncodeDate(2024, 1, 8);
-    chart.FJissekibi = EncodeDate(2024, 1, 20);
+    TChart &chart = AddBarInProgress(2, 1);
     TModalResult answer = mrNone;
     ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
         auto &d = static_cast<TdlgChartSetting &>(form);
@@ -284,11 +291,7 @@ TEST_F(ChartSettingTest, DigitsTypedAfterOneClickOnAPartOfADateReplaceThatPart)
 // document keeps it; Enter presses OK with a part typed only halfway taken.
 TEST_F(ChartSettingTest, ADateTypedAsEightDigitsIsStoredAsTyped)
 {
-    TChart &chart = f.AddBar(StartDate + 1, 3);
-    chart.FYotei = 3;
-    chart.FJisseki = 2;
-    chart.FChakushubi = EncodeDate(2024, 1, 8);
-    chart.FJissekibi = EncodeDate(2024, 1, 20);
+    TChart &chart = AddBarInProgress(3, 2);
     TModalResult answer = mrNone;
     ShowChartSettingDialog(*f.main, [&](TCustomForm &form) {
         auto &d = static_cast<TdlgChartSetting &>(form);
