@@ -333,6 +333,9 @@ void TfrmMain::CreateControls()
     lblDateHanni = new TLabel(this);
     lblDateHanni->SetBounds(tbcCalSelect->BoundsRect().Right + kDateRangeGap, 6, 200, 17);
     lblDateHanni->SetParent(pnlDate);
+    // The panel follows the window's width through the alignment, which may
+    // come after the window's own resize handler: the tabs follow the panel.
+    pnlDate->OnResize = [this](TObject *) { FitTimeScaleTabs(); };
     pnlTimeScale = new TPanel(this);
     pnlTimeScale->SetBevelOuter(bvNone);
     pnlTimeScale->SetBounds(kCaptionColumnWidth, 26, kStripWidth, kYearHeight + kMonthHeight + kDayHeight);
