@@ -111,10 +111,13 @@ void SaveText(const std::string &path, TIniText &text)
 {
     if (text.utf8)
         ChangeToCp932IfItHoldsAll(text);
-    else if (HoldsUtf8Characters(JoinLines(text)))
+    std::string bytes = JoinLines(text);
+    if (!text.utf8 && HoldsUtf8Characters(bytes)) {
         ChangeToUtf8(text);
+        bytes = JoinLines(text);
+    }
     try {
-        WriteFileAtomically(path, JoinLines(text));
+        WriteFileAtomically(path, bytes);
     } catch (const Exception &e) {
         throw EIniFileException("Unable to write to " + path + " (" + e.Message() + ")");
     }
@@ -291,14 +294,19 @@ long double TIniFile::ReadFloat(const std::string &section, const std::string &k
 void TIniFile::WriteString(const std::string &section, const std::string &key, const std::string &value)
 {
     TIniText text = LoadText(fileName_);
-    if (!Encode(text, section) || !Encode(text, key) || !Encode(text, value))
+    std::optional<std::string> sectionBytes = Encode(text, section), keyBytes = Encode(text, key),
+                               valueBytes = Encode(text, value);
+    if (!sectionBytes || !keyBytes || !valueBytes) {
         ChangeToUtf8(text);
-    std::string sectionBytes = *Encode(text, section);
-    std::string line = *Encode(text, key) + "=" + *Encode(text, value);
+        sectionBytes = Encode(text, section);
+        keyBytes = Encode(text, key);
+        valueBytes = Encode(text, value);
+    }
+    std::string line = *keyBytes + "=" + *valueBytes;
     SectionRange range = FindSection(text, section);
     std::vector<std::string> &lines = text.lines;
     if (range.begin == std::string::npos) {
-        lines.push_back("[" + sectionBytes + "]");
+        lines.push_back("[" + *sectionBytes + "]");
         lines.push_back(line);
     } else {
         size_t at = FindKey(text, range, key);
