@@ -521,10 +521,15 @@ bool TControl::AcceptsDrop(TObject *source, int x, int y, TDragState state)
 void TControl::WndProc(TMessage &message)
 {
     switch (message.Msg) {
+    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
+        if (!doubleClicks_)
+            message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+        HandleMouseMessage(message);
+        break;
     case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP:
         HandleMouseMessage(message);
         break;
     default:

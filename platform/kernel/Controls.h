@@ -178,6 +178,11 @@ public:
 
     // The message handler. Mouse messages become MouseDown/MouseMove/MouseUp.
     void WndProc(TMessage &message) override;
+    // Whether a press that quickly follows a click reaches this control as a
+    // double click (DblClick, ssDouble, and no click on its release). A
+    // control without a use for double clicks (a push button) takes such a
+    // press as a plain one, so that every quick click counts.
+    bool DoubleClicks() const { return doubleClicks_; }
 
     // Every control has a serial number that stays unique for the process; a
     // posted message finds its target by it (and finds nothing after a free).
@@ -203,6 +208,7 @@ protected:
     void Notification(TComponent *component, TOperation operation) override;
     // Asks the parent to lay out its aligned children again.
     void RequestAlign();
+    void SetDoubleClicks(bool v) { doubleClicks_ = v; }
 
 public:
     // Asks OnDragOver whether a drop of `source` is accepted here.
@@ -236,6 +242,7 @@ private:
     // A left press started on this control; only its release is a click (the
     // release that ends a double click is not).
     bool clicked_ = false;
+    bool doubleClicks_ = true;
     TCursor cursor_ = crDefault;
     TPopupMenu *popupMenu_ = nullptr;
     mutable std::string hint_;

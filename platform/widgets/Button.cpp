@@ -46,6 +46,7 @@ TButton::TButton(TComponent *owner) : TWinControl(owner)
 {
     SetBounds(0, 0, 75, 25);
     SetTabStop(true);
+    SetDoubleClicks(false);
 }
 
 void TButton::Click()

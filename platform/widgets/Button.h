@@ -1,6 +1,7 @@
 #pragma once
 // A push button. Clicking it gives its form the button's modal result (which
-// ends a modal run), then fires OnClick. Enter presses the focused button, and
+// ends a modal run), then fires OnClick. Every click counts, however quickly
+// it follows the one before: a double click is two clicks. Enter presses the focused button, and
 // the default button while no button has the focus (that button shows as the
 // default); the cancel button answers Esc anywhere on its form. Neither key
 // reaches a button when the focused control took it itself. Alt and the

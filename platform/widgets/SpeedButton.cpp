@@ -3,6 +3,7 @@
 TSpeedButton::TSpeedButton(TComponent *owner) : TGraphicControl(owner), glyph_(std::make_unique<TBitmap>())
 {
     SetBounds(0, 0, 23, 22);
+    SetDoubleClicks(false);
 }
 
 TSpeedButton::~TSpeedButton() = default;

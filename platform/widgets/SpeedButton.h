@@ -1,7 +1,7 @@
 #pragma once
 // A speed button: a windowless button with a picture that never takes the
 // focus. It is pressed while the left button is held over it and clicks when
-// the button is released over it.
+// the button is released over it; a double click is two clicks.
 #include "platform/kernel/Controls.h"
 
 #include <memory>

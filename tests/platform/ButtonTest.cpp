@@ -1,5 +1,9 @@
 #include "platform/widgets/Button.h"
+#include "platform/widgets/CheckButton.h"
+#include "platform/widgets/Grids.h"
 #include "platform/widgets/Memo.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/SpeedButton.h"
 #include "platform/core/Messages.h"
 #include "platform/kernel/QtControls.h"
 #include "platform/services/InputSimulation.h"
@@ -169,6 +173,47 @@ TEST(Button, AClickDuringTheModalRunEndsItWithTheButtonsResult)
     };
     EXPECT_EQ(d.form->ShowModal(), mrCancel);
     EXPECT_FALSE(d.form->Visible());
+}
+
+// Clicks given at a brisk pace, as the toolkit delivers them: every second
+// press comes as a double click. Push buttons and speed buttons count each
+// click; a panel and a grid, which have a use for the double click, still get
+// one click and one double click for each pair.
+TEST(Button, EveryQuickClickOfAButtonCountsAndOtherControlsKeepTheDoubleClick)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 200);
+    auto *button = PlaceControl<TButton>(&form, 10, 10, 75, 25);
+    auto *toggle = PlaceControl<TCheckButton>(&form, 100, 10, 75, 25);
+    auto *speed = PlaceControl<TSpeedButton>(&form, 190, 10, 40, 24);
+    auto *panel = PlaceControl<TPanel>(&form, 10, 60, 60, 30);
+    auto *grid = PlaceControl<TDrawGrid>(&form, 100, 60, 200, 100);
+    int buttonClicks = 0, speedClicks = 0, panelClicks = 0, panelDoubleClicks = 0, gridDoubleClicks = 0;
+    int gridDoublePresses = 0;
+    button->OnClick = [&](TObject *) { ++buttonClicks; };
+    speed->OnClick = [&](TObject *) { ++speedClicks; };
+    panel->OnClick = [&](TObject *) { ++panelClicks; };
+    panel->OnDblClick = [&](TObject *) { ++panelDoubleClicks; };
+    grid->OnDblClick = [&](TObject *) { ++gridDoubleClicks; };
+    grid->OnMouseDown = [&](TObject *, TMouseButton, TShiftState shift, int, int) {
+        gridDoublePresses += (shift & ssDouble) ? 1 : 0;
+    };
+    ASSERT_TRUE(SimulateActivation(form));
+    for (TControl *control : std::initializer_list<TControl *>{button, speed, panel, grid}) {
+        SimulateDoubleClick(*control, TPoint{5, 5});
+        SimulateDoubleClick(*control, TPoint{5, 5});
+    }
+    EXPECT_EQ(buttonClicks, 4);
+    EXPECT_EQ(speedClicks, 4);
+    EXPECT_EQ(panelClicks, 2);
+    EXPECT_EQ(panelDoubleClicks, 2);
+    EXPECT_EQ(gridDoubleClicks, 2);
+    EXPECT_EQ(gridDoublePresses, 2);
+    // A button that stays down goes down and up with every click.
+    SimulateDoubleClick(*toggle, TPoint{5, 5});
+    SimulateClick(*toggle, TPoint{5, 5});
+    EXPECT_TRUE(toggle->Down());
+    form.Hide();
 }
 
 } // namespace

@@ -407,3 +407,24 @@ TEST_F(EventDialogTest, EscRestoresAnEditedCellAndOtherwiseCancels)
     EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 2, 1));
     EXPECT_FALSE(Modified);
 }
+
+// Two clicks at a brisk pace (the second press comes as a double click) on
+// 行追加 add two rows, and on 行削除 delete two.
+TEST_F(EventDialogTest, QuickClicksOnTheRowButtonsEachAddOrDeleteARow)
+{
+    item.FEvents = {MakeEvent(EncodeDate(2024, 1, 1), "a", clRed)};
+    TdlgEvent dialog(nullptr, item);
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateDoubleClick(*dialog.btnAdd, TPoint{5, 5});
+        EXPECT_EQ(grid.RowCount(), 4);
+        EXPECT_EQ(dialog.RowColors(), (std::vector<TColor>{0, clRed, 0, 0}));
+        SimulateDoubleClick(*dialog.btnDel, TPoint{5, 5});
+        EXPECT_EQ(grid.RowCount(), 2);
+        EXPECT_EQ(grid.Cells(3, 1), "a");
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrOk);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].FontColor, clRed);
+}

@@ -135,6 +135,34 @@ TEST(RowDialogs, EnterOnAFocusedButtonOfTheCalendarPressesThatButton)
     EXPECT_FALSE(FileExists(f.home.File("Date.ini")));
 }
 
+// Clicks at a brisk pace, as the toolkit delivers them (every second press
+// a double click): each click on 次月 or 前月 moves a month, and a double
+// click on a day marks it once.
+TEST(RowDialogs, QuickClicksOnTheCalendarsMonthButtonsEachMoveAMonth)
+{
+    TDialogFixture f;
+    DateIniDir = f.home.Path();
+    HolidayList.clear();
+    TDateTime marked = 0;
+    ShowCalendarDialog(*f.main, [&](TCustomForm &form) {
+        auto &d = static_cast<TdlgCalendar &>(form);
+        return testing_support::RunModalScript(d, [&] {
+            ASSERT_EQ(d.Month(), 1);
+            SimulateDoubleClick(*d.btnNext, TPoint{5, 5});
+            SimulateDoubleClick(*d.btnNext, TPoint{5, 5});
+            EXPECT_EQ(d.Month(), 5);
+            EXPECT_EQ(d.pnlMonth->Caption(), "5");
+            SimulateDoubleClick(*d.btnPrev, TPoint{5, 5});
+            EXPECT_EQ(d.Month(), 3);
+            SimulateDoubleClick(*d.pnlDay[8], TPoint{3, 3});
+            EXPECT_TRUE(d.IsHolidayCell(8));
+            marked = EncodeDate(2024, 3, d.DayOfCell(8));
+            SimulateClick(*d.OKBtn, TPoint{5, 5});
+        });
+    });
+    EXPECT_EQ(HolidayList, std::vector<TDateTime>{marked});
+}
+
 TEST(RowDialogs, CalendarMarksADayAndOkWritesTheHolidayFile)
 {
     TDialogFixture f;
