@@ -379,8 +379,8 @@ void TInplaceEdit3D::UpdateContents()
     SetHideCaret(WholeIsButton());
     SetCursor(WholeIsButton() ? crArrow : crIBeam);
     checked_ = kind_ == cbsCheckBox && grid.Cells(col, row) == "1";
-    if (kind_ == cbsCalendar && !CellDate(grid.Cells(col, row), date_))
-        date_ = ::Date();
+    if (kind_ == cbsCalendar)
+        TakeDateOf(grid.Cells(col, row));
     buttonPressed_ = false;
 }
 
@@ -414,9 +414,11 @@ void TInplaceEdit3D::DropDown()
         list_->OnPicked = [this](TObject *) { CloseList(true); };
         popup = list_.get();
     } else if (kind_ == cbsCalendar) {
+        // At the date typed so far, not the one the editing started from.
+        TakeDateOf(Text());
         TMOMonthCalColors colors = column ? column->CalColors() : TMOMonthCalColors{};
         calendar_ = std::make_unique<TMOPopupPanel>(nullptr, colors, date_);
-        calendar_->OnDayPicked = [this](TObject *) { CloseCalendar(); };
+        calendar_->OnDayPicked = [this](TObject *) { CloseCalendar(true); };
         popup = calendar_.get();
     } else {
         return;
@@ -432,7 +434,7 @@ void TInplaceEdit3D::CloseUp()
     if (list_)
         CloseList(true);
     else if (calendar_)
-        CloseCalendar();
+        CloseCalendar(true);
 }
 
 // The pop-up may be the one calling: it is hidden now and freed later.
@@ -455,13 +457,24 @@ void TInplaceEdit3D::CloseList(bool take)
     grid.EditorPicked();
 }
 
-void TInplaceEdit3D::CloseCalendar()
+void TInplaceEdit3D::TakeDateOf(const std::string &text)
+{
+    if (!CellDate(text, date_))
+        date_ = ::Date();
+}
+
+void TInplaceEdit3D::CloseCalendar(bool take)
 {
     if (!calendar_)
         return;
-    date_ = calendar_->Calendar().Date();
+    TDateTime picked = calendar_->Calendar().Date();
     Retire();
     buttonPressed_ = false;
+    if (!take) {
+        Invalidate();
+        return;
+    }
+    date_ = picked;
     TMOStringGrid &grid = MOGrid();
     TMOGridColumn *column = grid.Column(grid.Col());
     SetText(CalendarText(date_, column ? column->DateFormat() : dtShort));
@@ -543,7 +556,8 @@ void TInplaceEdit3D::KeyDown(int &key, TShiftState shift)
         case VK_DOWN: calendar_->StepDays(7); break;
         case VK_PRIOR: calendar.PrevMonth(); break;
         case VK_NEXT: calendar.NextMonth(); break;
-        case VK_RETURN: case VK_ESCAPE: CloseCalendar(); break;
+        case VK_RETURN: CloseCalendar(true); break;
+        case VK_ESCAPE: CloseCalendar(false); break;
         default: return;
         }
         key = 0;

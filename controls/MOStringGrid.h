@@ -211,9 +211,11 @@ public:
     TRect TextRect() const override;
     void UpdateContents() override;
 
-    // The drop-down of a list or calendar column.
+    // The drop-down of a list or calendar column; the calendar opens at the
+    // date the editor holds (today when it holds none).
     void DropDown();
     // Closes it; the list's choice or the calendar's date goes into the cell.
+    // (Esc closes it and leaves the cell as it was.)
     void CloseUp();
     bool DroppedDown() const { return list_ || calendar_; }
     TMODropList *DropList() const { return list_.get(); }
@@ -236,7 +238,9 @@ private:
     bool HasButton() const;
     bool WholeIsButton() const { return kind_ == cbsDropList || kind_ == cbsCheckBox; }
     void ListPicked();
-    void CloseCalendar();
+    // The editor's date: the date of a cell's text, or today.
+    void TakeDateOf(const std::string &text);
+    void CloseCalendar(bool take);
     void CloseList(bool take);
     void Retire();
 

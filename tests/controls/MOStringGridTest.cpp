@@ -266,6 +266,42 @@ TEST_F(GridFixture, CalendarPopupPicksADateByKeysAndByClicks)
     EXPECT_EQ(validated.size(), 2u);
 }
 
+// The calendar opens at the date typed so far (today when the text is no
+// date); Esc closes it leaving the typed text and the cell as they were, and
+// only the next Esc gives the cell its starting text back.
+TEST_F(GridFixture, CalendarOpensAtTheTypedDateAndEscClosesItWithoutWriting)
+{
+    services->now = EncodeDate(2026, 12, 10) + 0.5;
+    grid.SetCells(1, 1, "2026/12/20");
+    grid.FocusCell(1, 1);
+    Key(Input(grid), VK_HOME);
+    Type(Input(grid), "20270131");
+    ASSERT_EQ(grid.Editor()->Text(), "2027/01/31");
+    Key(Input(grid), VK_F1 + 3);
+    TMOPopupPanel *popup = grid.Editor()->CalendarPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Calendar().Date(), EncodeDate(2027, 1, 31));
+    Key(Input(grid), VK_NEXT);
+    ASSERT_EQ(popup->Calendar().Date(), EncodeDate(2027, 2, 28));
+    Key(Input(grid), VK_ESCAPE);
+    EXPECT_EQ(grid.Editor()->CalendarPopup(), nullptr);
+    EXPECT_EQ(grid.Editor()->Text(), "2027/01/31");
+    EXPECT_EQ(grid.Cells(1, 1), "2027/01/31");
+    EXPECT_TRUE(validated.empty());
+    Key(Input(grid), VK_ESCAPE);
+    EXPECT_EQ(grid.Cells(1, 1), "2026/12/20");
+
+    Key(Input(grid), VK_HOME);
+    Type(Input(grid), "20271301");
+    Key(Input(grid), VK_F1 + 3);
+    popup = grid.Editor()->CalendarPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Calendar().Date(), EncodeDate(2026, 12, 10));
+    Key(Input(grid), VK_RETURN);
+    EXPECT_EQ(grid.Cells(1, 1), "2026/12/10");
+    EXPECT_EQ(validated.size(), 1u);
+}
+
 TEST_F(GridFixture, PaintsRowMarksDisabledCellsAndCheckBoxes)
 {
     grid.SetColor(clWhite);

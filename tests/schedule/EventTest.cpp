@@ -428,3 +428,49 @@ TEST_F(EventDialogTest, QuickClicksOnTheRowButtonsEachAddOrDeleteARow)
     ASSERT_EQ(item.FEvents.size(), 1u);
     EXPECT_EQ(item.FEvents[0].FontColor, clRed);
 }
+
+// A date typed over the cell's: the cell's calendar opens at the typed date,
+// and Esc closes it leaving the typed text, whatever month it was stepped
+// to; a day picked in it is written.
+TEST_F(EventDialogTest, TheDateCellsCalendarOpensAtTheTypedDateAndEscKeepsTheText)
+{
+    services->now = EncodeDate(2026, 12, 10) + 0.5;
+    item.FEvents = {MakeEvent(EncodeDate(2026, 12, 20), "出荷", clRed)};
+    TdlgEvent dialog(nullptr, item);
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        TInplaceEdit3D *editor = grid.Editor();
+        ASSERT_TRUE(editor && editor->Visible());
+        SimulateKey(VK_HOME);
+        SimulateTyping("20270131");
+        ASSERT_EQ(editor->Text(), "2027/01/31");
+        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        TMOPopupPanel *calendar = editor->CalendarPopup();
+        ASSERT_NE(calendar, nullptr);
+        EXPECT_EQ(calendar->Calendar().Date(), EncodeDate(2027, 1, 31));
+        EXPECT_EQ(calendar->TitleCaption().Caption(), "2027年01月");
+        SimulateClick(calendar->NextMonthButton(), TPoint{5, 5});
+        ASSERT_EQ(calendar->TitleCaption().Caption(), "2027年02月");
+        SimulateKey(VK_ESCAPE);
+        EXPECT_EQ(editor->CalendarPopup(), nullptr);
+        EXPECT_EQ(editor->Text(), "2027/01/31");
+        EXPECT_EQ(grid.Cells(1, 1), "2027/01/31");
+        EXPECT_EQ(dialog.ModalResult(), mrNone);
+
+        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        calendar = editor->CalendarPopup();
+        ASSERT_NE(calendar, nullptr);
+        EXPECT_EQ(calendar->Calendar().Date(), EncodeDate(2027, 1, 31));
+        TMOInplaceCalender &month = calendar->Calendar();
+        TGridCoord day = month.CellOfDay(15);
+        SimulateClick(month, Middle(month.CellRect(day.X, day.Y)));
+        EXPECT_EQ(editor->CalendarPopup(), nullptr);
+        EXPECT_EQ(grid.Cells(1, 1), "2027/01/15");
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrOk);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2027, 1, 15));
+    EXPECT_EQ(item.FEvents[0].EventName, "出荷");
+}
