@@ -57,6 +57,15 @@ struct EventDialogTest : ::testing::Test {
         SendMessage(&grid, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cell.Left + 5, cell.Top + 5));
         SendMessage(&grid, WM_LBUTTONUP, 0, MakeLParam(cell.Left + 5, cell.Top + 5));
     }
+    // A click on a cell, as a person gives it; the editor it shows, or nullptr.
+    static TInplaceEdit3D *ClickCell(TMOStringGrid &grid, int col, int row)
+    {
+        SimulateClick(grid, Middle(grid.CellRect(col, row)));
+        TInplaceEdit3D *editor = grid.Editor();
+        return editor && editor->Visible() ? editor : nullptr;
+    }
+    // A click on the editor's button (the list's or the calendar's arrow).
+    static void ClickArrow(TInplaceEdit3D &editor) { SimulateClick(editor, Middle(editor.ButtonRect())); }
     static TMessageTarget *Input(TdlgEvent &dialog)
     {
         TMOStringGrid &grid = *dialog.grdEvent;
@@ -242,10 +251,9 @@ TEST_F(EventDialogTest, InTheModalDialogThePopupsTakeTheMouseAndAltPressesTheBut
     TdlgEvent dialog(nullptr, item);
     TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
-        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
-        TInplaceEdit3D *editor = grid.Editor();
-        ASSERT_TRUE(editor && editor->Visible());
-        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        TInplaceEdit3D *editor = ClickCell(grid, 1, 1);
+        ASSERT_NE(editor, nullptr);
+        ClickArrow(*editor);
         TMOPopupPanel *calendar = editor->CalendarPopup();
         ASSERT_NE(calendar, nullptr);
         SimulateClick(calendar->NextMonthButton(), TPoint{5, 5});
@@ -258,9 +266,9 @@ TEST_F(EventDialogTest, InTheModalDialogThePopupsTakeTheMouseAndAltPressesTheBut
         EXPECT_EQ(grid.Cells(1, 1), "2024/01/29");
 
         // The marker list: a click on an item picks it and closes the list.
-        SimulateClick(grid, Middle(grid.CellRect(2, 1)));
-        editor = grid.Editor();
-        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        editor = ClickCell(grid, 2, 1);
+        ASSERT_NE(editor, nullptr);
+        ClickArrow(*editor);
         TMODropList *list = editor->DropList();
         ASSERT_NE(list, nullptr);
         SimulateClick(*list, Middle(list->ItemRect(2)));
@@ -356,9 +364,9 @@ TEST_F(EventDialogTest, TheSizeListScrollsByTheWheelAndTheNameCellTakesAPaste)
         SimulateKey('V', ssCtrl);
         EXPECT_EQ(grid.Editor()->Text(), "打合せ打合せ");
 
-        SimulateClick(grid, Middle(grid.CellRect(5, 1)));
-        TInplaceEdit3D *editor = grid.Editor();
-        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        TInplaceEdit3D *editor = ClickCell(grid, 5, 1);
+        ASSERT_NE(editor, nullptr);
+        ClickArrow(*editor);
         TMODropList *list = editor->DropList();
         ASSERT_NE(list, nullptr);
         ASSERT_NE(list->ScrollBar(), nullptr);
@@ -439,13 +447,12 @@ TEST_F(EventDialogTest, TheDateCellsCalendarOpensAtTheTypedDateAndEscKeepsTheTex
     TdlgEvent dialog(nullptr, item);
     TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
-        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
-        TInplaceEdit3D *editor = grid.Editor();
-        ASSERT_TRUE(editor && editor->Visible());
+        TInplaceEdit3D *editor = ClickCell(grid, 1, 1);
+        ASSERT_NE(editor, nullptr);
         SimulateKey(VK_HOME);
         SimulateTyping("20270131");
         ASSERT_EQ(editor->Text(), "2027/01/31");
-        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        ClickArrow(*editor);
         TMOPopupPanel *calendar = editor->CalendarPopup();
         ASSERT_NE(calendar, nullptr);
         EXPECT_EQ(calendar->Calendar().Date(), EncodeDate(2027, 1, 31));
@@ -458,7 +465,7 @@ TEST_F(EventDialogTest, TheDateCellsCalendarOpensAtTheTypedDateAndEscKeepsTheTex
         EXPECT_EQ(grid.Cells(1, 1), "2027/01/31");
         EXPECT_EQ(dialog.ModalResult(), mrNone);
 
-        SimulateClick(*editor, Middle(editor->ButtonRect()));
+        ClickArrow(*editor);
         calendar = editor->CalendarPopup();
         ASSERT_NE(calendar, nullptr);
         EXPECT_EQ(calendar->Calendar().Date(), EncodeDate(2027, 1, 31));
