@@ -141,7 +141,7 @@ void TdlgChartSetting::ApplyProgressStrip(TDateTime workStart, TDateTime actual)
         return;
     }
     TBevelLabel &strip = chart_.ProgressBarNeeded();
-    strip.SetColor(std::trunc(chart_.FRitsu) == 100 ? JissekiEndColor : JissekiColor);
+    strip.SetColor(ProgressStripColor(chart_));
     int left = 0, width = 0;
     if (JissekiHyouji != 0) {
         left = DateToPixel(PixelsPerDay, workStart);

@@ -330,6 +330,26 @@ long double WorkingDays(const TChart &chart)
     return WorkingDays(chart.FStartDate, chart.FEndDate, chart.FDuration, HolidayList);
 }
 
+TBarPlace BarPlace(const TShape &band)
+{
+    return {band.Top() + band.Height() / 5, band.Height() - band.Height() / 2};
+}
+
+TStripEnds ProgressStripEnds(const TChart &chart, long double pixelsPerDay)
+{
+    if (JissekiHyouji != 0)
+        return {DateToPixel(pixelsPerDay, chart.FChakushubi),
+                DateToPixel(pixelsPerDay, chart.FJissekibi) + RoundInt(pixelsPerDay)};
+    const int left = DateToPixel(pixelsPerDay, chart.FStartDate);
+    const long double width = DateToPixel(pixelsPerDay, chart.FEndDate) - left;
+    return {left, left + static_cast<int>(std::trunc(width * chart.FRitsu / 100))};
+}
+
+TColor ProgressStripColor(const TChart &chart)
+{
+    return std::trunc(chart.FRitsu) == 100 ? JissekiEndColor : JissekiColor;
+}
+
 namespace {
 
 TAlignment AlignmentOfText(const std::string &text, TAlignment fallback)

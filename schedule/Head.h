@@ -177,6 +177,27 @@ public:
     int Height() const { return FMemo->Height(); }
 };
 
+// Where a bar stands on its line band, on screen and on paper: a fifth of
+// the band down, half the band high (the odd pixel to the bar).
+struct TBarPlace {
+    int Top;
+    int Height;
+};
+TBarPlace BarPlace(const TShape &band);
+// The x of a progress strip's ends at `pixelsPerDay`, before any clipping:
+// from the start of work to the end of the actual date's day when strips show
+// dates (`JissekiHyouji`), otherwise from the bar's start over the part of its
+// width that its rate gives (truncated).
+struct TStripEnds {
+    int Left;
+    int Right;
+};
+TStripEnds ProgressStripEnds(const TChart &chart, long double pixelsPerDay);
+// A progress strip's colour: `JissekiEndColor` once the bar's rate, in whole
+// percent, is 100, `JissekiColor` before. The screen and the printout take it
+// from here, whether or not the strip was ever placed on screen.
+TColor ProgressStripColor(const TChart &chart);
+
 struct TGroup {
     std::string Name;
     TColor Color = 0;

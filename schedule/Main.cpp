@@ -972,7 +972,8 @@ void TfrmMain::AddChart(TShape &band, int x, bool paste)
         c.FStartDate = std::trunc(c.FStartDate);
     c.FEndDate = static_cast<TDateTime>(c.FStartDate + c.FDuration);
     int left = DateToPixel(PixelsPerDay, c.FStartDate);
-    c.FBar->SetBounds(left, band.Top() + band.Height() / 5, c.FBar->Width(), band.Height() - band.Height() / 2);
+    const TBarPlace place = BarPlace(band);
+    c.FBar->SetBounds(left, place.Top, c.FBar->Width(), place.Height);
     c.FBar->SetWidthEx(DateToPixel(PixelsPerDay, c.FEndDate) - left);
     c.FBar->SetTag(band.Tag());
     c.FBar->Show();
@@ -983,7 +984,7 @@ void TfrmMain::AddChart(TShape &band, int x, bool paste)
                                        : static_cast<int>(std::trunc(c.FBar->WidthEx() * c.FRitsu / 100));
         strip.SetBounds(p1, c.FBar->Top() + c.FBar->Height() - 1, strip.Width(), 5);
         strip.SetWidthEx(width);
-        strip.SetColor(std::trunc(c.FRitsu) == 100 ? JissekiEndColor : JissekiColor);
+        strip.SetColor(ProgressStripColor(c));
         strip.SetShowHint(true);
         strip.Show();
     }
@@ -1289,9 +1290,8 @@ void TfrmMain::PlaceChart(TChart &c, int w)
         x1 = std::max(x1, -10);
         x2 = std::min(x2, w + 10);
         TItem &row = *ItemList[static_cast<size_t>(c.FBar->Tag())];
-        const TShape &band = *row.FLines[static_cast<size_t>(c.FLine)];
-        int bh = band.Height();
-        c.FBar->SetBounds(x1, band.Top() + bh / 5, c.FBar->Width(), bh - bh / 2);
+        const TBarPlace place = BarPlace(*row.FLines[static_cast<size_t>(c.FLine)]);
+        c.FBar->SetBounds(x1, place.Top, c.FBar->Width(), place.Height);
         c.FBar->SetWidthEx(x2 - x1);
         c.FBar->Font().SetStyle(c.FSelected ? TFontStyles(fsBold) : TFontStyles(0));
         c.FBar->Show();
@@ -1299,14 +1299,7 @@ void TfrmMain::PlaceChart(TChart &c, int w)
     }
     if (!c.FProgressBar)
         return;
-    int p1, p2;
-    if (JissekiHyouji != 0) {
-        p1 = DateToPixel(PixelsPerDay, c.FChakushubi);
-        p2 = DateToPixel(PixelsPerDay, c.FJissekibi) + Round(PixelsPerDay);
-    } else {
-        p1 = DateToPixel(PixelsPerDay, c.FStartDate);
-        p2 = p1 + static_cast<int>(std::trunc((DateToPixel(PixelsPerDay, c.FEndDate) - p1) * c.FRitsu / 100));
-    }
+    auto [p1, p2] = ProgressStripEnds(c, PixelsPerDay);
     TBevelLabel &strip = *c.FProgressBar;
     if (p1 > w || p2 < 0) {
         strip.Hide();
@@ -1316,7 +1309,7 @@ void TfrmMain::PlaceChart(TChart &c, int w)
     p2 = std::min(p2, w + 10);
     strip.SetBounds(p1, c.FBar->Top() + c.FBar->Height() - 1, strip.Width(), strip.Height());
     strip.SetWidthEx(p2 - p1);
-    strip.SetColor(std::trunc(c.FRitsu) == 100 ? JissekiEndColor : JissekiColor);
+    strip.SetColor(ProgressStripColor(c));
     strip.Show();
     strip.BringToFront();
 }

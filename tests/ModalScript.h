@@ -43,4 +43,22 @@ inline bool TabTo(TWinControl &control, bool back = false)
     return FocusedControl() == &control;
 }
 
+// Runs `input` once a modal dialog of the kind is the active window (looked
+// for during two seconds); a dialog the input leaves open is ended.
+template <typename TDialog>
+void WhenDialogActive(std::function<void(TDialog &)> input, int triesLeft = 200)
+{
+    QTimer::singleShot(10, [input = std::move(input), triesLeft]() mutable {
+        auto *dialog = dynamic_cast<TDialog *>(Screen().ActiveForm());
+        if (!dialog || !dialog->Modal()) {
+            if (triesLeft > 0)
+                WhenDialogActive<TDialog>(std::move(input), triesLeft - 1);
+            return;
+        }
+        input(*dialog);
+        if (dialog->ModalResult() == mrNone)
+            dialog->SetModalResult(mrAbort);
+    });
+}
+
 } // namespace testing_support

@@ -759,17 +759,6 @@ namespace {
 // A line index that names one of the row's line bands.
 bool OnRowLine(int line, const TItem &row) { return line >= 0 && line < row.FLineCount; }
 
-// The top and height a bar gets in its line band.
-struct TBarPlace {
-    int Top;
-    int Height;
-};
-
-TBarPlace BarPlace(const TShape &band)
-{
-    return {band.Top() + band.Height() / 5, band.Height() - band.Height() / 2};
-}
-
 } // namespace
 
 // Whether an event prints: not done, its day inside the period, on a line of the row.
@@ -791,16 +780,10 @@ static bool StripSpan(const TChart &chart, long double dayWidth, int chartWidth,
 {
     if (!chart.FProgressBar)
         return false;
-    if (JissekiHyouji != 0) {
-        x1 = DateToPixel(dayWidth, chart.FChakushubi) - 1;
-        x2 = DateToPixel(dayWidth, chart.FJissekibi) + RoundInt(dayWidth);
-    } else {
-        const int start = DateToPixel(dayWidth, chart.FStartDate);
-        x1 = start - 1;
-        x2 = x1 + 1 + static_cast<int>(std::trunc((DateToPixel(dayWidth, chart.FEndDate) - start) * chart.FRitsu / 100));
-    }
-    x1 = std::max(x1, 0);
-    x2 = std::min(x2, chartWidth);
+    // One pixel further left than on screen, as the bar prints.
+    const TStripEnds ends = ProgressStripEnds(chart, dayWidth);
+    x1 = std::max(ends.Left - 1, 0);
+    x2 = std::min(ends.Right, chartWidth);
     return x1 < chartWidth && x2 > 0;
 }
 
@@ -939,10 +922,13 @@ void TrepForm::PrintBars(const TItem &row)
         const TShape &band = *row.FLines[static_cast<size_t>(chart.FLine)];
         const TBarPlace place = BarPlace(band);
         if (BarPrints(chart, dayWidth_, chartWidth_) && nextBar < barShapes_.size()) {
+            // The bar's own control stands where the screen places it (it
+            // stays hidden while its row is far from the view); what prints
+            // is taken from its line band, not from where the control was.
             TBevelLabel &bar = *chart.FBar;
             bar.SetBounds(bar.Left(), place.Top, bar.Width(), place.Height);
-            const int t = bar.Top() - memoTop + 2;
-            const int b = t + bar.Height();
+            const int t = place.Top - memoTop + 2;
+            const int b = t + place.Height;
             const int x1 = std::max(X(chart.FStartDate) - 1, 0);
             const int x2 = std::min(X(chart.FEndDate), chartWidth_);
             TRpShape &shape = *barShapes_[nextBar];
@@ -967,10 +953,11 @@ void TrepForm::PrintBars(const TItem &row)
         if (!StripSpan(chart, dayWidth_, chartWidth_, x1, x2) || nextStrip >= progressShapes_.size())
             continue;
         // The strip sits under the bar as the bar is placed for printing,
-        // whether or not the bar itself printed.
+        // whether or not the bar itself printed, in the colour the screen
+        // gives it: also for a row the screen never placed.
         const int t = place.Top + place.Height - memoTop + 1;
         TRpShape &strip = *progressShapes_[nextStrip++];
-        strip.Brush().SetColor(chart.FProgressBar->Color());
+        strip.Brush().SetColor(ProgressStripColor(chart));
         strip.SetBounds(captionWidth_ + x1, t, x2 - x1, 5);
     }
 }

@@ -19,6 +19,7 @@
 namespace {
 
 using testing_support::Middle;
+using testing_support::WhenDialogActive;
 using testing_support::SelectionPixels;
 
 class MouseEditing : public ::testing::Test {
@@ -385,24 +386,6 @@ TEST_F(MouseEditing, ABandFreedByFewerLinesIsNoLongerThePopupsBand)
 // ---------------------------------------------------------------- the popups from the keyboard
 
 namespace {
-
-// Runs `input` once a modal dialog of the kind is the active window (looked
-// for during two seconds); a dialog the input leaves open is ended.
-template <typename TDialog>
-void WhenDialogActive(std::function<void(TDialog &)> input, int triesLeft = 200)
-{
-    QTimer::singleShot(10, [input = std::move(input), triesLeft]() mutable {
-        auto *dialog = dynamic_cast<TDialog *>(Screen().ActiveForm());
-        if (!dialog || !dialog->Modal()) {
-            if (triesLeft > 0)
-                WhenDialogActive<TDialog>(std::move(input), triesLeft - 1);
-            return;
-        }
-        input(*dialog);
-        if (dialog->ModalResult() == mrNone)
-            dialog->SetModalResult(mrAbort);
-    });
-}
 
 // Presses Down in the menu up now until `caption` is highlighted; the presses it took.
 int DownTo(const std::string &caption)

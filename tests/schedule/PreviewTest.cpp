@@ -10,6 +10,7 @@
 #include "schedule/printing/Rep.h"
 #include "tests/FakePrinters.h"
 #include "tests/schedule/DialogFixture.h"
+#include "tests/schedule/ProgressStrips.h"
 
 #include <algorithm>
 #include <chrono>
@@ -640,4 +641,36 @@ TEST(PreviewWindow, AWrappedCaptionShowsLineByLineInsideItsCell)
         }
     });
     EXPECT_EQ(printed, shown);
+}
+
+// A document far longer than the window: every page of the preview shows
+// each progress strip in its bar's achievement colour, whichever rows the
+// screen has placed, with the view at the top and at the bottom.
+TEST(PreviewWindow, EveryProgressStripShowsInItsBarsColourWhereverTheWindowIsScrolled)
+{
+    TPreviewBoard board(60);
+    AddProgressBars(StartDate);
+    ShowWindowAtTop(*board.main);
+    auto previewedColours = [&] {
+        std::string colours;
+        int pages = 0;
+        ShowFinishedPreview(board, [&](TRpPreview &preview) {
+            TRpPrinter &printer = *preview.Printer();
+            pages = printer.PageCount();
+            for (int n = 1; n <= pages; ++n) {
+                const std::unique_ptr<TMetafile> page = printer.GetPage(n);
+                ASSERT_NE(page, nullptr);
+                TBitmap image(page->Width(), page->Height());
+                image.Canvas().Brush().SetColor(clWhite);
+                image.Canvas().FillRect(TRect{0, 0, image.Width(), image.Height()});
+                page->Play(image.Canvas(), TRect{0, 0, image.Width(), image.Height()});
+                colours += StripColoursDown(image, 5);
+            }
+        });
+        EXPECT_GE(pages, 3);
+        return colours;
+    };
+    EXPECT_EQ(previewedColours(), ExpectedStripColours());
+    ScrollWindowToBottom(*board.main);
+    EXPECT_EQ(previewedColours(), ExpectedStripColours());
 }

@@ -15,6 +15,7 @@
 #include "tests/PdfTools.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DialogFixture.h"
+#include "tests/schedule/ProgressStrips.h"
 
 namespace {
 
@@ -515,4 +516,37 @@ TEST(PrintCommand, LinesPrintAsThinAsTheirPenAndStampCaptionsKeepClearOfThem)
         EXPECT_GE(x - line, 2) << word.Text << ": the line ends at " << line << ", the caption starts at " << x;
     }
     EXPECT_EQ(stamps, 4);
+}
+
+// A document far longer than the window: every progress strip prints in its
+// bar's achievement colour, whichever rows the screen has placed, with the
+// view at the top and at the bottom.
+TEST(PrintCommand, EveryProgressStripPrintsInItsBarsColourWhereverTheWindowIsScrolled)
+{
+    TPrintBoard board(60);
+    AddProgressBars(StartDate);
+    ShowWindowAtTop(*board.main);
+    const std::string pdf = UniqueTempPath("strips.pdf");
+    auto printedColours = [&] {
+        board.Print([&](TdlgPrint &d) {
+            board.ToPdf(d, pdf);
+            d.btnOk->Click();
+        });
+        EXPECT_TRUE(board.services->messages.empty());
+        std::string colours;
+        const int pages = PdfPageCount(pdf);
+        EXPECT_GE(pages, 3);
+        for (int page = 1; page <= pages; ++page) {
+            const std::string png = RenderPdfPage(pdf, page, 96);
+            TBitmap image;
+            image.LoadFromFile(png);
+            colours += StripColoursDown(image, 5);
+            DeleteFile(png);
+        }
+        return colours;
+    };
+    EXPECT_EQ(printedColours(), ExpectedStripColours());
+    ScrollWindowToBottom(*board.main);
+    EXPECT_EQ(printedColours(), ExpectedStripColours());
+    DeleteFile(pdf);
 }

@@ -6,6 +6,9 @@
 #include "schedule/printing/Rep.h"
 #include "tests/report/BandReportTestDevice.h"
 #include "tests/schedule/DialogFixture.h"
+#include "schedule/InitSetting.h"
+#include "tests/ModalScript.h"
+#include "tests/schedule/ProgressStrips.h"
 #include "tests/schedule/TestBars.h"
 
 #include <algorithm>
@@ -686,4 +689,52 @@ TEST(RepRowBand, NegativeLinesAndStaleBarsDoNotMisplaceAnything)
     const TShape &band = *row.FLines[0];
     const int barBottom = band.Top() + band.Height() / 5 + band.Height() - band.Height() / 2;
     EXPECT_EQ(rep.ProgressShapes()[0]->Top(), barBottom - row.FMemo->Top() + 1);
+}
+
+// The report takes what a row prints from the document, not from how the
+// screen last placed the row: a strip placed in the colour of an earlier
+// setting and put away, or never placed at all, prints in its bar's colour as
+// the settings give it now; a caption the screen has no window for prints
+// the lines it shows once scrolled to.
+TEST(RepRowBand, RowsAwayFromTheViewPrintAsTheSettingsAndTheirCaptionsSayNow)
+{
+    TReportBoard board(120);
+    const TColor savedDone = JissekiEndColor, savedHalf = JissekiColor;
+    AddProgressBars(StartDate);
+    board.main->pnlItem->SetWidth(180);
+    TMemo &last = *ItemList.back()->FMemo;
+    last.SetText(LongCaption);
+    ShowWindowAtTop(*board.main);
+    ScrollWindowToBottom(*board.main);
+    board.main->scb1->VertScrollBar().SetPosition(0);
+    // The rows near the end were placed in the old colours; the settings
+    // change while the view is at the top.
+    constexpr TColor Green = 0x00A000, Purple = 0x800080;
+    testing_support::WhenDialogActive<TdlgInitSetting>([&](TdlgInitSetting &d) {
+        d.pnlJissekiEndColor->SetColor(Green);
+        d.pnlJissekiColor->SetColor(Purple);
+        d.btnOk->Click();
+    });
+    board.main->mitInitSettingClick();
+    ASSERT_EQ(JissekiEndColor, Green);
+    ASSERT_FALSE(last.HandleAllocated());
+
+    TrepForm rep(*board.main);
+    auto device = board.Run(rep);
+    std::string colours;
+    for (const report_test::TRecordedFill &fill : device->Fills())
+        if (fill.Rect.Height() == 5)
+            colours += fill.Color == Green ? 'D' : fill.Color == Purple ? 'H' : '?';
+    EXPECT_EQ(colours, ExpectedStripColours());
+
+    const std::vector<std::string> shown = last.Lines();
+    ASSERT_EQ(shown.size(), 3u);
+    const std::vector<std::string> page = device->TextsOnPage(device->Pages);
+    for (const std::string &line : shown)
+        EXPECT_TRUE(Shows(page, line)) << line;
+    ScrollWindowToBottom(*board.main);
+    EXPECT_TRUE(last.HandleAllocated());
+    EXPECT_EQ(last.Lines(), shown);
+    JissekiEndColor = savedDone;
+    JissekiColor = savedHalf;
 }
