@@ -407,3 +407,32 @@ TEST_F(EventDialogTest, EscRestoresAnEditedCellAndOtherwiseCancels)
     EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2024, 2, 1));
     EXPECT_FALSE(Modified);
 }
+
+// Alt and a letter that is no button's stays out of the cell being edited
+// and beeps; the buttons' access keys still work from the cell.
+TEST_F(EventDialogTest, AnAltLetterThatMatchesNothingStaysOutOfTheCellBeingEdited)
+{
+    TdlgEvent dialog(nullptr, item);
+    int beeps = 0;
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        SimulateKey(VK_HOME);
+        SimulateTyping("20240301");
+        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+        ASSERT_EQ(FocusedControl(), grid.Editor());
+        SimulateTyping("会議");
+        beeps = MessageBeepCount();
+        SimulateKey('Q', ssAlt);
+        SimulateKey('Z', ssAlt);
+        EXPECT_EQ(grid.Editor()->Text(), "会議");
+        beeps = MessageBeepCount() - beeps;
+        SimulateKey('A', ssAlt); // 行追加(&A)
+        EXPECT_EQ(grid.RowCount(), 3);
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrOk);
+    EXPECT_EQ(beeps, 2);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventName, "会議");
+}
