@@ -57,6 +57,14 @@ struct EventDialogTest : ::testing::Test {
         SendMessage(&grid, WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cell.Left + 5, cell.Top + 5));
         SendMessage(&grid, WM_LBUTTONUP, 0, MakeLParam(cell.Left + 5, cell.Top + 5));
     }
+    // The first row's date typed, then its name cell opened for typing.
+    static void DateThenNameCell(TMOStringGrid &grid, const std::string &date)
+    {
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        SimulateKey(VK_HOME);
+        SimulateTyping(date);
+        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+    }
     static TMessageTarget *Input(TdlgEvent &dialog)
     {
         TMOStringGrid &grid = *dialog.grdEvent;
@@ -342,10 +350,7 @@ TEST_F(EventDialogTest, TheSizeListScrollsByTheWheelAndTheNameCellTakesAPaste)
     TdlgEvent dialog(nullptr, item);
     TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
-        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
-        SimulateKey(VK_HOME);
-        SimulateTyping("20240301");
-        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+        DateThenNameCell(grid, "20240301");
         ASSERT_EQ(FocusedControl(), grid.Editor());
         SimulateClipboard("打合せ\r\n二行目");
         SimulateKey('V', ssCtrl);
@@ -416,10 +421,7 @@ TEST_F(EventDialogTest, AnAltLetterThatMatchesNothingStaysOutOfTheCellBeingEdite
     int beeps = 0;
     TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
-        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
-        SimulateKey(VK_HOME);
-        SimulateTyping("20240301");
-        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+        DateThenNameCell(grid, "20240301");
         ASSERT_EQ(FocusedControl(), grid.Editor());
         SimulateTyping("会議");
         beeps = MessageBeepCount();
