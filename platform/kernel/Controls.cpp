@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Accessibility.h"
 #include "platform/kernel/Application.h"
+#include "platform/kernel/Beep.h"
 #include "platform/kernel/Forms.h"
 #include "platform/core/Menus.h"
 #include "platform/graphics/QtCanvas.h"
@@ -166,6 +167,35 @@ void ActivateToolWindowForFocus(QWidget *source)
     top->activateWindow();
 }
 
+// The form whose menus and shortcuts a key typed in `widget` reaches: its
+// window's form; a tool window's keys are its owner form's.
+TCustomForm *KeyboardFormOf(QWidget *widget)
+{
+    TWinControl *window = TWidgetLink::ControlOf(widget->window());
+    if (auto *tool = dynamic_cast<TToolWindow *>(window))
+        window = tool->OwnerWindow();
+    return dynamic_cast<TCustomForm *>(window);
+}
+
+// The system's menu key offered to the form's menu bars: Alt alone or F10
+// (`ch` 0), or Alt and a character; true when one took it.
+bool OfferSysCommand(TCustomForm *form, char32_t ch)
+{
+    TMessage message{CM_APPSYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(ch), 0};
+    Application().Guard([&] { DispatchMessage(form, message); });
+    return message.Result != 0;
+}
+
+// A character typed with Alt (and without Ctrl): a menu key, never text.
+// Characters a keyboard layout makes with AltGr arrive without Alt, or with
+// Ctrl and Alt together, and are text.
+bool TypedWithAlt(const QKeyEvent &key)
+{
+    const Qt::KeyboardModifiers mods = key.modifiers();
+    const QString text = key.text();
+    return (mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !text.isEmpty() && text.at(0).isPrint();
+}
+
 // Keys reach the form before any control sees them, as the class library
 // offers them: first as shortcuts of the form's menu commands, then (with Alt)
 // as the accelerators of its controls' captions. Without this a text box
@@ -187,17 +217,17 @@ public:
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         int vk = VirtualKey(key);
-        TWinControl *window = TWidgetLink::ControlOf(static_cast<QWidget *>(watched)->window());
+        auto *widget = static_cast<QWidget *>(watched);
         // A tool window's keys are its owner form's (its menu's shortcuts
         // work there); Esc gives the keyboard back to the owner.
-        if (auto *tool = dynamic_cast<TToolWindow *>(window)) {
-            window = tool->OwnerWindow();
-            if (window && type == QEvent::KeyPress && vk == VK_ESCAPE && key->modifiers() == Qt::NoModifier) {
-                ActivateWindow(*window);
+        if (auto *tool = dynamic_cast<TToolWindow *>(TWidgetLink::ControlOf(widget->window()))) {
+            TWinControl *owner = tool->OwnerWindow();
+            if (owner && type == QEvent::KeyPress && vk == VK_ESCAPE && key->modifiers() == Qt::NoModifier) {
+                ActivateWindow(*owner);
                 return true;
             }
         }
-        auto *form = dynamic_cast<TCustomForm *>(window);
+        TCustomForm *form = KeyboardFormOf(widget);
         if (type == QEvent::KeyRelease) {
             // Alt pressed and let go with nothing between: the system's menu key.
             if (vk != VK_MENU || !altAlone_ || key->isAutoRepeat())
@@ -236,12 +266,6 @@ public:
     }
 
 private:
-    static bool OfferSysCommand(TCustomForm *form, char32_t ch)
-    {
-        TMessage message{CM_APPSYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(ch), 0};
-        Application().Guard([&] { DispatchMessage(form, message); });
-        return message.Result != 0;
-    }
     bool altAlone_ = false;
 };
 
@@ -1878,21 +1902,38 @@ bool TWidgetLink::KeyEvent(QEvent *event)
     if (event->type() == QEvent::KeyPress)
         Application().CancelHint();
     auto *key = static_cast<QKeyEvent *>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    // Alt and a character that no menu, control or handler took is a menu
+    // key that matched nothing: a beep, and the character never goes into
+    // the control's text.
+    const bool altCharacter = press && TypedWithAlt(*key);
     int vk = VirtualKey(key);
-    if (vk == 0)
-        return false;
+    if (vk == 0) {
+        if (altCharacter)
+            MessageBeep(0);
+        return altCharacter;
+    }
     TShiftState shift = ShiftOf(key->modifiers(), Qt::NoButton);
     TWinControl *control = control_;
+    const QPointer<QWidget> widget = widget_;
     const std::uint64_t serial = control->Serial();
-    LRESULT result = SendMessage(control, event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+    LRESULT result = SendMessage(control, press ? WM_KEYDOWN : WM_KEYUP,
                                  static_cast<WPARAM>(vk), static_cast<LPARAM>(shift));
+    // (The handler may have freed the control, and this link with it.)
+    const bool untouched = result == vk && press && TControl::FindBySerial(serial) == control;
     // Shift+F10 and the menu key that came back untouched (no handler or hook
     // took them) open the popup menu at the focused control's client origin,
-    // as for a request with no point. (The handler may have freed the
-    // control, and this link with it.)
-    if (result == vk && event->type() == QEvent::KeyPress && AsksForContextMenu(vk, shift)
-        && TControl::FindBySerial(serial) == control && OpenPopupMenu(*control, control->ClientToScreen(TPoint{0, 0})))
+    // as for a request with no point.
+    if (untouched && AsksForContextMenu(vk, shift) && OpenPopupMenu(*control, control->ClientToScreen(TPoint{0, 0})))
         return true;
+    // F10 alone gives the menus the keyboard, as Alt alone does.
+    if (untouched && vk == VK_F10 && shift == 0 && !key->isAutoRepeat() && widget)
+        if (TCustomForm *form = KeyboardFormOf(widget); form && (OfferSysCommand(form, 0) || form->ToggleMenuKeyboardMode()))
+            return true;
+    if (result != 0 && altCharacter) {
+        MessageBeep(0);
+        return true;
+    }
     return result == 0;
 }
 

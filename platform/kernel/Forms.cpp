@@ -205,11 +205,20 @@ void TCustomForm::RebuildMenuBar()
         return;
     }
     if (!bar) {
-        bar = new QMenuBar(Link()->Widget());
+        bar = NewQtMenuBar(Link()->Widget());
         static_cast<QVBoxLayout *>(Link()->Widget()->layout())->insertWidget(0, bar);
         menuBar_ = bar;
     }
     FillQtMenuBar(*bar, *menu_->Items());
+}
+
+bool TCustomForm::ToggleMenuKeyboardMode()
+{
+    auto *bar = static_cast<QMenuBar *>(menuBar_);
+    if (!bar || !bar->isVisible() || !Enabled())
+        return false;
+    ToggleMenuBarKeyboardMode(*bar);
+    return true;
 }
 
 void TCustomForm::SetWindowState(TWindowState state)

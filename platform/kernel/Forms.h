@@ -75,6 +75,10 @@ public:
     // Alt and a letter or digit: presses the control whose caption has that
     // accelerator; false when none took it.
     bool DialogChar(int key);
+    // F10: the form's menu bar takes the keyboard with its first title
+    // highlighted (it gives it back on F10, Alt or Esc); false when the form
+    // shows no menu bar.
+    bool ToggleMenuKeyboardMode();
     // Moves the focus to the next (or previous) focusable tab stop after
     // `current`, in the order the controls were placed on the form.
     void SelectNext(TWinControl *current, bool forward = true);

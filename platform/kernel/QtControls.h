@@ -67,8 +67,13 @@ private:
 
 class QMenuBar;
 class TMenuItem;
+// A form's menu bar (its parent owns it).
+QMenuBar *NewQtMenuBar(QWidget *parent);
 // Rebuilds a menu bar from the children of a root menu item.
 void FillQtMenuBar(QMenuBar &bar, TMenuItem &root);
+// The menu bar takes the keyboard with its first title highlighted, as after
+// Alt alone; when it has the keyboard, it gives it back.
+void ToggleMenuBarKeyboardMode(QMenuBar &bar);
 
 // Keeps a top-level window above every window or not; a shown window (which
 // changing the flag hides) shows again as it was.

@@ -24,7 +24,10 @@ void TQtInputWindow::SendChars(const QString &text)
 
 void TQtInputWindow::keyPressEvent(QKeyEvent *event)
 {
-    if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    // Ctrl makes no text, Alt a menu key; both together are how some
+    // keyboard layouts give AltGr, whose characters are typed.
+    const Qt::KeyboardModifiers held = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if (held == Qt::NoModifier || held == (Qt::ControlModifier | Qt::AltModifier))
         SendChars(event->text());
     event->accept();
 }

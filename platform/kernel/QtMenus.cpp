@@ -4,11 +4,54 @@
 #include "platform/kernel/QtControls.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyleOptionMenuItem>
 
 namespace {
+
+// A form's menu bar. While it has the keyboard (after Alt or F10, and while
+// the arrows move along it) the title the keyboard is on is drawn
+// highlighted as an open one, so that the person sees that the menus have
+// the keyboard and which title Left and Right have reached.
+class TQtMenuBar : public QMenuBar {
+public:
+    explicit TQtMenuBar(QWidget *parent) : QMenuBar(parent) {}
+
+    // As Alt pressed and let go alone: the toolkit's own keyboard mode
+    // (first title, arrows, Esc) starts, or ends when it runs. The toolkit
+    // watches the bar's Alt keys for it.
+    void ToggleKeyboardMode()
+    {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+        QCoreApplication::sendEvent(this, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &release);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem *option, const QAction *action) const override
+    {
+        QMenuBar::initStyleOption(option, action);
+        if ((option->state & QStyle::State_Selected) && hasFocus())
+            option->state |= QStyle::State_Sunken;
+    }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        // F10 gives the keyboard back, as Esc does.
+        if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QMenuBar::keyPressEvent(&escape);
+            event->accept();
+            return;
+        }
+        QMenuBar::keyPressEvent(event);
+    }
+};
 
 QKeySequence KeySequence(int shortCut)
 {
@@ -71,6 +114,14 @@ void FillMenu(QMenu &menu, TMenuItem &item, TMenuItem **chosen)
 }
 
 } // namespace
+
+QMenuBar *NewQtMenuBar(QWidget *parent) { return new TQtMenuBar(parent); }
+
+void ToggleMenuBarKeyboardMode(QMenuBar &bar)
+{
+    if (auto *ours = dynamic_cast<TQtMenuBar *>(&bar))
+        ours->ToggleKeyboardMode();
+}
 
 void FillQtMenuBar(QMenuBar &bar, TMenuItem &root)
 {

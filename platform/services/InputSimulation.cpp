@@ -11,7 +11,9 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
@@ -364,6 +366,41 @@ std::optional<TShownMenu> ShownMenu()
     return shown;
 }
 
+std::optional<TShownMenu> ShownMenuBar(TCustomForm &form)
+{
+    if (!form.HandleAllocated())
+        return std::nullopt;
+    auto *bar = form.Link()->Widget()->findChild<QMenuBar *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!bar || !bar->isVisible())
+        return std::nullopt;
+    TShownMenu shown;
+    const QPoint topLeft = bar->mapToGlobal(QPoint(0, 0));
+    shown.TopLeft = TPoint{topLeft.x(), topLeft.y()};
+    const QImage image = bar->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    const QRgb highlight[] = {bar->palette().color(QPalette::Active, QPalette::Highlight).rgb(),
+                              bar->palette().color(QPalette::Inactive, QPalette::Highlight).rgb()};
+    for (QAction *action : bar->actions()) {
+        if (!action->isVisible() || action->isSeparator())
+            continue;
+        const std::string caption = StdStr(ItemCaption(*action));
+        shown.Items.push_back(TShownMenuItem{caption, action->isEnabled()});
+        // Drawn highlighted: most of the title's pixels have the highlight colour.
+        const QRect title = bar->actionGeometry(action);
+        const QRect pixels(QPoint(qRound(title.left() * ratio), qRound(title.top() * ratio)),
+                           QSize(qRound(title.width() * ratio), qRound(title.height() * ratio)));
+        long lit = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                if (image.valid(x, y)
+                    && (image.pixel(x, y) == highlight[0] || image.pixel(x, y) == highlight[1]))
+                    ++lit;
+        if (!pixels.isEmpty() && lit * 2 > static_cast<long>(pixels.width()) * pixels.height())
+            shown.Active = caption;
+    }
+    return shown;
+}
+
 TCursor ShownCursor(TControl &control, TPoint p)
 {
     auto [receiver, local] = MouseReceiver(control, p);
@@ -417,6 +454,12 @@ void SimulateTyping(const std::string &text)
         Qt::Key key = c < 0x80 ? QTest::asciiToKey(static_cast<char>(c)) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, static_cast<QWidget *>(nullptr), key, character, Qt::NoModifier);
     }
+}
+
+void SimulateAltGrTyping(int key, const std::string &character, bool withCtrlAlt)
+{
+    const Qt::KeyboardModifiers held = withCtrlAlt ? Qt::ControlModifier | Qt::AltModifier : Qt::NoModifier;
+    QTest::sendKeyEvent(QTest::Click, static_cast<QWidget *>(nullptr), QtKey(key), QStr(character), held);
 }
 
 void SimulateClipboard(const std::string &text)

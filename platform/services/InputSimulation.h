@@ -84,6 +84,11 @@ struct TShownMenu {
 // The popup menu up now; nullopt when none is.
 std::optional<TShownMenu> ShownMenu();
 
+// The form's menu bar as it is drawn now: its titles (captions as given, "&"
+// included) and, in Active, the title drawn highlighted (empty when none
+// is); nullopt when the form shows no menu bar.
+std::optional<TShownMenu> ShownMenuBar(TCustomForm &form);
+
 // The cursor the window under a point of the control shows now (after a
 // mouse move there); crDefault for the arrow.
 TCursor ShownCursor(TControl &control, TPoint p);
@@ -95,6 +100,11 @@ TCursor ShownCursor(TControl &control, TPoint p);
 void SimulateKey(int key, TShiftState shift = 0);
 // Each character typed on the focused window.
 void SimulateTyping(const std::string &text);
+// A character a keyboard layout makes with AltGr, typed on the focused
+// window on the letter key `key` ('A'..'Z'): the layout's third level gives
+// the character with no modifier held; some layouts give it with Ctrl and
+// Alt held (`withCtrlAlt`).
+void SimulateAltGrTyping(int key, const std::string &character, bool withCtrlAlt);
 
 // The system clipboard as a person may leave it: holding `text`, or holding
 // data with nothing in it (an empty `text`).

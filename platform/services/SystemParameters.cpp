@@ -1,6 +1,5 @@
 #include "platform/services/SystemParameters.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
@@ -14,7 +13,6 @@ std::vector<std::string> &Sounds()
     static std::vector<std::string> sounds;
     return sounds;
 }
-int gBeeps = 0;
 
 TRect ToRect(const QRect &r) { return TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
 
@@ -62,14 +60,7 @@ TPoint CursorPos()
     return TPoint{p.x(), p.y()};
 }
 
-void MessageBeep(unsigned)
-{
-    ++gBeeps;
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        QApplication::beep();
-}
 void PlaySound(const std::string &alias) { Sounds().push_back(alias); }
-int MessageBeepCount() { return gBeeps; }
 const std::vector<std::string> &PlayedSounds() { return Sounds(); }
 
 bool ApplicationIsActive()

@@ -4,6 +4,7 @@
 // system's sounds. They come from one table of the classic values, which a
 // test may change for its scope; sounds are silent here but counted.
 #include "platform/graphics/Graphics.h"
+#include "platform/kernel/Beep.h"
 
 #include <string>
 #include <vector>
@@ -49,12 +50,9 @@ TRect MonitorRectOfPoint(TPoint point, bool workArea = true);
 // The screen position of the pointer.
 TPoint CursorPos();
 
-// The system's warning beep (the toolkit's beep, which the window system
-// sounds) and a named sound event (silent); both counted so that tests can
-// see them.
-void MessageBeep(unsigned type);
+// A named sound event (silent), kept so that tests can see it; the warning
+// beep is the kernel's (Beep.h).
 void PlaySound(const std::string &alias);
-int MessageBeepCount();
 const std::vector<std::string> &PlayedSounds();
 
 // Whether one of the program's windows is active (the person works in this program).

@@ -66,6 +66,14 @@ struct EventDialogTest : ::testing::Test {
     }
     // A click on the editor's button (the list's or the calendar's arrow).
     static void ClickArrow(TInplaceEdit3D &editor) { SimulateClick(editor, Middle(editor.ButtonRect())); }
+    // The first row's date typed, then its name cell opened for typing.
+    static void DateThenNameCell(TMOStringGrid &grid, const std::string &date)
+    {
+        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
+        SimulateKey(VK_HOME);
+        SimulateTyping(date);
+        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+    }
     static TMessageTarget *Input(TdlgEvent &dialog)
     {
         TMOStringGrid &grid = *dialog.grdEvent;
@@ -350,10 +358,7 @@ TEST_F(EventDialogTest, TheSizeListScrollsByTheWheelAndTheNameCellTakesAPaste)
     TdlgEvent dialog(nullptr, item);
     TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
-        SimulateClick(grid, Middle(grid.CellRect(1, 1)));
-        SimulateKey(VK_HOME);
-        SimulateTyping("20240301");
-        SimulateClick(grid, Middle(grid.CellRect(3, 1)));
+        DateThenNameCell(grid, "20240301");
         ASSERT_EQ(FocusedControl(), grid.Editor());
         SimulateClipboard("打合せ\r\n二行目");
         SimulateKey('V', ssCtrl);
@@ -480,4 +485,30 @@ TEST_F(EventDialogTest, TheDateCellsCalendarOpensAtTheTypedDateAndEscKeepsTheTex
     ASSERT_EQ(item.FEvents.size(), 1u);
     EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2027, 1, 15));
     EXPECT_EQ(item.FEvents[0].EventName, "出荷");
+}
+
+// Alt and a letter that is no button's stays out of the cell being edited
+// and beeps; the buttons' access keys still work from the cell.
+TEST_F(EventDialogTest, AnAltLetterThatMatchesNothingStaysOutOfTheCellBeingEdited)
+{
+    TdlgEvent dialog(nullptr, item);
+    int beeps = 0;
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        DateThenNameCell(grid, "20240301");
+        ASSERT_EQ(FocusedControl(), grid.Editor());
+        SimulateTyping("会議");
+        beeps = MessageBeepCount();
+        SimulateKey('Q', ssAlt);
+        SimulateKey('Z', ssAlt);
+        EXPECT_EQ(grid.Editor()->Text(), "会議");
+        beeps = MessageBeepCount() - beeps;
+        SimulateKey('A', ssAlt); // 行追加(&A)
+        EXPECT_EQ(grid.RowCount(), 3);
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrOk);
+    EXPECT_EQ(beeps, 2);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventName, "会議");
 }

@@ -137,6 +137,39 @@ TEST(BarMenuBar, AltLetterOpensTheMenuUnmatchedLettersBeepAndMinusIsLeftAlone)
     EXPECT_EQ(SendMessage(f.menu, WM_SYSCOMMAND, SC_KEYMENU, 'z'), 0);
 }
 
+// F10 puts the menu bar in menu mode as Alt alone does, with its first title
+// selected (drawn highlighted); Right moves to the next title and Esc ends
+// menu mode without a command. Twice: the second F10 finds it as the first.
+TEST(BarMenuBar, F10SelectsTheFirstTitleRightMovesAndEscLeaves)
+{
+    MenuBarForm f;
+    for (int round : {1, 2}) {
+        const int enter = VK_F10;
+        SimulateActivation(f.form);
+        f.edit->SetFocus();
+        std::vector<std::string> selected;
+        auto note = [&] {
+            TBarItemViewer *viewer = f.menu->View().Selected();
+            selected.push_back(viewer ? viewer->Item()->Caption() : "");
+        };
+        Script script;
+        script.Add([&] { SimulateKey(enter); });
+        script.Add([&] {
+            note();
+            SimulateKey(VK_RIGHT);
+        });
+        script.Add([&] {
+            note();
+            SimulateKey(VK_ESCAPE);
+        });
+        ASSERT_TRUE(script.Run()) << round;
+        EXPECT_EQ(selected, (std::vector<std::string>{"&File", "&Edit"})) << round;
+        EXPECT_FALSE(f.menu->View().State() & vsModal) << round;
+        EXPECT_EQ(f.menu->View().Selected(), nullptr) << round;
+    }
+    EXPECT_TRUE(f.log.empty());
+}
+
 TEST(BarMenuBar, AFloatingMenuBarStillHearsAltKeysThroughItsDock)
 {
     MenuBarForm f;
