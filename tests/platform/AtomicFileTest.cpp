@@ -400,31 +400,6 @@ struct stat StatOf(const std::string &path)
     return st;
 }
 
-// A file larger than `limit` bytes cannot be written for a scope (the write
-// fails with EFBIG instead of a signal).
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &was_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit now = was_;
-        now.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &now);
-    }
-    ~TFileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &was_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    TFileSizeLimit(const TFileSizeLimit &) = delete;
-    TFileSizeLimit &operator=(const TFileSizeLimit &) = delete;
-
-private:
-    struct rlimit was_ {};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 } // namespace
 
 // The file itself is written: the same file, its mode kept, its length that
@@ -494,7 +469,7 @@ TEST(AtomicFile, AFailedWriteInPlacePutsTheOldBytesBackAndNamesTheKeptCopy)
     std::string kept;
     int error = 0;
     {
-        TFileSizeLimit limit(4096);
+        testing_support::TFileSizeLimit limit(4096);
         try {
             WriteFileAtomically(f.path, std::string(8192, 'n'));
         } catch (const EFWriteInPlaceError &e) {
