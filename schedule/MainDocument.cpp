@@ -1492,13 +1492,19 @@ std::string SaveFailureMessage(const std::string &fileName, const std::exception
     return "保存できませんでした。\r\n" + fileName + "\r\n" + failure.what();
 }
 
+// Whether the file is the one whose stamp the window keeps.
+bool IsStampedFile(const TfrmMain &form, const std::string &fileName)
+{
+    return ExpandFileName(form.FStampedFileName) == ExpandFileName(fileName);
+}
+
 // A file that changed on disk since this window last read or wrote it
 // (another copy of the program saved it, a synchronising tool replaced it) is
 // replaced only when the person says so. A file that is gone, or one this
 // window never had, asks nothing.
 bool MayReplaceFile(const TfrmMain &form, const std::string &fileName)
 {
-    if (!form.FFileStamp || ExpandFileName(form.FStampedFileName) != ExpandFileName(fileName))
+    if (!form.FFileStamp || !IsStampedFile(form, fileName))
         return true;
     const std::optional<TFileStamp> now = FileStampOf(fileName);
     if (!now || *now == *form.FFileStamp)
@@ -1542,6 +1548,11 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
         file.Commit();
         written = file.Stamp();
     } catch (const std::exception &e) {
+        // A failed write over the file itself left the file as this window
+        // made it (the old bytes put back, where they could be): that is no
+        // change by another program at the next save.
+        if (dynamic_cast<const EFWriteInPlaceError *>(&e) && IsStampedFile(form, fileName))
+            form.FFileStamp = FileStampOf(fileName);
         ShowError(SaveFailureMessage(fileName, e));
         return false;
     }

@@ -789,7 +789,6 @@ TEST(XmlFile, ADocumentInAFolderThatTakesNoNewFilesIsSavedInPlace)
         testing_support::TFileSizeLimit limit(old.size() + 16);
         saved = f.form->mitSaveClick();
     }
-    chmod(folder.c_str(), 0755);
     EXPECT_FALSE(saved);
     EXPECT_TRUE(Modified);
     EXPECT_EQ(ReadBytes(path), old);
@@ -800,6 +799,14 @@ TEST(XmlFile, ADocumentInAFolderThatTakesNoNewFilesIsSavedInPlace)
     EXPECT_EQ(f.services->messages[0].text, "保存できませんでした。\r\n" + path + "\r\nCannot write file \"" + path
                                                 + "\". File too large\r\n保存前の内容は次のファイルに残してあります。\r\n"
                                                 + cache + kept[0]);
+    // The old bytes put back are no change by another program: the next
+    // save asks nothing.
+    f.services->messages.clear();
+    EXPECT_TRUE(f.form->mitSaveClick());
+    chmod(folder.c_str(), 0755);
+    EXPECT_TRUE(f.services->messages.empty());
+    f.Open(path);
+    EXPECT_EQ(ItemList.size(), 11u);
 }
 
 TEST(XmlFile, BlankLinesBetweenElementsAreDropped)
