@@ -219,6 +219,19 @@ void TakeOverOwnerAndMode(int fd, const std::string &replaced)
     ::fchmod(fd, mode);
 }
 
+// A file descriptor closed with its scope.
+struct TOpenFile {
+    explicit TOpenFile(int opened) : fd(opened) {}
+    ~TOpenFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    TOpenFile(const TOpenFile &) = delete;
+    TOpenFile &operator=(const TOpenFile &) = delete;
+    const int fd;
+};
+
 TFileStamp StampOf(const struct stat &st)
 {
     TFileStamp stamp;
@@ -307,13 +320,17 @@ std::string KeepOldBytes(const std::string &path, std::string_view bytes)
     const bool made = ForceDirectories(folder);
     ::umask(mask);
     std::string name;
-    const int fd = made ? CreateNamedFile(folder + TemporaryPrefix(ExtractFileName(path)).substr(1), name, ".kept") : -1;
-    if (fd < 0)
-        refuse(made ? errno : EACCES);
-    int err = WriteAt(fd, bytes, 0);
-    if (err == 0)
-        err = SyncFile(fd);
-    ::close(fd);
+    int err = 0;
+    {
+        const TOpenFile copy(made ? CreateNamedFile(folder + TemporaryPrefix(ExtractFileName(path)).substr(1), name,
+                                                    ".kept")
+                                  : -1);
+        if (copy.fd < 0)
+            refuse(made ? errno : EACCES);
+        err = WriteAt(copy.fd, bytes, 0);
+        if (err == 0)
+            err = SyncFile(copy.fd);
+    }
     if (err == 0)
         err = SyncFolder(folder);
     if (err != 0) {
@@ -460,34 +477,21 @@ void TAtomicFileWriter::Commit()
 
 void TAtomicFileWriter::CommitInPlace()
 {
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
+    const TOpenFile file(::open(path_.c_str(), O_RDWR | O_CLOEXEC));
+    std::string old;
+    if (file.fd < 0 || !ReadWhole(file.fd, old)) {
         const int err = errno;
         throw EFCreateError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err);
     }
-    std::string old;
-    if (!ReadWhole(fd, old)) {
-        const int err = errno;
-        ::close(fd);
-        throw EFCreateError("Cannot read file \"" + path_ + "\". " + std::strerror(err), err);
-    }
-    std::string kept;
-    try {
-        kept = KeepOldBytes(path_, old);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
+    const std::string kept = KeepOldBytes(path_, old);
     Reached(TAtomicSaveStep::Kept);
-    if (const int err = ReplaceContent(fd, text_)) {
+    if (const int err = ReplaceContent(file.fd, text_)) {
         // The old bytes go back where they can; the kept copy stays either way.
-        (void)ReplaceContent(fd, old);
-        ::close(fd);
+        (void)ReplaceContent(file.fd, old);
         throw EFWriteInPlaceError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err, kept);
     }
     Reached(TAtomicSaveStep::WrittenInPlace);
-    stamp_ = StampOfOpenFile(fd);
-    ::close(fd);
+    stamp_ = StampOfOpenFile(file.fd);
     ::unlink(kept.c_str());
     std::string().swap(text_);
 }
