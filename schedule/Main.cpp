@@ -761,6 +761,8 @@ void TfrmMain::NewDocument()
     Modified = false;
     ResetPageSettings();
     FHasFile = false;
+    FStampedFileName.clear();
+    FFileStamp.reset();
     FPreviewOpen = false;
     GroupSetColor = static_cast<TColor>(-1);
     GroupSetName.clear();

@@ -11,6 +11,7 @@
 #include "platform/widgets/Label.h"
 #include "platform/widgets/Memo.h"
 #include "platform/core/Menus.h"
+#include "platform/core/SysUtils.h"
 #include "platform/widgets/Panel.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/widgets/StatusBar.h"
@@ -22,6 +23,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,10 @@ public:
     TDateTime FDocStartDate = 0;
     std::string FFileName;
     bool FHasFile = false;
+    // The file as this window last read or wrote it, its name and stamp: a
+    // save over a file another program changed since then asks first.
+    std::string FStampedFileName;
+    std::optional<TFileStamp> FFileStamp;
     bool FPutChartMode = false;
     std::unique_ptr<TChart> FClipChart;
     bool FPreviewOpen = false;  // set while any preview is open

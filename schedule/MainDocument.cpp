@@ -27,6 +27,9 @@ namespace {
 const char *const kCannotWrite = "このファイル、またはフォルダに書き込みできません。";
 const char *const kSavePrompt = "データが変更されています。保存しますか？";
 const char *const kErrorCaption = "たるぼる";
+const char *const kChangedElsewhere = "このファイルは、読み込みまたは保存の後にほかのプログラムで変更されています。"
+                                      "上書き保存しますか？\r\n"
+                                      "（「はい」はほかのプログラムでの変更を失います。「いいえ」は保存しません）";
 
 bool IsBlank(std::string_view line)
 {
@@ -1344,6 +1347,7 @@ struct TDocumentRead::TParts {
     std::unique_ptr<TdlgWait> wait;
     TDocumentValues doc;
     std::vector<TRowValues> rows;
+    std::optional<TFileStamp> stamp;  // the file as it was before it was read
     size_t rowsBuilt = 0;
     int shownPercent = -1;
 
@@ -1370,8 +1374,10 @@ TDocumentRead::TDocumentRead(const std::string &fileName) : fileName_(fileName),
 {
     if (!HoldsScheduleElement(fileName))
         throw EConvertError("スケジュールのファイルではないため開けません（<schedule> 要素がありません）。");
-    std::string bytes = ReadFileBytes(fileName);
     TParts &p = *parts_;
+    // Taken before the bytes, so that a change while they are read counts.
+    p.stamp = FileStampOf(fileName);
+    std::string bytes = ReadFileBytes(fileName);
     p.wait = std::make_unique<TdlgWait>(nullptr);
     p.wait->ShowForm();
     ProcessPaintMessages();
@@ -1447,6 +1453,8 @@ void TDocumentRead::BuildIn(TfrmMain &form)
     form.TakeFileName(fileName_);
     form.fnk1->AddFileName(fileName_);
     form.FHasFile = true;
+    form.FStampedFileName = fileName_;
+    form.FFileStamp = p.stamp;
 }
 
 std::unique_ptr<TDocumentRead> ReadDocumentFile(const std::string &fileName,
@@ -1470,9 +1478,13 @@ void ReadXmlFile(TfrmMain &form, const std::string &fileName)
 namespace {
 
 // A refusal of the system to write there keeps the program's own words; any
-// other failure says what it was, so that it is not taken for one.
+// other failure says what it was, so that it is not taken for one. A failed
+// write over the file itself says where its old contents are kept.
 std::string SaveFailureMessage(const std::string &fileName, const std::exception &failure)
 {
+    if (auto *inPlace = dynamic_cast<const EFWriteInPlaceError *>(&failure))
+        return "保存できませんでした。\r\n" + fileName + "\r\n" + failure.what()
+               + "\r\n保存前の内容は次のファイルに残してあります。\r\n" + inPlace->KeptCopy();
     auto *stream = dynamic_cast<const EStreamError *>(&failure);
     const int code = stream ? stream->ErrorCode() : 0;
     if (code == EACCES || code == EPERM || code == EROFS)
@@ -1480,14 +1492,37 @@ std::string SaveFailureMessage(const std::string &fileName, const std::exception
     return "保存できませんでした。\r\n" + fileName + "\r\n" + failure.what();
 }
 
+// Whether the file is the one whose stamp the window keeps.
+bool IsStampedFile(const TfrmMain &form, const std::string &fileName)
+{
+    return ExpandFileName(form.FStampedFileName) == ExpandFileName(fileName);
+}
+
+// A file that changed on disk since this window last read or wrote it
+// (another copy of the program saved it, a synchronising tool replaced it) is
+// replaced only when the person says so. A file that is gone, or one this
+// window never had, asks nothing.
+bool MayReplaceFile(const TfrmMain &form, const std::string &fileName)
+{
+    if (!form.FFileStamp || !IsStampedFile(form, fileName))
+        return true;
+    const std::optional<TFileStamp> now = FileStampOf(fileName);
+    if (!now || *now == *form.FFileStamp)
+        return true;
+    return Services().MessageBox(fileName + "\r\n" + kChangedElsewhere, "確認", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
 } // namespace
 
 bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
 {
+    if (!MayReplaceFile(form, fileName))
+        return false;
     THourGlass hourGlass;
     if (EncodingStrSet.empty())
         EncodingStrSet = "Shift_JIS";
     TDocumentWriter writer(form);
+    std::optional<TFileStamp> written;
     try {
         // The old file stays as it is until the new text is whole.
         TAtomicFileWriter file(fileName);
@@ -1511,10 +1546,18 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
             }
         }
         file.Commit();
+        written = file.Stamp();
     } catch (const std::exception &e) {
+        // A failed write over the file itself left the file as this window
+        // made it (the old bytes put back, where they could be): that is no
+        // change by another program at the next save.
+        if (dynamic_cast<const EFWriteInPlaceError *>(&e) && IsStampedFile(form, fileName))
+            form.FFileStamp = FileStampOf(fileName);
         ShowError(SaveFailureMessage(fileName, e));
         return false;
     }
+    form.FStampedFileName = fileName;
+    form.FFileStamp = written;
     Modified = false;
     form.fnk1->AddFileName(fileName);
     form.FHasFile = true;

@@ -99,6 +99,8 @@ void PrintReport(TrepForm &rep, const std::string &documentPath)
     if (!printer)
         return;
     printer->SetPrinterIndex(PrinterIndex);
+    // A PDF file is proposed beside the document, as the file dialogs do.
+    printer->PrinterObject().SetOutputFolder(ExtractFilePath(documentPath));
     if (PaperSize >= 0 && PaperSize <= 26)
         printer->SetPaperSize(static_cast<TRpPaperSize>(PaperSize));
     if (!PrintAll) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -14,6 +15,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace testing_support {
 
@@ -72,6 +75,31 @@ inline std::vector<std::string> ListFiles(const std::string &folder)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// A file larger than `limit` bytes cannot be written for a scope (the write
+// fails with EFBIG instead of a signal).
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t limit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &was_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit now = was_;
+        now.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &now);
+    }
+    ~TFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &was_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    TFileSizeLimit(const TFileSizeLimit &) = delete;
+    TFileSizeLimit &operator=(const TFileSizeLimit &) = delete;
+
+private:
+    struct rlimit was_ {};
+    void (*oldHandler_)(int) = nullptr;
+};
 
 // Services for tests: message boxes are recorded and answered from a queue
 // (IDOK when it is empty), the clock and the OS name are fixed, and environment

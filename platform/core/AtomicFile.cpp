@@ -2,6 +2,7 @@
 // the new one, and so that a save stopped part way (a crash, kill -9, a power
 // cut) leaves no temporary file behind.
 #include "platform/core/Exceptions.h"
+#include "platform/core/Services.h"
 #include "platform/core/SysUtils.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -164,13 +166,13 @@ int OpenUnnamedFile(const std::string &folder)
 // A file named from the start, locked, or -1 with errno set. Another save's
 // clearing may have taken it for a leftover before the lock was had: then
 // another is made.
-int CreateNamedFile(const std::string &prefix, std::string &name)
+int CreateNamedFile(const std::string &prefix, std::string &name, std::string_view mark = kTemporaryMark)
 {
-    const std::string pattern = prefix + std::string(kTailLength, 'X') + std::string(kTemporaryMark);
+    const std::string pattern = prefix + std::string(kTailLength, 'X') + std::string(mark);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
-        const int fd = ::mkostemps(buffer.data(), static_cast<int>(kTemporaryMark.size()), O_CLOEXEC);
+        const int fd = ::mkostemps(buffer.data(), static_cast<int>(mark.size()), O_CLOEXEC);
         if (fd < 0)
             return -1;
         ::flock(fd, LOCK_EX);
@@ -217,7 +219,136 @@ void TakeOverOwnerAndMode(int fd, const std::string &replaced)
     ::fchmod(fd, mode);
 }
 
+// A file descriptor closed with its scope.
+struct TOpenFile {
+    explicit TOpenFile(int opened) : fd(opened) {}
+    ~TOpenFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    TOpenFile(const TOpenFile &) = delete;
+    TOpenFile &operator=(const TOpenFile &) = delete;
+    const int fd;
+};
+
+TFileStamp StampOf(const struct stat &st)
+{
+    TFileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::int64_t>(st.st_size);
+    stamp.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return stamp;
+}
+
+std::optional<TFileStamp> StampOfOpenFile(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return StampOf(st);
+}
+
+// A file the folder takes no new file beside, that may be written itself: a
+// plain file this user can read (its old bytes are kept first) and write.
+bool WritableInPlace(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK | W_OK) == 0;
+}
+
+// Writes all of `bytes` at `offset`; 0 or the error.
+int WriteAt(int fd, std::string_view bytes, off_t offset)
+{
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + written, bytes.size() - written,
+                                   offset + static_cast<off_t>(written));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+// The whole content of an open file, read from its start; false with errno set.
+bool ReadWhole(int fd, std::string &bytes)
+{
+    bytes.clear();
+    char buffer[1 << 16];
+    for (off_t offset = 0;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return true;
+        bytes.append(buffer, static_cast<size_t>(n));
+        offset += n;
+    }
+}
+
+// The file's bytes at `fd`, from its start, as long as `bytes`, on disk; 0 or the error.
+int ReplaceContent(int fd, std::string_view bytes)
+{
+    if (const int err = WriteAt(fd, bytes, 0))
+        return err;
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+        return errno;
+    return SyncFile(fd);
+}
+
+// Keeps `bytes`, the old content of the file `path`, in a new file of the
+// per-user cache folder, flushed with its folder entry; returns its name.
+std::string KeepOldBytes(const std::string &path, std::string_view bytes)
+{
+    const std::string folder = UserFolder("XDG_CACHE_HOME", "/.cache") + "tarvold/";
+    auto refuse = [&](int err) {
+        throw EFCreateError("Cannot keep the old contents of \"" + path + "\" in \"" + folder + "\". "
+                                + std::strerror(err), err);
+    };
+    if (Services().GetEnv("XDG_CACHE_HOME").empty() && Services().GetEnv("HOME").empty())
+        refuse(ENOENT);  // neither the cache folder nor the home folder is known
+    const mode_t mask = ::umask(077);  // the copy and its folder are the user's alone
+    const bool made = ForceDirectories(folder);
+    ::umask(mask);
+    std::string name;
+    int err = 0;
+    {
+        const TOpenFile copy(made ? CreateNamedFile(folder + TemporaryPrefix(ExtractFileName(path)).substr(1), name,
+                                                    ".kept")
+                                  : -1);
+        if (copy.fd < 0)
+            refuse(made ? errno : EACCES);
+        err = WriteAt(copy.fd, bytes, 0);
+        if (err == 0)
+            err = SyncFile(copy.fd);
+    }
+    if (err == 0)
+        err = SyncFolder(folder);
+    if (err != 0) {
+        ::unlink(name.c_str());
+        refuse(err);
+    }
+    return name;
+}
+
 } // namespace
+
+std::optional<TFileStamp> FileStampOf(const std::string &path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return StampOf(st);
+}
 
 void SetAtomicSaveStepHook(void (*hook)(TAtomicSaveStep step)) { stepHook.store(hook); }
 
@@ -236,6 +367,11 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string &shownPath) : path_(LinkT
         fd_ = CreateNamedFile(folder_ + TemporaryPrefix(name), temp_);
     if (fd_ < 0) {
         const int err = errno;
+        // A folder that takes no new file, holding a file that may be written.
+        if ((err == EACCES || err == EPERM) && WritableInPlace(path_)) {
+            inPlace_ = true;
+            return;
+        }
         throw EFCreateError("Cannot create file \"" + path_ + "\". " + std::strerror(err), err);
     }
 }
@@ -261,6 +397,10 @@ void TAtomicFileWriter::Fail(const char *what, int err)
 
 void TAtomicFileWriter::Write(std::string_view bytes)
 {
+    if (inPlace_) {
+        text_ += bytes;
+        return;
+    }
     if (fd_ < 0)
         Fail("Cannot write file", EBADF);
     size_t written = 0;
@@ -277,6 +417,10 @@ void TAtomicFileWriter::Write(std::string_view bytes)
 
 void TAtomicFileWriter::Restart()
 {
+    if (inPlace_) {
+        text_.clear();
+        return;
+    }
     if (fd_ < 0)
         Fail("Cannot write file", EBADF);
     if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)
@@ -306,6 +450,8 @@ void TAtomicFileWriter::NameTemporaryFile()
 
 void TAtomicFileWriter::Commit()
 {
+    if (inPlace_)
+        return CommitInPlace();
     if (fd_ < 0)
         Fail("Cannot write file", EBADF);
     // Before the flush, so that the owner and the permissions are on disk
@@ -321,11 +467,33 @@ void TAtomicFileWriter::Commit()
         Fail("Cannot create file", errno);
     temp_.clear();
     Reached(TAtomicSaveStep::Renamed);
+    stamp_ = StampOfOpenFile(fd_);
     // The data is on disk: what closing reports no longer concerns it.
     ::close(fd_);
     fd_ = -1;
     if (const int err = SyncFolder(folder_))
         throw EFCreateError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err);
+}
+
+void TAtomicFileWriter::CommitInPlace()
+{
+    const TOpenFile file(::open(path_.c_str(), O_RDWR | O_CLOEXEC));
+    std::string old;
+    if (file.fd < 0 || !ReadWhole(file.fd, old)) {
+        const int err = errno;
+        throw EFCreateError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err);
+    }
+    const std::string kept = KeepOldBytes(path_, old);
+    Reached(TAtomicSaveStep::Kept);
+    if (const int err = ReplaceContent(file.fd, text_)) {
+        // The old bytes go back where they can; the kept copy stays either way.
+        (void)ReplaceContent(file.fd, old);
+        throw EFWriteInPlaceError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err, kept);
+    }
+    Reached(TAtomicSaveStep::WrittenInPlace);
+    stamp_ = StampOfOpenFile(file.fd);
+    ::unlink(kept.c_str());
+    std::string().swap(text_);
 }
 
 void WriteFileAtomically(const std::string &shownPath, std::string_view bytes)

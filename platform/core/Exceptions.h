@@ -3,6 +3,7 @@
 // is one of these, carrying the message that a message box shows.
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 class Exception : public std::runtime_error {
 public:
@@ -33,6 +34,19 @@ TARVOLD_EXCEPTION(EReadError, EStreamError);
 TARVOLD_EXCEPTION(EWriteError, EStreamError);
 TARVOLD_EXCEPTION(EFOpenError, EStreamError);
 TARVOLD_EXCEPTION(EFCreateError, EStreamError);
+// A save that wrote over the file itself and failed: the file's old bytes are
+// kept in the file KeptCopy() names.
+class EFWriteInPlaceError : public EFCreateError {
+public:
+    EFWriteInPlaceError(const std::string &message, int errorCode, std::string keptCopy)
+        : EFCreateError(message, errorCode), keptCopy_(std::move(keptCopy))
+    {
+    }
+    const std::string &KeptCopy() const { return keptCopy_; }
+
+private:
+    std::string keptCopy_;
+};
 TARVOLD_EXCEPTION(EIniFileException, Exception);
 TARVOLD_EXCEPTION(ERegistryException, Exception);
 TARVOLD_EXCEPTION(EInvalidOperation, Exception);

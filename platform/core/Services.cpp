@@ -114,6 +114,14 @@ TServices &Services()
     return *Current();
 }
 
+std::string UserFolder(const char *variable, const char *fallback)
+{
+    std::string dir = Services().GetEnv(variable);
+    if (dir.empty())
+        dir = Services().GetEnv("HOME") + fallback;
+    return IncludeTrailingPathDelimiter(dir);
+}
+
 std::unique_ptr<TServices> SetServices(std::unique_ptr<TServices> services)
 {
     std::unique_ptr<TServices> previous = std::move(Current());

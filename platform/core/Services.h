@@ -102,6 +102,9 @@ public:
 
 // The services in force.
 TServices &Services();
+// A per-user folder, with a trailing "/": the one the environment variable
+// names, else the home folder with `fallback` ("/.cache", say) after it.
+std::string UserFolder(const char *variable, const char *fallback);
 // Replaces the services; returns the previous object.
 std::unique_ptr<TServices> SetServices(std::unique_ptr<TServices> services);
 

@@ -1,6 +1,7 @@
 #pragma once
 // Numbers, text and files: the class library's general routines.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -79,6 +80,18 @@ std::string ReadFileBytes(const std::string &path);
 // target). A file without write permission is refused and left as it is.
 void WriteFileAtomically(const std::string &path, std::string_view bytes);
 
+// What tells one state of a file from another: the file it is (device and
+// inode), its size and its modification time. A file replaced or written by
+// anyone since a stamp was taken has another stamp.
+struct TFileStamp {
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0, modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const TFileStamp &) const = default;
+};
+// The stamp of the file a name stands for (links followed); none when no file
+// is there.
+std::optional<TFileStamp> FileStampOf(const std::string &path);
+
 // The same, for a file written in pieces: the temporary file is made at once,
 // written piece by piece and put in place by Commit; a writer freed without a
 // commit (a failure, a change of mind) removes it and leaves the old file.
@@ -90,6 +103,16 @@ void WriteFileAtomically(const std::string &path, std::string_view bytes);
 // a live writer holds (it keeps its file locked). The new file keeps the
 // owner, group and permissions of the one it replaces as far as the user may
 // give them.
+//
+// Where the folder takes no new file (no write permission on it) but the file
+// itself may be written, the file is written in place instead: the pieces are
+// gathered, and Commit first keeps the old bytes in a file of the per-user
+// cache folder ("$XDG_CACHE_HOME/tarvold", else "~/.cache/tarvold"), on disk,
+// then writes the new bytes over the file, sets its length and flushes it, and
+// only then removes the kept copy. A failure part way puts the old bytes back
+// where it can and raises EFWriteInPlaceError naming the kept copy, which
+// stays. A file that cannot be read, or old bytes that cannot be kept, are
+// refused before the file is touched.
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);
@@ -101,19 +124,30 @@ public:
     // Drops what was written, to write the file again from its start.
     void Restart();
     void Commit();
+    // Whether the file is written in place (the folder takes no new file).
+    bool InPlace() const { return inPlace_; }
+    // The stamp of the file as Commit left it.
+    const std::optional<TFileStamp> &Stamp() const { return stamp_; }
 
 private:
     [[noreturn]] void Fail(const char *what, int err);
     void NameTemporaryFile();
+    void CommitInPlace();
     std::string path_, folder_;
     std::string temp_;  // empty while the temporary file has no name
     int fd_ = -1;
+    bool inPlace_ = false;
+    std::string text_;  // the whole text, when written in place
+    std::optional<TFileStamp> stamp_;
 };
 
 // For tests that stop a save part way, as a crash or a power cut would: the
 // steps of Commit after the data is on disk. The hook (none by default) is
 // called at each.
-enum class TAtomicSaveStep { Flushed, Named, Renamed };
+// A save in place has two steps of its own: the old bytes kept on disk in the
+// cache folder (the file not yet touched), and the new bytes on disk (the
+// kept copy not yet removed).
+enum class TAtomicSaveStep { Flushed, Named, Renamed, Kept, WrittenInPlace };
 void SetAtomicSaveStepHook(void (*hook)(TAtomicSaveStep step));
 // For tests of file systems that cannot make an unnamed file: false makes
 // every writer name its temporary file from the start. Returns the old value.

@@ -311,6 +311,7 @@ std::string TPrinter::OutputFileFor(const TPrinterQueue &queue)
     request.filter = "PDF (*.pdf)|*.pdf";
     request.defaultExt = "pdf";
     request.fileName = title_.empty() ? "" : ChangeFileExt(ExtractFileName(title_), ".pdf");
+    request.initialDir = outputFolder_;
     request.overwritePrompt = true;
     std::optional<TFileDialogAnswer> answer = Services().FileDialog(request);
     if (!answer || answer->fileName.empty())

@@ -148,6 +148,9 @@ public:
     // The file a PDF job writes; when empty, the save dialog asks for one.
     const std::string &FileName() const { return fileName_; }
     void SetFileName(const std::string &fileName) { fileName_ = fileName; }
+    // The folder that save dialog starts in (empty: the dialog's own choice).
+    const std::string &OutputFolder() const { return outputFolder_; }
+    void SetOutputFolder(const std::string &folder) { outputFolder_ = folder; }
 
     // A job: BeginDoc, pages drawn on Canvas, NewPage between them, EndDoc.
     // BeginDoc raises EPrinter when the job cannot start, and EAbort when
@@ -177,6 +180,7 @@ private:
     std::vector<std::unique_ptr<TDeviceMode>> modes_;  // changed settings, one per printer
     std::string title_;
     std::string fileName_;
+    std::string outputFolder_;
     std::unique_ptr<TJob> job_;
     bool aborted_ = false;
 };

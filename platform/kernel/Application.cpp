@@ -13,6 +13,8 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <cstdlib>
+
 namespace {
 std::unique_ptr<QApplication> gQtApp;
 std::unique_ptr<QTranslator> gToolkitTexts;
@@ -51,12 +53,26 @@ TApplication::~TApplication()
     DestroyComponents();
 }
 
+std::string ToolkitPlatformFor(std::string_view display, std::string_view chosen)
+{
+    return !display.empty() && chosen.empty() ? "xcb;wayland" : "";
+}
+
 void TApplication::Initialize(int &argc, char **argv)
 {
     argc_ = argc;
     argv_ = argv;
     if (!QApplication::instance()) {
+        const char *display = std::getenv("DISPLAY");
+        const char *chosen = std::getenv("QT_QPA_PLATFORM");
+        const std::string platform = ToolkitPlatformFor(display ? display : "", chosen ? chosen : "");
+        // Asked for through the environment for the toolkit's start only, so
+        // that programs started from here choose for themselves.
+        if (!platform.empty())
+            ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
         gQtApp = std::make_unique<QApplication>(argc, argv);
+        if (!platform.empty())
+            ::unsetenv("QT_QPA_PLATFORM");
         LoadToolkitTexts();
     }
 }

@@ -8,17 +8,28 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 class TControl;
 class TCustomForm;
+
+// The toolkit platforms to ask for, from the environment's DISPLAY and
+// QT_QPA_PLATFORM: the X server's ("xcb") whenever an X display is there and
+// the person has chosen no platform, since on the toolkit's "wayland"
+// platform a window can neither place itself nor know where the pointer is
+// on the screen (a desktop of that kind runs an X server beside it for such
+// programs); "wayland" comes second, for an X server that does not answer.
+// Otherwise none, and the toolkit chooses as it would.
+std::string ToolkitPlatformFor(std::string_view display, std::string_view chosen);
 
 class TApplication : public TComponent {
 public:
     TApplication();
     ~TApplication() override;
 
-    // Creates the toolkit's application from the command line (once).
+    // Creates the toolkit's application from the command line (once), on the
+    // platform `ToolkitPlatformFor` chooses from the environment.
     void Initialize(int &argc, char **argv);
     const std::string &Title() const { return title_; }
     void SetTitle(const std::string &title);

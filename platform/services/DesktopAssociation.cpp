@@ -14,14 +14,6 @@ const char *const kDefaultSection = "[Default Applications]";
 // (and "%", which is doubled).
 const char *const kExecReservedCharacters = " \t\n\"'\\><~|&;$*?#()`%";
 
-std::string HomeFolder(const char *variable, const char *fallback)
-{
-    std::string dir = Services().GetEnv(variable);
-    if (dir.empty())
-        dir = Services().GetEnv("HOME") + fallback;
-    return IncludeTrailingPathDelimiter(dir);
-}
-
 // The lines as they are, carriage returns included, so that lines this program
 // does not change are written back byte for byte.
 std::vector<std::string> ReadLines(const std::string &path)
@@ -130,12 +122,12 @@ struct TDefaultLine {
 
 std::string TDesktopAssociation::EntryFileName() const
 {
-    return HomeFolder("XDG_DATA_HOME", "/.local/share") + "applications/" + entryName_;
+    return UserFolder("XDG_DATA_HOME", "/.local/share") + "applications/" + entryName_;
 }
 
 std::string TDesktopAssociation::MimeAppsFileName() const
 {
-    return HomeFolder("XDG_CONFIG_HOME", "/.config") + "mimeapps.list";
+    return UserFolder("XDG_CONFIG_HOME", "/.config") + "mimeapps.list";
 }
 
 void TDesktopAssociation::Register(const std::string &name, const std::string &exec,

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <grp.h>
 #include <ostream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,14 +19,15 @@ namespace {
 
 using testing_support::ListFiles;
 using testing_support::ReadBytes;
+using testing_support::WriteBytes;
 
 // Where a save is stopped: the first two from the writer's user, the others
 // inside Commit.
-enum class TMoment { Opened, HalfWritten, Flushed, Named, Renamed };
+enum class TMoment { Opened, HalfWritten, Flushed, Named, Renamed, Kept, WrittenInPlace };
 
 const char *NameOf(TMoment moment)
 {
-    static const char *names[] = {"opened", "half written", "flushed", "named", "renamed"};
+    static const char *names[] = {"opened", "half written", "flushed", "named", "renamed", "kept", "written in place"};
     return names[static_cast<int>(moment)];
 }
 
@@ -45,7 +47,9 @@ void StopAtStep(TAtomicSaveStep step)
 {
     if ((step == TAtomicSaveStep::Flushed && stopAt == TMoment::Flushed) ||
         (step == TAtomicSaveStep::Named && stopAt == TMoment::Named) ||
-        (step == TAtomicSaveStep::Renamed && stopAt == TMoment::Renamed))
+        (step == TAtomicSaveStep::Renamed && stopAt == TMoment::Renamed) ||
+        (step == TAtomicSaveStep::Kept && stopAt == TMoment::Kept) ||
+        (step == TAtomicSaveStep::WrittenInPlace && stopAt == TMoment::WrittenInPlace))
         WaitToBeKilled();
 }
 
@@ -350,4 +354,164 @@ TEST(AtomicFile, ASaveGoingOnIsNoLeftoverForAnotherSave)
         EXPECT_EQ(ListFiles(dir.Path()), kDocumentOnly) << "unnamed " << unnamed;
         SetUnnamedTemporaryFilesAllowed(was);
     }
+}
+
+// ---------------------------------------------------------------- a folder that takes no new files
+
+namespace {
+
+// A document of mode 0666 in a folder of mode 0555 (a shared folder where a
+// person may write the document and create nothing), with a cache folder of
+// the test's own for the old bytes.
+struct TClosedFolder {
+    testing_support::TempDir dir;
+    testing_support::ScopedFakeServices services;
+    const std::string folder = dir.Path() + "shared/";
+    const std::string path = folder + "doc.xml";
+    const std::string cache = dir.Path() + "cache/tarvold/";
+    TClosedFolder()
+    {
+        ForceDirectories(folder);
+        WriteBytes(path, "old bytes");
+        ::chmod(path.c_str(), 0666);
+        services->env["XDG_CACHE_HOME"] = dir.Path() + "cache";
+        services->env["HOME"] = dir.Path() + "home";
+        ::chmod(folder.c_str(), 0555);
+    }
+    ~TClosedFolder() { ::chmod(folder.c_str(), 0755); }
+    TClosedFolder(const TClosedFolder &) = delete;
+    TClosedFolder &operator=(const TClosedFolder &) = delete;
+
+    // The old bytes kept in the cache, one string per kept copy.
+    std::vector<std::string> KeptCopies() const
+    {
+        std::vector<std::string> copies;
+        if (DirectoryExists(cache))
+            for (const std::string &name : ListFiles(cache))
+                copies.push_back(ReadBytes(cache + name));
+        return copies;
+    }
+};
+
+struct stat StatOf(const std::string &path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+} // namespace
+
+// The file itself is written: the same file, its mode kept, its length that
+// of the new text, nothing made beside it, and no kept copy left once the
+// save is done. A writer freed without a commit touches nothing.
+TEST(AtomicFile, AFileInAFolderThatTakesNoNewFilesIsWrittenInPlace)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes any folder";
+    TClosedFolder f;
+    const ino_t inode = StatOf(f.path).st_ino;
+    WriteFileAtomically(f.path, "the new and longer text");
+    EXPECT_EQ(ReadBytes(f.path), "the new and longer text");
+    EXPECT_EQ(StatOf(f.path).st_ino, inode);
+    EXPECT_EQ(StatOf(f.path).st_mode & 07777, 0666u);
+    EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
+    EXPECT_TRUE(f.KeptCopies().empty());
+    EXPECT_EQ(StatOf(f.cache).st_mode & 0777, 0700u);
+
+    {
+        TAtomicFileWriter file(f.path);
+        EXPECT_TRUE(file.InPlace());
+        file.Write("first ");
+        file.Restart();
+        file.Write("sh");
+        file.Write("ort");
+        EXPECT_EQ(ReadBytes(f.path), "the new and longer text");
+        file.Commit();
+        ASSERT_TRUE(file.Stamp().has_value());
+        EXPECT_EQ(file.Stamp(), FileStampOf(f.path));
+    }
+    EXPECT_EQ(ReadBytes(f.path), "short");
+    {
+        TAtomicFileWriter file(f.path);
+        file.Write("changed my mind");
+    }
+    EXPECT_EQ(ReadBytes(f.path), "short");
+    EXPECT_TRUE(f.KeptCopies().empty());
+    EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
+}
+
+// Until the new bytes are on disk the old ones are in the cache folder: a
+// save killed there leaves them, and one killed before leaves the file whole.
+TEST(AtomicFile, TheOldBytesStayInTheCacheUntilTheNewOnesAreOnDisk)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes any folder";
+    const std::string text = NewText();
+    for (TMoment moment : {TMoment::HalfWritten, TMoment::Kept, TMoment::WrittenInPlace}) {
+        TClosedFolder f;
+        ASSERT_TRUE(KillSaveAt(f.path, text, moment)) << NameOf(moment);
+        EXPECT_EQ(ReadBytes(f.path), moment == TMoment::WrittenInPlace ? text : "old bytes") << NameOf(moment);
+        EXPECT_EQ(f.KeptCopies(), moment == TMoment::HalfWritten ? std::vector<std::string>{}
+                                                                 : std::vector<std::string>{"old bytes"})
+            << NameOf(moment);
+        EXPECT_EQ(ListFiles(f.folder), kDocumentOnly) << NameOf(moment);
+    }
+}
+
+// A write that fails part way puts the old bytes back and says where they
+// are kept; the copy stays there.
+TEST(AtomicFile, AFailedWriteInPlacePutsTheOldBytesBackAndNamesTheKeptCopy)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes any folder";
+    TClosedFolder f;
+    std::string kept;
+    int error = 0;
+    {
+        testing_support::TFileSizeLimit limit(4096);
+        try {
+            WriteFileAtomically(f.path, std::string(8192, 'n'));
+        } catch (const EFWriteInPlaceError &e) {
+            kept = e.KeptCopy();
+            error = e.ErrorCode();
+        }
+    }
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_TRUE(kept.starts_with(f.cache)) << kept;
+    EXPECT_EQ(ReadBytes(kept), "old bytes");
+    EXPECT_EQ(ReadBytes(f.path), "old bytes");
+    EXPECT_EQ(StatOf(kept).st_mode & 0777, 0600u);
+}
+
+// What a folder that takes no new files refuses still: a read-only document,
+// a new file, and a save whose old bytes cannot be kept; none is touched.
+TEST(AtomicFile, ReadOnlyFilesNewFilesAndOldBytesWithNowhereToGoAreStillRefused)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes any folder";
+    auto refusal = [](const std::string &path) {
+        try {
+            WriteFileAtomically(path, "new");
+        } catch (const EFCreateError &e) {
+            return e.ErrorCode();
+        }
+        return 0;
+    };
+    TClosedFolder f;
+    ::chmod(f.path.c_str(), 0444);
+    EXPECT_EQ(refusal(f.path), EACCES);
+    EXPECT_EQ(ReadBytes(f.path), "old bytes");
+    ::chmod(f.path.c_str(), 0666);
+    EXPECT_EQ(refusal(f.folder + "new.xml"), EACCES);
+    EXPECT_FALSE(FileExists(f.folder + "new.xml"));
+    // The cache folder is a file: the old bytes cannot be kept.
+    WriteBytes(f.dir.Path() + "cache", "");
+    EXPECT_NE(refusal(f.path), 0);
+    EXPECT_EQ(ReadBytes(f.path), "old bytes");
+    // Nor with no home or cache folder known.
+    f.services->env.clear();
+    EXPECT_EQ(refusal(f.path), ENOENT);
+    EXPECT_EQ(ReadBytes(f.path), "old bytes");
+    EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
 }

@@ -17,6 +17,11 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using testing_support::FakeServices;
 using testing_support::ReadBytes;
@@ -607,4 +612,178 @@ TEST(FileCommands, ASaveAsThatFailsOrIsCalledOffKeepsTheOldNameAndTheNextSaveWri
     EXPECT_EQ(f.form->Caption(), f.dir.File("other.xml"));
     EXPECT_EQ(Application().Title(), "たるぼる-other.xml");
     EXPECT_EQ(f.form->fnk1->Entry(0), f.dir.File("other.xml"));
+}
+
+// ---------------------------------------------------------------- a file another program changed
+
+namespace {
+
+const char *const kChangedElsewhere =
+    "このファイルは、読み込みまたは保存の後にほかのプログラムで変更されています。上書き保存しますか？\r\n"
+    "（「はい」はほかのプログラムでの変更を失います。「いいえ」は保存しません）";
+
+// Another copy of the program saves the document with a title of its own:
+// a new file renamed over the old one, as every save does.
+void AnotherCopySaves(const std::string &path, const std::string &title)
+{
+    std::string text = ReadBytes(path);
+    const size_t start = text.find("<title>") + 7;
+    text.replace(start, text.find("</title>") - start, title);
+    testing_support::WriteBytes(path + ".other", text);
+    ASSERT_EQ(std::rename((path + ".other").c_str(), path.c_str()), 0);
+}
+
+// A tool writes the file over in place with as many bytes, its time a
+// second on: only the modification time tells.
+void AToolRewritesInPlace(const std::string &path)
+{
+    std::string text = ReadBytes(path);
+    struct stat before;
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    struct timespec times[2] = {before.st_atim, before.st_mtim};
+    times[1].tv_sec += 1;
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+struct TChangedFileFixture : TCommandFixture {
+    std::string path;
+    // A document of one row opened from its file, which another copy then
+    // saved with its title "B"; this window added a row.
+    TChangedFileFixture()
+    {
+        path = SavedDocument("plan.xml", 1);
+        form->fnk1Select(path);
+        AnotherCopySaves(path, "B");
+        form->AddItem();
+        services->messages.clear();
+    }
+    bool FileHasTheOtherCopysWork() const { return ReadBytes(path).find("<title>B</title>") != std::string::npos; }
+    void ExpectKeptOpenAndModified(const std::string &road)
+    {
+        EXPECT_TRUE(FileHasTheOtherCopysWork()) << road;
+        EXPECT_EQ(Rows(ReadBytes(path)), 1u) << road;
+        EXPECT_EQ(ItemList.size(), 2u) << road;
+        EXPECT_TRUE(Modified) << road;
+        EXPECT_EQ(form->FFileName, path) << road;
+    }
+};
+
+} // namespace
+
+// 上書き保存 over a file that changed since it was read asks first; いいえ,
+// or a box that got no answer, writes nothing and keeps the document open
+// and modified; はい writes it, and the save after that asks nothing. A file
+// written over in place counts as much as one replaced.
+TEST(FileCommands, ASaveOverAFileAnotherProgramChangedAsksFirst)
+{
+    TChangedFileFixture f;
+    for (int answer : {IDNO, IDCANCEL}) {
+        f.services->answers = {answer};
+        EXPECT_FALSE(f.form->mitSaveClick()) << answer;
+        ASSERT_EQ(f.services->messages.size(), 1u) << answer;
+        EXPECT_EQ(f.services->messages[0].text, f.path + "\r\n" + kChangedElsewhere);
+        EXPECT_EQ(f.services->messages[0].caption, "確認");
+        EXPECT_EQ(f.services->messages[0].flags, static_cast<unsigned>(MB_YESNO | MB_ICONWARNING));
+        f.ExpectKeptOpenAndModified("answer " + std::to_string(answer));
+        f.services->messages.clear();
+    }
+    f.services->answers = {IDYES};
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_FALSE(f.FileHasTheOtherCopysWork());
+    EXPECT_EQ(Rows(ReadBytes(f.path)), 2u);
+    EXPECT_FALSE(Modified);
+    // This window's own save is no change by another.
+    f.form->AddItem();
+    f.services->messages.clear();
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_TRUE(f.services->messages.empty());
+    EXPECT_EQ(Rows(ReadBytes(f.path)), 3u);
+
+    AToolRewritesInPlace(f.path);
+    f.form->AddItem();
+    f.services->answers = {IDNO};
+    EXPECT_FALSE(f.form->mitSaveClick());
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_EQ(Rows(ReadBytes(f.path)), 3u);
+    // 名前をつけて保存 onto the same file asks as well.
+    f.services->answers = {IDNO};
+    f.services->fileAnswers.push_back(TFileDialogAnswer{f.path, 1});
+    EXPECT_FALSE(f.form->mitSaveAsClick());
+    EXPECT_EQ(f.services->messages.size(), 2u);
+    EXPECT_EQ(Rows(ReadBytes(f.path)), 3u);
+}
+
+// Every road to a save asks before it replaces the changed file: the save
+// prompt of 新規作成, 開く and 開き直す, and the question at close. いいえ
+// stops the command with the document as it was.
+TEST(FileCommands, EveryRoadToASaveAsksBeforeReplacingAChangedFile)
+{
+    TChangedFileFixture f;
+    const std::string other = f.dir.File("other.xml");
+    testing_support::WriteBytes(other, ReadBytes(f.path));
+    bool canClose = true;
+    const std::vector<std::pair<std::string, std::function<void()>>> roads = {
+        {"新規作成", [&] { f.form->mitNewClick(); }},
+        {"開く",
+         [&] {
+             f.services->fileAnswers.push_back(TFileDialogAnswer{other, 1});
+             f.form->mitOpenClick();
+         }},
+        {"開き直す", [&] { f.form->fnk1Select(other); }},
+        {"終了", [&] { f.form->FormCloseQuery(f.form.get(), canClose); }},
+    };
+    for (const auto &[road, run] : roads) {
+        f.services->messages.clear();
+        f.services->answers = {IDYES, IDNO};  // save the changes? yes; replace the changed file? no
+        run();
+        ASSERT_EQ(f.services->messages.size(), 2u) << road;
+        EXPECT_EQ(f.services->messages[1].text, f.path + "\r\n" + kChangedElsewhere) << road;
+        f.ExpectKeptOpenAndModified(road);
+    }
+    EXPECT_FALSE(canClose);
+    // はい to both: saved over the other copy's work, and the command goes on.
+    f.services->answers = {IDYES, IDYES};
+    f.form->fnk1Select(other);
+    EXPECT_EQ(Rows(ReadBytes(f.path)), 2u);
+    EXPECT_FALSE(f.FileHasTheOtherCopysWork());
+    EXPECT_EQ(ItemList.size(), 1u);
+    EXPECT_EQ(f.form->edtHdTitle->Text(), "B");
+    EXPECT_EQ(f.form->FFileName, other);
+}
+
+// Nothing is asked where nobody else wrote: saves one after another, a first
+// save of a new document (even over a file that is there: the save dialog
+// asked), a save as under another name, a document whose file was taken away.
+TEST(FileCommands, ASaveWithNobodyElseWritingAsksNothing)
+{
+    TCommandFixture f;
+    const std::string there = f.SavedDocument("there.xml", 1);
+    AnotherCopySaves(there, "B");
+    f.form->mitNewClick();
+    f.form->AddItem();
+    f.services->messages.clear();
+    f.services->fileAnswers.push_back(TFileDialogAnswer{there, 1});
+    EXPECT_TRUE(f.form->mitSaveClick());
+    for (int i = 0; i < 2; ++i) {
+        f.form->AddItem();
+        EXPECT_TRUE(f.form->mitSaveClick());
+    }
+    EXPECT_EQ(Rows(ReadBytes(there)), 3u);
+    // Saved as another file: the first one's changes no longer matter.
+    const std::string copy = f.dir.File("copy.xml");
+    f.services->fileAnswers.push_back(TFileDialogAnswer{copy, 1});
+    EXPECT_TRUE(f.form->mitSaveAsClick());
+    AnotherCopySaves(there, "B");
+    f.form->AddItem();
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_EQ(Rows(ReadBytes(copy)), 4u);
+    // A file taken away is written again.
+    DeleteFile(copy);
+    f.form->AddItem();
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_EQ(Rows(ReadBytes(copy)), 5u);
+    EXPECT_TRUE(f.services->messages.empty());
 }

@@ -389,6 +389,25 @@ TEST(PrintCommand, CancellingThePdfFileNameShowsNothing)
     EXPECT_TRUE(board.services->messages.empty());
 }
 
+// The PDF file is asked for beside the document, under the document's name,
+// as the file commands ask in the document's folder.
+TEST(PrintCommand, ThePdfFileDialogStartsInTheDocumentsFolder)
+{
+    TPrintBoard board(2);
+    testing_support::TempDir plans;
+    board.main->TakeFileName(plans.File("plan.xml"));
+    board.Print([&](TdlgPrint &d) {
+        const auto &names = d.cmbPrinterName->Items();
+        d.cmbPrinterName->SetItemIndex(static_cast<int>(names.size()) - 1);
+        d.cmbPrinterName->OnChange(d.cmbPrinterName);
+        d.btnOk->Click();  // the PDF file dialog is cancelled
+    });
+    ASSERT_EQ(board.services->fileRequests.size(), 1u);
+    EXPECT_EQ(board.services->fileRequests[0].initialDir, plans.Path());
+    EXPECT_EQ(board.services->fileRequests[0].fileName, "plan.pdf");
+    EXPECT_NE(plans.Path(), SettingsDir);
+}
+
 TEST(PrintCommand, DialogKeepsThePrinterChoiceAndForgetsALostOne)
 {
     TPrintBoard board(1);

@@ -694,11 +694,11 @@ TEST(XmlFile, FailedSaveLeavesTheOldFileAndShowsTheError)
     EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
     EXPECT_EQ(ReadBytes(readOnly), "old");
 
+    // A new file in a folder that takes none.
     f.services->messages.clear();
     std::string folder = f.dir.Path() + "locked/";
     ForceDirectories(folder);
     std::string path = folder + "doc.xml";
-    WriteBytes(path, "old");
     chmod(folder.c_str(), 0500);
     Modified = true;
     bool saved = WriteXmlFile(*f.form, path);
@@ -706,7 +706,7 @@ TEST(XmlFile, FailedSaveLeavesTheOldFileAndShowsTheError)
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes anywhere";
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_FALSE(FileExists(path));
     ASSERT_EQ(f.services->messages.size(), 1u);
     EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
     EXPECT_TRUE(Modified);
@@ -745,6 +745,68 @@ TEST(XmlFile, SavingKeepsAReadOnlyDocumentAndALink)
     EXPECT_NE(ReadBytes(target).find("<item>"), std::string::npos);
     EXPECT_EQ(testing_support::ListFiles(f.dir.Path() + "links"), std::vector<std::string>{"doc.xml"});
     EXPECT_EQ(testing_support::ListFiles(f.dir.Path() + "real"), std::vector<std::string>{"doc.xml"});
+}
+
+// A document the person may write in a folder that takes no new files (a
+// shared folder): 上書き保存 writes the file itself and leaves nothing beside
+// it or in the cache; a write that fails says so and where the old contents
+// are kept, and the document stays modified.
+TEST(XmlFile, ADocumentInAFolderThatTakesNoNewFilesIsSavedInPlace)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes any folder";
+    TDocumentFixture f;
+    f.services->env["XDG_CACHE_HOME"] = f.dir.Path() + "cache";
+    const std::string folder = f.dir.Path() + "shared/", cache = f.dir.Path() + "cache/tarvold/";
+    const std::string path = folder + "plan.xml";
+    ForceDirectories(folder);
+    f.form->AddItem();
+    ASSERT_TRUE(WriteXmlFile(*f.form, path));
+    chmod(path.c_str(), 0666);
+    chmod(folder.c_str(), 0555);
+    f.form->fnk1Select(path);
+    ASSERT_EQ(ItemList.size(), 1u);
+    f.form->AddItem();
+    ItemList.back()->FMemo->SetText("追加の行");
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_FALSE(Modified);
+    // The next save finds the file as this one left it: nothing to ask.
+    f.form->AddItem();
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_TRUE(f.services->messages.empty());
+    EXPECT_EQ(testing_support::ListFiles(folder), std::vector<std::string>{"plan.xml"});
+    EXPECT_TRUE(testing_support::ListFiles(cache).empty());
+    f.Open(path);
+    ASSERT_EQ(ItemList.size(), 3u);
+    EXPECT_EQ(ItemList[1]->FMemo->Text(), "追加の行");
+
+    // The new text is too large for the file: the old bytes stay.
+    const std::string old = ReadBytes(path);
+    for (int i = 0; i < 8; ++i)
+        f.form->AddItem();
+    bool saved = true;
+    {
+        testing_support::TFileSizeLimit limit(old.size() + 16);
+        saved = f.form->mitSaveClick();
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(ReadBytes(path), old);
+    const std::vector<std::string> kept = testing_support::ListFiles(cache);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(ReadBytes(cache + kept[0]), old);
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_EQ(f.services->messages[0].text, "保存できませんでした。\r\n" + path + "\r\nCannot write file \"" + path
+                                                + "\". File too large\r\n保存前の内容は次のファイルに残してあります。\r\n"
+                                                + cache + kept[0]);
+    // The old bytes put back are no change by another program: the next
+    // save asks nothing.
+    f.services->messages.clear();
+    EXPECT_TRUE(f.form->mitSaveClick());
+    chmod(folder.c_str(), 0755);
+    EXPECT_TRUE(f.services->messages.empty());
+    f.Open(path);
+    EXPECT_EQ(ItemList.size(), 11u);
 }
 
 TEST(XmlFile, BlankLinesBetweenElementsAreDropped)
