@@ -756,14 +756,17 @@ private:
         });
     }
 
+    // An end before the start is taken as far after it; past 9999/12/31 it
+    // is held to that day (a date the file could not hold again), and the
+    // duration follows.
     static void ApplyDurationRule(TChartValues &c)
     {
         long double d = static_cast<long double>(c.EndDate) - c.StartDate;
         if (d > 0) {
             c.Duration = d;
         } else if (d < 0) {
-            c.Duration = -d;
-            c.EndDate = static_cast<TDateTime>(c.StartDate - d);
+            c.EndDate = HeldEnd(c.StartDate, static_cast<TDateTime>(c.StartDate - d));
+            c.Duration = static_cast<long double>(c.EndDate) - c.StartDate;
         } else {
             c.Duration = 0;
             c.EndDate = c.StartDate;
@@ -1159,6 +1162,9 @@ std::string FormatDocumentDate(TDateTime date, bool withTime)
 {
     // The platform's date decoding rounds to the millisecond, so a time stored
     // as 15:59:59.9999 is written (and read back) as 16:00:00.
+    // A date the editing got past either end of the calendar is written at
+    // that end: the file holds no other.
+    date = HeldToCalendar(date);
     int h, m, s, ms;
     DecodeTime(date, h, m, s, ms);
     if (withTime && (h != 0 || m != 0 || s != 0 || ms != 0))
@@ -1219,7 +1225,8 @@ void MigrateChart(int fileVersion, TDateTime startDate, TDateTime endDate, int j
         return;
     chakushubi = startDate;
     TDateTime last = std::trunc(endDate);
-    jissekibi = last == endDate ? last - 1 : last;
+    // A bar that ends on 0001/01/01 has its last day there too.
+    jissekibi = HeldToCalendar(last == endDate ? last - 1 : last);
 }
 
 void MigrateEventLine(int fileVersion, int &line)
