@@ -924,20 +924,26 @@ std::string TextValue(std::string_view text)
     return EscapeXmlText(lines);
 }
 
+// What code page 932 did not keep of a document's text.
+struct TCp932Count {
+    size_t lacking = 0;  // written as "?"
+    size_t changed = 0;  // written as another character
+};
+
 class TDocumentWriter {
 public:
     explicit TDocumentWriter(TfrmMain &form) : form_(form) {}
 
     // Writes the document as UTF-8, or in code page 932 when `replaced` is
     // given: it then counts the characters that have no code there (each
-    // written as "?").
-    void WriteTo(TAtomicFileWriter &file, const std::string &encoding, size_t *replaced)
+    // written as "?") and those written as another character ("¥" as "\").
+    void WriteTo(TAtomicFileWriter &file, const std::string &encoding, TCp932Count *replaced)
     {
         file_ = &file;
         out_.clear();
         replaced_ = replaced;
         if (replaced_)
-            *replaced_ = 0;
+            *replaced_ = TCp932Count();
         out_ += "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\" ?>\r\n";
         out_ += "<?xml-stylesheet type=\"text/xsl\" href=\"" + XSL + "\"?>\r\n";
         out_ += "<schedule>\r\n";
@@ -964,7 +970,8 @@ private:
         if (replaced_) {
             size_t count = 0;
             file_->Write(Utf8ToCp932(out_, count));
-            *replaced_ += count;
+            replaced_->lacking += count;
+            replaced_->changed += Cp932ChangedCharacters(out_);
         } else {
             file_->Write(out_);
         }
@@ -1100,7 +1107,7 @@ private:
     TfrmMain &form_;
     std::string out_;
     TAtomicFileWriter *file_ = nullptr;
-    size_t *replaced_ = nullptr;
+    TCp932Count *replaced_ = nullptr;
 };
 
 // The hourglass for a scope.
@@ -1501,13 +1508,15 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
         if (EncodingStrSet == "UTF-8") {
             writer.WriteTo(file, EncodingStrSet, nullptr);
         } else {
-            size_t replaced = 0;
+            TCp932Count replaced;
             writer.WriteTo(file, EncodingStrSet, &replaced);
-            if (replaced > 0) {
+            if (replaced.lacking + replaced.changed > 0) {
                 int answer = Services().MessageBox(
-                    "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced))
+                    "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced.lacking + replaced.changed))
                         + " 文字あります。UTF-8 で保存しますか？\r\n"
-                          "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」になります）",
+                        + (replaced.changed > 0
+                               ? "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」などの別の文字になります）"
+                               : "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」になります）"),
                     "確認", MB_YESNOCANCEL | MB_ICONWARNING);
                 if (answer == IDYES) {
                     file.Restart();

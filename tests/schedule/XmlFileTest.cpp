@@ -715,6 +715,44 @@ TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
     EXPECT_EQ(f.form->edtHdTitle->Text(), "😀計画");
 }
 
+// "¥" and "‾" are written as "\" and "~", which is what comes back: they
+// are counted with the characters Shift_JIS lacks. Characters written as the
+// same character in its usual form ("〜" as "～") save without a question.
+TEST(XmlFile, CharactersShiftJisChangesAreOfferedUtf8ButItsUsualFormsAreNot)
+{
+    TDocumentFixture f;
+    f.form->AddItem();
+    ItemList.back()->FMemo->SetText("〜−‖—¢£¬");
+    const std::string path = f.dir.File("yen.xml");
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    EXPECT_TRUE(f.services->messages.empty());
+    EXPECT_NE(ReadBytes(path).find("encoding=\"Shift_JIS\""), std::string::npos);
+    f.Open(path);
+    EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "～－∥―￠￡￢");
+
+    f.form->edtHdTitle->SetText("価格¥1,000");
+    ItemList[0]->FMemo->SetText("‾線😀");
+    f.services->answers = {IDNO, IDYES};
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_NE(f.services->messages[0].text.find("が 3 文字"), std::string::npos);
+    EXPECT_NE(f.services->messages[0].text.find("別の文字"), std::string::npos);
+    const std::string cp932 = ReadBytes(path);
+    EXPECT_NE(cp932.find("<title>\x89\xBF\x8A\x69\\1,000</title>"), std::string::npos);
+    EXPECT_NE(cp932.find("<text>~\x90\xFC?</text>"), std::string::npos);
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    ASSERT_EQ(f.services->messages.size(), 2u);
+    // Without a character Shift_JIS lacks the count is of the changed ones.
+    ItemList[0]->FMemo->SetText("線");
+    EncodingStrSet = "Shift_JIS";
+    f.services->answers = {IDCANCEL};
+    EXPECT_FALSE(WriteXmlFile(*f.form, path));
+    EXPECT_NE(f.services->messages.at(2).text.find("が 1 文字"), std::string::npos);
+    f.Open(path);
+    EXPECT_EQ(f.form->edtHdTitle->Text(), "価格¥1,000");
+    EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "‾線😀");
+}
+
 // The text goes to the file in pieces: the count of characters Shift_JIS
 // lacks covers every piece, a change of mind leaves the old file and nothing
 // beside it, and the UTF-8 text replaces the first attempt whole.
