@@ -765,8 +765,9 @@ private:
         if (d > 0) {
             c.Duration = d;
         } else if (d < 0) {
-            c.EndDate = HeldEnd(c.StartDate, static_cast<TDateTime>(c.StartDate - d));
-            c.Duration = static_cast<long double>(c.EndDate) - c.StartDate;
+            const auto end = static_cast<TDateTime>(c.StartDate - d);
+            c.EndDate = HeldEnd(c.StartDate, end);
+            c.Duration = c.EndDate == end ? -d : static_cast<long double>(c.EndDate) - c.StartDate;
         } else {
             c.Duration = 0;
             c.EndDate = c.StartDate;
