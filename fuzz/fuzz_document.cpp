@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,12 +62,14 @@ std::string Folder()
 TfrmMain *gForm = nullptr;
 
 // The window goes before the toolkit's application, which static
-// destruction would free first.
+// destruction would free first; the folder goes with them.
 void CloseWindow()
 {
     delete gForm;
     gForm = nullptr;
     Application().Finalize();
+    std::error_code ignored;
+    std::filesystem::remove_all(Folder(), ignored);
 }
 
 TfrmMain &Window()
