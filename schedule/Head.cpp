@@ -93,6 +93,45 @@ TDateTime NearestFittingStart(TDateTime start, int days)
     return start;
 }
 
+TDateTime HeldToCalendar(TDateTime date)
+{
+    // Far beyond either end (or no number at all) nothing is decoded.
+    if (!(date < LastDate + 2))
+        return LastDate;
+    if (!(date > FirstDate - 2))
+        return FirstDate;
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    if (y > 9999)
+        return LastDate;
+    if (y < 1)
+        return FirstDate;
+    return date;
+}
+
+TDateTime HeldEnd(TDateTime start, TDateTime end)
+{
+    const TDateTime held = HeldToCalendar(end);
+    if (held == end)
+        return end;
+    // A start later on the calendar's last day keeps the bar at no length.
+    return held < start ? start : held;
+}
+
+void KeepSpanInCalendar(TDateTime &start, TDateTime &end)
+{
+    const long double length = static_cast<long double>(end) - start;
+    if (HeldToCalendar(start) != start) {
+        start = HeldToCalendar(start);
+        end = static_cast<TDateTime>(start + length);
+    }
+    if (HeldToCalendar(end) != end) {
+        end = HeldToCalendar(end);
+        start = HeldToCalendar(static_cast<TDateTime>(end - length));
+        end = HeldEnd(start, end);
+    }
+}
+
 TDateTime FirstDayOfNextYear(TDateTime date)
 {
     int y, m, d;

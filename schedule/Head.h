@@ -41,6 +41,16 @@ TDateTime LastFittingStart(int days);
 // The start itself when its `days` days are all dates; otherwise the nearest
 // start whose days are: the first date, or the last fitting start.
 TDateTime NearestFittingStart(TDateTime start, int days);
+// The date as it stands when it is a day of the calendar (its day taken as
+// it is written, to the millisecond); otherwise the calendar's end it passed:
+// 0001/01/01 or 9999/12/31.
+TDateTime HeldToCalendar(TDateTime date);
+// A bar's exclusive end held within the calendar, never before its start.
+TDateTime HeldEnd(TDateTime start, TDateTime end);
+// A bar's start and exclusive end moved together into the calendar: a bar
+// that passed an end of it comes back against that end with its length, as
+// far as the calendar has room for it.
+void KeepSpanInCalendar(TDateTime &start, TDateTime &end);
 // 1 January of the year after the date's, as a day number; also after the
 // year 9999 and for a day before the year 1, since nothing is encoded.
 TDateTime FirstDayOfNextYear(TDateTime date);

@@ -946,6 +946,20 @@ bool TfrmMain::DeleteChart()
     return true;
 }
 
+namespace {
+
+// The bar's end after its start by its duration; an end past the calendar is
+// held to its last day, and the duration follows.
+void PlaceEndInCalendar(TChart &c)
+{
+    const TDateTime end = static_cast<TDateTime>(c.FStartDate + c.FDuration);
+    c.FEndDate = HeldEnd(c.FStartDate, end);
+    if (c.FEndDate != end)
+        c.FDuration = static_cast<long double>(c.FEndDate) - c.FStartDate;
+}
+
+} // namespace
+
 TChart *TfrmMain::FindChart(const TControl *bar) const
 {
     long row = bar->Tag();
@@ -969,10 +983,10 @@ void TfrmMain::AddChart(TShape &band, int x, bool paste)
     TChart &c = *chart;
     if (paste && FClipChart)
         c.AssignClipFields(*FClipChart);
-    c.FStartDate = x / PixelsPerDay + StartDate;
+    c.FStartDate = HeldToCalendar(x / PixelsPerDay + StartDate);
     if (DateFit)
         c.FStartDate = std::trunc(c.FStartDate);
-    c.FEndDate = static_cast<TDateTime>(c.FStartDate + c.FDuration);
+    PlaceEndInCalendar(c);
     int left = DateToPixel(PixelsPerDay, c.FStartDate);
     const TBarPlace place = BarPlace(band);
     c.FBar->SetBounds(left, place.Top, c.FBar->Width(), place.Height);
@@ -1034,7 +1048,7 @@ void TfrmMain::AutoMoveCharts(int rowIndex, int line)
             if (&b == &a || b.FLine != line || !(b.FStartDate < a.FEndDate))
                 continue;
             b.FStartDate = a.FEndDate;
-            b.FEndDate = static_cast<TDateTime>(b.FStartDate + b.FDuration);
+            PlaceEndInCalendar(b);
             ChartHintText(b);
             int left = DateToPixel(PixelsPerDay, b.FStartDate);
             int right = DateToPixel(PixelsPerDay, b.FEndDate);

@@ -759,14 +759,18 @@ private:
         });
     }
 
+    // An end before the start is taken as far after it; past 9999/12/31 it
+    // is held to that day (a date the file could not hold again), and the
+    // duration follows.
     static void ApplyDurationRule(TChartValues &c)
     {
         long double d = static_cast<long double>(c.EndDate) - c.StartDate;
         if (d > 0) {
             c.Duration = d;
         } else if (d < 0) {
-            c.Duration = -d;
-            c.EndDate = static_cast<TDateTime>(c.StartDate - d);
+            const auto end = static_cast<TDateTime>(c.StartDate - d);
+            c.EndDate = HeldEnd(c.StartDate, end);
+            c.Duration = c.EndDate == end ? -d : static_cast<long double>(c.EndDate) - c.StartDate;
         } else {
             c.Duration = 0;
             c.EndDate = c.StartDate;
@@ -924,20 +928,26 @@ std::string TextValue(std::string_view text)
     return EscapeXmlText(lines);
 }
 
+// What code page 932 did not keep of a document's text.
+struct TCp932Count {
+    size_t lacking = 0;  // written as "?"
+    size_t changed = 0;  // written as another character
+};
+
 class TDocumentWriter {
 public:
     explicit TDocumentWriter(TfrmMain &form) : form_(form) {}
 
     // Writes the document as UTF-8, or in code page 932 when `replaced` is
     // given: it then counts the characters that have no code there (each
-    // written as "?").
-    void WriteTo(TAtomicFileWriter &file, const std::string &encoding, size_t *replaced)
+    // written as "?") and those written as another character ("¥" as "\").
+    void WriteTo(TAtomicFileWriter &file, const std::string &encoding, TCp932Count *replaced)
     {
         file_ = &file;
         out_.clear();
         replaced_ = replaced;
         if (replaced_)
-            *replaced_ = 0;
+            *replaced_ = TCp932Count();
         out_ += "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\" ?>\r\n";
         out_ += "<?xml-stylesheet type=\"text/xsl\" href=\"" + XSL + "\"?>\r\n";
         out_ += "<schedule>\r\n";
@@ -964,7 +974,8 @@ private:
         if (replaced_) {
             size_t count = 0;
             file_->Write(Utf8ToCp932(out_, count));
-            *replaced_ += count;
+            replaced_->lacking += count;
+            replaced_->changed += Cp932ChangedCharacters(out_);
         } else {
             file_->Write(out_);
         }
@@ -1100,7 +1111,7 @@ private:
     TfrmMain &form_;
     std::string out_;
     TAtomicFileWriter *file_ = nullptr;
-    size_t *replaced_ = nullptr;
+    TCp932Count *replaced_ = nullptr;
 };
 
 // The hourglass for a scope.
@@ -1162,6 +1173,9 @@ std::string FormatDocumentDate(TDateTime date, bool withTime)
 {
     // The platform's date decoding rounds to the millisecond, so a time stored
     // as 15:59:59.9999 is written (and read back) as 16:00:00.
+    // A date the editing got past either end of the calendar is written at
+    // that end: the file holds no other.
+    date = HeldToCalendar(date);
     int h, m, s, ms;
     DecodeTime(date, h, m, s, ms);
     if (withTime && (h != 0 || m != 0 || s != 0 || ms != 0))
@@ -1222,7 +1236,8 @@ void MigrateChart(int fileVersion, TDateTime startDate, TDateTime endDate, int j
         return;
     chakushubi = startDate;
     TDateTime last = std::trunc(endDate);
-    jissekibi = last == endDate ? last - 1 : last;
+    // A bar that ends on 0001/01/01 has its last day there too.
+    jissekibi = HeldToCalendar(last == endDate ? last - 1 : last);
 }
 
 void MigrateEventLine(int fileVersion, int &line)
@@ -1529,13 +1544,15 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
         if (EncodingStrSet == "UTF-8") {
             writer.WriteTo(file, EncodingStrSet, nullptr);
         } else {
-            size_t replaced = 0;
+            TCp932Count replaced;
             writer.WriteTo(file, EncodingStrSet, &replaced);
-            if (replaced > 0) {
+            if (replaced.lacking + replaced.changed > 0) {
                 int answer = Services().MessageBox(
-                    "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced))
+                    "Shift_JIS で保存できない文字が " + IntToStr(static_cast<long long>(replaced.lacking + replaced.changed))
                         + " 文字あります。UTF-8 で保存しますか？\r\n"
-                          "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」になります）",
+                        + (replaced.changed > 0
+                               ? "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」などの別の文字になります）"
+                               : "（「いいえ」は Shift_JIS のまま保存し、その文字は「?」になります）"),
                     "確認", MB_YESNOCANCEL | MB_ICONWARNING);
                 if (answer == IDYES) {
                     file.Restart();

@@ -359,6 +359,14 @@ void TfrmMain::txtChartMouseUp(TObject *sender, TMouseButton, TShiftState, int x
         end = PixelToDate(previewRight);
     }
     RepairZeroLength(*this, state, previewLeft, previewRight, start, end);
+    // Dragged past an end of the calendar, a moved bar stops against it with
+    // its length, a stretched edge at it.
+    if (state == 0) {
+        KeepSpanInCalendar(start, end);
+    } else {
+        start = HeldToCalendar(start);
+        end = HeldEnd(start, end);
+    }
     chart->FStartDate = start;
     chart->FEndDate = end;
     chart->FDuration = static_cast<long double>(end) - start;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iconv.h>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -102,6 +103,61 @@ std::string Utf8ToCp932(std::string_view utf8, std::size_t &replaced)
         return std::string(utf8);
     thread_local Converter converter("CP932", "UTF-8");
     return converter.Convert(utf8, true, &replaced);
+}
+
+namespace {
+
+// Whether code page 932 writes a character as another one, learnt the first
+// time the character is seen. Such a character is written as plain ASCII or
+// as nothing: a character written as a two-byte code reads back as the
+// character of that code, itself or its usual form.
+class TCp932ChangeTable {
+public:
+    bool Changes(std::string_view character, std::uint32_t code)
+    {
+        std::uint8_t &state = code < 0x10000 ? bmp_[code] : beyond_[code];
+        if (state == kUnknown) {
+            std::size_t lacking = 0;
+            std::string written;
+            converter_.Append(character, true, &lacking, written);
+            state = lacking == 0 && IsAscii(written) ? kChanges : kKeeps;
+        }
+        return state == kChanges;
+    }
+
+private:
+    enum : std::uint8_t { kUnknown, kKeeps, kChanges };
+    Converter converter_{"CP932", "UTF-8"};
+    std::vector<std::uint8_t> bmp_ = std::vector<std::uint8_t>(0x10000, kUnknown);
+    std::unordered_map<std::uint32_t, std::uint8_t> beyond_;
+};
+
+} // namespace
+
+std::size_t Cp932ChangedCharacters(std::string_view utf8)
+{
+    if (IsAscii(utf8))
+        return 0;
+    thread_local TCp932ChangeTable table;
+    std::size_t changed = 0;
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        if (length <= 1 || i + length > n || !IsValidUtf8(utf8.substr(i, length))) {
+            // ASCII is itself; a broken byte is one code page 932 lacks.
+            ++i;
+            continue;
+        }
+        std::uint32_t code = lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        if (table.Changes(utf8.substr(i, length), code))
+            ++changed;
+        i += length;
+    }
+    return changed;
 }
 
 std::string RepairUtf8(std::string_view text)

@@ -10,6 +10,11 @@ std::string Utf8ToCp932(std::string_view utf8);
 // The same, counting in `replaced` the characters that became "?" because code
 // page 932 lacks them (a "?" of the text itself is not counted).
 std::string Utf8ToCp932(std::string_view utf8, std::size_t &replaced);
+// The characters of the text that code page 932 writes as another character,
+// which is what then reads back: "¥" as "\", "‾" as "~", and the few it drops.
+// Those it writes as the same character in its usual form ("〜" as "～", "−"
+// as "－", "¢" as "￠") are not counted, nor those it lacks.
+std::size_t Cp932ChangedCharacters(std::string_view utf8);
 // The text with every byte that is not part of well-formed UTF-8 replaced by "?".
 std::string RepairUtf8(std::string_view text);
 // Code page 932 to UTF-8. A byte sequence that is not code page 932 becomes "?"

@@ -48,3 +48,17 @@ TEST(Encoding, Cp932TextMixedWithAsciiKeepsEveryCharacterWhole)
     EXPECT_EQ(Cp932ToUtf8("a\x82\r\nb\xB1x"), "a?\r\nbｱx");
     EXPECT_EQ(Cp932ToUtf8("\x81\x40\x81"), "　?");
 }
+
+// Code page 932 writes "¥" and "‾" as "\" and "~" (and drops a few characters
+// altogether): what reads back is another character. Those it writes as the
+// same character in its usual form, and those it lacks, are not counted here.
+TEST(Encoding, CountsCharactersCodePage932WritesAsOthers)
+{
+    EXPECT_EQ(Utf8ToCp932("価格¥1,000‾"), "\x89\xBF\x8A\x69\\1,000~");
+    EXPECT_EQ(Cp932ChangedCharacters("価格¥1,000‾¥"), 3u);
+    EXPECT_EQ(Cp932ChangedCharacters("\xF3\xA0\x81\x81"), 1u);  // a tag character, written as nothing
+    EXPECT_EQ(Cp932ChangedCharacters("〜−‖—¢£¬～－"), 0u);
+    EXPECT_EQ(Cp932ChangedCharacters("\\~ ﾃｽﾄ①😀"), 0u);
+    // Broken bytes around a counted character do not hide it.
+    EXPECT_EQ(Cp932ChangedCharacters("\xE3\x81¥\xFF\xC2"), 1u);
+}

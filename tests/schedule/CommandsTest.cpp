@@ -96,6 +96,25 @@ TEST(Commands, CutAndPasteTwiceGivesTwoIndependentBarsWithTheAttributesButNotThe
     EXPECT_TRUE(board.form.mitCopy2->Enabled());
 }
 
+// A long bar pasted near the calendar's last day ends there at the latest.
+TEST(Commands, ABarPastedNearTheCalendarsEndEndsOnItsLastDay)
+{
+    TCommandBoard board;
+    TChart &original = board.AddFromPopup(0, 2);
+    original.FEndDate = original.FStartDate + 400;
+    original.FDuration = 400;
+    board.form.mitCopy1->Click();
+    StartDate = board.form.FDocStartDate = LastFittingStart(DaysShown);
+    board.form.RedrawChart();
+    board.RightClickBand(1, 3);
+    board.form.mitPaste->Click();
+    ASSERT_EQ(ItemList[1]->FCharts.size(), 1u);
+    const TChart &pasted = *ItemList[1]->FCharts[0];
+    EXPECT_EQ(pasted.FStartDate, StartDate + 3);
+    EXPECT_EQ(pasted.FEndDate, LastDate);
+    EXPECT_EQ(pasted.FDuration, LastDate - pasted.FStartDate);
+}
+
 TEST(Commands, PopupAddEndsTheModesButPasteDoesNot)
 {
     TCommandBoard board;

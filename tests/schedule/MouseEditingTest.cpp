@@ -147,6 +147,74 @@ TEST_F(MouseEditing, AutoMovePushesTheNextBarOnlyWhenOn)
     AutoMove = true;
 }
 
+// Near either end of the calendar a bar put, moved, stretched or pushed keeps
+// its dates within 0001/01/01..9999/12/31, and the document saved opens again.
+TEST_F(MouseEditing, BarsEditedAtTheCalendarsEndsStayInIt)
+{
+    StartDate = form.FDocStartDate = LastFittingStart(DaysShown);
+    form.RedrawChart();
+    // A bar put on the last day would end past it: it is held there.
+    TChart &last = Put(0, DaysShown - 1);
+    EXPECT_EQ(last.FStartDate, LastDate);
+    EXPECT_EQ(last.FEndDate, LastDate);
+    EXPECT_EQ(last.FDuration, 0);
+
+    // Moved past the end, a bar stops against it with its length.
+    TChart &moved = Put(1, 2);
+    ASSERT_EQ(moved.FDuration, 1);
+    Drag(moved, 20, 20 + 10 * Day());
+    EXPECT_EQ(moved.FStartDate, LastDate - 1);
+    EXPECT_EQ(moved.FEndDate, LastDate);
+    // Its start, stretched back and its end stretched past, stop at the day dragged and at the end.
+    Drag(moved, 1, 1 - 2 * Day());
+    EXPECT_EQ(moved.FStartDate, LastDate - 3);
+    Drag(moved, moved.FBar->WidthEx() - 1, moved.FBar->WidthEx() - 1 + 10 * Day());
+    EXPECT_EQ(moved.FEndDate, LastDate);
+    EXPECT_EQ(moved.FDuration, 3);
+
+    // A bar pushed by one moved onto it ends on the last day at the latest.
+    TChart &pushed = Put(0, 5);
+    ASSERT_TRUE(AutoMove);
+    TChart &pusher = Put(0, 3);
+    Drag(pusher, 20, 20 + 2 * Day());
+    EXPECT_EQ(pusher.FStartDate, LastDate - 1);
+    EXPECT_EQ(pushed.FStartDate, LastDate);
+    EXPECT_EQ(pushed.FEndDate, LastDate);
+    EXPECT_EQ(pushed.FDuration, 0);
+    for (const auto &row : ItemList)
+        for (const auto &bar : row->FCharts) {
+            EXPECT_EQ(HeldToCalendar(bar->FStartDate), bar->FStartDate);
+            EXPECT_EQ(HeldToCalendar(bar->FEndDate), bar->FEndDate);
+        }
+
+    // At the first days a bar moved or stretched before them stops at the first day.
+    form.AddItem();
+    form.UpdateScrollRange();
+    StartDate = form.FDocStartDate = FirstDate;
+    form.RedrawChart();
+    TChart &first = Put(2, 1);
+    Drag(first, 20, 20 - 10 * Day());
+    EXPECT_EQ(first.FStartDate, FirstDate);
+    EXPECT_EQ(first.FEndDate, FirstDate + 1);
+    Drag(first, first.FBar->WidthEx() - 1, first.FBar->WidthEx() - 1 + 2 * Day());
+    Drag(first, 1, 1 - 10 * Day());
+    EXPECT_EQ(first.FStartDate, FirstDate);
+    EXPECT_EQ(first.FEndDate, FirstDate + 3);
+
+    const std::string path = startup.dir.File("ends.xml");
+    ASSERT_TRUE(WriteXmlFile(form, path));
+    form.FreeDocument();
+    form.NewDocument();
+    ReadXmlFile(form, path);
+    ASSERT_EQ(ItemList.size(), 3u);
+    ASSERT_EQ(ItemList[1]->FCharts.size(), 1u);
+    EXPECT_EQ(ItemList[1]->FCharts[0]->FStartDate, LastDate - 3);
+    EXPECT_EQ(ItemList[1]->FCharts[0]->FEndDate, LastDate);
+    ASSERT_EQ(ItemList[2]->FCharts.size(), 1u);
+    EXPECT_EQ(ItemList[2]->FCharts[0]->FStartDate, FirstDate);
+    EXPECT_EQ(ItemList[2]->FCharts[0]->FEndDate, FirstDate + 3);
+}
+
 TEST_F(MouseEditing, PutChartModeAddsExactlyOneBarAndEscEndsTheModes)
 {
     Put(0, 2);

@@ -391,6 +391,81 @@ TEST(XmlFile, OutOfRangeValuesAreKeptSafe)
     EXPECT_EQ(PaperSize, 9);
 }
 
+// Bars whose end lies before their start are read as far after it; at the
+// calendar's ends that is held to 9999/12/31, so that what the program saves
+// it opens again, byte for byte the second time.
+TEST(XmlFile, DocumentsAtTheCalendarsEndsReadSaveAndReadAgain)
+{
+    TDocumentFixture f;
+    auto chart = [](const std::string &start, const std::string &end, const std::string &more = "") {
+        return "<chart><startdate>" + start + "</startdate><enddate>" + end + "</enddate>" + more + "</chart>";
+    };
+    const std::string rows =
+        "<chartlist>" + chart("9999/12/31", "0001/01/01") + chart("9999/12/30", "9999/12/29")
+        + chart("9999/12/30", "9999/12/27") + chart("9999/12/31 12:00:00", "0001/01/01")
+        + chart("0001/01/01", "9999/12/31") + chart("0001/01/02", "0001/01/01")
+        + chart("0001/01/01", "0001/01/01", "<jisseki>1</jisseki>")
+        + chart("9999/12/31", "9999/12/31") + "</chartlist>"
+        + "<eventlist><event><eventdate>0001/01/01</eventdate></event>"
+          "<event><eventdate>9999/12/31</eventdate></event></eventlist>";
+    // Without a version the migrations of the oldest files run as well.
+    for (const std::string version : {"1.18", ""}) {
+        std::string text = OneRowDocument(rows, version);
+        text.replace(text.find("2024/01/05"), 10, "9999/12/31");
+        f.OpenText(text);
+        const auto &bars = ItemList.at(0)->FCharts;
+        ASSERT_EQ(bars.size(), 8u) << version;
+        const std::pair<TDateTime, TDateTime> spans[] = {
+            {LastDate, LastDate},
+            {LastDate - 1, LastDate},
+            {LastDate - 1, LastDate},
+            {LastDate + 0.5, LastDate + 0.5},
+            {FirstDate, LastDate},
+            {FirstDate + 1, FirstDate + 2},
+            {FirstDate, FirstDate},
+            {LastDate, LastDate},
+        };
+        for (size_t i = 0; i < bars.size(); ++i) {
+            EXPECT_EQ(bars[i]->FStartDate, spans[i].first) << version << " " << i;
+            EXPECT_EQ(bars[i]->FEndDate, spans[i].second) << version << " " << i;
+            EXPECT_EQ(bars[i]->FDuration, static_cast<long double>(spans[i].second) - spans[i].first) << i;
+        }
+        if (version.empty()) {
+            // The last day of a bar that ends on the calendar's first day is that day.
+            EXPECT_EQ(bars[6]->FChakushubi, FirstDate);
+            EXPECT_EQ(bars[6]->FJissekibi, FirstDate);
+        }
+        EXPECT_EQ(StartDate, LastFittingStart(DaysShown)) << version;
+        for (const char *encoding : {"Shift_JIS", "UTF-8"}) {
+            EncodingStrSet = encoding;
+            const std::string first = f.Save("ends.xml");
+            EXPECT_EQ(first.find("<enddate>1"), std::string::npos) << first;
+            EXPECT_NE(first.find("<enddate>9999/12/31 12:00:00</enddate>"), std::string::npos);
+            f.Open(f.dir.File("ends.xml"));
+            ASSERT_EQ(ItemList.at(0)->FCharts.size(), 8u);
+            EXPECT_EQ(ItemList[0]->FCharts[0]->FEndDate, LastDate);
+            EXPECT_EQ(f.Save("ends.xml"), first) << version << encoding;
+        }
+    }
+
+    // A date the model got past either end by any road is written at that end.
+    f.form->FreeDocument();
+    f.form->NewDocument();
+    f.form->AddItem();
+    TChart &bar = AddBar(*ItemList[0], LastDate - 2, LastDate + 40);
+    bar.FJisseki = 1;
+    bar.FChakushubi = FirstDate - 3;
+    bar.FJissekibi = LastDate + 0.9999999999;
+    ItemList[0]->FEvents.push_back(TEvent{FirstDate - 1, "▲", "", "", 9, 0, 0, 0, 0});
+    const std::string held = f.Save("held.xml");
+    EXPECT_NE(held.find("<enddate>9999/12/31</enddate>"), std::string::npos);
+    EXPECT_NE(held.find("<chakushubi>0001/01/01</chakushubi>"), std::string::npos);
+    EXPECT_NE(held.find("<jissekibi>9999/12/31</jissekibi>"), std::string::npos);
+    EXPECT_NE(held.find("<eventdate>0001/01/01</eventdate>"), std::string::npos);
+    f.Open(f.dir.File("held.xml"));
+    EXPECT_EQ(ItemList.at(0)->FCharts.at(0)->FEndDate, LastDate);
+}
+
 TEST(XmlFile, MigratedIndicesAtTheExtremesOfIntegersStayOutOfRange)
 {
     TDocumentFixture f;
@@ -638,6 +713,44 @@ TEST(XmlFile, CharactersShiftJisLacksAreOfferedUtf8)
     EXPECT_NE(utf8.find("<title>😀計画</title>"), std::string::npos);
     f.Open(path);
     EXPECT_EQ(f.form->edtHdTitle->Text(), "😀計画");
+}
+
+// "¥" and "‾" are written as "\" and "~", which is what comes back: they
+// are counted with the characters Shift_JIS lacks. Characters written as the
+// same character in its usual form ("〜" as "～") save without a question.
+TEST(XmlFile, CharactersShiftJisChangesAreOfferedUtf8ButItsUsualFormsAreNot)
+{
+    TDocumentFixture f;
+    f.form->AddItem();
+    ItemList.back()->FMemo->SetText("〜−‖—¢£¬");
+    const std::string path = f.dir.File("yen.xml");
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    EXPECT_TRUE(f.services->messages.empty());
+    EXPECT_NE(ReadBytes(path).find("encoding=\"Shift_JIS\""), std::string::npos);
+    f.Open(path);
+    EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "～－∥―￠￡￢");
+
+    f.form->edtHdTitle->SetText("価格¥1,000");
+    ItemList[0]->FMemo->SetText("‾線😀");
+    f.services->answers = {IDNO, IDYES};
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_NE(f.services->messages[0].text.find("が 3 文字"), std::string::npos);
+    EXPECT_NE(f.services->messages[0].text.find("別の文字"), std::string::npos);
+    const std::string cp932 = ReadBytes(path);
+    EXPECT_NE(cp932.find("<title>\x89\xBF\x8A\x69\\1,000</title>"), std::string::npos);
+    EXPECT_NE(cp932.find("<text>~\x90\xFC?</text>"), std::string::npos);
+    EXPECT_TRUE(WriteXmlFile(*f.form, path));
+    ASSERT_EQ(f.services->messages.size(), 2u);
+    // Without a character Shift_JIS lacks the count is of the changed ones.
+    ItemList[0]->FMemo->SetText("線");
+    EncodingStrSet = "Shift_JIS";
+    f.services->answers = {IDCANCEL};
+    EXPECT_FALSE(WriteXmlFile(*f.form, path));
+    EXPECT_NE(f.services->messages.at(2).text.find("が 1 文字"), std::string::npos);
+    f.Open(path);
+    EXPECT_EQ(f.form->edtHdTitle->Text(), "価格¥1,000");
+    EXPECT_EQ(ItemList.at(0)->FMemo->Text(), "‾線😀");
 }
 
 // The text goes to the file in pieces: the count of characters Shift_JIS
