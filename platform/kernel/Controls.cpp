@@ -1137,6 +1137,7 @@ void TWinControl::ApplyTabOrder()
 void TWinControl::HandleMade()
 {
     ApplyOwnTabFocus();
+    RefreshAccessibleName(*this);
 }
 
 void TWinControl::CreateHandle()

@@ -13,6 +13,7 @@ public:
     void ToggledInWindow(bool checked);
 
 protected:
+    std::string AccessibleCaption() const override { return Caption(); }
     void CreateHandle() override;
     void InitializeHandle() override;
 
