@@ -414,6 +414,8 @@ public:
             if (!name.empty())
                 return QStr(name);
         }
+        if (t == QAccessible::Value && control)
+            return QStr(control->AccessibleValue());
         return QAccessibleWidget::text(t);
     }
     int childCount() const override { return PartCount() + static_cast<int>(Windows().size()); }
@@ -655,7 +657,8 @@ std::string LabelBeside(const TWinControl &field)
     const TControl *left = nullptr, *above = nullptr;
     for (int i = 0; i < parent->ControlCount(); ++i) {
         const TControl *c = parent->Controls(i);
-        if (c == &field || !c->Visible() || c->LabelText().empty())
+        // A label hidden with its field (a range shown on demand) still names it.
+        if (c == &field || c->LabelText().empty())
             continue;
         const TRect l = c->BoundsRect();
         if (RowsMeet(l, f) && l.Right <= f.Left + kLabelOverlap) {
@@ -672,7 +675,7 @@ std::string LabelBeside(const TWinControl &field)
         for (int i = 0; i < parent->ControlCount(); ++i) {
             const TControl *c = parent->Controls(i);
             const TRect r = c->BoundsRect();
-            if (c != &field && c != left && c->Visible() && c->LabelText().empty() && RowsMeet(r, f)
+            if (c != &field && c != left && c->LabelText().empty() && RowsMeet(r, f)
                 && r.Left >= l.Right - kLabelOverlap && r.Right <= f.Left + kLabelOverlap)
                 return above ? above->LabelText() : std::string();
         }
@@ -687,7 +690,7 @@ std::string TWinControl::AccessibleName() const
 {
     if (accessibleName_)
         return *accessibleName_;
-    std::string caption = StripAccelerators(AccessibleCaption());
+    std::string caption = AccessibleCaption();
     if (!caption.empty())
         return caption;
     if (!NamedByLabel())

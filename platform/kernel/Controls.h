@@ -410,6 +410,8 @@ public:
     void SetAccessibleName(const std::string &name);
     // The role number (Accessibility.h): a plain window is a client area.
     virtual int AccessibleRole() const;
+    // The value a reader gives beside the name (an edit's text); empty for none.
+    virtual std::string AccessibleValue() const { return {}; }
     // The parts the window paints itself, read before its child windows.
     virtual int AccessiblePartCount() { return 0; }
     virtual TAccessiblePart AccessiblePart(int index);
@@ -434,8 +436,8 @@ protected:
     virtual void InitializeHandle();
     // Paints the window's own face before the windowless children.
     virtual void PaintWindow(TCanvas &canvas);
-    // The caption the window shows on itself (a button's, a form's), which
-    // names it; empty where the window's text is its value (an edit's).
+    // The caption the window shows on itself (a button's, a form's), as it
+    // reads, which names it; empty where the window's text is its value (an edit's).
     virtual std::string AccessibleCaption() const { return {}; }
     // Whether a label beside the window, or its hint, names it: a field does,
     // a container does not.

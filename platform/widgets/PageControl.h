@@ -23,7 +23,7 @@ public:
     int AccessibleRole() const override;
 
 protected:
-    std::string AccessibleCaption() const override { return Caption(); }
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
 
 private:
     friend class TPageControl;

@@ -17,7 +17,7 @@ public:
 
 protected:
     void Paint() override;
-    std::string AccessibleCaption() const override { return Caption(); }
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
     // A panel the person clicks (a colour swatch) is a field; others are containers.
     bool NamedByLabel() const override { return OnClick || OnDblClick; }
 

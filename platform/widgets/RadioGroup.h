@@ -35,7 +35,7 @@ public:
     void DoAccessiblePartAction(int index) override;
 
 protected:
-    std::string AccessibleCaption() const override { return Caption(); }
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
     void CreateHandle() override;
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
