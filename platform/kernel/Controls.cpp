@@ -1274,6 +1274,8 @@ void TWinControl::BoundsChanged()
             w->resize(Width(), Height());
         else
             w->setGeometry(Left(), Top(), Width(), Height());
+        // Moved, it may stand beside another label.
+        RefreshAccessibleName(*this);
     }
     Realign();
     if (OnResize)

@@ -63,6 +63,13 @@ void TLabel::SetText(const std::string &text)
         Parent()->AccessibleNamesChanged();
 }
 
+void TLabel::BoundsChanged()
+{
+    TCustomLabel::BoundsChanged();
+    if (Parent() && !Caption().empty())
+        Parent()->AccessibleNamesChanged();
+}
+
 void TLabel::SetParent(TWinControl *parent)
 {
     TWinControl *before = Parent();

@@ -42,4 +42,7 @@ public:
     std::string LabelText() const override;
     void SetText(const std::string &text) override;
     void SetParent(TWinControl *parent) override;
+
+protected:
+    void BoundsChanged() override;
 };

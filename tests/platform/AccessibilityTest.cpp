@@ -94,6 +94,12 @@ TEST(Accessibility, AFieldFollowsItsLabel)
     EXPECT_EQ(AccName(*later), "");
     PlaceLabel(&form, "備考", 10, 42);
     EXPECT_EQ(AccName(*later), "備考");
+
+    // A range shown on demand: the label hidden with its field still names it.
+    PlaceLabel(&form, "ページ", 10, 72)->Hide();
+    auto *page = PlaceControl<TEdit>(&form, 80, 70, 90, 21);
+    page->Hide();
+    EXPECT_EQ(AccName(*page), "ページ");
 }
 
 // A combo box is named by its label and tells its value apart, not as its name.
