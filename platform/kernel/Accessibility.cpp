@@ -59,6 +59,23 @@ QWidget *WidgetOf(const TWinControl *window)
 
 QAccessibleInterface *Resolve(const TAccVariant &v);
 
+// The toolkit's state fields of an object's state bits.
+QAccessible::State StateOfBits(unsigned bits)
+{
+    QAccessible::State s;
+    s.disabled = (bits & STATE_SYSTEM_UNAVAILABLE) != 0;
+    s.selected = (bits & STATE_SYSTEM_SELECTED) != 0;
+    s.selectable = (bits & STATE_SYSTEM_SELECTABLE) != 0;
+    s.focused = (bits & STATE_SYSTEM_FOCUSED) != 0;
+    s.pressed = (bits & STATE_SYSTEM_PRESSED) != 0;
+    s.checked = (bits & STATE_SYSTEM_CHECKED) != 0;
+    s.hotTracked = (bits & STATE_SYSTEM_HOTTRACKED) != 0;
+    s.invisible = (bits & STATE_SYSTEM_INVISIBLE) != 0;
+    s.focusable = (bits & STATE_SYSTEM_FOCUSABLE) != 0;
+    s.hasPopup = (bits & STATE_SYSTEM_HASPOPUP) != 0;
+    return s;
+}
+
 class TQtAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     TQtAccessible(std::shared_ptr<TAccessibleObject> object, QWidget *widget)
@@ -115,14 +132,7 @@ public:
         int count = 0;
         return object_->get_accChildCount(count) == S_OK ? count : 0;
     }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        int count = childCount();
-        for (int i = 0; i < count; ++i)
-            if (this->child(i) == child)
-                return i;
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return IndexOfAccessibleChild(*this, child); }
     QAccessibleInterface *focusChild() const override
     {
         TAccVariant v;
@@ -189,15 +199,7 @@ public:
             s.invalid = !isValid();
             return s;
         }
-        s.disabled = (bits & STATE_SYSTEM_UNAVAILABLE) != 0;
-        s.focused = (bits & STATE_SYSTEM_FOCUSED) != 0;
-        s.pressed = (bits & STATE_SYSTEM_PRESSED) != 0;
-        s.checked = (bits & STATE_SYSTEM_CHECKED) != 0;
-        s.hotTracked = (bits & STATE_SYSTEM_HOTTRACKED) != 0;
-        s.invisible = (bits & STATE_SYSTEM_INVISIBLE) != 0;
-        s.focusable = (bits & STATE_SYSTEM_FOCUSABLE) != 0;
-        s.hasPopup = (bits & STATE_SYSTEM_HASPOPUP) != 0;
-        return s;
+        return StateOfBits(bits);
     }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -286,21 +288,6 @@ TWinControl *ControlOfWidget(const QWidget *widget)
     return control && control->Link() && control->Link()->Widget() == widget ? control : nullptr;
 }
 
-QAccessible::State StateOfBits(unsigned bits)
-{
-    QAccessible::State s;
-    s.disabled = (bits & STATE_SYSTEM_UNAVAILABLE) != 0;
-    s.selected = (bits & STATE_SYSTEM_SELECTED) != 0;
-    s.selectable = (bits & STATE_SYSTEM_SELECTABLE) != 0;
-    s.focused = (bits & STATE_SYSTEM_FOCUSED) != 0;
-    s.pressed = (bits & STATE_SYSTEM_PRESSED) != 0;
-    s.checked = (bits & STATE_SYSTEM_CHECKED) != 0;
-    s.hotTracked = (bits & STATE_SYSTEM_HOTTRACKED) != 0;
-    s.invisible = (bits & STATE_SYSTEM_INVISIBLE) != 0;
-    s.focusable = (bits & STATE_SYSTEM_FOCUSABLE) != 0;
-    s.hasPopup = (bits & STATE_SYSTEM_HASPOPUP) != 0;
-    return s;
-}
 
 // A part a window paints itself (TWinControl::AccessiblePart), asked of the
 // control at each question; its one action is the part's action, run after
@@ -430,14 +417,7 @@ public:
         return static_cast<size_t>(index - parts) < windows.size() ? windows[static_cast<size_t>(index - parts)]
                                                                    : nullptr;
     }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        const int count = childCount();
-        for (int i = 0; i < count; ++i)
-            if (this->child(i) == child)
-                return i;
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return IndexOfAccessibleChild(*this, child); }
 
 private:
     TWinControl *Control() const { return ControlOfWidget(widget()); }
@@ -610,6 +590,15 @@ void InstallAccessibilityFactory()
     installed = true;
     QAccessible::installFactory(Factory);
     qAddPostRoutine(Shutdown);
+}
+
+int IndexOfAccessibleChild(const QAccessibleInterface &parent, const QAccessibleInterface *child)
+{
+    const int count = parent.childCount();
+    for (int i = 0; i < count; ++i)
+        if (parent.child(i) == child)
+            return i;
+    return -1;
 }
 
 void RefreshAccessibleName(TWinControl &control)

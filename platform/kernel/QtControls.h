@@ -84,4 +84,6 @@ void SetStaysOnTop(QWidget &window, bool onTop);
 // The toolkit cursor of a screen cursor number (stock or the program's own drawing).
 QCursor QtCursor(TCursor cursor);
 QString QStr(const std::string &text);
+// The index of an accessibility interface among a parent's children (-1: none).
+int IndexOfAccessibleChild(const QAccessibleInterface &parent, const QAccessibleInterface *child);
 std::string StdStr(const QString &text);

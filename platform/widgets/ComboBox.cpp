@@ -82,13 +82,7 @@ public:
             return QAccessible::queryAccessibleInterface(Box()->lineEdit());
         return nullptr;
     }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        for (int i = 0; i < childCount(); ++i)
-            if (this->child(i) == child)
-                return i;
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return IndexOfAccessibleChild(*this, child); }
     QAccessible::State state() const override
     {
         QAccessible::State s = QAccessibleWidget::state();

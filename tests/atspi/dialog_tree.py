@@ -13,7 +13,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -129,30 +128,11 @@ def main():
     except ImportError:
         print("pyatspi is not installed: skipped")
         return SKIP
-    for tool in ("dbus-run-session", "openbox", "xdotool"):
+    for tool in ("openbox", "xdotool"):
         if not shutil.which(tool):
             print("%s is missing: skipped" % tool)
             return SKIP
-    server, display = toolbar_tree.start_x_server()
-    if not server:
-        print("no X server: skipped")
-        return SKIP
-    home = tempfile.mkdtemp(prefix="atspi-dialog-")
-    runtime = os.path.join(home, "runtime")
-    os.mkdir(runtime, 0o700)
-    env = dict(os.environ, DISPLAY=display, HOME=home, XDG_RUNTIME_DIR=runtime,
-               XDG_CONFIG_HOME=os.path.join(home, ".config"))
-    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-    env.pop("AT_SPI_BUS_ADDRESS", None)
-    try:
-        command = [shutil.which("dbus-run-session"), "--", sys.executable, os.path.abspath(__file__), program,
-                   "--inner"]
-        return subprocess.run(command, env=env, timeout=110).returncode
-    finally:
-        server.kill()
-        server.wait()
-        shutil.rmtree(home, ignore_errors=True)
-
+    return toolbar_tree.run_on_private_bus(os.path.abspath(__file__), [program, "--inner"], "atspi-dialog-")
 
 if __name__ == "__main__":
     sys.exit(main())

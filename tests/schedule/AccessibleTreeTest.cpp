@@ -15,19 +15,12 @@
 #include <gtest/gtest.h>
 
 using namespace testing_support;
-using testing_main::TStartup;
 
 namespace {
 
-struct TShownMain {
-    TStartup startup;
-    TfrmMain form{nullptr, "", false};
-    bool active = false;
-    TShownMain()
-    {
-        form.SetBounds(0, 0, 900, 600);
-        active = SimulateActivation(form);
-    }
+// The main window shown and active.
+struct TShownMain : TMainBoard {
+    bool active = SimulateActivation(form);
     ~TShownMain() { form.Hide(); }
 };
 
