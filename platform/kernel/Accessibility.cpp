@@ -10,6 +10,7 @@
 #include "platform/kernel/Forms.h"
 #include "platform/kernel/QtControls.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAccessibleWidget>
@@ -603,8 +604,10 @@ int IndexOfAccessibleChild(const QAccessibleInterface &parent, const QAccessible
 
 void RefreshAccessibleName(TWinControl &control)
 {
+    // A button reads its caption as it is now; the toolkit's interface does that.
     QWidget *widget = gSupported && !gShutDown ? WidgetOf(&control) : nullptr;
-    if (widget && !dynamic_cast<TQtWindow *>(widget) && !dynamic_cast<TCustomForm *>(&control))
+    if (widget && !dynamic_cast<TQtWindow *>(widget) && !dynamic_cast<TCustomForm *>(&control)
+        && !qobject_cast<QAbstractButton *>(widget))
         NameToolkitControl(control, *widget);
 }
 

@@ -229,6 +229,8 @@ TEST(Accessibility, RadioButtonsReadAsRadioButtons)
     EXPECT_TRUE(range->Checked());
     EXPECT_FALSE(all->Checked());
     EXPECT_TRUE(AccessibleOf(*range)->state().checked);
+    range->SetCaption("ページ指定");
+    EXPECT_EQ(AccName(*range), "ページ指定") << "a caption read as it is now";
 }
 
 // The panels of a window are parts of it unless named; a panel the person
