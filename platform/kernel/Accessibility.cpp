@@ -391,8 +391,12 @@ public:
 
     QAccessible::Role role() const override
     {
+        // A top-level window with nothing else to say (a floating toolbar's
+        // frame) is a window.
         TWinControl *control = Control();
-        return control ? static_cast<QAccessible::Role>(control->AccessibleRole()) : QAccessibleWidget::role();
+        const int role = control ? control->AccessibleRole() : ROLE_SYSTEM_CLIENT;
+        return static_cast<QAccessible::Role>(role == ROLE_SYSTEM_CLIENT && widget()->isWindow() ? ROLE_SYSTEM_WINDOW
+                                                                                                 : role);
     }
     QString text(QAccessible::Text t) const override
     {

@@ -70,6 +70,8 @@ TEST(AccessibleTree, AHiddenToolbarIsNotOnScreenForAScreenReader)
     ASSERT_NE(frame, nullptr);
     QAccessibleInterface *move = AccessibleOf(*form.tlbMove);
     ASSERT_TRUE(WhollyVisible(move));
+    EXPECT_EQ(AccRole(*frame), QAccessible::Window);
+    EXPECT_EQ(AccName(*frame), "移動");
     const TRect close = frame->CloseButtonRect();
     SimulateClick(*frame, TPoint{(close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2});
     ASSERT_FALSE(frame->Visible());
