@@ -410,7 +410,7 @@ public:
             return QStr(control->AccessibleValue());
         return QAccessibleWidget::text(t);
     }
-    int childCount() const override { return PartCount() + static_cast<int>(Windows().size()); }
+    int childCount() const override { return PartCount() + QAccessibleWidget::childCount(); }
     QAccessibleInterface *child(int index) const override
     {
         if (index < 0)
@@ -418,7 +418,11 @@ public:
         const int parts = PartCount();
         if (index < parts)
             return Part(index);
-        std::vector<QAccessibleInterface *> windows = Windows();
+        TWinControl *control = Control();
+        std::vector<TWinControl *> order = control ? control->AccessibleChildOrder() : std::vector<TWinControl *>();
+        if (order.empty())
+            return QAccessibleWidget::child(index - parts);
+        std::vector<QAccessibleInterface *> windows = Windows(order);
         return static_cast<size_t>(index - parts) < windows.size() ? windows[static_cast<size_t>(index - parts)]
                                                                    : nullptr;
     }
@@ -440,19 +444,14 @@ private:
         return QAccessible::accessibleInterface(parts_[static_cast<size_t>(index)]);
     }
     // The toolkit's children, those the control orders first in its order.
-    std::vector<QAccessibleInterface *> Windows() const
+    std::vector<QAccessibleInterface *> Windows(const std::vector<TWinControl *> &order) const
     {
         std::vector<QAccessibleInterface *> windows;
         const int count = QAccessibleWidget::childCount();
         for (int i = 0; i < count; ++i)
-            if (QAccessibleInterface *c = QAccessibleWidget::child(i))
-                windows.push_back(c);
-        TWinControl *control = Control();
-        std::vector<TWinControl *> order = control ? control->AccessibleChildOrder() : std::vector<TWinControl *>();
-        if (order.empty())
-            return windows;
+            windows.push_back(QAccessibleWidget::child(i));
         auto rank = [&order](QAccessibleInterface *c) {
-            QObject *o = c->object();
+            QObject *o = c ? c->object() : nullptr;
             TWinControl *w = o && o->isWidgetType() ? ControlOfWidget(static_cast<QWidget *>(o)) : nullptr;
             auto it = std::find(order.begin(), order.end(), w);
             return static_cast<size_t>(it - order.begin());
