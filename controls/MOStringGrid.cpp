@@ -1133,3 +1133,11 @@ void TMOStringGrid::DeleteCurrentRow()
         ShowEditor();
     Invalidate();
 }
+
+std::string TMOStringGrid::ColumnTitle(int col) const
+{
+    if (col < 0 || col >= columns_->Count())
+        return {};
+    const std::string &caption = columns_->Items(col).Caption();
+    return caption == " " ? std::string() : caption;
+}

@@ -260,6 +260,8 @@ public:
     ~TMOStringGrid() override;
 
     TMOGridColumns &GridColumns() { return *columns_; }
+    // A column's title is its column's caption.
+    std::string ColumnTitle(int col) const override;
     void SetGridColumns(const TMOGridColumns &columns) { columns_->Assign(columns); }
     // The column description of a grid column, or nullptr beyond the described ones.
     TMOGridColumn *Column(int col);

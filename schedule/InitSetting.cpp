@@ -215,6 +215,11 @@ TdlgInitSetting::TdlgInitSetting(TfrmMain &main) : TForm(nullptr), main_(main)
     cmbItemFontName->SetListFitsItems(true);
     cmbItemFontSize = combo(tabItem, 156, 70, kFontSizes);
     pnlItemFontColor = swatch(tabItem, 304, 70, false);
+    // The font boxes and their colour stand without labels: a screen reader
+    // names them by what they set.
+    cmbItemFontName->SetAccessibleName("項目のフォント名");
+    cmbItemFontSize->SetAccessibleName("項目のフォントサイズ");
+    pnlItemFontColor->SetAccessibleName("項目の文字色");
 
     label(tabChart, "チャート色", 8, 12);
     pnlChartColor = swatch(tabChart, 80, 10, false);
@@ -232,6 +237,10 @@ TdlgInitSetting::TdlgInitSetting(TfrmMain &main) : TForm(nullptr), main_(main)
     cmbChartAlignment = combo(tabChart, 8, 144, {"左寄せ", "中央", "右寄せ"});
     cmbChartAlignment->SetStyle(csDropDownList);
     pnlChartFontColor = swatch(tabChart, 304, 116, false);
+    cmbChartFontName->SetAccessibleName("チャートのフォント名");
+    cmbChartFontSize->SetAccessibleName("チャートのフォントサイズ");
+    cmbChartAlignment->SetAccessibleName("チャートの文字の配置");
+    pnlChartFontColor->SetAccessibleName("チャートの文字色");
     rgpJisseki = Place<TRadioGroup>(this, tabChart, 8, 172, 180, 60);
     rgpJisseki->SetCaption("実績表示");
     rgpJisseki->SetItems({"比率", "日付"});

@@ -271,6 +271,9 @@ void TfrmMain::CreateControls()
     pnlFont->SetBounds(0, 0, 272, 25);
     cmbFontName = new TComboBox(this);
     cmbFontName->SetBounds(2, 2, 100, 21);
+    // The font toolbar's boxes stand without labels: a screen reader names
+    // them by what they choose, not by the value they show.
+    cmbFontName->SetAccessibleName("フォント名");
     // Long names are told apart in the list, not cut to the box.
     cmbFontName->SetListFitsItems(true);
     cmbFontName->SetParent(pnlFont);
@@ -278,11 +281,13 @@ void TfrmMain::CreateControls()
     cmbFontSize->SetBounds(104, 2, 40, 21);
     cmbFontSize->SetItems({"6", "8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "30",
                            "32", "34", "36", "38", "40", "42"});
+    cmbFontSize->SetAccessibleName("フォントサイズ");
     cmbFontSize->SetParent(pnlFont);
     cmbAlignment = new TComboBox(this);
     cmbAlignment->SetStyle(csDropDownList);
     cmbAlignment->SetBounds(146, 2, 64, 21);
     cmbAlignment->SetItems({"左寄せ", "中央", "右寄せ"});
+    cmbAlignment->SetAccessibleName("文字の配置");
     cmbAlignment->SetParent(pnlFont);
     pnlFontColor = new TPanel(this);
     pnlFontColor->SetBounds(212, 3, 28, 20);
@@ -306,6 +311,7 @@ void TfrmMain::CreateControls()
     pnlHead->SetParent(pnlDate);
     edtHdTitle = new TEdit(this);
     edtHdTitle->SetBounds(4, 4, kCaptionColumnWidth - 8, 21);
+    edtHdTitle->SetAccessibleName("タイトル");
     edtHdTitle->OnChange = [](TObject *) { Modified = true; };
     edtHdTitle->SetParent(pnlHead);
     lblItemSuu = new TLabel(this);
@@ -355,6 +361,7 @@ void TfrmMain::CreateControls()
     pnlScb->SetBounds(0, 0, kCaptionColumnWidth, 17);
     scb2 = new TScrollBar(this);
     scb2->SetBounds(kCaptionColumnWidth, 0, 400, 17);
+    scb2->SetAccessibleName("日付");
     scb2->OnScroll = [this](TObject *, TScrollCode code, int &pos) { scb2Scroll(code, pos); };
     CreateBottomToolbar();
 

@@ -335,6 +335,8 @@ void TfrmMain::CreateBottomToolbar()
     // then the date scroll bar.
     SkinToolbar1 = new TSkinToolbar(this);
     SkinToolbar1->SetName("SkinToolbar1");
+    // Its name for a screen reader; a docked toolbar shows no caption.
+    SkinToolbar1->SetCaption("日付スクロール");
     SkinToolbar1->SetShrinkMode(brsmNone);
     SkinToolbar1->SetAutoResize(false);
     SkinToolbar1->SetBounds(0, 0, Width(), 17);

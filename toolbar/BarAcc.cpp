@@ -278,7 +278,9 @@ HRESULT TBarViewAccObject::get_accState(int childId, unsigned &state)
             return E_FAIL;
         if (childId != CHILDID_SELF)
             return E_INVALIDARG;
-        state = 0;
+        // The object follows its window: a hidden toolbar (unticked in a
+        // menu, or a floating one closed) is not on screen for a reader.
+        state = view_->WindowShowing() ? 0u : unsigned{STATE_SYSTEM_INVISIBLE};
         return S_OK;
     });
 }
@@ -491,6 +493,8 @@ HRESULT TBarItemViewerAccObject::get_accState(int childId, unsigned &state)
             if (ViewUsable(view))
                 state |= STATE_SYSTEM_FOCUSABLE;
         } else if (viewer_->OffEdge())
+            state |= STATE_SYSTEM_INVISIBLE;
+        if (!view->WindowShowing())
             state |= STATE_SYSTEM_INVISIBLE;
         if (!ItemUsable(item))
             state |= STATE_SYSTEM_UNAVAILABLE;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
 // One window's share of one arrangement.
 struct TRowLayoutEntry {
@@ -656,4 +657,20 @@ void TBarDock::PlaceRows(int highest, const std::vector<TBarCustomDockableWindow
         ChangeDockSize(nonClientWidth_ + across, Height());
     else
         ChangeDockSize(Width(), nonClientHeight_ + across);
+}
+
+std::vector<TWinControl *> TBarDock::AccessibleChildOrder() const
+{
+    std::vector<TWinControl *> order;
+    for (int i = 0; i < ControlCount(); ++i)
+        if (auto *w = dynamic_cast<TWinControl *>(Controls(i)))
+            order.push_back(w);
+    const bool vertical = Vertical();
+    auto key = [vertical](const TWinControl *w) {
+        const int across = vertical ? w->Left() : w->Top(), along = vertical ? w->Top() : w->Left();
+        return std::tuple{!w->Visible(), across, along};
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&key](const TWinControl *a, const TWinControl *b) { return key(a) < key(b); });
+    return order;
 }

@@ -100,6 +100,9 @@ public:
     void SetParent(TWinControl *parent) override;
     // Alt keys typed in the form reach the floating menu bars that last sat here.
     void WndProc(TMessage &message) override;
+    // A screen reader lists the toolbars as the screen shows them: row by
+    // row, each row from its start (a hidden one last).
+    std::vector<TWinControl *> AccessibleChildOrder() const override;
 
 protected:
     void BoundsChanged() override;

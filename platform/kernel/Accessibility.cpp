@@ -6,16 +6,21 @@
 #include "platform/kernel/Accessibility.h"
 
 #include "platform/kernel/Controls.h"
+#include "platform/kernel/Application.h"
+#include "platform/kernel/Forms.h"
 #include "platform/kernel/QtControls.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -54,6 +59,23 @@ QWidget *WidgetOf(const TWinControl *window)
 }
 
 QAccessibleInterface *Resolve(const TAccVariant &v);
+
+// The toolkit's state fields of an object's state bits.
+QAccessible::State StateOfBits(unsigned bits)
+{
+    QAccessible::State s;
+    s.disabled = (bits & STATE_SYSTEM_UNAVAILABLE) != 0;
+    s.selected = (bits & STATE_SYSTEM_SELECTED) != 0;
+    s.selectable = (bits & STATE_SYSTEM_SELECTABLE) != 0;
+    s.focused = (bits & STATE_SYSTEM_FOCUSED) != 0;
+    s.pressed = (bits & STATE_SYSTEM_PRESSED) != 0;
+    s.checked = (bits & STATE_SYSTEM_CHECKED) != 0;
+    s.hotTracked = (bits & STATE_SYSTEM_HOTTRACKED) != 0;
+    s.invisible = (bits & STATE_SYSTEM_INVISIBLE) != 0;
+    s.focusable = (bits & STATE_SYSTEM_FOCUSABLE) != 0;
+    s.hasPopup = (bits & STATE_SYSTEM_HASPOPUP) != 0;
+    return s;
+}
 
 class TQtAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
@@ -111,14 +133,7 @@ public:
         int count = 0;
         return object_->get_accChildCount(count) == S_OK ? count : 0;
     }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        int count = childCount();
-        for (int i = 0; i < count; ++i)
-            if (this->child(i) == child)
-                return i;
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return IndexOfAccessibleChild(*this, child); }
     QAccessibleInterface *focusChild() const override
     {
         TAccVariant v;
@@ -185,15 +200,7 @@ public:
             s.invalid = !isValid();
             return s;
         }
-        s.disabled = (bits & STATE_SYSTEM_UNAVAILABLE) != 0;
-        s.focused = (bits & STATE_SYSTEM_FOCUSED) != 0;
-        s.pressed = (bits & STATE_SYSTEM_PRESSED) != 0;
-        s.checked = (bits & STATE_SYSTEM_CHECKED) != 0;
-        s.hotTracked = (bits & STATE_SYSTEM_HOTTRACKED) != 0;
-        s.invisible = (bits & STATE_SYSTEM_INVISIBLE) != 0;
-        s.focusable = (bits & STATE_SYSTEM_FOCUSABLE) != 0;
-        s.hasPopup = (bits & STATE_SYSTEM_HASPOPUP) != 0;
-        return s;
+        return StateOfBits(bits);
     }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -274,6 +281,201 @@ QAccessibleInterface *Resolve(const TAccVariant &v)
     }
 }
 
+// ---------------------------------------------------------------- windows described by their controls
+
+TWinControl *ControlOfWidget(const QWidget *widget)
+{
+    TWinControl *control = widget ? TWidgetLink::ControlOf(widget) : nullptr;
+    return control && control->Link() && control->Link()->Widget() == widget ? control : nullptr;
+}
+
+
+// A part a window paints itself (TWinControl::AccessiblePart), asked of the
+// control at each question; its one action is the part's action, run after
+// the call has returned.
+class TQtPartAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TQtPartAccessible(QWidget *widget, int index) : widget_(widget), index_(index) {}
+
+    bool isValid() const override
+    {
+        TWinControl *control = ControlOfWidget(widget_);
+        return control && index_ < control->AccessiblePartCount();
+    }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return widget_ ? widget_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override
+    {
+        return widget_ ? QAccessible::queryAccessibleInterface(widget_.data()) : nullptr;
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? QStr(Part().Name) : QString();
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override
+    {
+        TWinControl *control = ControlOfWidget(widget_);
+        if (!control || !isValid())
+            return QRect();
+        const TRect r = Part().Bounds;
+        const TPoint origin = control->ClientToScreen(TPoint{r.Left, r.Top});
+        return QRect(origin.X, origin.Y, r.Width(), r.Height());
+    }
+    QAccessible::Role role() const override { return static_cast<QAccessible::Role>(Part().Role); }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = StateOfBits(Part().State);
+        if (!widget_ || !widget_->isVisible())
+            s.invisible = true;
+        if (!widget_ || !widget_->isEnabled())
+            s.disabled = true;
+        s.invalid = !isValid();
+        return s;
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
+    }
+    QStringList actionNames() const override
+    {
+        return isValid() && widget_->isEnabled() ? QStringList{pressAction()} : QStringList();
+    }
+    void doAction(const QString &name) override
+    {
+        TWinControl *control = ControlOfWidget(widget_);
+        if (name != pressAction() || !control || !isValid())
+            return;
+        const std::uint64_t serial = control->Serial();
+        const int index = index_;
+        QMetaObject::invokeMethod(
+            qApp,
+            [serial, index] {
+                auto *target = dynamic_cast<TWinControl *>(TControl::FindBySerial(serial));
+                if (target && target->Enabled() && index < target->AccessiblePartCount())
+                    Application().Guard([target, index] { target->DoAccessiblePartAction(index); });
+            },
+            Qt::QueuedConnection);
+    }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+private:
+    TAccessiblePart Part() const
+    {
+        TWinControl *control = ControlOfWidget(widget_);
+        return control && isValid() ? control->AccessiblePart(index_) : TAccessiblePart{};
+    }
+
+    QPointer<QWidget> widget_;
+    int index_;
+};
+
+// A window the program paints itself, or a form: its role and name come
+// from the control, its children are its parts, then its child windows (in
+// the control's reading order when it gives one).
+class TQtWindowAccessible : public QAccessibleWidget {
+public:
+    explicit TQtWindowAccessible(QWidget *widget) : QAccessibleWidget(widget) {}
+    ~TQtWindowAccessible() override
+    {
+        if (gShutDown)
+            return;
+        for (QAccessible::Id id : parts_)
+            if (QAccessible::accessibleInterface(id))
+                QAccessible::deleteAccessibleInterface(id);
+    }
+
+    QAccessible::Role role() const override
+    {
+        // A top-level window with nothing else to say (a floating toolbar's
+        // frame) is a window.
+        TWinControl *control = Control();
+        const int role = control ? control->AccessibleRole() : ROLE_SYSTEM_CLIENT;
+        return static_cast<QAccessible::Role>(role == ROLE_SYSTEM_CLIENT && widget()->isWindow() ? ROLE_SYSTEM_WINDOW
+                                                                                                 : role);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        TWinControl *control = Control();
+        if (t == QAccessible::Name && control && widget()->accessibleName().isEmpty()) {
+            std::string name = control->AccessibleName();
+            if (!name.empty())
+                return QStr(name);
+        }
+        if (t == QAccessible::Value && control)
+            return QStr(control->AccessibleValue());
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return PartCount() + QAccessibleWidget::childCount(); }
+    QAccessibleInterface *child(int index) const override
+    {
+        if (index < 0)
+            return nullptr;
+        const int parts = PartCount();
+        if (index < parts)
+            return Part(index);
+        TWinControl *control = Control();
+        std::vector<TWinControl *> order = control ? control->AccessibleChildOrder() : std::vector<TWinControl *>();
+        if (order.empty())
+            return QAccessibleWidget::child(index - parts);
+        std::vector<QAccessibleInterface *> windows = Windows(order);
+        return static_cast<size_t>(index - parts) < windows.size() ? windows[static_cast<size_t>(index - parts)]
+                                                                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return IndexOfAccessibleChild(*this, child); }
+
+private:
+    TWinControl *Control() const { return ControlOfWidget(widget()); }
+    int PartCount() const
+    {
+        TWinControl *control = Control();
+        return control ? control->AccessiblePartCount() : 0;
+    }
+    QAccessibleInterface *Part(int index) const
+    {
+        while (parts_.size() <= static_cast<size_t>(index)) {
+            auto *part = new TQtPartAccessible(widget(), static_cast<int>(parts_.size()));
+            parts_.push_back(QAccessible::registerAccessibleInterface(part));
+        }
+        return QAccessible::accessibleInterface(parts_[static_cast<size_t>(index)]);
+    }
+    // The toolkit's children, those the control orders first in its order.
+    std::vector<QAccessibleInterface *> Windows(const std::vector<TWinControl *> &order) const
+    {
+        std::vector<QAccessibleInterface *> windows;
+        const int count = QAccessibleWidget::childCount();
+        for (int i = 0; i < count; ++i)
+            windows.push_back(QAccessibleWidget::child(i));
+        auto rank = [&order](QAccessibleInterface *c) {
+            QObject *o = c ? c->object() : nullptr;
+            TWinControl *w = o && o->isWidgetType() ? ControlOfWidget(static_cast<QWidget *>(o)) : nullptr;
+            auto it = std::find(order.begin(), order.end(), w);
+            return static_cast<size_t>(it - order.begin());
+        };
+        std::stable_sort(windows.begin(), windows.end(),
+                         [&rank](QAccessibleInterface *a, QAccessibleInterface *b) { return rank(a) < rank(b); });
+        return windows;
+    }
+
+    mutable std::vector<QAccessible::Id> parts_;
+};
+
+// The name of a toolkit control (an edit, a list, a box) that shows no
+// caption of its own; one that has neither label nor hint keeps the
+// toolkit's. Given when the window is made and when what names it changes,
+// never while the toolkit asks for the window's interface (a new name is
+// announced, which asks for it again).
+void NameToolkitControl(TWinControl &control, QWidget &widget)
+{
+    std::string name = control.AccessibleName();
+    if (!name.empty() || !widget.accessibleName().isEmpty())
+        widget.setAccessibleName(QStr(name));
+}
+
 // Asks a window for its client object.
 QAccessibleInterface *Factory(const QString &, QObject *object)
 {
@@ -284,8 +486,14 @@ QAccessibleInterface *Factory(const QString &, QObject *object)
     if (!control || !control->Link() || control->Link()->Widget() != widget)
         return nullptr;
     LRESULT result = SendMessage(control, WM_GETOBJECT, 0, OBJID_CLIENT);
-    if (result == 0)
+    if (result == 0) {
+        // No object of its own: the control describes the window.
+        if (dynamic_cast<TCustomForm *>(control) || dynamic_cast<TQtWindow *>(widget))
+            return new TQtWindowAccessible(widget);
+        if (TWidgetLink::TAccessibleMaker maker = control->Link()->AccessibleMaker())
+            return maker(widget);
         return nullptr;
+    }
     auto it = PendingObjects().find(result);
     if (it == PendingObjects().end())
         return nullptr;
@@ -388,7 +596,122 @@ void InstallAccessibilityFactory()
     qAddPostRoutine(Shutdown);
 }
 
+int IndexOfAccessibleChild(const QAccessibleInterface &parent, const QAccessibleInterface *child)
+{
+    const int count = parent.childCount();
+    for (int i = 0; i < count; ++i)
+        if (parent.child(i) == child)
+            return i;
+    return -1;
+}
+
+void RefreshAccessibleName(TWinControl &control)
+{
+    // A button reads its caption as it is now; the toolkit's interface does that.
+    QWidget *widget = gSupported && !gShutDown ? WidgetOf(&control) : nullptr;
+    if (widget && !dynamic_cast<TQtWindow *>(widget) && !dynamic_cast<TCustomForm *>(&control)
+        && !qobject_cast<QAbstractButton *>(widget))
+        NameToolkitControl(control, *widget);
+}
+
 bool MouseCaptured() { return QWidget::mouseGrabber() != nullptr; }
+
+// ---------------------------------------------------------------- what a control tells
+
+std::string StripAccelerators(const std::string &caption)
+{
+    std::string out;
+    out.reserve(caption.size());
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && ++i >= caption.size())
+            break;
+        out += caption[i];
+    }
+    return out;
+}
+
+namespace {
+
+bool RowsMeet(const TRect &a, const TRect &b) { return a.Top < b.Bottom && a.Bottom > b.Top; }
+bool ColumnsMeet(const TRect &a, const TRect &b) { return a.Left < b.Right && a.Right > b.Left; }
+
+// How far a label may end inside the field's edge and still stand beside it,
+// and how far above the field one just above it may end.
+constexpr int kLabelOverlap = 2;
+constexpr int kLabelGapAbove = 8;
+
+// The label beside a field: the nearest on its left on the same line with
+// no other control between them, else the nearest just above it.
+std::string LabelBeside(const TWinControl &field)
+{
+    // A column of thousands of windows made on demand holds no labels.
+    const TWinControl *parent = field.Parent();
+    if (!parent || parent->ChildWindowsOnDemand())
+        return {};
+    const TRect f = field.BoundsRect();
+    const TControl *left = nullptr, *above = nullptr;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        const TControl *c = parent->Controls(i);
+        // A label hidden with its field (a range shown on demand) still names it.
+        if (c == &field || c->LabelText().empty())
+            continue;
+        const TRect l = c->BoundsRect();
+        if (RowsMeet(l, f) && l.Right <= f.Left + kLabelOverlap) {
+            if (!left || l.Right > left->BoundsRect().Right)
+                left = c;
+        } else if (ColumnsMeet(l, f) && l.Bottom <= f.Top + kLabelOverlap && f.Top - l.Bottom <= kLabelGapAbove) {
+            if (!above || l.Bottom > above->BoundsRect().Bottom)
+                above = c;
+        }
+    }
+    if (left) {
+        // Another control between the label and the field is the label's.
+        const TRect l = left->BoundsRect();
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            const TControl *c = parent->Controls(i);
+            const TRect r = c->BoundsRect();
+            if (c != &field && c != left && c->LabelText().empty() && RowsMeet(r, f)
+                && r.Left >= l.Right - kLabelOverlap && r.Right <= f.Left + kLabelOverlap)
+                return above ? above->LabelText() : std::string();
+        }
+        return left->LabelText();
+    }
+    return above ? above->LabelText() : std::string();
+}
+
+} // namespace
+
+std::string TWinControl::AccessibleName() const
+{
+    if (accessibleName_)
+        return *accessibleName_;
+    std::string caption = AccessibleCaption();
+    if (!caption.empty())
+        return caption;
+    if (!NamedByLabel())
+        return {};
+    std::string label = LabelBeside(*this);
+    if (!label.empty())
+        return label;
+    return GetShortHint(Hint());
+}
+
+void TWinControl::SetAccessibleName(const std::string &name)
+{
+    accessibleName_ = std::make_unique<std::string>(name);
+    RefreshAccessibleName(*this);
+}
+
+int TWinControl::AccessibleRole() const { return ROLE_SYSTEM_CLIENT; }
+
+TAccessiblePart TWinControl::AccessiblePart(int) { return {}; }
+
+void TWinControl::AccessibleNamesChanged()
+{
+    for (TControl *c : controls_)
+        if (auto *w = dynamic_cast<TWinControl *>(c))
+            RefreshAccessibleName(*w);
+}
 
 bool InActiveWindow(const TWinControl *window)
 {

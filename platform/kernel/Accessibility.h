@@ -44,24 +44,35 @@ enum : unsigned {
 // Roles are numbers; those used here.
 enum : int {
     ROLE_SYSTEM_MENUBAR = 2,
+    ROLE_SYSTEM_WINDOW = 9,
     ROLE_SYSTEM_CLIENT = 10,
     ROLE_SYSTEM_MENUPOPUP = 11,
     ROLE_SYSTEM_MENUITEM = 12,
+    ROLE_SYSTEM_PANE = 16,
+    ROLE_SYSTEM_DIALOG = 18,
+    ROLE_SYSTEM_GROUPING = 20,
     ROLE_SYSTEM_SEPARATOR = 21,
     ROLE_SYSTEM_TOOLBAR = 22,
+    ROLE_SYSTEM_TABLE = 24,
+    ROLE_SYSTEM_PAGETAB = 37,
+    ROLE_SYSTEM_TEXT = 42,
     ROLE_SYSTEM_PUSHBUTTON = 43,
+    ROLE_SYSTEM_RADIOBUTTON = 45,
     ROLE_SYSTEM_BUTTONMENU = 57,
+    ROLE_SYSTEM_PAGETABLIST = 60,
 };
 
 // State bits.
 enum : unsigned {
     STATE_SYSTEM_UNAVAILABLE = 0x00000001,
+    STATE_SYSTEM_SELECTED = 0x00000002,
     STATE_SYSTEM_FOCUSED = 0x00000004,
     STATE_SYSTEM_PRESSED = 0x00000008,
     STATE_SYSTEM_CHECKED = 0x00000010,
     STATE_SYSTEM_HOTTRACKED = 0x00000080,
     STATE_SYSTEM_INVISIBLE = 0x00008000,
     STATE_SYSTEM_FOCUSABLE = 0x00100000,
+    STATE_SYSTEM_SELECTABLE = 0x00200000,
     STATE_SYSTEM_HASPOPUP = 0x40000000,
 };
 
@@ -151,6 +162,14 @@ void RegisterAccessibilityShutdown(void (*procedure)());
 // Makes the toolkit ask windows for their objects (once the application
 // exists; every window's creation calls it).
 void InstallAccessibilityFactory();
+// Windows that hand out no object of their own are described by the toolkit
+// from what the control tells (TWinControl::AccessibleName, AccessibleRole,
+// AccessiblePart...): a window the program paints itself through an
+// interface that asks the control at each question, a toolkit control (an
+// edit, a list) through the toolkit's own, given the control's name.
+// Gives a toolkit control the control's name again (nothing before the
+// toolkit has asked for the window).
+void RefreshAccessibleName(TWinControl &control);
 // Whether a window of the program holds the mouse capture.
 bool MouseCaptured();
 // Whether the window is the active window or lies inside it.

@@ -1166,6 +1166,7 @@ void TWinControl::ApplyTabOrder()
 void TWinControl::HandleMade()
 {
     ApplyOwnTabFocus();
+    RefreshAccessibleName(*this);
 }
 
 void TWinControl::CreateHandle()
@@ -1302,6 +1303,8 @@ void TWinControl::BoundsChanged()
             w->resize(Width(), Height());
         else
             w->setGeometry(Left(), Top(), Width(), Height());
+        // Moved, it may stand beside another label.
+        RefreshAccessibleName(*this);
     }
     Realign();
     if (OnResize)

@@ -36,6 +36,19 @@ struct THintInfo {
 // (shown in a status bar; the whole hint when there is no "|").
 std::string GetShortHint(const std::string &hint);
 std::string GetLongHint(const std::string &hint);
+// A caption as it reads: "&&" is "&", a single "&" (the accelerator's mark) goes.
+std::string StripAccelerators(const std::string &caption);
+
+// A part a window paints itself that a screen reader takes as an object of
+// its own (a radio group's item, a page control's tab). Role numbers and
+// state bits are those of Accessibility.h; the bounds are in the window's
+// client coordinates.
+struct TAccessiblePart {
+    int Role = 0;
+    std::string Name;
+    unsigned State = 0;
+    TRect Bounds;
+};
 class TChildIndex;
 class TPopupMenu;
 class TCanvas;
@@ -205,6 +218,13 @@ protected:
     virtual void VisibleChanged();
     // The hint's text when it is made on demand (see HintChanged).
     virtual std::string MakeHint() const { return {}; }
+
+public:
+    // The text a label shows for the field beside it, which names that field
+    // for a screen reader; empty for every control but labels.
+    virtual std::string LabelText() const { return {}; }
+
+protected:
     void Notification(TComponent *component, TOperation operation) override;
     // Asks the parent to lay out its aligned children again.
     void RequestAlign();
@@ -388,6 +408,29 @@ public:
     TEventSlot<TKeyEvent> OnKeyDown;
     TEventSlot<TKeyEvent> OnKeyUp;
 
+    // What a screen reader is told of the window, unless the window hands
+    // out an object of its own (WM_GETOBJECT). Its name: the one set here,
+    // else the caption the window shows on itself, else the text of the
+    // label the form places beside it (on its left on the same line, with no
+    // other control between, or just above it), else its short hint.
+    std::string AccessibleName() const;
+    void SetAccessibleName(const std::string &name);
+    // The role number (Accessibility.h): a plain window is a client area.
+    virtual int AccessibleRole() const;
+    // The value a reader gives beside the name (an edit's text); empty for none.
+    virtual std::string AccessibleValue() const { return {}; }
+    // The parts the window paints itself, read before its child windows.
+    virtual int AccessiblePartCount() { return 0; }
+    virtual TAccessiblePart AccessiblePart(int index);
+    // A part's one action (an item chosen, a page turned to), as a click does.
+    virtual void DoAccessiblePartAction(int /*index*/) {}
+    // The child windows in the order a reader lists them; empty for the
+    // order they were made in.
+    virtual std::vector<TWinControl *> AccessibleChildOrder() const { return {}; }
+    // Platform side: the names of the child windows may have changed (a
+    // label beside one of them changed); the toolkit learns them again.
+    void AccessibleNamesChanged();
+
     // Platform side: the window and the widget children go into.
     TWidgetLink *Link() const { return link_.get(); }
 
@@ -400,6 +443,12 @@ protected:
     virtual void InitializeHandle();
     // Paints the window's own face before the windowless children.
     virtual void PaintWindow(TCanvas &canvas);
+    // The caption the window shows on itself (a button's, a form's), as it
+    // reads, which names it; empty where the window's text is its value (an edit's).
+    virtual std::string AccessibleCaption() const { return {}; }
+    // Whether a label beside the window, or its hint, names it: a field does,
+    // a container does not.
+    virtual bool NamedByLabel() const { return true; }
     virtual void KeyDown(int &key, TShiftState shift);
     virtual void KeyUp(int &key, TShiftState shift);
     virtual void DoEnter();
@@ -446,6 +495,8 @@ private:
     // that painting a part of the window or finding the child under the mouse
     // looks only at the children near it, however many there are.
     std::unique_ptr<TChildIndex> graphicIndex_;
+    // The name set for a screen reader (rarely any: kept aside).
+    std::unique_ptr<std::string> accessibleName_;
     // With windows on demand: the windowed children likewise, those that have
     // a window now, and all of them in the order they were made (tab order).
     std::unique_ptr<TChildIndex> windowIndex_;

@@ -1,5 +1,6 @@
 #include "platform/kernel/Forms.h"
 
+#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/Application.h"
 #include "platform/core/Menus.h"
 #include "platform/graphics/QtCanvas.h"
@@ -292,6 +293,8 @@ void TCustomForm::InitializeHandle()
 }
 
 bool TCustomForm::FixedSize() const { return borderStyle_ == bsDialog || borderStyle_ == bsSingle; }
+
+int TCustomForm::AccessibleRole() const { return FixedSize() || modal_ ? ROLE_SYSTEM_DIALOG : ROLE_SYSTEM_WINDOW; }
 
 // The window system lets nobody resize (or maximise) a window whose smallest
 // and largest sizes are its size.

@@ -94,6 +94,9 @@ public:
     TNotifyEvent OnShow;
 
     void WndProc(TMessage &message) override;
+    // A screen reader reads a fixed-size or modal form as a dialog, any
+    // other as a window; either by its caption.
+    int AccessibleRole() const override;
 
     // Platform side.
     void WindowResized(int width, int height);
@@ -108,6 +111,7 @@ protected:
     void VisibleChanged() override;
     void SetText(const std::string &text) override;
     void Notification(TComponent *component, TOperation operation) override;
+    std::string AccessibleCaption() const override { return Caption(); }
 
 private:
     bool FixedSize() const;

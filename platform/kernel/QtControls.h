@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QPainter;
+class QAccessibleInterface;
 
 // Binds a TWinControl to its widget: owns the widget, translates the widget's
 // input into messages, and paints through the control.
@@ -29,6 +30,11 @@ public:
     // (a button ignores plain moves) does not reach the window under it too,
     // which would take the pointer's hint away from the control.
     void SetNative(bool native);
+    // Makes the window's accessibility interface where the toolkit's own
+    // would not tell what the control tells (its name); nullptr for the toolkit's.
+    using TAccessibleMaker = QAccessibleInterface *(*)(QWidget *widget);
+    void SetAccessibleMaker(TAccessibleMaker maker) { accessibleMaker_ = maker; }
+    TAccessibleMaker AccessibleMaker() const { return accessibleMaker_; }
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -51,6 +57,7 @@ private:
     QPointer<QWidget> widget_;
     QWidget *client_;
     bool native_ = false;
+    TAccessibleMaker accessibleMaker_ = nullptr;
 };
 
 // The plain window of TWinControl and TCustomControl: paints through the control.
@@ -82,4 +89,6 @@ void SetStaysOnTop(QWidget &window, bool onTop);
 // The toolkit cursor of a screen cursor number (stock or the program's own drawing).
 QCursor QtCursor(TCursor cursor);
 QString QStr(const std::string &text);
+// The index of an accessibility interface among a parent's children (-1: none).
+int IndexOfAccessibleChild(const QAccessibleInterface &parent, const QAccessibleInterface *child);
 std::string StdStr(const QString &text);

@@ -27,6 +27,7 @@ public:
     void SetText(const std::string &text) override;
 
 protected:
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
     void KeyDown(int &key, TShiftState shift) override;
     void CreateHandle() override;
     void InitializeHandle() override;

@@ -13,6 +13,7 @@ public:
     void ToggledInWindow(bool checked);
 
 protected:
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
     void CreateHandle() override;
     void InitializeHandle() override;
 

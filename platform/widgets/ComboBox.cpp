@@ -4,6 +4,7 @@
 #include "platform/kernel/QtControls.h"
 
 #include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QFrame>
 #include <QEvent>
@@ -53,6 +54,66 @@ private:
             list.move(r.topLeft());
     }
 };
+
+// A screen reader reads the box by the control's name (the label beside it)
+// and its value apart; the toolkit's own interface gives the value as the
+// name here. Its children are the list, then the edit of an editable box;
+// its actions open and close the list.
+class TQtComboBoxAccessible : public QAccessibleWidget {
+public:
+    explicit TQtComboBoxAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return Value();
+        if (t == QAccessible::Name) {
+            QString name = QAccessibleWidget::text(t);
+            return name.isEmpty() ? Value() : name;
+        }
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return Box()->lineEdit() ? 2 : 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(Box()->view());
+        if (index == 1 && Box()->lineEdit())
+            return QAccessible::queryAccessibleInterface(Box()->lineEdit());
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return IndexOfAccessibleChild(*this, child); }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = Box()->view()->isVisible();
+        s.collapsed = !s.expanded;
+        s.editable = Box()->isEditable();
+        return s;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name != showMenuAction() && name != pressAction()) {
+            QAccessibleWidget::doAction(name);
+            return;
+        }
+        if (Box()->view()->isVisible())
+            Box()->hidePopup();
+        else
+            Box()->showPopup();
+    }
+
+private:
+    QComboBox *Box() const { return static_cast<QComboBox *>(widget()); }
+    QString Value() const { return Box()->lineEdit() ? Box()->lineEdit()->text() : Box()->currentText(); }
+};
+
+QAccessibleInterface *MakeComboBoxAccessible(QWidget *widget) { return new TQtComboBoxAccessible(widget); }
 
 } // namespace
 
@@ -187,6 +248,7 @@ void TComboBox::CreateHandle()
     auto *box = new TQtComboBox(parentWidget);
     link_ = std::make_unique<TWidgetLink>(this, box);
     link_->SetNative(true);
+    link_->SetAccessibleMaker(MakeComboBoxAccessible);
     QObject::connect(box, qOverload<int>(&QComboBox::activated), box,
                      [this, box](int index) { ChosenInWindow(index, box->itemText(index).toStdString()); });
 }

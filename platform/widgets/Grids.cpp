@@ -1,6 +1,7 @@
 #include "platform/widgets/Grids.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/QtInputWindow.h"
 
 #include <algorithm>
@@ -49,6 +50,12 @@ void TInplaceEdit::Change()
     TCustomMaskEdit::Change();
     grid_->EditorTextChanged();
 }
+
+std::string TInplaceEdit::AccessibleCaption() const { return grid_ ? grid_->ColumnTitle(grid_->Col()) : std::string(); }
+
+int TCustomGrid::AccessibleRole() const { return ROLE_SYSTEM_TABLE; }
+
+std::string TStringGrid::ColumnTitle(int col) const { return FixedRows() > 0 ? Cells(col, 0) : std::string(); }
 
 void TInplaceEdit::DoExit()
 {

@@ -44,6 +44,8 @@ protected:
     void KeyDown(int &key, TShiftState shift) override;
     void Change() override;
     void DoExit() override;
+    // A screen reader names the editor by the title of the column it edits.
+    std::string AccessibleCaption() const override;
 
 private:
     TCustomGrid *grid_;
@@ -56,6 +58,10 @@ public:
 
     int ColCount() const { return static_cast<int>(colWidths_.size()); }
     virtual void SetColCount(int count);
+    // The title of a column (its text in the first fixed row; empty without one).
+    virtual std::string ColumnTitle(int /*col*/) const { return {}; }
+    // A screen reader reads the grid as a table.
+    int AccessibleRole() const override;
     int RowCount() const { return static_cast<int>(rowHeights_.size()); }
     virtual void SetRowCount(int count);
     int FixedCols() const { return fixedCols_; }
@@ -205,6 +211,7 @@ public:
     explicit TStringGrid(TComponent *owner);
     std::string Cells(int col, int row) const;
     void SetCells(int col, int row, const std::string &text);
+    std::string ColumnTitle(int col) const override;
     // The texts of a row (one per column).
     std::vector<std::string> Rows(int row) const;
     void SetRows(int row, const std::vector<std::string> &texts);

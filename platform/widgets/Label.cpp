@@ -54,6 +54,31 @@ void TCustomLabel::SetText(const std::string &text)
     AdjustSize();
 }
 
+std::string TLabel::LabelText() const { return StripAccelerators(Caption()); }
+
+void TLabel::SetText(const std::string &text)
+{
+    TCustomLabel::SetText(text);
+    if (Parent())
+        Parent()->AccessibleNamesChanged();
+}
+
+void TLabel::BoundsChanged()
+{
+    TCustomLabel::BoundsChanged();
+    if (Parent() && !Caption().empty())
+        Parent()->AccessibleNamesChanged();
+}
+
+void TLabel::SetParent(TWinControl *parent)
+{
+    TWinControl *before = Parent();
+    TCustomLabel::SetParent(parent);
+    for (TWinControl *p : {before, Parent()})
+        if (p && !Caption().empty())
+            p->AccessibleNamesChanged();
+}
+
 void TCustomLabel::FontChanged()
 {
     TGraphicControl::FontChanged();

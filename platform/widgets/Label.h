@@ -35,7 +35,14 @@ private:
     bool autoSize_ = true;
 };
 
+// A label names the field the form places beside it for a screen reader.
 class TLabel : public TCustomLabel {
 public:
     explicit TLabel(TComponent *owner) : TCustomLabel(owner) {}
+    std::string LabelText() const override;
+    void SetText(const std::string &text) override;
+    void SetParent(TWinControl *parent) override;
+
+protected:
+    void BoundsChanged() override;
 };

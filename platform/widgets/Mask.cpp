@@ -1,6 +1,7 @@
 #include "platform/widgets/Mask.h"
 
 #include "platform/core/SysUtils.h"
+#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/QtInputWindow.h"
 
 #include <QClipboard>
@@ -175,6 +176,8 @@ std::string FormatMaskText(const std::string &mask, const std::string &value)
 }
 
 // ---------------------------------------------------------------- TCustomMaskEdit
+
+int TCustomMaskEdit::AccessibleRole() const { return ROLE_SYSTEM_TEXT; }
 
 TCustomMaskEdit::TCustomMaskEdit(TComponent *owner) : TCustomControl(owner)
 {

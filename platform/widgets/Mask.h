@@ -112,6 +112,10 @@ public:
     // The text area (the whole control unless a descendant keeps room for a button).
     virtual TRect TextRect() const { return ClientRect(); }
 
+    // A screen reader reads the edit as a text field with its text as value.
+    int AccessibleRole() const override;
+    std::string AccessibleValue() const override { return EditText(); }
+
 protected:
     void WndProc(TMessage &message) override;
     void KeyDown(int &key, TShiftState shift) override;

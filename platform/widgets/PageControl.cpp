@@ -1,5 +1,6 @@
 #include "platform/widgets/PageControl.h"
 
+#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/QtControls.h"
 
 #include <algorithm>
@@ -96,6 +97,29 @@ TRect TPageControl::TabRect(int index)
     }
     return TRect{};
 }
+
+int TTabSheet::AccessibleRole() const { return ROLE_SYSTEM_PANE; }
+
+int TPageControl::AccessibleRole() const { return ROLE_SYSTEM_PAGETABLIST; }
+
+TAccessiblePart TPageControl::AccessiblePart(int index)
+{
+    TAccessiblePart part;
+    if (index < 0 || index >= PageCount())
+        return part;
+    part.Role = ROLE_SYSTEM_PAGETAB;
+    part.Name = StripAccelerators(pages_[static_cast<size_t>(index)]->Caption());
+    part.Bounds = TabRect(index);
+    part.State = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+    if (index == active_) {
+        part.State |= STATE_SYSTEM_SELECTED;
+        if (Focused())
+            part.State |= STATE_SYSTEM_FOCUSED;
+    }
+    return part;
+}
+
+void TPageControl::DoAccessiblePartAction(int index) { ChangePage(index); }
 
 void TPageControl::PlacePages()
 {

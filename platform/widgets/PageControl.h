@@ -19,6 +19,11 @@ public:
     TPageControl *PageControl() const { return pageControl_; }
     // Puts the sheet on a page control (as its last page) and fills its client area.
     void SetPageControl(TPageControl *control);
+    // A screen reader reads a sheet as a pane named by its tab.
+    int AccessibleRole() const override;
+
+protected:
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
 
 private:
     friend class TPageControl;
@@ -41,6 +46,13 @@ public:
     void SelectNextPage(bool forward);
     // The tab of a page (client coordinates).
     TRect TabRect(int index);
+
+    // A screen reader reads the control as a list of page tabs (the active
+    // one selected), before the pages; a tab's action turns to its page.
+    int AccessibleRole() const override;
+    int AccessiblePartCount() override { return PageCount(); }
+    TAccessiblePart AccessiblePart(int index) override;
+    void DoAccessiblePartAction(int index) override;
 
     TNotifyEvent OnChange;
 

@@ -1,9 +1,13 @@
 #include "platform/widgets/Panel.h"
 
+#include "platform/kernel/Accessibility.h"
+
 TPanel::TPanel(TComponent *owner) : TCustomControl(owner)
 {
     SetBounds(0, 0, 185, 41);
 }
+
+int TPanel::AccessibleRole() const { return AccessibleName().empty() ? ROLE_SYSTEM_CLIENT : ROLE_SYSTEM_PANE; }
 
 void TPanel::Paint()
 {

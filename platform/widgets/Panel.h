@@ -17,6 +17,13 @@ public:
 
 protected:
     void Paint() override;
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
+    // A panel the person clicks (a colour swatch) is a field; others are containers.
+    bool NamedByLabel() const override { return OnClick || OnDblClick; }
+
+public:
+    // Named, a screen reader reads it as a pane, else as part of its window.
+    int AccessibleRole() const override;
 
 private:
     TBevelCut bevelOuter_ = bvRaised;

@@ -3,6 +3,7 @@
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
 
+#include <QAccessibleWidget>
 #include <QRadioButton>
 
 #include <vector>
@@ -23,6 +24,45 @@ protected:
             setChecked(true);
     }
 };
+
+// The toolkit reads a button without its own grouping as a check box: a
+// screen reader reads this one as a radio button, checked or not, by its
+// caption; its action checks it as a click does.
+class TQtRadioButtonAccessible : public QAccessibleWidget {
+public:
+    explicit TQtRadioButtonAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::RadioButton) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        QString text = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && text.isEmpty())
+            return QStr(StripAccelerators(StdStr(Button()->text())));
+        return text;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = Button()->isChecked();
+        return s;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            Button()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    QRadioButton *Button() const { return static_cast<QRadioButton *>(widget()); }
+};
+
+QAccessibleInterface *MakeRadioButtonAccessible(QWidget *widget) { return new TQtRadioButtonAccessible(widget); }
 
 std::vector<TRadioButton *> RadioButtonsOf(const TWinControl &parent)
 {
@@ -130,6 +170,7 @@ void TRadioButton::CreateHandle()
     button->setAutoExclusive(false);
     link_ = std::make_unique<TWidgetLink>(this, button);
     link_->SetNative(true);
+    link_->SetAccessibleMaker(MakeRadioButtonAccessible);
     QObject::connect(button, &QRadioButton::toggled, button, [this](bool on) { ToggledInWindow(on); });
 }
 

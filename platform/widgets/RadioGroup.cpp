@@ -1,5 +1,6 @@
 #include "platform/widgets/RadioGroup.h"
 
+#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/QtControls.h"
 
 #include <algorithm>
@@ -63,6 +64,33 @@ TRect TRadioGroup::ItemRect(int index) const
     const int left = 8 + (index / perColumn) * columnWidth;
     const int top = kCaptionHeight + (index % perColumn) * rowHeight;
     return TRect{left, top, left + columnWidth, top + rowHeight};
+}
+
+int TRadioGroup::AccessibleRole() const { return ROLE_SYSTEM_GROUPING; }
+
+TAccessiblePart TRadioGroup::AccessiblePart(int index)
+{
+    TAccessiblePart part;
+    if (index < 0 || index >= Count())
+        return part;
+    part.Role = ROLE_SYSTEM_RADIOBUTTON;
+    part.Name = StripAccelerators(items_[static_cast<size_t>(index)]);
+    part.Bounds = ItemRect(index);
+    part.State = STATE_SYSTEM_FOCUSABLE;
+    if (index == itemIndex_)
+        part.State |= STATE_SYSTEM_CHECKED;
+    if (Focused() && index == FocusIndex())
+        part.State |= STATE_SYSTEM_FOCUSED;
+    return part;
+}
+
+void TRadioGroup::DoAccessiblePartAction(int index)
+{
+    if (index < 0 || index >= Count())
+        return;
+    if (CanFocus())
+        SetFocus();
+    SetItemIndex(index);
 }
 
 void TRadioGroup::Paint()

@@ -27,7 +27,15 @@ public:
     // The item the keyboard is on: the chosen one, else the first (-1 without items).
     int FocusIndex() const;
 
+    // A screen reader reads the group by its caption, and its items as radio
+    // buttons (the chosen one checked); an item's action chooses it.
+    int AccessibleRole() const override;
+    int AccessiblePartCount() override { return Count(); }
+    TAccessiblePart AccessiblePart(int index) override;
+    void DoAccessiblePartAction(int index) override;
+
 protected:
+    std::string AccessibleCaption() const override { return StripAccelerators(Caption()); }
     void CreateHandle() override;
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

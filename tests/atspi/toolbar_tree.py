@@ -180,6 +180,14 @@ def main():
     except ImportError:
         print("pyatspi is not installed: skipped")
         return SKIP
+    inner = ["--inner", program, toolbar] + buttons + (["--skip-without-toolbar"] if skip_without_toolbar else [])
+    inner += (["--open"] + menu) if menu else []
+    return run_on_private_bus(os.path.abspath(__file__), inner, "atspi-tree-")
+
+
+def run_on_private_bus(script, arguments, prefix):
+    """Runs the script with the arguments on its own X server and private
+    session bus, in a fresh home; its exit code, or SKIP when either is missing."""
     dbus_run_session = shutil.which("dbus-run-session")
     if not dbus_run_session:
         print("dbus-run-session is missing: skipped")
@@ -188,7 +196,7 @@ def main():
     if not server:
         print("no X server: skipped")
         return SKIP
-    home = tempfile.mkdtemp(prefix="atspi-tree-")
+    home = tempfile.mkdtemp(prefix=prefix)
     runtime = os.path.join(home, "runtime")
     os.mkdir(runtime, 0o700)
     # The accessibility bus is found through the display and the runtime
@@ -198,15 +206,12 @@ def main():
     env.pop("DBUS_SESSION_BUS_ADDRESS", None)
     env.pop("AT_SPI_BUS_ADDRESS", None)
     try:
-        command = [dbus_run_session, "--", sys.executable, os.path.abspath(__file__), "--inner", program, toolbar]
-        command += buttons + (["--skip-without-toolbar"] if skip_without_toolbar else [])
-        command += (["--open"] + menu) if menu else []
+        command = [dbus_run_session, "--", sys.executable, script] + arguments
         return subprocess.run(command, env=env, timeout=110).returncode
     finally:
         server.kill()
         server.wait()
         shutil.rmtree(home, ignore_errors=True)
-
 
 if __name__ == "__main__":
     sys.exit(main())

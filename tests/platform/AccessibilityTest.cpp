@@ -1,0 +1,285 @@
+// What a screen reader reads of forms and of the controls a form places:
+// roles, names, the items of radio groups and the tabs of page controls,
+// asked through the toolkit's accessibility interfaces.
+#include "platform/kernel/Forms.h"
+#include "platform/services/InputSimulation.h"
+#include "platform/widgets/ComboBox.h"
+#include "platform/widgets/Grids.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Memo.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "platform/widgets/RadioButton.h"
+#include "platform/widgets/RadioGroup.h"
+#include "tests/AccessibleTree.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+TLabel *PlaceLabel(TWinControl *parent, const std::string &caption, int left, int top)
+{
+    auto *label = PlaceControl<TLabel>(parent, left, top, 60, 17);
+    label->SetCaption(caption);
+    return label;
+}
+
+} // namespace
+
+TEST(Accessibility, FormsAreDialogsOrWindowsNamedByTheirCaption)
+{
+    TForm dialog(nullptr);
+    dialog.SetCaption("設定(&S)");
+    dialog.SetBorderStyle(bsDialog);
+    dialog.SetBounds(100, 100, 300, 200);
+    TForm window(nullptr);
+    window.SetCaption("予定表");
+    window.SetBounds(100, 100, 300, 200);
+    dialog.Show();
+    window.Show();
+    EXPECT_EQ(AccRole(dialog), QAccessible::Dialog);
+    EXPECT_EQ(AccName(dialog), "設定(&S)") << "a window title keeps its text";
+    EXPECT_EQ(AccRole(window), QAccessible::Window);
+    EXPECT_EQ(AccName(window), "予定表");
+    window.SetCaption("別の予定表");
+    EXPECT_EQ(AccName(window), "別の予定表");
+}
+
+// A field is named by the label on its left on the same line, else by the
+// one just above it, else by its hint; a name set for it wins, and a label
+// with another control between it and the field is that control's.
+TEST(Accessibility, AFieldTakesTheNameOfTheLabelTheFormPlacesBesideIt)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 500, 300);
+    PlaceLabel(&form, "予定数(&Y)", 10, 12);
+    auto *left = PlaceControl<TEdit>(&form, 80, 10, 90, 21);
+    PlaceLabel(&form, "ファイル", 10, 40);
+    auto *above = PlaceControl<TEdit>(&form, 10, 58, 200, 21);
+    PlaceLabel(&form, "色", 250, 12);
+    auto *between = PlaceControl<TEdit>(&form, 300, 10, 40, 21);
+    auto *behind = PlaceControl<TEdit>(&form, 350, 10, 40, 21);  // 色 is the box before it's
+    auto *hinted = PlaceControl<TEdit>(&form, 10, 150, 90, 21);
+    hinted->SetHint("検索する言葉|ステータスバーの説明");
+    auto *far = PlaceControl<TEdit>(&form, 10, 100, 90, 21);   // ファイル ends far above it
+    auto *named = PlaceControl<TEdit>(&form, 80, 200, 90, 21);
+    PlaceLabel(&form, "ラベル", 10, 202);
+    named->SetAccessibleName("名前");
+    form.Show();
+
+    EXPECT_EQ(AccName(*left), "予定数(Y)");
+    EXPECT_EQ(AccName(*above), "ファイル");
+    EXPECT_EQ(AccName(*between), "色");
+    EXPECT_EQ(AccName(*behind), "");
+    EXPECT_EQ(AccName(*hinted), "検索する言葉");
+    EXPECT_EQ(AccName(*far), "");
+    EXPECT_EQ(AccName(*named), "名前");
+}
+
+// A label whose text changes, or one placed after the field's window was
+// made, names the field as it reads now.
+TEST(Accessibility, AFieldFollowsItsLabel)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    auto *label = PlaceLabel(&form, "開始", 10, 12);
+    auto *edit = PlaceControl<TEdit>(&form, 80, 10, 90, 21);
+    auto *later = PlaceControl<TEdit>(&form, 80, 40, 90, 21);
+    form.Show();
+    ASSERT_EQ(AccName(*edit), "開始");
+    label->SetCaption("終了");
+    EXPECT_EQ(AccName(*edit), "終了");
+    EXPECT_EQ(AccName(*later), "");
+    PlaceLabel(&form, "備考", 10, 42);
+    EXPECT_EQ(AccName(*later), "備考");
+
+    // A range shown on demand: the label hidden with its field still names it.
+    PlaceLabel(&form, "ページ", 10, 72)->Hide();
+    auto *page = PlaceControl<TEdit>(&form, 80, 70, 90, 21);
+    page->Hide();
+    EXPECT_EQ(AccName(*page), "ページ");
+}
+
+// A combo box is named by its label and tells its value apart, not as its name.
+TEST(Accessibility, AComboBoxIsNamedByItsLabelAndGivesItsValueApart)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    PlaceLabel(&form, "部数", 10, 12);
+    auto *copies = PlaceControl<TComboBox>(&form, 80, 10, 60, 21);
+    copies->SetStyle(csDropDownList);
+    copies->SetItems({"1", "2", "3"});
+    copies->SetItemIndex(1);
+    auto *unlabelled = PlaceControl<TComboBox>(&form, 80, 100, 60, 21);
+    unlabelled->SetItems({"左寄せ", "中央"});
+    unlabelled->SetItemIndex(1);
+    form.Show();
+    QAccessibleInterface *iface = AccessibleOf(*copies);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::ComboBox);
+    EXPECT_EQ(AccName(iface), "部数");
+    EXPECT_EQ(iface->text(QAccessible::Value).toStdString(), "2");
+    EXPECT_EQ(AccName(*unlabelled), "中央") << "without a label the value is all there is";
+    EXPECT_GE(iface->childCount(), 1) << "the list";
+}
+
+// The items of a radio group are radio buttons, the chosen one checked; an
+// item's action chooses it as a click does.
+TEST(Accessibility, ARadioGroupReadsAsItsRadioButtons)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    auto *group = PlaceControl<TRadioGroup>(&form, 10, 10, 180, 60);
+    group->SetCaption("文字セット");
+    group->SetItems({"Shift_JIS", "UTF-&8"});
+    group->SetItemIndex(0);
+    int clicks = 0;
+    group->OnClick = [&](TObject *) { ++clicks; };
+    form.Show();
+    ASSERT_TRUE(SimulateActivation(form));
+
+    QAccessibleInterface *iface = AccessibleOf(*group);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::Grouping);
+    EXPECT_EQ(AccName(iface), "文字セット");
+    EXPECT_EQ(AccChildNames(iface, QAccessible::RadioButton), (std::vector<std::string>{"Shift_JIS", "UTF-8"}));
+    QAccessibleInterface *sjis = iface->child(0), *utf8 = iface->child(1);
+    ASSERT_TRUE(sjis && utf8);
+    EXPECT_EQ(sjis->parent(), iface);
+    EXPECT_EQ(iface->indexOfChild(utf8), 1);
+    EXPECT_TRUE(sjis->state().checked);
+    EXPECT_FALSE(utf8->state().checked);
+    const QRect r = utf8->rect();
+    const TPoint corner = group->ClientToScreen(TPoint{group->ItemRect(1).Left, group->ItemRect(1).Top});
+    EXPECT_EQ(r.topLeft(), QPoint(corner.X, corner.Y));
+
+    AccPress(utf8);
+    EXPECT_EQ(group->ItemIndex(), 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(utf8->state().checked);
+    EXPECT_FALSE(sjis->state().checked);
+    EXPECT_TRUE(utf8->state().focused) << "the group took the focus, on the chosen item";
+
+    group->SetItems({"一"});
+    EXPECT_EQ(iface->childCount(), 1);
+    EXPECT_FALSE(utf8->isValid()) << "an item gone answers nothing";
+}
+
+// A page control is a list of page tabs, the active one selected, followed
+// by its pages named by their tabs; a tab's action turns to its page.
+TEST(Accessibility, APageControlReadsAsPageTabsBeforeItsPages)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 300);
+    auto *pages = PlaceControl<TPageControl>(&form, 8, 8, 380, 280);
+    std::vector<TTabSheet *> sheets;
+    for (const char *caption : {"全般", "項目", "チャート"}) {
+        sheets.push_back(new TTabSheet(&form));
+        sheets.back()->SetCaption(caption);
+        sheets.back()->SetPageControl(pages);
+    }
+    int changes = 0;
+    pages->OnChange = [&](TObject *) { ++changes; };
+    form.Show();
+    ASSERT_TRUE(SimulateActivation(form));
+
+    QAccessibleInterface *iface = AccessibleOf(*pages);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::PageTabList);
+    EXPECT_EQ(AccChildNames(iface, QAccessible::PageTab), (std::vector<std::string>{"全般", "項目", "チャート"}));
+    EXPECT_EQ(AccChildNames(iface), (std::vector<std::string>{"全般", "項目", "チャート", "全般", "項目", "チャート"}));
+    EXPECT_EQ(iface->child(3), AccessibleOf(*sheets[0])) << "the pages follow the tabs";
+    EXPECT_EQ(AccessibleOf(*sheets[1])->parent(), iface);
+    EXPECT_EQ(AccRole(*sheets[0]), QAccessible::Pane);
+    EXPECT_TRUE(iface->child(0)->state().selected);
+    EXPECT_FALSE(iface->child(2)->state().selected);
+    EXPECT_FALSE(iface->child(0)->state().invisible);
+
+    AccPress(iface->child(2));
+    EXPECT_EQ(pages->ActivePageIndex(), 2);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(iface->child(2)->state().selected);
+    EXPECT_FALSE(iface->child(0)->state().selected);
+
+    form.Hide();
+    EXPECT_TRUE(iface->child(2)->state().invisible);
+    EXPECT_TRUE(iface->child(2)->actionInterface()->actionNames().size() == 1);
+}
+
+// Radio buttons of one parent read as radio buttons (not check boxes),
+// checked or not, by their captions.
+TEST(Accessibility, RadioButtonsReadAsRadioButtons)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    auto *all = PlaceControl<TRadioButton>(&form, 10, 10, 90, 17);
+    all->SetCaption("すべて(&A)");
+    auto *range = PlaceControl<TRadioButton>(&form, 10, 30, 90, 17);
+    range->SetCaption("範囲指定");
+    all->SetChecked(true);
+    form.Show();
+    ASSERT_TRUE(SimulateActivation(form));
+    EXPECT_EQ(AccRole(*all), QAccessible::RadioButton);
+    EXPECT_EQ(AccName(*all), "すべて(A)");
+    EXPECT_TRUE(AccessibleOf(*all)->state().checked);
+    EXPECT_FALSE(AccessibleOf(*range)->state().checked);
+    AccPress(AccessibleOf(*range));
+    EXPECT_TRUE(range->Checked());
+    EXPECT_FALSE(all->Checked());
+    EXPECT_TRUE(AccessibleOf(*range)->state().checked);
+    range->SetCaption("ページ指定");
+    EXPECT_EQ(AccName(*range), "ページ指定") << "a caption read as it is now";
+}
+
+// The panels of a window are parts of it unless named; a panel the person
+// clicks (a colour swatch) takes the label beside it.
+TEST(Accessibility, APanelIsAPaneWhenItHasAName)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    auto *container = PlaceControl<TPanel>(&form, 0, 0, 300, 100);
+    PlaceLabel(container, "選択色", 10, 12);
+    auto *swatch = PlaceControl<TPanel>(container, 80, 10, 40, 20);
+    swatch->OnDblClick = [](TObject *) {};
+    auto *plain = PlaceControl<TPanel>(container, 80, 40, 40, 20);
+    PlaceLabel(container, "見出し", 10, 42);
+    auto *captioned = PlaceControl<TPanel>(&form, 0, 120, 60, 20);
+    captioned->SetCaption("BG");
+    form.Show();
+    EXPECT_EQ(AccRole(*container), QAccessible::Client);
+    EXPECT_EQ(AccName(*swatch), "選択色");
+    EXPECT_EQ(AccRole(*swatch), QAccessible::Pane);
+    EXPECT_EQ(AccName(*plain), "") << "a container is not named by a label";
+    EXPECT_EQ(AccRole(*plain), QAccessible::Client);
+    EXPECT_EQ(AccName(*captioned), "BG");
+}
+
+// A grid is a table; its cell editor is a text field named by its column's title.
+TEST(Accessibility, AGridsEditorIsNamedByItsColumnsTitle)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 300);
+    auto *grid = PlaceControl<TStringGrid>(&form, 8, 8, 380, 200);
+    grid->SetColCount(3);
+    grid->SetRowCount(3);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(1);
+    grid->SetCells(1, 0, "日付");
+    grid->SetCells(2, 0, "名称");
+    grid->SetCells(2, 1, "打ち合わせ");
+    grid->SetOptions(grid->Options() | goEditing | goAlwaysShowEditor);
+    form.Show();
+    ASSERT_TRUE(SimulateActivation(form));
+    grid->SetFocus();
+    grid->SetCol(2);
+    grid->ShowEditor();
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_EQ(AccRole(*grid), QAccessible::Table);
+    QAccessibleInterface *editor = AccessibleOf(*grid->InplaceEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->role(), QAccessible::EditableText);
+    EXPECT_EQ(AccName(editor), "名称");
+    EXPECT_EQ(editor->text(QAccessible::Value).toStdString(), "打ち合わせ");
+}
