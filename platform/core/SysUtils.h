@@ -133,6 +133,7 @@ private:
     [[noreturn]] void Fail(const char *what, int err);
     void NameTemporaryFile();
     void CommitInPlace();
+    void CommitInPlaceInstead();
     std::string path_, folder_;
     std::string temp_;  // empty while the temporary file has no name
     int fd_ = -1;
