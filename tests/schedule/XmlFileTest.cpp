@@ -788,43 +788,43 @@ TEST(XmlFile, ALargeDocumentIsWrittenInPiecesAndAnswersStillDecide)
 
 TEST(XmlFile, FailedSaveLeavesTheOldFileAndShowsTheError)
 {
-    TDocumentFixture f;
-    Modified = true;
-    // No permission problem: the message says what went wrong, and where.
-    const std::string missing = f.dir.Path() + "no/such/folder/doc.xml";
-    EXPECT_FALSE(WriteXmlFile(*f.form, missing));
-    ASSERT_EQ(f.services->messages.size(), 1u);
-    EXPECT_EQ(f.services->messages[0].text, "保存できませんでした。\r\n" + missing + "\r\nCannot create file \""
-                                                + ExtractFilePath(missing) + "doc.xml\". No such file or directory");
-    EXPECT_TRUE(Modified);
-    EXPECT_FALSE(f.form->FHasFile);
-    // A file without write permission is a permission problem, whoever runs the program.
-    f.services->messages.clear();
-    const std::string readOnly = f.dir.Path() + "read-only.xml";
-    WriteBytes(readOnly, "old");
-    chmod(readOnly.c_str(), 0444);
-    EXPECT_FALSE(WriteXmlFile(*f.form, readOnly));
-    ASSERT_EQ(f.services->messages.size(), 1u);
-    EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
-    EXPECT_EQ(ReadBytes(readOnly), "old");
+    testing_support::AsOrdinaryUser([] {
+        TDocumentFixture f;
+        Modified = true;
+        // No permission problem: the message says what went wrong, and where.
+        const std::string missing = f.dir.Path() + "no/such/folder/doc.xml";
+        EXPECT_FALSE(WriteXmlFile(*f.form, missing));
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_EQ(f.services->messages[0].text, "保存できませんでした。\r\n" + missing + "\r\nCannot create file \""
+                                                    + ExtractFilePath(missing) + "doc.xml\". No such file or directory");
+        EXPECT_TRUE(Modified);
+        EXPECT_FALSE(f.form->FHasFile);
+        // A file without write permission is a permission problem, whoever runs the program.
+        f.services->messages.clear();
+        const std::string readOnly = f.dir.Path() + "read-only.xml";
+        WriteBytes(readOnly, "old");
+        chmod(readOnly.c_str(), 0444);
+        EXPECT_FALSE(WriteXmlFile(*f.form, readOnly));
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
+        EXPECT_EQ(ReadBytes(readOnly), "old");
 
-    // A new file in a folder that takes none.
-    f.services->messages.clear();
-    std::string folder = f.dir.Path() + "locked/";
-    ForceDirectories(folder);
-    std::string path = folder + "doc.xml";
-    chmod(folder.c_str(), 0500);
-    Modified = true;
-    bool saved = WriteXmlFile(*f.form, path);
-    chmod(folder.c_str(), 0700);
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
-    EXPECT_FALSE(saved);
-    EXPECT_FALSE(FileExists(path));
-    ASSERT_EQ(f.services->messages.size(), 1u);
-    EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
-    EXPECT_TRUE(Modified);
-    EXPECT_FALSE(f.form->FHasFile);
+        // A new file in a folder that takes none.
+        f.services->messages.clear();
+        std::string folder = f.dir.Path() + "locked/";
+        ForceDirectories(folder);
+        std::string path = folder + "doc.xml";
+        chmod(folder.c_str(), 0500);
+        Modified = true;
+        bool saved = WriteXmlFile(*f.form, path);
+        chmod(folder.c_str(), 0700);
+        EXPECT_FALSE(saved);
+        EXPECT_FALSE(FileExists(path));
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
+        EXPECT_TRUE(Modified);
+        EXPECT_FALSE(f.form->FHasFile);
+    });
 }
 
 TEST(XmlFile, SavingKeepsAReadOnlyDocumentAndALink)
