@@ -1494,12 +1494,16 @@ namespace {
 
 // A refusal of the system to write there keeps the program's own words; any
 // other failure says what it was, so that it is not taken for one. A failed
-// write over the file itself says where its old contents are kept.
+// write over the file itself says where its old contents are kept, and one
+// refused because they could not be kept says so and names the folder.
 std::string SaveFailureMessage(const std::string &fileName, const std::exception &failure)
 {
     if (auto *inPlace = dynamic_cast<const EFWriteInPlaceError *>(&failure))
         return "保存できませんでした。\r\n" + fileName + "\r\n" + failure.what()
                + "\r\n保存前の内容は次のファイルに残してあります。\r\n" + inPlace->KeptCopy();
+    if (auto *keeping = dynamic_cast<const EFKeepOldContentsError *>(&failure))
+        return "保存できませんでした。\r\n" + fileName + "\r\n保存前の内容を次のフォルダに残せませんでした。\r\n"
+               + keeping->Folder() + "\r\n" + failure.what();
     auto *stream = dynamic_cast<const EStreamError *>(&failure);
     const int code = stream ? stream->ErrorCode() : 0;
     if (code == EACCES || code == EPERM || code == EROFS)
@@ -1515,23 +1519,29 @@ bool IsStampedFile(const TfrmMain &form, const std::string &fileName)
 
 // A file that changed on disk since this window last read or wrote it
 // (another copy of the program saved it, a synchronising tool replaced it) is
-// replaced only when the person says so. A file that is gone, or one this
-// window never had, asks nothing.
-bool MayReplaceFile(const TfrmMain &form, const std::string &fileName)
+// replaced only when the person says so. `expected` is the stamp the file
+// should have (none: ask nothing); once the person agreed to replace the file
+// as it is now, it takes that stamp, so that the same change is not asked
+// about twice. A file that is gone asks nothing.
+bool MayReplaceFile(const std::string &fileName, std::optional<TFileStamp> &expected)
 {
-    if (!form.FFileStamp || !IsStampedFile(form, fileName))
+    if (!expected)
         return true;
     const std::optional<TFileStamp> now = FileStampOf(fileName);
-    if (!now || *now == *form.FFileStamp)
+    if (!now || *now == *expected)
         return true;
-    return Services().MessageBox(fileName + "\r\n" + kChangedElsewhere, "確認", MB_YESNO | MB_ICONWARNING) == IDYES;
+    if (Services().MessageBox(fileName + "\r\n" + kChangedElsewhere, "確認", MB_YESNO | MB_ICONWARNING) != IDYES)
+        return false;
+    expected = now;
+    return true;
 }
 
 } // namespace
 
 bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
 {
-    if (!MayReplaceFile(form, fileName))
+    std::optional<TFileStamp> expected = IsStampedFile(form, fileName) ? form.FFileStamp : std::nullopt;
+    if (!MayReplaceFile(fileName, expected))
         return false;
     THourGlass hourGlass;
     if (EncodingStrSet.empty())
@@ -1562,14 +1572,30 @@ bool WriteXmlFile(TfrmMain &form, const std::string &fileName)
                 }
             }
         }
-        file.Commit();
+        // Another copy may have saved while the text was made or a question
+        // stood open: asked again at the last moment. いいえ drops the new text.
+        if (!MayReplaceFile(fileName, expected))
+            return false;
+        try {
+            file.Commit();
+        } catch (...) {
+            // A failure after the new file took the old one's place (its
+            // folder entry not flushed, say) still leaves this window's file there.
+            written = file.Stamp();
+            throw;
+        }
         written = file.Stamp();
     } catch (const std::exception &e) {
-        // A failed write over the file itself left the file as this window
-        // made it (the old bytes put back, where they could be): that is no
-        // change by another program at the next save.
-        if (dynamic_cast<const EFWriteInPlaceError *>(&e) && IsStampedFile(form, fileName))
+        // This window's file in place though a later step failed, or one
+        // written over in place that failed and has the old bytes back (where
+        // they could be put): neither is a change by another program at the
+        // next save.
+        if (written) {
+            form.FStampedFileName = fileName;
+            form.FFileStamp = written;
+        } else if (dynamic_cast<const EFWriteInPlaceError *>(&e) && IsStampedFile(form, fileName)) {
             form.FFileStamp = FileStampOf(fileName);
+        }
         ShowError(SaveFailureMessage(fileName, e));
         return false;
     }

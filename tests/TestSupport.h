@@ -11,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -114,6 +115,9 @@ public:
     };
     std::vector<Message> messages;
     std::deque<int> answers;
+    // Called while a box stands open, before it is answered (another program
+    // acting meanwhile, say).
+    std::function<void(const Message &)> whileAsking;
     std::deque<std::optional<TFileDialogAnswer>> fileAnswers;
     std::vector<TFileDialogRequest> fileRequests;
     std::vector<std::string> opened;
@@ -129,6 +133,8 @@ public:
     int MessageBox(const std::string &text, const std::string &caption, unsigned flags) override
     {
         messages.push_back({text, caption, flags, MessageBoxOwner()});
+        if (whileAsking)
+            whileAsking(messages.back());
         if (answers.empty())
             return IDOK;
         int answer = answers.front();

@@ -157,7 +157,8 @@ int OpenUnnamedFile(const std::string &folder)
 {
     if (!unnamedAllowed.load() || ::access("/proc/self/fd", X_OK) != 0)
         return -1;
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    // Readable too: a rename refused at the end sends its bytes into the file itself.
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd >= 0)
         ::flock(fd, LOCK_EX);
     return fd;
@@ -229,7 +230,7 @@ struct TOpenFile {
     }
     TOpenFile(const TOpenFile &) = delete;
     TOpenFile &operator=(const TOpenFile &) = delete;
-    const int fd;
+    int fd;
 };
 
 TFileStamp StampOf(const struct stat &st)
@@ -243,12 +244,21 @@ TFileStamp StampOf(const struct stat &st)
     return stamp;
 }
 
-std::optional<TFileStamp> StampOfOpenFile(int fd)
+// Closes the file just written and gives its stamp, taken from its name once
+// it is closed (a shared file system may set the modification time at close),
+// or from the open file where the name no longer stands for it. The data is on
+// disk: what closing reports no longer concerns it.
+std::optional<TFileStamp> CloseAndStamp(int &fd, const std::string &path)
 {
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
+    struct stat opened, named;
+    const bool known = ::fstat(fd, &opened) == 0;
+    ::close(fd);
+    fd = -1;
+    if (!known)
         return std::nullopt;
-    return StampOf(st);
+    if (::stat(path.c_str(), &named) == 0 && SameFile(opened, named))
+        return StampOf(named);
+    return StampOf(opened);
 }
 
 // A file the folder takes no new file beside, that may be written itself: a
@@ -305,28 +315,52 @@ int ReplaceContent(int fd, std::string_view bytes)
     return SyncFile(fd);
 }
 
+// Makes `folder` (absolute, with a trailing "/") and the folders above it that
+// are missing, for the user alone, each flushed into the folder holding it so
+// that it outlives a power cut with the file put in it; 0 or the error.
+int MakeFoldersOnDisk(const std::string &folder)
+{
+    std::vector<fs::path> missing;
+    fs::path at = fs::path(folder).parent_path();  // the trailing "/" off
+    struct stat st;
+    while (::stat(at.c_str(), &st) != 0) {
+        if (errno != ENOENT || at == at.parent_path())
+            return errno;
+        missing.push_back(at);
+        at = at.parent_path();
+    }
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    for (auto made = missing.rbegin(); made != missing.rend(); ++made) {
+        if (::mkdir(made->c_str(), 0700) != 0 && errno != EEXIST)
+            return errno;
+        if (const int err = SyncFolder(made->parent_path().string()))
+            return err;
+    }
+    return 0;
+}
+
 // Keeps `bytes`, the old content of the file `path`, in a new file of the
 // per-user cache folder, flushed with its folder entry; returns its name.
 std::string KeepOldBytes(const std::string &path, std::string_view bytes)
 {
     const std::string folder = UserFolder("XDG_CACHE_HOME", "/.cache") + "tarvold/";
     auto refuse = [&](int err) {
-        throw EFCreateError("Cannot keep the old contents of \"" + path + "\" in \"" + folder + "\". "
-                                + std::strerror(err), err);
+        throw EFKeepOldContentsError("Cannot keep the old contents of \"" + path + "\" in \"" + folder + "\". "
+                                         + std::strerror(err),
+                                     err, folder);
     };
-    if (Services().GetEnv("XDG_CACHE_HOME").empty() && Services().GetEnv("HOME").empty())
+    if (AbsoluteFolderIn("XDG_CACHE_HOME").empty() && AbsoluteFolderIn("HOME").empty())
         refuse(ENOENT);  // neither the cache folder nor the home folder is known
-    const mode_t mask = ::umask(077);  // the copy and its folder are the user's alone
-    const bool made = ForceDirectories(folder);
-    ::umask(mask);
+    if (const int err = MakeFoldersOnDisk(folder))
+        refuse(err);
     std::string name;
     int err = 0;
     {
-        const TOpenFile copy(made ? CreateNamedFile(folder + TemporaryPrefix(ExtractFileName(path)).substr(1), name,
-                                                    ".kept")
-                                  : -1);
+        // A file of the user's alone.
+        const TOpenFile copy(CreateNamedFile(folder + TemporaryPrefix(ExtractFileName(path)).substr(1), name, ".kept"));
         if (copy.fd < 0)
-            refuse(made ? errno : EACCES);
+            refuse(errno);
         err = WriteAt(copy.fd, bytes, 0);
         if (err == 0)
             err = SyncFile(copy.fd);
@@ -463,21 +497,38 @@ void TAtomicFileWriter::Commit()
     if (temp_.empty())
         NameTemporaryFile();
     Reached(TAtomicSaveStep::Named);
-    if (::rename(temp_.c_str(), path_.c_str()) != 0)
-        Fail("Cannot create file", errno);
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+        const int err = errno;
+        // A shared folder whose sticky bit keeps a colleague's file from being
+        // replaced, though it may be written: the text goes into the file itself.
+        if ((err == EPERM || err == EACCES) && WritableInPlace(path_))
+            return CommitInPlaceInstead();
+        Fail("Cannot create file", err);
+    }
     temp_.clear();
     Reached(TAtomicSaveStep::Renamed);
-    stamp_ = StampOfOpenFile(fd_);
-    // The data is on disk: what closing reports no longer concerns it.
-    ::close(fd_);
-    fd_ = -1;
+    stamp_ = CloseAndStamp(fd_, path_);
     if (const int err = SyncFolder(folder_))
         throw EFCreateError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err);
 }
 
+void TAtomicFileWriter::CommitInPlaceInstead()
+{
+    std::string text;
+    if (!ReadWhole(fd_, text))
+        Fail("Cannot write file", errno);
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    text_ = std::move(text);
+    inPlace_ = true;
+    CommitInPlace();
+}
+
 void TAtomicFileWriter::CommitInPlace()
 {
-    const TOpenFile file(::open(path_.c_str(), O_RDWR | O_CLOEXEC));
+    TOpenFile file(::open(path_.c_str(), O_RDWR | O_CLOEXEC));
     std::string old;
     if (file.fd < 0 || !ReadWhole(file.fd, old)) {
         const int err = errno;
@@ -491,7 +542,7 @@ void TAtomicFileWriter::CommitInPlace()
         throw EFWriteInPlaceError("Cannot write file \"" + path_ + "\". " + std::strerror(err), err, kept);
     }
     Reached(TAtomicSaveStep::WrittenInPlace);
-    stamp_ = StampOfOpenFile(file.fd);
+    stamp_ = CloseAndStamp(file.fd, path_);
     ::unlink(kept.c_str());
     std::string().swap(text_);
 }

@@ -47,6 +47,19 @@ public:
 private:
     std::string keptCopy_;
 };
+// A save over the file itself refused before the file was touched: its old
+// contents could not be kept in the folder Folder() names.
+class EFKeepOldContentsError : public EFCreateError {
+public:
+    EFKeepOldContentsError(const std::string &message, int errorCode, std::string folder)
+        : EFCreateError(message, errorCode), folder_(std::move(folder))
+    {
+    }
+    const std::string &Folder() const { return folder_; }
+
+private:
+    std::string folder_;
+};
 TARVOLD_EXCEPTION(EIniFileException, Exception);
 TARVOLD_EXCEPTION(ERegistryException, Exception);
 TARVOLD_EXCEPTION(EInvalidOperation, Exception);

@@ -75,8 +75,10 @@ std::string TServices::GetEnv(const std::string &name)
 
 std::string TServices::AppDataDir()
 {
+    // A relative folder would move with the current folder, which follows the
+    // document: only an absolute one counts.
     std::string config = GetEnv("XDG_CONFIG_HOME");
-    if (!config.empty())
+    if (config.starts_with('/'))
         return config;
     return GetEnv("HOME") + "/.config";
 }
@@ -114,9 +116,15 @@ TServices &Services()
     return *Current();
 }
 
-std::string UserFolder(const char *variable, const char *fallback)
+std::string AbsoluteFolderIn(const char *variable)
 {
     std::string dir = Services().GetEnv(variable);
+    return dir.starts_with('/') ? dir : std::string();
+}
+
+std::string UserFolder(const char *variable, const char *fallback)
+{
+    std::string dir = AbsoluteFolderIn(variable);
     if (dir.empty())
         dir = Services().GetEnv("HOME") + fallback;
     return IncludeTrailingPathDelimiter(dir);

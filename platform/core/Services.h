@@ -102,8 +102,13 @@ public:
 
 // The services in force.
 TServices &Services();
+// The folder an environment variable names, where it names it by an absolute
+// path; else "" (a relative one would move with the current folder, which
+// follows the document).
+std::string AbsoluteFolderIn(const char *variable);
 // A per-user folder, with a trailing "/": the one the environment variable
-// names, else the home folder with `fallback` ("/.cache", say) after it.
+// names by an absolute path, else the home folder with `fallback` ("/.cache",
+// say) after it.
 std::string UserFolder(const char *variable, const char *fallback);
 // Replaces the services; returns the previous object.
 std::unique_ptr<TServices> SetServices(std::unique_ptr<TServices> services);

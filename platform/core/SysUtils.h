@@ -111,8 +111,11 @@ std::optional<TFileStamp> FileStampOf(const std::string &path);
 // then writes the new bytes over the file, sets its length and flushes it, and
 // only then removes the kept copy. A failure part way puts the old bytes back
 // where it can and raises EFWriteInPlaceError naming the kept copy, which
-// stays. A file that cannot be read, or old bytes that cannot be kept, are
-// refused before the file is touched.
+// stays. A file that cannot be read, or old bytes that cannot be kept
+// (EFKeepOldContentsError, naming the folder), are refused before the file is
+// touched. A rename refused over a file that may be written (a colleague's
+// file in a folder with the sticky bit) goes the same way, with the bytes of
+// the temporary file, which is removed.
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);
@@ -126,13 +129,15 @@ public:
     void Commit();
     // Whether the file is written in place (the folder takes no new file).
     bool InPlace() const { return inPlace_; }
-    // The stamp of the file as Commit left it.
+    // The stamp of the file as Commit left it, taken once it was closed; set
+    // too when Commit failed after the new file took the old one's place.
     const std::optional<TFileStamp> &Stamp() const { return stamp_; }
 
 private:
     [[noreturn]] void Fail(const char *what, int err);
     void NameTemporaryFile();
     void CommitInPlace();
+    void CommitInPlaceInstead();
     std::string path_, folder_;
     std::string temp_;  // empty while the temporary file has no name
     int fd_ = -1;

@@ -13,7 +13,6 @@
 #include <QTranslator>
 #include <QWidget>
 
-#include <cstdlib>
 
 namespace {
 std::unique_ptr<QApplication> gQtApp;
@@ -63,16 +62,15 @@ void TApplication::Initialize(int &argc, char **argv)
     argc_ = argc;
     argv_ = argv;
     if (!QApplication::instance()) {
-        const char *display = std::getenv("DISPLAY");
-        const char *chosen = std::getenv("QT_QPA_PLATFORM");
-        const std::string platform = ToolkitPlatformFor(display ? display : "", chosen ? chosen : "");
+        const QByteArray display = qgetenv("DISPLAY"), chosen = qgetenv("QT_QPA_PLATFORM");
+        const std::string platform = ToolkitPlatformFor(display.toStdString(), chosen.toStdString());
         // Asked for through the environment for the toolkit's start only, so
         // that programs started from here choose for themselves.
         if (!platform.empty())
-            ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+            qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
         gQtApp = std::make_unique<QApplication>(argc, argv);
         if (!platform.empty())
-            ::unsetenv("QT_QPA_PLATFORM");
+            qunsetenv("QT_QPA_PLATFORM");
         LoadToolkitTexts();
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/core/Encoding.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
+#include "tests/OrdinaryUser.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -407,111 +408,204 @@ struct stat StatOf(const std::string &path)
 // save is done. A writer freed without a commit touches nothing.
 TEST(AtomicFile, AFileInAFolderThatTakesNoNewFilesIsWrittenInPlace)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes any folder";
-    TClosedFolder f;
-    const ino_t inode = StatOf(f.path).st_ino;
-    WriteFileAtomically(f.path, "the new and longer text");
-    EXPECT_EQ(ReadBytes(f.path), "the new and longer text");
-    EXPECT_EQ(StatOf(f.path).st_ino, inode);
-    EXPECT_EQ(StatOf(f.path).st_mode & 07777, 0666u);
-    EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
-    EXPECT_TRUE(f.KeptCopies().empty());
-    EXPECT_EQ(StatOf(f.cache).st_mode & 0777, 0700u);
-
-    {
-        TAtomicFileWriter file(f.path);
-        EXPECT_TRUE(file.InPlace());
-        file.Write("first ");
-        file.Restart();
-        file.Write("sh");
-        file.Write("ort");
+    testing_support::AsOrdinaryUser([] {
+        TClosedFolder f;
+        const ino_t inode = StatOf(f.path).st_ino;
+        WriteFileAtomically(f.path, "the new and longer text");
         EXPECT_EQ(ReadBytes(f.path), "the new and longer text");
-        file.Commit();
-        ASSERT_TRUE(file.Stamp().has_value());
-        EXPECT_EQ(file.Stamp(), FileStampOf(f.path));
-    }
-    EXPECT_EQ(ReadBytes(f.path), "short");
-    {
-        TAtomicFileWriter file(f.path);
-        file.Write("changed my mind");
-    }
-    EXPECT_EQ(ReadBytes(f.path), "short");
-    EXPECT_TRUE(f.KeptCopies().empty());
-    EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
+        EXPECT_EQ(StatOf(f.path).st_ino, inode);
+        EXPECT_EQ(StatOf(f.path).st_mode & 07777, 0666u);
+        EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
+        EXPECT_TRUE(f.KeptCopies().empty());
+        EXPECT_EQ(StatOf(f.cache).st_mode & 0777, 0700u);
+
+        {
+            TAtomicFileWriter file(f.path);
+            EXPECT_TRUE(file.InPlace());
+            file.Write("first ");
+            file.Restart();
+            file.Write("sh");
+            file.Write("ort");
+            EXPECT_EQ(ReadBytes(f.path), "the new and longer text");
+            file.Commit();
+            ASSERT_TRUE(file.Stamp().has_value());
+            EXPECT_EQ(file.Stamp(), FileStampOf(f.path));
+        }
+        EXPECT_EQ(ReadBytes(f.path), "short");
+        {
+            TAtomicFileWriter file(f.path);
+            file.Write("changed my mind");
+        }
+        EXPECT_EQ(ReadBytes(f.path), "short");
+        EXPECT_TRUE(f.KeptCopies().empty());
+        EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
+    });
 }
 
 // Until the new bytes are on disk the old ones are in the cache folder: a
 // save killed there leaves them, and one killed before leaves the file whole.
 TEST(AtomicFile, TheOldBytesStayInTheCacheUntilTheNewOnesAreOnDisk)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes any folder";
-    const std::string text = NewText();
-    for (TMoment moment : {TMoment::HalfWritten, TMoment::Kept, TMoment::WrittenInPlace}) {
-        TClosedFolder f;
-        ASSERT_TRUE(KillSaveAt(f.path, text, moment)) << NameOf(moment);
-        EXPECT_EQ(ReadBytes(f.path), moment == TMoment::WrittenInPlace ? text : "old bytes") << NameOf(moment);
-        EXPECT_EQ(f.KeptCopies(), moment == TMoment::HalfWritten ? std::vector<std::string>{}
-                                                                 : std::vector<std::string>{"old bytes"})
-            << NameOf(moment);
-        EXPECT_EQ(ListFiles(f.folder), kDocumentOnly) << NameOf(moment);
-    }
+    testing_support::AsOrdinaryUser([] {
+        const std::string text = NewText();
+        for (TMoment moment : {TMoment::HalfWritten, TMoment::Kept, TMoment::WrittenInPlace}) {
+            TClosedFolder f;
+            ASSERT_TRUE(KillSaveAt(f.path, text, moment)) << NameOf(moment);
+            EXPECT_EQ(ReadBytes(f.path), moment == TMoment::WrittenInPlace ? text : "old bytes") << NameOf(moment);
+            EXPECT_EQ(f.KeptCopies(), moment == TMoment::HalfWritten ? std::vector<std::string>{}
+                                                                     : std::vector<std::string>{"old bytes"})
+                << NameOf(moment);
+            EXPECT_EQ(ListFiles(f.folder), kDocumentOnly) << NameOf(moment);
+        }
+    });
 }
 
 // A write that fails part way puts the old bytes back and says where they
 // are kept; the copy stays there.
 TEST(AtomicFile, AFailedWriteInPlacePutsTheOldBytesBackAndNamesTheKeptCopy)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes any folder";
-    TClosedFolder f;
-    std::string kept;
-    int error = 0;
-    {
-        testing_support::TFileSizeLimit limit(4096);
-        try {
-            WriteFileAtomically(f.path, std::string(8192, 'n'));
-        } catch (const EFWriteInPlaceError &e) {
-            kept = e.KeptCopy();
-            error = e.ErrorCode();
+    testing_support::AsOrdinaryUser([] {
+        TClosedFolder f;
+        std::string kept;
+        int error = 0;
+        {
+            testing_support::TFileSizeLimit limit(4096);
+            try {
+                WriteFileAtomically(f.path, std::string(8192, 'n'));
+            } catch (const EFWriteInPlaceError &e) {
+                kept = e.KeptCopy();
+                error = e.ErrorCode();
+            }
         }
-    }
-    EXPECT_EQ(error, EFBIG);
-    EXPECT_TRUE(kept.starts_with(f.cache)) << kept;
-    EXPECT_EQ(ReadBytes(kept), "old bytes");
-    EXPECT_EQ(ReadBytes(f.path), "old bytes");
-    EXPECT_EQ(StatOf(kept).st_mode & 0777, 0600u);
+        EXPECT_EQ(error, EFBIG);
+        EXPECT_TRUE(kept.starts_with(f.cache)) << kept;
+        EXPECT_EQ(ReadBytes(kept), "old bytes");
+        EXPECT_EQ(ReadBytes(f.path), "old bytes");
+        EXPECT_EQ(StatOf(kept).st_mode & 0777, 0600u);
+    });
 }
 
 // What a folder that takes no new files refuses still: a read-only document,
 // a new file, and a save whose old bytes cannot be kept; none is touched.
 TEST(AtomicFile, ReadOnlyFilesNewFilesAndOldBytesWithNowhereToGoAreStillRefused)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes any folder";
-    auto refusal = [](const std::string &path) {
+    testing_support::AsOrdinaryUser([] {
+        auto refusal = [](const std::string &path) {
+            try {
+                WriteFileAtomically(path, "new");
+            } catch (const EFCreateError &e) {
+                return e.ErrorCode();
+            }
+            return 0;
+        };
+        TClosedFolder f;
+        ::chmod(f.path.c_str(), 0444);
+        EXPECT_EQ(refusal(f.path), EACCES);
+        EXPECT_EQ(ReadBytes(f.path), "old bytes");
+        ::chmod(f.path.c_str(), 0666);
+        EXPECT_EQ(refusal(f.folder + "new.xml"), EACCES);
+        EXPECT_FALSE(FileExists(f.folder + "new.xml"));
+        // The cache folder is a file: the old bytes cannot be kept, and the
+        // refusal names the folder they were to go to.
+        WriteBytes(f.dir.Path() + "cache", "");
         try {
-            WriteFileAtomically(path, "new");
-        } catch (const EFCreateError &e) {
-            return e.ErrorCode();
+            WriteFileAtomically(f.path, "new");
+            ADD_FAILURE() << "saved with nowhere to keep the old bytes";
+        } catch (const EFKeepOldContentsError &e) {
+            EXPECT_EQ(e.Folder(), f.cache);
+            EXPECT_EQ(e.ErrorCode(), ENOTDIR);
         }
-        return 0;
-    };
-    TClosedFolder f;
-    ::chmod(f.path.c_str(), 0444);
-    EXPECT_EQ(refusal(f.path), EACCES);
-    EXPECT_EQ(ReadBytes(f.path), "old bytes");
-    ::chmod(f.path.c_str(), 0666);
-    EXPECT_EQ(refusal(f.folder + "new.xml"), EACCES);
-    EXPECT_FALSE(FileExists(f.folder + "new.xml"));
-    // The cache folder is a file: the old bytes cannot be kept.
-    WriteBytes(f.dir.Path() + "cache", "");
-    EXPECT_NE(refusal(f.path), 0);
-    EXPECT_EQ(ReadBytes(f.path), "old bytes");
-    // Nor with no home or cache folder known.
-    f.services->env.clear();
-    EXPECT_EQ(refusal(f.path), ENOENT);
-    EXPECT_EQ(ReadBytes(f.path), "old bytes");
-    EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
+        EXPECT_EQ(ReadBytes(f.path), "old bytes");
+        // Nor with no home or cache folder known, a relative one counting for none.
+        f.services->env.clear();
+        EXPECT_EQ(refusal(f.path), ENOENT);
+        f.services->env["XDG_CACHE_HOME"] = "cache";
+        f.services->env["HOME"] = "home";
+        EXPECT_EQ(refusal(f.path), ENOENT);
+        EXPECT_EQ(ReadBytes(f.path), "old bytes");
+        EXPECT_EQ(ListFiles(f.folder), kDocumentOnly);
+    });
+}
+
+// The old bytes go to the cache folder named by an absolute path, else to the
+// one in the home folder (a relative name would follow the current folder);
+// the folders made for them are the user's alone.
+TEST(AtomicFile, TheOldBytesAreKeptInTheUsersOwnCacheFolder)
+{
+    testing_support::AsOrdinaryUser([] {
+        TClosedFolder f;
+        const std::string home = f.dir.Path() + "home/";
+        f.services->env["XDG_CACHE_HOME"] = "cache";
+        std::string kept;
+        {
+            testing_support::TFileSizeLimit limit(4096);
+            try {
+                WriteFileAtomically(f.path, std::string(8192, 'n'));
+            } catch (const EFWriteInPlaceError &e) {
+                kept = e.KeptCopy();
+            }
+        }
+        EXPECT_TRUE(kept.starts_with(home + ".cache/tarvold/")) << kept;
+        EXPECT_EQ(ReadBytes(kept), "old bytes");
+        for (const std::string &made : {home, home + ".cache/", home + ".cache/tarvold/"})
+            EXPECT_EQ(StatOf(made).st_mode & 0777, 0700u) << made;
+        EXPECT_FALSE(DirectoryExists(f.dir.Path() + "cache"));
+        WriteFileAtomically(f.path, "new");
+        EXPECT_EQ(ReadBytes(f.path), "new");
+    });
+}
+
+// A colleague's document in a shared folder whose sticky bit keeps the
+// files of others from being replaced or removed (mode 1777): the person
+// may write the document, so it is written in place, with nothing left
+// beside it or in the cache, and the file stays the colleague's. A document
+// the person may not write stays refused and untouched.
+TEST(AtomicFile, AColleaguesDocumentInAStickyFolderIsWrittenInPlace)
+{
+    if (!testing_support::RunningAsRoot())
+        GTEST_SKIP() << "making a colleague's file needs root";
+    testing_support::TempDir dir;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    const std::string folder = dir.Path() + "team/", cache = dir.Path() + "cache/";
+    ForceDirectories(folder);
+    ForceDirectories(cache);
+    testing_support::GiveToOrdinaryUser(cache);
+    ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+    const std::string path = folder + "plan.xml", locked = folder + "locked.xml";
+    WriteBytes(path, "old bytes");
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    WriteBytes(locked, "old bytes");
+    ASSERT_EQ(::chmod(locked.c_str(), 0644), 0);
+    const ino_t inode = StatOf(path).st_ino;
+    const std::vector<std::string> documents = {"locked.xml", "plan.xml"};
+    testing_support::AsOrdinaryUser([&] {
+        testing_support::ScopedFakeServices services;
+        services->env["XDG_CACHE_HOME"] = cache;
+        for (bool unnamed : {true, false}) {
+            UnnamedFilesRefused refused;
+            if (unnamed)
+                SetUnnamedTemporaryFilesAllowed(true);
+            const std::string text = std::string(unnamed ? "unnamed" : "named") + " and longer";
+            TAtomicFileWriter file(path);
+            EXPECT_FALSE(file.InPlace());  // a new file can be made beside it
+            file.Write(text);
+            file.Commit();
+            EXPECT_EQ(file.Stamp(), FileStampOf(path));
+            EXPECT_EQ(ReadBytes(path), text);
+            EXPECT_EQ(ListFiles(folder), documents) << "unnamed " << unnamed;
+            EXPECT_TRUE(ListFiles(cache + "tarvold").empty()) << "unnamed " << unnamed;
+        }
+        try {
+            WriteFileAtomically(locked, "new");
+            ADD_FAILURE() << "wrote a colleague's read-only document";
+        } catch (const EFCreateError &e) {
+            EXPECT_EQ(e.ErrorCode(), EACCES);
+        }
+        EXPECT_EQ(ListFiles(folder), documents);
+    });
+    EXPECT_EQ(StatOf(path).st_ino, inode);
+    EXPECT_EQ(StatOf(path).st_uid, 0u);
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0666u);
+    EXPECT_EQ(ReadBytes(path), "named and longer");
+    EXPECT_EQ(ReadBytes(locked), "old bytes");
 }

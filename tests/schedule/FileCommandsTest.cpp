@@ -754,6 +754,85 @@ TEST(FileCommands, EveryRoadToASaveAsksBeforeReplacingAChangedFile)
     EXPECT_EQ(f.form->FFileName, other);
 }
 
+namespace {
+
+bool HasTemporaryFiles(const std::string &folder)
+{
+    for (const std::string &name : testing_support::ListFiles(folder))
+        if (name.find(".tarvold-save") != std::string::npos)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// Another copy saves while this one's question about Shift_JIS stands open:
+// the save asks before it replaces that file; いいえ writes nothing and leaves
+// nothing beside it, はい writes it.
+TEST(FileCommands, AFileChangedWhileASaveAsksIsNotReplacedUnasked)
+{
+    for (int answer : {IDNO, IDYES}) {
+        TCommandFixture f;
+        const std::string path = f.SavedDocument("plan.xml", 1);
+        f.form->fnk1Select(path);
+        f.form->AddItem();
+        ItemList.back()->FMemo->SetText("\xF0\x9F\x99\x82");  // a face Shift_JIS lacks
+        f.services->messages.clear();
+        f.services->whileAsking = [&](const testing_support::FakeServices::Message &message) {
+            if (message.text.starts_with("Shift_JIS"))
+                AnotherCopySaves(path, "B");
+        };
+        f.services->answers = {IDNO, answer};  // stay with Shift_JIS; replace the changed file?
+        EXPECT_EQ(f.form->mitSaveClick(), answer == IDYES);
+        ASSERT_EQ(f.services->messages.size(), 2u) << answer;
+        EXPECT_EQ(f.services->messages[1].text, path + "\r\n" + kChangedElsewhere) << answer;
+        EXPECT_EQ(ReadBytes(path).find("<title>B</title>") != std::string::npos, answer == IDNO) << answer;
+        EXPECT_EQ(Rows(ReadBytes(path)), answer == IDNO ? 1u : 2u) << answer;
+        EXPECT_EQ(Modified, answer == IDNO) << answer;
+        EXPECT_FALSE(HasTemporaryFiles(f.dir.Path())) << answer;
+    }
+}
+
+namespace {
+
+// Takes the document's folder away just after the new file took the old
+// one's place, so that flushing the folder fails.
+std::string folderToMove;
+void MoveFolderAwayAtRenamed(TAtomicSaveStep step)
+{
+    if (step == TAtomicSaveStep::Renamed && !folderToMove.empty())
+        std::rename(folderToMove.c_str(), (folderToMove + ".away").c_str());
+}
+
+} // namespace
+
+// A save that fails after the new file took the old one's place (its folder
+// could not be flushed) still left this window's file there: the next save
+// asks nothing about it.
+TEST(FileCommands, ASaveFailingAfterItReplacedTheFileIsNoChangeByAnother)
+{
+    TCommandFixture f;
+    ForceDirectories(f.dir.Path() + "plans");
+    const std::string path = f.SavedDocument("plans/plan.xml", 1);
+    f.form->fnk1Select(path);
+    f.form->AddItem();
+    f.services->messages.clear();
+    folderToMove = f.dir.Path() + "plans";
+    SetAtomicSaveStepHook(MoveFolderAwayAtRenamed);
+    EXPECT_FALSE(f.form->mitSaveClick());
+    SetAtomicSaveStepHook(nullptr);
+    ASSERT_EQ(std::rename((folderToMove + ".away").c_str(), folderToMove.c_str()), 0);
+    folderToMove.clear();
+    ASSERT_EQ(f.services->messages.size(), 1u);
+    EXPECT_TRUE(f.services->messages[0].text.starts_with("保存できませんでした。")) << f.services->messages[0].text;
+    EXPECT_EQ(Rows(ReadBytes(path)), 2u);
+    f.services->messages.clear();
+    f.form->AddItem();
+    EXPECT_TRUE(f.form->mitSaveClick());
+    EXPECT_TRUE(f.services->messages.empty());
+    EXPECT_EQ(Rows(ReadBytes(path)), 3u);
+}
+
 // Nothing is asked where nobody else wrote: saves one after another, a first
 // save of a new document (even over a file that is there: the save dialog
 // asked), a save as under another name, a document whose file was taken away.

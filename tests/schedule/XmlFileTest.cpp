@@ -5,6 +5,7 @@
 #include "platform/core/SysUtils.h"
 #include "schedule/Main.h"
 #include "schedule/MainDocument.h"
+#include "tests/OrdinaryUser.h"
 #include "tests/TestSupport.h"
 #include "tests/schedule/DocumentWindow.h"
 #include "tests/schedule/TestBars.h"
@@ -787,43 +788,43 @@ TEST(XmlFile, ALargeDocumentIsWrittenInPiecesAndAnswersStillDecide)
 
 TEST(XmlFile, FailedSaveLeavesTheOldFileAndShowsTheError)
 {
-    TDocumentFixture f;
-    Modified = true;
-    // No permission problem: the message says what went wrong, and where.
-    const std::string missing = f.dir.Path() + "no/such/folder/doc.xml";
-    EXPECT_FALSE(WriteXmlFile(*f.form, missing));
-    ASSERT_EQ(f.services->messages.size(), 1u);
-    EXPECT_EQ(f.services->messages[0].text, "保存できませんでした。\r\n" + missing + "\r\nCannot create file \""
-                                                + ExtractFilePath(missing) + "doc.xml\". No such file or directory");
-    EXPECT_TRUE(Modified);
-    EXPECT_FALSE(f.form->FHasFile);
-    // A file without write permission is a permission problem, whoever runs the program.
-    f.services->messages.clear();
-    const std::string readOnly = f.dir.Path() + "read-only.xml";
-    WriteBytes(readOnly, "old");
-    chmod(readOnly.c_str(), 0444);
-    EXPECT_FALSE(WriteXmlFile(*f.form, readOnly));
-    ASSERT_EQ(f.services->messages.size(), 1u);
-    EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
-    EXPECT_EQ(ReadBytes(readOnly), "old");
+    testing_support::AsOrdinaryUser([] {
+        TDocumentFixture f;
+        Modified = true;
+        // No permission problem: the message says what went wrong, and where.
+        const std::string missing = f.dir.Path() + "no/such/folder/doc.xml";
+        EXPECT_FALSE(WriteXmlFile(*f.form, missing));
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_EQ(f.services->messages[0].text, "保存できませんでした。\r\n" + missing + "\r\nCannot create file \""
+                                                    + ExtractFilePath(missing) + "doc.xml\". No such file or directory");
+        EXPECT_TRUE(Modified);
+        EXPECT_FALSE(f.form->FHasFile);
+        // A file without write permission is a permission problem, whoever runs the program.
+        f.services->messages.clear();
+        const std::string readOnly = f.dir.Path() + "read-only.xml";
+        WriteBytes(readOnly, "old");
+        chmod(readOnly.c_str(), 0444);
+        EXPECT_FALSE(WriteXmlFile(*f.form, readOnly));
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
+        EXPECT_EQ(ReadBytes(readOnly), "old");
 
-    // A new file in a folder that takes none.
-    f.services->messages.clear();
-    std::string folder = f.dir.Path() + "locked/";
-    ForceDirectories(folder);
-    std::string path = folder + "doc.xml";
-    chmod(folder.c_str(), 0500);
-    Modified = true;
-    bool saved = WriteXmlFile(*f.form, path);
-    chmod(folder.c_str(), 0700);
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
-    EXPECT_FALSE(saved);
-    EXPECT_FALSE(FileExists(path));
-    ASSERT_EQ(f.services->messages.size(), 1u);
-    EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
-    EXPECT_TRUE(Modified);
-    EXPECT_FALSE(f.form->FHasFile);
+        // A new file in a folder that takes none.
+        f.services->messages.clear();
+        std::string folder = f.dir.Path() + "locked/";
+        ForceDirectories(folder);
+        std::string path = folder + "doc.xml";
+        chmod(folder.c_str(), 0500);
+        Modified = true;
+        bool saved = WriteXmlFile(*f.form, path);
+        chmod(folder.c_str(), 0700);
+        EXPECT_FALSE(saved);
+        EXPECT_FALSE(FileExists(path));
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_EQ(f.services->messages[0].text, "このファイル、またはフォルダに書き込みできません。");
+        EXPECT_TRUE(Modified);
+        EXPECT_FALSE(f.form->FHasFile);
+    });
 }
 
 TEST(XmlFile, SavingKeepsAReadOnlyDocumentAndALink)
@@ -863,63 +864,123 @@ TEST(XmlFile, SavingKeepsAReadOnlyDocumentAndALink)
 // A document the person may write in a folder that takes no new files (a
 // shared folder): 上書き保存 writes the file itself and leaves nothing beside
 // it or in the cache; a write that fails says so and where the old contents
-// are kept, and the document stays modified.
+// are kept, and the document stays modified; a save refused because the old
+// contents cannot be kept says so and names the folder.
 TEST(XmlFile, ADocumentInAFolderThatTakesNoNewFilesIsSavedInPlace)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes any folder";
+    testing_support::AsOrdinaryUser([] {
+        TDocumentFixture f;
+        f.services->env["XDG_CACHE_HOME"] = f.dir.Path() + "cache";
+        const std::string folder = f.dir.Path() + "shared/", cache = f.dir.Path() + "cache/tarvold/";
+        const std::string path = folder + "plan.xml";
+        ForceDirectories(folder);
+        f.form->AddItem();
+        ASSERT_TRUE(WriteXmlFile(*f.form, path));
+        chmod(path.c_str(), 0666);
+        chmod(folder.c_str(), 0555);
+        f.form->fnk1Select(path);
+        ASSERT_EQ(ItemList.size(), 1u);
+        f.form->AddItem();
+        ItemList.back()->FMemo->SetText("追加の行");
+        EXPECT_TRUE(f.form->mitSaveClick());
+        EXPECT_FALSE(Modified);
+        // The next save finds the file as this one left it: nothing to ask.
+        f.form->AddItem();
+        EXPECT_TRUE(f.form->mitSaveClick());
+        EXPECT_TRUE(f.services->messages.empty());
+        EXPECT_EQ(testing_support::ListFiles(folder), std::vector<std::string>{"plan.xml"});
+        EXPECT_TRUE(testing_support::ListFiles(cache).empty());
+        f.Open(path);
+        ASSERT_EQ(ItemList.size(), 3u);
+        EXPECT_EQ(ItemList[1]->FMemo->Text(), "追加の行");
+
+        // The new text is too large for the file: the old bytes stay.
+        const std::string old = ReadBytes(path);
+        for (int i = 0; i < 8; ++i)
+            f.form->AddItem();
+        bool saved = true;
+        {
+            testing_support::TFileSizeLimit limit(old.size() + 16);
+            saved = f.form->mitSaveClick();
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(Modified);
+        EXPECT_EQ(ReadBytes(path), old);
+        const std::vector<std::string> kept = testing_support::ListFiles(cache);
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(ReadBytes(cache + kept[0]), old);
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_EQ(f.services->messages[0].text,
+                  "保存できませんでした。\r\n" + path + "\r\nCannot write file \"" + path
+                      + "\". File too large\r\n保存前の内容は次のファイルに残してあります。\r\n" + cache + kept[0]);
+        // The old bytes put back are no change by another program: the next
+        // save asks nothing.
+        f.services->messages.clear();
+        EXPECT_TRUE(f.form->mitSaveClick());
+        EXPECT_TRUE(f.services->messages.empty());
+        f.Open(path);
+        EXPECT_EQ(ItemList.size(), 11u);
+
+        // No cache folder can be made (a file stands in its way).
+        const std::string blocked = f.dir.Path() + "blocked";
+        WriteBytes(blocked, "");
+        f.services->env["XDG_CACHE_HOME"] = blocked;
+        const std::string unchanged = ReadBytes(path);
+        f.form->AddItem();
+        EXPECT_FALSE(f.form->mitSaveClick());
+        ASSERT_EQ(f.services->messages.size(), 1u);
+        EXPECT_TRUE(f.services->messages[0].text.starts_with(
+            "保存できませんでした。\r\n" + path + "\r\n保存前の内容を次のフォルダに残せませんでした。\r\n" + blocked
+            + "/tarvold/\r\n"))
+            << f.services->messages[0].text;
+        EXPECT_TRUE(Modified);
+        EXPECT_EQ(ReadBytes(path), unchanged);
+        chmod(folder.c_str(), 0755);
+        f.Open(path);
+        EXPECT_EQ(ItemList.size(), 11u);
+    });
+}
+
+// A colleague's document in a shared folder with the sticky bit (mode 1777),
+// which keeps anyone else from replacing it though they may write it: 上書き
+// 保存 writes it in place, and it stays the colleague's file.
+TEST(XmlFile, AColleaguesDocumentInAStickyFolderIsSavedInPlace)
+{
+    if (!testing_support::RunningAsRoot())
+        GTEST_SKIP() << "making a colleague's file needs root";
     TDocumentFixture f;
-    f.services->env["XDG_CACHE_HOME"] = f.dir.Path() + "cache";
-    const std::string folder = f.dir.Path() + "shared/", cache = f.dir.Path() + "cache/tarvold/";
+    ASSERT_EQ(chmod(f.dir.Path().c_str(), 0755), 0);
+    const std::string folder = f.dir.Path() + "team/", cache = f.dir.Path() + "cache/";
     const std::string path = folder + "plan.xml";
     ForceDirectories(folder);
+    ForceDirectories(cache);
+    testing_support::GiveToOrdinaryUser(cache);
+    testing_support::GiveToOrdinaryUser(f.dir.Path() + "appdata");
+    ASSERT_EQ(chmod(folder.c_str(), 01777), 0);
+    f.services->env["XDG_CACHE_HOME"] = cache;
     f.form->AddItem();
     ASSERT_TRUE(WriteXmlFile(*f.form, path));
-    chmod(path.c_str(), 0666);
-    chmod(folder.c_str(), 0555);
-    f.form->fnk1Select(path);
-    ASSERT_EQ(ItemList.size(), 1u);
-    f.form->AddItem();
-    ItemList.back()->FMemo->SetText("追加の行");
-    EXPECT_TRUE(f.form->mitSaveClick());
-    EXPECT_FALSE(Modified);
-    // The next save finds the file as this one left it: nothing to ask.
-    f.form->AddItem();
-    EXPECT_TRUE(f.form->mitSaveClick());
-    EXPECT_TRUE(f.services->messages.empty());
-    EXPECT_EQ(testing_support::ListFiles(folder), std::vector<std::string>{"plan.xml"});
-    EXPECT_TRUE(testing_support::ListFiles(cache).empty());
-    f.Open(path);
-    ASSERT_EQ(ItemList.size(), 3u);
-    EXPECT_EQ(ItemList[1]->FMemo->Text(), "追加の行");
-
-    // The new text is too large for the file: the old bytes stay.
-    const std::string old = ReadBytes(path);
-    for (int i = 0; i < 8; ++i)
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    testing_support::AsOrdinaryUser([&] {
+        f.form->fnk1Select(path);
         f.form->AddItem();
-    bool saved = true;
-    {
-        testing_support::TFileSizeLimit limit(old.size() + 16);
-        saved = f.form->mitSaveClick();
-    }
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(Modified);
-    EXPECT_EQ(ReadBytes(path), old);
-    const std::vector<std::string> kept = testing_support::ListFiles(cache);
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(ReadBytes(cache + kept[0]), old);
-    ASSERT_EQ(f.services->messages.size(), 1u);
-    EXPECT_EQ(f.services->messages[0].text, "保存できませんでした。\r\n" + path + "\r\nCannot write file \"" + path
-                                                + "\". File too large\r\n保存前の内容は次のファイルに残してあります。\r\n"
-                                                + cache + kept[0]);
-    // The old bytes put back are no change by another program: the next
-    // save asks nothing.
-    f.services->messages.clear();
-    EXPECT_TRUE(f.form->mitSaveClick());
-    chmod(folder.c_str(), 0755);
-    EXPECT_TRUE(f.services->messages.empty());
+        ItemList.back()->FMemo->SetText("同僚の表に追加");
+        EXPECT_TRUE(f.form->mitSaveClick());
+        EXPECT_FALSE(Modified);
+        EXPECT_TRUE(f.services->messages.empty());
+        EXPECT_EQ(testing_support::ListFiles(folder), std::vector<std::string>{"plan.xml"});
+        EXPECT_TRUE(testing_support::ListFiles(cache + "tarvold").empty());
+    });
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(after.st_mode & 07777, 0666u);
     f.Open(path);
-    EXPECT_EQ(ItemList.size(), 11u);
+    ASSERT_EQ(ItemList.size(), 2u);
+    EXPECT_EQ(ItemList[1]->FMemo->Text(), "同僚の表に追加");
 }
 
 TEST(XmlFile, BlankLinesBetweenElementsAreDropped)
