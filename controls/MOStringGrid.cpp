@@ -418,6 +418,7 @@ void TInplaceEdit3D::DropDown()
         TakeDateOf(Text());
         TMOMonthCalColors colors = column ? column->CalColors() : TMOMonthCalColors{};
         calendar_ = std::make_unique<TMOPopupPanel>(nullptr, colors, date_);
+        openedAt_ = calendar_->Calendar().Date();
         calendar_->OnDayPicked = [this](TObject *) { CloseCalendar(true); };
         popup = calendar_.get();
     } else {
@@ -434,7 +435,7 @@ void TInplaceEdit3D::CloseUp()
     if (list_)
         CloseList(true);
     else if (calendar_)
-        CloseCalendar(true);
+        CloseCalendar(calendar_->Calendar().Date() != openedAt_);
 }
 
 // The pop-up may be the one calling: it is hidden now and freed later.

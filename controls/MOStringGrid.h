@@ -215,7 +215,10 @@ public:
     // date the editor holds (today when it holds none).
     void DropDown();
     // Closes it; the list's choice or the calendar's date goes into the cell.
-    // (Esc closes it and leaves the cell as it was.)
+    // A calendar still at the date it opened at was given no choice: it
+    // leaves the text as typed, which may be no date at all. (Esc closes
+    // either and leaves the cell as it was; Enter and a click on a day
+    // write the calendar's date whatever it is.)
     void CloseUp();
     bool DroppedDown() const { return list_ || calendar_; }
     TMODropList *DropList() const { return list_.get(); }
@@ -247,6 +250,7 @@ private:
     TMOColumnButtonStyle kind_ = cbsSimple;
     bool checked_ = false;
     TDateTime date_ = 0;
+    TDateTime openedAt_ = 0; // the calendar's date when it opened
     bool buttonPressed_ = false;
     bool spinUp_ = false;
     std::unique_ptr<TMODropList> list_;

@@ -302,6 +302,67 @@ TEST_F(GridFixture, CalendarOpensAtTheTypedDateAndEscClosesItWithoutWriting)
     EXPECT_EQ(validated.size(), 1u);
 }
 
+// Closing the calendar by its arrow or by the focus leaving writes its date
+// only when the person moved it; left at the date it opened at, nothing was
+// chosen and the typed text stays, even one that is no date.
+TEST_F(GridFixture, CalendarClosedByTheArrowOrFocusWritesOnlyADateMovedTo)
+{
+    services->now = EncodeDate(2026, 12, 10) + 0.5;
+    grid.SetCells(1, 1, "2026/12/20");
+    grid.FocusCell(1, 1);
+    auto typeThenOpen = [&](const std::string &digits) {
+        Key(Input(grid), VK_HOME);
+        Type(Input(grid), digits);
+        Click(*grid.Editor(), Middle(grid.Editor()->ButtonRect()));
+        return grid.Editor()->CalendarPopup();
+    };
+    auto arrow = [&] { Click(*grid.Editor(), Middle(grid.Editor()->ButtonRect())); };
+
+    TMOPopupPanel *popup = typeThenOpen("20271301");
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Calendar().Date(), EncodeDate(2026, 12, 10));
+    arrow();
+    EXPECT_EQ(grid.Editor()->CalendarPopup(), nullptr);
+    EXPECT_EQ(grid.Editor()->Text(), "2027/13/01");
+    EXPECT_TRUE(validated.empty());
+
+    // Stepped away and back is still the date it opened at.
+    popup = typeThenOpen("20271301");
+    ASSERT_NE(popup, nullptr);
+    Key(Input(grid), VK_NEXT);
+    Key(Input(grid), VK_PRIOR);
+    arrow();
+    EXPECT_EQ(grid.Editor()->Text(), "2027/13/01");
+    EXPECT_TRUE(validated.empty());
+
+    // A month stepped to and closed by the arrow is taken as meant.
+    popup = typeThenOpen("20270131");
+    ASSERT_NE(popup, nullptr);
+    Key(Input(grid), VK_NEXT);
+    arrow();
+    EXPECT_EQ(grid.Editor()->CalendarPopup(), nullptr);
+    EXPECT_EQ(grid.Cells(1, 1), "2027/02/28");
+    ASSERT_EQ(validated.size(), 1u);
+
+    // The focus leaving an untouched calendar commits the typed text as
+    // leaving after typing would, not today.
+    popup = typeThenOpen("20271301");
+    ASSERT_NE(popup, nullptr);
+    SendMessage(grid.Editor(), WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(grid.Editor()->CalendarPopup(), nullptr);
+    EXPECT_EQ(grid.Cells(1, 1), "2027/13/01");
+    EXPECT_EQ(validated.size(), 2u);
+
+    // Moved, the focus leaving writes the date moved to.
+    grid.FocusCell(1, 1);
+    popup = typeThenOpen("20271301");
+    ASSERT_NE(popup, nullptr);
+    Key(Input(grid), VK_RIGHT);
+    SendMessage(grid.Editor(), WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(grid.Cells(1, 1), "2026/12/11");
+    EXPECT_EQ(validated.size(), 3u);
+}
+
 TEST_F(GridFixture, PaintsRowMarksDisabledCellsAndCheckBoxes)
 {
     grid.SetColor(clWhite);
