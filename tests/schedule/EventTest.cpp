@@ -487,6 +487,51 @@ TEST_F(EventDialogTest, TheDateCellsCalendarOpensAtTheTypedDateAndEscKeepsTheTex
     EXPECT_EQ(item.FEvents[0].EventName, "出荷");
 }
 
+// A calendar closed by its arrow or by the focus going to OK, untouched,
+// leaves the typed text: a text that is no date is reported, not replaced by
+// today. A month stepped to before the arrow closes it is written.
+TEST_F(EventDialogTest, TheDateCellsCalendarClosedUntouchedKeepsTheTypedText)
+{
+    services->now = EncodeDate(2026, 12, 10) + 0.5;
+    item.FEvents = {MakeEvent(EncodeDate(2026, 12, 20), "出荷", clRed)};
+    TdlgEvent dialog(nullptr, item);
+    TModalResult result = RunModalScript(dialog, [&] {
+        TMOStringGrid &grid = *dialog.grdEvent;
+        TInplaceEdit3D *editor = ClickCell(grid, 1, 1);
+        ASSERT_NE(editor, nullptr);
+        Key(Input(dialog), VK_HOME);
+        Type(Input(dialog), "20270131");
+        ClickArrow(*editor);
+        ASSERT_NE(editor->CalendarPopup(), nullptr);
+        Key(Input(dialog), VK_NEXT);
+        ClickArrow(*editor);
+        EXPECT_EQ(editor->CalendarPopup(), nullptr);
+        EXPECT_EQ(grid.Cells(1, 1), "2027/02/28");
+
+        Key(Input(dialog), VK_HOME);
+        Type(Input(dialog), "20271301");
+        ClickArrow(*editor);
+        TMOPopupPanel *calendar = editor->CalendarPopup();
+        ASSERT_NE(calendar, nullptr);
+        EXPECT_EQ(calendar->Calendar().Date(), EncodeDate(2026, 12, 10));
+        ClickArrow(*editor);
+        EXPECT_EQ(editor->CalendarPopup(), nullptr);
+        EXPECT_EQ(editor->Text(), "2027/13/01");
+
+        ClickArrow(*editor);
+        ASSERT_NE(editor->CalendarPopup(), nullptr);
+        SimulateClick(*dialog.btnOk, TPoint{5, 5});
+        EXPECT_EQ(editor->CalendarPopup(), nullptr);
+        ASSERT_EQ(services->messages.size(), 1u);
+        EXPECT_EQ(services->messages[0].text, "'2027/13/01' は正しい日付ではありません。");
+        EXPECT_EQ(dialog.ModalResult(), mrNone);
+        SimulateClick(*dialog.CancelBtn, TPoint{5, 5});
+    });
+    EXPECT_EQ(result, mrCancel);
+    ASSERT_EQ(item.FEvents.size(), 1u);
+    EXPECT_EQ(item.FEvents[0].EventDate, EncodeDate(2026, 12, 20));
+}
+
 // Alt and a letter that is no button's stays out of the cell being edited
 // and beeps; the buttons' access keys still work from the cell.
 TEST_F(EventDialogTest, AnAltLetterThatMatchesNothingStaysOutOfTheCellBeingEdited)
