@@ -74,6 +74,23 @@ struct EventDialogTest : ::testing::Test {
         SimulateTyping(date);
         SimulateClick(grid, Middle(grid.CellRect(3, 1)));
     }
+    // Today 2026/12/10; the row holds one event, on 2026/12/20.
+    void TodayWithAnEventAhead()
+    {
+        services->now = EncodeDate(2026, 12, 10) + 0.5;
+        item.FEvents = {MakeEvent(EncodeDate(2026, 12, 20), "出荷", clRed)};
+    }
+    // The first row's date cell clicked and digits typed over its date; the
+    // editor, or nullptr.
+    static TInplaceEdit3D *TypeDate(TdlgEvent &dialog, const std::string &digits)
+    {
+        TInplaceEdit3D *editor = ClickCell(*dialog.grdEvent, 1, 1);
+        if (editor) {
+            Key(Input(dialog), VK_HOME);
+            Type(Input(dialog), digits);
+        }
+        return editor;
+    }
     static TMessageTarget *Input(TdlgEvent &dialog)
     {
         TMOStringGrid &grid = *dialog.grdEvent;
@@ -447,15 +464,12 @@ TEST_F(EventDialogTest, QuickClicksOnTheRowButtonsEachAddOrDeleteARow)
 // to; a day picked in it is written.
 TEST_F(EventDialogTest, TheDateCellsCalendarOpensAtTheTypedDateAndEscKeepsTheText)
 {
-    services->now = EncodeDate(2026, 12, 10) + 0.5;
-    item.FEvents = {MakeEvent(EncodeDate(2026, 12, 20), "出荷", clRed)};
+    TodayWithAnEventAhead();
     TdlgEvent dialog(nullptr, item);
     TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
-        TInplaceEdit3D *editor = ClickCell(grid, 1, 1);
+        TInplaceEdit3D *editor = TypeDate(dialog, "20270131");
         ASSERT_NE(editor, nullptr);
-        SimulateKey(VK_HOME);
-        SimulateTyping("20270131");
         ASSERT_EQ(editor->Text(), "2027/01/31");
         ClickArrow(*editor);
         TMOPopupPanel *calendar = editor->CalendarPopup();
@@ -492,15 +506,12 @@ TEST_F(EventDialogTest, TheDateCellsCalendarOpensAtTheTypedDateAndEscKeepsTheTex
 // today. A month stepped to before the arrow closes it is written.
 TEST_F(EventDialogTest, TheDateCellsCalendarClosedUntouchedKeepsTheTypedText)
 {
-    services->now = EncodeDate(2026, 12, 10) + 0.5;
-    item.FEvents = {MakeEvent(EncodeDate(2026, 12, 20), "出荷", clRed)};
+    TodayWithAnEventAhead();
     TdlgEvent dialog(nullptr, item);
     TModalResult result = RunModalScript(dialog, [&] {
         TMOStringGrid &grid = *dialog.grdEvent;
-        TInplaceEdit3D *editor = ClickCell(grid, 1, 1);
+        TInplaceEdit3D *editor = TypeDate(dialog, "20270131");
         ASSERT_NE(editor, nullptr);
-        Key(Input(dialog), VK_HOME);
-        Type(Input(dialog), "20270131");
         ClickArrow(*editor);
         ASSERT_NE(editor->CalendarPopup(), nullptr);
         Key(Input(dialog), VK_NEXT);
@@ -508,8 +519,7 @@ TEST_F(EventDialogTest, TheDateCellsCalendarClosedUntouchedKeepsTheTypedText)
         EXPECT_EQ(editor->CalendarPopup(), nullptr);
         EXPECT_EQ(grid.Cells(1, 1), "2027/02/28");
 
-        Key(Input(dialog), VK_HOME);
-        Type(Input(dialog), "20271301");
+        ASSERT_EQ(TypeDate(dialog, "20271301"), editor);
         ClickArrow(*editor);
         TMOPopupPanel *calendar = editor->CalendarPopup();
         ASSERT_NE(calendar, nullptr);
