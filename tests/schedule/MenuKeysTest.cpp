@@ -26,6 +26,15 @@ struct TKeyboardWindow : TDocumentWindow {
     }
     ~TKeyboardWindow() { form->Hide(); }
 
+    // The window active, the keyboard in its title box.
+    bool ActivateInTitle()
+    {
+        if (!SimulateActivation(*form))
+            return false;
+        SimulateClick(*form->edtHdTitle, TPoint{5, 5});
+        return FocusedControl() == form->edtHdTitle;
+    }
+
     std::string ActiveTitle()
     {
         std::optional<TShownMenu> bar = ShownMenuBar(*form);
@@ -42,8 +51,7 @@ TEST(MainMenuKeys, AltLettersThatMatchNothingStayOutOfARowCaptionTheTitleAndTheS
 {
     TKeyboardWindow f;
     TfrmMain &form = *f.form;
-    ASSERT_TRUE(SimulateActivation(form));
-    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_TRUE(f.ActivateInTitle());
     SimulateKey('A', ssCtrl);
     ASSERT_EQ(ItemList.size(), 1u);
     ASSERT_EQ(FocusedControl(), ItemList[0]->FMemo.get());
@@ -88,8 +96,7 @@ TEST(MainMenuKeys, TheMenuBarShowsTheTitleTheKeyboardIsOnAfterAltAndF10)
 {
     TKeyboardWindow f;
     TfrmMain &form = *f.form;
-    ASSERT_TRUE(SimulateActivation(form));
-    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_TRUE(f.ActivateInTitle());
     std::optional<TShownMenu> bar = ShownMenuBar(form);
     ASSERT_TRUE(bar);
     std::vector<std::string> titles;
@@ -140,8 +147,7 @@ TEST(MainMenuKeys, ACommandsShortcutOrAClickOnTheDatesOrStatusBarGivesTheKeyboar
 {
     TKeyboardWindow f;
     TfrmMain &form = *f.form;
-    ASSERT_TRUE(SimulateActivation(form));
-    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_TRUE(f.ActivateInTitle());
     SimulateKey(VK_END);
     const int beeps = MessageBeepCount();
 
@@ -185,8 +191,7 @@ TEST(MainMenuKeys, AltShiftAndATitlesAccessKeyOpensItsMenu)
 {
     TKeyboardWindow f;
     TfrmMain &form = *f.form;
-    ASSERT_TRUE(SimulateActivation(form));
-    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_TRUE(f.ActivateInTitle());
     const std::string title = form.edtHdTitle->Text();
     const int beeps = MessageBeepCount();
     for (auto [key, first] : {std::pair{'F', "新規作成(&N)"}, std::pair{'V', "ツールバー"}}) {
