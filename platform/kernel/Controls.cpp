@@ -14,6 +14,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QToolTip>
@@ -196,6 +198,15 @@ bool TypedWithAlt(const QKeyEvent &key)
     return (mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !text.isEmpty() && text.at(0).isPrint();
 }
 
+// A widget on a menu bar or in an open menu.
+bool OnMenus(const QWidget *widget)
+{
+    for (; widget; widget = widget->parentWidget())
+        if (qobject_cast<const QMenuBar *>(widget) || qobject_cast<const QMenu *>(widget))
+            return true;
+    return false;
+}
+
 // Keys reach the form before any control sees them, as the class library
 // offers them: first as shortcuts of the form's menu commands, then (with Alt)
 // as the accelerators of its controls' captions. Without this a text box
@@ -210,8 +221,15 @@ public:
         const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress) {
             altAlone_ = false;
-            if (watched->isWidgetType())
-                ActivateToolWindowForFocus(static_cast<QWidget *>(watched));
+            if (watched->isWidgetType()) {
+                auto *pressed = static_cast<QWidget *>(watched);
+                ActivateToolWindowForFocus(pressed);
+                // A press anywhere but on the menus ends the menu bar's
+                // keyboard mode, also on a part that takes no focus.
+                if (!OnMenus(pressed))
+                    if (TCustomForm *form = KeyboardFormOf(pressed))
+                        form->EndMenuKeyboardMode();
+            }
         }
         if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType())
             return false;
@@ -262,7 +280,8 @@ public:
             ch = static_cast<char32_t>(vk - 'A' + 'a');
         else if (vk >= '0' && vk <= '9')
             ch = static_cast<char32_t>(vk);
-        return ch != 0 && ch != U' ' && OfferSysCommand(form, ch);
+        // Then the menu bar's title with that access key, with Shift as without.
+        return ch != 0 && ch != U' ' && (OfferSysCommand(form, ch) || form->OpenMenuTitle(ch));
     }
 
 private:

@@ -222,6 +222,20 @@ bool TCustomForm::ToggleMenuKeyboardMode()
     return true;
 }
 
+void TCustomForm::EndMenuKeyboardMode()
+{
+    if (auto *bar = static_cast<QMenuBar *>(menuBar_))
+        EndMenuBarKeyboardMode(*bar);
+}
+
+bool TCustomForm::OpenMenuTitle(char32_t ch)
+{
+    auto *bar = static_cast<QMenuBar *>(menuBar_);
+    if (!bar || !bar->isVisible() || !Enabled())
+        return false;
+    return OpenMenuBarTitle(*bar, ch);
+}
+
 void TCustomForm::SetWindowState(TWindowState state)
 {
     windowState_ = state;
@@ -397,7 +411,15 @@ bool TCustomForm::DialogKey(int key)
 
 bool TCustomForm::IsShortCut(int shortCut)
 {
-    return menu_ && menu_->IsShortCut(shortCut);
+    TMenuItem *item = menu_ ? menu_->FindShortCut(shortCut) : nullptr;
+    if (!item)
+        return false;
+    // The command runs with the keyboard where it was before Alt or F10: a
+    // dialog it opens would otherwise give it back to the bar, which then
+    // takes the keys with no title highlighted.
+    EndMenuKeyboardMode();
+    item->Click();
+    return true;
 }
 
 bool TCustomForm::DialogChar(int key)

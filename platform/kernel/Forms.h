@@ -70,7 +70,8 @@ public:
     // else the default one; Esc to the cancel button); true when one took it.
     bool DialogKey(int key);
     // A key with modifiers (a ShortCut value) for the commands of the form's
-    // menu: runs the command it is the shortcut of; false when there is none.
+    // menu: runs the command it is the shortcut of (the menu bar first gives
+    // back the keyboard if it has it); false when there is none.
     bool IsShortCut(int shortCut);
     // Alt and a letter or digit: presses the control whose caption has that
     // accelerator; false when none took it.
@@ -79,6 +80,13 @@ public:
     // highlighted (it gives it back on F10, Alt or Esc); false when the form
     // shows no menu bar.
     bool ToggleMenuKeyboardMode();
+    // The menu bar, if it has the keyboard, gives it back to the control
+    // that had it, no title highlighted.
+    void EndMenuKeyboardMode();
+    // Alt and a character no shortcut, control or toolbar menu took: opens
+    // the menu bar's title with that access key (in either case); false
+    // when there is none.
+    bool OpenMenuTitle(char32_t ch);
     // Moves the focus to the next (or previous) focusable tab stop after
     // `current`, in the order the controls were placed on the form.
     void SelectNext(TWinControl *current, bool forward = true);

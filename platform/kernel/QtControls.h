@@ -81,6 +81,11 @@ void FillQtMenuBar(QMenuBar &bar, TMenuItem &root);
 // The menu bar takes the keyboard with its first title highlighted, as after
 // Alt alone; when it has the keyboard, it gives it back.
 void ToggleMenuBarKeyboardMode(QMenuBar &bar);
+// When the menu bar has the keyboard, it gives it back to where it was.
+void EndMenuBarKeyboardMode(QMenuBar &bar);
+// Opens the menu bar's title whose access key is `ch` (in either case), as
+// Alt and that letter do; false when no enabled title has it.
+bool OpenMenuBarTitle(QMenuBar &bar, char32_t ch);
 
 // Keeps a top-level window above every window or not; a shown window (which
 // changing the flag hides) shows again as it was.

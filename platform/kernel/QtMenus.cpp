@@ -4,11 +4,14 @@
 #include "platform/kernel/QtControls.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStyleOptionMenuItem>
 
 namespace {
@@ -19,7 +22,14 @@ namespace {
 // the keyboard and which title Left and Right have reached.
 class TQtMenuBar : public QMenuBar {
 public:
-    explicit TQtMenuBar(QWidget *parent) : QMenuBar(parent) {}
+    explicit TQtMenuBar(QWidget *parent) : QMenuBar(parent)
+    {
+        // Where the keyboard was before the bar took it, to give it back there.
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+            if (now == this && old && old != this && old->window() == window())
+                before_ = old;
+        });
+    }
 
     // As Alt pressed and let go alone: the toolkit's own keyboard mode
     // (first title, arrows, Esc) starts, or ends when it runs. The toolkit
@@ -30,6 +40,40 @@ public:
         QCoreApplication::sendEvent(this, &press);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
         QCoreApplication::sendEvent(this, &release);
+    }
+
+    // The bar has the keyboard: it is its window's focus (whether or not the
+    // window is active now).
+    bool HasKeyboard() const { return window()->focusWidget() == this; }
+
+    // The bar gives the keyboard back to where it was, no title highlighted.
+    void EndKeyboardMode()
+    {
+        if (!HasKeyboard())
+            return;
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QMenuBar::keyPressEvent(&escape);
+        if (HasKeyboard())
+            GiveFocusBack();
+        update();
+    }
+
+    // Opens the title whose access key is `ch` (in either case) with its
+    // first command highlighted, as Alt, then the letter; false when no
+    // enabled title has that access key.
+    bool OpenTitle(char32_t ch)
+    {
+        const QString wanted = QString::fromUcs4(&ch, 1).toUpper();
+        bool found = false;
+        for (QAction *action : actions())
+            found = found || (action->isVisible() && action->isEnabled() && AccessKeyOf(action->text()) == wanted);
+        if (!found)
+            return false;
+        if (!HasKeyboard())
+            ToggleKeyboardMode();
+        QKeyEvent letter(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, wanted);
+        QMenuBar::keyPressEvent(&letter);
+        return true;
     }
 
 protected:
@@ -51,6 +95,43 @@ protected:
         }
         QMenuBar::keyPressEvent(event);
     }
+
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        QMenuBar::focusOutEvent(event);
+        // The window lost the activation (a dialog opened over it, another
+        // program was chosen): the keyboard mode has ended, and the keyboard
+        // goes back to where it was, so that the bar does not take the keys
+        // again with no title highlighted once the window is active again.
+        if (event->reason() == Qt::ActiveWindowFocusReason && HasKeyboard())
+            GiveFocusBack();
+    }
+
+private:
+    // The character after the caption's single "&", upper case; empty when none.
+    static QString AccessKeyOf(const QString &caption)
+    {
+        for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+            if (caption.at(i) != u'&')
+                continue;
+            if (caption.at(i + 1) != u'&')
+                return caption.at(i + 1).toUpper();
+            ++i;
+        }
+        return {};
+    }
+
+    void GiveFocusBack()
+    {
+        // (In a window that is not active, setting the focus only chooses the
+        // widget that gets it when the window is active again.)
+        if (before_ && before_->window() == window() && before_->isVisible() && before_->isEnabled())
+            before_->setFocus(Qt::OtherFocusReason);
+        else
+            clearFocus();
+    }
+
+    QPointer<QWidget> before_;
 };
 
 QKeySequence KeySequence(int shortCut)
@@ -121,6 +202,18 @@ void ToggleMenuBarKeyboardMode(QMenuBar &bar)
 {
     if (auto *ours = dynamic_cast<TQtMenuBar *>(&bar))
         ours->ToggleKeyboardMode();
+}
+
+void EndMenuBarKeyboardMode(QMenuBar &bar)
+{
+    if (auto *ours = dynamic_cast<TQtMenuBar *>(&bar))
+        ours->EndKeyboardMode();
+}
+
+bool OpenMenuBarTitle(QMenuBar &bar, char32_t ch)
+{
+    auto *ours = dynamic_cast<TQtMenuBar *>(&bar);
+    return ours && ours->OpenTitle(ch);
 }
 
 void FillQtMenuBar(QMenuBar &bar, TMenuItem &root)

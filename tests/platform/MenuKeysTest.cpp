@@ -9,8 +9,10 @@
 #include "platform/widgets/Button.h"
 #include "platform/widgets/ComboBox.h"
 #include "platform/widgets/Grids.h"
+#include "platform/widgets/Label.h"
 #include "platform/widgets/Mask.h"
 #include "platform/widgets/Memo.h"
+#include "platform/widgets/Panel.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +22,9 @@
 
 namespace {
 
-// A form with a menu bar (ファイル, 編集), a button with an accelerator and
-// one of each kind of text control.
+// A form with a menu bar (ファイル, 編集; 開く runs on Ctrl+O), a button with
+// an accelerator, one of each kind of text control, and a label and a panel,
+// which take no focus.
 struct TKeysForm {
     TForm form{nullptr};
     TMainMenu menu{nullptr};
@@ -31,6 +34,8 @@ struct TKeysForm {
     TMaskEdit mask{nullptr};
     TStringGrid grid{nullptr};
     TButton button{nullptr};
+    TLabel label{nullptr};
+    TPanel panel{nullptr};
     std::vector<std::string> ran;
     int pressed = 0;
 
@@ -46,7 +51,7 @@ struct TKeysForm {
         };
         TMenuItem *file = menuItem(menu.Items(), "ファイル(&F)");
         menuItem(file, "新規作成(&N)");
-        menuItem(file, "開く(&O)");
+        menuItem(file, "開く(&O)")->SetShortCut(scCtrl | 'O');
         menuItem(menuItem(menu.Items(), "編集(&E)"), "コピー(&C)");
         form.SetMenu(&menu);
         edit.SetBounds(10, 10, 150, 21);
@@ -64,6 +69,11 @@ struct TKeysForm {
         button.SetBounds(180, 140, 90, 25);
         button.SetParent(&form);
         button.OnClick = [this](TObject *) { ++pressed; };
+        label.SetCaption("見出し");
+        label.SetBounds(10, 170, 100, 16);
+        label.SetParent(&form);
+        panel.SetBounds(10, 200, 150, 40);
+        panel.SetParent(&form);
     }
     ~TKeysForm()
     {
@@ -202,4 +212,92 @@ TEST(MenuKeys, AltAndF10HighlightTheFirstTitleArrowsMoveItAndEscLeaves)
     SimulateKey(VK_RETURN);
     EXPECT_EQ(f.ran, std::vector<std::string>{"新規作成(&N)"});
     EXPECT_EQ(ActiveTitle(f.form), "");
+}
+
+// Whatever takes the keyboard from the menu bar while it has it gives it back
+// to the control that had it, no title highlighted: a menu's shortcut (its
+// command may open a dialog), the window losing the activation to another
+// window or another program, a click on a part that takes no focus. The
+// letters typed afterwards go into that control and open no menu.
+TEST(MenuKeys, TheMenuBarGivesTheKeyboardBackWhenAShortcutRunsTheWindowIsLeftOrAPartIsClicked)
+{
+    TKeysForm f;
+    TForm other{nullptr};
+    other.SetBounds(450, 0, 200, 100);
+    ASSERT_TRUE(SimulateActivation(f.form));
+    SimulateClick(f.edit, TPoint{5, 5});
+    const int beeps = MessageBeepCount();
+
+    struct TStep {
+        std::string name;
+        std::function<void()> leave;
+    };
+    const std::vector<TStep> steps = {
+        {"Ctrl+O", [] { SimulateKey('O', ssCtrl); }},
+        {"another window",
+         [&] {
+             ASSERT_TRUE(SimulateActivation(other));
+             other.Hide();
+             ASSERT_TRUE(SimulateActivation(f.form));
+         }},
+        {"another program",
+         [&] {
+             SimulateApplicationDeactivation();
+             ASSERT_TRUE(SimulateActivation(f.form));
+         }},
+        {"the label", [&] { SimulateClick(f.label, TPoint{5, 5}); }},
+        {"the panel", [&] { SimulateClick(f.panel, TPoint{5, 5}); }},
+    };
+    std::string typed;
+    for (int enter : {VK_MENU, VK_F10}) {
+        for (const TStep &step : steps) {
+            SimulateKey(enter);
+            ASSERT_EQ(ActiveTitle(f.form), "ファイル(&F)") << step.name;
+            step.leave();
+            EXPECT_EQ(ActiveTitle(f.form), "") << step.name;
+            EXPECT_EQ(FocusedControl(), &f.edit) << step.name;
+            SimulateTyping("e");
+            typed += "e";
+            EXPECT_FALSE(ShownMenu()) << step.name;
+            EXPECT_EQ(f.edit.Text(), typed) << step.name;
+            if (ShownMenu())
+                SimulateKey(VK_ESCAPE);
+        }
+    }
+    EXPECT_EQ(f.ran, (std::vector<std::string>{"開く(&O)", "開く(&O)"}));
+    EXPECT_EQ(MessageBeepCount(), beeps);
+}
+
+// Alt+Shift and a title's access key opens that title from every text
+// control as Alt and the key does, its first command highlighted, with no
+// beep and nothing typed; Esc closes it and the title keeps the keyboard.
+// Alt+Shift and a key no title has still beeps.
+TEST(MenuKeys, AltShiftAndATitlesAccessKeyOpensItsMenu)
+{
+    TKeysForm f;
+    ASSERT_TRUE(SimulateActivation(f.form));
+    f.ForEachTextControlHoldingA([&](const TKeysForm::TTextControl &control, int beeps) {
+        SimulateKey('Q', ssAlt | ssShift);
+        EXPECT_FALSE(ShownMenu()) << control.name;
+        EXPECT_EQ(MessageBeepCount(), beeps + 1) << control.name;
+        SimulateTyping("b");
+        for (auto [key, first] : {std::pair{'F', "新規作成(&N)"}, std::pair{'E', "コピー(&C)"}}) {
+            SimulateKey(key, ssAlt | ssShift);
+            std::optional<TShownMenu> opened = ShownMenu();
+            if (!opened) {
+                ADD_FAILURE() << "Alt+Shift+" << key << " opened no menu from the " << control.name;
+                return;
+            }
+            EXPECT_EQ(opened->Items.front().Caption, first) << control.name;
+            EXPECT_EQ(opened->Active, first) << control.name;
+            SimulateKey(VK_ESCAPE);
+            EXPECT_FALSE(ShownMenu()) << control.name;
+            EXPECT_NE(ActiveTitle(f.form), "") << control.name;
+            SimulateKey(VK_ESCAPE);
+            EXPECT_EQ(ActiveTitle(f.form), "") << control.name;
+        }
+        EXPECT_EQ(control.text(), "ab") << control.name;
+        EXPECT_EQ(MessageBeepCount(), beeps + 1) << control.name;
+    });
+    EXPECT_TRUE(f.ran.empty());
 }

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,15 @@ struct TKeyboardWindow : TDocumentWindow {
         form->SetBounds(0, 0, 900, 600);
     }
     ~TKeyboardWindow() { form->Hide(); }
+
+    // The window active, the keyboard in its title box.
+    bool ActivateInTitle()
+    {
+        if (!SimulateActivation(*form))
+            return false;
+        SimulateClick(*form->edtHdTitle, TPoint{5, 5});
+        return FocusedControl() == form->edtHdTitle;
+    }
 
     std::string ActiveTitle()
     {
@@ -40,8 +51,7 @@ TEST(MainMenuKeys, AltLettersThatMatchNothingStayOutOfARowCaptionTheTitleAndTheS
 {
     TKeyboardWindow f;
     TfrmMain &form = *f.form;
-    ASSERT_TRUE(SimulateActivation(form));
-    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_TRUE(f.ActivateInTitle());
     SimulateKey('A', ssCtrl);
     ASSERT_EQ(ItemList.size(), 1u);
     ASSERT_EQ(FocusedControl(), ItemList[0]->FMemo.get());
@@ -86,8 +96,7 @@ TEST(MainMenuKeys, TheMenuBarShowsTheTitleTheKeyboardIsOnAfterAltAndF10)
 {
     TKeyboardWindow f;
     TfrmMain &form = *f.form;
-    ASSERT_TRUE(SimulateActivation(form));
-    SimulateClick(*form.edtHdTitle, TPoint{5, 5});
+    ASSERT_TRUE(f.ActivateInTitle());
     std::optional<TShownMenu> bar = ShownMenuBar(form);
     ASSERT_TRUE(bar);
     std::vector<std::string> titles;
@@ -126,5 +135,75 @@ TEST(MainMenuKeys, TheMenuBarShowsTheTitleTheKeyboardIsOnAfterAltAndF10)
     SimulateKey(VK_RETURN);
     EXPECT_EQ(ItemList.size(), 1u);
     EXPECT_EQ(f.ActiveTitle(), "");
+    EXPECT_EQ(MessageBeepCount(), beeps);
+}
+
+// After Alt or F10 in the title box, the keyboard comes back to the title box
+// with no title highlighted whatever takes it from the menu bar: Ctrl+O (its
+// save question answered いいえ, its file dialog cancelled), a click on the
+// date header, a click on the status bar. What is typed next goes into the
+// title; "v" does not open 表示.
+TEST(MainMenuKeys, ACommandsShortcutOrAClickOnTheDatesOrStatusBarGivesTheKeyboardBackToTheTitle)
+{
+    TKeyboardWindow f;
+    TfrmMain &form = *f.form;
+    ASSERT_TRUE(f.ActivateInTitle());
+    SimulateKey(VK_END);
+    const int beeps = MessageBeepCount();
+
+    struct TStep {
+        std::string name;
+        std::function<void()> leave;
+    };
+    const std::vector<TStep> steps = {
+        {"Ctrl+O",
+         [&] {
+             f.services->answers = {IDNO};
+             SimulateKey('O', ssCtrl);
+         }},
+        {"the date header", [&] { SimulateClick(*form.imgDay, TPoint{30, 5}); }},
+        {"the status bar", [&] { SimulateClick(*form.stb1, TPoint{30, 5}); }},
+    };
+    std::string typed;
+    for (int enter : {VK_MENU, VK_F10}) {
+        for (const TStep &step : steps) {
+            SimulateKey(enter);
+            ASSERT_EQ(f.ActiveTitle(), "ファイル(&F)") << step.name;
+            step.leave();
+            EXPECT_EQ(f.ActiveTitle(), "") << step.name;
+            EXPECT_EQ(FocusedControl(), form.edtHdTitle) << step.name;
+            SimulateTyping("wv");
+            typed += "wv";
+            EXPECT_FALSE(ShownMenu()) << step.name;
+            if (ShownMenu())
+                SimulateKey(VK_ESCAPE);
+            const std::string title = form.edtHdTitle->Text();
+            EXPECT_EQ(title.substr(title.size() - std::min(title.size(), typed.size())), typed) << step.name;
+        }
+    }
+    EXPECT_EQ(f.services->fileRequests.size(), 2u);
+    EXPECT_EQ(MessageBeepCount(), beeps);
+}
+
+// Alt+Shift+F and Alt+Shift+V in the title box open ファイル and 表示 as Alt+F
+// and Alt+V do, without a beep and without typing into the title.
+TEST(MainMenuKeys, AltShiftAndATitlesAccessKeyOpensItsMenu)
+{
+    TKeyboardWindow f;
+    TfrmMain &form = *f.form;
+    ASSERT_TRUE(f.ActivateInTitle());
+    const std::string title = form.edtHdTitle->Text();
+    const int beeps = MessageBeepCount();
+    for (auto [key, first] : {std::pair{'F', "新規作成(&N)"}, std::pair{'V', "ツールバー"}}) {
+        SimulateKey(key, ssAlt | ssShift);
+        std::optional<TShownMenu> opened = ShownMenu();
+        ASSERT_TRUE(opened) << char(key);
+        EXPECT_EQ(opened->Items.front().Caption, first);
+        SimulateKey(VK_ESCAPE);
+        SimulateKey(VK_ESCAPE);
+        EXPECT_EQ(f.ActiveTitle(), "");
+    }
+    EXPECT_EQ(form.edtHdTitle->Text(), title);
+    EXPECT_EQ(FocusedControl(), form.edtHdTitle);
     EXPECT_EQ(MessageBeepCount(), beeps);
 }
