@@ -1611,9 +1611,11 @@ struct TSystemWheel {
 };
 std::optional<TSystemWheel> gLastSystemWheel;
 
-// A popup menu or drop-down list takes the toolkit's focus while it is open;
-// for the program the control keeps it, as the class library's popups leave
-// it (a text editor that ends on leaving stays open under its popup menu).
+// A popup menu or drop-down list takes the toolkit's focus while it is open,
+// and the menu bar while it has the keyboard; for the program the control
+// keeps it, as the class library's popups and menu mode leave it (a text
+// editor that ends on leaving stays open under its popup menu, and a text is
+// not selected whole again when Alt is pressed and let go).
 // The control that lent it (its serial number) hears nothing when it comes
 // back, and loses it only when another control takes it.
 std::uint64_t gFocusLentToPopup = 0;
@@ -1690,7 +1692,10 @@ bool TWidgetLink::FilterEvent(QObject *watched, QEvent *event)
         return false;
     case QEvent::FocusOut:
         if (source == widget_) {
-            if (static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason) {
+            // A popup, or the menu bar taking the keyboard (Alt, F10), only
+            // borrows the focus: the control is not left until another takes it.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) {
                 gFocusLentToPopup = control_->Serial();
                 return false;
             }

@@ -214,6 +214,39 @@ TEST(MenuKeys, AltAndF10HighlightTheFirstTitleArrowsMoveItAndEscLeaves)
     EXPECT_EQ(ActiveTitle(f.form), "");
 }
 
+// The menu bar's keyboard mode leaves the focus where it was as far as the
+// controls know: entered and left with the keyboard, it neither selects a
+// text control's text on return (the next letter would replace it) nor tells
+// the control it was left.
+TEST(MenuKeys, TheMenuBarsKeyboardModeLeavesTheTextAndTheFocusAsTheyWere)
+{
+    TKeysForm f;
+    ASSERT_TRUE(SimulateActivation(f.form));
+    for (const auto &control : f.TextControls()) {
+        for (int enter : {VK_MENU, VK_F10}) {
+            control.focus();
+            SimulateTyping("ab");
+            TWinControl *focused = FocusedControl();
+            ASSERT_NE(focused, nullptr) << control.name;
+            int exits = 0;
+            focused->OnExit = [&](TObject *) { ++exits; };
+            SimulateKey(enter);
+            ASSERT_EQ(ActiveTitle(f.form), "ファイル(&F)") << control.name;
+            SimulateKey(VK_RIGHT);
+            SimulateKey(VK_ESCAPE);
+            ASSERT_EQ(ActiveTitle(f.form), "") << control.name;
+            EXPECT_EQ(FocusedControl(), focused) << control.name;
+            SimulateTyping("c");
+            focused->OnExit = nullptr;
+            EXPECT_EQ(exits, 0) << control.name << " " << enter;
+            SimulateKey(VK_RETURN);
+            const std::string text = control.text();
+            EXPECT_NE(text.find("abc"), std::string::npos) << control.name << " " << enter << ": " << text;
+            SimulateKey(VK_ESCAPE);
+        }
+    }
+}
+
 // Whatever takes the keyboard from the menu bar while it has it gives it back
 // to the control that had it, no title highlighted: a menu's shortcut (its
 // command may open a dialog), the window losing the activation to another
