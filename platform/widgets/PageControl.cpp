@@ -81,9 +81,15 @@ void TPageControl::SetActivePageIndex(int index)
 {
     if (index < 0 || index >= PageCount() || index == active_)
         return;
+    const int old = active_;
     active_ = index;
     PlacePages();
     Invalidate();
+    // A screen reader hears the selected tab change, and the focus with it.
+    if (old >= 0)
+        NotifyStateChange(this, old + 1, STATE_SYSTEM_SELECTED);
+    NotifyStateChange(this, index + 1, STATE_SYSTEM_SELECTED);
+    AnnounceFocus();
 }
 
 TRect TPageControl::TabRect(int index)
@@ -267,7 +273,15 @@ void TPageControl::ChangePage(int index)
 void TPageControl::DoEnter()
 {
     Invalidate();
+    AnnounceFocus();
     TCustomControl::DoEnter();
+}
+
+// The focus is on the active page's tab, not on the row of tabs.
+void TPageControl::AnnounceFocus()
+{
+    if (Focused() && active_ >= 0)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, this, OBJID_CLIENT, active_ + 1);
 }
 
 void TPageControl::DoExit()
