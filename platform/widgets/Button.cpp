@@ -1,12 +1,14 @@
 #include "platform/widgets/Button.h"
 
+#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
 
+#include <QAccessibleWidget>
 #include <QKeySequence>
+#include <QPushButton>
 
 #include <functional>
-#include <QPushButton>
 
 TCustomForm *GetParentForm(TControl *control)
 {
@@ -39,6 +41,65 @@ void ForEachButton(TWinControl &parent, const std::function<void(TButton &)> &ac
             ForEachButton(*child, action);
         }
 }
+
+// The toolkit's button reads as a push button by its caption; its press
+// action presses this button as a click does (the toolkit's own would click
+// the toolkit's button, which does nothing of ours).
+class TQtButtonAccessible : public QAccessibleWidget {
+public:
+    explicit TQtButtonAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        QString text = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && text.isEmpty())
+            return QStr(StripAccelerators(StdStr(Button()->text())));
+        if (t == QAccessible::Accelerator && text.isEmpty())
+            return AltKey(StdStr(Button()->text()));
+        return text;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.pressed = Button()->isDown();
+        s.defaultButton = Button()->isDefault();
+        return s;
+    }
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString &name) override
+    {
+        TWinControl *control = name == pressAction() ? TWidgetLink::ControlOf(widget()) : nullptr;
+        if (!control)
+            return QAccessibleWidget::doAction(name);
+        if (Button()->isEnabled())
+            RunAccessibleAction(*control, [](TWinControl &target) {
+                if (auto *button = dynamic_cast<TButton *>(&target))
+                    button->Click();
+            });
+    }
+    QStringList keyBindingsForAction(const QString &name) const override
+    {
+        QString key = name == pressAction() ? text(QAccessible::Accelerator) : QString();
+        return key.isEmpty() ? QAccessibleWidget::keyBindingsForAction(name) : QStringList{key};
+    }
+
+private:
+    QPushButton *Button() const { return static_cast<QPushButton *>(widget()); }
+    // Alt and the caption's accelerator letter press the button.
+    static QString AltKey(const std::string &caption)
+    {
+        for (size_t i = 0; i + 1 < caption.size(); ++i) {
+            if (caption[i] != '&')
+                continue;
+            if (caption[i + 1] != '&')
+                return QStringLiteral("Alt+") + QStr(caption.substr(i + 1, 1)).toUpper();
+            ++i;
+        }
+        return {};
+    }
+};
+
+QAccessibleInterface *MakeButtonAccessible(QWidget *widget) { return new TQtButtonAccessible(widget); }
 
 } // namespace
 
@@ -141,6 +202,7 @@ void TButton::CreateHandle()
     button->setAutoDefault(false);
     link_ = std::make_unique<TWidgetLink>(this, button);
     link_->SetNative(true);
+    link_->SetAccessibleMaker(MakeButtonAccessible);
 }
 
 void TButton::InitializeHandle()

@@ -3,6 +3,8 @@
 // asked through the toolkit's accessibility interfaces.
 #include "platform/kernel/Forms.h"
 #include "platform/services/InputSimulation.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
 #include "platform/widgets/ComboBox.h"
 #include "platform/widgets/Grids.h"
 #include "platform/widgets/Label.h"
@@ -383,6 +385,57 @@ TEST(Accessibility, KeysThatMoveTheCheckOrThePageAreHeard)
     pages->SetActivePageIndex(0);
     EXPECT_EQ(log.Take(), (std::vector<std::string>{"selected 項目=0", "selected 全般=1"}))
         << "no focus is heard on a control that has none";
+}
+
+// A push button's press action presses it as a click does (its form takes
+// the modal result); a check box's actions toggle it and fire its click.
+TEST(Accessibility, ThePressActionsOfButtonsAndCheckBoxesWork)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    auto *ok = PlaceControl<TButton>(&form, 10, 10, 75, 25);
+    ok->SetCaption("&OK");
+    ok->SetModalResult(mrOk);
+    int okClicks = 0;
+    ok->OnClick = [&](TObject *) { ++okClicks; };
+    auto *off = PlaceControl<TButton>(&form, 100, 10, 75, 25);
+    off->SetCaption("中止");
+    off->SetEnabled(false);
+    int offClicks = 0;
+    off->OnClick = [&](TObject *) { ++offClicks; };
+    auto *box = PlaceControl<TCheckBox>(&form, 10, 50, 150, 17);
+    box->SetCaption("画面のちらつきを減らす");
+    int boxClicks = 0;
+    box->OnClick = [&](TObject *) { ++boxClicks; };
+    form.Show();
+    ASSERT_TRUE(SimulateActivation(form));
+
+    QAccessibleInterface *okIface = AccessibleOf(*ok);
+    ASSERT_NE(okIface, nullptr);
+    EXPECT_EQ(okIface->role(), QAccessible::Button);
+    EXPECT_EQ(AccName(okIface), "OK");
+    EXPECT_EQ(okIface->text(QAccessible::Accelerator).toStdString(), "Alt+O");
+    ASSERT_TRUE(okIface->actionInterface());
+    EXPECT_TRUE(okIface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    AccPress(okIface);
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    AccPress(AccessibleOf(*off));
+    EXPECT_EQ(offClicks, 0) << "a disabled button is not pressed";
+
+    QAccessibleInterface *boxIface = AccessibleOf(*box);
+    ASSERT_TRUE(boxIface && boxIface->actionInterface());
+    AccPress(boxIface);
+    // The toolkit shows the press before it clicks.
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+         !box->Checked() && std::chrono::steady_clock::now() < until;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(box->Checked());
+    EXPECT_EQ(boxClicks, 1);
+    boxIface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(box->Checked());
+    EXPECT_EQ(boxClicks, 2);
 }
 
 // A child is found among many without asking for every child before it
