@@ -86,9 +86,12 @@ void TPageControl::SetActivePageIndex(int index)
     PlacePages();
     Invalidate();
     // A screen reader hears the selected tab change, and the focus with it.
-    if (old >= 0)
+    if (old >= 0) {
         NotifyStateChange(this, old + 1, STATE_SYSTEM_SELECTED);
+        NotifyWinEvent(EVENT_OBJECT_SELECTIONREMOVE, this, OBJID_CLIENT, old + 1);
+    }
     NotifyStateChange(this, index + 1, STATE_SYSTEM_SELECTED);
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, this, OBJID_CLIENT, index + 1);
     AnnounceFocus();
 }
 

@@ -31,8 +31,9 @@ TLabel *PlaceLabel(TWinControl *parent, const std::string &caption, int left, in
     return label;
 }
 
-// The events a screen reader hears, as "focus NAME", "checked NAME" or
-// "selected NAME" (the state a reader asks for then follows after "=").
+// The events a screen reader hears, as "focus NAME", "checked NAME",
+// "selected NAME" (the state a reader asks for then follows after "="),
+// "selection NAME" or "unselection NAME".
 struct TEventLog {
     static std::vector<std::string> &Entries()
     {
@@ -45,6 +46,10 @@ struct TEventLog {
         const std::string name = AccName(iface);
         if (event->type() == QAccessible::Focus) {
             Entries().push_back("focus " + name);
+        } else if (event->type() == QAccessible::Selection) {
+            Entries().push_back("selection " + name);
+        } else if (event->type() == QAccessible::SelectionRemove) {
+            Entries().push_back("unselection " + name);
         } else if (event->type() == QAccessible::StateChanged) {
             auto *change = static_cast<QAccessibleStateChangeEvent *>(event);
             if (change->changedStates().checked)
@@ -375,7 +380,8 @@ TEST(Accessibility, KeysThatMoveTheCheckOrThePageAreHeard)
 
     SimulateKey(VK_RIGHT);
     EXPECT_EQ(pages->ActivePageIndex(), 1);
-    EXPECT_EQ(log.Take(), (std::vector<std::string>{"selected 全般=0", "selected 項目=1", "focus 項目"}));
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"selected 全般=0", "unselection 全般", "selected 項目=1",
+                                                    "selection 項目", "focus 項目"}));
     EXPECT_TRUE(pagesIface->child(1)->state().selected);
     EXPECT_FALSE(pagesIface->child(0)->state().selected);
     EXPECT_EQ(pagesIface->focusChild(), pagesIface->child(1));
@@ -383,7 +389,8 @@ TEST(Accessibility, KeysThatMoveTheCheckOrThePageAreHeard)
     before->SetFocus();
     log.Take();
     pages->SetActivePageIndex(0);
-    EXPECT_EQ(log.Take(), (std::vector<std::string>{"selected 項目=0", "selected 全般=1"}))
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"selected 項目=0", "unselection 項目", "selected 全般=1",
+                                                    "selection 全般"}))
         << "no focus is heard on a control that has none";
 }
 
