@@ -351,7 +351,7 @@ public:
         if (name != pressAction() || !control || !isValid())
             return;
         const int index = index_;
-        RunAccessibleAction(*control, [index](TWinControl &target) {
+        RunOnControlLater(*control, [index](TWinControl &target) {
             if (index < target.AccessiblePartCount())
                 target.DoAccessiblePartAction(index);
         });
@@ -615,7 +615,7 @@ void NotifyStateChange(TWinControl *window, int childId, unsigned changed)
     Dispatch(e);
 }
 
-void RunAccessibleAction(const TWinControl &control, std::function<void(TWinControl &)> action)
+void RunOnControlLater(const TWinControl &control, std::function<void(TWinControl &)> action)
 {
     const std::uint64_t serial = control.Serial();
     QMetaObject::invokeMethod(

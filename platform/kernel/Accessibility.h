@@ -161,9 +161,11 @@ void NotifyWinEvent(unsigned event, TWinControl *window, LPARAM objectId, int ch
 // object or of one of its children (childId 1..count) changed; the reader
 // asks for the state as it is now.
 void NotifyStateChange(TWinControl *window, int childId, unsigned changed);
-// Runs an action asked for by assistive technology once the call has
-// returned, on the control if it still exists and is enabled then.
-void RunAccessibleAction(const TWinControl &control, std::function<void(TWinControl &)> action);
+// Runs `action` on the control once the current event has been handled (an
+// action asked for by assistive technology, once the call has returned; an
+// event that must follow the toolkit's own), if the control still exists
+// and is enabled then.
+void RunOnControlLater(const TWinControl &control, std::function<void(TWinControl &)> action);
 // Cuts the toolkit's links to the object: the toolkit's stand-ins for it are
 // deleted (now, or once the current event has been handled when `later`).
 void DisconnectAccessibleObject(const TAccessibleObject *object, bool later = false);

@@ -72,7 +72,7 @@ public:
         if (!control)
             return QAccessibleWidget::doAction(name);
         if (Button()->isEnabled())
-            RunAccessibleAction(*control, [](TWinControl &target) {
+            RunOnControlLater(*control, [](TWinControl &target) {
                 if (auto *button = dynamic_cast<TButton *>(&target))
                     button->Click();
             });

@@ -273,10 +273,12 @@ void TPageControl::ChangePage(int index)
         OnChange(this);
 }
 
+// The toolkit announces the focus on the row of tabs after this; the tab's
+// announcement follows it.
 void TPageControl::DoEnter()
 {
     Invalidate();
-    AnnounceFocus();
+    RunOnControlLater(*this, [](TWinControl &pages) { static_cast<TPageControl &>(pages).AnnounceFocus(); });
     TCustomControl::DoEnter();
 }
 

@@ -159,10 +159,12 @@ void TRadioGroup::KeyDown(int &key, TShiftState shift)
     key = 0;
 }
 
+// The toolkit announces the focus on the group after this; the item's
+// announcement follows it.
 void TRadioGroup::DoEnter()
 {
     Invalidate();
-    AnnounceFocus();
+    RunOnControlLater(*this, [](TWinControl &group) { static_cast<TRadioGroup &>(group).AnnounceFocus(); });
     TCustomControl::DoEnter();
 }
 

@@ -133,25 +133,37 @@ def check_keys(pyatspi, env, app, dialog):
     radios = [c for c in children(group) if c.getRoleName() == "radio button"]
     pages = [c for c in children(tabs) if c.getRoleName() == "page tab"]
     heard = Heard(pyatspi)
-    for node, key, parts, state, expected, events in (
-            (group, "Right", radios, pyatspi.STATE_CHECKED, ["UTF-8"],
-             ["checked Shift_JIS=0", "checked UTF-8=1", "focus UTF-8"]),
-            (group, "Left", radios, pyatspi.STATE_CHECKED, ["Shift_JIS"],
-             ["checked UTF-8=0", "checked Shift_JIS=1", "focus Shift_JIS"]),
-            (tabs, "Right", pages, pyatspi.STATE_SELECTED, ["項目"],
-             ["selected 全般=0", "selected 項目=1", "focus 項目"])):
-        node.queryComponent().grabFocus()
+    # Tab reaches each from the control before it; the last focus a reader
+    # hears is then on the checked item or the selected tab.
+    for before, first, keys in (
+            (find(dialog, "check box", "画面のちらつきを減らす"), "Shift_JIS", (
+                ("Right", radios, pyatspi.STATE_CHECKED, ["UTF-8"],
+                 ["checked Shift_JIS=0", "checked UTF-8=1", "focus UTF-8"]),
+                ("Left", radios, pyatspi.STATE_CHECKED, ["Shift_JIS"],
+                 ["checked UTF-8=0", "checked Shift_JIS=1", "focus Shift_JIS"]))),
+            (find(dialog, "push button", "キャンセル"), "全般", (
+                ("Right", pages, pyatspi.STATE_SELECTED, ["項目"],
+                 ["selected 全般=0", "selected 項目=1", "focus 項目"]),))):
+        if before is None:
+            faults.append("nothing before %s to Tab from" % first)
+            continue
+        before.queryComponent().grabFocus()
         heard.take(0.8)
-        press_key(env, key)
-        now_heard = [e for e in heard.take(1.0) if e in events]
-        now = states(pyatspi, parts, state)
-        focused = states(pyatspi, parts, pyatspi.STATE_FOCUSED)
-        print("%s after %s: %s, focused %s; heard %s" % (node.name or node.getRoleName(), key, now, focused,
-                                                         ", ".join(now_heard)))
-        if now != expected or focused != expected:
-            faults.append("after %s on %s the reader reads %r, focused %r" % (key, node.name, now, focused))
-        if sorted(now_heard) != sorted(events):
-            faults.append("after %s on %s the reader heard %r" % (key, node.name, now_heard))
+        press_key(env, "Tab")
+        focus = [e for e in heard.take(1.0) if e.startswith("focus ")]
+        print("Tab to %s: heard %s" % (first, ", ".join(focus)))
+        if not focus or focus[-1] != "focus " + first:
+            faults.append("after Tab to %s the reader heard the focus %r" % (first, focus))
+        for key, parts, state, expected, events in keys:
+            press_key(env, key)
+            now_heard = [e for e in heard.take(1.0) if e in events]
+            now = states(pyatspi, parts, state)
+            focused = states(pyatspi, parts, pyatspi.STATE_FOCUSED)
+            print("%s: %s, focused %s; heard %s" % (key, now, focused, ", ".join(now_heard)))
+            if now != expected or focused != expected:
+                faults.append("after %s the reader reads %r, focused %r" % (key, now, focused))
+            if sorted(now_heard) != sorted(events):
+                faults.append("after %s the reader heard %r" % (key, now_heard))
     ok = find(dialog, "push button", "OK")
     if ok is None:
         return faults + ["no OK"]

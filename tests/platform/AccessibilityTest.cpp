@@ -353,6 +353,7 @@ TEST(Accessibility, KeysThatMoveTheCheckOrThePageAreHeard)
 
     TEventLog log;
     SimulateKey(VK_TAB);
+    QCoreApplication::processEvents();
     ASSERT_TRUE(group->Focused());
     std::vector<std::string> heard = log.Take();
     ASSERT_FALSE(heard.empty());
@@ -372,6 +373,7 @@ TEST(Accessibility, KeysThatMoveTheCheckOrThePageAreHeard)
         << "a check set by the program is heard too";
 
     SimulateKey(VK_TAB);
+    QCoreApplication::processEvents();
     ASSERT_TRUE(pages->Focused());
     heard = log.Take();
     ASSERT_FALSE(heard.empty());
