@@ -1,5 +1,6 @@
 #include "platform/widgets/RadioButton.h"
 
+#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
 
@@ -27,7 +28,7 @@ protected:
 
 // The toolkit reads a button without its own grouping as a check box: a
 // screen reader reads this one as a radio button, checked or not, by its
-// caption; its action checks it as a click does.
+// caption; its action checks it as a click does, once the call has returned.
 class TQtRadioButtonAccessible : public QAccessibleWidget {
 public:
     explicit TQtRadioButtonAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::RadioButton) {}
@@ -52,8 +53,12 @@ public:
     }
     void doAction(const QString &name) override
     {
-        if (name == pressAction())
-            Button()->click();
+        TWinControl *control = name == pressAction() ? TWidgetLink::ControlOf(widget()) : nullptr;
+        if (control)
+            RunOnControlLater(*control, [](TWinControl &target) {
+                if (target.HandleAllocated())
+                    static_cast<QRadioButton *>(target.Link()->Widget())->click();
+            });
         else
             QAccessibleWidget::doAction(name);
     }
