@@ -1,10 +1,9 @@
 #include "platform/widgets/Button.h"
 
-#include "platform/kernel/Accessibility.h"
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtButtonAccessible.h"
 
-#include <QAccessibleWidget>
 #include <QKeySequence>
 #include <QPushButton>
 
@@ -42,18 +41,21 @@ void ForEachButton(TWinControl &parent, const std::function<void(TButton &)> &ac
         }
 }
 
-// The toolkit's button reads as a push button by its caption; its press
-// action presses this button as a click does (the toolkit's own would click
-// the toolkit's button, which does nothing of ours).
-class TQtButtonAccessible : public QAccessibleWidget {
+// A push button's press action presses this button as a click does (the
+// toolkit's own would click the toolkit's button, which runs nothing of ours).
+class TQtPushButtonAccessible : public TQtButtonAccessible {
 public:
-    explicit TQtButtonAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Button) {}
+    explicit TQtPushButtonAccessible(QWidget *widget) : TQtButtonAccessible(widget, QAccessible::Button)
+    {
+        SetPress([](TWinControl &target) {
+            if (auto *button = dynamic_cast<TButton *>(&target))
+                button->Click();
+        });
+    }
 
     QString text(QAccessible::Text t) const override
     {
-        QString text = QAccessibleWidget::text(t);
-        if (t == QAccessible::Name && text.isEmpty())
-            return QStr(StripAccelerators(StdStr(Button()->text())));
+        QString text = TQtButtonAccessible::text(t);
         if (t == QAccessible::Accelerator && text.isEmpty())
             return AltKey(StdStr(Button()->text()));
         return text;
@@ -62,20 +64,8 @@ public:
     {
         QAccessible::State s = QAccessibleWidget::state();
         s.pressed = Button()->isDown();
-        s.defaultButton = Button()->isDefault();
+        s.defaultButton = static_cast<QPushButton *>(widget())->isDefault();
         return s;
-    }
-    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
-    void doAction(const QString &name) override
-    {
-        TWinControl *control = name == pressAction() ? TWidgetLink::ControlOf(widget()) : nullptr;
-        if (!control)
-            return QAccessibleWidget::doAction(name);
-        if (Button()->isEnabled())
-            RunOnControlLater(*control, [](TWinControl &target) {
-                if (auto *button = dynamic_cast<TButton *>(&target))
-                    button->Click();
-            });
     }
     QStringList keyBindingsForAction(const QString &name) const override
     {
@@ -84,7 +74,6 @@ public:
     }
 
 private:
-    QPushButton *Button() const { return static_cast<QPushButton *>(widget()); }
     // Alt and the caption's accelerator letter press the button.
     static QString AltKey(const std::string &caption)
     {
@@ -99,7 +88,7 @@ private:
     }
 };
 
-QAccessibleInterface *MakeButtonAccessible(QWidget *widget) { return new TQtButtonAccessible(widget); }
+QAccessibleInterface *MakeButtonAccessible(QWidget *widget) { return new TQtPushButtonAccessible(widget); }
 
 } // namespace
 
