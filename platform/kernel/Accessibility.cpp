@@ -350,16 +350,11 @@ public:
         TWinControl *control = ControlOfWidget(widget_);
         if (name != pressAction() || !control || !isValid())
             return;
-        const std::uint64_t serial = control->Serial();
         const int index = index_;
-        QMetaObject::invokeMethod(
-            qApp,
-            [serial, index] {
-                auto *target = dynamic_cast<TWinControl *>(TControl::FindBySerial(serial));
-                if (target && target->Enabled() && index < target->AccessiblePartCount())
-                    Application().Guard([target, index] { target->DoAccessiblePartAction(index); });
-            },
-            Qt::QueuedConnection);
+        RunOnControlLater(*control, [index](TWinControl &target) {
+            if (index < target.AccessiblePartCount())
+                target.DoAccessiblePartAction(index);
+        });
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
@@ -426,7 +421,34 @@ public:
         return static_cast<size_t>(index - parts) < windows.size() ? windows[static_cast<size_t>(index - parts)]
                                                                    : nullptr;
     }
-    int indexOfChild(const QAccessibleInterface *child) const override { return IndexOfAccessibleChild(*this, child); }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child)
+            return -1;
+        for (size_t i = 0; i < parts_.size() && static_cast<int>(i) < PartCount(); ++i)
+            if (QAccessible::accessibleInterface(parts_[i]) == child)
+                return static_cast<int>(i);
+        TWinControl *control = Control();
+        std::vector<TWinControl *> order = control ? control->AccessibleChildOrder() : std::vector<TWinControl *>();
+        int at = -1;
+        if (order.empty()) {
+            at = QAccessibleWidget::indexOfChild(child);
+        } else {
+            std::vector<QAccessibleInterface *> windows = Windows(order);
+            auto it = std::find(windows.begin(), windows.end(), child);
+            at = it == windows.end() ? -1 : static_cast<int>(it - windows.begin());
+        }
+        return at < 0 ? -1 : PartCount() + at;
+    }
+    // The part that has the focus (a radio group's item) rather than the window.
+    QAccessibleInterface *focusChild() const override
+    {
+        if (TWinControl *control = Control())
+            for (int i = 0; i < control->AccessiblePartCount(); ++i)
+                if (control->AccessiblePart(i).State & STATE_SYSTEM_FOCUSED)
+                    return Part(i);
+        return QAccessibleWidget::focusChild();
+    }
 
 private:
     TWinControl *Control() const { return ControlOfWidget(widget()); }
@@ -543,24 +565,67 @@ LRESULT LresultFromObject(std::shared_ptr<TAccessibleObject> object)
     return cookie;
 }
 
-void NotifyWinEvent(unsigned event, TWinControl *window, LPARAM objectId, int childId)
+namespace {
+
+// The toolkit passes events on only while assistive technology listens; an
+// installed update handler (a test's) hears them always.
+QAccessible::UpdateHandler TestHandler()
 {
-    QWidget *widget = WidgetOf(window);
-    if (!widget || objectId != OBJID_CLIENT || gShutDown)
-        return;
-    // The toolkit passes events on only while assistive technology listens;
-    // an installed update handler (a test's) hears them always.
     QAccessible::UpdateHandler handler = QAccessible::installUpdateHandler(nullptr);
     QAccessible::installUpdateHandler(handler);
-    if (!QAccessible::isActive() && !handler)
+    return handler;
+}
+
+// The window an event is raised for, while anyone hears events.
+QWidget *EventWidget(TWinControl *window)
+{
+    QWidget *widget = gShutDown ? nullptr : WidgetOf(window);
+    return widget && (QAccessible::isActive() || TestHandler()) ? widget : nullptr;
+}
+
+void Dispatch(QAccessibleEvent &e)
+{
+    if (QAccessible::isActive())
+        QAccessible::updateAccessibility(&e);
+    else if (QAccessible::UpdateHandler handler = TestHandler())
+        handler(&e);
+}
+
+} // namespace
+
+void NotifyWinEvent(unsigned event, TWinControl *window, LPARAM objectId, int childId)
+{
+    QWidget *widget = EventWidget(window);
+    if (!widget || objectId != OBJID_CLIENT)
         return;
     QAccessibleEvent e(widget, static_cast<QAccessible::Event>(event));
     if (childId > 0)
         e.setChild(childId - 1);
-    if (QAccessible::isActive())
-        QAccessible::updateAccessibility(&e);
-    else
-        handler(&e);
+    Dispatch(e);
+}
+
+void NotifyStateChange(TWinControl *window, int childId, unsigned changed)
+{
+    QWidget *widget = EventWidget(window);
+    if (!widget)
+        return;
+    QAccessibleStateChangeEvent e(widget, StateOfBits(changed));
+    if (childId > 0)
+        e.setChild(childId - 1);
+    Dispatch(e);
+}
+
+void RunOnControlLater(const TWinControl &control, std::function<void(TWinControl &)> action)
+{
+    const std::uint64_t serial = control.Serial();
+    QMetaObject::invokeMethod(
+        qApp,
+        [serial, action = std::move(action)] {
+            auto *target = dynamic_cast<TWinControl *>(TControl::FindBySerial(serial));
+            if (target && target->Enabled())
+                Application().Guard([target, &action] { action(*target); });
+        },
+        Qt::QueuedConnection);
 }
 
 void DisconnectAccessibleObject(const TAccessibleObject *object, bool later)

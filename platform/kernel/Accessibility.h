@@ -11,6 +11,7 @@
 #include "platform/core/Messages.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,9 @@ enum : unsigned {
     EVENT_SYSTEM_MENUPOPUPSTART = 0x0006,
     EVENT_SYSTEM_MENUPOPUPEND = 0x0007,
     EVENT_OBJECT_FOCUS = 0x8005,
+    EVENT_OBJECT_SELECTION = 0x8006,
+    EVENT_OBJECT_SELECTIONREMOVE = 0x8008,
+    EVENT_OBJECT_STATECHANGE = 0x800A,
 };
 
 // Roles are numbers; those used here.
@@ -153,6 +157,15 @@ LRESULT LresultFromObject(std::shared_ptr<TAccessibleObject> object);
 // Raises an accessibility event for a window's object (OBJID_CLIENT) or one
 // of its children (childId 1..count); nothing when the window has no handle.
 void NotifyWinEvent(unsigned event, TWinControl *window, LPARAM objectId, int childId);
+// Tells that the state bits `changed` (checked, selected...) of a window's
+// object or of one of its children (childId 1..count) changed; the reader
+// asks for the state as it is now.
+void NotifyStateChange(TWinControl *window, int childId, unsigned changed);
+// Runs `action` on the control once the current event has been handled (an
+// action asked for by assistive technology, once the call has returned; an
+// event that must follow the toolkit's own), if the control still exists
+// and is enabled then.
+void RunOnControlLater(const TWinControl &control, std::function<void(TWinControl &)> action);
 // Cuts the toolkit's links to the object: the toolkit's stand-ins for it are
 // deleted (now, or once the current event has been handled when `later`).
 void DisconnectAccessibleObject(const TAccessibleObject *object, bool later = false);

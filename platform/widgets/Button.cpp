@@ -2,11 +2,12 @@
 
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtButtonAccessible.h"
 
 #include <QKeySequence>
+#include <QPushButton>
 
 #include <functional>
-#include <QPushButton>
 
 TCustomForm *GetParentForm(TControl *control)
 {
@@ -39,6 +40,55 @@ void ForEachButton(TWinControl &parent, const std::function<void(TButton &)> &ac
             ForEachButton(*child, action);
         }
 }
+
+// A push button's press action presses this button as a click does (the
+// toolkit's own would click the toolkit's button, which runs nothing of ours).
+class TQtPushButtonAccessible : public TQtButtonAccessible {
+public:
+    explicit TQtPushButtonAccessible(QWidget *widget) : TQtButtonAccessible(widget, QAccessible::Button)
+    {
+        SetPress([](TWinControl &target) {
+            if (auto *button = dynamic_cast<TButton *>(&target))
+                button->Click();
+        });
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        QString text = TQtButtonAccessible::text(t);
+        if (t == QAccessible::Accelerator && text.isEmpty())
+            return AltKey(StdStr(Button()->text()));
+        return text;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.pressed = Button()->isDown();
+        s.defaultButton = static_cast<QPushButton *>(widget())->isDefault();
+        return s;
+    }
+    QStringList keyBindingsForAction(const QString &name) const override
+    {
+        QString key = name == pressAction() ? text(QAccessible::Accelerator) : QString();
+        return key.isEmpty() ? QAccessibleWidget::keyBindingsForAction(name) : QStringList{key};
+    }
+
+private:
+    // Alt and the caption's accelerator letter press the button.
+    static QString AltKey(const std::string &caption)
+    {
+        for (size_t i = 0; i + 1 < caption.size(); ++i) {
+            if (caption[i] != '&')
+                continue;
+            if (caption[i + 1] != '&')
+                return QStringLiteral("Alt+") + QStr(caption.substr(i + 1, 1)).toUpper();
+            ++i;
+        }
+        return {};
+    }
+};
+
+QAccessibleInterface *MakeButtonAccessible(QWidget *widget) { return new TQtPushButtonAccessible(widget); }
 
 } // namespace
 
@@ -141,6 +191,7 @@ void TButton::CreateHandle()
     button->setAutoDefault(false);
     link_ = std::make_unique<TWidgetLink>(this, button);
     link_->SetNative(true);
+    link_->SetAccessibleMaker(MakeButtonAccessible);
 }
 
 void TButton::InitializeHandle()

@@ -81,9 +81,18 @@ void TPageControl::SetActivePageIndex(int index)
 {
     if (index < 0 || index >= PageCount() || index == active_)
         return;
+    const int old = active_;
     active_ = index;
     PlacePages();
     Invalidate();
+    // A screen reader hears the selected tab change, and the focus with it.
+    if (old >= 0) {
+        NotifyStateChange(this, old + 1, STATE_SYSTEM_SELECTED);
+        NotifyWinEvent(EVENT_OBJECT_SELECTIONREMOVE, this, OBJID_CLIENT, old + 1);
+    }
+    NotifyStateChange(this, index + 1, STATE_SYSTEM_SELECTED);
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, this, OBJID_CLIENT, index + 1);
+    AnnounceFocus();
 }
 
 TRect TPageControl::TabRect(int index)
@@ -264,10 +273,20 @@ void TPageControl::ChangePage(int index)
         OnChange(this);
 }
 
+// The toolkit announces the focus on the row of tabs after this; the tab's
+// announcement follows it.
 void TPageControl::DoEnter()
 {
     Invalidate();
+    RunOnControlLater(*this, [](TWinControl &pages) { static_cast<TPageControl &>(pages).AnnounceFocus(); });
     TCustomControl::DoEnter();
+}
+
+// The focus is on the active page's tab, not on the row of tabs.
+void TPageControl::AnnounceFocus()
+{
+    if (Focused() && active_ >= 0)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, this, OBJID_CLIENT, active_ + 1);
 }
 
 void TPageControl::DoExit()

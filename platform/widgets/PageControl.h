@@ -68,6 +68,7 @@ protected:
     void BoundsChanged() override;
 
 private:
+    void AnnounceFocus();
     friend class TTabSheet;
     void AddPage(TTabSheet *sheet);
     void RemovePage(TTabSheet *sheet);

@@ -2,8 +2,8 @@
 
 #include "platform/kernel/Application.h"
 #include "platform/kernel/QtControls.h"
+#include "platform/widgets/QtButtonAccessible.h"
 
-#include <QAccessibleWidget>
 #include <QRadioButton>
 
 #include <vector>
@@ -26,19 +26,18 @@ protected:
 };
 
 // The toolkit reads a button without its own grouping as a check box: a
-// screen reader reads this one as a radio button, checked or not, by its
-// caption; its action checks it as a click does.
-class TQtRadioButtonAccessible : public QAccessibleWidget {
+// screen reader reads this one as a radio button, checked or not; its action
+// checks it as a click does.
+class TQtRadioButtonAccessible : public TQtButtonAccessible {
 public:
-    explicit TQtRadioButtonAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::RadioButton) {}
-
-    QString text(QAccessible::Text t) const override
+    explicit TQtRadioButtonAccessible(QWidget *widget) : TQtButtonAccessible(widget, QAccessible::RadioButton)
     {
-        QString text = QAccessibleWidget::text(t);
-        if (t == QAccessible::Name && text.isEmpty())
-            return QStr(StripAccelerators(StdStr(Button()->text())));
-        return text;
+        SetPress([](TWinControl &target) {
+            if (target.HandleAllocated())
+                static_cast<QRadioButton *>(target.Link()->Widget())->click();
+        });
     }
+
     QAccessible::State state() const override
     {
         QAccessible::State s = QAccessibleWidget::state();
@@ -46,20 +45,6 @@ public:
         s.checked = Button()->isChecked();
         return s;
     }
-    QStringList actionNames() const override
-    {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-    void doAction(const QString &name) override
-    {
-        if (name == pressAction())
-            Button()->click();
-        else
-            QAccessibleWidget::doAction(name);
-    }
-
-private:
-    QRadioButton *Button() const { return static_cast<QRadioButton *>(widget()); }
 };
 
 QAccessibleInterface *MakeRadioButtonAccessible(QWidget *widget) { return new TQtRadioButtonAccessible(widget); }

@@ -38,8 +38,15 @@ void TRadioGroup::SetItemIndex(int index)
         index = -1;
     if (index == itemIndex_)
         return;
+    const int old = itemIndex_;
     itemIndex_ = index;
     Invalidate();
+    // A screen reader hears the check move, and the focus with it.
+    if (old >= 0)
+        NotifyStateChange(this, old + 1, STATE_SYSTEM_CHECKED);
+    if (index >= 0)
+        NotifyStateChange(this, index + 1, STATE_SYSTEM_CHECKED);
+    AnnounceFocus();
     Click();
 }
 
@@ -152,10 +159,20 @@ void TRadioGroup::KeyDown(int &key, TShiftState shift)
     key = 0;
 }
 
+// The toolkit announces the focus on the group after this; the item's
+// announcement follows it.
 void TRadioGroup::DoEnter()
 {
     Invalidate();
+    RunOnControlLater(*this, [](TWinControl &group) { static_cast<TRadioGroup &>(group).AnnounceFocus(); });
     TCustomControl::DoEnter();
+}
+
+// The focus is on an item, not on the group around it.
+void TRadioGroup::AnnounceFocus()
+{
+    if (Focused() && FocusIndex() >= 0)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, this, OBJID_CLIENT, FocusIndex() + 1);
 }
 
 void TRadioGroup::DoExit()

@@ -44,6 +44,7 @@ protected:
     void DoExit() override;
 
 private:
+    void AnnounceFocus();
     int Count() const { return static_cast<int>(items_.size()); }
     std::vector<std::string> items_;
     int itemIndex_ = -1;

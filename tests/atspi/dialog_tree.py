@@ -2,7 +2,10 @@
 """Starts the editor on its own X server, with a window manager and a private
 session bus, opens 初期設定 from the keyboard (Alt+S, P) and checks over
 AT-SPI, as a screen reader reads it, that the dialog is a dialog named by its
-caption whose page tabs, radio buttons and fields are there and named.
+caption whose page tabs, radio buttons and fields are there and named; then
+that the arrows move the radio group's check and the page control's tab as a
+screen reader hears it (the states read after each key, and the focus on the
+item or tab), and that OK's press action closes the dialog.
 
 Usage: dialog_tree.py EDITOR
 
@@ -75,6 +78,108 @@ def check_dialog(pyatspi, dialog):
     return faults
 
 
+def states(pyatspi, nodes, state):
+    return [n.name for n in nodes if n.getState().contains(state)]
+
+
+class Heard:
+    """The state changes and focus events a screen reader hears, as
+    "checked NAME=1", "selected NAME=0" or "focus NAME"."""
+
+    KINDS = ("object:state-changed:checked", "object:state-changed:selected", "object:state-changed:focused")
+
+    def __init__(self, pyatspi):
+        self.pyatspi = pyatspi
+        self.events = []
+        pyatspi.Registry.registerEventListener(self.hear, *self.KINDS)
+
+    def hear(self, event):
+        try:
+            name = event.source.name
+        except Exception:
+            name = "?"
+        kind = event.type.split(":")[-1]
+        if kind == "focused":
+            if event.detail1:
+                self.events.append("focus %s" % name)
+        else:
+            self.events.append("%s %s=%d" % (kind, name, event.detail1))
+
+    def take(self, seconds):
+        """What was heard until now and for the seconds to come."""
+        from gi.repository import GLib
+        context = GLib.MainContext.default()
+        until = time.time() + seconds
+        while time.time() < until:
+            while context.pending():
+                context.iteration(False)
+            time.sleep(0.05)
+        events, self.events = self.events, []
+        return events
+
+
+def press_key(env, key):
+    subprocess.run(["xdotool", "key", key], env=env, check=False)
+
+
+def check_keys(pyatspi, env, app, dialog):
+    """Every fault found while the arrows work the radio group and the tabs,
+    and OK is pressed through its action, as lines."""
+    faults = []
+    group = find(dialog, "panel", "文字セット")
+    tabs = find(dialog, "page tab list")
+    if group is None or tabs is None:
+        return ["no 文字セット or page tab list to work"]
+    radios = [c for c in children(group) if c.getRoleName() == "radio button"]
+    pages = [c for c in children(tabs) if c.getRoleName() == "page tab"]
+    heard = Heard(pyatspi)
+    # Tab reaches each from the control before it; the last focus a reader
+    # hears is then on the checked item or the selected tab.
+    for before, first, keys in (
+            (find(dialog, "check box", "画面のちらつきを減らす"), "Shift_JIS", (
+                ("Right", radios, pyatspi.STATE_CHECKED, ["UTF-8"],
+                 ["checked Shift_JIS=0", "checked UTF-8=1", "focus UTF-8"]),
+                ("Left", radios, pyatspi.STATE_CHECKED, ["Shift_JIS"],
+                 ["checked UTF-8=0", "checked Shift_JIS=1", "focus Shift_JIS"]))),
+            (find(dialog, "push button", "キャンセル"), "全般", (
+                ("Right", pages, pyatspi.STATE_SELECTED, ["項目"],
+                 ["selected 全般=0", "selected 項目=1", "focus 項目"]),))):
+        if before is None:
+            faults.append("nothing before %s to Tab from" % first)
+            continue
+        before.queryComponent().grabFocus()
+        heard.take(0.8)
+        press_key(env, "Tab")
+        focus = [e for e in heard.take(1.0) if e.startswith("focus ")]
+        print("Tab to %s: heard %s" % (first, ", ".join(focus)))
+        if not focus or focus[-1] != "focus " + first:
+            faults.append("after Tab to %s the reader heard the focus %r" % (first, focus))
+        for key, parts, state, expected, events in keys:
+            press_key(env, key)
+            now_heard = [e for e in heard.take(1.0) if e in events]
+            now = states(pyatspi, parts, state)
+            focused = states(pyatspi, parts, pyatspi.STATE_FOCUSED)
+            print("%s: %s, focused %s; heard %s" % (key, now, focused, ", ".join(now_heard)))
+            if now != expected or focused != expected:
+                faults.append("after %s the reader reads %r, focused %r" % (key, now, focused))
+            if sorted(now_heard) != sorted(events):
+                faults.append("after %s the reader heard %r" % (key, now_heard))
+    ok = find(dialog, "push button", "OK")
+    if ok is None:
+        return faults + ["no OK"]
+    action = ok.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    print("OK's actions: %s" % ", ".join(names))
+    if "Press" not in names:
+        return faults + ["OK has no Press action"]
+    action.doAction(names.index("Press"))
+    gone = wait_for(lambda: None if any(w.name == "初期設定" for w in children(app)) else True, 10)
+    print("初期設定 closed by OK's action: %s" % bool(gone))
+    if not gone:
+        faults.append("OK's press action left 初期設定 open")
+    return faults
+
+
 def check(program):
     """Runs on the private bus, with DISPLAY set to our X server."""
     import pyatspi
@@ -105,6 +210,7 @@ def check(program):
         print("dialog: %r (%s)" % (dialog.name, dialog.getRoleName()))
         faults = [] if dialog.getRoleName() == "dialog" else ["初期設定 is a %s" % dialog.getRoleName()]
         faults += check_dialog(pyatspi, dialog)
+        faults += check_keys(pyatspi, env, app, dialog)
         for fault in faults:
             print(fault)
         return 1 if faults else 0

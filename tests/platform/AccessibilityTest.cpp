@@ -3,6 +3,8 @@
 // asked through the toolkit's accessibility interfaces.
 #include "platform/kernel/Forms.h"
 #include "platform/services/InputSimulation.h"
+#include "platform/widgets/Button.h"
+#include "platform/widgets/CheckBox.h"
 #include "platform/widgets/ComboBox.h"
 #include "platform/widgets/Grids.h"
 #include "platform/widgets/Label.h"
@@ -15,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <utility>
+
 using namespace testing_support;
 
 namespace {
@@ -25,6 +30,44 @@ TLabel *PlaceLabel(TWinControl *parent, const std::string &caption, int left, in
     label->SetCaption(caption);
     return label;
 }
+
+// The events a screen reader hears, as "focus NAME", "checked NAME",
+// "selected NAME" (the state a reader asks for then follows after "="),
+// "selection NAME" or "unselection NAME".
+struct TEventLog {
+    static std::vector<std::string> &Entries()
+    {
+        static std::vector<std::string> entries;
+        return entries;
+    }
+    static void Handler(QAccessibleEvent *event)
+    {
+        QAccessibleInterface *iface = event->accessibleInterface();
+        const std::string name = AccName(iface);
+        if (event->type() == QAccessible::Focus) {
+            Entries().push_back("focus " + name);
+        } else if (event->type() == QAccessible::Selection) {
+            Entries().push_back("selection " + name);
+        } else if (event->type() == QAccessible::SelectionRemove) {
+            Entries().push_back("unselection " + name);
+        } else if (event->type() == QAccessible::StateChanged) {
+            auto *change = static_cast<QAccessibleStateChangeEvent *>(event);
+            if (change->changedStates().checked)
+                Entries().push_back("checked " + name + "=" + (iface->state().checked ? "1" : "0"));
+            if (change->changedStates().selected)
+                Entries().push_back("selected " + name + "=" + (iface->state().selected ? "1" : "0"));
+        }
+    }
+    TEventLog()
+    {
+        Entries().clear();
+        previous = QAccessible::installUpdateHandler(&Handler);
+    }
+    ~TEventLog() { QAccessible::installUpdateHandler(previous); }
+    // The entries since the last call.
+    std::vector<std::string> Take() { return std::exchange(Entries(), {}); }
+    QAccessible::UpdateHandler previous;
+};
 
 } // namespace
 
@@ -225,7 +268,9 @@ TEST(Accessibility, RadioButtonsReadAsRadioButtons)
     EXPECT_EQ(AccName(*all), "すべて(A)");
     EXPECT_TRUE(AccessibleOf(*all)->state().checked);
     EXPECT_FALSE(AccessibleOf(*range)->state().checked);
-    AccPress(AccessibleOf(*range));
+    AccessibleOf(*range)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(range->Checked()) << "the click runs once the reader's call has returned";
+    QCoreApplication::processEvents();
     EXPECT_TRUE(range->Checked());
     EXPECT_FALSE(all->Checked());
     EXPECT_TRUE(AccessibleOf(*range)->state().checked);
@@ -282,4 +327,154 @@ TEST(Accessibility, AGridsEditorIsNamedByItsColumnsTitle)
     EXPECT_EQ(editor->role(), QAccessible::EditableText);
     EXPECT_EQ(AccName(editor), "名称");
     EXPECT_EQ(editor->text(QAccessible::Value).toStdString(), "打ち合わせ");
+}
+
+// The arrows move a radio group's check and a page control's tab: a screen
+// reader hears the state change of both items or tabs, read as it is now, and
+// the focus on the item or tab; the focus is on the item, not on the group.
+TEST(Accessibility, KeysThatMoveTheCheckOrThePageAreHeard)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 300);
+    auto *before = PlaceControl<TEdit>(&form, 10, 10, 90, 21);
+    auto *group = PlaceControl<TRadioGroup>(&form, 10, 40, 180, 60);
+    group->SetCaption("文字セット");
+    group->SetItems({"Shift_JIS", "UTF-8"});
+    group->SetItemIndex(0);
+    auto *pages = PlaceControl<TPageControl>(&form, 10, 110, 380, 180);
+    for (const char *caption : {"全般", "項目"}) {
+        auto *sheet = new TTabSheet(&form);
+        sheet->SetCaption(caption);
+        sheet->SetPageControl(pages);
+    }
+    form.Show();
+    ASSERT_TRUE(SimulateActivation(form));
+    before->SetFocus();
+    QAccessibleInterface *groupIface = AccessibleOf(*group), *pagesIface = AccessibleOf(*pages);
+    ASSERT_TRUE(groupIface && pagesIface);
+
+    TEventLog log;
+    SimulateKey(VK_TAB);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(group->Focused());
+    std::vector<std::string> heard = log.Take();
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), "focus Shift_JIS") << "the last focus heard is the item's";
+    EXPECT_EQ(groupIface->focusChild(), groupIface->child(0));
+    EXPECT_TRUE(groupIface->child(0)->state().focused);
+
+    SimulateKey(VK_RIGHT);
+    EXPECT_EQ(group->ItemIndex(), 1);
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"checked Shift_JIS=0", "checked UTF-8=1", "focus UTF-8"}));
+    EXPECT_EQ(groupIface->focusChild(), groupIface->child(1));
+    EXPECT_TRUE(groupIface->child(1)->state().checked);
+    EXPECT_FALSE(groupIface->child(0)->state().checked);
+
+    group->SetItemIndex(0);
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"checked UTF-8=0", "checked Shift_JIS=1", "focus Shift_JIS"}))
+        << "a check set by the program is heard too";
+
+    SimulateKey(VK_TAB);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(pages->Focused());
+    heard = log.Take();
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), "focus 全般");
+    EXPECT_EQ(pagesIface->focusChild(), pagesIface->child(0));
+
+    SimulateKey(VK_RIGHT);
+    EXPECT_EQ(pages->ActivePageIndex(), 1);
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"selected 全般=0", "unselection 全般", "selected 項目=1",
+                                                    "selection 項目", "focus 項目"}));
+    EXPECT_TRUE(pagesIface->child(1)->state().selected);
+    EXPECT_FALSE(pagesIface->child(0)->state().selected);
+    EXPECT_EQ(pagesIface->focusChild(), pagesIface->child(1));
+
+    before->SetFocus();
+    log.Take();
+    pages->SetActivePageIndex(0);
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"selected 項目=0", "unselection 項目", "selected 全般=1",
+                                                    "selection 全般"}))
+        << "no focus is heard on a control that has none";
+}
+
+// A push button's press action presses it as a click does (its form takes
+// the modal result); a check box's actions toggle it and fire its click.
+TEST(Accessibility, ThePressActionsOfButtonsAndCheckBoxesWork)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 300, 200);
+    auto *ok = PlaceControl<TButton>(&form, 10, 10, 75, 25);
+    ok->SetCaption("&OK");
+    ok->SetModalResult(mrOk);
+    int okClicks = 0;
+    ok->OnClick = [&](TObject *) { ++okClicks; };
+    auto *off = PlaceControl<TButton>(&form, 100, 10, 75, 25);
+    off->SetCaption("中止");
+    off->SetEnabled(false);
+    int offClicks = 0;
+    off->OnClick = [&](TObject *) { ++offClicks; };
+    auto *box = PlaceControl<TCheckBox>(&form, 10, 50, 150, 17);
+    box->SetCaption("画面のちらつきを減らす");
+    int boxClicks = 0;
+    box->OnClick = [&](TObject *) { ++boxClicks; };
+    form.Show();
+    ASSERT_TRUE(SimulateActivation(form));
+
+    QAccessibleInterface *okIface = AccessibleOf(*ok);
+    ASSERT_NE(okIface, nullptr);
+    EXPECT_EQ(okIface->role(), QAccessible::Button);
+    EXPECT_EQ(AccName(okIface), "OK");
+    EXPECT_EQ(okIface->text(QAccessible::Accelerator).toStdString(), "Alt+O");
+    ASSERT_TRUE(okIface->actionInterface());
+    EXPECT_TRUE(okIface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    okIface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(okClicks, 0) << "the click runs once the reader's call has returned";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    AccPress(AccessibleOf(*off));
+    EXPECT_EQ(offClicks, 0) << "a disabled button is not pressed";
+
+    QAccessibleInterface *boxIface = AccessibleOf(*box);
+    ASSERT_TRUE(boxIface && boxIface->actionInterface());
+    AccPress(boxIface);
+    // The toolkit shows the press before it clicks.
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+         !box->Checked() && std::chrono::steady_clock::now() < until;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(box->Checked());
+    EXPECT_EQ(boxClicks, 1);
+    boxIface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(box->Checked());
+    EXPECT_EQ(boxClicks, 2);
+}
+
+// A child is found among many without asking for every child before it
+// (each of which lists all the window's children again).
+TEST(Accessibility, TheIndexOfAChildIsFoundQuickly)
+{
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 400, 300);
+    auto *container = PlaceControl<TPanel>(&form, 0, 0, 400, 300);
+    auto *group = PlaceControl<TRadioGroup>(container, 0, 0, 180, 60);
+    group->SetItems({"一", "二"});
+    constexpr int kPanels = 1500;
+    std::vector<TPanel *> panels;
+    for (int i = 0; i < kPanels; ++i)
+        panels.push_back(PlaceControl<TPanel>(container, i % 40, 70 + i / 40, 4, 4));
+    form.Show();
+    QAccessibleInterface *groupIface = AccessibleOf(*group);
+    ASSERT_TRUE(groupIface);
+    QAccessibleInterface *formIface = AccessibleOf(*container);
+    ASSERT_TRUE(formIface);
+    EXPECT_EQ(groupIface->indexOfChild(groupIface->child(1)), 1);
+    EXPECT_EQ(groupIface->indexOfChild(formIface), -1);
+    EXPECT_EQ(formIface->indexOfChild(groupIface), 0);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = kPanels - 100; i < kPanels; ++i)
+        ASSERT_EQ(formIface->indexOfChild(AccessibleOf(*panels[static_cast<size_t>(i)])), i + 1);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(1));
 }
